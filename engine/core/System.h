@@ -1,0 +1,61 @@
+// The engine singleton.
+//
+// System exists once, is created by the first GetInstance, and owns every
+// manager through one pointer each; the rest of the program reaches managers
+// through it. Initialize creates the managers in a fixed order (writing one
+// log line per step), Update runs one frame, Shutdown deletes the managers in
+// a fixed order. A manager is created exactly once and never replaced.
+#pragma once
+#include <cstdint>
+
+namespace QRX {
+
+class Logger;
+class FrameRateController;
+
+// Bits of System::flags.
+constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
+constexpr std::uint32_t SYSTEM_EDITOR_A = 0x02;  // set with SYSTEM_EDITOR_B by the level editor
+constexpr std::uint32_t SYSTEM_EDITOR_B = 0x10;  // physics is skipped while both are set
+
+class System
+{
+public:
+    // The singleton, created on the first call.
+    static System* GetInstance();
+    // The singleton when it exists, else null (never creates it).
+    static System* PeekInstance();
+    // Deletes the singleton (after Shutdown); the next GetInstance makes a new one.
+    static void DestroyInstance();
+
+    // Creates and initialises every manager in order. False at the first
+    // failure; what was created stays for Shutdown.
+    bool Initialize();
+    // Runs one frame.
+    void Update();
+    // Deletes every manager that exists, in order. Safe after a failed start.
+    void Shutdown();
+
+    bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
+    void StopRunning() { flags &= ~SYSTEM_RUNNING; }
+
+    Logger* logger = nullptr;
+    FrameRateController* frameRateController = nullptr;
+    int* cursorShowCount = nullptr;
+    std::uint32_t flags = SYSTEM_RUNNING;
+
+private:
+    System() = default;
+    System(const System&) = delete;
+    System& operator=(const System&) = delete;
+};
+
+// Whether the cursor is to be shown for a state id (and tweak-bar display).
+bool CursorWantedFor(int stateId, bool tweakBarsShown);
+
+// Brings the display counter to 0 (show) or -1 (hide) through the platform's
+// ShowCursor, making no calls when it is already there. Does nothing when the
+// count does not exist.
+void ApplyCursorVisibility(int* count, bool show);
+
+} // namespace QRX

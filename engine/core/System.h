@@ -13,6 +13,8 @@ namespace QRX {
 class Logger;
 class FileManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -42,6 +44,8 @@ public:
 
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

@@ -5,6 +5,7 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
@@ -52,6 +53,14 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Graphics system initialized.");
 
+    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // fonts (needs the OpenGL context). No report of its own.
+    fontManager = new (std::nothrow) FontManager();
+    if (!fontManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+
     // Step 14: the texture manager reads its catalogue and loads the two
     // defaults; needs the OpenGL context. Its result is not checked.
     textureManager = new (std::nothrow) TextureManager();
@@ -93,6 +102,10 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 15: the font manager, its atlases and buffer first.
+    delete fontManager;
+    fontManager = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;

@@ -12,6 +12,7 @@ namespace QRX {
 
 class Logger;
 class FileManager;
+class FontManager;
 class FrameRateController;
 class ShaderManager;
 class TextureManager;
@@ -45,6 +46,7 @@ public:
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     ShaderManager* shaderManager = nullptr;
+    FontManager* fontManager = nullptr;
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/platform/Cursor.h"
@@ -33,6 +34,14 @@ bool System::Initialize()
     if (!logger) return false;
     QRX_LOG_INFO("Logging system initialized.");
 
+    // Step 3: the file manager.
+    fileManager = new (std::nothrow) FileManager();
+    if (!fileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("File manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -58,6 +67,10 @@ void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    if (fileManager) fileManager->Clear();
+    delete fileManager;
+    fileManager = nullptr;
 
     delete cursorShowCount;
     cursorShowCount = nullptr;

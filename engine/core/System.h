@@ -11,6 +11,7 @@
 namespace QRX {
 
 class Logger;
+class FileManager;
 class FrameRateController;
 
 // Bits of System::flags.
@@ -40,6 +41,7 @@ public:
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
     Logger* logger = nullptr;
+    FileManager* fileManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

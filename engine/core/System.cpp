@@ -5,6 +5,8 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -42,6 +44,20 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -61,12 +77,19 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Objects marked for destruction go.
+    objectManager->Update();
 }
 
 void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
 
     if (fileManager) fileManager->Clear();
     delete fileManager;

@@ -12,6 +12,7 @@ namespace QRX {
 
 class Logger;
 class FileManager;
+class ObjectManager;
 class FrameRateController;
 
 // Bits of System::flags.
@@ -42,6 +43,7 @@ public:
 
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    ObjectManager* objectManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

@@ -46,6 +46,10 @@ void DestroyThroughFactory(Component* component)
     else delete component;
 }
 
+// Beyond this sine of the pitch the x and z angles cannot be told apart.
+constexpr float GIMBAL_LOCK_SINE = 0.999999f;
+constexpr float HALF_PI = 1.57079633f;
+
 bool SameQuat(const glm::quat& a, const glm::quat& b)
 {
     return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w;
@@ -234,10 +238,19 @@ glm::vec3 GameObject::QuatToEulerDegrees(const glm::quat& rotation)
         z /= length;
         w /= length;
     }
-    const float ex = std::atan2(2.0f * (y * z + w * x), w * w - x * x - y * y + z * z);
-    const float sinY = std::max(-1.0f, std::min(1.0f, -2.0f * (x * z - w * y)));
-    const float ey = std::asin(sinY);
-    const float ez = std::atan2(2.0f * (x * y + w * z), w * w + x * x - y * y - z * z);
+    const float sinY = -2.0f * (x * z - w * y);
+    float ex, ey, ez;
+    if (std::fabs(sinY) >= GIMBAL_LOCK_SINE) {
+        // Pitched a quarter turn: only x - z (or x + z) is defined and both
+        // atan2 arguments vanish into rounding. All of it goes to x.
+        ey = std::copysign(HALF_PI, sinY);
+        ex = 2.0f * std::atan2(x, w);
+        ez = 0.0f;
+    } else {
+        ex = std::atan2(2.0f * (y * z + w * x), w * w - x * x - y * y + z * z);
+        ey = std::asin(std::max(-1.0f, std::min(1.0f, sinY)));
+        ez = std::atan2(2.0f * (x * y + w * z), w * w + x * x - y * y - z * z);
+    }
     return glm::vec3(ex * RADIANS_TO_DEGREES, ey * RADIANS_TO_DEGREES, ez * RADIANS_TO_DEGREES);
 }
 

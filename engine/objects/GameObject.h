@@ -94,7 +94,8 @@ public:
 
     // Euler angles in degrees (x, y, z) to a quaternion and back, as the
     // object element stores rotations. The way back never yields NaN for a
-    // finite quaternion: it is normalised and the asin argument clamped.
+    // finite quaternion: it is normalised and the asin argument clamped; at a
+    // pitch of +-90 degrees the whole roll-yaw turn is given as x.
     static glm::quat EulerDegreesToQuat(const glm::vec3& degrees);
     static glm::vec3 QuatToEulerDegrees(const glm::quat& rotation);
 

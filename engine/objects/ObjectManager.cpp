@@ -211,19 +211,26 @@ void ObjectManager::ReleaseEntry(ObjectEntry& entry)
 
 void ObjectManager::Update()
 {
-    auto dying = [](const GameObject* o) { return (o->flags & OBJ_DESTROY) && !(o->flags & OBJ_PERSISTENT); };
+    // The objects marked when the pass starts; one marked by a Free below
+    // waits for the next frame, so it too is freed before it goes.
+    std::vector<std::int32_t> dying;
+    for (auto& entry : m_live) {
+        const GameObject* o = entry.second.object;
+        if ((o->flags & OBJ_DESTROY) && !(o->flags & OBJ_PERSISTENT)) dying.push_back(entry.first);
+    }
+    if (dying.empty()) return;
     // Every Free of the frame runs before any object of the frame goes, so a
     // Free may still look at other dying objects.
     if (!IsEditorStateCurrent())
-        for (auto& entry : m_live)
-            if (dying(entry.second.object)) entry.second.object->FreeComponents();
-    for (auto it = m_live.begin(); it != m_live.end();) {
-        if (dying(it->second.object)) {
-            ReleaseEntry(it->second);
-            it = m_live.erase(it);
-        } else {
-            ++it;
+        for (std::int32_t id : dying) {
+            auto it = m_live.find(id);
+            if (it != m_live.end()) it->second.object->FreeComponents();
         }
+    for (std::int32_t id : dying) {
+        auto it = m_live.find(id);
+        if (it == m_live.end()) continue;
+        ReleaseEntry(it->second);
+        m_live.erase(it);
     }
 }
 

@@ -422,3 +422,35 @@ TEST_F(ObjectManagerTest, ManagerDeletedWithoutShutdownReleasesEverything)
 }
 
 } // namespace
+
+namespace {
+
+// Marks the object with id 1 for destruction when freed.
+class MarkerComponent : public RecorderComponent<CT_AI>
+{
+public:
+    void Free() override
+    {
+        for (GameObject* o : GameObjectGroup(System::GetInstance()->objectManager->GetAllObjects()))
+            if (o->id == 1) o->flags |= OBJ_DESTROY;
+    }
+};
+
+TEST_F(ObjectManagerTest, ObjectMarkedByAFreeGoesNextFrameWithItsFree)
+{
+    FactoryRegister<Component>(new Factory<Component, MarkerComponent>(CT_AI), manager->GetFactories());
+    GameObject* first = manager->CreateInstance(PLAYER, glm::vec3(0.0f));
+    GameObject* marker = manager->CreateInstance(DEFAULT, glm::vec3(0.0f));
+    ASSERT_TRUE(first && marker);
+    marker->AddComponentHelper(CT_AI);
+    marker->flags |= OBJ_DESTROY;
+    Calls().clear();
+    manager->Update();
+    EXPECT_EQ(Ids(manager->GetAllObjects()), (std::vector<int>{1}));
+    EXPECT_EQ(std::count(Calls().begin(), Calls().end(), "4:Free"), 0);
+    manager->Update();
+    EXPECT_TRUE(manager->GetAllObjects().empty());
+    EXPECT_EQ(std::count(Calls().begin(), Calls().end(), "4:Free"), 1);
+}
+
+} // namespace

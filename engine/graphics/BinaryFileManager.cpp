@@ -257,8 +257,8 @@ void BinaryFileManager::ReadAnimationChunk(Skeleton& skeleton)
 
     std::uint32_t reserved = 0;
     ReadU32(reserved);
-    bool cutShort = false;
-    std::uint32_t trackCount = ReadCount(4, "tracks", cutShort);
+    bool tracksCutShort = false;
+    std::uint32_t trackCount = ReadCount(4, "tracks", tracksCutShort);
     if (trackCount > skeleton.joints.size()) {
         QRX_LOG_WARNING("Model file %s has %u animation tracks for %u joints; the extra tracks are dropped.",
                         m_path.c_str(), trackCount, unsigned(skeleton.joints.size()));
@@ -266,6 +266,7 @@ void BinaryFileManager::ReadAnimationChunk(Skeleton& skeleton)
     static const char* const LABELS[8] = {"Key Frame time: ", "keyFrame.T[0]: ", "keyFrame.T[1]: ",
                                           "keyFrame.T[2]: ",  "keyFrame.R[0]: ", "keyFrame.R[1]: ",
                                           "keyFrame.R[2]: ",  "keyFrame.R[3]: "};
+    bool cutShort = false;
     for (std::uint32_t t = 0; t < trackCount && !cutShort; ++t) {
         std::uint32_t keyCount = ReadCount(KEY_FILE_SIZE, "keys", cutShort);
         bool kept = t < skeleton.joints.size();
@@ -293,7 +294,7 @@ void BinaryFileManager::ReadAnimationChunk(Skeleton& skeleton)
         }
     }
     std::cout.flush();
-    if (cutShort) Fail();
+    if (cutShort || tracksCutShort) Fail();
 
     EndChunk(start);
 }

@@ -5,6 +5,8 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/MeshManager.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -42,6 +44,24 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 10: the binary model reader; its failure ends the start without a line.
+    binaryFileManager = new (std::nothrow) BinaryFileManager();
+    if (!binaryFileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!binaryFileManager->Initialize()) return false;
+    QRX_LOG_INFO("Binary file manager initialized.");
+
+    // Step 13: the mesh manager with its catalogue and default mesh (the
+    // outcome is not tested: a missing "error" is replaced by a built-in cube).
+    meshManager = new (std::nothrow) MeshManager();
+    if (!meshManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    meshManager->Initialize();
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -68,12 +88,20 @@ void System::Shutdown()
     delete frameRateController;
     frameRateController = nullptr;
 
+    // Step 9: the binary model reader.
+    delete binaryFileManager;
+    binaryFileManager = nullptr;
+
     if (fileManager) fileManager->Clear();
     delete fileManager;
     fileManager = nullptr;
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 17: the mesh manager (its buffers go while the context still exists).
+    delete meshManager;
+    meshManager = nullptr;
 
     delete logger;
     logger = nullptr;

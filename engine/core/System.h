@@ -12,6 +12,8 @@ namespace QRX {
 
 class Logger;
 class FileManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
 
 // Bits of System::flags.
@@ -42,6 +44,8 @@ public:
 
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

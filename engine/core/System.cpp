@@ -7,6 +7,8 @@
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -53,6 +55,14 @@ bool System::Initialize()
     if (!binaryFileManager->Initialize()) return false;
     QRX_LOG_INFO("Binary file manager initialized.");
 
+    // Step 11: the shader manager (the renderer's programs fill it later).
+    shaderManager = new (std::nothrow) ShaderManager();
+    if (!shaderManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Graphics system initialized.");
+
     // Step 13: the mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
     meshManager = new (std::nothrow) MeshManager();
@@ -61,6 +71,15 @@ bool System::Initialize()
         return false;
     }
     meshManager->Initialize();
+
+    // Step 14: the texture manager reads its catalogue and loads the two
+    // defaults; needs the OpenGL context. Its result is not checked.
+    textureManager = new (std::nothrow) TextureManager();
+    if (!textureManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    textureManager->Init();
 
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
@@ -99,9 +118,18 @@ void System::Shutdown()
     delete cursorShowCount;
     cursorShowCount = nullptr;
 
+    // Step 16: the texture manager releases every texture as it goes.
+    delete textureManager;
+    textureManager = nullptr;
+
     // Step 17: the mesh manager (its buffers go while the context still exists).
     delete meshManager;
     meshManager = nullptr;
+
+    // Step 19: the shader manager, its programs first (the context still exists).
+    if (shaderManager) shaderManager->DeleteAllPrograms();
+    delete shaderManager;
+    shaderManager = nullptr;
 
     delete logger;
     logger = nullptr;

@@ -15,6 +15,8 @@ class FileManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -46,6 +48,8 @@ public:
     FileManager* fileManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

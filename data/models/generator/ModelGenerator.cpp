@@ -65,7 +65,7 @@ const Face CUBE_FACES[6] = {
 ModelSource MakeErrorModel()
 {
     ModelSource model;
-    const float half = 0.25f;
+    const float half = 0.17f;  // well inside the tips, so each spike stands out
     for (const Face& face : CUBE_FACES) {
         glm::vec3 centre = face.n * half;
         glm::vec3 tip = face.n * 0.5f;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/platform/Cursor.h"
@@ -33,6 +34,18 @@ bool System::Initialize()
     if (!logger) return false;
     QRX_LOG_INFO("Logging system initialized.");
 
+    // Step 7: the audio manager, before the window.
+    audioManager = new (std::nothrow) AudioManager();
+    if (!audioManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!audioManager->Init()) {
+        QRX_LOG_WARNING("Sound failed to initialize");
+        return false;
+    }
+    QRX_LOG_INFO("Audio manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -52,12 +65,28 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 5: the music fade.
+    audioManager->Update();
 }
 
 void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 7: all sound stops before the sound system is released.
+    if (audioManager) {
+        if (audioManager->m_System) {
+            Platform::AudioChannelGroup* master = nullptr;
+            audioManager->m_System->GetMasterChannelGroup(&master);
+            if (master) master->Stop();
+            audioManager->m_System->Release();
+            audioManager->m_System = nullptr;
+        }
+        delete audioManager;
+        audioManager = nullptr;
+    }
 
     delete cursorShowCount;
     cursorShowCount = nullptr;

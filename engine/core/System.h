@@ -10,6 +10,7 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FrameRateController;
 
@@ -39,6 +40,7 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;

@@ -3,8 +3,11 @@
 #include <new>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -34,6 +37,14 @@ bool System::Initialize()
     if (!logger) return false;
     QRX_LOG_INFO("Logging system initialized.");
 
+    // Step 3: the file manager.
+    fileManager = new (std::nothrow) FileManager();
+    if (!fileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("File manager initialized.");
+
     // Step 7: the audio manager, before the window.
     audioManager = new (std::nothrow) AudioManager();
     if (!audioManager) {
@@ -45,6 +56,23 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 11: the shader manager (the renderer's programs fill it later).
+    shaderManager = new (std::nothrow) ShaderManager();
+    if (!shaderManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 14: the texture manager reads its catalogue and loads the two
+    // defaults; needs the OpenGL context. Its result is not checked.
+    textureManager = new (std::nothrow) TextureManager();
+    if (!textureManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    textureManager->Init();
 
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
@@ -88,8 +116,21 @@ void System::Shutdown()
         audioManager = nullptr;
     }
 
+    if (fileManager) fileManager->Clear();
+    delete fileManager;
+    fileManager = nullptr;
+
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 16: the texture manager releases every texture as it goes.
+    delete textureManager;
+    textureManager = nullptr;
+
+    // Step 19: the shader manager, its programs first (the context still exists).
+    if (shaderManager) shaderManager->DeleteAllPrograms();
+    delete shaderManager;
+    shaderManager = nullptr;
 
     delete logger;
     logger = nullptr;

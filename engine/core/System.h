@@ -12,7 +12,10 @@ namespace QRX {
 
 class AudioManager;
 class Logger;
+class FileManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -42,6 +45,9 @@ public:
 
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
+    FileManager* fileManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

@@ -8,6 +8,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "support/FakeAudio.h"
+#include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -363,6 +364,13 @@ TEST(AudioManagerStart, MissingMusicChannelIsHarmless)
 class SystemAudioTest : public ::testing::Test
 {
 protected:
+    // Later start-up steps load textures, which need a current context.
+    void SetUp() override
+    {
+        static TestSupport::GLTestContext context;
+        ASSERT_TRUE(context.Ok()) << context.Error();
+        context.MakeCurrent();
+    }
     void TearDown() override
     {
         if (System* s = System::PeekInstance()) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
@@ -45,6 +46,18 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("File manager initialized.");
+
+    // Step 7: the audio manager, before the window.
+    audioManager = new (std::nothrow) AudioManager();
+    if (!audioManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!audioManager->Init()) {
+        QRX_LOG_WARNING("Sound failed to initialize");
+        return false;
+    }
+    QRX_LOG_INFO("Audio manager initialized.");
 
     // Step 10: the binary model reader; its failure ends the start without a line.
     binaryFileManager = new (std::nothrow) BinaryFileManager();
@@ -100,12 +113,28 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 5: the music fade.
+    audioManager->Update();
 }
 
 void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 7: all sound stops before the sound system is released.
+    if (audioManager) {
+        if (audioManager->m_System) {
+            Platform::AudioChannelGroup* master = nullptr;
+            audioManager->m_System->GetMasterChannelGroup(&master);
+            if (master) master->Stop();
+            audioManager->m_System->Release();
+            audioManager->m_System = nullptr;
+        }
+        delete audioManager;
+        audioManager = nullptr;
+    }
 
     // Step 9: the binary model reader.
     delete binaryFileManager;

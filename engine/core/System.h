@@ -10,6 +10,7 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FileManager;
 class BinaryFileManager;
@@ -44,6 +45,7 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;

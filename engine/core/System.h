@@ -10,10 +10,15 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FileManager;
 class ObjectManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -41,9 +46,14 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     ObjectManager* objectManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

@@ -5,6 +5,8 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/GameObjectHandle.h"
@@ -299,6 +301,15 @@ void ObjectManager::Shutdown()
 {
     ReleaseAllObjects();
     ReleaseMasterObjects();
+    System* system = System::PeekInstance();
+    if (system && system->meshManager) {
+        QRX_LOG_INFO("Releasing all meshes except default mesh");
+        system->meshManager->ReleaseAllMeshes();
+    }
+    if (system && system->textureManager) {
+        QRX_LOG_INFO("Releasing all textures except default textures");
+        system->textureManager->UnloadAllTextures();
+    }
 }
 
 // ---- handles ----

@@ -114,7 +114,8 @@ public:
     // Renumbers the live objects 1, 2, 3 ... keeping order and handles.
     void RenumberObjects();
     // Frees every live object's components, invalidates every handle, empties
-    // the live and persistent maps, then destroys every slot and master.
+    // the live and persistent maps, then destroys every slot and master; then
+    // the mesh and texture managers release all but their defaults.
     void Shutdown();
 
     // Handle bookkeeping: a handle is registered in the live entry under its

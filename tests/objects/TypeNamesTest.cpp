@@ -1,4 +1,4 @@
-// Name tables, factories and the object model's part of start-up.
+// Name tables and factories.
 #include <gtest/gtest.h>
 
 #include "objects/ObjectTestKit.h"
@@ -123,27 +123,6 @@ TEST_F(FactoryTest, CreateAndDestroy)
     factory->Destroy(c);
     factory->Destroy(nullptr);
     EXPECT_EQ(Calls().back(), "8:~");
-}
-
-TEST(ObjectStartupTest, ObjectManagerStartsRunsAFrameAndShutsDown)
-{
-    TestSupport::ScopedTempHome home;
-    System* system = System::GetInstance();
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(system->Initialize());
-    std::string out = testing::internal::GetCapturedStdout();
-    ASSERT_NE(system->objectManager, nullptr);
-    size_t files = out.find("File manager initialized.");
-    size_t objects = out.find("Object manager initialized.");
-    size_t frames = out.find("Frame rate controller initialized.");
-    ASSERT_NE(objects, std::string::npos);
-    EXPECT_LT(files, objects);
-    EXPECT_LT(objects, frames);
-    EXPECT_EQ(system->objectManager->GetPool().size(), OBJECT_POOL_SIZE);
-    system->Update();
-    system->Shutdown();
-    EXPECT_EQ(system->objectManager, nullptr);
-    System::DestroyInstance();
 }
 
 TEST(ObjectStartupTest, RegistrationWithoutManagersDoesNothing)

@@ -287,7 +287,7 @@ TEST_F(ObjectManagerTest, ClearLeavesOtherStatesAndRenumbers)
     EXPECT_FALSE(toGone.isValid);
 }
 
-TEST_F(ObjectManagerTest, ClearRenumbersTheSpecExample)
+TEST_F(ObjectManagerTest, ClearRenumbersSurvivorsThreeAndSeven)
 {
     for (int i = 0; i < 7; ++i) ASSERT_NE(manager->CreateInstance(DEFAULT, glm::vec3(0.0f)), nullptr);
     for (GameObject* o : GameObjectGroup(manager->GetAllObjects()))

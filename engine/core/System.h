@@ -10,9 +10,13 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FileManager;
 class FontManager;
+class ObjectManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
 class ShaderManager;
 class TextureManager;
@@ -43,8 +47,12 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    ObjectManager* objectManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
     FontManager* fontManager = nullptr;
     TextureManager* textureManager = nullptr;

@@ -1,6 +1,8 @@
 #include "engine/objects/TemplateFactory.h"
 
 #include "engine/core/System.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
 
@@ -18,6 +20,8 @@ void RegisterComponentFactories()
     if (!manager) return;
     // One line per component class, in key order, as the classes are added:
     // FactoryRegister<Component>(new Factory<Component, XComponent>(CT_X), manager->GetFactories());
+    FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), manager->GetFactories());
+    FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), manager->GetFactories());
 }
 
 void RegisterPrimitiveFactories() {}

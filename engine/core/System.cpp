@@ -6,6 +6,7 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/platform/Cursor.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -42,6 +43,12 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -61,10 +68,20 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 4: a pending state request, or the top state's update.
+    if (gameStateManager) gameStateManager->Update();
 }
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
 
@@ -98,6 +115,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

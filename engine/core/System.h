@@ -13,6 +13,7 @@ namespace QRX {
 class Logger;
 class FileManager;
 class FrameRateController;
+class GameStateManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -42,6 +43,7 @@ public:
 
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    GameStateManager* gameStateManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;
@@ -59,5 +61,11 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 // ShowCursor, making no calls when it is already there. Does nothing when the
 // count does not exist.
 void ApplyCursorVisibility(int* count, bool show);
+
+// Shows the cursor in menu-like states (restart request, menus, loading and
+// transition screens) and hides it elsewhere, by the game-state manager's
+// current id. Every game state's Update calls it once per frame. Does nothing
+// before the game-state manager exists.
+void UpdateCursorVisibility();
 
 } // namespace QRX

@@ -107,8 +107,8 @@ void Map::RemoveObjectValuesFromMap(const glm::vec3& position, const glm::vec3& 
         QRX_LOG_WARNING("Object to be removed has been rotated before! This may cause problem with the map data "
                         "remove function!");
 
-    // The same footprint and top layer as entering the box, and every layer
-    // down to the bottom of the box, since the height may have grown since.
+    // The footprint of entering the box, and every layer from the bottom of
+    // the box to its top layer, since the height may have grown since.
     glm::dvec3 h = HalfExtents(scale);
     double top = position.y + h.y;
     if (!(top > -1.0)) return;
@@ -122,8 +122,9 @@ void Map::RemoveObjectValuesFromMap(const glm::vec3& position, const glm::vec3& 
         for (std::uint32_t c = c0; c < m_Columns && c < columnEnd; ++c) {
             Cell* cell = CellAt(r, c);
             if (!cell || cell->empty()) continue;
-            double last = std::min(topLayer, static_cast<double>(cell->size() - 1));
-            for (std::uint32_t y = bottom; y <= last; ++y)
+            // A box that stood above the grid was entered on the top of its cells.
+            std::uint32_t last = static_cast<std::uint32_t>(std::min(topLayer, static_cast<double>(cell->size() - 1)));
+            for (std::uint32_t y = std::min(bottom, last); y <= last; ++y)
                 if ((*cell)[y] == objectType) (*cell)[y] = 0;
         }
     }

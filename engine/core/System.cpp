@@ -5,6 +5,8 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
 #include "game/flow/GameStateManager.h"
 
@@ -42,6 +44,23 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("File manager initialized.");
+
+    // Step 11: the shader manager (the renderer's programs fill it later).
+    shaderManager = new (std::nothrow) ShaderManager();
+    if (!shaderManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 14: the texture manager reads its catalogue and loads the two
+    // defaults; needs the OpenGL context. Its result is not checked.
+    textureManager = new (std::nothrow) TextureManager();
+    if (!textureManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    textureManager->Init();
 
     // Step 19: the game-state manager; its Initialize loads the first state.
     gameStateManager = new (std::nothrow) GameStateManager();
@@ -91,6 +110,15 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 16: the texture manager releases every texture as it goes.
+    delete textureManager;
+    textureManager = nullptr;
+
+    // Step 19: the shader manager, its programs first (the context still exists).
+    if (shaderManager) shaderManager->DeleteAllPrograms();
+    delete shaderManager;
+    shaderManager = nullptr;
 
     delete logger;
     logger = nullptr;

@@ -14,6 +14,8 @@ class Logger;
 class FileManager;
 class FrameRateController;
 class GameStateManager;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -44,6 +46,8 @@ public:
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     GameStateManager* gameStateManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

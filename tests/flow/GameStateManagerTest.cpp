@@ -377,34 +377,6 @@ TEST_F(GameStateManagerTest, NextAndPreviousLevelFollowTheLevelTable)
     EXPECT_EQ(gsm.GetRequestedState(), 30);
 }
 
-TEST_F(GameStateManagerTest, SystemStartsTheManagerAtItsStepAndShutsItDownFirst)
-{
-    BindAll();
-    System* system = System::GetInstance();
-    delete system->logger;
-    system->logger = nullptr;
-    level.manager = nullptr;
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(system->Initialize());
-    std::string out = testing::internal::GetCapturedStdout();
-    ASSERT_NE(system->gameStateManager, nullptr);
-    level.manager = system->gameStateManager;
-    size_t files = out.find("File manager initialized.");
-    size_t states = out.find("Game state manager initialized.");
-    size_t frames = out.find("Frame rate controller initialized.");
-    ASSERT_NE(states, std::string::npos);
-    EXPECT_LT(files, states);
-    EXPECT_LT(states, frames);
-    EXPECT_EQ(calls, (Calls{"level.Load@-1", "level.Init@-1"}));
-    calls.clear();
-    system->Update();
-    EXPECT_EQ(calls, (Calls{"level.Update@1"}));
-    calls.clear();
-    system->Shutdown();
-    EXPECT_EQ(calls, (Calls{"level.Free@1", "level.Unload@1"}));
-    EXPECT_EQ(system->gameStateManager, nullptr);
-}
-
 TEST(GameStateTables, NamesAreExactAndUnique)
 {
     EXPECT_EQ(GetGameStateNameTable().size(), static_cast<size_t>(GAME_STATE_NAME_COUNT));

@@ -4,6 +4,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/objects/ObjectManager.h"
 #include "game/flow/GameState.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
@@ -25,6 +26,7 @@ bool GameStateManager::Initialize()
         QRX_LOG_ERROR("LevelManager initialization failed!");
         return false;
     }
+    if (ObjectManager* objects = System::GetInstance()->objectManager) objects->SetGameStateInfo(this);
     BindGameStateObjects();
     ChangeState(STATE_SPLASH);
     return true;
@@ -105,6 +107,8 @@ void GameStateManager::Shutdown()
     if (m_LevelManager) {
         m_LevelManager->DestroyMap();
         m_LevelManager.reset();
+        System* system = System::PeekInstance();
+        if (system && system->objectManager) system->objectManager->SetGameStateInfo(nullptr);
     }
 }
 
@@ -126,6 +130,7 @@ bool GameStateManager::ChangeState(int id)
         m_Phase = PHASE_LEAVING;
         m_States.back()->Free();
         m_States.back()->Unload();
+        ClearStateObjects();
         m_States.pop_back();
         m_PreviousState = m_CurrentState;
     }
@@ -168,6 +173,7 @@ void GameStateManager::PopState()
         m_Phase = PHASE_LEAVING;
         m_States.back()->Free();
         m_States.back()->Unload();
+        ClearStateObjects();
         m_States.pop_back();
     }
     if (!m_States.empty()) {
@@ -213,6 +219,7 @@ void GameStateManager::Restart()
     if (!m_States.empty()) {
         m_Phase = PHASE_LEAVING;
         m_States.back()->Free();
+        ClearStateObjects();
         m_Phase = PHASE_ENTERING;
         m_States.back()->Init();
     }
@@ -225,6 +232,7 @@ void GameStateManager::Reload()
         m_Phase = PHASE_LEAVING;
         m_States.back()->Free();
         m_States.back()->Unload();
+        ClearStateObjects();
         m_Phase = PHASE_ENTERING;
         m_States.back()->Load();
         m_States.back()->Init();
@@ -239,6 +247,13 @@ bool GameStateManager::PushStateById(int id)
     m_States.push_back(state);
     m_EmptyReported = false;
     return true;
+}
+
+void GameStateManager::ClearStateObjects()
+{
+    // The states return their own objects; this catches what one leaves.
+    System* system = System::PeekInstance();
+    if (system && system->objectManager) system->objectManager->ClearLevelObjects();
 }
 
 void GameStateManager::ClearRestartFlags()

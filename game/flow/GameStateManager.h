@@ -17,11 +17,15 @@
 //   7. Anything else: push it over the current state.
 // No state is updated on a frame that carries out a request. A request that
 // no state object serves is logged and dropped: the current state stays.
-// The manager owns the level manager; the state objects are not its own.
+// Whenever a state's Free has run, the objects it still owns go back to the
+// object manager's pool (persistent ones stay).
+// The manager owns the level manager; the state objects are not its own. It
+// tells the object manager which state is current and whether one updates.
 #pragma once
 #include <memory>
 #include <vector>
 
+#include "engine/objects/GameStateInfo.h"
 #include "game/flow/GameStateTables.h"
 
 namespace QRX {
@@ -37,26 +41,28 @@ constexpr int PHASE_LEAVING = 2;   // set before Free and Unload
 // Engine flag bits that every restart and reload clears.
 constexpr unsigned RESTART_CLEARED_FLAGS = 0x02 | 0x04 | 0x08;
 
-class GameStateManager
+class GameStateManager : public GameStateInfo
 {
 public:
     // Empty stack and history, previous, current and requested ids 1, no
     // reload request, phase 0, no level manager.
     GameStateManager();
     // Shuts down when that has not been done.
-    ~GameStateManager();
+    ~GameStateManager() override;
     GameStateManager(const GameStateManager&) = delete;
     GameStateManager& operator=(const GameStateManager&) = delete;
 
-    // Creates and initialises the level manager, binds the state objects and
-    // changes to the splash state (its Load and Init run here). False, with
+    // Creates and initialises the level manager, attaches to the object
+    // manager (when it exists), binds the state objects and changes to the
+    // splash state (its Load and Init run here). False, with
     // an ERROR line, when the level manager cannot be made or initialised. A
     // splash state that no object serves is logged and the start goes on.
     bool Initialize();
     // Once per frame: carries out a pending request or updates the top state.
     void Update();
-    // Pops every state, empties the lists, clears and deletes the map and
-    // deletes the level manager. Safe to repeat.
+    // Pops every state, empties the lists, clears and deletes the map,
+    // deletes the level manager and detaches from the object manager. Safe to
+    // repeat.
     void Shutdown();
 
     // Replaces the top state by the state of the id: Free and Unload of the
@@ -93,6 +99,13 @@ public:
     int GetPhase() const { return m_Phase; }
     // True exactly while the top state's Update runs.
     bool IsUpdatingTopState() const { return m_UpdatingTop; }
+
+    // For the object manager: the current id, and whether the phase is
+    // updating (from the top state's Update until the next state enters or
+    // leaves, so objects made later in the frame, by collision hooks among
+    // others, are initialised at once too).
+    int CurrentStateId() const override { return m_CurrentState; }
+    bool IsUpdatingState() const override { return m_Phase == PHASE_UPDATING; }
     LevelManager* GetLevelManager() const { return m_LevelManager.get(); }
     const std::vector<GameState*>& GetStates() const { return m_States; }
     const std::vector<int>& GetHistory() const { return m_History; }
@@ -105,6 +118,8 @@ private:
     void UpdateTopState();
     void Restart();
     void Reload();
+    // Returns the current state's remaining objects to the pool.
+    static void ClearStateObjects();
     static void ClearRestartFlags();
 
     std::unique_ptr<LevelManager> m_LevelManager;

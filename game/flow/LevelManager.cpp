@@ -7,6 +7,7 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/objects/ObjectManager.h"
 #include "engine/platform/FileSearch.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/Map.h"
@@ -68,6 +69,26 @@ bool LevelManager::CanOpenLevelFile(const std::string& path)
         return false;
     }
     return true;
+}
+
+void LevelManager::LoadLevelObjects(bool initialise)
+{
+    System* system = System::GetInstance();
+    if (!system->fileManager || !system->objectManager) {
+        QRX_LOG_ERROR("Unable to load the level objects: no file manager or object manager.");
+        return;
+    }
+    system->fileManager->ReadObjects();
+
+    // Only the levels and the editor own the grid: menus, loading and
+    // transition screens are pushed over (or replace) a level without it.
+    const StateTableEntry* entry = m_Owner ? FindStateTableEntry(m_Owner->GetCurrentState()) : nullptr;
+    bool ownsGrid = !m_Owner || (entry && (entry->kind == StateObjectKind::BaseLevel ||
+                                           entry->kind == StateObjectKind::MultiplayerLevel ||
+                                           entry->kind == StateObjectKind::LevelEditor));
+    if (ownsGrid && m_Map) m_Map->Build();
+
+    if (initialise) system->objectManager->InitLevelObjects();
 }
 
 void LevelManager::GoToNextLevel()

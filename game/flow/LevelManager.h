@@ -48,6 +48,12 @@ public:
     // current level document for the map and object readers. False when it
     // cannot be read, or is no level file (both logged).
     bool CanOpenLevelFile(const std::string& path);
+    // Creates one object per object element of the open level document, then,
+    // for the level states and the level editor only, builds the grid map
+    // from them (a screen pushed over a level leaves the level's grid alone),
+    // then, when `initialise` is set, initialises the components of the
+    // current state's objects.
+    void LoadLevelObjects(bool initialise);
     // Requests the next id of the current state's level-table row; nothing
     // when the current id has no row.
     void GoToNextLevel();

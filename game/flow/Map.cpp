@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 
 namespace QRX {
 
@@ -56,6 +59,22 @@ void Map::ResizeLayers()
         if (cell.size() < m_Height) cell.resize(m_Height, 0);
         std::fill(cell.begin(), cell.begin() + m_Height, 0u);
     }
+}
+
+void Map::Build()
+{
+    Clear();
+    AllocateCells();
+    ResizeLayers();
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    for (ObjectType type : {CUBE, SWITCH, BARRIER, FALLINGPLATFORM}) AddObjectsToMap(objects->GetActiveObjectsOfType(type));
+}
+
+void Map::AddObjectsToMap(const std::vector<GameObject*>& objects)
+{
+    for (const GameObject* object : objects)
+        if (object) EnterObject(object->position, object->scale, static_cast<std::uint32_t>(object->type));
 }
 
 void Map::EnterObject(const glm::vec3& position, const glm::vec3& scale, std::uint32_t value)

@@ -21,6 +21,8 @@
 
 namespace QRX {
 
+class GameObject;
+
 class Map
 {
 public:
@@ -41,6 +43,12 @@ public:
     void AllocateCells();
     // Lengthens every cell to the height and sets its layers below it to 0.
     void ResizeLayers();
+    // Clear, AllocateCells, ResizeLayers, then the active CUBE, SWITCH,
+    // BARRIER and FALLINGPLATFORM objects of the object manager in that order
+    // (a later one's type stays in a shared cell).
+    void Build();
+    // Enters each object of the list by its position, scale and type.
+    void AddObjectsToMap(const std::vector<GameObject*>& objects);
     // Enters one blocking box: the cells under its footprint take `value` at
     // the layer of its top. A top at or below -1 is below the grid and enters
     // nothing.

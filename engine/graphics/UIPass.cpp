@@ -20,6 +20,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateTables.h"
 
 namespace QRX {
 
@@ -181,6 +182,17 @@ void QueueConsoleOverlayText(const std::string& stateName, const std::string* le
                    OVERLAY_FONT_ID, OVERLAY_TEXT_COLOR, 1.0f);
     const int fps = FrameRateOf(frameTime);
     fonts->AddText(mode, std::to_string(fps), 0.0f, OVERLAY_RATE_Y, OVERLAY_FONT_ID, FrameRateColorIndex(fps), 1.0f);
+}
+
+void QueueConsoleOverlayText(int stateId, double frameTime)
+{
+    const int row = FindLevelTableRow(stateId);
+    if (row < 0) {
+        QueueConsoleOverlayText(GameStateToString(stateId), nullptr, frameTime);
+        return;
+    }
+    const std::string file = GetLevelTable()[static_cast<size_t>(row)].fileName;
+    QueueConsoleOverlayText(GameStateToString(stateId), &file, frameTime);
 }
 
 } // namespace QRX

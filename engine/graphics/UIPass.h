@@ -12,8 +12,9 @@
 //
 // The renderer owns the "hud" program's uniform locations and the orthographic
 // projection and hands them in; its frame calls RenderUI, RenderTextComponents,
-// then the console overlay (QueueConsoleOverlayText while the console is open,
-// and DrawGUIObject for the console's background and frame-time graph).
+// then the console overlay (QueueConsoleOverlayText with the current state id
+// and the raw frame time while the console is open, and DrawGUIObject for the
+// console's background and frame-time graph).
 #pragma once
 #include <GL/glew.h>
 
@@ -84,5 +85,8 @@ int FrameRateColorIndex(int framesPerSecond);
 // name, "Loaded XML: " + the level file (an empty line when levelFile is
 // null: the state has no level-table row), and the frame rate in its colour.
 void QueueConsoleOverlayText(const std::string& stateName, const std::string* levelFile, double frameTime);
+// The same for a game-state id: its name from the state-name table and the
+// file of its first level-table row.
+void QueueConsoleOverlayText(int stateId, double frameTime);
 
 } // namespace QRX

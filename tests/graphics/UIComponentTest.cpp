@@ -30,6 +30,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -588,6 +589,20 @@ TEST_F(UITest, ConsoleOverlayQueuesItsThreeLines)
                                                "Loaded XML: ", "8"}));
     EXPECT_EQ(std::next(m_fonts->GetQueue().begin(), 2)->color, glm::vec4(0, 1, 0, 1));  // green
     EXPECT_EQ(m_fonts->GetQueue().back().color, glm::vec4(1, 0, 0, 1));                   // red
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+}
+
+TEST_F(UITest, ConsoleOverlayNamesTheStateAndItsLevelFile)
+{
+    const int row = FindLevelTableRow(STATE_LEVEL1);
+    ASSERT_GE(row, 0);
+    const std::string file = GetLevelTable()[static_cast<size_t>(row)].fileName;
+    QueueConsoleOverlayText(STATE_LEVEL1, 0.0625);
+    QueueConsoleOverlayText(STATE_LEVELEDITOR, 0.0625);  // no level-table row
+    std::vector<std::string> texts;
+    for (const auto& item : m_fonts->GetQueue()) texts.push_back(item.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Current level: LEVEL1", "Loaded XML: " + file, "16",
+                                               "Current level: LEVELEDITOR", "", "16"}));
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
 }
 

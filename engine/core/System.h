@@ -14,6 +14,7 @@ class AudioManager;
 class Logger;
 class FileManager;
 class ObjectManager;
+class PhysicsManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
@@ -52,6 +53,7 @@ public:
     FileManager* fileManager = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
+    PhysicsManager* physicsManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;

@@ -37,7 +37,6 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
 }
 
-// The primitive classes fill the physics manager's primitive map as they are added.
 void RegisterPrimitiveFactories() {}
 
 } // namespace QRX

@@ -1,6 +1,5 @@
 #include "engine/physics/ForceGenerators.h"
 
-#include <cmath>
 #include <cstring>
 
 #include <tinyxml2.h>

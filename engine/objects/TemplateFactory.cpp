@@ -6,6 +6,7 @@
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
+#include "engine/physics/Primitive.h"
 #include "engine/physics/SteerGenerators.h"
 
 namespace QRX {
@@ -37,6 +38,18 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
 }
 
-void RegisterPrimitiveFactories() {}
+void RegisterPrimitiveFactories()
+{
+    PhysicsManager* physics = System::GetInstance()->physicsManager;
+    if (!physics) return;
+    RegisterPrimitiveFactories(physics->GetPrimitiveFactories());
+}
+
+void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories)
+{
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionSphere>(PR_SPHERE), factories);
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionBox>(PR_BOX), factories);
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionPlane>(PR_PLANE), factories);
+}
 
 } // namespace QRX

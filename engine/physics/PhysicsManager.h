@@ -1,6 +1,6 @@
 // The physics manager: the physics settings and the factory maps from which
 // every collision primitive, force generator and steering generator is made
-// and unmade.
+// and unmade, and the contact pool (all its contacts made here, once).
 //
 // One exists, owned by the System (created at start-up before the object
 // manager, deleted after it). Its three maps own their factories; the
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/Contact.h"
 
 namespace QRX {
 
@@ -23,11 +24,12 @@ class PhysicsManager
 public:
     static constexpr float DEFAULT_SLEEP_TIME = 0.3f;
     static constexpr float DEFAULT_WAKE_INTERVAL = 0.01f;
-    static constexpr int MAX_CONTACTS = 512;
+    static constexpr int MAX_CONTACTS = ContactPool::CAPACITY;
 
-    // The default settings and three empty maps.
+    // The default settings, the contact pool and three empty maps.
     PhysicsManager();
-    // Deletes every factory: primitives, force generators, then steering generators.
+    // Deletes every factory (primitives, force generators, then steering
+    // generators), then the contact pool.
     ~PhysicsManager();
     PhysicsManager(const PhysicsManager&) = delete;
     PhysicsManager& operator=(const PhysicsManager&) = delete;
@@ -51,6 +53,7 @@ public:
     // Seconds a sleeping body must go without contact before it wakes.
     float WakeInterval = DEFAULT_WAKE_INTERVAL;
     int maxContacts = MAX_CONTACTS;  // capacity of the contact pool
+    ContactPool contactPool;
 
 private:
     FactoryMap<Primitive> m_primitiveFactories;

@@ -265,6 +265,9 @@ TEST_F(PhysicsComponentTest, ManagerStartsWithItsSettingsAndOwnsItsFactories)
     EXPECT_FLOAT_EQ(fresh.SleepTime, 0.3f);
     EXPECT_FLOAT_EQ(fresh.WakeInterval, 0.01f);
     EXPECT_EQ(fresh.maxContacts, 512);
+    EXPECT_EQ(fresh.contactPool.allContacts.size(), 512u);
+    EXPECT_EQ(fresh.contactPool.freeContacts.size(), 512u);
+    EXPECT_TRUE(fresh.contactPool.activeContacts.empty());
     EXPECT_TRUE(fresh.GetPrimitiveFactories().empty());
     EXPECT_TRUE(fresh.GetForceGeneratorFactories().empty());
     EXPECT_TRUE(fresh.GetSteerGeneratorFactories().empty());

@@ -10,6 +10,7 @@
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
+#include "engine/physics/Primitive.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -51,6 +52,9 @@ TEST_F(PhysicsStartupTest, StartsBeforeTheObjectsWithItsFactoriesAndStopsAfterTh
     EXPECT_EQ(physics->GetSteerGeneratorFactories().count(SG_SEEK), 1u);
     EXPECT_EQ(physics->GetSteerGeneratorFactories().count(SG_ARRIVE), 1u);
     EXPECT_EQ(system->objectManager->GetFactories().count(CT_PHYSICS), 1u);
+    const FactoryMap<Primitive>& primitives = physics->GetPrimitiveFactories();
+    EXPECT_EQ(primitives.size(), 3u);
+    EXPECT_EQ(primitives.count(PR_SPHERE) + primitives.count(PR_BOX) + primitives.count(PR_PLANE), 3u);
 
     // A body made from its master gets its own copies of the generators.
     system->objectManager->SetObjectFolder(TestSupport::SourceDir() + "/tests/data/physics/");

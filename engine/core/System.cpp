@@ -13,6 +13,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
 #include "game/flow/GameStateManager.h"
 
@@ -106,6 +107,15 @@ bool System::Initialize()
     }
     textureManager->Init();
 
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
+
     // Step 16: the object manager, with its pool of objects.
     objectManager = new (std::nothrow) ObjectManager();
     if (!objectManager) {
@@ -172,6 +182,11 @@ void System::Shutdown()
     if (objectManager) objectManager->Shutdown();
     delete objectManager;
     objectManager = nullptr;
+
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
 
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {

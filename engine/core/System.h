@@ -15,6 +15,7 @@ class Logger;
 class FileManager;
 class FontManager;
 class ObjectManager;
+class PhysicsManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
@@ -53,6 +54,7 @@ public:
     FileManager* fileManager = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
+    PhysicsManager* physicsManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;

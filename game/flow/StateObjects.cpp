@@ -1,16 +1,18 @@
 // The program's state objects, one per state class, bound to the state table.
-// Each state class adds its global object here when it is built:
-//     static BaseLevel s_baseLevel;
-//     ...
-//     Bind(StateObjectKind::BaseLevel, &s_baseLevel);
+// Each state class adds its global object here when it is built.
+#include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
+#include "game/flow/LoadingLevel.h"
 
 namespace QRX {
 
 namespace {
 
+BaseLevel s_baseLevel;
+LoadingLevel s_loadingLevel;
+
 // Binds only a class that has no object yet, so a test's binding stays.
-[[maybe_unused]] void Bind(StateObjectKind kind, GameState* object)
+void Bind(StateObjectKind kind, GameState* object)
 {
     if (!GetStateObject(kind)) BindStateObject(kind, object);
 }
@@ -19,8 +21,10 @@ namespace {
 
 void BindGameStateObjects()
 {
-    // No state class exists yet: every id is served by nothing, and a change
-    // to it is logged and refused by the game-state manager.
+    // Classes not built yet stay unbound: a change to one of their ids is
+    // logged and refused by the game-state manager.
+    Bind(StateObjectKind::BaseLevel, &s_baseLevel);
+    Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
 }
 
 } // namespace QRX

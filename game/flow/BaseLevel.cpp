@@ -1,0 +1,198 @@
+#include "game/flow/BaseLevel.h"
+
+#include <cmath>
+#include <iostream>
+#include <limits>
+
+#include "engine/core/AudioManager.h"
+#include "engine/core/FileManager.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelManager.h"
+#include "game/flow/Map.h"
+#include "game/flow/StateCommon.h"
+
+namespace QRX {
+
+namespace {
+
+const glm::vec4 HUD_WHITE(1.0f, 1.0f, 1.0f, 1.0f);
+
+bool IsSplash(int stateId) { return stateId == STATE_SPLASH || stateId == STATE_SPLASH_CONTROLLER; }
+
+} // namespace
+
+unsigned WholeSeconds(double time)
+{
+    if (!(time > 0.0)) return 0;
+    const double largest = static_cast<double>(std::numeric_limits<unsigned>::max());
+    if (time >= largest) return std::numeric_limits<unsigned>::max();
+    return static_cast<unsigned>(time);
+}
+
+char GradeLevelTime(unsigned seconds, const LevelScoreTimes* times)
+{
+    if (!times) return GRADE_NONE;
+    if (seconds <= times->gradeA) return 'A';
+    if (seconds <= times->gradeB) return 'B';
+    return 'C';
+}
+
+std::string LevelNameFromFile(const std::string& fileName) { return fileName.substr(0, fileName.find('.')); }
+
+bool IsBelowFallBoundary(const glm::vec3& position) { return position.y < FALL_BOUNDARY_Y; }
+
+bool ShowsLevelHud(int stateId) { return !IsSplash(stateId); }
+
+bool EscapeOpensPauseMenu(int stateId) { return stateId >= STATE_LEVEL1 && stateId <= STATE_FREELOAD; }
+
+int SplashStep(int stateId, double levelTime, bool skipPressed, std::ostream& out)
+{
+    if (!IsSplash(stateId)) return STATE_NONE;
+    int request = STATE_NONE;
+    if (skipPressed) {
+        out << "Someone told me to skip splash!\n";
+        request = STATE_LOADING;
+    }
+    if (levelTime > SPLASH_DURATION) {
+        out << "Automatic skip splash after " << levelTime << " secs.\n";
+        request = stateId == STATE_SPLASH ? STATE_SPLASH_CONTROLLER : STATE_LOADING;
+    }
+    return request;
+}
+
+std::string LevelFilePath(int stateId, const LevelManager& levels)
+{
+    if (stateId == STATE_FREELOAD || stateId == STATE_FREELOADNEXT)
+        return std::string(LevelManager::LEVEL_FOLDER) + levels.GetFreeLoadPath();
+    return std::string(LevelManager::LEVEL_FOLDER) + levels.GetCurrentLevelEntry().fileName;
+}
+
+void BaseLevel::Load()
+{
+    System* system = System::GetInstance();
+    if (system->objectManager) system->objectManager->RefillPool();
+
+    GameStateManager* states = system->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) {
+        QRX_LOG_ERROR("Unable to load a level: no level manager.");
+        return;
+    }
+    m_LevelPath = LevelFilePath(states->GetCurrentState(), *levels);
+    if (!levels->CanOpenLevelFile(m_LevelPath)) {
+        // Nothing of this file can be read: stop here and let the game end.
+        ReportUnopenableLevelFile(m_LevelPath);
+        return;
+    }
+
+    unsigned readRow = 0, readCol = 0, readHeight = 0;
+    system->fileManager->ReadMap(readRow, readCol, readHeight);
+    if (readRow == 0 || readCol == 0 || readHeight == 0) {
+        QRX_LOG_ERROR("Degenerate map! Please make sure the row/column/height is NOT 0!");
+        QRX_ASSERT((readRow > 0 && readCol > 0 && readHeight > 0), 2, "Degenerate map!");
+        return;
+    }
+    Map* map = levels->GetMap();
+    if (map && map->SetSize(readRow, readCol, readHeight)) map->AllocateCells();
+}
+
+void BaseLevel::Init()
+{
+    System* system = System::GetInstance();
+    // The previous level's robots are back in the pool by now.
+    system->playerOne = nullptr;
+    system->playerTwo = nullptr;
+    m_SkyBox = nullptr;
+
+    GameStateManager* states = system->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) {
+        QRX_LOG_ERROR("Unable to start a level: no level manager.");
+        return;
+    }
+    const int id = states->GetCurrentState();
+    m_LevelPath = LevelFilePath(id, *levels);
+    if (!levels->CanOpenLevelFile(m_LevelPath)) {
+        ReportUnopenableLevelFile(m_LevelPath);
+        return;
+    }
+    levels->LoadLevelObjects(true);
+
+    StartMusic(id);
+    m_LevelTime = 0.0;
+}
+
+void BaseLevel::StartMusic(int stateId)
+{
+    if (stateId == STATE_SPLASH) return;
+    if (stateId != STATE_SPLASH_CONTROLLER) {
+        PlayLoopingMusic(LEVEL_MUSIC);
+        return;
+    }
+    if (IsMusicPlaying()) return;
+    System* system = System::GetInstance();
+    if (system->audioManager) system->audioManager->LoadStream(MENU_MUSIC);
+    PlayLoopingMusic(MENU_MUSIC);
+}
+
+void BaseLevel::Pause() { PauseAllObjects(); }
+
+void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
+
+void BaseLevel::Update(GameStateManager& manager)
+{
+    UpdateCursorVisibility();
+    UpdateCurrentStateObjects();
+    CheckFall(manager);
+
+    const int id = manager.GetCurrentState();
+    if (ShowsLevelHud(id)) DrawLevelHud(manager);
+
+    m_LevelTime += CappedFrameStep();
+
+    if (IsSplash(id)) {
+        int request = SplashStep(id, m_LevelTime, false, std::cout);
+        if (request != STATE_NONE) manager.RequestState(request);
+    }
+}
+
+void BaseLevel::CheckFall(GameStateManager& manager)
+{
+    GameObject* player = System::GetInstance()->playerOne;
+    // A slot whose object went back to the pool holds no robot.
+    if (!player || !(player->flags & OBJ_ALIVE)) return;
+    if (!IsBelowFallBoundary(player->position)) return;
+    QRX_LOG_INFO("Restarting since player position less than -5.f");
+    manager.RequestState(STATE_GAMERETRYMENU);
+}
+
+void BaseLevel::DrawLevelHud(const GameStateManager& manager)
+{
+    FontManager* fonts = System::GetInstance()->fontManager;
+    LevelManager* levels = manager.GetLevelManager();
+    if (!fonts || !levels) return;
+    fonts->AddText(FontManager::POSITION_TOP_LEFT, LevelNameFromFile(levels->GetCurrentLevelEntry().fileName),
+                   LEVEL_NAME_X, LEVEL_HUD_Y, LEVEL_HUD_FONT, HUD_WHITE);
+}
+
+void BaseLevel::Free()
+{
+    System* system = System::GetInstance();
+    if (system->objectManager) system->objectManager->ClearLevelObjects();
+    m_SkyBox = nullptr;
+}
+
+void BaseLevel::Unload()
+{
+    System* system = System::GetInstance();
+    if (system->objectManager) system->objectManager->ClearLevelObjects();
+    if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
+}
+
+} // namespace QRX

@@ -140,6 +140,8 @@ protected:
         ASSERT_TRUE(started);
         ASSERT_NE(m_system->fontManager, nullptr);
         m_objects = m_system->objectManager;
+        // The splash screen that the start opened is not part of these tests.
+        m_objects->ClearLevelObjects();
         m_objects->SetGameStateInfo(&m_states);
         m_fonts = m_system->fontManager;
         // The renderer's program set-up is not part of these tests: build the

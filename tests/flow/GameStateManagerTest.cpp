@@ -309,12 +309,16 @@ TEST_F(GameStateManagerTest, StartBindsTheGamesOwnStatesAndReportsAnEmptyStackOn
     testing::internal::CaptureStdout();
     // Without a file manager the game's splash cannot open its file: the
     // start goes on and the game is asked to end.
-    ASSERT_TRUE(gsm.Initialize());
+    System::GetInstance()->gameStateManager = &gsm;
+    bool started = gsm.Initialize();
+    std::string startOut = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(started) << startOut;
     EXPECT_NE(GetStateObject(StateObjectKind::BaseLevel), nullptr);
     EXPECT_NE(GetStateObject(StateObjectKind::LoadingLevel), nullptr);
     EXPECT_EQ(gsm.GetStates().size(), 1u);
     EXPECT_FALSE(System::GetInstance()->IsRunning());
 
+    testing::internal::CaptureStdout();
     gsm.PopStatesTo(0);
     gsm.Update();
     gsm.Update();
@@ -324,6 +328,7 @@ TEST_F(GameStateManagerTest, StartBindsTheGamesOwnStatesAndReportsAnEmptyStackOn
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(out.find("We ran out of states!", first + 1), std::string::npos);
     EXPECT_TRUE(gsm.GetStates().empty());
+    System::GetInstance()->gameStateManager = nullptr;
 }
 
 TEST_F(GameStateManagerTest, ShutdownPopsEveryStateAndDropsTheLevelManager)

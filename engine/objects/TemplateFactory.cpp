@@ -3,6 +3,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
@@ -36,6 +37,7 @@ void RegisterComponentFactories()
     // One line per component class, in key order, as the classes are added.
     FactoryMap<Component>& factories = manager->GetFactories();
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
+    FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
 }
 
 void RegisterPrimitiveFactories()

@@ -7,10 +7,15 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -76,6 +81,14 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Graphics system initialized.");
 
+    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // fonts (needs the OpenGL context). No report of its own.
+    fontManager = new (std::nothrow) FontManager();
+    if (!fontManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+
     // Step 13: the mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
     meshManager = new (std::nothrow) MeshManager();
@@ -93,6 +106,35 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
+
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
+
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
 
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
@@ -114,14 +156,37 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 4: a pending state request, or the top state's update.
+    gameStateManager->Update();
+
     // Step 5: the music fade.
     audioManager->Update();
+
+    // Step 6: objects marked for destruction go.
+    objectManager->Update();
 }
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 5: the object manager releases every object and master.
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
+
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
 
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {
@@ -146,6 +211,10 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 15: the font manager, its atlases and buffer first.
+    delete fontManager;
+    fontManager = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;
@@ -183,6 +252,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

@@ -87,7 +87,7 @@ public:
     static constexpr float ACCEL_MIN = 0.0f;
     static constexpr float ACCEL_RANGE = 0.0f;
     // PARTICLE_ORBIT: distance from the position, turn rate, life.
-    static constexpr float ORBIT_RADIUS = 1.0f;
+    static constexpr float ORBIT_RADIUS = 100.0f;  // the level's star field
     static constexpr float ORBIT_SPIN_RATE = 45.0f;  // degrees per second
     static constexpr float ORBIT_LIFE = 12321312210944.0f;
 

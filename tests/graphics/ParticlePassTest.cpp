@@ -28,8 +28,10 @@ namespace {
 
 TestSupport::GLTestContext& Context()
 {
-    static TestSupport::GLTestContext context;
-    return context;
+    // Never destroyed: the software driver's draw-time allocations then stay
+    // reachable at exit.
+    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext();
+    return *context;
 }
 
 const glm::vec3 EYE(0.0f, 0.0f, 5.0f);

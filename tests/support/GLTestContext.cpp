@@ -2,28 +2,9 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
 
 namespace QRX {
 namespace TestSupport {
-
-namespace {
-
-// Keeps the loaded Mesa driver mapped until the process ends. Closing the
-// context unloads it, and memory that only its globals still point to (what
-// a draw call allocates) would then be reported as leaked from an unknown
-// module, past the reach of the system-library suppressions.
-int PinDriver(struct dl_phdr_info* info, size_t, void*)
-{
-    if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-} // namespace
 
 GLTestContext::GLTestContext(int width, int height) : m_width(width), m_height(height)
 {
@@ -51,7 +32,6 @@ GLTestContext::GLTestContext(int width, int height) : m_width(width), m_height(h
     }
     m_context = c;
     SDL_GL_MakeCurrent(w, c);
-    dl_iterate_phdr(PinDriver, nullptr);
     glewExperimental = GL_TRUE;
     GLenum err = glewInit();
     if (err != GLEW_OK) {

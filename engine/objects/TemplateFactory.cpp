@@ -2,6 +2,7 @@
 
 #include "engine/core/System.h"
 #include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
@@ -40,6 +41,7 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
 }
 
 void RegisterPrimitiveFactories()

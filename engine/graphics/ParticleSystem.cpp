@@ -86,8 +86,8 @@ void Particle::Update(float dt)
     velocity += acceleration;
     age += dt;
     color += colorChange * dt;
-    if (pattern == PARTICLE_ORBIT)
-        spin += ParticleSystem::ORBIT_SPIN_RATE * dt;
+    if (pattern == PARTICLE_STAR)
+        spin += ParticleSystem::STAR_SPIN_RATE * dt;
     if (life < age)
         dead = true;
 }
@@ -187,18 +187,18 @@ Particle ParticleSystem::MakeParticle(int pattern, const glm::vec3& position, co
         p.colorChange = HOT_WHITE_FADE;
         break;
     }
-    case PARTICLE_ORBIT: {
+    case PARTICLE_STAR: {
         float theta = RandomFloat(0.0f, 3.142f);
         float phi = RandomFloat(0.0f, 6.284f);
-        p.position = position + ORBIT_RADIUS * glm::vec3(std::sin(theta) * std::cos(phi), std::cos(theta),
+        p.position = position + STAR_RADIUS * glm::vec3(std::sin(theta) * std::cos(phi), std::cos(theta),
                                                          std::sin(theta) * std::sin(phi));
         // The spin rate is drawn to keep the sequence of draws; the turn
-        // itself is the fixed ORBIT_SPIN_RATE.
+        // itself is the fixed STAR_SPIN_RATE.
         (void)RandomFloat(-10.0f, 10.0f);
         p.params[0] = 1.0f;
         p.params[1] = RandomFloat(0.35f, 0.55f);
         p.color = glm::vec3(10.0f, 10.0f, 10.0f);
-        p.life = ORBIT_LIFE;
+        p.life = STAR_LIFE;
         break;
     }
     case PARTICLE_LEAVE: {
@@ -284,7 +284,7 @@ void ParticleSystem::AppendQuad(const Particle& particle, const glm::vec3& eye)
     glm::vec3 r = right * half;
     glm::vec3 u = up * half;
     glm::vec3 corners[CORNERS_PER_PARTICLE] = {-r - u, r - u, -r + u, r + u};
-    if (particle.pattern == PARTICLE_ORBIT) {
+    if (particle.pattern == PARTICLE_STAR) {
         // Turned about its centre (the particle's position) within its plane.
         glm::mat3 turn(RotationMatrix(particle.spin, toEye));
         for (glm::vec3& c : corners)

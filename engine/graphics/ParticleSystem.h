@@ -30,7 +30,7 @@ constexpr int PARTICLE_RING_FAST = 7;    // flat ring at random speed
 constexpr int PARTICLE_SPARK = 8;        // slows down and turns back after ten steps
 constexpr int PARTICLE_SPIRAL = 9;       // moves along the direction given (a spiral arm)
 constexpr int PARTICLE_RAIN = 10;
-constexpr int PARTICLE_ORBIT = 11;       // never dies by age, turns on the spot
+constexpr int PARTICLE_STAR = 11;       // never dies by age, turns on the spot
 constexpr int PARTICLE_SPARK_B = 12;     // as PARTICLE_SPARK
 constexpr int PARTICLE_FLICKER = 13;     // dark, drifting to a random colour
 constexpr int PARTICLE_LEAVE = 14;       // the robot leaving
@@ -50,7 +50,7 @@ struct Particle
     // Advances a live particle by dt seconds (already capped): position by the
     // velocity, the velocity by the acceleration (once per step, not scaled),
     // age and colour. Dies on the first step where life < age. A
-    // PARTICLE_ORBIT particle also turns by ORBIT_SPIN_RATE x dt degrees.
+    // PARTICLE_STAR particle also turns by STAR_SPIN_RATE x dt degrees.
     void Update(float dt);
     void Kill() { dead = true; }
 
@@ -86,10 +86,10 @@ public:
     // The random acceleration magnitude (zero: patterns 0, 3 and 13 do not accelerate).
     static constexpr float ACCEL_MIN = 0.0f;
     static constexpr float ACCEL_RANGE = 0.0f;
-    // PARTICLE_ORBIT: distance from the position, turn rate, life.
-    static constexpr float ORBIT_RADIUS = 100.0f;  // the level's star field
-    static constexpr float ORBIT_SPIN_RATE = 45.0f;  // degrees per second
-    static constexpr float ORBIT_LIFE = 12321312210944.0f;
+    // PARTICLE_STAR: distance from the position, turn rate, life.
+    static constexpr float STAR_RADIUS = 100.0f;  // the level's star field
+    static constexpr float STAR_SPIN_RATE = 45.0f;  // degrees per second
+    static constexpr float STAR_LIFE = 12321312210944.0f;
 
     ParticleSystem() = default;
 

@@ -243,8 +243,8 @@ TEST_F(ParticlePassTest, EachCornerHasItsTextureCoordinates)
 {
     m_textures->CreateRawTexture("quadrants", MakeQuadrantTexture());
     Clear(glm::vec4(0.0f));
-    // The orbit particle is large and over-bright: each texel shows as its own colour.
-    const Particle& p = Place(PARTICLE_ORBIT, glm::vec3(0.0f, 0.0f, 0.0f));
+    // The star particle is large and over-bright: each texel shows as its own colour.
+    const Particle& p = Place(PARTICLE_STAR, glm::vec3(0.0f, 0.0f, 0.0f));
     const glm::vec3 at = p.position;
     const float quarter = p.params[1] * 0.25f;
     SetEye(at + glm::vec3(0.0f, 0.0f, 5.0f));  // straight in front: right is +x, up +y
@@ -273,7 +273,7 @@ TEST_F(ParticlePassTest, HueTurnsTheColour)
 TEST_F(ParticlePassTest, GrayscaleTextureFadesTowardsTheEdges)
 {
     Clear(glm::vec4(0.0f));
-    const Particle& p = Place(PARTICLE_ORBIT, glm::vec3(0.0f));
+    const Particle& p = Place(PARTICLE_STAR, glm::vec3(0.0f));
     const glm::vec3 at = p.position;
     const float half = p.params[1] * 0.5f;
     SetEye(at + glm::vec3(0.0f, 0.0f, 5.0f));

@@ -68,7 +68,7 @@ TEST(ParticleTest, StepMovesThenAcceleratesOncePerStep)
     EXPECT_EQ(p.position, glm::vec3(0.5f, 0.0f, 0.0f)) << "position moves by the old velocity";
     EXPECT_EQ(p.velocity, glm::vec3(1.0f, 2.0f, 0.0f)) << "acceleration is not scaled by dt";
     EXPECT_EQ(p.color, glm::vec3(0.5f, 1.0f, 2.0f));
-    EXPECT_EQ(p.spin, 0.0f) << "only the orbit pattern turns";
+    EXPECT_EQ(p.spin, 0.0f) << "only the star pattern turns";
 }
 
 TEST_F(ParticleSystemTest, LongFramesAdvanceByTheCapOnly)
@@ -156,11 +156,11 @@ TEST_F(ParticleSystemTest, SparkSlowsAndTurnsBackAfterTenSteps)
     }
 }
 
-TEST_F(ParticleSystemTest, OrbitParticleOutlivesAgeingUntilKilled)
+TEST_F(ParticleSystemTest, StarParticleOutlivesAgeingUntilKilled)
 {
     const glm::vec3 at(1.0f, 2.0f, 3.0f);
-    m_system.Emit(PARTICLE_ORBIT, at, ORIGIN);
-    EXPECT_NEAR(glm::length(At(0).position - at), ParticleSystem::ORBIT_RADIUS, 1e-5f);
+    m_system.Emit(PARTICLE_STAR, at, ORIGIN);
+    EXPECT_NEAR(glm::length(At(0).position - at), ParticleSystem::STAR_RADIUS, 1e-5f);
     EXPECT_EQ(At(0).params[0], 1.0f);
     EXPECT_GE(At(0).params[1], 0.35f);
     EXPECT_LE(At(0).params[1], 0.55f);
@@ -305,9 +305,9 @@ TEST_F(ParticleSystemTest, DegenerateEyeGivesFiniteCorners)
     }
 }
 
-TEST_F(ParticleSystemTest, OrbitQuadTurnsAboutItsCentre)
+TEST_F(ParticleSystemTest, StarQuadTurnsAboutItsCentre)
 {
-    m_system.Emit(PARTICLE_ORBIT, ORIGIN, ORIGIN);
+    m_system.Emit(PARTICLE_STAR, ORIGIN, ORIGIN);
     const glm::vec3 centre = At(0).position;
     const glm::vec3 eye = centre + glm::vec3(0.0f, 0.0f, 10.0f);
     m_system.Update(0.0f, eye);

@@ -2,10 +2,19 @@
 
 #include <new>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -42,6 +51,82 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 7: the audio manager, before the window.
+    audioManager = new (std::nothrow) AudioManager();
+    if (!audioManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!audioManager->Init()) {
+        QRX_LOG_WARNING("Sound failed to initialize");
+        return false;
+    }
+    QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 10: the binary model reader; its failure ends the start without a line.
+    binaryFileManager = new (std::nothrow) BinaryFileManager();
+    if (!binaryFileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!binaryFileManager->Initialize()) return false;
+    QRX_LOG_INFO("Binary file manager initialized.");
+
+    // Step 11: the shader manager (the renderer's programs fill it later).
+    shaderManager = new (std::nothrow) ShaderManager();
+    if (!shaderManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 13: the mesh manager with its catalogue and default mesh (the
+    // outcome is not tested: a missing "error" is replaced by a built-in cube).
+    meshManager = new (std::nothrow) MeshManager();
+    if (!meshManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    meshManager->Initialize();
+
+    // Step 14: the texture manager reads its catalogue and loads the two
+    // defaults; needs the OpenGL context. Its result is not checked.
+    textureManager = new (std::nothrow) TextureManager();
+    if (!textureManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    textureManager->Init();
+
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
+
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
+
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -61,12 +146,55 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 4: a pending state request, or the top state's update.
+    gameStateManager->Update();
+
+    // Step 5: the music fade.
+    audioManager->Update();
+
+    // Step 6: objects marked for destruction go.
+    objectManager->Update();
 }
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 5: the object manager releases every object and master.
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
+
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
+
+    // Step 7: all sound stops before the sound system is released.
+    if (audioManager) {
+        if (audioManager->m_System) {
+            Platform::AudioChannelGroup* master = nullptr;
+            audioManager->m_System->GetMasterChannelGroup(&master);
+            if (master) master->Stop();
+            audioManager->m_System->Release();
+            audioManager->m_System = nullptr;
+        }
+        delete audioManager;
+        audioManager = nullptr;
+    }
+
+    // Step 9: the binary model reader.
+    delete binaryFileManager;
+    binaryFileManager = nullptr;
 
     if (fileManager) fileManager->Clear();
     delete fileManager;
@@ -74,6 +202,19 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 16: the texture manager releases every texture as it goes.
+    delete textureManager;
+    textureManager = nullptr;
+
+    // Step 17: the mesh manager (its buffers go while the context still exists).
+    delete meshManager;
+    meshManager = nullptr;
+
+    // Step 19: the shader manager, its programs first (the context still exists).
+    if (shaderManager) shaderManager->DeleteAllPrograms();
+    delete shaderManager;
+    shaderManager = nullptr;
 
     delete logger;
     logger = nullptr;
@@ -98,6 +239,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

@@ -10,9 +10,17 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FileManager;
+class ObjectManager;
+class PhysicsManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
+class GameStateManager;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -40,8 +48,16 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    GameStateManager* gameStateManager = nullptr;
+    ObjectManager* objectManager = nullptr;
+    PhysicsManager* physicsManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;
@@ -59,5 +75,11 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 // ShowCursor, making no calls when it is already there. Does nothing when the
 // count does not exist.
 void ApplyCursorVisibility(int* count, bool show);
+
+// Shows the cursor in menu-like states (restart request, menus, loading and
+// transition screens) and hides it elsewhere, by the game-state manager's
+// current id. Every game state's Update calls it once per frame. Does nothing
+// before the game-state manager exists.
+void UpdateCursorVisibility();
 
 } // namespace QRX

@@ -488,3 +488,24 @@ TEST_F(TweakBarDraw, TypedTextReachesTheStringWhenTheFieldIsLeft)
     name = "crate";
     TwDraw();
 }
+
+TEST_F(TweakBarDraw, ContainedBarsStayInsideTheWindow)
+{
+    ASSERT_EQ(TwDefine(" GLOBAL contained=true overlap=true "), 1);
+    TwBar* bar = TwNewBar("SoundManagerBar");
+    float volume = 1.0f;
+    TwAddVarRW(bar, "Volume", TW_TYPE_FLOAT, &volume, "min=0.0 max=1.0 step=0.01");
+    // Placed for a 1024 x 768 window (y = H - 270) but shown in 640 x 480.
+    ASSERT_EQ(TwDefine("SoundManagerBar position='16 498' valueswidth=120 size='240 250'"), 1);
+    TwDraw();
+    TwDraw();
+    ImGuiWindow* w = BarWindow("SoundManagerBar");
+    ASSERT_NE(w, nullptr);
+    EXPECT_FLOAT_EQ(w->Pos.x, 16.0f);
+    EXPECT_FLOAT_EQ(w->Pos.y, static_cast<float>(HEIGHT - 250));
+    // The window grows: the bar stays where it was put.
+    TwWindowSize(1024, 768);
+    TwDefine("SoundManagerBar position='16 498'");
+    TwDraw();
+    EXPECT_FLOAT_EQ(w->Pos.y, 498.0f);
+}

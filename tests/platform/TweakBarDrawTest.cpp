@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/platform/Clock.h"
 #include "engine/platform/VirtualKeys.h"
 #include "engine/platform/WindowMessages.h"
 #include "engine/platform/tweakbar/TweakBar.h"
@@ -508,4 +509,28 @@ TEST_F(TweakBarDraw, ContainedBarsStayInsideTheWindow)
     TwDefine("SoundManagerBar position='16 498'");
     TwDraw();
     EXPECT_FLOAT_EQ(w->Pos.y, 498.0f);
+}
+
+TEST_F(TweakBarDraw, InputHeldWhileTheBarsWereHiddenIsForgotten)
+{
+    static std::uint64_t ticks = 1000;
+    SetPerformanceCounterSource([] { return ticks; }, [] { return std::uint64_t(1000); });
+    TwBar* bar = TwNewBar("Hidden");
+    float value = 0.0f;
+    TwAddVarRW(bar, "Value", TW_TYPE_FLOAT, &value, "");
+    TwDefine("Hidden position='20 20' size='200 100'");
+    TwDraw();
+    ticks += 16;
+    TwDraw();
+    EXPECT_EQ(TwEventWin({WM_LBUTTONDOWN, VK_LBUTTON, MakeMouseLParam(100, 60)}), 1);
+    EXPECT_EQ(TwEventWin({WM_MOUSEMOVE, VK_LBUTTON, MakeMouseLParam(400, 400)}), 1);
+    // F1 hides the bars: neither draws nor messages reach them, and the
+    // release goes to the game alone. Shown again two seconds later, the
+    // old press no longer claims the mouse.
+    ticks += 2000;
+    EXPECT_EQ(TwEventWin({WM_MOUSEMOVE, 0, MakeMouseLParam(410, 400)}), 0);
+    TwDraw();
+    TwDraw();
+    EXPECT_EQ(TwEventWin({WM_MOUSEMOVE, 0, MakeMouseLParam(100, 60)}), 1);
+    SetPerformanceCounterSource(nullptr, nullptr);
 }

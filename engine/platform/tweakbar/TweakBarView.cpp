@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/platform/Clock.h"
 #include "engine/platform/VirtualKeys.h"
 #include "engine/platform/tweakbar/TweakBarGLState.h"
 
@@ -125,7 +126,6 @@ View::View()
     style.WindowRounding = 2.0f;
     style.FrameRounding = 2.0f;
     style.ItemSpacing.y = 3.0f;
-    m_lastFrame = std::chrono::steady_clock::now();
     if (previous) ImGui::SetCurrentContext(previous);
 }
 
@@ -165,9 +165,22 @@ void View::Queue(InputEvent event)
     m_queue.push_back(event);
 }
 
+void View::ForgetInputIfStale()
+{
+    if (!m_drawn || m_inputForgotten) return;
+    double seconds = static_cast<double>(GetPerformanceCounter() - m_lastDrawTicks) /
+                     static_cast<double>(GetPerformanceFrequency());
+    if (seconds <= STALE_INPUT_SECONDS) return;
+    m_queue.clear();
+    m_queue.push_back({InputEvent::ReleaseAll, 0, 0});
+    std::fill(m_pressOwned, m_pressOwned + MOUSE_BUTTONS, false);
+    m_inputForgotten = true;
+}
+
 bool View::HandleMessage(const WindowMessage& message)
 {
     ImGui::SetCurrentContext(m_context);
+    ForgetInputIfStale();
     const ImGuiIO& io = ImGui::GetIO();
     int button = -1;
     bool down = false;
@@ -291,13 +304,18 @@ void View::Draw(Model& model)
 {
     ImGuiContext* previous = ImGui::GetCurrentContext();
     ImGui::SetCurrentContext(m_context);
+    ForgetInputIfStale();
+    const std::uint64_t now = GetPerformanceCounter();
+    m_lastDrawTicks = now;
+    m_drawn = true;
+    m_inputForgotten = false;
     if (m_width > 0 && m_height > 0) {
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(static_cast<float>(m_width), static_cast<float>(m_height));
-        auto now = std::chrono::steady_clock::now();
-        float dt = std::chrono::duration<float>(now - m_lastFrame).count();
+        float dt = static_cast<float>(static_cast<double>(now - m_lastFrameTicks) /
+                                      static_cast<double>(GetPerformanceFrequency()));
         io.DeltaTime = m_firstFrame ? FIRST_FRAME_SECONDS : std::max(dt, MIN_FRAME_SECONDS);
-        m_lastFrame = now;
+        m_lastFrameTicks = now;
         m_firstFrame = false;
         ApplyQueuedInput();
         m_contained = model.Contained();

@@ -12,7 +12,6 @@
 // click on two frames rather than lost. Whether a message is used by the
 // bars is decided when it arrives, from the windows of the last frame.
 #pragma once
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +32,9 @@ public:
     // Keys ImGui tracks (virtual-key codes below this).
     static constexpr int KEY_COUNT = 512;
     static constexpr int MOUSE_BUTTONS = 3;
+    // Without a draw for this long the bars were hidden and their messages
+    // went elsewhere: held buttons and keys are forgotten.
+    static constexpr double STALE_INPUT_SECONDS = 0.5;
 
     // Creates the ImGui context; no GL yet.
     View();
@@ -68,6 +70,7 @@ private:
     };
 
     void Queue(InputEvent event);
+    void ForgetInputIfStale();
     void ApplyQueuedInput();
     void ApplyEvent(const InputEvent& event);
     void BuildBar(Model& model, Bar& bar);
@@ -91,8 +94,11 @@ private:
     bool m_pressOwned[MOUSE_BUTTONS] = {};
     int m_lastMouseX = -1;
     int m_lastMouseY = -1;
-    std::chrono::steady_clock::time_point m_lastFrame;
+    std::uint64_t m_lastFrameTicks = 0;  // of the last frame drawn
+    std::uint64_t m_lastDrawTicks = 0;   // of the last Draw call
+    bool m_drawn = false;
     bool m_firstFrame = true;
+    bool m_inputForgotten = false;       // since the last Draw
     bool m_contained = false;
     // The string being typed into (one text field is active at a time).
     int m_textNode = 0;

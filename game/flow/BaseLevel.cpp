@@ -9,6 +9,8 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/ParticleEmitter.h"
+#include "engine/graphics/ParticleSystem.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
@@ -123,9 +125,29 @@ void BaseLevel::Init()
         return;
     }
     levels->LoadLevelObjects(true);
+    CreateStarField();
 
     StartMusic(id);
     m_LevelTime = 0.0;
+}
+
+void BaseLevel::CreateStarField()
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    GameObject* emitterObject = objects->CreateInstance(PARTICLEEMITTER, glm::vec3(0.0f));
+    if (!emitterObject) return;
+    emitterObject->flags &= ~OBJ_WORLD_VALID;
+    auto* emitter = static_cast<ParticleEmitter*>(emitterObject->GetComponent(CT_PARTICLEEMITTER));
+    if (!emitter) {
+        QRX_LOG_WARNING("The particle emitter object has no emitter; the level has no star field.");
+        return;
+    }
+    // One round of stars that live for the whole level; the emitter then goes.
+    emitter->m_active = false;
+    emitter->m_pattern = PARTICLE_STAR;
+    emitter->m_direction = glm::vec3(0.0f);
+    emitter->m_count = STAR_FIELD_COUNT;
 }
 
 void BaseLevel::StartMusic(int stateId)

@@ -42,6 +42,9 @@ constexpr const char* LEVEL_HUD_FONT = "big";
 constexpr const char* LEVEL_MUSIC = "ZuviVevo.mp3";
 constexpr const char* MENU_MUSIC = "menu.mp3";
 
+// Stars made once when a level starts.
+constexpr int STAR_FIELD_COUNT = 1000;
+
 // The grade of a level without a level-score object.
 constexpr char GRADE_NONE = 'F';
 
@@ -105,6 +108,8 @@ public:
     const std::string& GetLevelPath() const { return m_LevelPath; }
 
 private:
+    // A one-shot emitter at the origin that fills the level with stars.
+    void CreateStarField();
     void StartMusic(int stateId);
     // Sends a main player below the fall boundary to the retry menu.
     void CheckFall(GameStateManager& manager);

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
@@ -133,10 +134,11 @@ protected:
         ASSERT_TRUE(gsm.Initialize());
     }
     const Map& Grid() { return *gsm.GetLevelManager()->GetMap(); }
+    // The first picture of a state.
     GameObject* AnyObjectOf(int id)
     {
         for (GameObject* o : System::GetInstance()->objectManager->GetAllObjects())
-            if (o->stateId == id) return o;
+            if (o->stateId == id && o->type == SPRITE) return o;
         return nullptr;
     }
 
@@ -146,7 +148,7 @@ protected:
 TEST_F(BaseLevelTest, SplashShowsItsPictureAndAdvancesToTheController)
 {
     EXPECT_EQ(level.GetLevelPath(), "data/levels/splash.xml");
-    ASSERT_EQ(CountOwnedBy(STATE_SPLASH), 1u);
+    ASSERT_EQ(CountOwnedBy(STATE_SPLASH, SPRITE), 1u);
     GameObject* picture = AnyObjectOf(STATE_SPLASH);
     ASSERT_EQ(picture->type, SPRITE);
     auto* gui = static_cast<GUIComponent*>(picture->GetComponent(CT_GUI));
@@ -169,7 +171,7 @@ TEST_F(BaseLevelTest, SplashShowsItsPictureAndAdvancesToTheController)
     Frame();
     EXPECT_EQ(gsm.GetCurrentState(), STATE_SPLASH_CONTROLLER);
     EXPECT_EQ(CountOwnedBy(STATE_SPLASH), 0u);
-    EXPECT_EQ(CountOwnedBy(STATE_SPLASH_CONTROLLER), 2u);
+    EXPECT_EQ(CountOwnedBy(STATE_SPLASH_CONTROLLER, SPRITE), 2u);
     EXPECT_DOUBLE_EQ(level.GetLevelTime(), 0.0);
     // The splash file is closed as it leaves.
     EXPECT_EQ(System::GetInstance()->fileManager->documentContainer.count("data/levels/splash.xml"), 0u);
@@ -225,6 +227,30 @@ TEST_F(BaseLevelTest, LevelOpensItsFileSizesTheGridAndPlaysTheLevelMusic)
     EXPECT_NEAR(level.GetLevelTime(), 0.06, 1e-12);
 }
 
+TEST_F(BaseLevelTest, LevelStartsWithAOneShotStarField)
+{
+    Go(STATE_LEVEL1);
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    GameObjectGroup emitters = objects->GetActiveObjectsOfType(PARTICLEEMITTER);
+    ASSERT_EQ(emitters.size(), 1u);
+    EXPECT_EQ(emitters[0]->stateId, STATE_LEVEL1);
+    EXPECT_EQ(emitters[0]->position, glm::vec3(0.0f));
+    auto* emitter = static_cast<ParticleEmitter*>(emitters[0]->GetComponent(CT_PARTICLEEMITTER));
+    ASSERT_NE(emitter, nullptr);
+    EXPECT_FALSE(emitter->m_active);
+    EXPECT_EQ(emitter->m_pattern, 11);
+    EXPECT_EQ(emitter->m_count, 1000);
+    EXPECT_EQ(emitter->m_direction, glm::vec3(0.0f));
+
+    // Having fired once, it asks to go.
+    Frame();
+    EXPECT_TRUE(emitters[0]->flags & OBJ_DESTROY);
+    // A restart makes the level's objects, and its star field, again.
+    gsm.RequestState(STATE_RESTART);
+    Frame();
+    EXPECT_EQ(objects->GetActiveObjectsOfType(PARTICLEEMITTER).size(), 1u);
+}
+
 TEST_F(BaseLevelTest, EveryCampaignLevelFileOpens)
 {
     for (int id = STATE_LEVEL1; id <= 13; ++id) {
@@ -259,7 +285,7 @@ TEST_F(BaseLevelTest, FreeLoadReadsTheFreeLoadPath)
 {
     gsm.GetLevelManager()->SetFreeLoadPath(TestLevel("twosprites.xml"));
     Go(STATE_FREELOADNEXT);
-    EXPECT_EQ(CountOwnedBy(STATE_FREELOADNEXT), 2u);
+    EXPECT_EQ(CountOwnedBy(STATE_FREELOADNEXT, SPRITE), 2u);
     EXPECT_EQ(Grid().GetRows(), 3u);
     EXPECT_EQ(Grid().GetColumns(), 4u);
 }
@@ -312,7 +338,7 @@ TEST_F(BaseLevelTest, PauseStopsEveryObjectAndResumeOnlyTheLevels)
     level.Pause();
     for (GameObject* o : objects->GetAllObjects()) EXPECT_FALSE(o->flags & OBJ_ACTIVE);
     level.Resume();
-    EXPECT_EQ(objects->GetActiveObjects().size(), 2u);
+    EXPECT_EQ(objects->GetActiveObjects().size(), 3u);  // two pictures and the star field
     EXPECT_FALSE(other->flags & OBJ_ACTIVE);
 }
 

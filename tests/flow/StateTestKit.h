@@ -75,12 +75,12 @@ protected:
         Frame();
         ASSERT_EQ(gsm.GetCurrentState(), id);
     }
-    // Live objects owned by a state.
-    size_t CountOwnedBy(int id)
+    // Live objects owned by a state (of one type, when given).
+    size_t CountOwnedBy(int id, ObjectType type = OBJECTTYPE_ERRORVALUE)
     {
         size_t count = 0;
         for (GameObject* o : System::GetInstance()->objectManager->GetAllObjects())
-            if (o->stateId == id) ++count;
+            if (o->stateId == id && (type == OBJECTTYPE_ERRORVALUE || o->type == type)) ++count;
         return count;
     }
     FakeAudioSystem* Audio() { return fakeAudio.Last(); }

@@ -2,8 +2,14 @@
 
 #include <new>
 
+#include "engine/core/AudioManager.h"
+#include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -33,6 +39,61 @@ bool System::Initialize()
     if (!logger) return false;
     QRX_LOG_INFO("Logging system initialized.");
 
+    // Step 3: the file manager.
+    fileManager = new (std::nothrow) FileManager();
+    if (!fileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("File manager initialized.");
+
+    // Step 7: the audio manager, before the window.
+    audioManager = new (std::nothrow) AudioManager();
+    if (!audioManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!audioManager->Init()) {
+        QRX_LOG_WARNING("Sound failed to initialize");
+        return false;
+    }
+    QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 10: the binary model reader; its failure ends the start without a line.
+    binaryFileManager = new (std::nothrow) BinaryFileManager();
+    if (!binaryFileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!binaryFileManager->Initialize()) return false;
+    QRX_LOG_INFO("Binary file manager initialized.");
+
+    // Step 11: the shader manager (the renderer's programs fill it later).
+    shaderManager = new (std::nothrow) ShaderManager();
+    if (!shaderManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 13: the mesh manager with its catalogue and default mesh (the
+    // outcome is not tested: a missing "error" is replaced by a built-in cube).
+    meshManager = new (std::nothrow) MeshManager();
+    if (!meshManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    meshManager->Initialize();
+
+    // Step 14: the texture manager reads its catalogue and loads the two
+    // defaults; needs the OpenGL context. Its result is not checked.
+    textureManager = new (std::nothrow) TextureManager();
+    if (!textureManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    textureManager->Init();
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -52,6 +113,9 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 5: the music fade.
+    audioManager->Update();
 }
 
 void System::Shutdown()
@@ -59,8 +123,42 @@ void System::Shutdown()
     delete frameRateController;
     frameRateController = nullptr;
 
+    // Step 7: all sound stops before the sound system is released.
+    if (audioManager) {
+        if (audioManager->m_System) {
+            Platform::AudioChannelGroup* master = nullptr;
+            audioManager->m_System->GetMasterChannelGroup(&master);
+            if (master) master->Stop();
+            audioManager->m_System->Release();
+            audioManager->m_System = nullptr;
+        }
+        delete audioManager;
+        audioManager = nullptr;
+    }
+
+    // Step 9: the binary model reader.
+    delete binaryFileManager;
+    binaryFileManager = nullptr;
+
+    if (fileManager) fileManager->Clear();
+    delete fileManager;
+    fileManager = nullptr;
+
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 16: the texture manager releases every texture as it goes.
+    delete textureManager;
+    textureManager = nullptr;
+
+    // Step 17: the mesh manager (its buffers go while the context still exists).
+    delete meshManager;
+    meshManager = nullptr;
+
+    // Step 19: the shader manager, its programs first (the context still exists).
+    if (shaderManager) shaderManager->DeleteAllPrograms();
+    delete shaderManager;
+    shaderManager = nullptr;
 
     delete logger;
     logger = nullptr;

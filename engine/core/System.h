@@ -10,8 +10,14 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
+class FileManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -39,7 +45,13 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
+    FileManager* fileManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

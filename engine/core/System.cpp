@@ -3,14 +3,18 @@
 #include <new>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/Controller.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/platform/Cursor.h"
+#include "engine/platform/Pads.h"
 
 namespace QRX {
 
@@ -47,6 +51,28 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 4: the input manager (keys up, no deltas, wheel or character).
+    inputManager = new (std::nothrow) InputManager();
+    if (!inputManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Input manager initialized.");
+
+    // Steps 5 and 6: the two pads.
+    pad0 = new (std::nothrow) Controller(0);
+    if (!pad0) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Controller manager initialized.");
+    pad1 = new (std::nothrow) Controller(1);
+    if (!pad1) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Controller manager initialized.");
+
     // Step 7: the audio manager, before the window.
     audioManager = new (std::nothrow) AudioManager();
     if (!audioManager) {
@@ -58,6 +84,16 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 9: the input interpreter; without a readable mappings file it
+    // keeps its defaults, so its result does not stop the start.
+    inputInterpreter = new (std::nothrow) InputInterpreter();
+    if (!inputInterpreter) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    inputInterpreter->Init();
+    QRX_LOG_INFO("Controller manager initialized.");
 
     // Step 10: the binary model reader; its failure ends the start without a line.
     binaryFileManager = new (std::nothrow) BinaryFileManager();
@@ -114,8 +150,20 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 3: Alt+F4 ends the loop after this frame.
+    if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
+
     // Step 5: the music fade.
     audioManager->Update();
+
+    // Step 10: this frame's key states become the previous ones.
+    inputManager->Update();
+
+    // Step 11: one keystroke per pad and frame, then the dead zones.
+    for (Controller* pad : {pad0, pad1}) {
+        pad->TakeKeystroke();
+        pad->ApplyThumbDeadZone();
+    }
 }
 
 void System::Shutdown()
@@ -136,6 +184,10 @@ void System::Shutdown()
         audioManager = nullptr;
     }
 
+    // Step 8: the input manager.
+    delete inputManager;
+    inputManager = nullptr;
+
     // Step 9: the binary model reader.
     delete binaryFileManager;
     binaryFileManager = nullptr;
@@ -146,6 +198,17 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 12: the pads, then the pad layer behind them.
+    delete pad0;
+    pad0 = nullptr;
+    delete pad1;
+    pad1 = nullptr;
+    Platform::ShutdownPads();
+
+    // Step 13: the input interpreter.
+    delete inputInterpreter;
+    inputInterpreter = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;

@@ -13,8 +13,12 @@
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
 #include "engine/platform/Pads.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -130,6 +134,35 @@ bool System::Initialize()
     }
     textureManager->Init();
 
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
+
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
+
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -153,8 +186,14 @@ void System::Update()
     // Step 3: Alt+F4 ends the loop after this frame.
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
+    // Step 4: a pending state request, or the top state's update.
+    gameStateManager->Update();
+
     // Step 5: the music fade.
     audioManager->Update();
+
+    // Step 6: objects marked for destruction go.
+    objectManager->Update();
 
     // Step 10: this frame's key states become the previous ones.
     inputManager->Update();
@@ -168,8 +207,25 @@ void System::Update()
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 5: the object manager releases every object and master.
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
+
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
 
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {
@@ -246,6 +302,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

@@ -16,9 +16,12 @@ class InputInterpreter;
 class InputManager;
 class Logger;
 class FileManager;
+class ObjectManager;
+class PhysicsManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class GameStateManager;
 class ShaderManager;
 class TextureManager;
 
@@ -55,6 +58,9 @@ public:
     Controller* pad0 = nullptr;  // player one's pad, user index 0
     Controller* pad1 = nullptr;  // player two's pad, user index 1
     InputInterpreter* inputInterpreter = nullptr;
+    GameStateManager* gameStateManager = nullptr;
+    ObjectManager* objectManager = nullptr;
+    PhysicsManager* physicsManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
@@ -76,5 +82,11 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 // ShowCursor, making no calls when it is already there. Does nothing when the
 // count does not exist.
 void ApplyCursorVisibility(int* count, bool show);
+
+// Shows the cursor in menu-like states (restart request, menus, loading and
+// transition screens) and hides it elsewhere, by the game-state manager's
+// current id. Every game state's Update calls it once per frame. Does nothing
+// before the game-state manager exists.
+void UpdateCursorVisibility();
 
 } // namespace QRX

@@ -5,7 +5,10 @@
 #include <limits>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/Controller.h"
 #include "engine/core/FileManager.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
@@ -25,7 +28,35 @@ namespace {
 
 const glm::vec4 HUD_WHITE(1.0f, 1.0f, 1.0f, 1.0f);
 
+// The letter C skips to the next level.
+constexpr int KEY_SKIP_LEVEL = KEY_A + ('C' - 'A');
+
 bool IsSplash(int stateId) { return stateId == STATE_SPLASH || stateId == STATE_SPLASH_CONTROLLER; }
+
+// Player one's escape action (Escape or the pad's Back by default).
+bool EscapeActionTriggered()
+{
+    InputInterpreter* interpreter = System::GetInstance()->inputInterpreter;
+    return interpreter && interpreter->GetBinding(ACTION_ESCAPE).IsTriggered(ACTION_ESCAPE);
+}
+
+// A mouse button, Escape, Enter or Space went down this frame, the escape
+// action triggered, or pad 0 is connected and its keystroke of this frame is
+// a press of A or Start.
+bool SplashSkipPressed()
+{
+    for (int key : {KEY_LBUTTON, KEY_RBUTTON, KEY_ESCAPE, KEY_RETURN, KEY_SPACE})
+        if (InputManager::IsTriggered(key)) return true;
+    if (EscapeActionTriggered()) return true;
+
+    Controller* pad = System::GetInstance()->pad0;
+    if (!pad) return false;
+    Platform::XINPUT_STATE state{};
+    if (Platform::XInputGetState(pad->m_userIndex, &state) != Platform::ERROR_SUCCESS) return false;
+    const Platform::XINPUT_KEYSTROKE& stroke = pad->m_keystroke;
+    return stroke.Flags == Platform::XINPUT_KEYSTROKE_KEYDOWN &&
+           (stroke.VirtualKey == Platform::VK_PAD_A || stroke.VirtualKey == Platform::VK_PAD_START);
+}
 
 } // namespace
 
@@ -176,11 +207,17 @@ void BaseLevel::Update(GameStateManager& manager)
     const int id = manager.GetCurrentState();
     if (ShowsLevelHud(id)) DrawLevelHud(manager);
 
+    if (InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
+        if (LevelManager* levels = manager.GetLevelManager()) levels->GoToNextLevel();
+    }
+
     m_LevelTime += CappedFrameStep();
 
     if (IsSplash(id)) {
-        int request = SplashStep(id, m_LevelTime, false, std::cout);
+        int request = SplashStep(id, m_LevelTime, SplashSkipPressed(), std::cout);
         if (request != STATE_NONE) manager.RequestState(request);
+    } else if (EscapeOpensPauseMenu(id) && (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
+        manager.RequestState(STATE_PAUSEMENU);
     }
 }
 

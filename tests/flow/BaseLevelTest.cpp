@@ -199,6 +199,57 @@ TEST_F(BaseLevelTest, ControllerStartsTheMenuMusicOnceAndRequestsTheLoadingScree
     EXPECT_EQ(gsm.GetRequestedState(), STATE_LOADING);
 }
 
+TEST_F(BaseLevelTest, SpaceOnTheSplashGoesStraightToTheLoadingScreen)
+{
+    for (int i = 0; i < 32; ++i) Frame(1.0 / 64.0);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_SPLASH);
+    testing::internal::CaptureStdout();
+    FrameWithKey(KEY_SPACE);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Someone told me to skip splash!\n");
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_LOADING);
+}
+
+TEST_F(BaseLevelTest, SplashKeysAreTheMouseButtonsEscapeEnterAndSpace)
+{
+    testing::internal::CaptureStdout();
+    for (int key : {KEY_LBUTTON, KEY_RBUTTON, KEY_ESCAPE, KEY_RETURN, KEY_SPACE}) {
+        gsm.RequestState(STATE_SPLASH);
+        FrameWithKey(key);
+        EXPECT_EQ(gsm.GetRequestedState(), STATE_LOADING) << key;
+    }
+    gsm.RequestState(STATE_SPLASH);
+    FrameWithKey(KEY_A);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_SPLASH);
+    // A key held since the frame before is no press.
+    InputManager::current[KEY_SPACE] = InputManager::previous[KEY_SPACE] = 1;
+    Frame();
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_SPLASH);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(BaseLevelTest, EscapeOpensThePauseMenuExceptInTheSecondFreeLoad)
+{
+    Go(STATE_LEVEL1);
+    FrameWithKey(KEY_ESCAPE);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_PAUSEMENU);
+
+    gsm.GetLevelManager()->SetFreeLoadPath(TestLevel("twosprites.xml"));
+    Go(STATE_FREELOAD);
+    FrameWithKey(KEY_ESCAPE);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_PAUSEMENU);
+
+    Go(STATE_FREELOADNEXT);
+    FrameWithKey(KEY_ESCAPE);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOADNEXT);
+}
+
+TEST_F(BaseLevelTest, LetterCSkipsToTheNextTableEntry)
+{
+    Go(STATE_LEVEL1);
+    FrameWithKey(KEY_A + 2);
+    EXPECT_EQ(gsm.GetRequestedState(), 17);  // the transition after "The Throw"
+}
+
 TEST_F(BaseLevelTest, LevelOpensItsFileSizesTheGridAndPlaysTheLevelMusic)
 {
     AudioMgr()->LoadStream(LEVEL_MUSIC);

@@ -11,6 +11,7 @@
 #include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
@@ -40,9 +41,11 @@ protected:
         system->audioManager = new AudioManager();
         ASSERT_TRUE(system->audioManager->Init());
         system->gameStateManager = &gsm;
+        ReleaseKeys();
     }
     void TearDown() override
     {
+        ReleaseKeys();
         System* system = System::GetInstance();
         gsm.Shutdown();
         system->gameStateManager = nullptr;
@@ -74,6 +77,17 @@ protected:
         gsm.RequestState(id);
         Frame();
         ASSERT_EQ(gsm.GetCurrentState(), id);
+    }
+    static void ReleaseKeys()
+    {
+        for (int k = 0; k < InputManager::KEY_COUNT; ++k) InputManager::current[k] = InputManager::previous[k] = 0;
+    }
+    // A frame in which the key goes down (and is up again after it).
+    void FrameWithKey(int key)
+    {
+        InputManager::current[key] = 1;
+        Frame();
+        ReleaseKeys();
     }
     // Live objects owned by a state (of one type, when given).
     size_t CountOwnedBy(int id, ObjectType type = OBJECTTYPE_ERRORVALUE)

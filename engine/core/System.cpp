@@ -5,6 +5,7 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/core/Window.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -42,6 +43,18 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 8: the window and its OpenGL context.
+    window = new (std::nothrow) Window();
+    if (!window) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!window->Initialize()) {
+        QRX_LOG_WARNING("Window failed to initialise");
+        return false;
+    }
+    QRX_LOG_INFO("Window initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -61,6 +74,12 @@ void System::Update()
 {
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
+
+    // Step 2: every queued window message goes to the window procedure.
+    window->PumpMessages();
+
+    // Step 9: present the frame.
+    window->SwapBuffers();
 }
 
 void System::Shutdown()
@@ -74,6 +93,11 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 20: the window and its context.
+    if (window) window->KillWindow(true);
+    delete window;
+    window = nullptr;
 
     delete logger;
     logger = nullptr;

@@ -13,6 +13,7 @@ namespace QRX {
 class Logger;
 class FileManager;
 class FrameRateController;
+class Window;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -42,6 +43,7 @@ public:
 
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    Window* window = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

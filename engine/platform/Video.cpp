@@ -9,6 +9,7 @@ namespace Platform {
 namespace {
 
 int g_videoStarts = 0;
+std::function<bool()> g_creationHook;
 
 SDL_Window* Sdl(WindowHandle window) { return reinterpret_cast<SDL_Window*>(window); }
 
@@ -82,20 +83,6 @@ bool GetDesktopDisplayMode(DisplayMode* mode)
     return true;
 }
 
-bool QueryDesktopSize(int* width, int* height)
-{
-    if (width) *width = 0;
-    if (height) *height = 0;
-    if (!StartVideo(nullptr)) return false;
-    DisplayMode mode;
-    bool ok = GetDesktopDisplayMode(&mode);
-    StopVideo();
-    if (!ok) return false;
-    if (width) *width = mode.width;
-    if (height) *height = mode.height;
-    return true;
-}
-
 std::vector<DisplayMode> GetDisplayModes()
 {
     std::vector<DisplayMode> modes;
@@ -134,6 +121,10 @@ void UnloadGLLibrary() { SDL_GL_UnloadLibrary(); }
 WindowHandle CreateGameWindow(const std::string& title, int width, int height, const DisplayMode* mode,
                               std::string* error)
 {
+    if (g_creationHook && !g_creationHook()) {
+        SetError(error, "window creation refused");
+        return nullptr;
+    }
     SetPixelFormatAttributes();
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     int x = SDL_WINDOWPOS_CENTERED;
@@ -167,6 +158,8 @@ void DestroyGameWindow(WindowHandle window)
 {
     if (window) SDL_DestroyWindow(Sdl(window));
 }
+
+void SetWindowCreationHook(std::function<bool()> hook) { g_creationHook = std::move(hook); }
 
 std::uint32_t GetWindowId(WindowHandle window) { return window ? SDL_GetWindowID(Sdl(window)) : 0; }
 

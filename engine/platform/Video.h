@@ -9,6 +9,7 @@
 // Full screen takes only a mode that the display lists exactly.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,6 @@ bool IsVideoStarted();
 
 // The mode of the desktop (display 0). False when video is not started.
 bool GetDesktopDisplayMode(DisplayMode* mode);
-// The size of the desktop, starting video for the question when needed.
-// False (sizes 0) when there is no display.
-bool QueryDesktopSize(int* width, int* height);
 // Every mode display 0 offers; empty when video is not started.
 std::vector<DisplayMode> GetDisplayModes();
 // The first mode of the list with exactly this size and depth, and this
@@ -62,6 +60,9 @@ void UnloadGLLibrary();
 WindowHandle CreateGameWindow(const std::string& title, int width, int height, const DisplayMode* mode,
                               std::string* error);
 void DestroyGameWindow(WindowHandle window);
+// Lets tests refuse window creation: while the hook returns false,
+// CreateGameWindow fails. An empty hook restores normal creation.
+void SetWindowCreationHook(std::function<bool()> hook);
 // The id that events name the window by; 0 for no window.
 std::uint32_t GetWindowId(WindowHandle window);
 // Shows the window, raises it and gives it the keyboard focus.

@@ -13,6 +13,8 @@ namespace QRX {
 class Logger;
 class FileManager;
 class FrameRateController;
+class ShaderManager;
+class TextureManager;
 class Window;
 
 // Bits of System::flags.
@@ -44,6 +46,8 @@ public:
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     Window* window = nullptr;
+    ShaderManager* shaderManager = nullptr;
+    TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     std::uint32_t flags = SYSTEM_RUNNING;

@@ -1,0 +1,674 @@
+#!/usr/bin/python3
+"""Draws every texture of the game and writes the catalogue data/textures.xml.
+
+Run from anywhere: ./data/textures/generate.py
+Needs Debian's python3-pil and the DejaVu fonts (fonts-dejavu-core), the faces
+the game itself uses. Every image is drawn here from shapes, gradients and
+words; sizes are powers of two. The output is deterministic, so running the
+script again changes no file unless the script changed.
+
+Each entry of TEXTURES below is (texture id, file name, drawing function);
+the catalogue lists them in that order with the path "data/textures/<file>".
+"""
+
+import math
+import os
+import random
+import sys
+
+from PIL import Image, ImageDraw, ImageFilter, ImageFont
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+CATALOGUE = os.path.join(ROOT, "data", "textures.xml")
+FONT_DIR = "/usr/share/fonts/truetype/dejavu"
+
+# Palette of the menus and the HUD.
+NAVY = (14, 24, 44)
+PANEL = (24, 42, 72)
+PANEL_LIGHT = (40, 70, 112)
+CYAN = (70, 200, 230)
+ORANGE = (255, 150, 40)
+WHITE = (255, 255, 255)
+GREY = (170, 180, 195)
+TEXT_DIM = (200, 215, 235)
+
+
+def font(size, bold=True):
+    name = "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"
+    return ImageFont.truetype(os.path.join(FONT_DIR, name), size)
+
+
+def text_centered(draw, box, text, size, fill=WHITE, bold=True):
+    """Writes text centred in box (x0, y0, x1, y1), shrinking it to fit."""
+    x0, y0, x1, y1 = box
+    while size > 8:
+        f = font(size, bold)
+        l, t, r, b = draw.textbbox((0, 0), text, font=f)
+        if r - l <= (x1 - x0) * 0.9 and b - t <= (y1 - y0) * 0.8:
+            break
+        size -= 2
+    l, t, r, b = draw.textbbox((0, 0), text, font=f)
+    x = x0 + ((x1 - x0) - (r - l)) / 2 - l
+    y = y0 + ((y1 - y0) - (b - t)) / 2 - t
+    draw.text((x + 2, y + 2), text, font=f, fill=(0, 0, 0, 160))
+    draw.text((x, y), text, font=f, fill=fill)
+
+
+def text_lines(draw, x, y, lines, size, fill=TEXT_DIM, spacing=1.45, bold=False):
+    f = font(size, bold)
+    for line in lines:
+        draw.text((x, y), line, font=f, fill=fill)
+        y += int(size * spacing)
+    return y
+
+
+def vertical_gradient(w, h, top, bottom, alpha=255):
+    img = Image.new("RGBA", (w, h))
+    px = img.load()
+    for y in range(h):
+        k = y / max(1, h - 1)
+        c = tuple(int(top[i] + (bottom[i] - top[i]) * k) for i in range(3)) + (alpha,)
+        for x in range(w):
+            px[x, y] = c
+    return img
+
+
+def solid(w, h, colour, noise=0, seed=1):
+    img = Image.new("RGBA", (w, h), colour + (255,))
+    if noise:
+        rnd = random.Random(seed)
+        px = img.load()
+        for y in range(h):
+            for x in range(w):
+                d = rnd.randint(-noise, noise)
+                px[x, y] = tuple(max(0, min(255, c + d)) for c in colour) + (255,)
+    return img
+
+
+def rounded_panel(w, h, fill, border, radius=None, width=4, alpha=235):
+    img = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    r = radius if radius is not None else min(w, h) // 6
+    d.rounded_rectangle((1, 1, w - 2, h - 2), r, fill=fill + (alpha,), outline=border + (255,), width=width)
+    return img
+
+
+# Defaults ------------------------------------------------------------------
+
+def filenotfound():
+    img = Image.new("RGBA", (128, 128))
+    d = ImageDraw.Draw(img)
+    for y in range(8):
+        for x in range(8):
+            c = (255, 0, 255) if (x + y) % 2 == 0 else (20, 20, 20)
+            d.rectangle((x * 16, y * 16, x * 16 + 15, y * 16 + 15), fill=c + (255,))
+    d.rectangle((0, 44, 127, 84), fill=(0, 0, 0, 255))
+    text_centered(d, (0, 44, 128, 84), "NO FILE", 22)
+    return img
+
+
+def wrongmeshid():
+    img = Image.new("RGBA", (128, 128), (250, 210, 0, 255))
+    d = ImageDraw.Draw(img)
+    for k in range(-128, 256, 32):
+        d.polygon([(k, 0), (k + 16, 0), (k + 16 + 128, 128), (k + 128, 128)], fill=(20, 20, 20, 255))
+    d.rectangle((0, 44, 127, 84), fill=(0, 0, 0, 255))
+    text_centered(d, (0, 44, 128, 84), "MESH ID?", 22, fill=(250, 210, 0))
+    return img
+
+
+def grayscale():
+    """Soft round particle: white, alpha falling off from the centre."""
+    size = 64
+    img = Image.new("RGBA", (size, size))
+    px = img.load()
+    c = (size - 1) / 2
+    for y in range(size):
+        for x in range(size):
+            r = math.hypot(x - c, y - c) / (size / 2)
+            a = max(0.0, 1.0 - r)
+            px[x, y] = (255, 255, 255, int(255 * a * a))
+    return img
+
+
+def colour(rgb, noise=6, seed=3):
+    return lambda: solid(64, 64, rgb, noise, seed)
+
+
+# Menu pieces ---------------------------------------------------------------
+
+def button(label, hover=False):
+    def draw():
+        w, h = 256, 64
+        fill = PANEL_LIGHT if hover else PANEL
+        border = ORANGE if hover else CYAN
+        img = rounded_panel(w, h, fill, border, radius=18, width=4)
+        d = ImageDraw.Draw(img)
+        text_centered(d, (8, 4, w - 8, h - 4), label, 30, fill=WHITE if hover else TEXT_DIM)
+        return img
+    return draw
+
+
+def checkbox(checked, hover):
+    def draw():
+        img = Image.new("RGBA", (64, 64), (0, 0, 0, 0))
+        d = ImageDraw.Draw(img)
+        border = ORANGE if hover else CYAN
+        d.rounded_rectangle((4, 4, 59, 59), 10, fill=(PANEL_LIGHT if hover else PANEL) + (240,),
+                            outline=border + (255,), width=5)
+        if checked:
+            d.line([(16, 33), (28, 46), (49, 18)], fill=WHITE + (255,), width=8, joint="curve")
+        return img
+    return draw
+
+
+def slot(fill, border, alpha=220):
+    return lambda: rounded_panel(256, 32, fill, border, radius=8, width=2, alpha=alpha)
+
+
+def screen(title, lines=(), size=(1024, 512), body=None):
+    """A full-screen background: gradient, frame, title and optional text."""
+    def draw():
+        w, h = size
+        img = vertical_gradient(w, h, (22, 40, 70), NAVY)
+        d = ImageDraw.Draw(img)
+        grid = (30, 52, 86, 255)
+        for x in range(0, w, 64):
+            d.line([(x, 0), (x, h)], fill=grid, width=1)
+        for y in range(0, h, 64):
+            d.line([(0, y), (w, y)], fill=grid, width=1)
+        d.rectangle((10, 10, w - 11, h - 11), outline=CYAN + (255,), width=4)
+        if title:
+            text_centered(d, (0, 24, w, 24 + h // 6), title, h // 8, fill=WHITE)
+            d.line([(w // 4, 30 + h // 6), (3 * w // 4, 30 + h // 6)], fill=ORANGE + (255,), width=4)
+        if lines:
+            text_lines(d, w // 10, 50 + h // 5, lines, max(14, h // 26))
+        if body:
+            body(img, d)
+        return img
+    return draw
+
+
+def popup(title, question, size=(512, 256)):
+    def draw():
+        w, h = size
+        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
+        d = ImageDraw.Draw(img)
+        text_centered(d, (0, 14, w, 14 + h // 4), title, h // 6, fill=ORANGE)
+        text_centered(d, (20, h // 4 + 10, w - 20, h // 2 + 20), question, h // 9, fill=WHITE, bold=False)
+        return img
+    return draw
+
+
+def star(full):
+    def draw():
+        size = 128
+        img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+        d = ImageDraw.Draw(img)
+        c = size / 2
+        pts = []
+        for i in range(10):
+            r = 58 if i % 2 == 0 else 24
+            a = -math.pi / 2 + i * math.pi / 5
+            pts.append((c + r * math.cos(a), c + 4 + r * math.sin(a)))
+        if full:
+            d.polygon(pts, fill=(255, 205, 40, 255), outline=(255, 255, 220, 255))
+            d.line(pts + [pts[0]], fill=(180, 110, 0, 255), width=4)
+        else:
+            d.polygon(pts, fill=(40, 50, 70, 200))
+            d.line(pts + [pts[0]], fill=GREY + (255,), width=4)
+        return img
+    return draw
+
+
+def robot(frame):
+    """The menu robot: frame 0 arm down, frame 1 arm waving, eyes blink."""
+    def draw():
+        img = Image.new("RGBA", (256, 256), (0, 0, 0, 0))
+        d = ImageDraw.Draw(img)
+        body = (200, 210, 225, 255)
+        dark = (60, 70, 90, 255)
+        d.ellipse((78, 218, 178, 240), fill=(0, 0, 0, 90))  # shadow
+        d.rounded_rectangle((88, 120, 168, 200), 14, fill=body, outline=dark, width=4)  # torso
+        d.rounded_rectangle((84, 44, 172, 116), 20, fill=body, outline=dark, width=4)  # head
+        d.line([(128, 44), (128, 22)], fill=dark, width=4)
+        d.ellipse((120, 12, 136, 28), fill=ORANGE + (255,))
+        if frame == 0:
+            d.ellipse((100, 66, 122, 88), fill=CYAN + (255,), outline=dark, width=3)
+            d.ellipse((134, 66, 156, 88), fill=CYAN + (255,), outline=dark, width=3)
+            d.line([(168, 132), (190, 186)], fill=dark, width=12)
+        else:
+            d.line([(100, 78), (122, 78)], fill=dark, width=5)
+            d.line([(134, 78), (156, 78)], fill=dark, width=5)
+            d.line([(168, 132), (200, 90)], fill=dark, width=12)
+            d.ellipse((192, 78, 212, 98), fill=body, outline=dark, width=3)
+        d.line([(88, 132), (66, 186)], fill=dark, width=12)
+        d.rounded_rectangle((96, 200, 120, 224), 6, fill=dark)
+        d.rounded_rectangle((136, 200, 160, 224), 6, fill=dark)
+        d.rectangle((108, 146, 148, 170), fill=(30, 40, 60, 255))
+        d.rectangle((112, 152, 124 + 12 * frame, 164), fill=(90, 230, 120, 255))
+        return img
+    return draw
+
+
+def loading():
+    def body(img, d):
+        text_centered(d, (0, 150, 1024, 300), "ZENDRA", 120, fill=WHITE)
+        d.line([(300, 310), (724, 310)], fill=CYAN + (255,), width=6)
+    return screen(None, size=(1024, 512), body=body)
+
+
+# Gameplay surfaces ---------------------------------------------------------
+
+def crate(tint=None, symbol=None, glow=None):
+    def draw():
+        size = 128
+        wood = (150, 100, 52)
+        img = solid(size, size, wood, noise=10, seed=7)
+        d = ImageDraw.Draw(img)
+        rnd = random.Random(11)
+        for y in range(0, size, 4):  # grain
+            shade = rnd.randint(-18, 8)
+            d.line([(0, y), (size, y + rnd.randint(-1, 1))],
+                   fill=tuple(max(0, c + shade) for c in wood) + (255,), width=1)
+        dark = (90, 56, 26, 255)
+        d.rectangle((0, 0, size - 1, size - 1), outline=dark, width=12)
+        d.line([(6, 6), (size - 7, size - 7)], fill=dark, width=12)
+        d.line([(6, size - 7), (size - 7, 6)], fill=dark, width=12)
+        for cx in (6, size - 7):
+            for cy in (6, size - 7):
+                d.ellipse((cx - 3, cy - 3, cx + 3, cy + 3), fill=(40, 40, 40, 255))
+        if tint:
+            overlay = Image.new("RGBA", (size, size), tint)
+            img = Image.alpha_composite(img, overlay)
+            d = ImageDraw.Draw(img)
+        if glow:
+            g = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+            gd = ImageDraw.Draw(g)
+            gd.ellipse((24, 24, 104, 104), fill=glow)
+            img = Image.alpha_composite(img, g.filter(ImageFilter.GaussianBlur(10)))
+            d = ImageDraw.Draw(img)
+        if symbol:
+            symbol(d)
+        return img
+    return draw
+
+
+def bomb_symbol(d):
+    d.ellipse((40, 48, 88, 96), fill=(25, 25, 25, 255), outline=(255, 120, 0, 255), width=3)
+    d.line([(74, 52), (86, 36)], fill=(90, 90, 90, 255), width=5)
+    for a in range(0, 360, 45):
+        r = math.radians(a)
+        d.line([(88, 32), (88 + 10 * math.cos(r), 32 + 10 * math.sin(r))], fill=(255, 220, 60, 255), width=3)
+
+
+def swirl(bright):
+    def sym(d):
+        colour_ = (150, 230, 255, 255) if bright else (120, 90, 200, 255)
+        for k in range(3):
+            r0 = 14 + k * 12
+            d.arc((64 - r0, 64 - r0, 64 + r0, 64 + r0), 30 + k * 60, 300 + k * 60, fill=colour_, width=6)
+        if bright:
+            d.ellipse((56, 56, 72, 72), fill=(255, 255, 255, 255))
+    return sym
+
+
+def spawner_trigger(frame):
+    """Four frames of a pad whose lit segment goes round (frame 1 to 4)."""
+    def draw():
+        size = 128
+        img = solid(size, size, (70, 76, 88), noise=4, seed=5)
+        d = ImageDraw.Draw(img)
+        d.rectangle((0, 0, size - 1, size - 1), outline=(40, 44, 52, 255), width=8)
+        d.ellipse((18, 18, 110, 110), fill=(36, 40, 50, 255), outline=(120, 130, 150, 255), width=4)
+        for seg in range(4):
+            lit = seg == (frame - 1) % 4
+            start = -90 + seg * 90 + 6
+            d.arc((26, 26, 102, 102), start, start + 78, fill=((90, 230, 255) if lit else (50, 80, 100)) + (255,),
+                  width=12)
+        d.rectangle((54, 54, 74, 74), fill=(150, 100, 52, 255), outline=(90, 56, 26, 255), width=3)
+        return img
+    return draw
+
+
+def switch(rgb):
+    def draw():
+        size = 128
+        img = solid(size, size, (60, 64, 72), noise=4, seed=9)
+        d = ImageDraw.Draw(img)
+        d.rounded_rectangle((14, 14, 113, 113), 16, fill=rgb + (255,), outline=(30, 30, 30, 255), width=6)
+        d.rounded_rectangle((30, 30, 97, 97), 10, outline=tuple(min(255, c + 70) for c in rgb) + (255,), width=4)
+        return img
+    return draw
+
+
+def enemy(alert):
+    def draw():
+        size = 128
+        base = (170, 40, 40) if alert else (90, 100, 120)
+        img = solid(size, size, base, noise=6, seed=13)
+        d = ImageDraw.Draw(img)
+        for y in range(0, size, 32):
+            d.line([(0, y), (size, y)], fill=(30, 30, 40, 255), width=3)
+        eye = (255, 60, 40) if alert else (90, 230, 255)
+        d.rounded_rectangle((24, 44, 104, 76), 12, fill=(20, 20, 28, 255))
+        d.ellipse((36, 50, 56, 70), fill=eye + (255,))
+        d.ellipse((72, 50, 92, 70), fill=eye + (255,))
+        return img
+    return draw
+
+
+def power_icon(kind, active):
+    def draw():
+        img = Image.new("RGBA", (128, 128), (0, 0, 0, 0))
+        d = ImageDraw.Draw(img)
+        border = ORANGE if active else CYAN
+        d.rounded_rectangle((4, 4, 123, 123), 22, fill=(PANEL_LIGHT if active else PANEL) + (235,),
+                            outline=border + (255,), width=6)
+        if kind == "explosion":
+            pts = []
+            for i in range(16):
+                r = 44 if i % 2 == 0 else 20
+                a = i * math.pi / 8
+                pts.append((64 + r * math.cos(a), 58 + r * math.sin(a)))
+            d.polygon(pts, fill=(255, 140, 30, 255), outline=(255, 230, 80, 255))
+            label = "BOOM"
+        else:
+            d.ellipse((22, 24, 58, 60), outline=(140, 220, 255, 255), width=5)
+            d.ellipse((70, 52, 106, 88), outline=(180, 140, 255, 255), width=5)
+            d.line([(52, 40), (80, 40)], fill=WHITE + (255,), width=4)
+            d.polygon([(80, 32), (92, 40), (80, 48)], fill=WHITE + (255,))
+            d.line([(48, 72), (76, 72)], fill=WHITE + (255,), width=4)
+            d.polygon([(48, 64), (36, 72), (48, 80)], fill=WHITE + (255,))
+            label = "SWAP"
+        text_centered(d, (8, 92, 120, 122), label, 20, fill=WHITE if active else TEXT_DIM)
+        return img
+    return draw
+
+
+def powers_backing():
+    img = rounded_panel(256, 128, NAVY, CYAN, radius=20, width=4, alpha=200)
+    d = ImageDraw.Draw(img)
+    text_centered(d, (0, 2, 256, 26), "POWERS", 16, fill=GREY)
+    return img
+
+
+def tile(base, line, step=32, noise=6, seed=17, mark=None):
+    def draw():
+        size = 128
+        img = solid(size, size, base, noise=noise, seed=seed)
+        d = ImageDraw.Draw(img)
+        for k in range(0, size, step):
+            d.line([(k, 0), (k, size)], fill=line + (255,), width=2)
+            d.line([(0, k), (size, k)], fill=line + (255,), width=2)
+        if mark:
+            mark(d)
+        return img
+    return draw
+
+
+def stripes(a, b, width=16):
+    def draw():
+        size = 128
+        img = Image.new("RGBA", (size, size), a + (255,))
+        d = ImageDraw.Draw(img)
+        for k in range(-size, 2 * size, 2 * width):
+            d.polygon([(k, 0), (k + width, 0), (k + width + size, size), (k + size, size)], fill=b + (255,))
+        return img
+    return draw
+
+
+def arrows(d):
+    for y in (16, 80):
+        d.polygon([(40, y), (88, y), (64, y + 28)], fill=(250, 210, 0, 255))
+
+
+def exit_mark(d):
+    d.ellipse((24, 24, 104, 104), outline=(90, 255, 140, 255), width=8)
+    d.polygon([(52, 40), (88, 64), (52, 88)], fill=(90, 255, 140, 255))
+
+
+def checkpoint_mark(d):
+    d.line([(48, 24), (48, 104)], fill=(230, 230, 230, 255), width=6)
+    d.polygon([(50, 26), (94, 40), (50, 56)], fill=(60, 200, 255, 255))
+
+
+def collectable():
+    img = Image.new("RGBA", (64, 64), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.polygon([(32, 4), (58, 32), (32, 60), (6, 32)], fill=(255, 210, 60, 255), outline=(255, 250, 200, 255))
+    d.polygon([(32, 12), (46, 32), (32, 52), (18, 32)], fill=(255, 240, 140, 255))
+    return img
+
+
+def energy(rgb, seed):
+    """Translucent energy surface (jet streams, force fields)."""
+    def draw():
+        size = 128
+        img = Image.new("RGBA", (size, size))
+        px = img.load()
+        for y in range(size):
+            for x in range(size):
+                wave = 0.5 + 0.5 * math.sin((x + 2 * y) * math.pi / 16 + seed)
+                a = int(70 + 110 * wave)
+                px[x, y] = rgb + (a,)
+        return img
+    return draw
+
+
+def comet():
+    img = Image.new("RGBA", (128, 128), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.ellipse((8, 8, 120, 120), fill=(120, 60, 30, 255))
+    rnd = random.Random(23)
+    for _ in range(14):
+        x, y, r = rnd.randint(20, 100), rnd.randint(20, 100), rnd.randint(5, 14)
+        d.ellipse((x - r, y - r, x + r, y + r), fill=(80, 40, 20, 255))
+    g = Image.new("RGBA", (128, 128), (0, 0, 0, 0))
+    ImageDraw.Draw(g).ellipse((20, 20, 108, 108), fill=(255, 120, 20, 110))
+    return Image.alpha_composite(img, g.filter(ImageFilter.GaussianBlur(12)))
+
+
+def player_skin():
+    size = 128
+    img = solid(size, size, (215, 222, 232), noise=4, seed=29)
+    d = ImageDraw.Draw(img)
+    d.rectangle((0, 56, size, 72), fill=(255, 150, 40, 255))
+    for x in (16, 48, 80, 112):
+        d.ellipse((x - 4, 24, x + 4, 32), fill=(90, 100, 120, 255))
+        d.ellipse((x - 4, 96, x + 4, 104), fill=(90, 100, 120, 255))
+    return img
+
+
+# Screens -------------------------------------------------------------------
+
+INSTRUCTIONS = (
+    "Guide the robot through every room to the exit.",
+    "Move the robot and turn the camera; pick up crates, put them down",
+    "or throw them.",
+    "A crate or the robot on a switch opens doors and extends bridges.",
+    "Powers: choose the explosion or the teleport and give it to a",
+    "carried crate. The explosion clears the way; the teleport swaps",
+    "the places of two crates.",
+    "Patrolling robots send you back to the last checkpoint;",
+    "chasing robots end the attempt. Escape pauses the game.",
+)
+
+OPTIONS = (
+    "Resolution:    800 x 600      1024 x 768      1280 x 960",
+    "Full screen",
+    "Music",
+    "Sound effects",
+    "Music volume",
+)
+
+CREDITS = (
+    "A game by the Zendra team",
+    "",
+    "Design, programming, art and sound: the Zendra team",
+    "Fonts: DejaVu",
+    "",
+    "Thank you for playing!",
+)
+
+
+def textures():
+    t = [
+        # Defaults of the texture manager.
+        ("filenotfound", "filenotfound.png", filenotfound),
+        ("wrongmeshid", "wrongmeshid.png", wrongmeshid),
+        # Particles and plain colours.
+        ("grayscale", "grayscale.png", grayscale),
+        ("orange", "orange.png", colour((255, 140, 30))),
+        ("turq", "turq.png", colour((40, 210, 200))),
+        ("red", "red.png", colour((220, 40, 40))),
+        ("blue", "blue.png", colour((40, 90, 230))),
+        ("green", "green.png", colour((50, 200, 80))),
+        ("yellow", "yellow.png", colour((250, 210, 0))),
+        ("purple", "purple.png", colour((150, 70, 220))),
+        ("white", "white.png", colour((245, 245, 245), noise=0)),
+        ("black", "black.png", colour((12, 12, 12), noise=0)),
+        # Pause menu and its screens.
+        ("bgpausemenu", "bgpausemenu.png", popup("PAUSED", "", size=(512, 512))),
+        ("resume", "resume.png", button("Resume")),
+        ("restart", "restart.png", button("Restart")),
+        ("howtoplay", "howtoplay.png", button("How to Play")),
+        ("pauseoptions", "pauseoptions.png", button("Options")),
+        ("pausecredits", "pausecredits.png", button("Credits")),
+        ("quittomenu", "quittomenu.png", button("Quit to Menu")),
+        ("exitgame", "exitgame.png", button("Exit Game")),
+        ("multiplayer", "multiplayer.png", button("Two Players")),
+        ("bgPauseInstructions", "bgPauseInstructions.png", screen("How to Play", INSTRUCTIONS)),
+        ("bgPauseExit", "bgPauseExit.png", popup("Quit", "Quit to the main menu?")),
+        ("bgExitPopup", "bgExitPopup.png", popup("Exit", "Quit the game?")),
+        ("bgGameRetry", "bgGameRetry.png", popup("Caught!", "Try this level again?")),
+        ("bgmainoptions", "bgmainoptions.png", screen("Options", OPTIONS)),
+        ("bgmaincredits", "bgmaincredits.png", screen("Credits", CREDITS)),
+        # Check boxes.
+        ("checked", "checked.png", checkbox(True, False)),
+        ("checkedHover", "checkedHover.png", checkbox(True, True)),
+        ("unchecked", "unchecked.png", checkbox(False, False)),
+        ("uncheckedHover", "uncheckedHover.png", checkbox(False, True)),
+        # Profile slots.
+        ("blank", "blank.png", slot(PANEL, GREY)),
+        ("blankhover", "blankhover.png", slot(PANEL_LIGHT, CYAN)),
+        ("blankselected", "blankselected.png", slot((235, 240, 250), ORANGE, alpha=245)),
+        # Loading picture, menu robot, grades.
+        ("loading_00", "loading_00.png", loading()),
+        ("robot_00", "robot_00.png", robot(0)),
+        ("robot_01", "robot_01.png", robot(1)),
+        ("star", "star.png", star(True)),
+        ("star_empty", "star_empty.png", star(False)),
+        # Crates and their powers.
+        ("crate", "crate.png", crate()),
+        ("crate_explosion", "crate_explosion.png", crate((255, 60, 0, 50), bomb_symbol, (255, 120, 0, 150))),
+        ("crate_teleportwait", "crate_teleportwait.png", crate((80, 40, 160, 70), swirl(False))),
+        ("crate_teleportgo", "crate_teleportgo.png", crate((60, 160, 255, 70), swirl(True), (120, 220, 255, 170))),
+        ("crate_spawnertrigger", "crate_spawnertrigger.png", spawner_trigger(1)),
+        ("crate_spawnertrigger1", "crate_spawnertrigger1.png", spawner_trigger(1)),
+        ("crate_spawnertrigger2", "crate_spawnertrigger2.png", spawner_trigger(2)),
+        ("crate_spawnertrigger3", "crate_spawnertrigger3.png", spawner_trigger(3)),
+        ("crate_spawnertrigger4", "crate_spawnertrigger4.png", spawner_trigger(4)),
+        # Switches and enemies.
+        ("switch_green", "switch_green.png", switch((50, 200, 80))),
+        ("switch_red", "switch_red.png", switch((210, 40, 40))),
+        ("enemy", "enemy.png", enemy(False)),
+        ("enemy_red", "enemy_red.png", enemy(True)),
+        # HUD power icons: default and highlighted.
+        ("explosionpowerselected", "explosionpowerselected.png", power_icon("explosion", False)),
+        ("explosionpoweractive", "explosionpoweractive.png", power_icon("explosion", True)),
+        ("teleportpowerselected", "teleportpowerselected.png", power_icon("teleport", False)),
+        ("teleportpoweractive", "teleportpoweractive.png", power_icon("teleport", True)),
+        ("robotpowersbacking", "robotpowersbacking.png", powers_backing),
+        # Surfaces for the level objects.
+        ("player", "player.png", player_skin),
+        ("floor", "floor.png", tile((96, 104, 118), (70, 76, 88))),
+        ("wall", "wall.png", tile((120, 130, 150), (84, 92, 110), step=64, seed=19)),
+        ("metal", "metal.png", tile((150, 156, 166), (120, 126, 136), step=128, noise=10, seed=21)),
+        ("door", "door.png", stripes((60, 64, 72), (250, 170, 0), width=20)),
+        ("bridge", "bridge.png", tile((110, 90, 60), (70, 56, 36), step=16, seed=25)),
+        ("conveyorbelt", "conveyorbelt.png", tile((40, 40, 46), (25, 25, 30), step=16, noise=3, mark=arrows)),
+        ("platform", "platform.png", tile((70, 130, 170), (40, 80, 110), step=64, seed=27)),
+        ("barrier", "barrier.png", stripes((230, 230, 230), (210, 40, 40))),
+        ("exit", "exit.png", tile((30, 60, 40), (20, 40, 26), step=64, noise=3, mark=exit_mark)),
+        ("checkpoint", "checkpoint.png", tile((40, 56, 80), (26, 36, 54), step=64, noise=3, mark=checkpoint_mark)),
+        ("collectable", "collectable.png", collectable),
+        ("jetstream", "jetstream.png", energy((120, 220, 255), 0.0)),
+        ("forcefield", "forcefield.png", energy((160, 120, 255), 1.5)),
+        ("comet", "comet.png", comet),
+        ("turret", "turret.png", enemy(False)),
+        ("boss", "boss.png", stripes((70, 20, 30), (140, 30, 50), width=24)),
+    ]
+    # Buttons of the main menu and the other screens, each with a hover look.
+    for tid, label in [
+        ("start", "Start"), ("options", "Options"), ("credits", "Credits"), ("profile", "Profile"),
+        ("exit", "Exit"), ("back", "Back"), ("yes", "Yes"), ("no", "No"), ("ok", "OK"),
+        ("cancel", "Cancel"), ("create", "Create"), ("select", "Select"), ("delete", "Delete"),
+        ("add", "Add"), ("next", "Next"), ("previous", "Previous"), ("retry", "Retry"),
+    ]:
+        t.append(("btn_" + tid, "btn_" + tid + ".png", button(label)))
+        t.append(("btn_" + tid + "Hover", "btn_" + tid + "Hover.png", button(label, hover=True)))
+    # Hover looks of the pause-menu buttons named above.
+    for tid, label in [
+        ("resume", "Resume"), ("restart", "Restart"), ("howtoplay", "How to Play"), ("pauseoptions", "Options"),
+        ("pausecredits", "Credits"), ("quittomenu", "Quit to Menu"), ("exitgame", "Exit Game"),
+        ("multiplayer", "Two Players"),
+    ]:
+        t.append((tid + "Hover", tid + "Hover.png", button(label, hover=True)))
+    # Backgrounds of the remaining screens.
+    t += [
+        ("bgmainmenu", "bgmainmenu.png", screen("ZENDRA")),
+        ("bgmainprofile", "bgmainprofile.png", screen("Profiles")),
+        ("bgaddname", "bgaddname.png", screen("New Profile", ("Type a name:",))),
+        ("bgconfirm", "bgconfirm.png", popup("Delete", "Delete this profile?")),
+        ("bgresofailed", "bgresofailed.png", popup("Sorry", "The resolution could not be changed.")),
+        ("bgfullscreenfailed", "bgfullscreenfailed.png", popup("Sorry", "Full screen could not be changed.")),
+        ("bggamecomplete", "bggamecomplete.png", screen("Game Complete!", ("Every level is done. Well played!",))),
+        ("bgtransition", "bgtransition.png", screen("Level Complete", ("Time:",))),
+        ("bgnextlevel", "bgnextlevel.png", screen("Get Ready", ("The next level is waiting.",))),
+        ("bgmultiplayer", "bgmultiplayer.png", screen("Two Players", ("Two pads, one arena.",))),
+        ("splash_00", "splash_00.png", loading()),
+    ]
+    return t
+
+
+def check_size(tid, img):
+    w, h = img.size
+    for v in (w, h):
+        if v & (v - 1):
+            sys.exit("texture %s is %dx%d: sizes must be powers of two" % (tid, w, h))
+
+
+def main():
+    entries = textures()
+    ids = [e[0] for e in entries]
+    if len(set(ids)) != len(ids):
+        sys.exit("duplicate texture id")
+    written = set()
+    for tid, name, draw in entries:
+        path = os.path.join(HERE, name)
+        if name not in written:
+            img = draw()
+            check_size(tid, img)
+            img.save(path, optimize=True)
+            written.add(name)
+    for stale in os.listdir(HERE):
+        if stale.endswith(".png") and stale not in written:
+            os.remove(os.path.join(HERE, stale))
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
+             "<!-- Generated by data/textures/generate.py: edit the script, not this file. -->",
+             "<Textures>"]
+    for tid, name, _ in entries:
+        lines += ["    <Texture>",
+                  "        <TextureId>%s</TextureId>" % tid,
+                  "        <Path>data/textures/%s</Path>" % name,
+                  "    </Texture>"]
+    lines.append("</Textures>")
+    with open(CATALOGUE, "w", encoding="utf-8", newline="\n") as out:
+        out.write("\n".join(lines) + "\n")
+    print("%d textures written" % len(entries))
+
+
+if __name__ == "__main__":
+    main()

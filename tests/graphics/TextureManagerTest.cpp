@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/core/FileManager.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/graphics/TextureManager.h"
+#include "support/GLTestContext.h"
+#include "support/TestEnv.h"
+
+using namespace QRX;
+
+namespace {
+
+TestSupport::GLTestContext& Context()
+{
+    static TestSupport::GLTestContext context;
+    return context;
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+GLint Width(GLuint texture)
+{
+    GLint w = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return w;
+}
+
+std::string Entry(const std::string& id, const std::string& path)
+{
+    return "<Texture><TextureId>" + id + "</TextureId><Path>" + path + "</Path></Texture>\n";
+}
+
+class TextureTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Context().Ok()) << Context().Error();
+        Context().MakeCurrent();
+        System* s = System::GetInstance();
+        s->logger = new Logger();
+        s->fileManager = new FileManager();
+        Logger::SetDialogAvailableOverride(0);
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        m_oldCwd = cwd;
+        glGetError();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        if (!m_dir.empty()) {
+            EXPECT_EQ(chdir(m_oldCwd.c_str()), 0);
+            TestSupport::RemoveTree(m_dir);
+        }
+        Logger::SetDialogAvailableOverride(-1);
+        System* s = System::GetInstance();
+        s->fileManager->Clear();
+        delete s->fileManager;
+        s->fileManager = nullptr;
+        delete s->logger;
+        s->logger = nullptr;
+        System::DestroyInstance();
+    }
+    // Works in a fresh folder whose data/textures.xml holds the entries given;
+    // images are copied from the game's own textures.
+    void UseCatalogue(const std::string& entries, bool writeCatalogue = true)
+    {
+        m_dir = TestSupport::MakeTempDir();
+        std::filesystem::create_directories(m_dir + "/data/textures");
+        std::string source = TestSupport::SourceDir() + "/data/textures/";
+        ASSERT_TRUE(TestSupport::WriteFile(m_dir + "/data/textures/crate.png",
+                                           TestSupport::ReadFile(source + "crate.png")));
+        TestSupport::WriteFile(m_dir + "/data/textures/star.png", TestSupport::ReadFile(source + "star.png"));
+        TestSupport::WriteFile(m_dir + "/data/textures/fnf.png", TestSupport::ReadFile(source + "filenotfound.png"));
+        TestSupport::WriteFile(m_dir + "/data/textures/wmi.png", TestSupport::ReadFile(source + "wrongmeshid.png"));
+        TestSupport::WriteFile(m_dir + "/data/textures/broken.png", "this is no image");
+        if (writeCatalogue)
+            TestSupport::WriteFile(m_dir + "/data/textures.xml", "<?xml version=\"1.0\"?>\n<Textures>\n" + entries +
+                                                                     "</Textures>\n");
+        ASSERT_EQ(chdir(m_dir.c_str()), 0);
+    }
+    static std::string Defaults()
+    {
+        return Entry("filenotfound", "data/textures/fnf.png") + Entry("wrongmeshid", "data\\textures\\wmi.png");
+    }
+    TestSupport::ScopedTempHome m_home;
+    std::string m_oldCwd;
+    std::string m_dir;
+};
+
+// Ids the engine, the screens and the gameplay name in code.
+const char* const NAMED_IDS[] = {
+    "filenotfound", "wrongmeshid", "grayscale", "orange", "turq", "red", "blue", "bgpausemenu", "restart",
+    "howtoplay", "pausecredits", "pauseoptions", "quittomenu", "resume", "exitgame", "bgGameRetry", "checked",
+    "checkedHover", "unchecked", "uncheckedHover", "bgExitPopup", "bgPauseExit", "multiplayer",
+    "bgPauseInstructions", "bgmainoptions", "bgmaincredits", "blank", "blankhover", "blankselected", "loading_00",
+    "robot_00", "robot_01", "star", "star_empty", "crate", "crate_explosion", "crate_teleportwait",
+    "crate_teleportgo", "crate_spawnertrigger", "crate_spawnertrigger1", "crate_spawnertrigger2",
+    "crate_spawnertrigger3", "crate_spawnertrigger4", "switch_green", "switch_red", "enemy", "enemy_red",
+    "explosionpowerselected", "teleportpowerselected", "robotpowersbacking"};
+
+TEST_F(TextureTest, EveryCatalogueIdLoadsFromItsFile)
+{
+    TextureManager textures;
+    textures.Init();
+    const std::vector<std::string>& names = textures.GetTextureNames();
+    for (const char* id : NAMED_IDS)
+        EXPECT_NE(std::find(names.begin(), names.end(), id), names.end()) << id;
+    for (const char* id : {"shadowmap", "debugDeferred0", "debugDeferred4"})
+        EXPECT_EQ(std::find(names.begin(), names.end(), id), names.end()) << id;
+
+    GLuint notFound = textures.GetNotFoundTexture();
+    ASSERT_NE(notFound, 0u);
+    EXPECT_NE(textures.GetWrongMeshTexture(), 0u);
+    EXPECT_NE(textures.GetWrongMeshTexture(), notFound);
+    testing::internal::CaptureStdout();
+    for (const std::string& id : names) {
+        GLuint t = textures.GetTexture(id);
+        EXPECT_EQ(glIsTexture(t), GL_TRUE) << id;
+        if (id != "filenotfound") {
+            EXPECT_NE(t, notFound) << id;
+        }
+        GLint w = Width(t);
+        EXPECT_TRUE(w > 0 && (w & (w - 1)) == 0) << id << " is " << w << " wide";
+    }
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "");  // no fallback line, no warning
+    EXPECT_EQ(textures.GetTextures().size(), names.size());
+}
+
+TEST_F(TextureTest, UnknownIdWarnsOnceAndFallsBack)
+{
+    UseCatalogue(Defaults() + Entry("crate", "data/textures/crate.png"));
+    TextureManager textures;
+    textures.Init();
+    testing::internal::CaptureStdout();
+    GLuint first = textures.GetTexture("ghost");
+    GLuint second = textures.GetTexture("ghost");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(first, textures.GetNotFoundTexture());
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(out, "[LOG] WARNING - Unable to find given texture id \"ghost\"\n");
+    EXPECT_TRUE(textures.LoadTexture("ghost"));  // already there: nothing changes
+    EXPECT_EQ(textures.GetTexture("ghost"), first);
+}
+
+TEST_F(TextureTest, UndecodableOrMissingImagePrintsOnce)
+{
+    UseCatalogue(Defaults() + Entry("bad", "data/textures/broken.png") + Entry("gone", "data/textures/none.png"));
+    TextureManager textures;
+    textures.Init();
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(textures.GetTexture("bad"), textures.GetNotFoundTexture());
+        EXPECT_EQ(textures.GetTexture("gone"), textures.GetNotFoundTexture());
+    }
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Count(out, "SOIL is unable to load textureId: bad ("), 1u) << out;
+    EXPECT_EQ(Count(out, "SOIL is unable to load textureId: gone ("), 1u) << out;
+    EXPECT_NE(out.find("). Loading filenotfound texture instead.\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[LOG]"), std::string::npos) << out;  // standard output only
+}
+
+TEST_F(TextureTest, UnloadAllTexturesKeepsTheDefaultsAndTheSharedNames)
+{
+    UseCatalogue(Defaults() + Entry("a", "data/textures/crate.png") + Entry("b", "data/textures/star.png"));
+    TextureManager textures;
+    textures.Init();
+    GLuint a = textures.GetTexture("a");
+    textures.GetTexture("b");
+    testing::internal::CaptureStdout();
+    GLuint ghost = textures.GetTexture("ghost");  // shares the fallback's name
+    testing::internal::GetCapturedStdout();
+    GLuint raw = 0;
+    glGenTextures(1, &raw);
+    glBindTexture(GL_TEXTURE_2D, raw);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    textures.CreateRawTexture("shadowmap", raw);
+    EXPECT_EQ(textures.GetTexture("shadowmap"), raw);
+
+    textures.UnloadAllTextures();
+    ASSERT_EQ(textures.GetTextures().size(), 2u);
+    EXPECT_TRUE(textures.IsLoaded("filenotfound"));
+    EXPECT_TRUE(textures.IsLoaded("wrongmeshid"));
+    EXPECT_EQ(textures.GetUnloadedIds(), (std::vector<std::string>{"a", "b", "ghost", "shadowmap"}));
+    EXPECT_EQ(ghost, textures.GetNotFoundTexture());
+    EXPECT_EQ(glIsTexture(textures.GetNotFoundTexture()), GL_TRUE);
+    EXPECT_EQ(glIsTexture(textures.GetWrongMeshTexture()), GL_TRUE);
+    EXPECT_EQ(glIsTexture(a), GL_FALSE);
+    EXPECT_EQ(glIsTexture(raw), GL_TRUE);  // the renderer deletes its own
+    glDeleteTextures(1, &raw);
+
+    // The loading screen reloads what was listed.
+    for (const std::string& id : textures.GetUnloadedIds()) textures.LoadTexture(id);
+    EXPECT_EQ(glIsTexture(textures.GetTexture("a")), GL_TRUE);
+    EXPECT_NE(textures.GetTexture("a"), textures.GetNotFoundTexture());
+}
+
+TEST_F(TextureTest, UnloadAllLeavesNothingAndTheFallbackComesBack)
+{
+    UseCatalogue(Defaults() + Entry("a", "data/textures/crate.png"));
+    TextureManager textures;
+    textures.Init();
+    textures.GetTexture("a");
+    GLuint notFound = textures.GetNotFoundTexture();
+    GLuint wrongMesh = textures.GetWrongMeshTexture();
+
+    textures.UnloadAll();
+    EXPECT_TRUE(textures.GetTextures().empty());
+    EXPECT_EQ(textures.GetUnloadedIds(), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(glIsTexture(notFound), GL_FALSE);
+    EXPECT_EQ(glIsTexture(wrongMesh), GL_FALSE);
+    EXPECT_EQ(textures.GetNotFoundTexture(), 0u);
+
+    // Asked for before the next Init: the fallback is loaded again, never a
+    // deleted name.
+    testing::internal::CaptureStdout();
+    GLuint ghost = textures.GetTexture("ghost");
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(ghost, 0u);
+    EXPECT_EQ(glIsTexture(ghost), GL_TRUE);
+    EXPECT_EQ(ghost, textures.GetNotFoundTexture());
+    textures.Init();
+    EXPECT_EQ(textures.GetNotFoundTexture(), ghost);
+    EXPECT_EQ(textures.GetTexture("filenotfound"), ghost);
+}
+
+TEST_F(TextureTest, MissingFallbackImageGivesACheckerboard)
+{
+    UseCatalogue(Entry("filenotfound", "data/textures/missing.png") + Entry("wrongmeshid", "data/textures/wmi.png"));
+    TextureManager textures;
+    testing::internal::CaptureStdout();
+    textures.Init();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("SOIL is unable to load textureId: filenotfound ("), std::string::npos) << out;
+    EXPECT_NE(out.find("[LOG] WARNING - No image for the 'filenotfound' texture: using a built-in checkerboard.\n"),
+              std::string::npos)
+        << out;
+    GLuint checker = textures.GetNotFoundTexture();
+    ASSERT_NE(checker, 0u);
+    EXPECT_EQ(glIsTexture(checker), GL_TRUE);
+    EXPECT_EQ(Width(checker), TextureManager::CHECKERBOARD_SIZE);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(textures.GetTexture("ghost"), checker);
+    testing::internal::GetCapturedStdout();
+    textures.UnloadAllTextures();
+    EXPECT_EQ(glIsTexture(checker), GL_TRUE);
+}
+
+TEST_F(TextureTest, MissingCatalogueMapsEveryIdToTheFallback)
+{
+    UseCatalogue("", false);
+    TextureManager textures;
+    testing::internal::CaptureStdout();
+    textures.Init();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Count(out, "[LOG] WARNING - Unable to open data\\textures.xml file, defaulting to wrongmeshid "
+                         "texture\n"),
+              4u)  // the two catalogue reads and the two default lookups
+        << out;
+    EXPECT_TRUE(textures.GetTextureNames().empty());
+    GLuint notFound = textures.GetNotFoundTexture();
+    EXPECT_EQ(glIsTexture(notFound), GL_TRUE);
+    EXPECT_EQ(textures.GetWrongMeshTexture(), notFound);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(textures.GetTexture("crate"), notFound);
+    testing::internal::GetCapturedStdout();
+    textures.UnloadAll();  // the shared name is deleted once
+    EXPECT_EQ(glIsTexture(notFound), GL_FALSE);
+}
+
+TEST_F(TextureTest, CatalogueOrderDuplicatesAndRereading)
+{
+    UseCatalogue(Defaults() + Entry("a", "data/textures/crate.png") + Entry("a", "data/textures/star.png"));
+    TextureManager textures;
+    textures.Init();
+    EXPECT_EQ(textures.GetTextureNames(), (std::vector<std::string>{"filenotfound", "wrongmeshid", "a", "a"}));
+    EXPECT_EQ(textures.GetTexturePath("a", TextureManager::CATALOGUE_FILE), "data/textures/crate.png");
+    GLuint a = textures.GetTexture("a");
+    EXPECT_EQ(Width(a), 128);  // crate.png, not the star
+
+    // A second Init reads the file as it is now and keeps what is loaded.
+    TestSupport::WriteFile("data/textures.xml",
+                           "<Textures>" + Defaults() + Entry("a", "data/textures/star.png") +
+                               Entry("b", "data/textures/star.png") + "</Textures>");
+    textures.Init();
+    EXPECT_EQ(textures.GetTextureNames(), (std::vector<std::string>{"filenotfound", "wrongmeshid", "a", "b"}));
+    EXPECT_EQ(textures.GetTexture("a"), a);
+    EXPECT_NE(textures.GetTexture("b"), textures.GetNotFoundTexture());
+}
+
+TEST_F(TextureTest, RawTexturesKeepTheirFirstName)
+{
+    UseCatalogue(Defaults());
+    TextureManager textures;
+    textures.Init();
+    GLuint names[2] = {0, 0};
+    glGenTextures(2, names);
+    textures.CreateRawTexture("debugDeferred0", names[0]);
+    testing::internal::CaptureStdout();
+    textures.CreateRawTexture("debugDeferred0", names[1]);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "[LOG] WARNING - Texture already loaded before. Duplicate meshId found - debugDeferred0.\n");
+    EXPECT_EQ(textures.GetTexture("debugDeferred0"), names[0]);
+    textures.UnloadAll();
+    glDeleteTextures(2, names);
+}
+
+} // namespace

@@ -106,6 +106,7 @@ bool Window::Create(int width, int height)
     if (!m_videoStarted) {
         if (!Platform::StartVideo(&error)) {
             QRX_LOG_ERROR("Failed to register the window class. Aborting");
+            QRX_LOG_DEBUG("Video: %s", error.c_str());
             return false;
         }
         m_videoStarted = true;
@@ -138,6 +139,7 @@ bool Window::Create(int width, int height)
     if (!m_glLibraryLoaded) {
         if (!Platform::LoadGLLibrary(&error)) {
             QRX_LOG_ERROR("Can't find a suitable pixelformat. One reason might be due to non-presence of OpenGL. Aborting.");
+            QRX_LOG_DEBUG("Video: %s", error.c_str());
             return false;
         }
         m_glLibraryLoaded = true;
@@ -146,6 +148,7 @@ bool Window::Create(int width, int height)
     m_window = Platform::CreateGameWindow(TITLE, width, height, m_fullscreen ? &mode : nullptr, &error);
     if (!m_window) {
         QRX_LOG_ERROR("Window creation error. Aborting.");
+        QRX_LOG_DEBUG("Video: %s", error.c_str());
         return false;
     }
 
@@ -157,10 +160,12 @@ bool Window::Create(int width, int height)
     }
     if (!m_context) {
         QRX_LOG_ERROR("Can't create a GL rendering context. Aborting.");
+        QRX_LOG_DEBUG("Video: %s", error.c_str());
         return false;
     }
     if (!Platform::MakeCurrent(m_window, m_context, &error)) {
         QRX_LOG_ERROR("Can't activate the GL rendering context. Aborting.");
+        QRX_LOG_DEBUG("Video: %s", error.c_str());
         return false;
     }
     // Every new context needs its entry points loaded again.

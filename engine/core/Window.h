@@ -110,6 +110,9 @@ public:
     const Platform::DisplayMode& GetDesktopMode() const { return m_desktopMode; }
     // The id messages name the window by; 0 while there is none.
     std::uint32_t GetWindowId() const;
+    // The platform's window, for the platform calls that need one; null
+    // while there is none.
+    Platform::WindowHandle GetHandle() const { return m_window; }
 
 private:
     // What the rebuild of SetFullscreen and ChangeResolution shares; reports

@@ -2,12 +2,17 @@
 
 #include <new>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -45,6 +50,18 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 7: the audio manager, before the window.
+    audioManager = new (std::nothrow) AudioManager();
+    if (!audioManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!audioManager->Init()) {
+        QRX_LOG_WARNING("Sound failed to initialize");
+        return false;
+    }
+    QRX_LOG_INFO("Audio manager initialized.");
+
     // Step 8: the window and its OpenGL context.
     window = new (std::nothrow) Window();
     if (!window) {
@@ -57,6 +74,15 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Window initialized.");
 
+    // Step 10: the binary model reader; its failure ends the start without a line.
+    binaryFileManager = new (std::nothrow) BinaryFileManager();
+    if (!binaryFileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!binaryFileManager->Initialize()) return false;
+    QRX_LOG_INFO("Binary file manager initialized.");
+
     // Step 11: the shader manager (the renderer's programs fill it later).
     shaderManager = new (std::nothrow) ShaderManager();
     if (!shaderManager) {
@@ -64,6 +90,15 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 13: the mesh manager with its catalogue and default mesh (the
+    // outcome is not tested: a missing "error" is replaced by a built-in cube).
+    meshManager = new (std::nothrow) MeshManager();
+    if (!meshManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    meshManager->Initialize();
 
     // Step 14: the texture manager reads its catalogue and loads the two
     // defaults; needs the OpenGL context. Its result is not checked.
@@ -73,6 +108,20 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
 
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
@@ -97,6 +146,12 @@ void System::Update()
     // Step 2: every queued window message goes to the window procedure.
     window->PumpMessages();
 
+    // Step 5: the music fade.
+    audioManager->Update();
+
+    // Step 6: objects marked for destruction go.
+    objectManager->Update();
+
     // Step 9: present the frame.
     window->SwapBuffers();
 }
@@ -105,6 +160,28 @@ void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 5: the object manager releases every object and master.
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
+
+    // Step 7: all sound stops before the sound system is released.
+    if (audioManager) {
+        if (audioManager->m_System) {
+            Platform::AudioChannelGroup* master = nullptr;
+            audioManager->m_System->GetMasterChannelGroup(&master);
+            if (master) master->Stop();
+            audioManager->m_System->Release();
+            audioManager->m_System = nullptr;
+        }
+        delete audioManager;
+        audioManager = nullptr;
+    }
+
+    // Step 9: the binary model reader.
+    delete binaryFileManager;
+    binaryFileManager = nullptr;
 
     if (fileManager) fileManager->Clear();
     delete fileManager;
@@ -116,6 +193,10 @@ void System::Shutdown()
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;
     textureManager = nullptr;
+
+    // Step 17: the mesh manager (its buffers go while the context still exists).
+    delete meshManager;
+    meshManager = nullptr;
 
     // Step 19: the shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();

@@ -10,8 +10,12 @@
 
 namespace QRX {
 
+class AudioManager;
 class Logger;
 class FileManager;
+class ObjectManager;
+class BinaryFileManager;
+class MeshManager;
 class FrameRateController;
 class ShaderManager;
 class TextureManager;
@@ -43,9 +47,13 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     Window* window = nullptr;
+    ObjectManager* objectManager = nullptr;
+    BinaryFileManager* binaryFileManager = nullptr;
+    MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;

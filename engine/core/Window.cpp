@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -252,9 +253,12 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
         return 0;
     case WM_ACTIVATE:
         if (system && system->window) system->window->OnActivate();
+        // Even during a rebuild: only what the focus loss switched off comes back.
+        if (system && system->audioManager) system->audioManager->RestoreAfterFocusGain();
         return 0;
     case WM_KILLFOCUS:
         if (system && system->window) system->window->OnKillFocus();
+        if (system && system->audioManager) system->audioManager->MuteForFocusLoss();
         return 0;
     case WM_CLOSE:
         // The window itself goes at shut-down.

@@ -2,6 +2,7 @@
 // typed-character filter, layout rescaling and the machine description.
 #include <gtest/gtest.h>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -27,6 +28,8 @@ protected:
         System* s = System::GetInstance();
         delete s->window;
         s->window = nullptr;
+        delete s->audioManager;
+        s->audioManager = nullptr;
         delete s->fileManager;
         s->fileManager = nullptr;
         delete s->logger;
@@ -143,6 +146,36 @@ TEST_F(WindowLogicTest, WindowedFocusLossAndRegainOnlyFlipTheFlag)
     EXPECT_TRUE(s->IsRunning());
     // Nothing was rebuilt: no display-mode report.
     EXPECT_EQ(Page().find("Releasing resources..."), std::string::npos);
+}
+
+TEST_F(WindowLogicTest, FocusRegainRestoresOnlyWhatTheLossSwitchedOff)
+{
+    System* s = System::GetInstance();
+    s->window = new Window();
+    s->audioManager = new AudioManager();
+    AudioManager& audio = *s->audioManager;
+    audio.m_MusicVolume = 0.6f;
+    audio.m_EffectsOff = true;  // the player switched effects off in the options
+    Platform::WindowMessage lost;
+    lost.message = Platform::WM_KILLFOCUS;
+    Window::WindowProcedure(lost);
+    EXPECT_TRUE(audio.m_MusicOff);
+    EXPECT_TRUE(audio.m_MusicMutedByDeactivation);
+    EXPECT_FLOAT_EQ(audio.m_MusicRestoreVolume, 0.6f);
+    EXPECT_TRUE(audio.m_EffectsOff);
+    EXPECT_FALSE(audio.m_EffectsMutedByDeactivation);
+
+    Platform::WindowMessage back;
+    back.message = Platform::WM_ACTIVATE;
+    back.wParam = Platform::WA_ACTIVE;
+    Window::WindowProcedure(back);
+    EXPECT_FALSE(audio.m_MusicOff);
+    EXPECT_FALSE(audio.m_MusicMutedByDeactivation);
+    EXPECT_TRUE(audio.m_EffectsOff);  // still the player's choice
+    // A second activation finds nothing more to undo.
+    audio.m_MusicOff = true;
+    Window::WindowProcedure(back);
+    EXPECT_TRUE(audio.m_MusicOff);
 }
 
 TEST_F(WindowLogicTest, MessagesWithoutAWindowAreHarmless)

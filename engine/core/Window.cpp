@@ -8,6 +8,8 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/CursorFile.h"
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
@@ -351,8 +353,13 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
                             bool fullscreen)
 {
     const char* file = __FILE__;
+    System* system = System::PeekInstance();
     LogReport(LOG_INFO, caller, file, __LINE__, "Releasing resources...");
     m_changingMode = true;
+
+    // Every OpenGL resource goes while its context is still current.
+    if (system && system->meshManager) system->meshManager->ReleaseAllMeshesAndDefault();
+    if (system && system->textureManager) system->textureManager->UnloadAll();
 
     const int previousWidth = m_width;
     const int previousHeight = m_height;
@@ -375,10 +382,11 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
             // that worked.
             KillWindow(false);
             m_fullscreen = previousFullscreen;
-            if (!Create(previousWidth, previousHeight) || !m_context) {
+            Create(previousWidth, previousHeight);
+            if (!m_context) {
                 LogReport(LOG_ERROR, caller, file, __LINE__,
                           "Unable to restore the previous display mode, exiting game...");
-                if (System* system = System::PeekInstance()) system->StopRunning();
+                if (system) system->StopRunning();
                 if (held) Platform::StopVideo();
                 m_changingMode = false;
                 return false;
@@ -388,6 +396,8 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     if (held) Platform::StopVideo();
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
+    // Textures come back through the loading state that the caller requests.
+    if (system && system->meshManager) system->meshManager->ReloadAllMeshes();
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");
     m_changingMode = false;
     return result;

@@ -11,6 +11,9 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/Mesh.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/platform/Video.h"
 #include "support/TestEnv.h"
 
@@ -43,6 +46,11 @@ protected:
     {
         Platform::SetWindowCreationHook(nullptr);
         System* s = System::GetInstance();
+        // Graphics resources go while their context exists.
+        delete s->textureManager;
+        s->textureManager = nullptr;
+        delete s->meshManager;
+        s->meshManager = nullptr;
         if (s->window) s->window->KillWindow(true);
         delete s->window;
         s->window = nullptr;
@@ -146,6 +154,31 @@ TEST_F(WindowDisplayTest, FullScreenAtTheScreenSizeRebuildsTheContext)
     ASSERT_TRUE(W().SetFullscreen(false));
     EXPECT_FALSE(W().IsFullscreen());
     ExpectWorkingContext();
+}
+
+TEST_F(WindowDisplayTest, RebuildReleasesAndReloadsGraphicsResources)
+{
+    System* s = System::GetInstance();
+    s->meshManager = new MeshManager();
+    s->meshManager->Initialize();
+    s->textureManager = new TextureManager();
+    s->textureManager->Init();
+    ASSERT_NE(s->meshManager->FindMesh("error"), nullptr);
+    ASSERT_NE(s->textureManager->GetNotFoundTexture(), 0u);
+
+    ASSERT_TRUE(W().ChangeResolution(800, 600, true));
+    // The default mesh is back, in buffers of the new context.
+    Mesh* mesh = s->meshManager->FindMesh("error");
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_NE(mesh->GetVertexBuffer(), 0u);
+    EXPECT_EQ(glIsBuffer(mesh->GetVertexBuffer()), GL_TRUE);
+    // Textures were all released; the loading state brings them back.
+    EXPECT_EQ(s->textureManager->GetNotFoundTexture(), 0u);
+    EXPECT_TRUE(s->textureManager->GetTextures().empty());
+    GLuint fallback = s->textureManager->GetTexture("no-such-texture");
+    EXPECT_NE(fallback, 0u);
+    EXPECT_EQ(glIsTexture(fallback), GL_TRUE);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(WindowDisplayTest, ResolutionLargerThanTheScreenChangesNothing)

@@ -14,6 +14,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/platform/Cursor.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -123,6 +124,12 @@ bool System::Initialize()
     RegisterComponentFactories();
     RegisterPrimitiveFactories();
 
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -146,6 +153,9 @@ void System::Update()
     // Step 2: every queued window message goes to the window procedure.
     window->PumpMessages();
 
+    // Step 4: a pending state request, or the top state's update.
+    gameStateManager->Update();
+
     // Step 5: the music fade.
     audioManager->Update();
 
@@ -158,6 +168,13 @@ void System::Update()
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
 
@@ -231,6 +248,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

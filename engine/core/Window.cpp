@@ -10,6 +10,8 @@
 #include "engine/core/System.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
 #include "engine/platform/CursorFile.h"
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
@@ -417,6 +419,9 @@ bool Window::ChangeResolution(int width, int height, bool restoreDisplay)
 void Window::OnResize(bool restoreDisplay)
 {
     ChangeResolution(m_width, m_height, restoreDisplay);
+    // The loading screen brings the released resources back.
+    System* system = System::PeekInstance();
+    if (system && system->gameStateManager) system->gameStateManager->RequestState(STATE_LOADING);
 }
 
 bool Window::RescaleUIObject(glm::vec3& position, glm::vec3& scale, float& layoutWidth, float& layoutHeight,

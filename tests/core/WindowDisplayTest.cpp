@@ -14,6 +14,8 @@
 #include "engine/graphics/Mesh.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
 #include "engine/platform/Video.h"
 #include "support/TestEnv.h"
 
@@ -51,6 +53,8 @@ protected:
         s->textureManager = nullptr;
         delete s->meshManager;
         s->meshManager = nullptr;
+        delete s->gameStateManager;
+        s->gameStateManager = nullptr;
         if (s->window) s->window->KillWindow(true);
         delete s->window;
         s->window = nullptr;
@@ -274,6 +278,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
 {
     ASSERT_TRUE(W().ChangeResolution(SCREEN_WIDTH, SCREEN_HEIGHT, true));
     ASSERT_TRUE(W().SetFullscreen(true));
+    System::GetInstance()->gameStateManager = new GameStateManager();
     const size_t rebuilds = Count(Page(), "Releasing resources...");
     const std::uint32_t id = W().GetWindowId();
 
@@ -281,6 +286,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
     lost.message = Platform::WM_KILLFOCUS;
     Window::WindowProcedure(lost);
     EXPECT_TRUE(W().IsDeactivated());
+    EXPECT_EQ(System::GetInstance()->gameStateManager->GetRequestedState(), STATE_SPLASH);
     EXPECT_TRUE(W().IsFullscreen());  // the mode to come back to
     EXPECT_EQ(Count(Page(), "Releasing resources..."), rebuilds);
 
@@ -292,6 +298,8 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
     EXPECT_TRUE(W().IsFullscreen());
     EXPECT_NE(W().GetWindowId(), id);
     EXPECT_EQ(Count(Page(), "Releasing resources..."), rebuilds + 1);
+    // The loading screen is asked for, to bring the resources back.
+    EXPECT_EQ(System::GetInstance()->gameStateManager->GetRequestedState(), STATE_LOADING);
     SDL_Window* sdl = SDL_GetWindowFromID(W().GetWindowId());
     ASSERT_NE(sdl, nullptr);
     EXPECT_NE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN, 0u);

@@ -8,11 +8,13 @@
 #include "engine/core/Logger.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
 #include "game/flow/GameStateManager.h"
 
@@ -92,6 +94,14 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Graphics system initialized.");
 
+    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // fonts (needs the OpenGL context). No report of its own.
+    fontManager = new (std::nothrow) FontManager();
+    if (!fontManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+
     // Step 13: the mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
     meshManager = new (std::nothrow) MeshManager();
@@ -109,6 +119,15 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
 
     // Step 16: the object manager, with its pool of objects.
     objectManager = new (std::nothrow) ObjectManager();
@@ -162,6 +181,10 @@ void System::Update()
     // Step 6: objects marked for destruction go.
     objectManager->Update();
 
+    // Step 7: the physics step, suspended while the level editor is loaded.
+    const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
+    if (physicsManager && !editorLoaded) physicsManager->Update();
+
     // Step 9: present the frame.
     window->SwapBuffers();
 }
@@ -182,6 +205,11 @@ void System::Shutdown()
     if (objectManager) objectManager->Shutdown();
     delete objectManager;
     objectManager = nullptr;
+
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
 
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {
@@ -206,6 +234,10 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 15: the font manager, its atlases and buffer first.
+    delete fontManager;
+    fontManager = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;

@@ -13,7 +13,9 @@ namespace QRX {
 class AudioManager;
 class Logger;
 class FileManager;
+class FontManager;
 class ObjectManager;
+class PhysicsManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
@@ -54,9 +56,11 @@ public:
     Window* window = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
+    PhysicsManager* physicsManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
+    FontManager* fontManager = nullptr;
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;

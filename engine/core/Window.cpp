@@ -8,8 +8,12 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "engine/platform/CursorFile.h"
@@ -360,6 +364,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     m_changingMode = true;
 
     // Every OpenGL resource goes while its context is still current.
+    if (system && system->fontManager) system->fontManager->ReleaseFonts();
     if (system && system->meshManager) system->meshManager->ReleaseAllMeshesAndDefault();
     if (system && system->textureManager) system->textureManager->UnloadAll();
 
@@ -399,6 +404,8 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.
+    if (system && system->fontManager) system->fontManager->ReloadFonts();
+    if (!setFullscreen) RescaleUIObjects();
     if (system && system->meshManager) system->meshManager->ReloadAllMeshes();
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");
     m_changingMode = false;
@@ -422,6 +429,21 @@ void Window::OnResize(bool restoreDisplay)
     // The loading screen brings the released resources back.
     System* system = System::PeekInstance();
     if (system && system->gameStateManager) system->gameStateManager->RequestState(STATE_LOADING);
+}
+
+void Window::RescaleUIObjects()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager) return;
+    // A copy: the manager's result list is shared by every query.
+    const GameObjectGroup objects = system->objectManager->GetObjectsWithComponent(CT_GUI);
+    for (GameObject* object : objects) {
+        auto* gui = dynamic_cast<GUIComponent*>(object->GetComponent(CT_GUI));
+        if (!gui) continue;
+        if (RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, m_width,
+                            m_height))
+            object->flags &= ~OBJ_WORLD_VALID;
+    }
 }
 
 bool Window::RescaleUIObject(glm::vec3& position, glm::vec3& scale, float& layoutWidth, float& layoutHeight,

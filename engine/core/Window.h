@@ -93,6 +93,9 @@ public:
     // Rebuilds the window at its current size and mode.
     void OnResize(bool restoreDisplay);
 
+    // Fits every object with a GUI component to the window size (see
+    // RescaleUIObject); objects whose layout size was never read are skipped.
+    void RescaleUIObjects();
     // Fits one user-interface layout to the window size: position and scale
     // (x and y) grow by window size / layout size, and the layout size becomes
     // the window size. False, with nothing changed, for a layout size of 0.

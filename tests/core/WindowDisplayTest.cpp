@@ -11,9 +11,14 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Mesh.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "engine/platform/Video.h"
@@ -350,6 +355,82 @@ TEST_F(WindowDisplayTest, KillWindowReleasesEverythingAndMayRunTwice)
     EXPECT_FALSE(Platform::IsVideoStarted());
     W().KillWindow(true);
     W().SwapBuffers();
+}
+
+// The whole engine started, as the game starts it.
+class WindowInGameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Logger::SetDialogAvailableOverride(0);
+        testing::internal::CaptureStdout();
+        const bool started = System::GetInstance()->Initialize();
+        testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(started);
+    }
+    void TearDown() override
+    {
+        testing::internal::CaptureStdout();
+        System::GetInstance()->Shutdown();
+        testing::internal::GetCapturedStdout();
+        System::DestroyInstance();
+        Logger::SetDialogAvailableOverride(-1);
+    }
+    static System& S() { return *System::GetInstance(); }
+    static GUIComponent* Gui(GameObject* o) { return dynamic_cast<GUIComponent*>(o->GetComponent(CT_GUI)); }
+
+    TestSupport::ScopedTempHome m_home;
+};
+
+TEST_F(WindowInGameTest, ResolutionChangeFitsTheInterfaceAndRemakesFonts)
+{
+    GameObject* button = S().objectManager->CreateUIObject(1, glm::vec3(100.0f, 200.0f, -5.0f), glm::quat(),
+                                                          glm::vec3(40.0f, 30.0f, 1.0f));
+    GameObject* unread = S().objectManager->CreateUIObject(1, glm::vec3(10.0f, 20.0f, -5.0f), glm::quat(),
+                                                          glm::vec3(4.0f, 3.0f, 1.0f));
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(unread, nullptr);
+    ASSERT_EQ(Gui(button)->m_layoutWidth, 1024.0f);
+    Gui(unread)->m_layoutWidth = 0.0f;
+    Gui(unread)->m_layoutHeight = 0.0f;
+    button->BuildTransform();
+    unread->BuildTransform();
+    ASSERT_GT(S().fontManager->GetFontCount(), 0u);
+
+    ASSERT_TRUE(S().window->ChangeResolution(1280, 960, true));
+    EXPECT_EQ(button->position, glm::vec3(125.0f, 250.0f, -5.0f));
+    EXPECT_EQ(button->scale, glm::vec3(50.0f, 37.5f, 1.0f));
+    EXPECT_EQ(Gui(button)->m_layoutWidth, 1280.0f);
+    EXPECT_EQ(Gui(button)->m_layoutHeight, 960.0f);
+    EXPECT_EQ(button->flags & OBJ_WORLD_VALID, 0u);
+    // An object whose layout was never read is left alone (no division by 0).
+    EXPECT_EQ(unread->position, glm::vec3(10.0f, 20.0f, -5.0f));
+    EXPECT_EQ(unread->scale, glm::vec3(4.0f, 3.0f, 1.0f));
+    EXPECT_NE(unread->flags & OBJ_WORLD_VALID, 0u);
+
+    // A second pass at the same size changes nothing.
+    S().window->RescaleUIObjects();
+    EXPECT_EQ(button->position, glm::vec3(125.0f, 250.0f, -5.0f));
+    EXPECT_EQ(button->scale, glm::vec3(50.0f, 37.5f, 1.0f));
+
+    // The fonts are back, with atlases of the new context and a new buffer.
+    EXPECT_GT(S().fontManager->GetFontCount(), 0u);
+    EXPECT_NE(S().fontManager->GetBufferObject(), 0u);
+    Font* font = S().fontManager->GetFont("default");
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(glIsTexture(font->GetTextureObject()), GL_TRUE);
+}
+
+TEST_F(WindowInGameTest, FullScreenSwitchLeavesTheInterfaceLayout)
+{
+    ASSERT_TRUE(S().window->ChangeResolution(1280, 1024, true));
+    GameObject* button = S().objectManager->CreateUIObject(1, glm::vec3(100.0f, 200.0f, -5.0f), glm::quat(),
+                                                          glm::vec3(40.0f, 30.0f, 1.0f));
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(S().window->SetFullscreen(true));
+    EXPECT_EQ(button->position, glm::vec3(100.0f, 200.0f, -5.0f));
+    EXPECT_EQ(Gui(button)->m_layoutWidth, 1024.0f);
 }
 
 } // namespace

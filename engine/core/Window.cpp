@@ -6,6 +6,7 @@
 
 #include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
@@ -20,6 +21,7 @@
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
+#include "engine/platform/VirtualKeys.h"
 
 namespace QRX {
 
@@ -234,18 +236,11 @@ void Window::SwapBuffers()
 
 std::uint32_t Window::GetWindowId() const { return Platform::GetWindowId(m_window); }
 
-bool Window::IsAcceptedCharacter(std::uint64_t c)
-{
-    if (c == 8 || c == ' ' || c == '(' || c == ')' || c == '-' || c == '.' || c == '/' || c == ':' || c == ';' ||
-        c == '>' || c == '\\' || c == '_')
-        return true;
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
 {
     using namespace Platform;
     System* system = System::PeekInstance();
+    InputManager* input = system ? system->inputManager : nullptr;
     switch (message.message) {
     case WM_CREATE:
     case WM_MOVE:
@@ -271,6 +266,41 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
     case WM_CLOSE:
         // The window itself goes at shut-down.
         if (system) system->StopRunning();
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (input) input->KeyDown(static_cast<std::uint32_t>(message.wParam));
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (input) input->KeyUp(static_cast<std::uint32_t>(message.wParam));
+        return 0;
+    case WM_CHAR:
+        if (input) input->OnCharacter(message.wParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (input) input->OnMouseMove(message.lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (input) input->KeyDown(VK_LBUTTON);
+        return 0;
+    case WM_LBUTTONUP:
+        if (input) input->KeyUp(VK_LBUTTON);
+        return 0;
+    case WM_RBUTTONDOWN:
+        if (input) input->KeyDown(VK_RBUTTON);
+        return 0;
+    case WM_RBUTTONUP:
+        if (input) input->KeyUp(VK_RBUTTON);
+        return 0;
+    case WM_MBUTTONDOWN:
+        if (input) input->KeyDown(VK_MBUTTON);
+        return 0;
+    case WM_MBUTTONUP:
+        if (input) input->KeyUp(VK_MBUTTON);
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (input) input->OnMouseWheel(message.wParam);
         return 0;
     case WM_SYSCOMMAND:
         // The screen saver and monitor power-off commands are swallowed; no

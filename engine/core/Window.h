@@ -75,8 +75,6 @@ public:
 
     // Handles one message for the System's window; returns the message result.
     static std::int64_t WindowProcedure(const Platform::WindowMessage& message);
-    // True for the typed characters the game takes (WM_CHAR's filter).
-    static bool IsAcceptedCharacter(std::uint64_t character);
 
     // Logs the machine description at INFO.
     void GetSystemInformation();

@@ -3,6 +3,8 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include "engine/platform/Mouse.h"
+
 namespace QRX {
 namespace Platform {
 
@@ -151,12 +153,16 @@ WindowHandle CreateGameWindow(const std::string& title, int width, int height, c
             return nullptr;
         }
     }
+    // The cursor calls measure against the game's window.
+    SetCursorWindow(window);
     return reinterpret_cast<WindowHandle>(window);
 }
 
 void DestroyGameWindow(WindowHandle window)
 {
-    if (window) SDL_DestroyWindow(Sdl(window));
+    if (!window) return;
+    if (GetCursorWindow() == Sdl(window)) SetCursorWindow(nullptr);
+    SDL_DestroyWindow(Sdl(window));
 }
 
 void SetWindowCreationHook(std::function<bool()> hook) { g_creationHook = std::move(hook); }

@@ -55,8 +55,9 @@ bool LoadGLLibrary(std::string* error);
 void UnloadGLLibrary();
 
 // Creates the hidden game window: windowed (fixed size, centred, with a title
-// bar and a close box) when mode is null, else full screen in that mode.
-// Null on failure, with the error set.
+// bar and a close box) when mode is null, else full screen in that mode. The
+// cursor calls (Mouse.h) measure against it until it is destroyed. Null on
+// failure, with the error set.
 WindowHandle CreateGameWindow(const std::string& title, int width, int height, const DisplayMode* mode,
                               std::string* error);
 void DestroyGameWindow(WindowHandle window);

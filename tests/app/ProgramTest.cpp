@@ -109,9 +109,10 @@ public:
     void Signal(int sig) { ::kill(m_pid, sig); }
     // The exit code, or -1000 - signal when it was killed, or -2000 when it
     // did not end in time.
-    int WaitForExit()
+    int WaitForExit() { return WaitForExitWithin(EXIT_DEADLINE); }
+    int WaitForExitWithin(std::chrono::steady_clock::duration limit)
     {
-        auto end = std::chrono::steady_clock::now() + EXIT_DEADLINE;
+        auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
             if (Poll()) return m_code;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -177,6 +178,56 @@ public:
 private:
     std::string m_dir;
 };
+
+// A private X server for tests that press keys, so that keys held down never
+// reach the programs of other tests.
+class PrivateDisplay
+{
+public:
+    PrivateDisplay()
+    {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(fds[0]);
+            int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            std::string fd = std::to_string(fds[1]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                     "+extension", "GLX", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::string number;
+        char c;
+        while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        ::close(fds[0]);
+        if (!number.empty()) m_name = ":" + number;
+    }
+    ~PrivateDisplay()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    // ":N", or empty when the server did not start.
+    const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+// Runs a shell command with DISPLAY set; its exit code.
+int RunOnDisplay(const std::string& display, const std::string& command)
+{
+    std::string line = "DISPLAY=" + display + " " + command;
+    int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 class ProgramTest : public ::testing::Test
 {
@@ -261,6 +312,32 @@ TEST_F(ProgramTest, FullScreenTheScreenDoesNotOfferEndsTheStart)
                         "Reverting back to windowed mode.\n",
                         "[LOG] WARNING - Window failed to initialise\n"});
     EXPECT_NE(program.Stderr().find("[Program Error]"), std::string::npos);
+}
+
+TEST_F(ProgramTest, AltF4EndsTheGameCleanly)
+{
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    PrivateDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    Program program(TestSupport::SourceDir(), {{"DISPLAY", display.Name()}});
+    ASSERT_TRUE(program.WaitForOutput("All systems initialized correctly.")) << program.Stdout() << program.Stderr();
+
+    // Alt alone does nothing.
+    ASSERT_EQ(RunOnDisplay(display.Name(), "timeout 60 xdotool search --sync --name '^Zendra$' windowfocus --sync "
+                                           "keydown alt sleep 0.3 keyup alt"),
+              0);
+    ASSERT_TRUE(program.WaitForOutput("Test: Error message here"));
+    EXPECT_EQ(program.WaitForExitWithin(std::chrono::milliseconds(500)), -2000) << "ended on Alt alone";
+
+    // Both keys held over a frame end it.
+    ASSERT_EQ(RunOnDisplay(display.Name(), "timeout 60 xdotool search --sync --name '^Zendra$' windowfocus --sync "
+                                           "keydown alt+F4"),
+              0);
+    const int code = program.WaitForExit();
+    RunOnDisplay(display.Name(), "xdotool keyup alt+F4");
+    EXPECT_EQ(code, 0) << program.Stderr();
+    std::string page = program.Page();
+    EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END));
 }
 
 } // namespace

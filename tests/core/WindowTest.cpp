@@ -4,9 +4,11 @@
 
 #include "engine/core/AudioManager.h"
 #include "engine/core/FileManager.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/platform/VirtualKeys.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -30,6 +32,8 @@ protected:
         s->window = nullptr;
         delete s->audioManager;
         s->audioManager = nullptr;
+        delete s->inputManager;
+        s->inputManager = nullptr;
         delete s->fileManager;
         s->fileManager = nullptr;
         delete s->logger;
@@ -178,27 +182,109 @@ TEST_F(WindowLogicTest, FocusRegainRestoresOnlyWhatTheLossSwitchedOff)
     EXPECT_TRUE(audio.m_MusicOff);
 }
 
+Platform::WindowMessage Message(std::uint32_t message, std::uint64_t wParam = 0, std::int64_t lParam = 0)
+{
+    Platform::WindowMessage m;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    return m;
+}
+
+class WindowInputTest : public WindowLogicTest
+{
+protected:
+    void SetUp() override
+    {
+        WindowLogicTest::SetUp();
+        for (int i = 0; i < InputManager::KEY_COUNT; ++i) InputManager::current[i] = InputManager::previous[i] = 0;
+        System::GetInstance()->inputManager = new InputManager();
+    }
+    InputManager& Input() { return *System::GetInstance()->inputManager; }
+};
+
+TEST_F(WindowInputTest, KeyMessagesReachTheKeyStates)
+{
+    using namespace Platform;
+    Window::WindowProcedure(Message(WM_KEYDOWN, 'W'));
+    Window::WindowProcedure(Message(WM_SYSKEYDOWN, VK_MENU));
+    Window::WindowProcedure(Message(WM_SYSKEYDOWN, VK_F1 + 3));
+    EXPECT_EQ(InputManager::current[KEY_A + ('W' - 'A')], 1);
+    EXPECT_EQ(InputManager::current[KEY_ALT], 1);
+    EXPECT_EQ(InputManager::current[KEY_F4], 1);
+    Window::WindowProcedure(Message(WM_KEYUP, 'W'));
+    Window::WindowProcedure(Message(WM_SYSKEYUP, VK_MENU));
+    EXPECT_EQ(InputManager::current[KEY_A + ('W' - 'A')], 0);
+    EXPECT_EQ(InputManager::current[KEY_ALT], 0);
+    EXPECT_EQ(InputManager::current[KEY_F4], 1);
+}
+
+TEST_F(WindowInputTest, MouseButtonsAreKeysOneTwoAndFour)
+{
+    using namespace Platform;
+    Window::WindowProcedure(Message(WM_LBUTTONDOWN));
+    Window::WindowProcedure(Message(WM_RBUTTONDOWN));
+    Window::WindowProcedure(Message(WM_MBUTTONDOWN));
+    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
+    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 1);
+    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 1);
+    Window::WindowProcedure(Message(WM_RBUTTONUP));
+    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
+    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 0);
+    Window::WindowProcedure(Message(WM_LBUTTONUP));
+    Window::WindowProcedure(Message(WM_MBUTTONUP));
+    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 0);
+    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 0);
+}
+
+TEST_F(WindowInputTest, WheelKeepsItsSign)
+{
+    using namespace Platform;
+    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(static_cast<std::uint16_t>(-240)) << 16));
+    EXPECT_EQ(Input().GetWheel(), -240);
+    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(120) << 16));
+    EXPECT_EQ(Input().GetWheel(), 120);
+}
+
+TEST_F(WindowInputTest, TypedCharactersAreFiltered)
+{
+    using namespace Platform;
+    const std::string accepted = "\b ()-./:;>\\_09AZaz";
+    for (char c : accepted) {
+        Input().Update();
+        Window::WindowProcedure(Message(WM_CHAR, static_cast<unsigned char>(c)));
+        EXPECT_TRUE(Input().IsCharacterReady()) << int(c);
+        EXPECT_EQ(Input().GetTypedCharacter(), c);
+    }
+    for (std::uint64_t c : {std::uint64_t('!'), std::uint64_t('<'), std::uint64_t('='), std::uint64_t('\r'),
+                            std::uint64_t(27), std::uint64_t(0xE9), std::uint64_t(0x100 + 'a')}) {
+        Input().Update();
+        Window::WindowProcedure(Message(WM_CHAR, c));
+        EXPECT_FALSE(Input().IsCharacterReady()) << c;
+    }
+}
+
+TEST_F(WindowInputTest, MouseMovesGiveTheCursorPosition)
+{
+    using namespace Platform;
+    Window::WindowProcedure(Message(WM_MOUSEMOVE, 0, MakeMouseLParam(300, 200)));
+    EXPECT_EQ(Input().GetMouseX(), 300);
+    EXPECT_EQ(Input().GetMouseY(), 200);
+    EXPECT_TRUE(Input().HasMoved());
+}
+
 TEST_F(WindowLogicTest, MessagesWithoutAWindowAreHarmless)
 {
     for (std::uint32_t msg : {Platform::WM_ACTIVATE, Platform::WM_KILLFOCUS, Platform::WM_SYSCOMMAND,
-                              Platform::WM_DESTROY, Platform::WM_CREATE, Platform::WM_SIZE, 0x0400u}) {
+                              Platform::WM_DESTROY, Platform::WM_CREATE, Platform::WM_SIZE, Platform::WM_KEYDOWN,
+                              Platform::WM_CHAR, Platform::WM_MOUSEMOVE, Platform::WM_LBUTTONDOWN,
+                              Platform::WM_MOUSEWHEEL, 0x0400u}) {
         Platform::WindowMessage m;
         m.message = msg;
         m.wParam = Platform::SC_SCREENSAVE;
         EXPECT_EQ(Window::WindowProcedure(m), 0);
     }
     EXPECT_TRUE(System::GetInstance()->IsRunning());
-}
-
-TEST(WindowProcedure, TypedCharacterFilter)
-{
-    const std::string accepted = " ()-./:;>\\_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    for (unsigned c = 0; c < 256; ++c) {
-        bool expected = c == 8 || (c != 0 && accepted.find(static_cast<char>(c)) != std::string::npos);
-        EXPECT_EQ(Window::IsAcceptedCharacter(c), expected) << "character " << c;
-    }
-    EXPECT_FALSE(Window::IsAcceptedCharacter(0x100 + 'a'));
-    EXPECT_FALSE(Window::IsAcceptedCharacter(0xE9));
 }
 
 TEST(WindowLayout, RescaleByOneQuarterAndIdempotent)

@@ -47,6 +47,27 @@ bool BelongsTo(const XMLElement* view, const XMLDocument* document)
     return view && view->GetDocument() == document;
 }
 
+// The load failures that have their own line; other errors fail silently.
+void ReportLoadError(tinyxml2::XMLError err, const std::string& path)
+{
+    switch (err) {
+    case tinyxml2::XML_ERROR_FILE_NOT_FOUND:
+        QRX_LOG_ERROR("Unable to open file: %s, xml file does not exist!", path.c_str());
+        break;
+    case tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED:
+        QRX_LOG_ERROR("Unable to open file: %s, xml file cannot be opened!", path.c_str());
+        break;
+    case tinyxml2::XML_ERROR_MISMATCHED_ELEMENT:
+        QRX_LOG_ERROR("Unable to open file: %s, mismatched elements found in xml document!", path.c_str());
+        break;
+    case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
+        QRX_LOG_ERROR("Unable to open file: %s, xml document is empty!", path.c_str());
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 const char* ElementText(const XMLElement* element)
@@ -87,22 +108,7 @@ bool FileManager::OpenFile(const std::string& path)
         if (err == tinyxml2::XML_SUCCESS) documentContainer.emplace(path, std::move(fresh));
         else document = nullptr;
         if (!document) {
-            switch (err) {
-            case tinyxml2::XML_ERROR_FILE_NOT_FOUND:
-                QRX_LOG_ERROR("Unable to open file: %s, xml file does not exist!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED:
-                QRX_LOG_ERROR("Unable to open file: %s, xml file cannot be opened!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_MISMATCHED_ELEMENT:
-                QRX_LOG_ERROR("Unable to open file: %s, mismatched elements found in xml document!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
-                QRX_LOG_ERROR("Unable to open file: %s, xml document is empty!", path.c_str());
-                break;
-            default:
-                break;
-            }
+            ReportLoadError(err, path);
             return false;
         }
     } else {
@@ -112,22 +118,7 @@ bool FileManager::OpenFile(const std::string& path)
         document = it->second.get();
         tinyxml2::XMLError err = document->LoadFile(Platform::ResolvePath(path).c_str());
         if (err != tinyxml2::XML_SUCCESS) {
-            switch (err) {
-            case tinyxml2::XML_ERROR_FILE_NOT_FOUND:
-                QRX_LOG_ERROR("Unable to open file: %s, xml file does not exist!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED:
-                QRX_LOG_ERROR("Unable to open file: %s, xml file cannot be opened!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_MISMATCHED_ELEMENT:
-                QRX_LOG_ERROR("Unable to open file: %s, mismatched elements found in xml document!", path.c_str());
-                break;
-            case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
-                QRX_LOG_ERROR("Unable to open file: %s, xml document is empty!", path.c_str());
-                break;
-            default:
-                break;
-            }
+            ReportLoadError(err, path);
             return false;
         }
     }

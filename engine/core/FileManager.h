@@ -9,6 +9,10 @@
 // Element views point into open documents; closing or reloading a document
 // nulls every view into it, and readers do nothing on a null view.
 //
+// Objects: ReadObjects creates the objects of the open level and
+// ReadMasterObject builds the master object of the open "MasterObject" file
+// (both in FileManagerObjects.cpp, with the component-type conversions).
+//
 // Writing: writers queue (command, argument) pairs with BeginWrite and the
 // Write operations; SaveFile replays them into a document and writes it over
 // the target only once the whole text is on disk.
@@ -21,6 +25,8 @@
 #include <vector>
 
 #include <glm/glm.hpp>
+
+#include "engine/objects/TypeNames.h"
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -55,6 +61,14 @@ public:
     void ReadMap(unsigned& rows, unsigned& columns, unsigned& height);
     // Appends the entries of a folder (ending with a separator) to directoryFiles.
     void GetAllFileFromDirectory(const std::string& folder);
+    // Creates, through the object manager, one object per element from the
+    // level's first "Object" on, each read from the element after its "Type".
+    // Elements without a known "Type" first are skipped with a warning.
+    void ReadObjects();
+    // Builds the master object of the open "MasterObject" file, registers it
+    // with the object manager under its type and returns it. Null (with an
+    // ERROR line) when the file holds no object.
+    GameObject* ReadMasterObject();
     // Replaces `to` by `from`; prints "Error renaming file" on failure.
     void RenameFile(const std::string& from, const std::string& to);
     // Closes every document and empties every container and the command list.
@@ -86,6 +100,13 @@ public:
     static std::string ConvertToString(const std::string& text);
     static glm::vec3 ConvertToVec3(const std::string& text);
     static std::string Vec3ToString(const glm::vec3& v);
+    // A component-type name to its value; a name not in the table (or not a
+    // type) gives 0 with a WARNING.
+    static Components Convert(const std::string& name);
+    // Looks a component-type name up; false leaves the value alone.
+    static bool FindComponentType(const std::string& name, Components& value);
+    // The name of a component type, empty when it has none.
+    static const std::string& ComponentsToString(int value);
 
     // Views into open documents; null when no file of that kind is open.
     tinyxml2::XMLElement* profilesElement = nullptr;

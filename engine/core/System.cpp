@@ -10,6 +10,8 @@
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/objects/TemplateFactory.h"
 #include "engine/platform/Cursor.h"
 
 namespace QRX {
@@ -94,6 +96,20 @@ bool System::Initialize()
     }
     textureManager->Init();
 
+    // Step 16: the object manager, with its pool of objects.
+    objectManager = new (std::nothrow) ObjectManager();
+    if (!objectManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Object manager initialized.");
+
+    // Step 17: the factories, into the maps of the managers that hold them.
+    RegisterForceGeneratorFactories();
+    RegisterSteerGeneratorFactories();
+    RegisterComponentFactories();
+    RegisterPrimitiveFactories();
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -116,12 +132,20 @@ void System::Update()
 
     // Step 5: the music fade.
     audioManager->Update();
+
+    // Step 6: objects marked for destruction go.
+    objectManager->Update();
 }
 
 void System::Shutdown()
 {
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 5: the object manager releases every object and master.
+    if (objectManager) objectManager->Shutdown();
+    delete objectManager;
+    objectManager = nullptr;
 
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {

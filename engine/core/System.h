@@ -14,6 +14,7 @@ class AudioManager;
 class Camera;
 class Logger;
 class FileManager;
+class ObjectManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
@@ -49,6 +50,7 @@ public:
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    ObjectManager* objectManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;

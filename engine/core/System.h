@@ -18,6 +18,7 @@ class ObjectManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class GameObject;
 class ShaderManager;
 class TextureManager;
 
@@ -47,6 +48,10 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    // The robots of the two-player level, set by that level (not owned). The
+    // slots may outlive their objects: check alive and PLAYER before use.
+    GameObject* playerOne = nullptr;
+    GameObject* playerTwo = nullptr;
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;

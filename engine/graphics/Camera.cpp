@@ -5,6 +5,9 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/Random.h"
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 
 namespace QRX {
 
@@ -265,9 +268,24 @@ void Camera::UpdateVelocity(const glm::vec3& direction)
 
 void Camera::Update(float dt) { Update(dt, ReadInput()); }
 
+namespace {
+// A player slot counts only while it holds a live PLAYER: the slots are not
+// cleared when a level ends, and the pool reuses their objects.
+bool LivePlayer(const GameObject* object, glm::vec3& position)
+{
+    if (!object || !(object->flags & OBJ_ALIVE) || object->type != PLAYER) return false;
+    position = object->position;
+    return true;
+}
+} // namespace
+
 CameraInput Camera::ReadInput()
 {
     CameraInput input;
+    System* system = System::GetInstance();
+    input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
+    input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
+    if (system->objectManager) input.stateId = system->objectManager->CurrentStateId();
     return input;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/Quaternion.h"
+#include "engine/objects/GameObject.h"
 
 using namespace QRX;
 
@@ -562,4 +563,42 @@ TEST_F(CameraTest, FollowCameraSitsBehindTheFocus)
     EXPECT_NEAR(offset.y, 1.5f - 12.0f * forwardBefore.y, 1e-3f);
     EXPECT_NEAR(glm::length(glm::vec3(offset.x, 0, offset.z)), 12.0f * glm::length(glm::vec2(forwardBefore.x, forwardBefore.z)),
                 1e-3f);
+}
+
+// ---- What the camera reads from the System --------------------------------
+
+TEST_F(CameraTest, FollowsOnlyALivePlayerInTheSystemSlots)
+{
+    GameObject one, two;
+    one.type = PLAYER;
+    one.flags = OBJ_ALIVE | OBJ_ACTIVE;
+    one.position = glm::vec3(3, 1, 2);
+    two.type = PLAYER;
+    two.flags = OBJ_ALIVE;
+    two.position = glm::vec3(-3, 1, 2);
+    System* system = System::GetInstance();
+    system->playerOne = &one;
+    system->playerTwo = &two;
+
+    CameraInput input = Camera::ReadInput();
+    EXPECT_TRUE(input.hasPlayerOne);
+    EXPECT_TRUE(input.hasPlayerTwo);
+    EXPECT_EQ(input.playerOne, glm::vec3(3, 1, 2));
+    EXPECT_EQ(input.playerTwo, glm::vec3(-3, 1, 2));
+
+    Camera camera;
+    ExpectVec(camera.GetFocus(), glm::vec3(3, 1, 2));
+    ExpectVec(camera.GetEye(), glm::vec3(3, 14, 22));
+
+    // The level is gone and the pool slot now holds a crate, or nothing.
+    one.type = CRATE;
+    two.flags = 0;
+    input = Camera::ReadInput();
+    EXPECT_FALSE(input.hasPlayerOne);
+    EXPECT_FALSE(input.hasPlayerTwo);
+    camera.Update(0.016f);
+    ExpectVec(camera.GetFocus(), glm::vec3(3, 1, 2));  // kept, not the crate's
+    camera.Reset();
+    ExpectVec(camera.GetFocus(), glm::vec3(0));
+    system->playerOne = system->playerTwo = nullptr;
 }

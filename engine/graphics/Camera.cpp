@@ -192,6 +192,15 @@ glm::mat4 Camera::BuildInfiniteProjection(float aspect) const
     return projection;
 }
 
+glm::vec3 Camera::Unproject(float winX, float winY, float depth, int width, int height) const
+{
+    const float w = static_cast<float>(width > 0 ? width : 1);
+    const float h = static_cast<float>(height > 0 ? height : 1);
+    glm::vec4 ndc(2.0f * winX / w - 1.0f, 2.0f * winY / h - 1.0f, 2.0f * depth - 1.0f, 1.0f);
+    glm::vec4 world = glm::inverse(m_projectionMatrix * m_viewMatrix) * ndc;
+    return glm::vec3(world) / world.w;
+}
+
 void Camera::SetPosition(const glm::vec3& eye)
 {
     m_eye = eye;

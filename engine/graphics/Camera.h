@@ -104,6 +104,11 @@ public:
     // for the current field of view (treated as degrees) and near plane.
     glm::mat4 BuildInfiniteProjection(float aspect) const;
 
+    // The world point under window pixel (winX, winY) (origin bottom left) at
+    // depth 0 (near plane) to 1 (far plane), for a width x height viewport at
+    // the origin. A zero-sized viewport is taken as 1 x 1.
+    glm::vec3 Unproject(float winX, float winY, float depth, int width, int height) const;
+
     // Moves the eye and rebuilds the view.
     void SetPosition(const glm::vec3& eye);
     // eye += dx·right + dy·world up + dz·forward; rebuilds.

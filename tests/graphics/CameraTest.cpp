@@ -602,3 +602,30 @@ TEST_F(CameraTest, FollowsOnlyALivePlayerInTheSystemSlots)
     ExpectVec(camera.GetFocus(), glm::vec3(0));
     system->playerOne = system->playerTwo = nullptr;
 }
+
+TEST_F(CameraTest, UnprojectMapsTheWindowCornersOntoTheFrustum)
+{
+    Camera camera;
+    const int w = 800, h = 600;
+    camera.SetPerspective(45.0f, static_cast<float>(w) / h, 1.0f, 500.0f);
+    camera.LookAt(glm::vec3(0, 0, 0), glm::vec3(0, 0, -1));
+    const glm::vec4 viewport(0, 0, w, h);
+    const float halfW = std::tan(glm::radians(22.5f));  // the given field of view spans the width
+    const float halfH = halfW * h / w;
+
+    ExpectVec(camera.Unproject(0, 0, 0, w, h), glm::vec3(-halfW, -halfH, -1));
+    ExpectVec(camera.Unproject(w, h, 0, w, h), glm::vec3(halfW, halfH, -1));
+    ExpectVec(camera.Unproject(w / 2.0f, h / 2.0f, 0, w, h), glm::vec3(0, 0, -1));
+    ExpectVec(camera.Unproject(w, 0, 1, w, h), glm::vec3(500 * halfW, -500 * halfH, -500), 0.05f);
+
+    // From any viewpoint it agrees with the library's unprojection.
+    camera.LookAt(glm::vec3(3, 13, 30), glm::vec3(1, 0, -2));
+    for (glm::vec3 win : {glm::vec3(0, 0, 0), glm::vec3(w, h, 1), glm::vec3(17, 590, 0.5f), glm::vec3(w, 0, 0.9f)}) {
+        glm::vec3 expected =
+            glm::unProject(win, camera.GetViewMatrix(), camera.GetProjectionMatrix(), viewport);
+        ExpectVec(camera.Unproject(win.x, win.y, win.z, w, h), expected, 1e-3f * (1 + glm::length(expected)));
+    }
+    // A zero-sized window does not divide by zero.
+    glm::vec3 p = camera.Unproject(0, 0, 0, 0, 0);
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+}

@@ -86,7 +86,11 @@ public:
     Camera();
 
     // Orbit distance and height back to 30 and 13, focus on player one (or
-    // the origin), then places the eye by mode (see the source for each).
+    // the origin), then by mode: follow, eye 12 behind and 1.5 above the
+    // focus; free, eye (10, 20, 50) looking at (2, 2, 2); orbit, eye at focus
+    // + (offset x, 13, offset z) as the statics held them (0, 20 at program
+    // start), after which the angle returns to 0 and the offset to (0, 30).
+    // The game states call it when a level starts.
     void Reset();
 
     // Points the camera from eye at target and rebuilds view, basis, pitch

@@ -13,6 +13,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/platform/Cursor.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -110,6 +111,12 @@ bool System::Initialize()
     RegisterComponentFactories();
     RegisterPrimitiveFactories();
 
+    // Step 19: the game-state manager; its Initialize loads the first state.
+    gameStateManager = new (std::nothrow) GameStateManager();
+    if (!gameStateManager) return false;
+    if (!gameStateManager->Initialize()) return false;
+    QRX_LOG_INFO("Game state manager initialized.");
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
@@ -130,6 +137,9 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 4: a pending state request, or the top state's update.
+    gameStateManager->Update();
+
     // Step 5: the music fade.
     audioManager->Update();
 
@@ -139,6 +149,13 @@ void System::Update()
 
 void System::Shutdown()
 {
+    // Step 1: every state is popped while the other managers still exist.
+    if (gameStateManager) {
+        gameStateManager->Shutdown();
+        delete gameStateManager;
+        gameStateManager = nullptr;
+    }
+
     delete frameRateController;
     frameRateController = nullptr;
 
@@ -207,6 +224,13 @@ void ApplyCursorVisibility(int* count, bool show)
             *count -= 1;
         }
     }
+}
+
+void UpdateCursorVisibility()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->gameStateManager) return;
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
 }
 
 } // namespace QRX

@@ -19,6 +19,7 @@ class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
 class GameObject;
+class GameStateManager;
 class ShaderManager;
 class TextureManager;
 
@@ -55,6 +56,7 @@ public:
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
@@ -78,5 +80,11 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 // ShowCursor, making no calls when it is already there. Does nothing when the
 // count does not exist.
 void ApplyCursorVisibility(int* count, bool show);
+
+// Shows the cursor in menu-like states (restart request, menus, loading and
+// transition screens) and hides it elsewhere, by the game-state manager's
+// current id. Every game state's Update calls it once per frame. Does nothing
+// before the game-state manager exists.
+void UpdateCursorVisibility();
 
 } // namespace QRX

@@ -3,6 +3,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/Primitive.h"
 
 namespace QRX {
 
@@ -20,6 +21,15 @@ void RegisterComponentFactories()
     // FactoryRegister<Component>(new Factory<Component, XComponent>(CT_X), manager->GetFactories());
 }
 
+// The physics manager owns the primitive map; until it exists there is no
+// map to fill.
 void RegisterPrimitiveFactories() {}
+
+void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories)
+{
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionSphere>(PR_SPHERE), factories);
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionBox>(PR_BOX), factories);
+    FactoryRegister<Primitive>(new Factory<Primitive, CollisionPlane>(PR_PLANE), factories);
+}
 
 } // namespace QRX

@@ -14,6 +14,8 @@
 
 namespace QRX {
 
+class Primitive;
+
 template <typename Base>
 class FactoryPlant
 {
@@ -75,5 +77,10 @@ void RegisterForceGeneratorFactories();
 void RegisterSteerGeneratorFactories();
 void RegisterComponentFactories();
 void RegisterPrimitiveFactories();
+
+// Puts the sphere (PR_SPHERE), box (PR_BOX) and plane (PR_PLANE) factories
+// into a primitive factory map; RegisterPrimitiveFactories gives it the
+// physics manager's. Keys already present are asserted and kept.
+void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories);
 
 } // namespace QRX

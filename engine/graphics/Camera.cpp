@@ -7,7 +7,7 @@
 #include "engine/core/Random.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
-#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
 
 namespace QRX {
 
@@ -294,7 +294,7 @@ CameraInput Camera::ReadInput()
     System* system = System::GetInstance();
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
-    if (system->objectManager) input.stateId = system->objectManager->CurrentStateId();
+    if (system->gameStateManager) input.stateId = system->gameStateManager->GetCurrentState();
     return input;
 }
 

@@ -9,6 +9,9 @@
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/Quaternion.h"
 #include "engine/objects/GameObject.h"
+#include "game/flow/GameState.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
 
 using namespace QRX;
 
@@ -628,4 +631,35 @@ TEST_F(CameraTest, UnprojectMapsTheWindowCornersOntoTheFrustum)
     // A zero-sized window does not divide by zero.
     glm::vec3 p = camera.Unproject(0, 0, 0, 0, 0);
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+}
+
+namespace {
+class IdleState : public GameState
+{
+public:
+    void Load() override {}
+    void Init() override {}
+    void Update(GameStateManager&) override {}
+    void Free() override {}
+    void Unload() override {}
+};
+} // namespace
+
+TEST_F(CameraTest, TheModeComesFromTheGameStateManager)
+{
+    IdleState editor;
+    BindStateObject(StateObjectKind::LevelEditor, &editor);
+    GameStateManager states;
+    System::GetInstance()->gameStateManager = &states;
+    EXPECT_EQ(Camera::ReadInput().stateId, 1);
+
+    Camera camera;
+    ASSERT_TRUE(states.ChangeState(30));
+    EXPECT_EQ(Camera::ReadInput().stateId, 30);
+    camera.Update(0.016f);
+    EXPECT_EQ(camera.GetMode(), Camera::MODE_FREE);
+
+    states.Shutdown();
+    System::GetInstance()->gameStateManager = nullptr;
+    BindStateObject(StateObjectKind::LevelEditor, nullptr);
 }

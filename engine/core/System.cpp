@@ -7,11 +7,13 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
 #include "game/flow/GameStateManager.h"
 
@@ -79,6 +81,14 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Graphics system initialized.");
 
+    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // fonts (needs the OpenGL context). No report of its own.
+    fontManager = new (std::nothrow) FontManager();
+    if (!fontManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+
     // Step 13: the mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
     meshManager = new (std::nothrow) MeshManager();
@@ -96,6 +106,15 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+
+    // Step 15: the physics manager, before the object manager; its factory
+    // maps are filled at step 17.
+    physicsManager = new (std::nothrow) PhysicsManager();
+    if (!physicsManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Physics manager initialized.");
 
     // Step 16: the object manager, with its pool of objects.
     objectManager = new (std::nothrow) ObjectManager();
@@ -164,6 +183,11 @@ void System::Shutdown()
     delete objectManager;
     objectManager = nullptr;
 
+    // Step 6: the physics manager, after the objects have handed their
+    // generators back to its factories.
+    delete physicsManager;
+    physicsManager = nullptr;
+
     // Step 7: all sound stops before the sound system is released.
     if (audioManager) {
         if (audioManager->m_System) {
@@ -187,6 +211,10 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 15: the font manager, its atlases and buffer first.
+    delete fontManager;
+    fontManager = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;

@@ -1,29 +1,55 @@
 #include "engine/objects/TemplateFactory.h"
 
 #include "engine/core/System.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/ForceGenerators.h"
+#include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
+#include "engine/physics/SteerGenerators.h"
 
 namespace QRX {
 
-// Generators and primitives go into the physics manager's maps; they are
-// registered here as their classes are added.
-void RegisterForceGeneratorFactories() {}
+void RegisterForceGeneratorFactories()
+{
+    PhysicsManager* physics = System::GetInstance()->physicsManager;
+    if (!physics) return;
+    FactoryMap<ForceGenerator>& factories = physics->GetForceGeneratorFactories();
+    FactoryRegister<ForceGenerator>(new Factory<ForceGenerator, GravityForceGenerator>(FG_GRAVITY), factories);
+    FactoryRegister<ForceGenerator>(new Factory<ForceGenerator, DragForceGenerator>(FG_DRAG), factories);
+}
 
-void RegisterSteerGeneratorFactories() {}
+void RegisterSteerGeneratorFactories()
+{
+    PhysicsManager* physics = System::GetInstance()->physicsManager;
+    if (!physics) return;
+    FactoryMap<SteerGenerator>& factories = physics->GetSteerGeneratorFactories();
+    FactoryRegister<SteerGenerator>(new Factory<SteerGenerator, SeekSteerGenerator>(SG_SEEK), factories);
+    FactoryRegister<SteerGenerator>(new Factory<SteerGenerator, ArriveSteerGenerator>(SG_ARRIVE), factories);
+}
 
 void RegisterComponentFactories()
 {
     ObjectManager* manager = System::GetInstance()->objectManager;
     if (!manager) return;
-    // One line per component class, in key order, as the classes are added:
-    // FactoryRegister<Component>(new Factory<Component, XComponent>(CT_X), manager->GetFactories());
+    // One line per component class, in key order, as the classes are added.
+    FactoryMap<Component>& factories = manager->GetFactories();
+    FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
+    FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
+    FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
 }
 
-// The physics manager owns the primitive map; until it exists there is no
-// map to fill.
-void RegisterPrimitiveFactories() {}
+void RegisterPrimitiveFactories()
+{
+    PhysicsManager* physics = System::GetInstance()->physicsManager;
+    if (!physics) return;
+    RegisterPrimitiveFactories(physics->GetPrimitiveFactories());
+}
 
 void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories)
 {

@@ -124,7 +124,8 @@ public:
     GameObject* ScreenPick(const std::vector<GameObject*>& objects) const;
     // The previous pick becomes the previously picked object and the ray /
     // screen pick's result the picked one (null empties the handle). The
-    // flag asks for the object panel of the tweak bars. Returns the pick.
+    // flag is for the tweak bars' object panel, which nothing opens yet.
+    // Returns the pick.
     GameObject* PickObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
     GameObject* PickScreenObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
     // The picked object while it lives; otherwise the handle is emptied and

@@ -11,6 +11,7 @@
 namespace QRX {
 
 class AudioManager;
+class Camera;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -22,6 +23,7 @@ class PhysicsManager;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
@@ -53,6 +55,10 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    // The robots of the two-player level, set by that level (not owned). The
+    // slots may outlive their objects: check alive and PLAYER before use.
+    GameObject* playerOne = nullptr;
+    GameObject* playerTwo = nullptr;
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
@@ -71,6 +77,7 @@ public:
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
+    Camera* camera = nullptr;  // the renderer's camera (not owned)
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

@@ -9,6 +9,7 @@
 #include "engine/core/InputInterpreter.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
@@ -89,6 +90,18 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 8: the window and its OpenGL context.
+    window = new (std::nothrow) Window();
+    if (!window) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!window->Initialize()) {
+        QRX_LOG_WARNING("Window failed to initialise");
+        return false;
+    }
+    QRX_LOG_INFO("Window initialized.");
 
     // Step 9: the input interpreter; without a readable mappings file it
     // keeps its defaults, so its result does not stop the start.
@@ -192,6 +205,9 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 2: every queued window message goes to the window procedure.
+    window->PumpMessages();
+
     // Step 3: Alt+F4 ends the loop after this frame.
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
@@ -207,6 +223,9 @@ void System::Update()
     // Step 7: the physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
     if (physicsManager && !editorLoaded) physicsManager->Update();
+
+    // Step 9: present the frame.
+    window->SwapBuffers();
 
     // Step 10: this frame's key states become the previous ones.
     inputManager->Update();
@@ -295,6 +314,11 @@ void System::Shutdown()
     if (shaderManager) shaderManager->DeleteAllPrograms();
     delete shaderManager;
     shaderManager = nullptr;
+
+    // Step 20: the window and its context.
+    if (window) window->KillWindow(true);
+    delete window;
+    window = nullptr;
 
     delete logger;
     logger = nullptr;

@@ -11,6 +11,7 @@
 namespace QRX {
 
 class AudioManager;
+class Camera;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -26,6 +27,7 @@ class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
+class Window;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -60,6 +62,7 @@ public:
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    Window* window = nullptr;
     InputManager* inputManager = nullptr;
     Controller* pad0 = nullptr;  // player one's pad, user index 0
     Controller* pad1 = nullptr;  // player two's pad, user index 1
@@ -74,6 +77,7 @@ public:
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
+    Camera* camera = nullptr;  // the renderer's camera (not owned)
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

@@ -17,6 +17,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
+#include "game/flow/LoadingLevel.h"
 #include "engine/platform/CursorFile.h"
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
@@ -458,7 +459,10 @@ void Window::OnResize(bool restoreDisplay)
     ChangeResolution(m_width, m_height, restoreDisplay);
     // The loading screen brings the released resources back.
     System* system = System::PeekInstance();
-    if (system && system->gameStateManager) system->gameStateManager->RequestState(STATE_LOADING);
+    if (system && system->gameStateManager) {
+        SetLoadingReloadMode(true);
+        system->gameStateManager->RequestState(STATE_LOADING);
+    }
 }
 
 void Window::RescaleUIObjects()

@@ -11,6 +11,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
@@ -160,6 +161,7 @@ void BaseLevel::Init()
 
     StartMusic(id);
     m_LevelTime = 0.0;
+    if (system->window) system->window->RescaleUIObjects();
 }
 
 void BaseLevel::CreateStarField()
@@ -238,6 +240,10 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
     if (!fonts || !levels) return;
     fonts->AddText(FontManager::POSITION_TOP_LEFT, LevelNameFromFile(levels->GetCurrentLevelEntry().fileName),
                    LEVEL_NAME_X, LEVEL_HUD_Y, LEVEL_HUD_FONT, HUD_WHITE);
+    Window* window = System::GetInstance()->window;
+    if (!window) return;
+    fonts->AddText(FontManager::POSITION_TOP_LEFT, std::to_string(WholeSeconds(m_LevelTime)),
+                   static_cast<float>(window->GetWidth()) / 2.0f, LEVEL_HUD_Y, LEVEL_HUD_FONT, HUD_WHITE);
 }
 
 void BaseLevel::Free()

@@ -3,6 +3,7 @@
 #include "engine/core/AudioManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
@@ -78,8 +79,9 @@ void LoadingLevel::Load()
 
 void LoadingLevel::Init()
 {
+    System* system = System::GetInstance();
+    if (system->window) system->window->RescaleUIObjects();
     if (!IsMusicPlaying()) {
-        System* system = System::GetInstance();
         if (system->audioManager) {
             system->audioManager->LoadSound(MENU_MUSIC);
             system->audioManager->PlayStream(MENU_MUSIC);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <sstream>
 
+#include "engine/core/Window.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "game/flow/BaseLevel.h"
@@ -300,6 +301,18 @@ TEST_F(BaseLevelTest, LevelStartsWithAOneShotStarField)
     gsm.RequestState(STATE_RESTART);
     Frame();
     EXPECT_EQ(objects->GetActiveObjectsOfType(PARTICLEEMITTER).size(), 1u);
+}
+
+TEST_F(BaseLevelTest, ScreenPicturesAreRescaledToTheWindow)
+{
+    System::GetInstance()->window = new Window();  // never opened: 800 x 600
+    Go(STATE_SPLASH_CONTROLLER);
+    GameObject* background = AnyObjectOf(STATE_SPLASH_CONTROLLER);
+    ASSERT_NE(background, nullptr);
+    EXPECT_FLOAT_EQ(background->scale.x, 800.0f);
+    EXPECT_FLOAT_EQ(background->scale.y, 600.0f);
+    delete System::GetInstance()->window;
+    System::GetInstance()->window = nullptr;
 }
 
 TEST_F(BaseLevelTest, EveryCampaignLevelFileOpens)

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "engine/core/Window.h"
 #include "engine/graphics/TextureManager.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/LoadingLevel.h"
@@ -151,6 +152,14 @@ TEST_F(LoadingLevelTest, MissingScreenFileEndsTheGame)
     EXPECT_FALSE(System::GetInstance()->IsRunning());
     EXPECT_EQ(gsm.GetCurrentState(), STATE_LOADING);
     EXPECT_EQ(CountOwnedBy(STATE_LOADING), 0u);
+}
+
+TEST_F(LoadingLevelTest, WindowResizeAsksForTheLoadingScreenInReloadMode)
+{
+    Window window;  // never opened
+    window.OnResize(false);
+    EXPECT_TRUE(loading.IsReloading());
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_LOADING);
 }
 
 TEST_F(LoadingLevelTest, ReloadModeReloadsTheReleasedTexturesThenReturns)

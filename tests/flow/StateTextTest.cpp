@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/LoadingLevel.h"
@@ -23,6 +24,8 @@ protected:
         m_gl.MakeCurrent();
         StateTest::SetUp();
         System::GetInstance()->fontManager = new FontManager();
+        // Never opened: an 800 x 600 window for the layout.
+        System::GetInstance()->window = new Window();
         BindStateObject(StateObjectKind::BaseLevel, &level);
         BindStateObject(StateObjectKind::LoadingLevel, &loading);
         ASSERT_TRUE(gsm.Initialize());
@@ -31,6 +34,8 @@ protected:
     {
         delete System::GetInstance()->fontManager;
         System::GetInstance()->fontManager = nullptr;
+        delete System::GetInstance()->window;
+        System::GetInstance()->window = nullptr;
         StateTest::TearDown();
     }
     FontManager& Fonts() { return *System::GetInstance()->fontManager; }
@@ -47,7 +52,7 @@ protected:
     LoadingLevel loading;
 };
 
-TEST_F(StateTextTest, LevelShowsItsNameButTheSplashDoesNot)
+TEST_F(StateTextTest, LevelShowsItsNameAndWholeSecondsButTheSplashDoesNot)
 {
     Frame();
     EXPECT_TRUE(TakeLines().empty());
@@ -64,6 +69,18 @@ TEST_F(StateTextTest, LevelShowsItsNameButTheSplashDoesNot)
     EXPECT_FLOAT_EQ(lines[0].y, 70.0f);
     EXPECT_EQ(lines[0].fontId, "big");
     EXPECT_EQ(lines[0].color, glm::vec4(1.0f));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].text, "0");
+    EXPECT_FLOAT_EQ(lines[1].x, 400.0f);  // half the window's width
+    EXPECT_FLOAT_EQ(lines[1].y, 70.0f);
+    EXPECT_EQ(lines[1].fontId, "big");
+
+    for (int i = 0; i < 40; ++i) Frame(0.05);
+    TakeLines();
+    Frame(0.05);
+    lines = TakeLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].text, "2");  // 2.05 s before this frame's step
 }
 
 TEST_F(StateTextTest, LoadingScreenCaptionsFollowItsStages)

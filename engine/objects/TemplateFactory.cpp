@@ -1,6 +1,7 @@
 #include "engine/objects/TemplateFactory.h"
 
 #include "engine/core/System.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/ForceGenerators.h"
@@ -35,6 +36,7 @@ void RegisterComponentFactories()
     if (!manager) return;
     // One line per component class, in key order, as the classes are added.
     FactoryMap<Component>& factories = manager->GetFactories();
+    FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
 }
 

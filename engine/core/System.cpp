@@ -8,6 +8,7 @@
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
@@ -72,12 +73,23 @@ bool System::Initialize()
     if (!binaryFileManager->Initialize()) return false;
     QRX_LOG_INFO("Binary file manager initialized.");
 
-    // Step 11: the shader manager (the renderer's programs fill it later).
+    // Step 11: the renderer and the shader manager; the renderer's GL set-up
+    // needs the context (its outcome is not tested: a context that cannot be
+    // used clears the running bit). A recompile runs the renderer's set-up.
+    renderer = new (std::nothrow) Renderer();
+    if (!renderer) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
     shaderManager = new (std::nothrow) ShaderManager();
     if (!shaderManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+    shaderManager->SetSetupFunction([this]() {
+        if (renderer) renderer->SetupShaders();
+    });
+    renderer->InitGL();
     QRX_LOG_INFO("Graphics system initialized.");
 
     // Step 13: the mesh manager with its catalogue and default mesh (the
@@ -97,6 +109,7 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+    renderer->SetupShaders();
 
     // Step 15: the physics manager, before the object manager; its factory
     // maps are filled at step 17.
@@ -210,6 +223,10 @@ void System::Shutdown()
     // Step 17: the mesh manager (its buffers go while the context still exists).
     delete meshManager;
     meshManager = nullptr;
+
+    // Step 18: the renderer releases its GL objects and the programs.
+    delete renderer;
+    renderer = nullptr;
 
     // Step 19: the shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();

@@ -15,9 +15,11 @@ class Logger;
 class FileManager;
 class ObjectManager;
 class PhysicsManager;
+class Renderer;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
@@ -48,9 +50,14 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    // The robots of the two-player level, set by that level (not owned). The
+    // slots may outlive their objects: check alive and PLAYER before use.
+    GameObject* playerOne = nullptr;
+    GameObject* playerTwo = nullptr;
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    Renderer* renderer = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     PhysicsManager* physicsManager = nullptr;

@@ -5,7 +5,9 @@ set(ZENDRA_FONT_COPIES
   "DejaVuSans.ttf:DUNGEON.TTF"
   "DejaVuSans.ttf:DejaVuSans.ttf"
   "DejaVuSans-Bold.ttf:DejaVuSans-Bold.ttf"
-  "DejaVuSansMono.ttf:DejaVuSansMono.ttf")
+  "DejaVuSansMono.ttf:DejaVuSansMono.ttf"
+  "DejaVuSansMono-Bold.ttf:DejaVuSansMono-Bold.ttf"
+  "DejaVuSerif-Bold.ttf:DejaVuSerif-Bold.ttf")
 set(ZENDRA_FONT_OUTPUTS)
 foreach(pair ${ZENDRA_FONT_COPIES})
   string(REPLACE ":" ";" parts ${pair})

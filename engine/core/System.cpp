@@ -7,6 +7,7 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
@@ -91,6 +92,14 @@ bool System::Initialize()
     });
     renderer->InitGL();
     QRX_LOG_INFO("Graphics system initialized.");
+
+    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // fonts (needs the OpenGL context). No report of its own.
+    fontManager = new (std::nothrow) FontManager();
+    if (!fontManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
 
     // Step 13: the mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
@@ -215,6 +224,10 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 15: the font manager, its atlases and buffer first.
+    delete fontManager;
+    fontManager = nullptr;
 
     // Step 16: the texture manager releases every texture as it goes.
     delete textureManager;

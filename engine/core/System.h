@@ -13,6 +13,7 @@ namespace QRX {
 class AudioManager;
 class Logger;
 class FileManager;
+class FontManager;
 class ObjectManager;
 class PhysicsManager;
 class Renderer;
@@ -64,6 +65,7 @@ public:
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
+    FontManager* fontManager = nullptr;
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;

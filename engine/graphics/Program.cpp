@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/Logger.h"
+#include "engine/platform/FilePath.h"
 
 namespace QRX {
 
@@ -56,7 +57,8 @@ GLuint Program::CompileShader(const std::string& file, GLenum shaderType)
 
 std::unique_ptr<char[]> Program::ReadShaderFile(const std::string& file)
 {
-    std::ifstream in(file, std::ios::in | std::ios::binary);
+    // Shader paths are written the Windows way (data\shaders\main.vert).
+    std::ifstream in(Platform::ResolvePath(file), std::ios::in | std::ios::binary);
     if (!in.is_open()) return nullptr;
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::unique_ptr<char[]> buffer(new char[bytes.size() + 1]);

@@ -1,7 +1,9 @@
 #include "engine/objects/TemplateFactory.h"
 
 #include "engine/core/System.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/ForceGenerators.h"
@@ -38,6 +40,8 @@ void RegisterComponentFactories()
     FactoryMap<Component>& factories = manager->GetFactories();
     FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
+    FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
+    FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
 }
 
 void RegisterPrimitiveFactories()

@@ -1,0 +1,52 @@
+// A textured flat quad of the user interface (CT_GUI).
+//
+// The user-interface pass draws every object with this component as its mesh
+// ("2dplane" unless copied otherwise) in the window's orthographic space,
+// blended by the opacity, which also orders the quads. Positions and scales in
+// interface files are laid out for a 1024 x 768 window: Read sets the layout
+// size to that, and the window's rescaling scales position and size by the
+// window size over the layout size, then records the window size.
+//
+// XML: "Texture" with one child (written "TextureId") naming the texture,
+// "Opacity" (not clamped). Equal when texture ids and opacities are; Write
+// (against the master) queues only what differs; the mesh id and the layout
+// size are never written.
+#pragma once
+#include <string>
+
+#include "engine/objects/Component.h"
+
+namespace QRX {
+
+class GUIComponent : public Component
+{
+public:
+    static constexpr const char* DEFAULT_MESH_ID = "2dplane";
+    // The window size that interface files are laid out for.
+    static constexpr float LAYOUT_WIDTH = 1024.0f;
+    static constexpr float LAYOUT_HEIGHT = 768.0f;
+
+    GUIComponent();
+    ~GUIComponent() override = default;
+
+    // Loads the mesh, applies "Texture" (loading it) and "Opacity" from the
+    // element and its following siblings, then sets the layout size to
+    // 1024 x 768, whatever the elements held.
+    void Read(const tinyxml2::XMLElement* firstElement) override;
+    // Queues the component on the System's file manager (see above).
+    void Write(const Component* master) override;
+    // True for null, else when the other is a GUI component with the same texture id and
+    // exactly the same opacity.
+    bool IsEqual(const Component* other) const override;
+    // Copies opacity, texture id, mesh id and layout size.
+    void CopyFrom(const Component* other) override;
+
+    std::string m_textureId;
+    std::string m_meshId = DEFAULT_MESH_ID;
+    float m_opacity = 1.0f;
+    // The window size the owner's position and scale currently hold for.
+    float m_layoutWidth = 0.0f;
+    float m_layoutHeight = 0.0f;
+};
+
+} // namespace QRX

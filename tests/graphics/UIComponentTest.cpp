@@ -1,0 +1,627 @@
+// Text and GUI components, the screen objects' master files and the
+// user-interface pass, on a started System with a real GL context.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <climits>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "engine/core/FileManager.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Program.h"
+#include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextComponent.h"
+#include "engine/graphics/TextureManager.h"
+#include "engine/graphics/UIPass.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/GameStateInfo.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateTables.h"
+#include "support/FakeAudio.h"
+#include "support/GLTestContext.h"
+#include "support/TestEnv.h"
+
+using namespace QRX;
+
+namespace {
+
+constexpr int VIEW_W = 320;
+constexpr int VIEW_H = 240;
+
+TestSupport::GLTestContext& Context()
+{
+    // Never destroyed: the software driver's draw-time allocations then stay
+    // reachable at exit.
+    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
+    return *context;
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+class States : public GameStateInfo
+{
+public:
+    int CurrentStateId() const override { return current; }
+    bool IsUpdatingState() const override { return false; }
+    int current = 3;
+};
+
+// An off-screen colour target; pixels read back with rows from the top down.
+class Target
+{
+public:
+    Target()
+    {
+        glGenTextures(1, &m_texture);
+        glBindTexture(GL_TEXTURE_2D, m_texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, VIEW_W, VIEW_H, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glGenFramebuffers(1, &m_fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_texture, 0);
+        glViewport(0, 0, VIEW_W, VIEW_H);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        // The renderer's fixed state.
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(GL_CCW);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+    }
+    ~Target()
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &m_fbo);
+        glDeleteTextures(1, &m_texture);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_DEPTH_TEST);
+    }
+    void Read()
+    {
+        m_rgba.resize(VIEW_W * VIEW_H * 4);
+        glReadPixels(0, 0, VIEW_W, VIEW_H, GL_RGBA, GL_UNSIGNED_BYTE, m_rgba.data());
+    }
+    // Channel c of the pixel at window column x, row y (from the top).
+    int At(int x, int y, int c) const { return m_rgba[((VIEW_H - 1 - y) * VIEW_W + x) * 4 + c]; }
+    // Pixels whose red channel is above the threshold, and how many of them
+    // lie outside the box (edges included).
+    void Lit(int threshold, int left, int top, int right, int bottom, int& lit, int& outside) const
+    {
+        lit = outside = 0;
+        for (int y = 0; y < VIEW_H; ++y)
+            for (int x = 0; x < VIEW_W; ++x) {
+                if (At(x, y, 0) <= threshold) continue;
+                ++lit;
+                if (x < left || x > right || y < top || y > bottom) ++outside;
+            }
+    }
+
+private:
+    GLuint m_texture = 0;
+    GLuint m_fbo = 0;
+    std::vector<unsigned char> m_rgba;
+};
+
+class UITest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Context().Ok()) << Context().Error();
+        Context().MakeCurrent();
+        Logger::SetDialogAvailableOverride(0);
+        m_system = System::GetInstance();
+        testing::internal::CaptureStdout();
+        const bool started = m_system->Initialize();
+        testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(started);
+        ASSERT_NE(m_system->fontManager, nullptr);
+        m_objects = m_system->objectManager;
+        m_objects->SetGameStateInfo(&m_states);
+        m_fonts = m_system->fontManager;
+        // The renderer's program set-up is not part of these tests: build the
+        // two programs the pass uses the way it does.
+        m_fonts->SetupFontShader();
+        Program* hud = m_system->shaderManager->CreateProgram(HUD_PROGRAM_NAME);
+        hud->AssociateShader(Program::VERTEX_SHADER, "data\\shaders\\hud.vert");
+        hud->AssociateShader(Program::FRAGMENT_SHADER, "data\\shaders\\hud.frag");
+        glBindAttribLocation(hud->GetProgramObject(), HUD_POSITION_ATTRIBUTE, "inPosition");
+        glBindAttribLocation(hud->GetProgramObject(), HUD_TEXCOORD_ATTRIBUTE, "texcoord");
+        hud->LinkShaders();
+        m_hud.projectionMatrix = glGetUniformLocation(hud->GetProgramObject(), "projectionMatrix");
+        m_hud.viewMatrix = glGetUniformLocation(hud->GetProgramObject(), "viewMatrix");
+        m_hud.modelMatrix = glGetUniformLocation(hud->GetProgramObject(), "modelMatrix");
+        m_hud.opacity = glGetUniformLocation(hud->GetProgramObject(), "opacity");
+        m_ortho = glm::ortho(-VIEW_W / 2.0f, VIEW_W / 2.0f, -VIEW_H / 2.0f, VIEW_H / 2.0f, 1.0f, 500.0f);
+        glGetError();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        if (System* s = System::PeekInstance()) {
+            if (s->objectManager) s->objectManager->SetGameStateInfo(nullptr);
+            testing::internal::CaptureStdout();
+            s->Shutdown();
+            testing::internal::GetCapturedStdout();
+            System::DestroyInstance();
+        }
+        Logger::SetDialogAvailableOverride(-1);
+    }
+    // A sprite of the current state with its texture, place and size.
+    GameObject* Sprite(const std::string& texture, glm::vec3 position, glm::vec2 size, float opacity = 1.0f)
+    {
+        GameObject* o = m_objects->CreateInstance(SPRITE, position);
+        if (!o) return nullptr;
+        o->stateId = m_states.current;
+        o->scale = glm::vec3(size, 1.0f);
+        o->flags &= ~OBJ_WORLD_VALID;
+        GUIComponent* gui = Gui(o);
+        gui->m_textureId = texture;
+        gui->m_opacity = opacity;
+        return o;
+    }
+    static GUIComponent* Gui(GameObject* o) { return dynamic_cast<GUIComponent*>(o->GetComponent(CT_GUI)); }
+    static TextComponent* Text(GameObject* o) { return dynamic_cast<TextComponent*>(o->GetComponent(CT_TEXT)); }
+    // Parses a component's field elements and hands the first one to read.
+    template <typename Read>
+    void WithElements(const std::string& xml, Read read)
+    {
+        tinyxml2::XMLDocument doc;
+        ASSERT_EQ(doc.Parse(("<Component>" + xml + "</Component>").c_str()), tinyxml2::XML_SUCCESS);
+        read(doc.RootElement()->FirstChildElement());
+    }
+    // The queued write commands; a return carries no argument of interest.
+    std::vector<std::pair<std::string, std::string>> Commands() const
+    {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& c : m_system->fileManager->writeCommands)
+            out.emplace_back(c.first, c.first == "return" ? std::string() : c.second);
+        return out;
+    }
+
+    TestSupport::ScopedTempHome m_home;
+    TestSupport::ScopedFakeAudio m_audio;
+    States m_states;
+    System* m_system = nullptr;
+    ObjectManager* m_objects = nullptr;
+    FontManager* m_fonts = nullptr;
+    HudLocations m_hud;
+    glm::mat4 m_ortho{1.0f};
+};
+
+using Cmd = std::pair<std::string, std::string>;
+
+// --- Master files and factories ----------------------------------------------------
+
+TEST_F(UITest, ScreenObjectsComeFromTheirMasterFiles)
+{
+    GameObject* sprite = m_objects->CreateInstance(SPRITE, glm::vec3(0.0f));
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_NE(Gui(sprite), nullptr);
+    EXPECT_EQ(Gui(sprite)->m_textureId, "white");
+    EXPECT_EQ(Gui(sprite)->m_meshId, "2dplane");
+    EXPECT_EQ(Gui(sprite)->m_layoutWidth, 1024.0f);
+    EXPECT_EQ(Gui(sprite)->m_layoutHeight, 768.0f);
+    EXPECT_EQ(Text(sprite), nullptr);
+    EXPECT_NE(m_system->meshManager->FindMesh("2dplane"), nullptr);
+    EXPECT_TRUE(m_system->textureManager->IsLoaded("white"));
+
+    GameObject* ui = m_objects->CreateUIObject(3, glm::vec3(0, 0, -9), glm::quat(1, 0, 0, 0), glm::vec3(256, 32, 1));
+    ASSERT_NE(ui, nullptr);
+    ASSERT_NE(Gui(ui), nullptr);
+    ASSERT_NE(Text(ui), nullptr);
+    EXPECT_FALSE(Text(ui)->m_drawMe);
+    EXPECT_EQ(Text(ui)->m_fontId, "default");
+    EXPECT_EQ(Text(ui)->m_color, glm::vec4(0, 0, 0, 1));
+    EXPECT_EQ(ui->layer, 1);
+
+    for (ObjectType type : {GAMECONSOLE, FPSGRAPH}) {
+        GameObject* o = m_objects->CreatePersistentInstance(type);
+        ASSERT_NE(o, nullptr) << type;
+        ASSERT_NE(Gui(o), nullptr) << type;
+        EXPECT_TRUE(o->flags & OBJ_SKIP_DRAW) << type;
+        EXPECT_LT(Gui(o)->m_opacity, 1.0f) << type;
+    }
+}
+
+// --- GUI component -----------------------------------------------------------------
+
+TEST_F(UITest, GuiReadKeepsOpacityUnclampedAndSetsTheLayoutSize)
+{
+    GUIComponent gui;
+    WithElements("<Opacity>1.5</Opacity>", [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
+    EXPECT_EQ(gui.m_opacity, 1.5f);
+    WithElements("<Opacity>-2</Opacity><Opacity/>", [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
+    EXPECT_EQ(gui.m_opacity, -2.0f);
+    EXPECT_EQ(gui.m_layoutWidth, 1024.0f);
+    EXPECT_EQ(gui.m_layoutHeight, 768.0f);
+
+    GUIComponent empty;
+    empty.Read(nullptr);
+    EXPECT_EQ(empty.m_layoutWidth, 1024.0f);
+    EXPECT_EQ(empty.m_layoutHeight, 768.0f);
+    EXPECT_EQ(empty.m_opacity, 1.0f);
+}
+
+TEST_F(UITest, GuiReadTakesTheTextureChildWhateverItsName)
+{
+    GUIComponent gui;
+    WithElements("<Texture><Id>star</Id></Texture><Other>x</Other>",
+                 [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
+    EXPECT_EQ(gui.m_textureId, "star");
+    EXPECT_TRUE(m_system->textureManager->IsLoaded("star"));
+
+    testing::internal::CaptureStdout();
+    WithElements("<Texture>crate</Texture>", [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(gui.m_textureId, "star");
+    EXPECT_EQ(Count(out, "[LOG] WARNING - Texture data section is empty!"), 1u) << out;
+}
+
+TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
+{
+    GUIComponent master, gui;
+    master.m_textureId = gui.m_textureId = "blank";
+    gui.m_layoutWidth = 1280.0f;  // never written
+    gui.m_meshId = "cubey";
+    EXPECT_TRUE(gui.IsEqual(&master));
+    gui.Write(&master);
+    EXPECT_TRUE(Commands().empty());
+
+    gui.m_opacity = 0.5f;
+    gui.Write(&master);
+    EXPECT_EQ(Commands(), (std::vector<Cmd>{{"sibling", "Component"}, {"child", "Type"}, {"value", "CT_GUI"},
+                                            {"sibling", "Opacity"}, {"value", "0.5"}, {"return", ""}}));
+    m_system->fileManager->writeCommands.clear();
+
+    gui.m_opacity = 1.0f;
+    gui.m_textureId = "blankhover";
+    gui.Write(&master);
+    EXPECT_EQ(Commands(),
+              (std::vector<Cmd>{{"sibling", "Component"}, {"child", "Type"}, {"value", "CT_GUI"},
+                                {"sibling", "Texture"}, {"child", "TextureId"}, {"value", "blankhover"},
+                                {"return", ""}, {"return", ""}}));
+
+    GUIComponent copy;
+    copy.CopyFrom(&gui);
+    EXPECT_TRUE(copy.IsEqual(&gui));
+    EXPECT_EQ(copy.m_meshId, "cubey");
+    EXPECT_EQ(copy.m_layoutWidth, 1280.0f);
+}
+
+// --- Text component ----------------------------------------------------------------
+
+TEST_F(UITest, TextReadTakesOnlyTheWordTrueAndKeepsFieldsWithoutText)
+{
+    TextComponent text;
+    WithElements("<drawMe>true</drawMe><Text>Hello there</Text><Color>0.5 0.25 1 0.75</Color>"
+                 "<FontIdentifier>medium</FontIdentifier><PosX>-12.5</PosX><PosY>40</PosY><Unknown>1</Unknown>",
+                 [&](const tinyxml2::XMLElement* e) { text.Read(e); });
+    EXPECT_TRUE(text.m_drawMe);
+    EXPECT_EQ(text.m_text, "Hello there");
+    EXPECT_EQ(text.m_color, glm::vec4(0.5f, 0.25f, 1.0f, 0.75f));
+    EXPECT_EQ(text.m_fontId, "medium");
+    EXPECT_EQ(text.m_posX, -12.5f);
+    EXPECT_EQ(text.m_posY, 40.0f);
+
+    for (const char* word : {"True", "1", "yes"}) {
+        text.m_drawMe = true;
+        WithElements(std::string("<drawMe>") + word + "</drawMe>", [&](const tinyxml2::XMLElement* e) { text.Read(e); });
+        EXPECT_FALSE(text.m_drawMe) << word;
+    }
+
+    text.m_drawMe = true;
+    testing::internal::CaptureStdout();
+    WithElements("<drawMe/><PosX/><PosY/><Text/><FontIdentifier/>",
+                 [&](const tinyxml2::XMLElement* e) { text.Read(e); });
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(text.m_drawMe);
+    EXPECT_EQ(text.m_posX, -12.5f);
+    EXPECT_EQ(text.m_text, "Hello there");
+    EXPECT_EQ(text.m_fontId, "medium");
+    EXPECT_EQ(Count(out, "[LOG] WARNING - Draw me section is empty!"), 1u) << out;
+    EXPECT_EQ(Count(out, "[LOG] WARNING - X-Pos section is empty!"), 1u) << out;
+    EXPECT_EQ(Count(out, "[LOG] WARNING - Y-Pos section is empty!"), 1u) << out;
+
+    // A short colour keeps the values it does not give; a later element wins.
+    WithElements("<Color>0.1 0.2</Color><Text>first</Text><Text>second</Text>",
+                 [&](const tinyxml2::XMLElement* e) { text.Read(e); });
+    EXPECT_EQ(text.m_color, glm::vec4(0.1f, 0.2f, 1.0f, 0.75f));
+    EXPECT_EQ(text.m_text, "second");
+}
+
+TEST_F(UITest, TextWritesNothingForEqualTextsAndDrawMeAndTextOtherwise)
+{
+    TextComponent master, text;
+    master.m_text = text.m_text = "Same";
+    text.m_posX = 5.0f;
+    text.m_color = glm::vec4(0, 0, 0, 1);
+    text.m_fontId = "big";
+    text.Write(&master);
+    EXPECT_TRUE(Commands().empty());
+
+    TextComponent other;
+    other.m_text = "Other";
+    other.Write(&master);
+    EXPECT_EQ(Commands(), (std::vector<Cmd>{{"sibling", "Component"}, {"child", "Type"}, {"value", "CT_TEXT"},
+                                            {"sibling", "drawMe"}, {"value", "false"}, {"sibling", "Text"},
+                                            {"value", "Other"}, {"return", ""}}));
+    m_system->fileManager->writeCommands.clear();
+
+    text.m_text = "Changed";
+    text.m_drawMe = true;
+    text.m_posY = -3.25f;
+    text.Write(&master);
+    EXPECT_EQ(Commands(),
+              (std::vector<Cmd>{{"sibling", "Component"}, {"child", "Type"}, {"value", "CT_TEXT"},
+                                {"sibling", "drawMe"}, {"value", "true"}, {"sibling", "PosX"}, {"value", "5"},
+                                {"sibling", "PosY"}, {"value", "-3.25"}, {"sibling", "FontIdentifier"},
+                                {"value", "big"}, {"sibling", "Text"}, {"value", "Changed"},
+                                {"sibling", "Color"}, {"value", "0 0 0 1"}, {"return", ""}}));
+
+    TextComponent copy;
+    copy.CopyFrom(&text);
+    EXPECT_TRUE(copy.IsEqual(&text));
+    EXPECT_EQ(copy.m_color, text.m_color);
+    EXPECT_EQ(copy.m_posY, -3.25f);
+    EXPECT_EQ(copy.m_fontId, "big");
+    EXPECT_TRUE(copy.m_drawMe);
+}
+
+TEST_F(UITest, TextIsQueuedOnlyForActiveObjectsOfTheCurrentState)
+{
+    GameObject* o = m_objects->CreateUIObject(3, glm::vec3(0, 0, -5), glm::quat(1, 0, 0, 0), glm::vec3(1));
+    ASSERT_NE(o, nullptr);
+    TextComponent* text = Text(o);
+    text->m_text = "Score";
+    text->m_posX = -100.0f;
+    text->m_posY = 50.0f;
+    text->m_color = glm::vec4(1, 0, 0, 1);
+
+    RenderTextComponents();  // draw flag clear
+    EXPECT_TRUE(m_fonts->GetQueue().empty());
+
+    text->m_drawMe = true;
+    RenderTextComponents();
+    ASSERT_EQ(m_fonts->GetQueue().size(), 1u);
+    const FontManager::TextItem& item = m_fonts->GetQueue().front();
+    EXPECT_EQ(item.mode, 0);
+    EXPECT_EQ(item.text, "Score");
+    EXPECT_EQ(item.x, -100.0f);
+    EXPECT_EQ(item.y, 50.0f);
+    EXPECT_EQ(item.fontId, "default");
+    EXPECT_EQ(item.color, glm::vec4(1, 0, 0, 1));
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+
+    // A menu pushed over the state: its objects stay active but are not current.
+    m_states.current = 40;
+    RenderTextComponents();
+    text->Render();
+    EXPECT_TRUE(m_fonts->GetQueue().empty());
+
+    m_states.current = 3;
+    o->flags &= ~OBJ_ACTIVE;
+    text->Render();
+    EXPECT_TRUE(m_fonts->GetQueue().empty());
+
+    TextComponent orphan;
+    orphan.m_drawMe = true;
+    orphan.Render();
+    EXPECT_TRUE(m_fonts->GetQueue().empty());
+}
+
+TEST_F(UITest, TextComponentLineIsDrawnAroundItsOffsetFromTheCentre)
+{
+    GameObject* o = m_objects->CreateUIObject(3, glm::vec3(0, 0, -5), glm::quat(1, 0, 0, 0), glm::vec3(1));
+    ASSERT_NE(o, nullptr);
+    Text(o)->m_text = "HH";
+    Text(o)->m_drawMe = true;
+    Text(o)->m_posX = -100.0f;
+    Text(o)->m_posY = 50.0f;
+    Text(o)->m_color = glm::vec4(1, 1, 1, 1);
+
+    Target target;
+    RenderTextComponents();
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+    target.Read();
+    // The pen starts 100 pixels left of and 50 above the centre (160, 120);
+    // "HH" stands on that baseline.
+    const Font* font = m_fonts->GetFont("default");
+    const Font::Glyph& h = font->GetGlyph('H');
+    const int left = 60 + static_cast<int>(h.bl);
+    const int right = 60 + static_cast<int>(h.ax + h.bl + h.bw);
+    const int top = 70 - static_cast<int>(h.bt);
+    int lit, outside;
+    target.Lit(16, left - 1, top - 1, right + 1, 70 + 1, lit, outside);
+    EXPECT_GT(lit, 20);
+    EXPECT_EQ(outside, 0);
+}
+
+// --- User-interface pass -------------------------------------------------------------
+
+TEST(GUIDrawOrder, HigherOpacityFirstThenSmallerZ)
+{
+    GameObject a, b;
+    GUIComponent* ga = new GUIComponent();
+    GUIComponent* gb = new GUIComponent();
+    a.components.emplace(CT_GUI, ga);
+    b.components.emplace(CT_GUI, gb);
+    ga->m_opacity = 1.0f;
+    gb->m_opacity = 0.5f;
+    EXPECT_TRUE(CompareGUIDrawOrder(&a, &b));
+    EXPECT_FALSE(CompareGUIDrawOrder(&b, &a));
+    gb->m_opacity = 1.0f;
+    a.position.z = -9.0f;
+    b.position.z = -5.0f;
+    EXPECT_TRUE(CompareGUIDrawOrder(&a, &b));
+    EXPECT_FALSE(CompareGUIDrawOrder(&b, &a));
+    b.position.z = -9.0f;
+    EXPECT_FALSE(CompareGUIDrawOrder(&a, &b));
+    EXPECT_FALSE(CompareGUIDrawOrder(&b, &a));
+}
+
+TEST_F(UITest, GuiQuadAppearsAtItsPlaceAndSize)
+{
+    ASSERT_NE(Sprite("white", glm::vec3(100, 50, -5), glm::vec2(64, 32)), nullptr);
+    GameObject* hidden = Sprite("white", glm::vec3(-100, -50, -5), glm::vec2(40, 40));
+    hidden->flags |= OBJ_SKIP_DRAW;
+    // Another state's quad is drawn as well.
+    GameObject* paused = Sprite("white", glm::vec3(-100, 60, -5), glm::vec2(20, 20));
+    paused->stateId = 7;
+
+    Target target;
+    RenderUI(m_hud, m_ortho);
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+    EXPECT_FALSE(m_system->shaderManager->GetProgram(HUD_PROGRAM_NAME)->IsInUse());
+    target.Read();
+
+    // Window centre (160, 120); the quad spans x 228..292, y 54..86 (y down).
+    int lit, outside;
+    target.Lit(128, 228, 54, 292, 86, lit, outside);
+    const int pausedArea = 20 * 20;
+    EXPECT_EQ(lit, 64 * 32 + pausedArea);
+    EXPECT_EQ(outside, pausedArea);
+    EXPECT_NEAR(target.At(260, 70, 0), 245, 3);
+    EXPECT_NEAR(target.At(60, 60, 0), 245, 3);     // the paused state's quad
+    EXPECT_EQ(target.At(60, 170, 0), 0);            // the hidden one is not drawn
+}
+
+TEST_F(UITest, TranslucentQuadsAreDrawnOverOpaqueOnes)
+{
+    // Made translucent first: without the sort it would be drawn first.
+    Sprite("black", glm::vec3(0, 0, -4), glm::vec2(60, 60), 0.5f);
+    Sprite("white", glm::vec3(0, 0, -6), glm::vec2(60, 60), 1.0f);
+    Target target;
+    RenderUI(m_hud, m_ortho);
+    target.Read();
+    EXPECT_NEAR(target.At(160, 120, 0), (245 + 12) / 2, 4);
+}
+
+TEST_F(UITest, ConsoleObjectsThatDoNotExistAreSkipped)
+{
+    Target target;
+    DrawGUIObject(m_hud, m_ortho, nullptr);
+    GameObject bare;
+    DrawGUIObject(m_hud, m_ortho, &bare);
+
+    // The console's background draws whatever its skip-draw flag says.
+    GameObject* console = m_objects->CreatePersistentInstance(GAMECONSOLE);
+    ASSERT_NE(console, nullptr);
+    Gui(console)->m_textureId = "white";
+    Gui(console)->m_opacity = 1.0f;
+    console->position = glm::vec3(0, 0, -2);
+    console->scale = glm::vec3(10, 10, 1);
+    console->flags &= ~OBJ_WORLD_VALID;
+    DrawGUIObject(m_hud, m_ortho, console);
+    target.Read();
+    EXPECT_NEAR(target.At(160, 120, 0), 245, 3);
+    int lit, outside;
+    target.Lit(128, 155, 115, 165, 125, lit, outside);
+    EXPECT_EQ(outside, 0);
+}
+
+TEST(ConsoleOverlay, FrameRateAndItsColour)
+{
+    EXPECT_EQ(FrameRateOf(0.0625), 16);
+    EXPECT_EQ(FrameRateOf(0.0390625), 26);  // 25.6 frames rounds up
+    EXPECT_EQ(FrameRateOf(0.0), 0);
+    EXPECT_EQ(FrameRateOf(-1.0), 0);
+    EXPECT_EQ(FrameRateOf(1e-300), INT_MAX);
+    EXPECT_EQ(FrameRateColorIndex(31), 2);
+    EXPECT_EQ(FrameRateColorIndex(30), 8);
+    EXPECT_EQ(FrameRateColorIndex(21), 8);
+    EXPECT_EQ(FrameRateColorIndex(20), 0);
+    EXPECT_EQ(FrameRateColorIndex(0), 0);
+}
+
+TEST_F(UITest, ConsoleOverlayQueuesItsThreeLines)
+{
+    const std::string file = "level1.xml";
+    QueueConsoleOverlayText("LEVEL1", &file, 0.0390625);
+    ASSERT_EQ(m_fonts->GetQueue().size(), 3u);
+    auto it = m_fonts->GetQueue().begin();
+    EXPECT_EQ(it->text, "Current level: LEVEL1");
+    EXPECT_EQ(it->mode, 1);
+    EXPECT_EQ(it->x, 0.0f);
+    EXPECT_EQ(it->y, 15.0f);
+    EXPECT_EQ(it->color, glm::vec4(1, 1, 1, 1));
+    EXPECT_EQ(it->fontId, "default");
+    ++it;
+    EXPECT_EQ(it->text, "Loaded XML: level1.xml");
+    EXPECT_EQ(it->y, 35.0f);
+    ++it;
+    EXPECT_EQ(it->text, "26");
+    EXPECT_EQ(it->y, 50.0f);
+    EXPECT_EQ(it->color, glm::vec4(1, 1, 0, 1));  // yellow
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+
+    const std::string empty;
+    QueueConsoleOverlayText("LEVELEDITOR", nullptr, 0.015625);
+    QueueConsoleOverlayText("LEVEL2", &empty, 0.125);
+    std::vector<std::string> texts;
+    for (const auto& item : m_fonts->GetQueue()) texts.push_back(item.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Current level: LEVELEDITOR", "", "64", "Current level: LEVEL2",
+                                               "Loaded XML: ", "8"}));
+    EXPECT_EQ(std::next(m_fonts->GetQueue().begin(), 2)->color, glm::vec4(0, 1, 0, 1));  // green
+    EXPECT_EQ(m_fonts->GetQueue().back().color, glm::vec4(1, 0, 0, 1));                   // red
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+}
+
+TEST_F(UITest, ConsoleOverlayNamesTheStateAndItsLevelFile)
+{
+    const int row = FindLevelTableRow(STATE_LEVEL1);
+    ASSERT_GE(row, 0);
+    const std::string file = GetLevelTable()[static_cast<size_t>(row)].fileName;
+    QueueConsoleOverlayText(STATE_LEVEL1, 0.0625);
+    QueueConsoleOverlayText(STATE_LEVELEDITOR, 0.0625);  // no level-table row
+    std::vector<std::string> texts;
+    for (const auto& item : m_fonts->GetQueue()) texts.push_back(item.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Current level: LEVEL1", "Loaded XML: " + file, "16",
+                                               "Current level: LEVELEDITOR", "", "16"}));
+    m_fonts->RenderAllText(VIEW_W, VIEW_H);
+}
+
+TEST_F(UITest, FontManagerIsStartedAndStoppedByTheSystem)
+{
+    EXPECT_EQ(m_fonts->GetFontCount(), 6u);
+    EXPECT_NE(m_fonts->GetBufferObject(), 0u);
+    std::string path = m_system->logger->GetPath();
+    testing::internal::CaptureStdout();
+    m_system->Shutdown();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(m_system->fontManager, nullptr);
+    std::string page = TestSupport::ReadFile(path);
+    size_t graphics = page.find("Graphics system initialized.");
+    size_t fonts = page.find("Font loaded: data\\fonts\\");
+    size_t objects = page.find("Object manager initialized.");
+    ASSERT_NE(fonts, std::string::npos);
+    EXPECT_LT(graphics, fonts);
+    EXPECT_LT(fonts, objects);
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
@@ -210,6 +211,8 @@ void Renderer::SetupShaders()
     // Without a usable context there is no entry point to build with.
     if (!m_glReady) return;
     QRX_LOG_INFO("Setting up shaders..");
+    System* system = System::PeekInstance();
+    if (system && system->fontManager) system->fontManager->SetupFontShader();
 
     Program* main = BuildProgram("main", "data\\shaders\\main.vert", "data\\shaders\\main.frag",
                                  {{GRAPHICS_ATTRIB_POSITION, "inPosition"},

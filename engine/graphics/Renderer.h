@@ -26,6 +26,7 @@
 #include <glm/glm.hpp>
 
 #include "engine/graphics/Animation.h"
+#include "engine/graphics/UIPass.h"
 #include "engine/objects/ObjectManager.h"
 
 namespace QRX {
@@ -77,14 +78,6 @@ struct MainProgramLocations
     GLint wireFrameColor = -1;
     GLint opacity = -1;
     GLint isB = -1;
-};
-
-struct HudProgramLocations
-{
-    GLint projectionMatrix = -1;
-    GLint viewMatrix = -1;
-    GLint modelMatrix = -1;
-    GLint opacity = -1;
 };
 
 struct LineProgramLocations
@@ -181,7 +174,7 @@ public:
 
     GLuint m_vertexBufferObject[GRAPHICS_ATTRIB_COUNT] = {};
     MainProgramLocations m_mainLocations;
-    HudProgramLocations m_hudLocations;
+    HudLocations m_hudLocations;
     LineProgramLocations m_lineLocations;
     int GraphicsWire = WIRE_NONE;  // bounds overlay of the main pass
     bool CollisionWire = false;    // collision-primitive overlay of the main pass

@@ -177,6 +177,10 @@ void System::Update()
 
     // Step 6: objects marked for destruction go.
     objectManager->Update();
+
+    // Step 7: the physics step, suspended while the level editor is loaded.
+    const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
+    if (physicsManager && !editorLoaded) physicsManager->Update();
 }
 
 void System::Shutdown()

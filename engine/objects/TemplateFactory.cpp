@@ -3,9 +3,11 @@
 #include "engine/core/System.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
@@ -40,8 +42,10 @@ void RegisterComponentFactories()
     FactoryMap<Component>& factories = manager->GetFactories();
     FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
+    FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
 }
 
 void RegisterPrimitiveFactories()

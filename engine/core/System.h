@@ -11,6 +11,7 @@
 namespace QRX {
 
 class AudioManager;
+class Camera;
 class Logger;
 class FileManager;
 class FontManager;
@@ -69,6 +70,7 @@ public:
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
+    Camera* camera = nullptr;  // the renderer's camera (not owned)
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

@@ -1,7 +1,7 @@
 #version 120
 // Lighting of the main pass. The scene light is POINT 0, SPOT 1,
-// DIRECTIONAL 2 or OFF 3; LON 0 leaves the fragment unlit (the sky shows its
-// texture as it is). isB boosts the texture's own colour (glowing parts),
+// DIRECTIONAL 2 or OFF 3 (ambient and emissive light only); LON 0 leaves the
+// fragment unlit (the sky shows its texture as it is). isB boosts the texture's own colour (glowing parts),
 // wireFrame replaces everything by wireFrameColor (debug overlays), and the
 // alpha is the texture's times the object's opacity.
 uniform sampler2D diffuseTexture;
@@ -44,6 +44,7 @@ varying vec4 vShadowCoord;
 const int POINT = 0;
 const int SPOT = 1;
 const int DIRECTIONAL = 2;
+const int OFF = 3;
 const int MAX_SAMPLES = 20;
 const float BOOST = 0.6;
 
@@ -81,7 +82,7 @@ void main()
     vec4 texColour = texture2D(diffuseTexture, vTexcoord);
     vec3 colour = texColour.rgb;
 
-    if (LON != 0 && lightType != 3) {
+    if (LON != 0) {
         vec3 n = normalize(vNormalView);
         vec3 toLight;
         float attenuation = 1.0;
@@ -102,7 +103,7 @@ void main()
         float depth = length(vPositionView);
         attenuation *= clamp((farPlaneDis - depth) / max(farPlaneDis - nearPlaneDis, 0.0001), 0.0, 1.0);
 
-        float lambert = max(dot(n, toLight), 0.0);
+        float lambert = lightType == OFF ? 0.0 : max(dot(n, toLight), 0.0);
         vec3 halfway = normalize(toLight + normalize(-vPositionView));
         float shininess = 8.0 + 120.0 * specular.a;
         float highlight = lambert > 0.0 ? pow(max(dot(n, halfway), 0.0), shininess) : 0.0;

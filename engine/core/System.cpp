@@ -91,6 +91,7 @@ bool System::Initialize()
         if (renderer) renderer->SetupShaders();
     });
     renderer->InitGL();
+    camera = renderer->GetCamera();
     QRX_LOG_INFO("Graphics system initialized.");
 
     // Step 12: the font manager starts FreeType and loads the catalogue's
@@ -181,6 +182,9 @@ void System::Update()
     // Step 7: the physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
     if (physicsManager && !editorLoaded) physicsManager->Update();
+
+    // Step 8: the frame's drawing.
+    if (renderer) renderer->RenderScene();
 }
 
 void System::Shutdown()
@@ -244,6 +248,7 @@ void System::Shutdown()
     // Step 18: the renderer releases its GL objects and the programs.
     delete renderer;
     renderer = nullptr;
+    camera = nullptr;
 
     // Step 19: the shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();

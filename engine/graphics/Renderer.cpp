@@ -5,21 +5,28 @@
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <new>
 #include <sstream>
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/Camera.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/ParticleSystem.h"
 #include "engine/graphics/Program.h"
+#include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Documents.h"
 #include "engine/platform/FileSearch.h"
 #include "engine/platform/WindowSystemGL.h"
+#include "engine/platform/tweakbar/TweakBar.h"
 
 namespace QRX {
 
@@ -74,11 +81,24 @@ GLint Uniform(const Program* program, const char* name)
 
 } // namespace
 
-Renderer::Renderer() = default;
+Renderer::Renderer()
+{
+    m_camera = new (std::nothrow) Camera();
+    m_sceneLight = new (std::nothrow) SceneLight();
+    m_particleSystem = new (std::nothrow) ParticleSystem();
+}
 
 Renderer::~Renderer()
 {
     if (m_glReady) ReleaseResources();
+    delete m_camera;
+    delete m_sceneLight;
+    delete m_particleSystem;
+}
+
+glm::mat4 Renderer::ViewMatrix() const
+{
+    return m_camera ? m_camera->GetViewMatrix() : glm::mat4(1.0f);
 }
 
 bool Renderer::InitGL()
@@ -100,6 +120,7 @@ bool Renderer::InitGL()
     glGenVertexArrays(1, &m_vertexArray);
     glBindVertexArray(m_vertexArray);
     glGenBuffers(GRAPHICS_ATTRIB_COUNT, m_vertexBufferObject);
+    glGenBuffers(1, &m_particleIndexBuffer);
     m_glReady = true;
     return true;
 }
@@ -197,13 +218,41 @@ bool Renderer::GetGLInformation()
 void Renderer::Resize(int width, int height, float fieldOfView)
 {
     if (height == 0) height = 1;
-    (void)fieldOfView;
+    if (m_camera) {
+        m_camera->SetPerspective(fieldOfView, static_cast<float>(width) / static_cast<float>(height), NEAR_PLANE,
+                                 FAR_PLANE);
+        m_projection = m_camera->GetProjectionMatrix();
+    }
     const float halfWidth = static_cast<float>(width) / 2.0f;
     const float halfHeight = static_cast<float>(height) / 2.0f;
     m_projection2D = glm::ortho(-halfWidth, halfWidth, -halfHeight, halfHeight, NEAR_PLANE, FAR_PLANE);
     m_viewportWidth = width;
     m_viewportHeight = height;
     if (m_glReady) glViewport(0, 0, width, height);
+    TwWindowSize(width, height);
+}
+
+glm::mat4 Renderer::InfiniteProjection(float fieldOfViewDegrees, float aspect, float nearPlane)
+{
+    // The field of view is in degrees, as the camera keeps it.
+    const float half = glm::radians(fieldOfViewDegrees) / 2.0f;
+    const float c = std::cos(half) / std::sin(half);
+    glm::mat4 m(0.0f);
+    m[0][0] = c / aspect;
+    m[1][1] = c;
+    m[2][2] = INFINITE_DEPTH_SCALE;
+    m[2][3] = -1.0f;
+    m[3][2] = INFINITE_DEPTH_OFFSET * nearPlane;
+    return m;
+}
+
+glm::mat4 Renderer::BuildInfiniteProjection() const
+{
+    const float width = static_cast<float>(m_viewportWidth > 0 ? m_viewportWidth : 1);
+    const float height = static_cast<float>(m_viewportHeight > 0 ? m_viewportHeight : 1);
+    const float fov = m_camera ? m_camera->GetFieldOfView() : DEFAULT_FIELD_OF_VIEW;
+    const float nearPlane = m_camera ? m_camera->GetNearPlane() : NEAR_PLANE;
+    return InfiniteProjection(fov, width / height, nearPlane);
 }
 
 void Renderer::SetupShaders()
@@ -228,6 +277,7 @@ void Renderer::SetupShaders()
     m_mainLocations.wireFrameColor = Uniform(main, "wireFrameColor");
     m_mainLocations.opacity = Uniform(main, "opacity");
     m_mainLocations.isB = Uniform(main, "isB");
+    if (m_sceneLight && main) m_sceneLight->GetUniformLocations(main->GetProgramObject());
 
     Program* hud = BuildProgram("hud", "data\\shaders\\hud.vert", "data\\shaders\\hud.frag",
                                 {{GRAPHICS_ATTRIB_TRIANGLEPOS, "inPosition"}, {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"}});
@@ -248,6 +298,17 @@ void Renderer::SetupShaders()
                   {GRAPHICS_ATTRIB_WEIGHT, "weight"},
                   {GRAPHICS_ATTRIB_JOINTINDEX, "jointIndex"}});
 
+    ShaderManager* shaders = system ? system->shaderManager : nullptr;
+    Program* particle = shaders ? shaders->CreateProgram(PARTICLE_PROGRAM) : nullptr;
+    m_particleLocations = ParticleProgramLocations();
+    if (particle) {
+        particle->AssociateShader(Program::VERTEX_SHADER, "data\\shaders\\particle.vert");
+        particle->AssociateShader(Program::FRAGMENT_SHADER, "data\\shaders\\particle.frag");
+        BindParticleAttributes(particle->GetProgramObject());
+        particle->LinkShaders();
+        m_particleLocations = QueryParticleLocations(particle->GetProgramObject());
+    }
+
     QRX_LOG_INFO("Shaders setup completed.");
 }
 
@@ -258,10 +319,12 @@ void Renderer::ReleaseResources()
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glDeleteBuffers(GRAPHICS_ATTRIB_COUNT, m_vertexBufferObject);
+        glDeleteBuffers(1, &m_particleIndexBuffer);
         glBindVertexArray(0);
         glDeleteVertexArrays(1, &m_vertexArray);
     }
     for (GLuint& buffer : m_vertexBufferObject) buffer = 0;
+    m_particleIndexBuffer = 0;
     System* system = System::PeekInstance();
     if (system && system->shaderManager) system->shaderManager->DeleteAllPrograms();
     m_vertexArray = 0;
@@ -347,6 +410,78 @@ bool Renderer::CompareDrawOrder(const GameObject* a, const GameObject* b, const 
     const float depthA = (view * glm::vec4(a->position, 1.0f)).z;
     const float depthB = (view * glm::vec4(b->position, 1.0f)).z;
     return depthA < depthB;
+}
+
+bool Renderer::CompareDrawOrder(const GameObject* a, const GameObject* b) const
+{
+    return CompareDrawOrder(a, b, ViewMatrix());
+}
+
+void Renderer::UpdateCamera()
+{
+    if (!m_camera) return;
+    System* system = System::PeekInstance();
+    double dt = system && system->frameRateController ? system->frameRateController->dt : 0.0;
+    if (dt > MAX_FRAME_TIME) dt = MAX_FRAME_TIME;
+    m_camera->Update(static_cast<float>(dt));
+    m_camera->UpdateViewMatrix();
+}
+
+void Renderer::RenderScene()
+{
+    System* system = System::GetInstance();
+    const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
+
+    // Steps 1 to 3: particles, camera, light.
+    if (m_particleSystem)
+        m_particleSystem->Update(static_cast<float>(frameTime), m_camera ? m_camera->GetEye() : glm::vec3(0.0f));
+    UpdateCamera();
+    if (m_sceneLight) {
+        m_sceneLight->FollowCamera();
+        // The light looks where the shadow view looks: at the player, or the origin.
+        GameObject* player = LivePlayerOne();
+        m_sceneLight->AimAt(player ? player->position - glm::vec3(5.0f, 0.0f, 5.0f) : glm::vec3(0.0f));
+    }
+
+    // Step 4: this frame's objects. The manager's result list is shared with
+    // every later query of the frame, so the frame keeps its own copy. An
+    // empty scene (a menu) still goes on to the 2-D steps.
+    m_frameGroup.clear();
+    if (system->objectManager) m_frameGroup = system->objectManager->GetObjectsWithComponent(CT_GRAPHICS);
+
+    // Steps 5 and 7: occluder fade, then opaque first and back to front.
+    FadeOccludingCrates(m_frameGroup, FADED_OPACITY);
+    const glm::mat4 view = ViewMatrix();
+    std::sort(m_frameGroup.begin(), m_frameGroup.end(),
+              [&view](const GameObject* a, const GameObject* b) { return CompareDrawOrder(a, b, view); });
+
+    // Step 8.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // Step 9: the main pass and the particles, straight into the window.
+    RenderObjects(m_frameGroup);
+    if (m_particleSystem) {
+        ParticlePassInput input;
+        input.shaders = system->shaderManager;
+        input.textures = system->textureManager;
+        input.vertexBuffers = m_vertexBufferObject;
+        input.indexBuffer = m_particleIndexBuffer;
+        input.locations = m_particleLocations;
+        input.viewMatrix = view;
+        input.projectionMatrix = m_projection;
+        input.hue = m_hue;
+        RenderParticles(*m_particleSystem, "grayscale", input);
+    }
+
+    // Step 10.
+    DrawQueuedLines();
+
+    // Steps 11 and 12: the user interface, the text components, the text queue.
+    RenderUI(m_hudLocations, m_projection2D);
+    RenderTextComponents();
+    if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 }
 
 } // namespace QRX

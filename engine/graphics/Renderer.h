@@ -26,30 +26,26 @@
 #include <glm/glm.hpp>
 
 #include "engine/graphics/Animation.h"
+#include "engine/graphics/GraphicsAttributes.h"
+#include "engine/graphics/ParticlePass.h"
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/ObjectManager.h"
 
 namespace QRX {
 
+class Camera;
 class GameObject;
+class ParticleSystem;
 class Program;
+class SceneLight;
 
-// Indices of the renderer's own vertex buffers, which are also the attribute
-// locations the programs bind.
-enum GraphicsAttrib {
-    GRAPHICS_ATTRIB_POSITION = 0,       // "inPosition" of main and shadowmain
-    GRAPHICS_ATTRIB_NORMAL = 1,         // "inNormal"
-    GRAPHICS_ATTRIB_TEXCOORD = 2,       // "texcoord" of main, hud, particle
-    GRAPHICS_ATTRIB_LINEPOS = 3,        // "inPosition" of line
-    GRAPHICS_ATTRIB_LINECOLOR = 4,      // "inColor" of line
-    GRAPHICS_ATTRIB_TRIANGLEPOS = 5,    // "inPosition" of hud
-    GRAPHICS_ATTRIB_WEIGHT = 6,         // "weight" (skinning)
-    GRAPHICS_ATTRIB_JOINTINDEX = 7,     // "jointIndex" (skinning)
-    GRAPHICS_ATTRIB_PARTICLEPOS = 8,    // "inPosition" of particle
-    GRAPHICS_ATTRIB_PARTICLECOLOR = 9,  // "inColor" of particle
-    GRAPHICS_ATTRIB_TRIANGLEUV = 10,    // texture coordinates of 2-D quads
-    GRAPHICS_ATTRIB_COUNT = 11
-};
+// Attribute locations of the mesh programs ("main", "shadowmain").
+constexpr GLuint GRAPHICS_ATTRIB_POSITION = 0;    // "inPosition"
+constexpr GLuint GRAPHICS_ATTRIB_NORMAL = 1;      // "inNormal"
+constexpr GLuint GRAPHICS_ATTRIB_TEXCOORD = 2;    // "texcoord" (also hud and particle)
+constexpr GLuint GRAPHICS_ATTRIB_HUDPOS = 5;      // "inPosition" of hud
+constexpr GLuint GRAPHICS_ATTRIB_WEIGHT = 6;      // "weight" (skinning)
+constexpr GLuint GRAPHICS_ATTRIB_JOINTINDEX = 7;  // "jointIndex" (skinning)
 
 // What the bounds overlay of the main pass draws.
 enum WireFrameType { WIRE_NONE = 0, WIRE_SPHERE = 1, WIRE_BOX = 2, WIRE_BOTH = 3 };
@@ -104,9 +100,11 @@ public:
     static constexpr const char* SCREENSHOT_FOLDER = "Orvanta/Zendra/Screenshots";
     static constexpr const char* SCREENSHOT_PREFIX = "Screenshot_";
 
-    // No GL call: matrices identity, GL names 0, the animation clock at its start.
+    // No GL call: matrices identity, GL names 0, the animation clock at its
+    // start; makes the camera, the scene light and the particle system.
     Renderer();
-    // ReleaseResources when InitGL ran (needs the context still current).
+    // ReleaseResources when InitGL ran (needs the context still current),
+    // then deletes the camera, the light and the particle system.
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -120,8 +118,30 @@ public:
     // frame-buffer entry points are absent.
     bool GetGLInformation();
     // Projections and viewport for a width x height window (a height of 0 is
-    // taken as 1); fieldOfView in degrees.
+    // taken as 1); fieldOfView in degrees. The camera builds the perspective
+    // projection (near 1, far 500), the renderer copies it; the 2-D projection
+    // is orthographic with its origin at the window centre.
     void Resize(int width, int height, float fieldOfView);
+    // The perspective projection with its far plane at infinity (the sky),
+    // from the camera's field of view (degrees) and near plane and the
+    // viewport's aspect.
+    glm::mat4 BuildInfiniteProjection() const;
+
+    // One frame: particles, camera and light steps, the objects with a
+    // graphics component (occluder fade, sort, main pass), particles, queued
+    // lines, the user interface and the text queue. An empty scene still
+    // draws the 2-D steps.
+    void RenderScene();
+    // The camera's step with the capped frame time, then its view rebuild.
+    void UpdateCamera();
+    // The main pass over the frame's sorted group, then the debug overlays.
+    // Leaves program 0 bound, polygon mode fill and line width 1.
+    void RenderObjects(GameObjectGroup& group);
+    // Faded opacity (clamped to [0, 1]) for every CUBE and CRATE whose
+    // collision box the segment from the live player one (0.15 above its
+    // position) to the camera crosses, opacity 1 for those it misses. Objects
+    // without a collision box are left alone; nothing without a player one.
+    void FadeOccludingCrates(GameObjectGroup& group, float fadedOpacity);
     // Builds every program of the table and keeps the uniform locations.
     // Installed as the shader manager's set-up function by the System.
     void SetupShaders();
@@ -131,6 +151,13 @@ public:
     void DrawQueuedLines();
     // Queues a line for this frame's DrawQueuedLines.
     void AddLine3D(const glm::vec3& from, const glm::vec3& to, const glm::vec4& colour, float width);
+    // A line in the world, drawn at once with the camera's view.
+    void Draw3DLine(const glm::vec3& from, const glm::vec3& to, float width, const glm::vec4& colour);
+    // A wireframe of the object's bounding sphere (DEBUG_SHAPE_SPHERE) or box
+    // (DEBUG_SHAPE_BOX) through the main program; other shapes draw nothing
+    // but still switch the wireframe state on and off. Nothing for an object
+    // without a graphics component.
+    void DrawDebugShape(GameObject* object, int shape, const glm::vec4& colour);
     // A line in screen space (origin at the window centre, y up) at a depth.
     void Draw2DLine(float depth, float width, const glm::vec2& from, const glm::vec2& to, const glm::vec4& colour);
 
@@ -159,10 +186,17 @@ public:
     // the camera (smaller view-space z) first; equal depth is not before.
     // Both objects carry a graphics component.
     static bool CompareDrawOrder(const GameObject* a, const GameObject* b, const glm::mat4& view);
+    // The same with the camera's view.
+    bool CompareDrawOrder(const GameObject* a, const GameObject* b) const;
+    // The infinite projection for a field of view (degrees), aspect and near plane.
+    static glm::mat4 InfiniteProjection(float fieldOfViewDegrees, float aspect, float nearPlane);
 
     // The System's player-one object while it is a live PLAYER, else null.
     static GameObject* LivePlayerOne();
 
+    Camera* GetCamera() const { return m_camera; }
+    SceneLight* GetSceneLight() const { return m_sceneLight; }
+    ParticleSystem* GetParticleSystem() const { return m_particleSystem; }
     const glm::mat4& GetProjection() const { return m_projection; }
     const glm::mat4& Get2DProjection() const { return m_projection2D; }
     int GetViewportWidth() const { return m_viewportWidth; }
@@ -176,21 +210,31 @@ public:
     MainProgramLocations m_mainLocations;
     HudLocations m_hudLocations;
     LineProgramLocations m_lineLocations;
+    ParticleProgramLocations m_particleLocations;
     int GraphicsWire = WIRE_NONE;  // bounds overlay of the main pass
     bool CollisionWire = false;    // collision-primitive overlay of the main pass
     int m_isB = 0;                 // the "isB" value of the last object drawn
     int m_postProcessing = 1;      // 1 sends the main pass through post-processing
+    float m_hue = 0.04f;           // the particle program's "uHue"
 
 private:
     // One line through the "line" program with the given view and projection.
     void DrawLine(const glm::vec3& from, const glm::vec3& to, float width, const glm::vec4& colour,
                   const glm::mat4& view, const glm::mat4& projection, GLenum mode);
 
+    // The view matrix used for drawing: the camera's, identity without one.
+    glm::mat4 ViewMatrix() const;
+
+    Camera* m_camera = nullptr;  // owned; the System keeps a second pointer
+    SceneLight* m_sceneLight = nullptr;
+    ParticleSystem* m_particleSystem = nullptr;
     AnimationState m_animationState;
     glm::mat4 m_projection{1.0f};
     glm::mat4 m_projection2D{1.0f};
     GLuint m_vertexArray = 0;
     std::vector<QueuedLine> m_lineQueue;
+    GameObjectGroup m_frameGroup;  // this frame's objects with a graphics component
+    GLuint m_particleIndexBuffer = 0;  // the particle quads' triangles
     int m_viewportWidth = 0;
     int m_viewportHeight = 0;
     bool m_glReady = false;  // InitGL made the GL objects

@@ -12,6 +12,9 @@ namespace QRX {
 
 class AudioManager;
 class Camera;
+class Controller;
+class InputInterpreter;
+class InputManager;
 class Logger;
 class FileManager;
 class FontManager;
@@ -60,6 +63,10 @@ public:
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     Renderer* renderer = nullptr;
+    InputManager* inputManager = nullptr;
+    Controller* pad0 = nullptr;  // player one's pad, user index 0
+    Controller* pad1 = nullptr;  // player two's pad, user index 1
+    InputInterpreter* inputInterpreter = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     PhysicsManager* physicsManager = nullptr;

@@ -13,6 +13,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
@@ -482,6 +483,11 @@ void Renderer::RenderScene()
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
+
+    // Steps 16 and 17: developer keys, on the frame the key goes down. The
+    // viewport is the window's size (Resize follows every window change).
+    if (InputManager::IsTriggered(KEY_F12)) TakeScreenshot(m_viewportWidth, m_viewportHeight);
+    if (InputManager::IsTriggered(KEY_F10) && system->shaderManager) system->shaderManager->RecompileAllShaders();
 }
 
 } // namespace QRX

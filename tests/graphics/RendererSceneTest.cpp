@@ -12,6 +12,7 @@
 
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/BinaryFileManager.h"
@@ -30,6 +31,7 @@
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
+#include "engine/platform/VirtualKeys.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -287,6 +289,7 @@ protected:
         s->shaderManager = new ShaderManager();
         m_renderer = new Renderer();
         s->renderer = m_renderer;
+        s->shaderManager->SetSetupFunction([this] { m_renderer->SetupShaders(); });
         ASSERT_TRUE(m_renderer->InitGL());
         s->meshManager = new MeshManager();
         s->meshManager->Initialize();
@@ -375,6 +378,7 @@ protected:
         m_renderer->RenderObjects(m_group);
     }
 
+    TestSupport::ScopedTempHome m_home;
     Renderer* m_renderer = nullptr;
     std::vector<std::unique_ptr<GameObject>> m_objects;
     GameObjectGroup m_group;
@@ -525,6 +529,48 @@ TEST_F(MainPassTest, QueuedLinesAreDrawnInOrderAndTheQueueEmpties)
     EXPECT_EQ(CurrentProgram(), 0);
     m_renderer->DrawQueuedLines();  // empty: nothing happens
     EXPECT_TRUE(m_renderer->GetLineQueue().empty());
+}
+
+TEST_F(MainPassTest, F12TakesOneScreenshotPerPress)
+{
+    System* s = System::GetInstance();
+    s->inputManager = new InputManager();
+    const std::string folder = m_home.GameFolder() + "/Screenshots/";
+    s->inputManager->KeyDown(Platform::VK_F12);
+    m_renderer->RenderScene();
+    EXPECT_TRUE(std::filesystem::exists(folder + "Screenshot_0.png"));
+    // Held down over the next frames: no more files.
+    s->inputManager->Update();
+    m_renderer->RenderScene();
+    s->inputManager->Update();
+    m_renderer->RenderScene();
+    EXPECT_FALSE(std::filesystem::exists(folder + "Screenshot_1.png"));
+    // Released and pressed again: the next number.
+    s->inputManager->KeyUp(Platform::VK_F12);
+    s->inputManager->Update();
+    s->inputManager->KeyDown(Platform::VK_F12);
+    m_renderer->RenderScene();
+    EXPECT_TRUE(std::filesystem::exists(folder + "Screenshot_1.png"));
+    s->inputManager->KeyUp(Platform::VK_F12);
+    s->inputManager->Update();
+    delete s->inputManager;
+    s->inputManager = nullptr;
+}
+
+TEST_F(MainPassTest, F10RecompilesEveryProgram)
+{
+    System* s = System::GetInstance();
+    s->inputManager = new InputManager();
+    const GLuint before = s->shaderManager->GetProgram("main")->GetProgramObject();
+    s->inputManager->KeyDown(Platform::VK_F10);
+    m_renderer->RenderScene();
+    EXPECT_NE(s->shaderManager->GetProgram("main"), nullptr);
+    EXPECT_EQ(glIsProgram(before), GL_FALSE);
+    EXPECT_NE(m_renderer->m_mainLocations.opacity, -1);
+    s->inputManager->KeyUp(Platform::VK_F10);
+    s->inputManager->Update();
+    delete s->inputManager;
+    s->inputManager = nullptr;
 }
 
 TEST_F(MainPassTest, SceneWithoutObjectsStillRuns)

@@ -281,7 +281,7 @@ void Renderer::SetupShaders()
     if (m_sceneLight && main) m_sceneLight->GetUniformLocations(main->GetProgramObject());
 
     Program* hud = BuildProgram("hud", "data\\shaders\\hud.vert", "data\\shaders\\hud.frag",
-                                {{GRAPHICS_ATTRIB_TRIANGLEPOS, "inPosition"}, {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"}});
+                                {{GRAPHICS_ATTRIB_HUDPOS, "inPosition"}, {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"}});
     m_hudLocations.projectionMatrix = Uniform(hud, "projectionMatrix");
     m_hudLocations.viewMatrix = Uniform(hud, "viewMatrix");
     m_hudLocations.modelMatrix = Uniform(hud, "modelMatrix");

@@ -135,6 +135,7 @@ TEST_F(RendererTest, EveryProgramLinksWithItsAttributesAtTheirLocations)
         {"hud", {{"inPosition", 5}, {"texcoord", 2}}},
         {"line", {{"inPosition", 3}, {"inColor", 4}}},
         {"shadowmain", {{"inPosition", 0}, {"inNormal", 1}, {"weight", 6}, {"jointIndex", 7}}},
+        {"particle", {{"inPosition", 8}, {"inColor", 9}, {"texcoord", 2}}},
     };
     for (const Expected& e : table) {
         Program* program = ProgramNamed(e.program);
@@ -158,6 +159,9 @@ TEST_F(RendererTest, EveryListedUniformIsActive)
     for (GLint location : {hud.projectionMatrix, hud.viewMatrix, hud.modelMatrix, hud.opacity}) EXPECT_NE(location, -1);
     const LineProgramLocations& line = m_renderer->m_lineLocations;
     for (GLint location : {line.projectionMatrix, line.viewMatrix, line.modelMatrix}) EXPECT_NE(location, -1);
+    const ParticleProgramLocations& particle = m_renderer->m_particleLocations;
+    for (GLint location : {particle.projectionMatrix, particle.viewMatrix, particle.useTexture, particle.hue})
+        EXPECT_NE(location, -1);
 
     // What the light, the skinning and the shadow pass look up by name.
     const GLuint mainProgram = ProgramNamed("main")->GetProgramObject();
@@ -181,7 +185,7 @@ TEST_F(RendererTest, RecompileRebuildsEveryProgramUnderTheSameNames)
     ASSERT_NE(ProgramNamed("main"), nullptr);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -7);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -1);
-    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 4u);
+    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 5u);
     EXPECT_EQ(glIsProgram(before), GL_FALSE);
     const std::string log = LogText();
     EXPECT_NE(log.find("Setting up shaders.."), std::string::npos);

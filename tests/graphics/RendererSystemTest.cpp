@@ -11,6 +11,7 @@
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/objects/GameObject.h"
@@ -91,6 +92,10 @@ TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
+
+    // Effects made now go into the renderer's particle pool.
+    ParticleEmitter emitter;
+    EXPECT_EQ(emitter.m_particleSystem, system->renderer->GetParticleSystem());
 
     system->Shutdown();
     EXPECT_EQ(system->renderer, nullptr);

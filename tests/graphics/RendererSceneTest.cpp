@@ -531,6 +531,22 @@ TEST_F(MainPassTest, QueuedLinesAreDrawnInOrderAndTheQueueEmpties)
     EXPECT_TRUE(m_renderer->GetLineQueue().empty());
 }
 
+TEST_F(MainPassTest, LinesAreDepthTestedAgainstTheScene)
+{
+    Add(glm::vec3(0.0f), "cubey", "white");
+    Render();
+    m_renderer->Draw3DLine(glm::vec3(-2.0f, 0.0f, -3.0f), glm::vec3(2.0f, 0.0f, -3.0f), 5.0f, glm::vec4(1, 0, 0, 1));
+    m_renderer->Draw3DLine(glm::vec3(-2.0f, 1.0f, 2.0f), glm::vec3(2.0f, 1.0f, 2.0f), 5.0f, glm::vec4(0, 1, 0, 1));
+    const glm::ivec4 behind = Pixel(SIZE / 2, SIZE / 2);  // the cube hides the red line
+    EXPECT_GT(behind.b, 200);
+    bool green = false;
+    for (int y = SIZE / 2; y < SIZE && !green; ++y) {
+        const glm::ivec4 p = Pixel(SIZE / 2, y);
+        green = p.g > 200 && p.r < 30 && p.b < 30;
+    }
+    EXPECT_TRUE(green);  // the line in front shows
+}
+
 TEST_F(MainPassTest, F12TakesOneScreenshotPerPress)
 {
     System* s = System::GetInstance();

@@ -4,7 +4,9 @@
 // window size and a 45 degree field of view), later SetupShaders, and calls
 // RenderScene once a frame before the buffers are swapped. A display-mode
 // change calls ReleaseResources, rebuilds the context, then InitGL,
-// SetupShaders and Resize again.
+// SetupShaders and Resize again. The renderer owns the scene's camera (the
+// System keeps a second pointer), its one light, the particle pool and the
+// animation clock that every skinned mesh shares.
 //
 // Rules:
 // - No GL call before InitGL. When GLEW cannot start, OpenGL 2.1 is missing or
@@ -17,6 +19,10 @@
 //   drawing goes on after them.
 // - The frame draws objects with a graphics component, opaque first, then
 //   back to front; an empty scene still runs the 2-D steps.
+// - The player-one slot of the System is used (occluder fade, light) only
+//   while it holds a live PLAYER.
+// - F12 writes a screenshot, F10 rebuilds every program, on the frame the key
+//   goes down.
 #pragma once
 #include <GL/glew.h>
 

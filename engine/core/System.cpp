@@ -9,6 +9,7 @@
 #include "engine/core/InputInterpreter.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
@@ -91,6 +92,18 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Audio manager initialized.");
 
+    // Step 8: the window and its OpenGL context.
+    window = new (std::nothrow) Window();
+    if (!window) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!window->Initialize()) {
+        QRX_LOG_WARNING("Window failed to initialise");
+        return false;
+    }
+    QRX_LOG_INFO("Window initialized.");
+
     // Step 9: the input interpreter; without a readable mappings file it
     // keeps its defaults, so its result does not stop the start.
     inputInterpreter = new (std::nothrow) InputInterpreter();
@@ -127,6 +140,7 @@ bool System::Initialize()
         if (renderer) renderer->SetupShaders();
     });
     renderer->InitGL();
+    renderer->Resize(window->GetWidth(), window->GetHeight(), Renderer::DEFAULT_FIELD_OF_VIEW);
     camera = renderer->GetCamera();
     QRX_LOG_INFO("Graphics system initialized.");
 
@@ -206,6 +220,9 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 2: every queued window message goes to the window procedure.
+    window->PumpMessages();
+
     // Step 3: Alt+F4 ends the loop after this frame.
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
@@ -224,6 +241,9 @@ void System::Update()
 
     // Step 8: the frame's drawing.
     if (renderer) renderer->RenderScene();
+
+    // Step 9: present the frame.
+    window->SwapBuffers();
 
     // Step 10: this frame's key states become the previous ones.
     inputManager->Update();
@@ -317,6 +337,11 @@ void System::Shutdown()
     if (shaderManager) shaderManager->DeleteAllPrograms();
     delete shaderManager;
     shaderManager = nullptr;
+
+    // Step 20: the window and its context.
+    if (window) window->KillWindow(true);
+    delete window;
+    window = nullptr;
 
     delete logger;
     logger = nullptr;

@@ -28,6 +28,7 @@ class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
+class Window;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -62,6 +63,7 @@ public:
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    Window* window = nullptr;
     Renderer* renderer = nullptr;
     InputManager* inputManager = nullptr;
     Controller* pad0 = nullptr;  // player one's pad, user index 0

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/Controller.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/Random.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
+#include "engine/platform/Mouse.h"
 #include "game/flow/GameStateManager.h"
 
 namespace QRX {
@@ -295,6 +298,36 @@ CameraInput Camera::ReadInput()
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
     if (system->gameStateManager) input.stateId = system->gameStateManager->GetCurrentState();
+
+    if (system->inputManager) {
+        auto held = [](char letter) { return InputManager::IsHeld(KEY_A + (letter - 'A')); };
+        auto triggered = [](char letter) { return InputManager::IsTriggered(KEY_A + (letter - 'A')); };
+        input.keyW = held('W');
+        input.keyS = held('S');
+        input.keyA = held('A');
+        input.keyD = held('D');
+        input.keyR = held('R');
+        input.keyF = held('F');
+        input.triggeredW = triggered('W');
+        input.triggeredS = triggered('S');
+        input.triggeredA = triggered('A');
+        input.triggeredD = triggered('D');
+        input.triggeredR = triggered('R');
+        input.triggeredF = triggered('F');
+        input.keyQ = held('Q');
+        input.keyE = held('E');
+        input.keyO = held('O');
+        input.keyUp = InputManager::IsHeld(KEY_UP);
+        input.keyDown = InputManager::IsHeld(KEY_DOWN);
+        input.middleButton = InputManager::IsHeld(KEY_MBUTTON);
+        input.alt = InputManager::IsHeld(KEY_ALT);
+    }
+    if (system->pad0) {
+        input.padRightStickX = system->pad0->m_state.Gamepad.sThumbRX;
+        input.padLeftShoulder = system->pad0->m_leftShoulderHeld;
+    }
+    input.hasCursor = Platform::GetCursorClientPosition(input.cursorX, input.cursorY) &&
+                      Platform::GetCursorWindowSize(input.windowWidth, input.windowHeight);
     return input;
 }
 
@@ -410,6 +443,7 @@ void Camera::MouseLook(float dt, const CameraInput& input)
         if (std::fabs(yaw) > MOUSE_LOOK_THRESHOLD && std::fabs(pitch) > MOUSE_LOOK_THRESHOLD) {
             Rotate(-yaw, -pitch, 0.0f);
         }
+        Platform::WarpCursor(centreX, centreY);
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "engine/core/Controller.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Random.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
@@ -662,4 +664,36 @@ TEST_F(CameraTest, TheModeComesFromTheGameStateManager)
     states.Shutdown();
     System::GetInstance()->gameStateManager = nullptr;
     BindStateObject(StateObjectKind::LevelEditor, nullptr);
+}
+
+TEST_F(CameraTest, KeysAndPadComeFromTheInputManagerAndPadZero)
+{
+    System* system = System::GetInstance();
+    InputManager keys;  // clears both key arrays
+    Controller pad(0);
+    system->inputManager = &keys;
+    system->pad0 = &pad;
+
+    InputManager::current[KEY_A + ('W' - 'A')] = 1;  // W pressed this frame
+    InputManager::current[KEY_A + ('S' - 'A')] = 1;
+    InputManager::previous[KEY_A + ('S' - 'A')] = 1;  // S held from before
+    InputManager::current[KEY_A + ('O' - 'A')] = 1;
+    InputManager::current[KEY_MBUTTON] = 1;
+    InputManager::current[KEY_DOWN] = 1;
+    pad.m_state.Gamepad.sThumbRX = -20000;
+    pad.m_leftShoulderHeld = true;
+
+    CameraInput input = Camera::ReadInput();
+    EXPECT_TRUE(input.keyW && input.triggeredW);
+    EXPECT_TRUE(input.keyS && !input.triggeredS);
+    EXPECT_TRUE(input.keyO);
+    EXPECT_TRUE(input.middleButton);
+    EXPECT_TRUE(input.keyDown);
+    EXPECT_FALSE(input.keyQ || input.keyE || input.keyA || input.keyUp || input.alt);
+    EXPECT_EQ(input.padRightStickX, -20000);
+    EXPECT_TRUE(input.padLeftShoulder);
+
+    InputManager cleared;  // leaves no key down for later tests
+    system->inputManager = nullptr;
+    system->pad0 = nullptr;
 }

@@ -8,12 +8,14 @@
 #include <string>
 
 #include "engine/core/Logger.h"
+#include "engine/core/Window.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameState.h"
@@ -24,9 +26,6 @@
 using namespace QRX;
 
 namespace {
-
-constexpr int WIDTH = 320;
-constexpr int HEIGHT = 240;
 
 // Stands in for the first state so that the test controls the scene.
 class QuietState : public GameState
@@ -42,10 +41,10 @@ public:
 TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
 {
     TestSupport::ScopedTempHome home;
-    // Kept to the end of the run, with the driver's threads.
-    static TestSupport::GLTestContext* gl = new TestSupport::GLTestContext(WIDTH, HEIGHT);
+    // The game's window brings its own context; this one only keeps the GL
+    // driver loaded to the end of the run, for the leak check.
+    static TestSupport::GLTestContext* gl = new TestSupport::GLTestContext(64, 64);
     ASSERT_TRUE(gl->Ok()) << gl->Error();
-    gl->MakeCurrent();
     QuietState state;
     BindStateObject(StateObjectKind::BaseLevel, &state);
 
@@ -68,8 +67,14 @@ TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
     EXPECT_NE(system->shaderManager->GetProgram("main"), nullptr);
     EXPECT_NE(system->shaderManager->GetProgram("font"), nullptr);
 
+    // Start-up sized the projections and the viewport to the window.
+    ASSERT_NE(system->window, nullptr);
+    const int width = system->window->GetWidth();
+    const int height = system->window->GetHeight();
+    EXPECT_EQ(system->renderer->GetViewportWidth(), width);
+    EXPECT_EQ(system->renderer->GetViewportHeight(), height);
+
     // A small scene: a block under the sky, seen by the orbiting camera.
-    system->renderer->Resize(WIDTH, HEIGHT, Renderer::DEFAULT_FIELD_OF_VIEW);
     system->objectManager->SetObjectFolder("tests/data/renderer/objects/");
     GameObject* block = system->objectManager->CreateInstance(CUBE, glm::vec3(0.0f));
     GameObject* sky = system->objectManager->CreateInstance(SKYBOX, glm::vec3(0.0f));
@@ -87,11 +92,24 @@ TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
     // The frame is read before any swap: the block covers the centre.
     unsigned char rgba[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(WIDTH / 2, HEIGHT / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glReadPixels(width / 2, height / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     EXPECT_GT(rgba[0] + rgba[1] + rgba[2], 60) << "a blank frame";
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
+
+    // A change of resolution rebuilds the context: the renderer's objects and
+    // programs come back and the projections follow the new size.
+    ASSERT_TRUE(system->window->ChangeResolution(400, 300, false));
+    EXPECT_TRUE(system->renderer->IsGLReady());
+    EXPECT_NE(system->shaderManager->GetProgram("main"), nullptr);
+    EXPECT_NE(system->renderer->m_mainLocations.opacity, -1);
+    EXPECT_EQ(system->renderer->GetViewportWidth(), 400);
+    EXPECT_EQ(system->renderer->GetViewportHeight(), 300);
+    system->textureManager->Init();
+    system->renderer->RenderScene();
+    glReadPixels(200, 150, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    EXPECT_GT(rgba[0] + rgba[1] + rgba[2], 60) << "a blank frame after the rebuild";
 
     // Effects made now go into the renderer's particle pool.
     ParticleEmitter emitter;

@@ -13,6 +13,7 @@
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
@@ -122,12 +123,25 @@ bool System::Initialize()
     if (!binaryFileManager->Initialize()) return false;
     QRX_LOG_INFO("Binary file manager initialized.");
 
-    // Step 11: the shader manager (the renderer's programs fill it later).
+    // Step 11: the renderer and the shader manager; the renderer's GL set-up
+    // needs the context (its outcome is not tested: a context that cannot be
+    // used clears the running bit). A recompile runs the renderer's set-up.
+    renderer = new (std::nothrow) Renderer();
+    if (!renderer) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
     shaderManager = new (std::nothrow) ShaderManager();
     if (!shaderManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+    shaderManager->SetSetupFunction([this]() {
+        if (renderer) renderer->SetupShaders();
+    });
+    renderer->InitGL();
+    renderer->Resize(window->GetWidth(), window->GetHeight(), Renderer::DEFAULT_FIELD_OF_VIEW);
+    camera = renderer->GetCamera();
     QRX_LOG_INFO("Graphics system initialized.");
 
     // Step 12: the font manager starts FreeType and loads the catalogue's
@@ -155,6 +169,7 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+    renderer->SetupShaders();
 
     // Step 15: the physics manager, before the object manager; its factory
     // maps are filled at step 17.
@@ -223,6 +238,9 @@ void System::Update()
     // Step 7: the physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
     if (physicsManager && !editorLoaded) physicsManager->Update();
+
+    // Step 8: the frame's drawing.
+    if (renderer) renderer->RenderScene();
 
     // Step 9: present the frame.
     window->SwapBuffers();
@@ -309,6 +327,11 @@ void System::Shutdown()
     // Step 17: the mesh manager (its buffers go while the context still exists).
     delete meshManager;
     meshManager = nullptr;
+
+    // Step 18: the renderer releases its GL objects and the programs.
+    delete renderer;
+    renderer = nullptr;
+    camera = nullptr;
 
     // Step 19: the shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();

@@ -20,6 +20,7 @@ class FileManager;
 class FontManager;
 class ObjectManager;
 class PhysicsManager;
+class Renderer;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
@@ -63,6 +64,7 @@ public:
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
     Window* window = nullptr;
+    Renderer* renderer = nullptr;
     InputManager* inputManager = nullptr;
     Controller* pad0 = nullptr;  // player one's pad, user index 0
     Controller* pad1 = nullptr;  // player two's pad, user index 1

@@ -12,6 +12,7 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -395,6 +396,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     m_changingMode = true;
 
     // Every OpenGL resource goes while its context is still current.
+    if (system && system->renderer) system->renderer->ReleaseResources();
     if (system && system->fontManager) system->fontManager->ReleaseFonts();
     if (system && system->meshManager) system->meshManager->ReleaseAllMeshesAndDefault();
     if (system && system->textureManager) system->textureManager->UnloadAll();
@@ -435,7 +437,12 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.
+    if (system && system->renderer) system->renderer->InitGL();
     if (system && system->fontManager) system->fontManager->ReloadFonts();
+    if (system && system->renderer) {
+        system->renderer->SetupShaders();
+        system->renderer->Resize(m_width, m_height, Renderer::DEFAULT_FIELD_OF_VIEW);
+    }
     if (!setFullscreen) RescaleUIObjects();
     if (system && system->meshManager) system->meshManager->ReloadAllMeshes();
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");

@@ -3,6 +3,11 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
+
 #include "engine/platform/Mouse.h"
 
 namespace QRX {
@@ -118,7 +123,23 @@ bool LoadGLLibrary(std::string* error)
     return true;
 }
 
-void UnloadGLLibrary() { SDL_GL_UnloadLibrary(); }
+void UnloadGLLibrary()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // A sanitizer build keeps every library loaded so far (the GL driver
+    // among them) mapped to the end: the driver's own caches are reported at
+    // exit, and only a mapped driver lets the report name the library that
+    // the suppression list matches.
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0] == '/')
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+    SDL_GL_UnloadLibrary();
+}
 
 WindowHandle CreateGameWindow(const std::string& title, int width, int height, const DisplayMode* mode,
                               std::string* error)

@@ -12,7 +12,9 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/Camera.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
 #include "engine/objects/GameObject.h"
@@ -143,6 +145,7 @@ void BaseLevel::Init()
     system->playerOne = nullptr;
     system->playerTwo = nullptr;
     m_SkyBox = nullptr;
+    if (system->camera) system->camera->Reset();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -157,11 +160,23 @@ void BaseLevel::Init()
         return;
     }
     levels->LoadLevelObjects(true);
+    CreateSkyBox(id);
     CreateStarField();
 
     StartMusic(id);
     m_LevelTime = 0.0;
     if (system->window) system->window->RescaleUIObjects();
+}
+
+void BaseLevel::CreateSkyBox(int stateId)
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    m_SkyBox = objects->CreatePlacedInstance(SKYBOX, glm::vec3(0.0f), 1, stateId);
+    if (!m_SkyBox) return;
+    m_SkyBox->flags &= ~OBJ_WORLD_VALID;
+    if (auto* graphics = static_cast<GraphicsComponent*>(m_SkyBox->GetComponent(CT_GRAPHICS)))
+        graphics->SetOpacity(1.0f);
 }
 
 void BaseLevel::CreateStarField()
@@ -251,6 +266,7 @@ void BaseLevel::Free()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
+    KillAllParticles();
 }
 
 void BaseLevel::Unload()
@@ -258,6 +274,7 @@ void BaseLevel::Unload()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
+    KillAllParticles();
 }
 
 } // namespace QRX

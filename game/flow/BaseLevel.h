@@ -108,6 +108,8 @@ public:
     const std::string& GetLevelPath() const { return m_LevelPath; }
 
 private:
+    // The sky around the level, kept in m_SkyBox.
+    void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
     void StartMusic(int stateId);

@@ -6,6 +6,8 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/ParticleSystem.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
@@ -77,6 +79,13 @@ void UpdateCurrentStateObjects()
         if (!(object->flags & OBJ_ALIVE) || !(object->flags & OBJ_ACTIVE)) continue;
         if (object->stateId == id) object->UpdateComponents();
     }
+}
+
+void KillAllParticles()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->renderer) return;
+    if (ParticleSystem* particles = system->renderer->GetParticleSystem()) particles->KillAll();
 }
 
 void ReportUnopenableLevelFile(const std::string& path)

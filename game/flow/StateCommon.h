@@ -33,6 +33,9 @@ void ResumeCurrentStateObjects();
 // walking a copy of the active list (updates may create or query objects).
 void UpdateCurrentStateObjects();
 
+// Kills every particle of the renderer's particle system (a level ends).
+void KillAllParticles();
+
 // Writes "Unable to open file: %s, exiting game..." and clears the running
 // bit: the game ends after this frame.
 void ReportUnopenableLevelFile(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include "engine/core/Window.h"
 #include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/Map.h"
@@ -279,10 +280,20 @@ TEST_F(BaseLevelTest, LevelOpensItsFileSizesTheGridAndPlaysTheLevelMusic)
     EXPECT_NEAR(level.GetLevelTime(), 0.06, 1e-12);
 }
 
-TEST_F(BaseLevelTest, LevelStartsWithAOneShotStarField)
+TEST_F(BaseLevelTest, LevelStartsWithItsSkyAndAOneShotStarField)
 {
     Go(STATE_LEVEL1);
     ObjectManager* objects = System::GetInstance()->objectManager;
+    GameObjectGroup skies = objects->GetActiveObjectsOfType(SKYBOX);
+    ASSERT_EQ(skies.size(), 1u);
+    EXPECT_EQ(skies[0]->stateId, STATE_LEVEL1);
+    EXPECT_EQ(skies[0]->layer, 1);
+    EXPECT_EQ(skies[0]->position, glm::vec3(0.0f));
+    EXPECT_FALSE(skies[0]->flags & OBJ_WORLD_VALID);
+    auto* sky = static_cast<GraphicsComponent*>(skies[0]->GetComponent(CT_GRAPHICS));
+    ASSERT_NE(sky, nullptr);
+    EXPECT_FLOAT_EQ(sky->GetOpacity(), 1.0f);
+
     GameObjectGroup emitters = objects->GetActiveObjectsOfType(PARTICLEEMITTER);
     ASSERT_EQ(emitters.size(), 1u);
     EXPECT_EQ(emitters[0]->stateId, STATE_LEVEL1);
@@ -402,7 +413,7 @@ TEST_F(BaseLevelTest, PauseStopsEveryObjectAndResumeOnlyTheLevels)
     level.Pause();
     for (GameObject* o : objects->GetAllObjects()) EXPECT_FALSE(o->flags & OBJ_ACTIVE);
     level.Resume();
-    EXPECT_EQ(objects->GetActiveObjects().size(), 3u);  // two pictures and the star field
+    EXPECT_EQ(objects->GetActiveObjects().size(), 4u);  // two pictures, the sky and the star field
     EXPECT_FALSE(other->flags & OBJ_ACTIVE);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/core/AudioManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "support/EngineFixture.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -361,25 +362,8 @@ TEST(AudioManagerStart, MissingMusicChannelIsHarmless)
 }
 
 // The engine's start-up step 7, frame step 5 and shut-down step 7.
-class SystemAudioTest : public ::testing::Test
+class SystemAudioTest : public TestSupport::EngineTest
 {
-protected:
-    // Later start-up steps load textures, which need a current context.
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_fake;
 };
 
 TEST_F(SystemAudioTest, StartFrameAndShutdown)

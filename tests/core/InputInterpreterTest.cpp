@@ -13,6 +13,7 @@
 #include "engine/platform/Clock.h"
 #include "engine/platform/Pads.h"
 #include "engine/platform/VirtualKeys.h"
+#include "support/EngineFixture.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -400,24 +401,8 @@ TEST_F(InputInterpreterPadTest, OneKeystrokePerFrame)
 
 // ------------------------------------------------------------ engine steps
 
-class SystemInputTest : public ::testing::Test
+class SystemInputTest : public TestSupport::EngineTest
 {
-protected:
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_audio;
 };
 
 TEST_F(SystemInputTest, StartFramesAndShutDown)

@@ -15,7 +15,7 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
-#include "support/GLTestContext.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -24,21 +24,6 @@ namespace {
 
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
-
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable (and nameable for the leak report) at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
 
 std::string FontEntry(const std::string& file, const std::string& size, const std::string& id)
 {
@@ -87,47 +72,16 @@ private:
     GLuint m_fbo = 0;
 };
 
-class FontTest : public ::testing::Test
+class FontTest : public TestSupport::GLServicesTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Context().Ok()) << Context().Error();
-        Context().MakeCurrent();
-        System* s = System::GetInstance();
-        s->logger = new Logger();
-        s->fileManager = new FileManager();
-        s->shaderManager = new ShaderManager();
-        Logger::SetDialogAvailableOverride(0);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        m_oldCwd = cwd;
-        glGetError();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        if (!m_dir.empty()) {
-            EXPECT_EQ(chdir(m_oldCwd.c_str()), 0);
-            TestSupport::RemoveTree(m_dir);
-        }
-        Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        s->shaderManager = nullptr;
-        s->fileManager->Clear();
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
-    }
+    FontTest() : GLServicesTest(true, VIEW_W, VIEW_H) {}
+
     // Works in a fresh folder with the game's font files and text shaders;
     // data/fonts/fonts.xml holds the entries given (none: no catalogue).
     void UseCatalogue(const std::string& entries, bool writeCatalogue = true)
     {
-        m_dir = TestSupport::MakeTempDir();
+        EnterTempDir();
         std::filesystem::create_directories(m_dir + "/data/fonts");
         std::filesystem::create_directories(m_dir + "/data/shaders");
         const std::string source = TestSupport::SourceDir() + "/data/";
@@ -141,7 +95,6 @@ protected:
         if (writeCatalogue)
             TestSupport::WriteFile(m_dir + "/data/fonts/fonts.xml",
                                    "<?xml version=\"1.0\"?>\n<fonts>\n" + entries + "</fonts>\n");
-        ASSERT_EQ(chdir(m_dir.c_str()), 0);
     }
     // The number of lit pixels and whether every one lies inside the box
     // (window pixels, y down, edges included).
@@ -157,10 +110,6 @@ protected:
                 if (x < left || x > right || y < top || y > bottom) ++outside;
             }
     }
-
-    TestSupport::ScopedTempHome m_home;
-    std::string m_oldCwd;
-    std::string m_dir;
 };
 
 // --- Atlas packing -----------------------------------------------------------
@@ -276,9 +225,9 @@ TEST_F(FontTest, MissingCatalogueGivesExactlyTheDefaultFontAtTwelvePixels)
     EXPECT_EQ(font->GetSize(), 12);
     EXPECT_EQ(font->GetPath(), "data\\fonts\\DUNGEON.TTF");
     EXPECT_TRUE(font->HasAtlas());
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Unable to open data\\fonts\\fonts.xml file, defaulting to a default font"), 1u)
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Unable to open data\\fonts\\fonts.xml file, defaulting to a default font"), 1u)
         << out;
-    EXPECT_EQ(Count(out, "Font loaded: data\\fonts\\DUNGEON.TTF of size 12"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "Font loaded: data\\fonts\\DUNGEON.TTF of size 12"), 1u) << out;
 }
 
 TEST_F(FontTest, DuplicateIdKeepsTheFirstFont)
@@ -304,8 +253,8 @@ TEST_F(FontTest, UnreadableFontFileIsRegisteredWithoutAtlas)
     ASSERT_NE(fonts.GetFont("bad"), nullptr);
     EXPECT_FALSE(fonts.GetFont("bad")->HasAtlas());
     EXPECT_FALSE(fonts.GetFont("gone")->HasAtlas());
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Could not open font data\\fonts\\broken.ttf"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Could not open font data\\fonts\\nothere.ttf"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Could not open font data\\fonts\\broken.ttf"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Could not open font data\\fonts\\nothere.ttf"), 1u) << out;
 }
 
 TEST_F(FontTest, UnusableSizeFallsBackToTwelvePixels)
@@ -320,7 +269,7 @@ TEST_F(FontTest, UnusableSizeFallsBackToTwelvePixels)
         EXPECT_EQ(fonts.GetFont(id)->GetSize(), 12) << id;
         EXPECT_TRUE(fonts.GetFont(id)->HasAtlas()) << id;
     }
-    EXPECT_EQ(Count(out, "unusable size"), 3u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "unusable size"), 3u) << out;
 }
 
 // --- Queue and colours -----------------------------------------------------------
@@ -565,11 +514,11 @@ TEST_F(FontDrawTest, UnknownModeWarnsAndUnusableFontsDrawNothing)
     m_fonts->AddText(0, "", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Invalid argument supplied for rendering text, text may not appear in "
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Invalid argument supplied for rendering text, text may not appear in "
                          "expected position"),
               1u)
         << out;
-    EXPECT_EQ(Count(out, "Assertion"), 0u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "Assertion"), 0u) << out;
     int lit, outside;
     LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);  // "x" at 2 pixels per glyph pixel lies off the window; the rest draws nothing

@@ -25,6 +25,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -32,11 +33,7 @@ using namespace QRX;
 
 namespace {
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 class GraphicsComponentTest : public ::testing::Test
 {

@@ -19,6 +19,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -26,13 +27,7 @@ using namespace QRX;
 
 namespace {
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext();
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 const glm::vec3 EYE(0.0f, 0.0f, 5.0f);
 const glm::vec4 GREY(0.25f, 0.25f, 0.25f, 0.0f);

@@ -32,6 +32,7 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/platform/VirtualKeys.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -41,11 +42,7 @@ namespace {
 
 constexpr int SIZE = 256;
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(SIZE, SIZE);
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(SIZE, SIZE); }
 
 GLint CurrentProgram()
 {

@@ -16,6 +16,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -23,13 +24,7 @@ using namespace QRX;
 
 namespace {
 
-// Kept for the whole run: closing the display unloads the GL driver before
-// the leak check, which could then no longer tell the driver's own leaks.
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(256, 256);
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(256, 256); }
 
 GLint CurrentProgram()
 {

@@ -10,6 +10,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -19,11 +20,7 @@ namespace {
 
 const std::string SHADERS = "tests/graphics/shaders/";
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 glm::vec4 UniformVec4(GLuint program, const char* name)
 {

@@ -11,6 +11,7 @@
 #include "engine/graphics/ShaderManager.h"
 #include "engine/platform/Debugger.h"
 #include "engine/platform/MessageBox.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -20,18 +21,7 @@ namespace {
 
 const std::string SHADERS = "tests/graphics/shaders/";
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 GLint AttachedShaders(GLuint program)
 {
@@ -163,7 +153,7 @@ TEST_F(ShaderTest, LinkErrorWithoutWindowIsLoggedAndExecutionGoesOn)
     program.AssociateShader(Program::FRAGMENT_SHADER, SHADERS + "unlinked.frag");
     program.LinkShaders();
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(Count(out, "Assertion failure occurred!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "Assertion failure occurred!"), 1u) << out;
     EXPECT_NE(out.find("In program: Link error!\n"), std::string::npos) << out;
     EXPECT_EQ(LinkStatus(program.GetProgramObject()), GL_FALSE);
     program.Release();
@@ -248,7 +238,7 @@ TEST_F(ShaderTest, ManagerLookups)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(first, again);
     EXPECT_EQ(first, third);
-    EXPECT_EQ(Count(out, "[LOG] WARNING - ProgramId main already exists. Returning handle to the already existing "
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - ProgramId main already exists. Returning handle to the already existing "
                          "program instead.\n"),
               2u);
     EXPECT_EQ(manager.GetProgramCount(), 1u);

@@ -32,6 +32,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -42,20 +43,7 @@ namespace {
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(VIEW_W, VIEW_H); }
 
 class States : public GameStateInfo
 {
@@ -278,7 +266,7 @@ TEST_F(UITest, GuiReadTakesTheTextureChildWhateverItsName)
     WithElements("<Texture>crate</Texture>", [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(gui.m_textureId, "star");
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Texture data section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Texture data section is empty!"), 1u) << out;
 }
 
 TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
@@ -342,9 +330,9 @@ TEST_F(UITest, TextReadTakesOnlyTheWordTrueAndKeepsFieldsWithoutText)
     EXPECT_EQ(text.m_posX, -12.5f);
     EXPECT_EQ(text.m_text, "Hello there");
     EXPECT_EQ(text.m_fontId, "medium");
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Draw me section is empty!"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - X-Pos section is empty!"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Y-Pos section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Draw me section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - X-Pos section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Y-Pos section is empty!"), 1u) << out;
 
     // A short colour keeps the values it does not give; a later element wins.
     WithElements("<Color>0.1 0.2</Color><Text>first</Text><Text>second</Text>",

@@ -6,6 +6,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "support/EngineFixture.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -14,25 +15,8 @@ using namespace QRX;
 
 namespace {
 
-class ObjectStartupTest : public ::testing::Test
+class ObjectStartupTest : public TestSupport::EngineTest
 {
-protected:
-    // Later start-up steps load textures, which need a current context.
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_fake;
 };
 
 TEST_F(ObjectStartupTest, StartsAfterTheTexturesRunsFramesAndShutsDown)

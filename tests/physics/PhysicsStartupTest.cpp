@@ -12,6 +12,7 @@
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
+#include "support/EngineFixture.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -20,25 +21,8 @@ using namespace QRX;
 
 namespace {
 
-class PhysicsStartupTest : public ::testing::Test
+class PhysicsStartupTest : public TestSupport::EngineTest
 {
-protected:
-    // Later start-up steps load textures, which need a current context.
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_fake;
 };
 
 TEST_F(PhysicsStartupTest, StartsBeforeTheObjectsWithItsFactoriesAndStopsAfterThem)

@@ -219,60 +219,6 @@ TEST_F(WindowInputTest, KeyMessagesReachTheKeyStates)
     EXPECT_EQ(InputManager::current[KEY_F4], 1);
 }
 
-TEST_F(WindowInputTest, MouseButtonsAreKeysOneTwoAndFour)
-{
-    using namespace Platform;
-    Window::WindowProcedure(Message(WM_LBUTTONDOWN));
-    Window::WindowProcedure(Message(WM_RBUTTONDOWN));
-    Window::WindowProcedure(Message(WM_MBUTTONDOWN));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 1);
-    Window::WindowProcedure(Message(WM_RBUTTONUP));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 0);
-    Window::WindowProcedure(Message(WM_LBUTTONUP));
-    Window::WindowProcedure(Message(WM_MBUTTONUP));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 0);
-    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 0);
-}
-
-TEST_F(WindowInputTest, WheelKeepsItsSign)
-{
-    using namespace Platform;
-    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(static_cast<std::uint16_t>(-240)) << 16));
-    EXPECT_EQ(Input().GetWheel(), -240);
-    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(120) << 16));
-    EXPECT_EQ(Input().GetWheel(), 120);
-}
-
-TEST_F(WindowInputTest, TypedCharactersAreFiltered)
-{
-    using namespace Platform;
-    const std::string accepted = "\b ()-./:;>\\_09AZaz";
-    for (char c : accepted) {
-        Input().Update();
-        Window::WindowProcedure(Message(WM_CHAR, static_cast<unsigned char>(c)));
-        EXPECT_TRUE(Input().IsCharacterReady()) << int(c);
-        EXPECT_EQ(Input().GetTypedCharacter(), c);
-    }
-    for (std::uint64_t c : {std::uint64_t('!'), std::uint64_t('<'), std::uint64_t('='), std::uint64_t('\r'),
-                            std::uint64_t(27), std::uint64_t(0xE9), std::uint64_t(0x100 + 'a')}) {
-        Input().Update();
-        Window::WindowProcedure(Message(WM_CHAR, c));
-        EXPECT_FALSE(Input().IsCharacterReady()) << c;
-    }
-}
-
-TEST_F(WindowInputTest, MouseMovesGiveTheCursorPosition)
-{
-    using namespace Platform;
-    Window::WindowProcedure(Message(WM_MOUSEMOVE, 0, MakeMouseLParam(300, 200)));
-    EXPECT_EQ(Input().GetMouseX(), 300);
-    EXPECT_EQ(Input().GetMouseY(), 200);
-    EXPECT_TRUE(Input().HasMoved());
-}
-
 TEST_F(WindowLogicTest, MessagesWithoutAWindowAreHarmless)
 {
     for (std::uint32_t msg : {Platform::WM_ACTIVATE, Platform::WM_KILLFOCUS, Platform::WM_SYSCOMMAND,

@@ -86,20 +86,6 @@ protected:
     std::vector<std::unique_ptr<tinyxml2::XMLDocument>> m_docs;
 };
 
-TEST_F(GraphicsComponentTest, NewComponentHasItsDefaults)
-{
-    GraphicsComponent c;
-    EXPECT_EQ(c.type, CT_GRAPHICS);
-    EXPECT_TRUE(c.GetMeshName().empty());
-    EXPECT_TRUE(c.GetTextureName().empty());
-    EXPECT_EQ(c.GetOpacity(), 1.0f);
-    EXPECT_EQ(c.m_boundingRadius, 1.0f);
-    EXPECT_EQ(c.m_boundsMin, glm::vec3(-0.5f));
-    EXPECT_EQ(c.m_boundsMax, glm::vec3(0.5f));
-    EXPECT_EQ(c.m_specular, glm::vec4(0.0f));
-    EXPECT_EQ(c.m_sphereMatrix, glm::mat4(1.0f));
-}
-
 TEST_F(GraphicsComponentTest, OpacityIsClampedOnReadAndSet)
 {
     GraphicsComponent c;
@@ -244,22 +230,6 @@ TEST_F(GraphicsComponentTest, CopyFromCopiesEveryField)
 
     copy.CopyFrom(nullptr);  // nothing happens
     EXPECT_EQ(copy.GetMeshName(), "door");
-}
-
-TEST_F(GraphicsComponentTest, FactoryMakesGraphicsComponents)
-{
-    System* s = System::GetInstance();
-    s->objectManager = new ObjectManager();
-    RegisterComponentFactories();
-    GameObject object;
-    Component* c = object.AddComponentHelper(CT_GRAPHICS);
-    ASSERT_NE(c, nullptr);
-    EXPECT_NE(dynamic_cast<GraphicsComponent*>(c), nullptr);
-    EXPECT_EQ(c->owner, &object);
-    object.DestroyComponents();
-    s->objectManager->Shutdown();
-    delete s->objectManager;
-    s->objectManager = nullptr;
 }
 
 // The component road of the mesh manager, in a data folder of the test's own.

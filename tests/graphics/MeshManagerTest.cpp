@@ -405,36 +405,6 @@ TEST_F(MeshManagerTest, ReleaseKeepsOnlyErrorAndItsAliasesThenReloadRestores)
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("Releasing all meshes including default mesh\n"), 0u);
 }
 
-TEST_F(MeshManagerTest, EngineStartAndShutDownMakeTheReaderAndTheMeshes)
-{
-    // Give the System the members this test set up as its own start would.
-    System* s = System::GetInstance();
-    delete s->binaryFileManager;
-    delete s->fileManager;
-    delete s->logger;
-    s->binaryFileManager = nullptr;
-    s->fileManager = nullptr;
-    s->logger = nullptr;
-    ASSERT_TRUE(s->Initialize());
-    ASSERT_NE(s->binaryFileManager, nullptr);
-    ASSERT_NE(s->meshManager, nullptr);
-    ASSERT_NE(s->meshManager->FindMesh("error"), nullptr);
-    EXPECT_EQ(s->meshManager->FindMesh("error")->indexCount, 72u);
-    std::string log = LogText();
-    std::size_t files = log.find("File manager initialized.");
-    std::size_t models = log.find("Binary file manager initialized.");
-    std::size_t frames = log.find("Frame rate controller initialized.");
-    ASSERT_NE(models, std::string::npos);
-    EXPECT_LT(files, models);
-    EXPECT_LT(models, frames);
-    testing::internal::CaptureStdout();
-    s->Shutdown();
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Releasing all meshes including default mesh"),
-              std::string::npos);
-    EXPECT_EQ(s->meshManager, nullptr);
-    EXPECT_EQ(s->binaryFileManager, nullptr);
-}
-
 // ----- Bounds (no GL needed) --------------------------------------------------
 
 TEST(MeshBoundsTest, CubeSphereAndBox)

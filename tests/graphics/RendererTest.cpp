@@ -211,15 +211,6 @@ TEST_F(RendererTest, TwoDimensionalLineIsDrawnAtItsDepthAndLeavesProgramZero)
     glEnable(GL_DEPTH_TEST);
 }
 
-TEST_F(RendererTest, QueuedLinesKeepTheirOrderUntilDrawn)
-{
-    m_renderer->AddLine3D(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec4(1.0f), 5.0f);
-    m_renderer->AddLine3D(glm::vec3(1.0f), glm::vec3(2.0f), glm::vec4(0.5f), 2.0f);
-    ASSERT_EQ(m_renderer->GetLineQueue().size(), 2u);
-    EXPECT_EQ(m_renderer->GetLineQueue()[0].width, 5.0f);
-    EXPECT_EQ(m_renderer->GetLineQueue()[1].from, glm::vec3(1.0f));
-}
-
 TEST_F(RendererTest, ResizeBuildsTheCentredOrthographicProjection)
 {
     m_renderer->Resize(800, 600, 45.0f);

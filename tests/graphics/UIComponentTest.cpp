@@ -421,33 +421,6 @@ TEST_F(UITest, TextIsQueuedOnlyForActiveObjectsOfTheCurrentState)
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
-TEST_F(UITest, TextComponentLineIsDrawnAroundItsOffsetFromTheCentre)
-{
-    GameObject* o = m_objects->CreateUIObject(3, glm::vec3(0, 0, -5), glm::quat(1, 0, 0, 0), glm::vec3(1));
-    ASSERT_NE(o, nullptr);
-    Text(o)->m_text = "HH";
-    Text(o)->m_drawMe = true;
-    Text(o)->m_posX = -100.0f;
-    Text(o)->m_posY = 50.0f;
-    Text(o)->m_color = glm::vec4(1, 1, 1, 1);
-
-    Target target;
-    RenderTextComponents();
-    m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    target.Read();
-    // The pen starts 100 pixels left of and 50 above the centre (160, 120);
-    // "HH" stands on that baseline.
-    const Font* font = m_fonts->GetFont("default");
-    const Font::Glyph& h = font->GetGlyph('H');
-    const int left = 60 + static_cast<int>(h.bl);
-    const int right = 60 + static_cast<int>(h.ax + h.bl + h.bw);
-    const int top = 70 - static_cast<int>(h.bt);
-    int lit, outside;
-    target.Lit(16, left - 1, top - 1, right + 1, 70 + 1, lit, outside);
-    EXPECT_GT(lit, 20);
-    EXPECT_EQ(outside, 0);
-}
-
 // --- User-interface pass -------------------------------------------------------------
 
 TEST(GUIDrawOrder, HigherOpacityFirstThenSmallerZ)
@@ -592,24 +565,6 @@ TEST_F(UITest, ConsoleOverlayNamesTheStateAndItsLevelFile)
     EXPECT_EQ(texts, (std::vector<std::string>{"Current level: LEVEL1", "Loaded XML: " + file, "16",
                                                "Current level: LEVELEDITOR", "", "16"}));
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-}
-
-TEST_F(UITest, FontManagerIsStartedAndStoppedByTheSystem)
-{
-    EXPECT_EQ(m_fonts->GetFontCount(), 6u);
-    EXPECT_NE(m_fonts->GetBufferObject(), 0u);
-    std::string path = m_system->logger->GetPath();
-    testing::internal::CaptureStdout();
-    m_system->Shutdown();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(m_system->fontManager, nullptr);
-    std::string page = TestSupport::ReadFile(path);
-    size_t graphics = page.find("Graphics system initialized.");
-    size_t fonts = page.find("Font loaded: data\\fonts\\");
-    size_t objects = page.find("Object manager initialized.");
-    ASSERT_NE(fonts, std::string::npos);
-    EXPECT_LT(graphics, fonts);
-    EXPECT_LT(fonts, objects);
 }
 
 } // namespace

@@ -443,16 +443,6 @@ protected:
     std::unique_ptr<FontManager> m_fonts;
 };
 
-TEST_F(FontDrawTest, ProgramAndLocationsExist)
-{
-    Program* program = System::GetInstance()->shaderManager->GetProgram("font");
-    ASSERT_NE(program, nullptr);
-    EXPECT_NE(program->GetProgramObject(), 0u);
-    EXPECT_GE(m_fonts->GetCoordLocation(), 0);
-    EXPECT_GE(m_fonts->GetTexLocation(), 0);
-    EXPECT_GE(m_fonts->GetColorLocation(), 0);
-}
-
 TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 {
     Target target;

@@ -12,6 +12,7 @@
 #include "engine/core/Window.h"
 #include "engine/platform/Mouse.h"
 #include "engine/platform/Pads.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 #include "support/VirtualPad.h"
 
@@ -36,15 +37,7 @@ protected:
     {
         System* s = System::GetInstance();
         if (s->window) s->window->KillWindow(true);
-        delete s->window;
-        delete s->inputManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->window = nullptr;
-        s->inputManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         Platform::ShutdownPads();
     }
 
@@ -80,6 +73,46 @@ protected:
 
     TestSupport::ScopedTempHome m_home;
 };
+
+TEST_F(InputWindowTest, DigitRowAndKeypadReachTheirKeys)
+{
+    // The digit row: SDL numbers 1..9 then 0.
+    Key(SDL_SCANCODE_1, true);
+    Key(SDL_SCANCODE_0, true);
+    Key(SDL_SCANCODE_9, true);
+    // The keypad with Num Lock on, likewise 1..9 then 0.
+    Key(SDL_SCANCODE_KP_1, true, KMOD_NUM);
+    Key(SDL_SCANCODE_KP_0, true, KMOD_NUM);
+    Key(SDL_SCANCODE_KP_PERIOD, true, KMOD_NUM);
+    Key(SDL_SCANCODE_KP_DIVIDE, true, KMOD_NUM);
+    Frame();
+    EXPECT_EQ(InputManager::current[KEY_0 + 1], 1);
+    EXPECT_EQ(InputManager::current[KEY_0], 1);
+    EXPECT_EQ(InputManager::current[KEY_0 + 9], 1);
+    EXPECT_EQ(InputManager::current[KEY_NUMPAD0 + 1], 1);
+    EXPECT_EQ(InputManager::current[KEY_NUMPAD0], 1);
+    EXPECT_EQ(InputManager::current[KEY_DECIMAL], 1);
+    EXPECT_EQ(InputManager::current[KEY_DIVIDE], 1);
+    int down = 0;
+    for (int i = 0; i < InputManager::KEY_COUNT; ++i) down += InputManager::current[i];
+    EXPECT_EQ(down, 7);
+}
+
+TEST_F(InputWindowTest, MouseButtonsOneTwoThreeAreLeftMiddleRight)
+{
+    Button(SDL_BUTTON_LEFT, true);
+    Frame();
+    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
+    Button(SDL_BUTTON_MIDDLE, true);
+    Frame();
+    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 1);
+    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 0);
+    Button(SDL_BUTTON_RIGHT, true);
+    Button(SDL_BUTTON_LEFT, false);
+    Frame();
+    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 1);
+    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 0);
+}
 
 TEST_F(InputWindowTest, APressReleasedInsideOnePumpIsNotSeen)
 {

@@ -9,6 +9,7 @@
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/platform/VirtualKeys.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -27,18 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        System* s = System::GetInstance();
-        delete s->window;
-        s->window = nullptr;
-        delete s->audioManager;
-        s->audioManager = nullptr;
-        delete s->inputManager;
-        s->inputManager = nullptr;
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         TestSupport::RemoveTree(m_dir);
     }
     std::string Config(const std::string& xml)
@@ -217,6 +207,33 @@ TEST_F(WindowInputTest, KeyMessagesReachTheKeyStates)
     EXPECT_EQ(InputManager::current[KEY_A + ('W' - 'A')], 0);
     EXPECT_EQ(InputManager::current[KEY_ALT], 0);
     EXPECT_EQ(InputManager::current[KEY_F4], 1);
+}
+
+TEST_F(WindowInputTest, WheelKeepsItsSign)
+{
+    using namespace Platform;
+    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(static_cast<std::uint16_t>(-240)) << 16));
+    EXPECT_EQ(Input().GetWheel(), -240);
+    Window::WindowProcedure(Message(WM_MOUSEWHEEL, std::uint64_t(120) << 16));
+    EXPECT_EQ(Input().GetWheel(), 120);
+}
+
+TEST_F(WindowInputTest, TypedCharactersAreFiltered)
+{
+    using namespace Platform;
+    const std::string accepted = "\b ()-./:;>\\_09AZaz";
+    for (char c : accepted) {
+        Input().Update();
+        Window::WindowProcedure(Message(WM_CHAR, static_cast<unsigned char>(c)));
+        EXPECT_TRUE(Input().IsCharacterReady()) << int(c);
+        EXPECT_EQ(Input().GetTypedCharacter(), c);
+    }
+    for (std::uint64_t c : {std::uint64_t('!'), std::uint64_t('<'), std::uint64_t('='), std::uint64_t('\r'),
+                            std::uint64_t(27), std::uint64_t(0xE9), std::uint64_t(0x100 + 'a')}) {
+        Input().Update();
+        Window::WindowProcedure(Message(WM_CHAR, c));
+        EXPECT_FALSE(Input().IsCharacterReady()) << c;
+    }
 }
 
 TEST_F(WindowLogicTest, MessagesWithoutAWindowAreHarmless)

@@ -47,12 +47,7 @@ protected:
     }
     void TearDown() override
     {
-        System* s = System::GetInstance();
-        delete s->fileManager;
-        delete s->logger;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     const tinyxml2::XMLElement* Fields(const std::string& fields)

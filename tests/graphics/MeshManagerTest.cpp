@@ -57,14 +57,7 @@ protected:
     void TearDown() override
     {
         m_manager.reset();
-        System* s = System::GetInstance();
-        delete s->binaryFileManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->binaryFileManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         std::filesystem::current_path(m_oldDir);
         if (!m_dir.empty()) TestSupport::RemoveTree(m_dir);
     }

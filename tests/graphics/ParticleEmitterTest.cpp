@@ -16,6 +16,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -39,15 +40,7 @@ protected:
     void TearDown() override
     {
         Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->objectManager->Shutdown();
-        delete s->objectManager;
-        s->objectManager = nullptr;
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
     // A live emitter object at the position, feeding m_particles.
     ParticleEmitter* MakeEmitter(int pattern, int count, bool active, const glm::vec3& at = glm::vec3(1, 2, 3))

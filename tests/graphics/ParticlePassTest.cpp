@@ -112,13 +112,7 @@ protected:
         for (GLuint t : m_rawTextures)
             glDeleteTextures(1, &t);
         Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->fileManager->Clear();
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     static void Clear(const glm::vec4& colour)

@@ -171,12 +171,7 @@ protected:
         m_objects.clear();
         m_player.reset();
         m_renderer.reset();
-        System* s = System::GetInstance();
-        delete s->physicsManager;
-        delete s->logger;
-        s->physicsManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     // A crate (or another type) with a unit collision box at the position.
@@ -308,25 +303,7 @@ protected:
     void TearDown() override
     {
         m_objects.clear();
-        System* s = System::GetInstance();
-        delete m_renderer;
-        s->renderer = nullptr;
-        delete s->textureManager;
-        delete s->meshManager;
-        if (s->shaderManager) s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        delete s->frameRateController;
-        delete s->binaryFileManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->textureManager = nullptr;
-        s->meshManager = nullptr;
-        s->shaderManager = nullptr;
-        s->frameRateController = nullptr;
-        s->binaryFileManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();  // the renderer is the System's
         std::filesystem::current_path(m_oldDir);
         TestSupport::RemoveTree(m_dir);
     }

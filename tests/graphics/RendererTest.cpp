@@ -63,15 +63,7 @@ protected:
     }
     void TearDown() override
     {
-        System* s = System::GetInstance();
-        delete m_renderer;
-        s->renderer = nullptr;
-        s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        s->shaderManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();  // the renderer is the System's
     }
 
     static std::string LogText() { return TestSupport::ReadFile(System::GetInstance()->logger->GetPath()); }

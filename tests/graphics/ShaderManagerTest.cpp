@@ -54,10 +54,7 @@ protected:
         Logger::SetDialogAvailableOverride(-1);
         Platform::SetDebuggerPresentOverride(-1);
         Platform::SetMessageBoxHook(nullptr);
-        System* s = System::GetInstance();
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
     // Lets the assertion dialog be "shown" with a debugger attached, so a fatal
     // assertion is recorded instead of ending the test program.

@@ -259,4 +259,11 @@ TEST_F(GeneratorsTest, IsEqualIsExactAndCopyFromTakesParametersOnly)
     EXPECT_TRUE(a.IsEqual(&b));
 }
 
+TEST_F(GeneratorsTest, NameTables)
+{
+    EXPECT_EQ(ForceGeneratorTypeName(FG_DRAG), "FG_DRAG");
+    EXPECT_EQ(ForceGeneratorTypeName(7), "");
+    EXPECT_EQ(SteerTypeNames::NameOf(-1), "");
+}
+
 } // namespace

@@ -15,6 +15,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/Primitive.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -40,12 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        System* system = System::GetInstance();
-        delete system->fileManager;
-        system->fileManager = nullptr;
-        delete system->logger;
-        system->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     // Reads a primitive from the fields of "<Primitive><Type>..</Type>fields</Primitive>",

@@ -3,10 +3,23 @@
 #include <GL/glew.h>
 #include <unistd.h>
 
+#include "engine/core/AudioManager.h"
+#include "engine/core/Controller.h"
 #include "engine/core/FileManager.h"
+#include "engine/core/FrameRateController.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/physics/PhysicsManager.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -22,6 +35,44 @@ std::size_t Count(const std::string& text, const std::string& part)
     std::size_t n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
     return n;
+}
+
+namespace {
+
+template <typename T>
+void Release(T*& member)
+{
+    delete member;
+    member = nullptr;
+}
+
+} // namespace
+
+void ReleaseSystem()
+{
+    System* s = System::PeekInstance();
+    if (!s) return;
+    if (s->objectManager) s->objectManager->Shutdown();
+    Release(s->objectManager);
+    Release(s->physicsManager);
+    Release(s->renderer);
+    Release(s->fontManager);
+    Release(s->meshManager);
+    Release(s->textureManager);
+    if (s->shaderManager) s->shaderManager->DeleteAllPrograms();
+    Release(s->shaderManager);
+    Release(s->binaryFileManager);
+    Release(s->frameRateController);
+    Release(s->window);
+    Release(s->inputInterpreter);
+    Release(s->audioManager);
+    Release(s->pad1);
+    Release(s->pad0);
+    Release(s->inputManager);
+    if (s->fileManager) s->fileManager->Clear();
+    Release(s->fileManager);
+    Release(s->logger);
+    System::DestroyInstance();
 }
 
 void EngineTest::SetUp()
@@ -67,18 +118,7 @@ void GLServicesTest::TearDown()
         RemoveTree(m_dir);
     }
     Logger::SetDialogAvailableOverride(-1);
-    System* s = System::GetInstance();
-    if (s->shaderManager) {
-        s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        s->shaderManager = nullptr;
-    }
-    s->fileManager->Clear();
-    delete s->fileManager;
-    s->fileManager = nullptr;
-    delete s->logger;
-    s->logger = nullptr;
-    System::DestroyInstance();
+    ReleaseSystem();
 }
 
 std::string GLServicesTest::EnterTempDir()

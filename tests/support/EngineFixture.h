@@ -28,6 +28,11 @@ namespace TestSupport {
 // nameable for the leak report) at exit.
 GLTestContext& SharedContext(int width = 256, int height = 256);
 
+// Deletes every manager a test put in the System, in the reverse of the
+// start-up order (the object manager is shut down first, programs and file
+// data are released), then destroys the System. Safe on an empty System.
+void ReleaseSystem();
+
 // Occurrences of part in text (log pages, reports).
 std::size_t Count(const std::string& text, const std::string& part);
 

@@ -16,6 +16,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
 #include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -29,48 +30,6 @@ std::string FontEntry(const std::string& file, const std::string& size, const st
 {
     return "<font><file>" + file + "</file><size>" + size + "</size><fontId>" + id + "</fontId></font>\n";
 }
-
-// An off-screen colour target of the test size, so pixels read back are ours.
-class Target
-{
-public:
-    Target()
-    {
-        glGenTextures(1, &m_texture);
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, VIEW_W, VIEW_H, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glGenFramebuffers(1, &m_fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_texture, 0);
-        glViewport(0, 0, VIEW_W, VIEW_H);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
-    ~Target()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &m_fbo);
-        glDeleteTextures(1, &m_texture);
-        glDisable(GL_BLEND);
-    }
-    // Red channel of every pixel, rows from the top of the window down.
-    std::vector<unsigned char> Red() const
-    {
-        std::vector<unsigned char> rgba(VIEW_W * VIEW_H * 4);
-        glReadPixels(0, 0, VIEW_W, VIEW_H, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        std::vector<unsigned char> red(VIEW_W * VIEW_H);
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) red[y * VIEW_W + x] = rgba[((VIEW_H - 1 - y) * VIEW_W + x) * 4];
-        return red;
-    }
-
-private:
-    GLuint m_texture = 0;
-    GLuint m_fbo = 0;
-};
 
 class FontTest : public TestSupport::GLServicesTest
 {
@@ -95,20 +54,6 @@ protected:
         if (writeCatalogue)
             TestSupport::WriteFile(m_dir + "/data/fonts/fonts.xml",
                                    "<?xml version=\"1.0\"?>\n<fonts>\n" + entries + "</fonts>\n");
-    }
-    // The number of lit pixels and whether every one lies inside the box
-    // (window pixels, y down, edges included).
-    static void LitPixels(const std::vector<unsigned char>& red, int left, int top, int right, int bottom,
-                          int& lit, int& outside)
-    {
-        lit = 0;
-        outside = 0;
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) {
-                if (red[y * VIEW_W + x] < 16) continue;
-                ++lit;
-                if (x < left || x > right || y < top || y > bottom) ++outside;
-            }
     }
 };
 
@@ -445,7 +390,7 @@ protected:
 
 TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(1, "Hello, gjy!", 40.0f, 60.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
@@ -457,7 +402,7 @@ TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 
     int left, top, right, bottom, lit, outside;
     Box("Hello, gjy!", 40.0f, 60.0f, left, top, right, bottom);
-    LitPixels(target.Red(), left - 1, top - 1, right + 1, bottom + 1, lit, outside);
+    target.Lit(15, left - 1, top - 1, right + 1, bottom + 1, lit, outside);
     EXPECT_GT(lit, 100);
     EXPECT_EQ(outside, 0);
     EXPECT_GT(bottom, 60);  // descenders reach below the baseline
@@ -465,23 +410,23 @@ TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 
 TEST_F(FontDrawTest, TopLeftAtTheOriginShowsOnlyDescenders)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(1, "HHH", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
 
     m_fonts->AddText(1, "ppp", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    LitPixels(target.Red(), 0, 0, VIEW_W, 8, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, 8, lit, outside);
     EXPECT_GT(lit, 0);
     EXPECT_EQ(outside, 0);
 }
 
 TEST_F(FontDrawTest, ColourAndAlphaReachThePixels)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(0, "MMMM", -60.0f, 0.0f, "default", 0, 0.5f);  // red at half
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     std::vector<unsigned char> rgba(VIEW_W * VIEW_H * 4);
@@ -497,7 +442,7 @@ TEST_F(FontDrawTest, ColourAndAlphaReachThePixels)
 
 TEST_F(FontDrawTest, UnknownModeWarnsAndUnusableFontsDrawNothing)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     testing::internal::CaptureStdout();
     m_fonts->AddText(7, "x", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->AddText(0, "broken", 0.0f, 0.0f, "bad", 7, 1.0f);
@@ -510,18 +455,18 @@ TEST_F(FontDrawTest, UnknownModeWarnsAndUnusableFontsDrawNothing)
         << out;
     EXPECT_EQ(TestSupport::Count(out, "Assertion"), 0u) << out;
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);  // "x" at 2 pixels per glyph pixel lies off the window; the rest draws nothing
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
 TEST_F(FontDrawTest, UnknownFontFallsBackToDefaultOrIsSkippedWithoutIt)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "nosuchfont", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_GT(lit, 0);
 
     // A catalogue without "default": lines of unknown fonts are dropped.
@@ -535,20 +480,20 @@ TEST_F(FontDrawTest, UnknownFontFallsBackToDefaultOrIsSkippedWithoutIt)
     glClear(GL_COLOR_BUFFER_BIT);
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "nosuchfont", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
 TEST_F(FontDrawTest, WithoutTheProgramTheQueueIsDroppedUndrawn)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     System::GetInstance()->shaderManager->DeleteAllPrograms();
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
 }
 
@@ -567,11 +512,11 @@ TEST_F(FontDrawTest, TextStillDrawsAfterReleaseAndReload)
     EXPECT_EQ(m_fonts->GetColorCount(), 12u);
     ASSERT_EQ(m_fonts->GetQueue().size(), 1u);  // the queue survives
 
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int left, top, right, bottom, lit, outside;
     Box("kept", 10.0f, 30.0f, left, top, right, bottom);
-    LitPixels(target.Red(), left - 1, top - 1, right + 1, bottom + 1, lit, outside);
+    target.Lit(15, left - 1, top - 1, right + 1, bottom + 1, lit, outside);
     EXPECT_GT(lit, 20);
     EXPECT_EQ(outside, 0);
 }

@@ -17,6 +17,7 @@
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -25,22 +26,6 @@ using namespace QRX;
 namespace {
 
 TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(256, 256); }
-
-GLint CurrentProgram()
-{
-    GLint program = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    return program;
-}
-
-// RGBA of one window pixel (origin bottom left).
-glm::ivec4 Pixel(int x, int y)
-{
-    unsigned char rgba[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    return glm::ivec4(rgba[0], rgba[1], rgba[2], rgba[3]);
-}
 
 class RendererTest : public ::testing::Test
 {
@@ -187,15 +172,15 @@ TEST_F(RendererTest, TwoDimensionalLineIsDrawnAtItsDepthAndLeavesProgramZero)
     // Screen coordinates have their origin at the centre of the window.
     m_renderer->Draw2DLine(-2.0f, 3.0f, glm::vec2(-100.0f, 0.0f), glm::vec2(100.0f, 0.0f),
                            glm::vec4(1.0f, 0.0f, 0.0f, 1.0f));
-    const glm::ivec4 centre = Pixel(128, 128);
+    const glm::ivec4 centre = TestSupport::ReadPixel(128, 128);
     EXPECT_GT(centre.r, 200);
     EXPECT_LT(centre.g, 30);
-    EXPECT_LT(Pixel(128, 200).r, 30);  // off the line
+    EXPECT_LT(TestSupport::ReadPixel(128, 200).r, 30);  // off the line
     // A depth outside the orthographic near and far planes is clipped away.
     glClear(GL_COLOR_BUFFER_BIT);
     m_renderer->Draw2DLine(-600.0f, 3.0f, glm::vec2(-100.0f, 0.0f), glm::vec2(100.0f, 0.0f), glm::vec4(1.0f));
-    EXPECT_LT(Pixel(128, 128).r, 30);
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_LT(TestSupport::ReadPixel(128, 128).r, 30);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
     EXPECT_FALSE(ProgramNamed("line")->IsInUse());
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);

@@ -33,6 +33,7 @@
 #include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
 #include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -51,66 +52,6 @@ public:
     int CurrentStateId() const override { return current; }
     bool IsUpdatingState() const override { return false; }
     int current = 3;
-};
-
-// An off-screen colour target; pixels read back with rows from the top down.
-class Target
-{
-public:
-    Target()
-    {
-        glGenTextures(1, &m_texture);
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, VIEW_W, VIEW_H, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glGenFramebuffers(1, &m_fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_texture, 0);
-        glViewport(0, 0, VIEW_W, VIEW_H);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        // The renderer's fixed state.
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(GL_CCW);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-    }
-    ~Target()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &m_fbo);
-        glDeleteTextures(1, &m_texture);
-        glDisable(GL_BLEND);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_DEPTH_TEST);
-    }
-    void Read()
-    {
-        m_rgba.resize(VIEW_W * VIEW_H * 4);
-        glReadPixels(0, 0, VIEW_W, VIEW_H, GL_RGBA, GL_UNSIGNED_BYTE, m_rgba.data());
-    }
-    // Channel c of the pixel at window column x, row y (from the top).
-    int At(int x, int y, int c) const { return m_rgba[((VIEW_H - 1 - y) * VIEW_W + x) * 4 + c]; }
-    // Pixels whose red channel is above the threshold, and how many of them
-    // lie outside the box (edges included).
-    void Lit(int threshold, int left, int top, int right, int bottom, int& lit, int& outside) const
-    {
-        lit = outside = 0;
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) {
-                if (At(x, y, 0) <= threshold) continue;
-                ++lit;
-                if (x < left || x > right || y < top || y > bottom) ++outside;
-            }
-    }
-
-private:
-    GLuint m_texture = 0;
-    GLuint m_fbo = 0;
-    std::vector<unsigned char> m_rgba;
 };
 
 class UITest : public ::testing::Test
@@ -450,7 +391,7 @@ TEST_F(UITest, GuiQuadAppearsAtItsPlaceAndSize)
     GameObject* paused = Sprite("white", glm::vec3(-100, 60, -5), glm::vec2(20, 20));
     paused->stateId = 7;
 
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     RenderUI(m_hud, m_ortho);
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
@@ -474,7 +415,7 @@ TEST_F(UITest, TranslucentQuadsAreDrawnOverOpaqueOnes)
     // Made translucent first: without the sort it would be drawn first.
     Sprite("black", glm::vec3(0, 0, -4), glm::vec2(60, 60), 0.5f);
     Sprite("white", glm::vec3(0, 0, -6), glm::vec2(60, 60), 1.0f);
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     RenderUI(m_hud, m_ortho);
     target.Read();
     EXPECT_NEAR(target.At(160, 120, 0), (245 + 12) / 2, 4);
@@ -482,7 +423,7 @@ TEST_F(UITest, TranslucentQuadsAreDrawnOverOpaqueOnes)
 
 TEST_F(UITest, ConsoleObjectsThatDoNotExistAreSkipped)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     DrawGUIObject(m_hud, m_ortho, nullptr);
     GameObject bare;
     DrawGUIObject(m_hud, m_ortho, &bare);

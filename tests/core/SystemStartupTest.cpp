@@ -71,6 +71,7 @@ TEST_F(SystemStartupTest, ManagersStartInOrderAndShutDownReleasesThemAll)
     EXPECT_EQ(s->objectManager->GetFactories().count(CT_PHYSICS), 1u);
     EXPECT_EQ(s->objectManager->GetFactories().count(CT_COLLISION), 1u);
     const FactoryMap<Primitive>& primitives = physics->GetPrimitiveFactories();
+    EXPECT_EQ(primitives.size(), 3u);
     EXPECT_EQ(primitives.count(PR_SPHERE) + primitives.count(PR_BOX) + primitives.count(PR_PLANE), 3u);
 
     FakeAudioSystem* fake = m_fake.Last();

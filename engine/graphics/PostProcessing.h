@@ -114,7 +114,7 @@ public:
     PostProcessing(const PostProcessing&) = delete;
     PostProcessing& operator=(const PostProcessing&) = delete;
 
-    // See the rules. shaders may not be null.
+    // See the rules; with null shaders only the quad and targets are made.
     void Setup(ShaderManager* shaders, int windowWidth, int windowHeight);
     // Deletes the targets and the quad (names become 0).
     void Release();

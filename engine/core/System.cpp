@@ -3,8 +3,11 @@
 #include <new>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/Controller.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/FontManager.h"
@@ -15,6 +18,7 @@
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Cursor.h"
+#include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
 
 namespace QRX {
@@ -52,6 +56,28 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
+    // Step 4: the input manager (keys up, no deltas, wheel or character).
+    inputManager = new (std::nothrow) InputManager();
+    if (!inputManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Input manager initialized.");
+
+    // Steps 5 and 6: the two pads.
+    pad0 = new (std::nothrow) Controller(0);
+    if (!pad0) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Controller manager initialized.");
+    pad1 = new (std::nothrow) Controller(1);
+    if (!pad1) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Controller manager initialized.");
+
     // Step 7: the audio manager, before the window.
     audioManager = new (std::nothrow) AudioManager();
     if (!audioManager) {
@@ -63,6 +89,16 @@ bool System::Initialize()
         return false;
     }
     QRX_LOG_INFO("Audio manager initialized.");
+
+    // Step 9: the input interpreter; without a readable mappings file it
+    // keeps its defaults, so its result does not stop the start.
+    inputInterpreter = new (std::nothrow) InputInterpreter();
+    if (!inputInterpreter) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    inputInterpreter->Init();
+    QRX_LOG_INFO("Controller manager initialized.");
 
     // Step 10: the binary model reader; its failure ends the start without a line.
     binaryFileManager = new (std::nothrow) BinaryFileManager();
@@ -156,6 +192,9 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 3: Alt+F4 ends the loop after this frame.
+    if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
+
     // Step 4: a pending state request, or the top state's update.
     gameStateManager->Update();
 
@@ -164,6 +203,19 @@ void System::Update()
 
     // Step 6: objects marked for destruction go.
     objectManager->Update();
+
+    // Step 7: the physics step, suspended while the level editor is loaded.
+    const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
+    if (physicsManager && !editorLoaded) physicsManager->Update();
+
+    // Step 10: this frame's key states become the previous ones.
+    inputManager->Update();
+
+    // Step 11: one keystroke per pad and frame, then the dead zones.
+    for (Controller* pad : {pad0, pad1}) {
+        pad->TakeKeystroke();
+        pad->ApplyThumbDeadZone();
+    }
 }
 
 void System::Shutdown()
@@ -201,6 +253,10 @@ void System::Shutdown()
         audioManager = nullptr;
     }
 
+    // Step 8: the input manager.
+    delete inputManager;
+    inputManager = nullptr;
+
     // Step 9: the binary model reader.
     delete binaryFileManager;
     binaryFileManager = nullptr;
@@ -211,6 +267,17 @@ void System::Shutdown()
 
     delete cursorShowCount;
     cursorShowCount = nullptr;
+
+    // Step 12: the pads, then the pad layer behind them.
+    delete pad0;
+    pad0 = nullptr;
+    delete pad1;
+    pad1 = nullptr;
+    Platform::ShutdownPads();
+
+    // Step 13: the input interpreter.
+    delete inputInterpreter;
+    inputInterpreter = nullptr;
 
     // Step 15: the font manager, its atlases and buffer first.
     delete fontManager;

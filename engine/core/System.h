@@ -11,6 +11,9 @@
 namespace QRX {
 
 class AudioManager;
+class Controller;
+class InputInterpreter;
+class InputManager;
 class Logger;
 class FileManager;
 class FontManager;
@@ -52,6 +55,10 @@ public:
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    InputManager* inputManager = nullptr;
+    Controller* pad0 = nullptr;  // player one's pad, user index 0
+    Controller* pad1 = nullptr;  // player two's pad, user index 1
+    InputInterpreter* inputInterpreter = nullptr;
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     PhysicsManager* physicsManager = nullptr;

@@ -6,6 +6,7 @@
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
@@ -39,6 +40,7 @@ void RegisterComponentFactories()
     // One line per component class, in key order, as the classes are added.
     FactoryMap<Component>& factories = manager->GetFactories();
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
+    FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);

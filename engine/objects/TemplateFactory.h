@@ -62,6 +62,17 @@ bool FactoryRegister(FactoryPlant<Base>* factory, FactoryMap<Base>& factoryList)
     return true;
 }
 
+// Deletes every non-null value of a map of owned pointers and sets its entry
+// to null; the keys stay.
+template <typename Map>
+void DeleteMapValues(Map& values)
+{
+    for (auto& entry : values) {
+        delete entry.second;
+        entry.second = nullptr;
+    }
+}
+
 // Deletes every factory of a map and empties it.
 template <typename Base>
 void DeleteFactories(FactoryMap<Base>& factoryList)

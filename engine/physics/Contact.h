@@ -9,6 +9,12 @@
 // and releases them all at its end. The pool makes all of its contacts when
 // it is built and never allocates afterwards; when it runs dry Acquire gives
 // null and the pair makes no contact in that step.
+//
+// Terms used by resolution: a body "has physics" when its object has a
+// physics component (awake or not); a contact "counts" unless both bodies
+// exist and neither has physics; M, the total inverse mass, sums the inverse
+// masses of the bodies that have physics. A missing body contributes nothing.
+// A sleeping body counts as still in relative velocities.
 #pragma once
 #include <deque>
 #include <memory>
@@ -31,8 +37,46 @@ public:
     // frictions and point, no flags. Fills the blocked types.
     Contact(const glm::vec3& normal, float depth, float bounce);
 
-    // Stores both bodies (either may be null) and the restitution.
+    // Stores both bodies (either may be null) and the restitution; the
+    // frictions become the averages of the bodies' collision components (a
+    // body without one contributes 0).
     void SetBodyData(GameObject* first, GameObject* second, float bounce);
+
+    // When both bodies exist and exactly one has physics and is awake, wakes
+    // the other (when it has physics).
+    void MatchAwakeState();
+    // False only when both bodies exist and neither has physics.
+    bool HasPhysicsBody() const;
+    // Whether resolution acts on the contact: always with a missing body or
+    // collision component; otherwise, without an ethereal side, when either
+    // side has AutoResolve; with one, only by the force-field rules (a
+    // FORCEFIELD stops PLAYER and ENEMY, a CRATEFORCEFIELD stops CRATE).
+    bool IsResolvable() const;
+    // The total inverse mass M.
+    float TotalInverseMass() const;
+    // Relative velocity of the awake bodies (rel += first, -= second) and,
+    // when they approach, the approach speed A, the acceleration term E and
+    // the desired velocity change B (bouncing with the restitution only at
+    // closing speeds of at least limit). The caller zeroes all four first.
+    void SeparatingVelocity(float limit, float& approach, float& desired, float& accelerationTerm,
+                            glm::vec3& relative) const;
+    // Moves the bodies with AutoResolve apart along the normal in proportion
+    // to their inverse masses; changes[i] receives body i's share (also when
+    // it is not moved). Penetration becomes 0. Nothing for a contact that is
+    // not resolvable, not penetrating, or between immovable bodies.
+    void ApplyPositionChange(glm::vec3 changes[2]);
+    // Applies the impulse that removes the approach (and the floor friction
+    // of contacts with |normal.y| >= FLOOR_NORMAL_Y) to the bodies with
+    // AutoResolve, fades the gravity of the awake ones on floor-like
+    // contacts, and stops a sleeping body's own velocity into the contact.
+    void ResolveVelocity(glm::vec3 changes[2], float limit);
+
+    // Contacts whose normal has at least this |y| are floor or ceiling
+    // contacts: they get friction and fade gravity.
+    static constexpr float FLOOR_NORMAL_Y = 0.707f;
+    // The gravity fade per resolution and the gravity it ends at.
+    static constexpr float GRAVITY_FADE = 0.1f;
+    static constexpr float FADED_GRAVITY_Y = -0.01f;
 
     GameObject* bodies[2] = {nullptr, nullptr};  // first (moved along +normal), second
     float staticFriction = 0.0f;   // average of the two collision components'
@@ -71,6 +115,34 @@ public:
     int capacity = CAPACITY;
     float restitution = DEFAULT_RESTITUTION;  // given to every contact the narrow phase makes
     int lastCount = 0;                        // contacts released by the last ReleaseAll
+};
+
+// The resolver's settings and its two passes over the pool's active contacts.
+// Each pass sweeps the contacts once in order, then repeats on the worst
+// contact (largest penetration, or largest desired velocity change, above its
+// epsilon; the earliest wins a tie) until none is left or `iterations` are
+// spent. Contacts between immovable bodies are never picked again, since
+// they cannot change.
+class ContactResolver
+{
+public:
+    static constexpr int ITERATIONS_PER_CONTACT = 15;  // the step's budget per contact and pass
+    static constexpr float DEFAULT_RESTITUTION_LIMIT = 5.0f;
+    static constexpr float DEFAULT_POSITION_EPSILON = 0.01f;
+    static constexpr float DEFAULT_VELOCITY_EPSILON = 0.01f;
+
+    // Separates penetrating bodies; after each move the penetrations of the
+    // other contacts that share a moved body are corrected.
+    void ResolvePositions(ContactPool& pool);
+    // Changes velocities; each selection recomputes the desired changes
+    // from the current velocities.
+    void ResolveVelocities(ContactPool& pool);
+
+    int iterations = 0;      // budget of each pass; the step sets it
+    int iterationsUsed = 0;  // by the last pass, beyond its first sweep
+    float restitutionLimit = DEFAULT_RESTITUTION_LIMIT;  // slower contacts do not bounce
+    float positionEpsilon = DEFAULT_POSITION_EPSILON;
+    float velocityEpsilon = DEFAULT_VELOCITY_EPSILON;
 };
 
 } // namespace QRX

@@ -7,6 +7,7 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/SteerGenerators.h"
@@ -39,6 +40,11 @@ int GeneratorTypeOf(const tinyxml2::XMLElement* first, const EnumStringTable& na
 }
 
 } // namespace
+
+PhysicsComponent* GetPhysicsComponent(const GameObject* object)
+{
+    return object ? dynamic_cast<PhysicsComponent*>(object->GetComponent(CT_PHYSICS)) : nullptr;
+}
 
 PhysicsComponent::PhysicsComponent() : Component(CT_PHYSICS) {}
 

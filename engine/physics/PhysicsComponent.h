@@ -25,6 +25,7 @@
 namespace QRX {
 
 class ForceGenerator;
+class GameObject;
 class SteerGenerator;
 
 // Bits of PhysicsComponent::flags.
@@ -80,5 +81,8 @@ public:
 private:
     void ReleaseGenerators();
 };
+
+// The object's physics component, or null (also for a null object).
+PhysicsComponent* GetPhysicsComponent(const GameObject* object);
 
 } // namespace QRX

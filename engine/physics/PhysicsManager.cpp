@@ -1,7 +1,18 @@
 #include "engine/physics/PhysicsManager.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/physics/AccurateCollision.h"
+#include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
+#include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/Primitive.h"
 #include "engine/physics/SteerGenerators.h"
 
 namespace QRX {
@@ -31,15 +42,52 @@ void DeleteThrough(FactoryMap<Base>& factories, Base* object, const char* messag
     it->second->Destroy(object);
 }
 
+// One fourth-order Runge-Kutta step of position and velocity under a
+// constant acceleration (the force is not re-evaluated between stages).
+// Returns the velocity change.
+glm::vec3 RungeKutta(glm::vec3& position, glm::vec3& velocity, const glm::vec3& acceleration, float dt)
+{
+    const float h = dt * 0.5f;
+    const glm::vec3 aDx = velocity;
+    const glm::vec3 bDx = velocity + acceleration * h;
+    const glm::vec3 cDx = velocity + acceleration * h;
+    const glm::vec3 dDx = velocity + acceleration * dt;
+    const float sixth = 1.0f / 6.0f;
+    const glm::vec3 dxdt = (aDx + 2.0f * (bDx + cDx) + dDx) * sixth;
+    const glm::vec3 dvdt = (acceleration + 2.0f * (acceleration + acceleration) + acceleration) * sixth;
+    position += dxdt * dt;
+    const glm::vec3 dv = dvdt * dt;
+    velocity += dv;
+    return dv;
+}
+
+// The box the trajectory test gives an object: its primitive's unscaled
+// half size (a sphere's radius on every axis) times the object's scale.
+BoundingBox ExtentBox(const glm::vec3& centre, const Primitive& primitive, const glm::vec3& scale)
+{
+    BoundingBox box;
+    box.centre = centre;
+    box.halfExtent = primitive.GetHalfSize() * scale;
+    return box;
+}
+
 } // namespace
 
 PhysicsManager::PhysicsManager() = default;
 
 PhysicsManager::~PhysicsManager()
 {
-    DeleteFactories(m_primitiveFactories);
-    DeleteFactories(m_forceFactories);
-    DeleteFactories(m_steerFactories);
+    DeleteMapValues(m_primitiveFactories);
+    DeleteMapValues(m_forceFactories);
+    DeleteMapValues(m_steerFactories);
+    m_primitiveFactories.clear();
+    m_forceFactories.clear();
+    m_steerFactories.clear();
+}
+
+Primitive* PhysicsManager::MakePrimitive(int type)
+{
+    return MakeFrom(m_primitiveFactories, type, QRX_FUNCTION, __LINE__);
 }
 
 ForceGenerator* PhysicsManager::MakeForceGenerator(int type)
@@ -52,6 +100,11 @@ SteerGenerator* PhysicsManager::MakeSteerGenerator(int type)
     return MakeFrom(m_steerFactories, type, QRX_FUNCTION, __LINE__);
 }
 
+void PhysicsManager::DeletePrimitive(Primitive* primitive)
+{
+    DeleteThrough(m_primitiveFactories, primitive, "No such primitive", QRX_FUNCTION, __LINE__);
+}
+
 void PhysicsManager::DeleteForceGenerator(ForceGenerator* generator)
 {
     DeleteThrough(m_forceFactories, generator, "No such force generator", QRX_FUNCTION, __LINE__);
@@ -61,5 +114,200 @@ void PhysicsManager::DeleteSteerGenerator(SteerGenerator* generator)
 {
     DeleteThrough(m_steerFactories, generator, "No such steer generator", QRX_FUNCTION, __LINE__);
 }
+
+float PhysicsManager::StepTime()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->frameRateController) return 0.0f;
+    return static_cast<float>(std::min(system->frameRateController->dt, static_cast<double>(MAX_STEP)));
+}
+
+void PhysicsManager::Update()
+{
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager || !system->frameRateController) return;
+    const float dt = StepTime();
+    // A copy: hooks may query the object manager while the step walks it.
+    const std::vector<GameObject*> objects = system->objectManager->GetActiveObjects();
+
+    for (GameObject* object : objects) {
+        if (!object) continue;
+        PhysicsComponent* body = GetPhysicsComponent(object);
+        if (body && (body->flags & BODY_ENABLED)) {
+            ApplyGenerators(body, dt);
+            Integrate(object, body, dt);
+            UpdateWakeTimer(object, body, dt);
+            body->forceAccum = glm::vec3(0.0f);
+        }
+        if (CollisionComponent* collision = GetCollisionComponent(object)) {
+            collision->collided = false;
+            if (collision->GetPrimitive()) collision->UpdatePrimitive();
+        }
+    }
+
+    DetectCollisions(objects);
+    MarkCollided();
+    resolver.iterations = ContactResolver::ITERATIONS_PER_CONTACT * static_cast<int>(contactPool.activeContacts.size());
+    NotifyCollisions();
+    if (!contactPool.activeContacts.empty()) {
+        resolver.ResolvePositions(contactPool);
+        resolver.ResolveVelocities(contactPool);
+    }
+    contactPool.ReleaseAll();
+    UpdatePrimitives(objects);
+}
+
+void PhysicsManager::ApplyGenerators(PhysicsComponent* body, float dt)
+{
+    for (auto& entry : body->forceGenerators) entry.second->UpdateForce(body, dt);
+    for (auto& entry : body->steerGenerators) {
+        if (entry.second->enabled) entry.second->UpdateForce(body, dt);
+    }
+}
+
+void PhysicsManager::Integrate(GameObject* object, PhysicsComponent* body, float dt) const
+{
+    const glm::vec3 acceleration = body->inverseMass * body->forceAccum;
+    body->acceleration = RungeKutta(object->position, body->velocity, acceleration, dt);
+    object->flags &= ~OBJ_WORLD_VALID;
+
+    if ((body->flags & BODY_CAN_SLEEP) == 0 || (body->flags & BODY_AWAKE) == 0) return;
+    // A recency-weighted average of the squared speed: older frames count
+    // less the longer the step.
+    const double bias = std::pow(0.01, static_cast<double>(dt));
+    const double speedSquared = glm::dot(body->velocity, body->velocity);
+    body->motion = static_cast<float>(bias * body->motion + (1.0 - bias) * speedSquared);
+    if (body->motion < SleepTime) {
+        if (object->type == PLAYER) return;  // the robot never falls asleep
+        body->flags &= ~BODY_AWAKE;
+        body->velocity = glm::vec3(0.0f);
+        body->wakeTimer = 0.0f;
+    } else if (body->motion > MOTION_CAP_FACTOR * SleepTime) {
+        body->motion = MOTION_CAP_FACTOR * SleepTime;
+    }
+}
+
+void PhysicsManager::UpdateWakeTimer(GameObject* object, PhysicsComponent* body, float dt) const
+{
+    if (body->flags & BODY_AWAKE) return;
+    // Collided still holds the previous step's contacts here; a body
+    // without a collision component never touches anything.
+    const CollisionComponent* collision = GetCollisionComponent(object);
+    if (collision && collision->collided) return;
+    body->wakeTimer += dt;
+    if (body->wakeTimer <= WakeInterval) return;
+    body->flags |= BODY_AWAKE;
+    if (auto* gravity = dynamic_cast<GravityForceGenerator*>(body->GetForceGenerator(FG_GRAVITY)))
+        gravity->gravity.y = WAKE_GRAVITY_Y;
+    body->velocity.y = WAKE_VELOCITY_Y;
+}
+
+void PhysicsManager::DetectCollisions(const std::vector<GameObject*>& objects)
+{
+    // The objects that take part, with their primitives, in list order. A
+    // collision component without a primitive leaves its object out.
+    struct Candidate
+    {
+        GameObject* object;
+        const Primitive* primitive;
+    };
+    std::vector<Candidate> candidates;
+    candidates.reserve(objects.size());
+    for (GameObject* object : objects) {
+        const CollisionComponent* collision = GetCollisionComponent(object);
+        if (!collision || !collision->active || !collision->GetPrimitive()) continue;
+        candidates.push_back({object, collision->GetPrimitive()});
+    }
+    for (size_t a = 0; a < candidates.size(); ++a) {
+        for (size_t b = a + 1; b < candidates.size(); ++b) {
+            if (candidates[a].object->type == ENEMY && candidates[b].object->type == ENEMY) continue;
+            CollisionDetector::CollidePair(*candidates[a].primitive, *candidates[b].primitive, contactPool);
+        }
+    }
+}
+
+void PhysicsManager::MarkCollided()
+{
+    for (Contact* contact : contactPool.activeContacts) {
+        for (GameObject* body : contact->bodies) {
+            if (CollisionComponent* collision = GetCollisionComponent(body)) collision->collided = true;
+        }
+    }
+}
+
+void PhysicsManager::NotifyCollisions()
+{
+    const std::vector<Contact*> contacts = contactPool.activeContacts;
+    for (Contact* contact : contacts) {
+        GameObject* first = contact->bodies[0];
+        GameObject* second = contact->bodies[1];
+        if (first) first->NotifyCollision(second);
+        if (second) second->NotifyCollision(first);
+    }
+}
+
+void PhysicsManager::UpdatePrimitives(const std::vector<GameObject*>& objects)
+{
+    for (GameObject* object : objects) {
+        CollisionComponent* collision = GetCollisionComponent(object);
+        if (collision && collision->GetPrimitive()) collision->UpdatePrimitive();
+    }
+}
+
+std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
+                                                         const glm::vec3& launchVelocity) const
+{
+    std::vector<glm::vec3> path;
+    if (!object) return path;
+    path.push_back(object->position);
+    const CollisionComponent* collision = GetCollisionComponent(object);
+    const PhysicsComponent* body = GetPhysicsComponent(object);
+    if (!collision || !collision->GetPrimitive() || !body) return path;
+    const float dt = StepTime();
+    // With no time passing the loop would never end.
+    if (totalTime <= 0.0f || dt <= 0.0f) return path;
+
+    // A copy of the body: its steering generators come out disabled, so
+    // only the force generators act on it.
+    PhysicsComponent probe;
+    probe.CopyFrom(body);
+    probe.velocity += launchVelocity;
+    glm::vec3 position = object->position;
+
+    std::vector<GameObject*> obstacles;
+    if (System* system = System::PeekInstance(); system && system->objectManager)
+        obstacles = system->objectManager->GetObjectsWithComponent(CT_COLLISION);
+
+    float elapsed = 0.0f;
+    float sinceSample = 0.0f;
+    do {
+        ApplyGenerators(&probe, dt);
+        RungeKutta(position, probe.velocity, probe.inverseMass * probe.forceAccum, dt);
+        probe.forceAccum = glm::vec3(0.0f);
+
+        const BoundingBox self = ExtentBox(position, *collision->GetPrimitive(), object->scale);
+        for (GameObject* other : obstacles) {
+            if (other == object || other->id == object->id || other->type == PLAYER) continue;
+            const CollisionComponent* otherCollision = GetCollisionComponent(other);
+            if (!otherCollision || !otherCollision->GetPrimitive()) continue;
+            if (BoxOverlap(self, ExtentBox(other->position, *otherCollision->GetPrimitive(), other->scale))) {
+                path.push_back(position);
+                return path;
+            }
+        }
+        sinceSample += dt;
+        if (sampleInterval <= sinceSample) {
+            sinceSample = 0.0f;
+            path.push_back(position);
+        }
+        // A frame time too small to advance the clock would never end the loop.
+        const float next = elapsed + dt;
+        if (next == elapsed) break;
+        elapsed = next;
+    } while (elapsed < totalTime);
+    return path;
+}
+
+glm::vec4 QuatConjugate(const glm::vec4& wxyz) { return glm::vec4(wxyz.x, -wxyz.y, -wxyz.z, -wxyz.w); }
 
 } // namespace QRX

@@ -1,6 +1,7 @@
-// The physics manager: the physics settings and the factory maps from which
+// The physics manager: the physics settings, the factory maps from which
 // every collision primitive, force generator and steering generator is made
-// and unmade, and the contact pool (all its contacts made here, once).
+// and unmade, the contact pool (all its contacts made here, once) and the
+// resolver settings; and the physics step.
 //
 // One exists, owned by the System (created at start-up before the object
 // manager, deleted after it). Its three maps own their factories; the
@@ -8,14 +9,30 @@
 // PR_BOX, PR_PLANE; force generators FG_GRAVITY, FG_DRAG; steering
 // generators SG_SEEK, SG_ARRIVE. Asking for a type without a factory is an
 // assertion: a make gives null, a delete leaves the object alone.
+//
+// The step (Update, once per frame) works on a copy of the object manager's
+// active objects, in ascending id, and advances by the frame time capped at
+// MAX_STEP: generators, then a Runge-Kutta integration of position and
+// velocity with the force held over the step, sleeping and waking; then every
+// pair of objects with active collision components is tested, both objects
+// of each contact are told of the other (before any resolution, so a hook
+// may change the bodies it touches), and the contacts are resolved and
+// released. Bodies are linear only: rotations are never integrated.
 #pragma once
+#include <vector>
+
+#include <glm/glm.hpp>
 
 #include "engine/objects/TemplateFactory.h"
+#include "engine/objects/TypeNames.h"
 #include "engine/physics/Contact.h"
 
 namespace QRX {
 
+class CollisionComponent;
 class ForceGenerator;
+class GameObject;
+class PhysicsComponent;
 class Primitive;
 class SteerGenerator;
 
@@ -25,6 +42,13 @@ public:
     static constexpr float DEFAULT_SLEEP_TIME = 0.3f;
     static constexpr float DEFAULT_WAKE_INTERVAL = 0.01f;
     static constexpr int MAX_CONTACTS = ContactPool::CAPACITY;
+    // The longest time one step advances, in seconds.
+    static constexpr float MAX_STEP = 0.05f;
+    // The motion average is capped at this many times SleepTime.
+    static constexpr float MOTION_CAP_FACTOR = 10.0f;
+    // What a waking body gets: full gravity and a push downwards.
+    static constexpr float WAKE_GRAVITY_Y = -20.0f;
+    static constexpr float WAKE_VELOCITY_Y = -5.0f;
 
     // The default settings, the contact pool and three empty maps.
     PhysicsManager();
@@ -34,31 +58,66 @@ public:
     PhysicsManager(const PhysicsManager&) = delete;
     PhysicsManager& operator=(const PhysicsManager&) = delete;
 
-    // A new default generator of the type, owned by the caller until it is
-    // handed back; null, with an assertion, when no factory makes the type.
+    // A new default primitive or generator of the type, owned by the caller
+    // until it is handed back; null, with an assertion, when no factory
+    // makes the type.
+    Primitive* MakePrimitive(int type);
     ForceGenerator* MakeForceGenerator(int type);
     SteerGenerator* MakeSteerGenerator(int type);
-    // Destroys a generator through the factory of its own type; null is
-    // ignored, a type without a factory asserts and destroys nothing.
+    // Destroys one through the factory of its own type; null is ignored, a
+    // type without a factory asserts and destroys nothing.
+    void DeletePrimitive(Primitive* primitive);
     void DeleteForceGenerator(ForceGenerator* generator);
     void DeleteSteerGenerator(SteerGenerator* generator);
+
+    // One physics step over the object manager's active objects, with the
+    // frame-rate controller's frame time capped at MAX_STEP. Does nothing
+    // without an object manager or a frame-rate controller.
+    void Update();
+
+    // The path the object would take if launched now with the extra
+    // velocity: the start position, then one position per sample interval,
+    // ending early at the first position whose box overlaps another object
+    // with a collision component (PLAYER objects aside). Simulates a copy of
+    // the object's body with the step's frame time; the object is not
+    // changed. Only the start position when the object lacks a collision
+    // component (with a primitive) or a physics component, when the total
+    // time or the frame time is not positive; empty for a null object.
+    std::vector<glm::vec3> PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
+                                             const glm::vec3& launchVelocity) const;
 
     FactoryMap<Primitive>& GetPrimitiveFactories() { return m_primitiveFactories; }
     FactoryMap<ForceGenerator>& GetForceGeneratorFactories() { return m_forceFactories; }
     FactoryMap<SteerGenerator>& GetSteerGeneratorFactories() { return m_steerFactories; }
 
     // A body whose motion average falls below this falls asleep; the average
-    // is capped at 10 times it.
+    // is capped at MOTION_CAP_FACTOR times it.
     float SleepTime = DEFAULT_SLEEP_TIME;
     // Seconds a sleeping body must go without contact before it wakes.
     float WakeInterval = DEFAULT_WAKE_INTERVAL;
     int maxContacts = MAX_CONTACTS;  // capacity of the contact pool
     ContactPool contactPool;
+    ContactResolver resolver;
 
 private:
+    // The frame time capped at MAX_STEP; 0 without a frame-rate controller.
+    static float StepTime();
+    // Adds the force generators' and the enabled steering generators' forces.
+    static void ApplyGenerators(PhysicsComponent* body, float dt);
+    void Integrate(GameObject* object, PhysicsComponent* body, float dt) const;
+    void UpdateWakeTimer(GameObject* object, PhysicsComponent* body, float dt) const;
+    void DetectCollisions(const std::vector<GameObject*>& objects);
+    void MarkCollided();
+    void NotifyCollisions();
+    static void UpdatePrimitives(const std::vector<GameObject*>& objects);
+
     FactoryMap<Primitive> m_primitiveFactories;
     FactoryMap<ForceGenerator> m_forceFactories;
     FactoryMap<SteerGenerator> m_steerFactories;
 };
+
+// The conjugate of a quaternion given in the engine's order (w, x, y, z):
+// (w, -x, -y, -z). A glm quaternion (stored x, y, z, w) is reordered first.
+glm::vec4 QuatConjugate(const glm::vec4& wxyz);
 
 } // namespace QRX

@@ -7,6 +7,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
@@ -52,6 +53,7 @@ TEST_F(PhysicsStartupTest, StartsBeforeTheObjectsWithItsFactoriesAndStopsAfterTh
     EXPECT_EQ(physics->GetSteerGeneratorFactories().count(SG_SEEK), 1u);
     EXPECT_EQ(physics->GetSteerGeneratorFactories().count(SG_ARRIVE), 1u);
     EXPECT_EQ(system->objectManager->GetFactories().count(CT_PHYSICS), 1u);
+    EXPECT_EQ(system->objectManager->GetFactories().count(CT_COLLISION), 1u);
     const FactoryMap<Primitive>& primitives = physics->GetPrimitiveFactories();
     EXPECT_EQ(primitives.size(), 3u);
     EXPECT_EQ(primitives.count(PR_SPHERE) + primitives.count(PR_BOX) + primitives.count(PR_PLANE), 3u);
@@ -88,6 +90,33 @@ TEST_F(PhysicsStartupTest, StartsBeforeTheObjectsWithItsFactoriesAndStopsAfterTh
     EXPECT_LT(textures, physicsLine);
     EXPECT_LT(physicsLine, objects);
     EXPECT_EQ(page.find("Failed Condition"), std::string::npos);
+}
+
+TEST_F(PhysicsStartupTest, TheFrameStepsPhysicsUnlessTheEditorIsLoaded)
+{
+    System* system = System::GetInstance();
+    ASSERT_TRUE(system->Initialize());
+    system->objectManager->SetObjectFolder(TestSupport::SourceDir() + "/tests/data/physics/step/");
+    GameObject* crate = system->objectManager->CreateInstance(CRATE, glm::vec3(0.0f, 50.0f, 0.0f));
+    ASSERT_NE(crate, nullptr);
+    auto* collision = dynamic_cast<CollisionComponent*>(crate->GetComponent(CT_COLLISION));
+    ASSERT_NE(collision, nullptr);
+    ASSERT_NE(collision->GetPrimitive(), nullptr);
+
+    system->flags |= SYSTEM_EDITOR_A | SYSTEM_EDITOR_B;
+    system->Update();
+    EXPECT_EQ(crate->position.y, 50.0f);
+
+    // Either bit alone does not suspend it.
+    system->flags &= ~SYSTEM_EDITOR_B;
+    system->Update();
+    EXPECT_LT(crate->position.y, 50.0f);
+    EXPECT_EQ(collision->GetPrimitive()->GetCentre(), crate->position);
+    const float y = crate->position.y;
+    system->flags &= ~SYSTEM_EDITOR_A;
+    system->flags |= SYSTEM_EDITOR_B;
+    system->Update();
+    EXPECT_LT(crate->position.y, y);
 }
 
 } // namespace

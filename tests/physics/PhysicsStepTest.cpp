@@ -1,0 +1,370 @@
+// The physics step: integration and the frame-time cap, sleeping and waking,
+// resting on a floor, pair detection and the collision notices before
+// resolution, the contact pool's limit, the trajectory prediction, and the
+// small helpers that come with the manager.
+#include "physics/StepTestKit.h"
+
+#include <map>
+
+#include "engine/physics/SteerGenerators.h"
+
+using namespace QRX;
+using namespace QRX::StepKit;
+
+namespace {
+
+class PhysicsStepTest : public StepFixture
+{
+protected:
+    // A crate that never sleeps, so that its motion is the integration alone.
+    GameObject* AwakeCrate(const glm::vec3& position)
+    {
+        GameObject* crate = Make(CRATE, position);
+        Body(crate)->flags = BODY_ENABLED | BODY_AWAKE;
+        return crate;
+    }
+};
+
+TEST_F(PhysicsStepTest, FreeFallFollowsGravityExactly)
+{
+    SetFrame(0.05);
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 100.0f, 0.0f));
+    for (int n = 1; n <= 10; ++n) {
+        Step();
+        const float t = 0.05f * n;
+        EXPECT_NEAR(crate->position.y, 100.0f - 10.0f * t * t, 1e-4f) << "step " << n;
+        EXPECT_NEAR(Body(crate)->velocity.y, -static_cast<float>(n), 1e-5f) << "step " << n;
+        EXPECT_NEAR(Body(crate)->acceleration.y, -1.0f, 1e-6f);
+        EXPECT_EQ(Body(crate)->forceAccum, glm::vec3(0.0f));
+    }
+    EXPECT_EQ(crate->flags & OBJ_WORLD_VALID, 0u);
+}
+
+TEST_F(PhysicsStepTest, LongFramesAdvanceByTheCapAndShortOnesByThemselves)
+{
+    SetFrame(0.2);
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 10.0f, 0.0f));
+    Step();
+    EXPECT_NEAR(Body(crate)->velocity.y, -1.0f, 1e-6f);
+    EXPECT_NEAR(crate->position.y, 10.0f - 10.0f * 0.05f * 0.05f, 1e-5f);
+
+    SetFrame(0.015625);
+    Step();
+    EXPECT_NEAR(Body(crate)->velocity.y, -1.3125f, 1e-6f);
+}
+
+TEST_F(PhysicsStepTest, DisabledBodyIsNotTouched)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 10.0f, 0.0f));
+    Body(crate)->flags = BODY_AWAKE | BODY_CAN_SLEEP;
+    Body(crate)->velocity = glm::vec3(1.0f, 0.0f, 0.0f);
+    Step(3);
+    EXPECT_EQ(crate->position, glm::vec3(0.0f, 10.0f, 0.0f));
+    EXPECT_EQ(Body(crate)->velocity, glm::vec3(1.0f, 0.0f, 0.0f));
+}
+
+TEST_F(PhysicsStepTest, ImmovableBodyKeepsItsVelocityUnderGravity)
+{
+    SetFrame(0.03125);
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f));
+    Body(crate)->inverseMass = 0.0f;
+    Body(crate)->velocity = glm::vec3(2.0f, 0.0f, 0.0f);
+    Step(4);
+    EXPECT_EQ(Body(crate)->velocity, glm::vec3(2.0f, 0.0f, 0.0f));
+    EXPECT_FLOAT_EQ(crate->position.x, 0.25f);
+}
+
+TEST_F(PhysicsStepTest, FreshBodySleepsThenWakesWithTheKick)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 50.0f, 0.0f));
+    Gravity(crate)->gravity.y = -3.0f;
+    Step();
+    // Slow enough to fall asleep at once, then woken in the same step: no
+    // contact and a wake timer of 1/60 > 0.01.
+    EXPECT_TRUE(Awake(crate));
+    EXPECT_EQ(Body(crate)->velocity, glm::vec3(0.0f, -5.0f, 0.0f));
+    EXPECT_EQ(Gravity(crate)->gravity.y, -20.0f);
+    Step();
+    EXPECT_TRUE(Awake(crate));
+    EXPECT_NEAR(Body(crate)->velocity.y, -5.0f - 20.0f / 60.0f, 1e-5f);
+}
+
+TEST_F(PhysicsStepTest, RobotNeverFallsAsleep)
+{
+    GameObject* robot = Make(PLAYER, glm::vec3(0.0f, 5.0f, 0.0f));
+    Step(10);
+    EXPECT_TRUE(Awake(robot));
+    EXPECT_EQ(Body(robot)->velocity, glm::vec3(0.0f));
+    EXPECT_LT(Body(robot)->motion, physics->SleepTime);
+}
+
+TEST_F(PhysicsStepTest, BodyWithoutCollisionComponentStillSleepsAndWakes)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 50.0f, 0.0f));
+    crate->RemoveComponent(CT_COLLISION);
+    Gravity(crate)->gravity.y = 0.0f;
+    Step();
+    EXPECT_TRUE(Awake(crate));
+    EXPECT_EQ(Body(crate)->velocity.y, -5.0f);
+}
+
+TEST_F(PhysicsStepTest, CrateComesToRestOnTheFloorAndWakesWhenItGoes)
+{
+    GameObject* floor = Make(DEFAULT, glm::vec3(0.0f));
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 0.5f, 0.0f));
+    Step(32);
+    EXPECT_TRUE(Awake(crate));
+    Step();
+    EXPECT_FALSE(Awake(crate));
+    EXPECT_NEAR(Gravity(crate)->gravity.y, -1.97f, 0.005f);
+
+    // Asleep for good: still integrated, yet its stored velocity does not
+    // grow, so nothing launches it when it wakes.
+    for (int i = 0; i < 600; ++i) {
+        Step();
+        ASSERT_FALSE(Awake(crate)) << "step " << 34 + i;
+    }
+    EXPECT_NEAR(crate->position.y, 0.5f, 1e-4f);
+    EXPECT_NEAR(Body(crate)->velocity.y, 0.0f, 1e-4f);
+    EXPECT_TRUE(Collision(crate)->collided);
+
+    Collision(floor)->active = false;
+    Step();  // the previous step's contact still holds it
+    EXPECT_FALSE(Awake(crate));
+    EXPECT_GT(Body(crate)->velocity.y, -0.05f);
+    Step();
+    EXPECT_TRUE(Awake(crate));
+    EXPECT_EQ(Body(crate)->velocity.y, -5.0f);
+    EXPECT_EQ(Gravity(crate)->gravity.y, -20.0f);
+    EXPECT_FALSE(Collision(crate)->collided);
+}
+
+TEST_F(PhysicsStepTest, PlaneListedAfterTheBoxHoldsItAllTheSame)
+{
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 0.4f, 0.0f));
+    Gravity(crate)->gravity.y = 0.0f;
+    Make(DEFAULT, glm::vec3(0.0f));
+    Step();
+    EXPECT_NEAR(crate->position.y, 0.5f, 1e-5f);
+    // The primitive followed the resolved position.
+    EXPECT_NEAR(Collision(crate)->GetPrimitive()->GetCentre().y, 0.5f, 1e-5f);
+}
+
+TEST_F(PhysicsStepTest, EnemiesPassEachOtherButMeetTheRobot)
+{
+    GameObject* first = Make(ENEMY, glm::vec3(0.0f));
+    GameObject* second = Make(ENEMY, glm::vec3(0.0f, 0.9f, 0.0f));
+    Hook(first);
+    Hook(second);
+    Step();
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_EQ(physics->contactPool.lastCount, 0);
+    EXPECT_FALSE(Collision(first)->collided);
+
+    second->flags |= OBJ_DESTROY;
+    objects->Update();
+    GameObject* robot = Make(PLAYER, glm::vec3(0.0f, 0.9f, 0.0f));
+    GameObject* firstBody = nullptr;
+    Hook(robot);
+    Hook(first)->action = [&](GameObject*, GameObject*) {
+        if (!firstBody) firstBody = physics->contactPool.activeContacts.at(0)->bodies[0];
+    };
+    Hook(robot)->action = Hook(first)->action;
+    Step();
+    ASSERT_EQ(Notices().size(), 2u);
+    EXPECT_EQ(physics->contactPool.lastCount, 1);
+    ASSERT_NE(firstBody, nullptr);
+    GameObject* secondBody = firstBody == robot ? first : robot;
+    EXPECT_EQ(Notices()[0], std::make_pair(firstBody, secondBody));
+    EXPECT_EQ(Notices()[1], std::make_pair(secondBody, firstBody));
+    EXPECT_TRUE(Collision(first)->collided);
+    EXPECT_TRUE(Collision(robot)->collided);
+}
+
+TEST_F(PhysicsStepTest, HooksRunBeforeResolutionAndItUsesWhatTheyChange)
+{
+    // Without a hook the crate is pushed out of the static cube.
+    Make(CUBE, glm::vec3(0.0f));
+    GameObject* pushed = AwakeCrate(glm::vec3(0.0f, 0.9f, 0.0f));
+    Gravity(pushed)->gravity.y = 0.0f;
+    Step();
+    EXPECT_NEAR(pushed->position.y, 1.0f, 1e-5f);
+
+    GameObject* held = AwakeCrate(glm::vec3(5.0f, 0.9f, 0.0f));
+    Make(CUBE, glm::vec3(5.0f, 0.0f, 0.0f));
+    Gravity(held)->gravity.y = 0.0f;
+    Body(held)->velocity = glm::vec3(0.0f, -1.0f, 0.0f);
+    Hook(held)->action = [](GameObject* self, GameObject*) { GetPhysicsComponent(self)->inverseMass = 0.0f; };
+    const glm::vec3 before = held->position;
+    Step();
+    // Only the integration moved it; resolution left it where the hook froze it.
+    EXPECT_NEAR(held->position.y, before.y - 1.0f / 60.0f, 1e-5f);
+    EXPECT_EQ(Body(held)->velocity.y, -1.0f);
+    EXPECT_FALSE(Notices().empty());
+}
+
+TEST_F(PhysicsStepTest, ObjectsWithoutAutoResolvePassThroughButAreNotified)
+{
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f));
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 0.9f, 0.0f));
+    Gravity(crate)->gravity.y = 0.0f;
+    Collision(cube)->autoResolve = false;
+    Collision(crate)->autoResolve = false;
+    Hook(cube);
+    Hook(crate);
+    Step();
+    EXPECT_EQ(crate->position.y, 0.9f);
+    EXPECT_EQ(Notices().size(), 2u);
+}
+
+TEST_F(PhysicsStepTest, InactiveOrShapelessCollisionTakesNoPart)
+{
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f));
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 0.9f, 0.0f));
+    Gravity(crate)->gravity.y = 0.0f;
+    Collision(cube)->active = false;
+    Step();
+    EXPECT_EQ(crate->position.y, 0.9f);
+
+    // A collision component that lost its primitive: the object is skipped.
+    Collision(cube)->active = true;
+    GameObject* bare = Make(CUBE, glm::vec3(0.0f, 0.9f, 0.0f));
+    bare->RemoveComponent(CT_COLLISION);
+    bare->AddComponentHelper(CT_COLLISION);
+    Collision(bare)->active = true;
+    Step();
+    EXPECT_EQ(bare->position.y, 0.9f);
+    EXPECT_EQ(physics->contactPool.lastCount, 1);  // the crate and the cube
+}
+
+TEST_F(PhysicsStepTest, ThePoolDropsContactsBeyondItsCapacityAndGetsThemAllBack)
+{
+    // 33 overlapping boxes make 528 pairs.
+    std::vector<GameObject*> cubes;
+    for (int i = 0; i < 33; ++i) {
+        cubes.push_back(Make(CUBE, glm::vec3(0.01f * i, 0.0f, 0.0f)));
+        Hook(cubes.back());
+    }
+    Step();
+    EXPECT_EQ(Notices().size(), 2u * ContactPool::CAPACITY);
+    EXPECT_EQ(physics->contactPool.lastCount, ContactPool::CAPACITY);
+    EXPECT_TRUE(physics->contactPool.activeContacts.empty());
+    ASSERT_EQ(physics->contactPool.freeContacts.size(), static_cast<size_t>(ContactPool::CAPACITY));
+    for (const Contact* contact : physics->contactPool.freeContacts) {
+        EXPECT_EQ(contact->bodies[0], nullptr);
+        EXPECT_EQ(contact->bodies[1], nullptr);
+        EXPECT_EQ(contact->penetration, 0.0f);
+        EXPECT_EQ(contact->resolutionFlags, 0);
+    }
+    // The last box meets only the boxes whose pairs came before the pool ran dry.
+    size_t lastBoxNotices = 0;
+    for (const auto& notice : Notices()) lastBoxNotices += notice.first == cubes.back();
+    EXPECT_LT(lastBoxNotices, 32u);
+}
+
+TEST_F(PhysicsStepTest, AStepWithoutContactsStillReleasesThePool)
+{
+    AwakeCrate(glm::vec3(0.0f, 10.0f, 0.0f));
+    Step();
+    EXPECT_EQ(physics->contactPool.lastCount, 0);
+    EXPECT_EQ(physics->contactPool.freeContacts.size(), static_cast<size_t>(ContactPool::CAPACITY));
+}
+
+TEST_F(PhysicsStepTest, WithoutAFrameClockOrObjectsTheStepDoesNothing)
+{
+    GameObject* crate = AwakeCrate(glm::vec3(0.0f, 10.0f, 0.0f));
+    System* system = System::GetInstance();
+    FrameRateController* clock = system->frameRateController;
+    system->frameRateController = nullptr;
+    Step();
+    system->frameRateController = clock;
+    EXPECT_EQ(crate->position.y, 10.0f);
+    EXPECT_TRUE(physics->PredictTrajectory(nullptr, 1.0f, 0.1f, glm::vec3(0.0f)).empty());
+}
+
+// Trajectory prediction.
+
+class TrajectoryTest : public PhysicsStepTest
+{
+protected:
+    void SetUp() override
+    {
+        PhysicsStepTest::SetUp();
+        SetFrame(1.0 / 32.0);
+    }
+};
+
+TEST_F(TrajectoryTest, SamplesTheFlightAndLeavesTheObjectAlone)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 5.0f, 0.0f));
+    Body(crate)->AddSteerGenerator(SG_SEEK)->enabled = true;
+    const std::vector<glm::vec3> path =
+        physics->PredictTrajectory(crate, 1.0f, 5.0f / 32.0f, glm::vec3(4.0f, 4.0f, 0.0f));
+    ASSERT_EQ(path.size(), 7u);
+    EXPECT_EQ(path[0], glm::vec3(0.0f, 5.0f, 0.0f));
+    EXPECT_FLOAT_EQ(path[1].x, 0.625f);
+    EXPECT_FLOAT_EQ(path[1].y, 5.380859375f);
+    EXPECT_EQ(path[1].z, 0.0f);
+    EXPECT_FLOAT_EQ(path[6].x, 4.0f * 30.0f / 32.0f);
+
+    EXPECT_EQ(crate->position, glm::vec3(0.0f, 5.0f, 0.0f));
+    EXPECT_EQ(Body(crate)->velocity, glm::vec3(0.0f));
+    EXPECT_EQ(Body(crate)->forceGenerators.size(), 1u);
+    EXPECT_EQ(Gravity(crate)->gravity.y, -20.0f);
+}
+
+TEST_F(TrajectoryTest, NoTimeGivesOnlyTheStart)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(1.0f, 2.0f, 3.0f));
+    EXPECT_EQ(physics->PredictTrajectory(crate, 0.0f, 0.1f, glm::vec3(1.0f)),
+              std::vector<glm::vec3>{glm::vec3(1.0f, 2.0f, 3.0f)});
+    SetFrame(0.0);
+    EXPECT_EQ(physics->PredictTrajectory(crate, 10.0f, 0.1f, glm::vec3(1.0f)).size(), 1u);
+}
+
+TEST_F(TrajectoryTest, ObjectsMissingAComponentGiveOnlyTheStart)
+{
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f, 3.0f, 0.0f));
+    EXPECT_EQ(physics->PredictTrajectory(cube, 1.0f, 0.1f, glm::vec3(1.0f)).size(), 1u);
+    GameObject* crate = Make(CRATE, glm::vec3(5.0f, 3.0f, 0.0f));
+    crate->RemoveComponent(CT_COLLISION);
+    EXPECT_EQ(physics->PredictTrajectory(crate, 1.0f, 0.1f, glm::vec3(1.0f)).size(), 1u);
+}
+
+TEST_F(TrajectoryTest, EndsAtTheFirstObstacleButNotAtTheRobot)
+{
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f, 5.0f, 0.0f));
+    Make(PLAYER, glm::vec3(0.0f, 5.0f, 0.0f));
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f, 4.0f, 0.0f));
+    Collision(cube)->active = false;  // inactive obstacles count as well
+    const std::vector<glm::vec3> path = physics->PredictTrajectory(crate, 1.0f, 5.0f / 32.0f, glm::vec3(0.0f));
+    ASSERT_EQ(path.size(), 2u);
+    EXPECT_LT(path[1].y, 5.0f);
+}
+
+// Helpers.
+
+TEST(PhysicsHelpersTest, QuatConjugateNegatesTheVectorPart)
+{
+    EXPECT_EQ(QuatConjugate(glm::vec4(1.0f, 0.0f, 0.0f, 0.0f)), glm::vec4(1.0f, 0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(QuatConjugate(glm::vec4(0.5f, 0.5f, 0.5f, 0.5f)), glm::vec4(0.5f, -0.5f, -0.5f, -0.5f));
+}
+
+struct Counted
+{
+    explicit Counted(int& counter) : count(counter) {}
+    ~Counted() { ++count; }
+    int& count;
+};
+
+TEST(PhysicsHelpersTest, DeleteMapValuesKeepsTheKeys)
+{
+    int deleted = 0;
+    std::map<int, Counted*> values{{1, new Counted(deleted)}, {2, nullptr}, {5, new Counted(deleted)}};
+    DeleteMapValues(values);
+    EXPECT_EQ(deleted, 2);
+    ASSERT_EQ(values.size(), 3u);
+    for (const auto& entry : values) EXPECT_EQ(entry.second, nullptr);
+}
+
+} // namespace

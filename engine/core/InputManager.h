@@ -12,8 +12,19 @@
 // While pad 0 is connected the cursor follows its left stick only: Update
 // moves the system cursor PAD_CURSOR_STEP pixels a frame along the stick's
 // dominant axis, and mouse moves no longer change the stored position.
+//
+// Picking turns the stored cursor into an object with the System's camera and
+// the window's client size: a ray pick against boxes of the objects' scale, a
+// screen pick against user-interface rectangles (window centre at the origin,
+// y up) and the point under the cursor on a horizontal plane. The picked
+// object is held by a handle, so it reads as gone once the object dies.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "engine/objects/GameObjectHandle.h"
 
 namespace QRX {
 
@@ -99,6 +110,36 @@ public:
     // The mapping itself for a cursor at client pixel (cx, cy) of a w x h window.
     static void MapCursorPosition(int cx, int cy, int w, int h, float& x, float& y);
 
+    // The world point under window pixel (x, y) (origin bottom left) at depth
+    // 0 (near plane) to 1 (far plane), through the System camera's view and
+    // projection and a viewport of the client size. The origin without a camera.
+    glm::vec3 Unproject(float x, float y, float depth) const;
+    // The active object (not the sky box) whose box of half its scale the
+    // cursor ray enters first; ties keep the earlier object. Null for an
+    // empty list, no hit, or no camera or window.
+    GameObject* RayPick(const std::vector<GameObject*>& objects) const;
+    // The object whose rectangle (its x, y position, half its x, y scale)
+    // holds the cursor, the largest z winning; ties keep the earlier. Null
+    // when none does or there is no window.
+    GameObject* ScreenPick(const std::vector<GameObject*>& objects) const;
+    // The previous pick becomes the previously picked object and the ray /
+    // screen pick's result the picked one (null empties the handle). The
+    // flag is for the tweak bars' object panel, which nothing opens yet.
+    // Returns the pick.
+    GameObject* PickObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
+    GameObject* PickScreenObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
+    // The picked object while it lives; otherwise the handle is emptied and
+    // null returned.
+    GameObject* GetPickedObject();
+    GameObject* GetPreviouslyPickedObject() const;
+    // Empties the picked handle (unregistering it). Every state's Free or
+    // Unload calls it.
+    void ReleasePickedObject();
+    // Where the ray under the current (or previous) cursor meets the
+    // horizontal plane through point. A ray parallel to the plane, or no
+    // camera or window, gives point itself.
+    glm::vec3 GetMouseOnPlane(const glm::vec3& point, bool useCurrent) const;
+
     int GetMouseX() const { return m_currX; }
     int GetMouseY() const { return m_currY; }
     int GetPreviousMouseX() const { return m_prevX; }
@@ -123,6 +164,8 @@ private:
     bool m_moved = false;   // a mouse message arrived and the cursor has not rested since
     char m_typedChar = 0;
     bool m_charReady = false;
+    GameObjectHandle m_picked;
+    GameObjectHandle m_previouslyPicked;  // the picked object before the last pick
 };
 
 } // namespace QRX

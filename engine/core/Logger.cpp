@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/platform/ConsoleText.h"
 #include "engine/platform/Debugger.h"
 #include "engine/platform/Documents.h"
@@ -109,9 +110,9 @@ std::string Format(const char* format, va_list args)
 bool DialogAvailable()
 {
     if (g_dialogOverride >= 0) return g_dialogOverride != 0;
-    // Dialogs need a window that is not in full screen; until the window
-    // exists there is nothing to own a dialog.
-    return false;
+    // Dialogs need the window, and never cover a full-screen one.
+    System* system = System::PeekInstance();
+    return system && system->window && !system->window->IsFullscreen();
 }
 
 } // namespace

@@ -9,6 +9,9 @@ int WinMain()
 {
     QRX::System* system = QRX::System::GetInstance();
     if (!system->Initialize()) {
+        if (system->window)
+            QRX::Platform::ShowMessageBox("Initialization error! Check logs for more information\n", "Program Error",
+                                          QRX::Platform::MB_OK | QRX::Platform::MB_ICONERROR);
         system->Shutdown();
         QRX::System::DestroyInstance();
         return -1;

@@ -9,9 +9,11 @@
 #include "engine/core/InputInterpreter.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/BinaryFileManager.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
@@ -90,6 +92,18 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Audio manager initialized.");
 
+    // Step 8: the window and its OpenGL context.
+    window = new (std::nothrow) Window();
+    if (!window) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    if (!window->Initialize()) {
+        QRX_LOG_WARNING("Window failed to initialise");
+        return false;
+    }
+    QRX_LOG_INFO("Window initialized.");
+
     // Step 9: the input interpreter; without a readable mappings file it
     // keeps its defaults, so its result does not stop the start.
     inputInterpreter = new (std::nothrow) InputInterpreter();
@@ -109,12 +123,25 @@ bool System::Initialize()
     if (!binaryFileManager->Initialize()) return false;
     QRX_LOG_INFO("Binary file manager initialized.");
 
-    // Step 11: the shader manager (the renderer's programs fill it later).
+    // Step 11: the renderer and the shader manager; the renderer's GL set-up
+    // needs the context (its outcome is not tested: a context that cannot be
+    // used clears the running bit). A recompile runs the renderer's set-up.
+    renderer = new (std::nothrow) Renderer();
+    if (!renderer) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
     shaderManager = new (std::nothrow) ShaderManager();
     if (!shaderManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+    shaderManager->SetSetupFunction([this]() {
+        if (renderer) renderer->SetupShaders();
+    });
+    renderer->InitGL();
+    renderer->Resize(window->GetWidth(), window->GetHeight(), Renderer::DEFAULT_FIELD_OF_VIEW);
+    camera = renderer->GetCamera();
     QRX_LOG_INFO("Graphics system initialized.");
 
     // Step 12: the font manager starts FreeType and loads the catalogue's
@@ -142,6 +169,7 @@ bool System::Initialize()
         return false;
     }
     textureManager->Init();
+    renderer->SetupShaders();
 
     // Step 15: the physics manager, before the object manager; its factory
     // maps are filled at step 17.
@@ -192,6 +220,9 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
+    // Step 2: every queued window message goes to the window procedure.
+    window->PumpMessages();
+
     // Step 3: Alt+F4 ends the loop after this frame.
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
@@ -207,6 +238,12 @@ void System::Update()
     // Step 7: the physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
     if (physicsManager && !editorLoaded) physicsManager->Update();
+
+    // Step 8: the frame's drawing.
+    if (renderer) renderer->RenderScene();
+
+    // Step 9: present the frame.
+    window->SwapBuffers();
 
     // Step 10: this frame's key states become the previous ones.
     inputManager->Update();
@@ -291,10 +328,20 @@ void System::Shutdown()
     delete meshManager;
     meshManager = nullptr;
 
+    // Step 18: the renderer releases its GL objects and the programs.
+    delete renderer;
+    renderer = nullptr;
+    camera = nullptr;
+
     // Step 19: the shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();
     delete shaderManager;
     shaderManager = nullptr;
+
+    // Step 20: the window and its context.
+    if (window) window->KillWindow(true);
+    delete window;
+    window = nullptr;
 
     delete logger;
     logger = nullptr;

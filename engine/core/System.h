@@ -11,6 +11,7 @@
 namespace QRX {
 
 class AudioManager;
+class Camera;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -19,12 +20,15 @@ class FileManager;
 class FontManager;
 class ObjectManager;
 class PhysicsManager;
+class Renderer;
 class BinaryFileManager;
 class MeshManager;
 class FrameRateController;
+class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
+class Window;
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -52,9 +56,15 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
+    // The robots of the two-player level, set by that level (not owned). The
+    // slots may outlive their objects: check alive and PLAYER before use.
+    GameObject* playerOne = nullptr;
+    GameObject* playerTwo = nullptr;
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
+    Window* window = nullptr;
+    Renderer* renderer = nullptr;
     InputManager* inputManager = nullptr;
     Controller* pad0 = nullptr;  // player one's pad, user index 0
     Controller* pad1 = nullptr;  // player two's pad, user index 1
@@ -69,6 +79,7 @@ public:
     TextureManager* textureManager = nullptr;
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
+    Camera* camera = nullptr;  // the renderer's camera (not owned)
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

@@ -13,7 +13,10 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ModelShapes.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 
 namespace QRX {
 
@@ -367,6 +370,18 @@ void MeshManager::ReloadAllMeshes()
 {
     LoadMeshPaths();
     LoadMesh(DEFAULT_MESH_ID);
+
+    // The meshes of the objects in play come back at once; only "robot" needs
+    // the component road (its skinning buffers).
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager) return;
+    const GameObjectGroup objects = system->objectManager->GetAllObjectsAndPersistent();
+    for (GameObject* object : objects) {
+        auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+        if (!graphics) continue;
+        if (graphics->m_meshId == ANIMATED_MESH_ID) graphics->LoadMesh();
+        else LoadMesh(graphics->m_meshId);
+    }
 }
 
 } // namespace QRX

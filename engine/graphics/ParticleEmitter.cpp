@@ -2,12 +2,19 @@
 
 #include <cmath>
 
+#include "engine/core/System.h"
 #include "engine/graphics/ParticleSystem.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/objects/GameObject.h"
 
 namespace QRX {
 
-ParticleEmitter::ParticleEmitter() : Component(CT_PARTICLEEMITTER) {}
+ParticleEmitter::ParticleEmitter() : Component(CT_PARTICLEEMITTER)
+{
+    // Effects go into the renderer's pool, when there is a renderer.
+    System* system = System::PeekInstance();
+    if (system && system->renderer) m_particleSystem = system->renderer->GetParticleSystem();
+}
 
 void ParticleEmitter::Emit(const glm::vec3& position)
 {

@@ -2,6 +2,7 @@
 
 #include "engine/core/System.h"
 #include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/Component.h"
@@ -39,6 +40,7 @@ void RegisterComponentFactories()
     if (!manager) return;
     // One line per component class, in key order, as the classes are added.
     FactoryMap<Component>& factories = manager->GetFactories();
+    FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);

@@ -12,6 +12,7 @@ constexpr std::uint32_t VK_RBUTTON = 0x02;
 constexpr std::uint32_t VK_MBUTTON = 0x04;
 constexpr std::uint32_t VK_BACK = 0x08;
 constexpr std::uint32_t VK_TAB = 0x09;
+constexpr std::uint32_t VK_CLEAR = 0x0C;  // keypad 5 with Num Lock off
 constexpr std::uint32_t VK_RETURN = 0x0D;
 constexpr std::uint32_t VK_SHIFT = 0x10;
 constexpr std::uint32_t VK_CONTROL = 0x11;
@@ -28,9 +29,13 @@ constexpr std::uint32_t VK_LEFT = 0x25;
 constexpr std::uint32_t VK_UP = 0x26;
 constexpr std::uint32_t VK_RIGHT = 0x27;
 constexpr std::uint32_t VK_DOWN = 0x28;
+constexpr std::uint32_t VK_SNAPSHOT = 0x2C;  // Print Screen
 constexpr std::uint32_t VK_INSERT = 0x2D;
 constexpr std::uint32_t VK_DELETE = 0x2E;
 // '0'..'9' are 0x30..0x39 and 'A'..'Z' 0x41..0x5A, as their characters.
+constexpr std::uint32_t VK_LWIN = 0x5B;
+constexpr std::uint32_t VK_RWIN = 0x5C;
+constexpr std::uint32_t VK_APPS = 0x5D;
 constexpr std::uint32_t VK_NUMPAD0 = 0x60;
 constexpr std::uint32_t VK_NUMPAD9 = 0x69;
 constexpr std::uint32_t VK_MULTIPLY = 0x6A;
@@ -55,6 +60,7 @@ constexpr std::uint32_t VK_OEM_4 = 0xDB;      // [{
 constexpr std::uint32_t VK_OEM_5 = 0xDC;      // \|
 constexpr std::uint32_t VK_OEM_6 = 0xDD;      // ]}
 constexpr std::uint32_t VK_OEM_7 = 0xDE;      // '"
+constexpr std::uint32_t VK_OEM_102 = 0xE2;    // the extra key beside left Shift
 
 } // namespace Platform
 } // namespace QRX

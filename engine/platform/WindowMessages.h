@@ -46,6 +46,12 @@ constexpr std::uint32_t WM_MOVING = 0x0216;
 constexpr std::uint32_t WM_ENTERSIZEMOVE = 0x0231;
 constexpr std::uint32_t WM_EXITSIZEMOVE = 0x0232;
 
+// Mouse messages' wParam: the buttons and modifiers held.
+constexpr std::uint32_t MK_LBUTTON = 0x0001;
+constexpr std::uint32_t MK_RBUTTON = 0x0002;
+constexpr std::uint32_t MK_SHIFT = 0x0004;
+constexpr std::uint32_t MK_CONTROL = 0x0008;
+constexpr std::uint32_t MK_MBUTTON = 0x0010;
 // WM_ACTIVATE's low word of wParam.
 constexpr std::uint32_t WA_INACTIVE = 0;
 constexpr std::uint32_t WA_ACTIVE = 1;

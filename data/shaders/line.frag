@@ -1,0 +1,7 @@
+#version 120
+varying vec4 vColor;
+
+void main()
+{
+    gl_FragColor = vColor;
+}

@@ -150,8 +150,11 @@ public:
     static void PrintFramebufferInfo(GLuint frameBuffer);
 
     RenderTarget* GetChainA() { return m_chainA; }
+    const RenderTarget* GetChainA() const { return m_chainA; }
     RenderTarget* GetChainB() { return m_chainB; }
+    const RenderTarget* GetChainB() const { return m_chainB; }
     RenderTarget& GetSceneCapture() { return m_sceneCapture; }
+    const RenderTarget& GetSceneCapture() const { return m_sceneCapture; }
     GLuint GetQuadBuffer() const { return m_quadBuffer; }
     const Locations& GetLocations(const std::string& program) const;
     GLuint GetDebugFrameBuffer() const { return m_debugFrameBuffer; }

@@ -87,7 +87,8 @@ void ShadowMap::Init(int width, int height, const glm::mat4& cameraView, Texture
     QRX_LOG_INFO("Generating shadow fbo %i", static_cast<int>(m_shadowFrameBuffer));
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
+    m_complete = status == GL_FRAMEBUFFER_COMPLETE;
+    if (!m_complete) {
         QRX_LOG_ERROR("Framebuffer error code: %d", static_cast<int>(status));
         if (status == 0)
             QRX_LOG_ERROR("Integrated graphics card is not support. Please use or switch to a dedicated graphics card");
@@ -112,6 +113,7 @@ void ShadowMap::Release()
         glDeleteTextures(1, &m_shadowMap);
         m_shadowMap = 0;
     }
+    m_complete = false;
 }
 
 glm::mat4 ShadowMap::UpdateLightView(const glm::vec3& lightPosition, const GameObject* playerOne)
@@ -131,7 +133,7 @@ void ShadowMap::Render(const GameObjectGroup& group, ShaderManager* shaders, con
 {
     if (!shadowsOn) return;
     Program* program = shaders ? shaders->GetProgram(PROGRAM_NAME) : nullptr;
-    if (!program || !m_shadowFrameBuffer) return;
+    if (!program || !m_complete) return;
 
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -196,7 +198,9 @@ glm::mat4 ShadowMap::SendUniforms(Program* program, const glm::mat4& cameraView,
     SetInt(prog, "shadowMap", SHADOW_TEXTURE_UNIT);
     glActiveTexture(GL_TEXTURE0);
 
-    SetInt(prog, "enableShadows", shadowsOn ? 1 : 0);
+    // A map that was never made (or cannot be drawn into) holds no depth:
+    // sampling it would put the whole scene in shadow.
+    SetInt(prog, "enableShadows", shadowsOn && m_complete ? 1 : 0);
     SetFloat(prog, "depthBias", depthBias);
     SetInt(prog, "SAMPLECOUNTX", SAMPLECOUNTX);
     SetInt(prog, "SAMPLECOUNTY", SAMPLECOUNTY);

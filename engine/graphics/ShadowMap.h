@@ -15,7 +15,8 @@
 // - Casters: objects flagged skip-draw and the sky ("sphereinverted") are left
 //   out; every other object of the group casts, skinned ones included.
 // - With shadows off the pass draws nothing and dumps nothing; "main" still
-//   gets every shadow uniform, with "enableShadows" 0.
+//   gets every shadow uniform, with "enableShadows" 0. So does a map that
+//   was not made or whose frame buffer is incomplete: it holds no depth.
 // - The parameters (filters, sample counts, bias, on/off) keep their values
 //   across Release and Init; Init resets the light's box and view.
 // - Every operation but the parameter fields needs a current GL context.
@@ -115,6 +116,7 @@ public:
 
     GLuint GetTexture() const { return m_shadowMap; }
     GLuint GetFrameBuffer() const { return m_shadowFrameBuffer; }
+    bool IsComplete() const { return m_complete; }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     const glm::mat4& GetLightProjection() const { return m_lightProjection; }
@@ -137,6 +139,7 @@ private:
     glm::mat4 m_lightView{1.0f};
     int m_width = 0;
     int m_height = 0;
+    bool m_complete = false;  // the frame buffer can be drawn into
 };
 
 } // namespace QRX

@@ -14,13 +14,17 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/PostProcessing.h"
 #include "engine/graphics/Program.h"
+#include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/flow/GameState.h"
+#include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
@@ -149,7 +153,6 @@ protected:
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         m_output.reset();
         m_post.Release();
-        m_post.ReleaseFrameBuffers();
         m_shaders.DeleteAllPrograms();
         glDisable(GL_BLEND);
         glDisable(GL_CULL_FACE);
@@ -421,98 +424,108 @@ TEST_F(PostProcessingTest, AnIncompleteTargetPrintsItsStatusAsANumber)
     empty.Release();
 }
 
-// --- the debug frame buffer -------------------------------------------------------------
+// --- inside the engine: start-up step 20 and a display change ----------------------------
 
-class DebugFrameBufferTest : public PostProcessingTest
+// Stands in for the first state so that the test controls the scene.
+class QuietState : public GameState
+{
+public:
+    void Load() override {}
+    void Init() override {}
+    void Update(GameStateManager&) override {}
+    void Free() override {}
+    void Unload() override {}
+};
+
+class EngineTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        PostProcessingTest::SetUp();
+        // The game's window brings its own context; the test context only
+        // keeps the GL driver loaded to the end of the run.
+        ASSERT_TRUE(Context().Ok()) << Context().Error();
+        Logger::SetDialogAvailableOverride(0);
+        BindStateObject(StateObjectKind::BaseLevel, &m_state);
         m_system = System::GetInstance();
         testing::internal::CaptureStdout();
         const bool started = m_system->Initialize();
-        testing::internal::GetCapturedStdout();
+        m_startOutput = testing::internal::GetCapturedStdout();
         ASSERT_TRUE(started);
-        Context().MakeCurrent();
-        glGetError();
+        ASSERT_NE(m_system->renderer, nullptr);
+        ASSERT_NE(m_system->window, nullptr);
+        m_renderer = m_system->renderer;
     }
     void TearDown() override
     {
-        PostProcessingTest::TearDown();
         testing::internal::CaptureStdout();
         m_system->Shutdown();
         testing::internal::GetCapturedStdout();
         System::DestroyInstance();
+        BindStateObject(StateObjectKind::BaseLevel, nullptr);
+        Logger::SetDialogAvailableOverride(-1);
     }
     TestSupport::ScopedTempHome m_home;
     TestSupport::ScopedFakeAudio m_audio;
+    QuietState m_state;
     System* m_system = nullptr;
+    Renderer* m_renderer = nullptr;
+    std::string m_startOutput;
 };
 
-TEST_F(DebugFrameBufferTest, FiveTexturesAndFivePersistentSpritesAlongTheBottom)
+TEST_F(EngineTest, StartUpMakesTheDebugFrameBufferWithFivePersistentSpritesAlongTheBottom)
 {
-    testing::internal::CaptureStdout();
-    m_post.CreateFrameBuffers(VIEW_W, VIEW_H, m_system->objectManager, m_system->textureManager);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Shader Output Location 0 - color attachment 0\n\tAttachment Type: Texture\n"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("\tAttachment texture cube map face: 0 (not cube-map texture)\n"), std::string::npos);
-    EXPECT_EQ(out.find("Framebuffer incomplete"), std::string::npos);
+    const PostProcessing& post = m_renderer->m_postProcess;
+    const int W = m_system->window->GetWidth();
+    const int H = m_system->window->GetHeight();
+    EXPECT_NE(m_startOutput.find("Shader Output Location 0 - color attachment 0\n\tAttachment Type: Texture\n"),
+              std::string::npos);
+    EXPECT_NE(m_startOutput.find("\tAttachment texture cube map face: 0 (not cube-map texture)\n"),
+              std::string::npos);
+    EXPECT_EQ(m_startOutput.find("Framebuffer incomplete"), std::string::npos);
 
-    glBindFramebuffer(GL_FRAMEBUFFER, m_post.GetDebugFrameBuffer());
+    glBindFramebuffer(GL_FRAMEBUFFER, post.GetDebugFrameBuffer());
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
-    const float w = 0.2f * VIEW_W;
+    const float w = 0.2f * W;
     const float h = 0.75f * w;
     EXPECT_EQ(m_system->objectManager->GetPersistentObjects().size(), 5u);
     for (int i = 0; i < PostProcessing::DEBUG_TEXTURE_COUNT; ++i) {
         const std::string id = "debugDeferred" + std::to_string(i);
-        EXPECT_TRUE(glIsTexture(m_post.GetDebugTexture(i)));
-        EXPECT_EQ(TextureWidth(m_post.GetDebugTexture(i)), VIEW_W);
-        EXPECT_EQ(m_system->textureManager->GetTexture(id), m_post.GetDebugTexture(i)) << id;
-        GameObject* sprite = m_post.GetDebugSprite(i);
+        EXPECT_TRUE(glIsTexture(post.GetDebugTexture(i)));
+        EXPECT_EQ(TextureWidth(post.GetDebugTexture(i)), W);
+        EXPECT_EQ(m_system->textureManager->GetTexture(id), post.GetDebugTexture(i)) << id;
+        GameObject* sprite = post.GetDebugSprite(i);
         ASSERT_NE(sprite, nullptr);
         EXPECT_EQ(sprite->type, SPRITE);
         EXPECT_TRUE(sprite->flags & OBJ_PERSISTENT);
-        EXPECT_FALSE(sprite->flags & OBJ_WORLD_VALID);
         EXPECT_FLOAT_EQ(sprite->scale.x, w);
         EXPECT_FLOAT_EQ(sprite->scale.y, h);
-        EXPECT_FLOAT_EQ(sprite->position.x, w * i - (VIEW_W / 2.0f - w / 2.0f));
-        EXPECT_FLOAT_EQ(sprite->position.y, -(VIEW_H / 2.0f - h / 2.0f));
+        EXPECT_FLOAT_EQ(sprite->position.x, w * i - (W / 2.0f - w / 2.0f));
+        EXPECT_FLOAT_EQ(sprite->position.y, -(H / 2.0f - h / 2.0f));
         EXPECT_FLOAT_EQ(sprite->position.z, -1.5f);
         GUIComponent* gui = dynamic_cast<GUIComponent*>(sprite->GetComponent(CT_GUI));
         ASSERT_NE(gui, nullptr);
         EXPECT_EQ(gui->m_textureId, id);
     }
     // Side by side from the left edge to the right one.
-    EXPECT_FLOAT_EQ(m_post.GetDebugSprite(0)->position.x - w / 2.0f, -VIEW_W / 2.0f);
-    EXPECT_FLOAT_EQ(m_post.GetDebugSprite(4)->position.x + w / 2.0f, VIEW_W / 2.0f);
-
-    // Released after a display change, the sprites stay.
-    m_post.ReleaseFrameBuffers();
-    EXPECT_EQ(m_post.GetDebugFrameBuffer(), 0u);
-    EXPECT_EQ(m_post.GetDebugTexture(0), 0u);
-    EXPECT_EQ(m_system->objectManager->GetPersistentObjects().size(), 5u);
+    EXPECT_FLOAT_EQ(post.GetDebugSprite(0)->position.x - w / 2.0f, -W / 2.0f);
+    EXPECT_FLOAT_EQ(post.GetDebugSprite(4)->position.x + w / 2.0f, W / 2.0f);
 }
 
-TEST_F(DebugFrameBufferTest, TheAttachmentReportStopsAtTheDriversDrawBuffers)
+TEST_F(EngineTest, TheAttachmentReportStopsAtTheDriversDrawBuffers)
 {
-    testing::internal::CaptureStdout();
-    m_post.CreateFrameBuffers(VIEW_W, VIEW_H, nullptr, nullptr);
-    testing::internal::GetCapturedStdout();
-
+    const GLuint fbo = m_renderer->m_postProcess.GetDebugFrameBuffer();
     GLint maxDrawBuffers = 0;
     glGetIntegerv(GL_MAX_DRAW_BUFFERS, &maxDrawBuffers);
     const GLenum all[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2, GL_COLOR_ATTACHMENT3,
                           GL_COLOR_ATTACHMENT4};
     const GLsizei used = std::min<GLsizei>(5, maxDrawBuffers);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_post.GetDebugFrameBuffer());
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glDrawBuffers(used, all);
     testing::internal::CaptureStdout();
-    PostProcessing::PrintFramebufferInfo(m_post.GetDebugFrameBuffer());
+    PostProcessing::PrintFramebufferInfo(fbo);
     const std::string out = testing::internal::GetCapturedStdout();
     int lines = 0;
     for (size_t at = out.find("Shader Output Location"); at != std::string::npos;
@@ -523,6 +536,33 @@ TEST_F(DebugFrameBufferTest, TheAttachmentReportStopsAtTheDriversDrawBuffers)
                        std::to_string(used - 1)),
               std::string::npos);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST_F(EngineTest, StartUpAndADisplayChangeSizeTheShadowMapAndTargetsToTheWindow)
+{
+    const ShadowMap& shadow = m_renderer->m_shadowMap;
+    EXPECT_TRUE(shadow.IsComplete());
+    EXPECT_EQ(shadow.GetWidth(), m_system->window->GetWidth());
+    EXPECT_EQ(shadow.GetHeight(), m_system->window->GetHeight());
+    EXPECT_EQ(m_system->textureManager->GetTexture(ShadowMap::TEXTURE_ID), shadow.GetTexture());
+    EXPECT_EQ(m_renderer->m_postProcess.GetSceneCapture().width, m_system->window->GetWidth());
+
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(m_system->window->ChangeResolution(640, 480, false));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(shadow.IsComplete());
+    EXPECT_EQ(shadow.GetWidth(), 640);
+    EXPECT_EQ(shadow.GetHeight(), 480);
+    EXPECT_EQ(TextureWidth(shadow.GetTexture()), 640);
+    EXPECT_EQ(m_system->textureManager->GetTexture(ShadowMap::TEXTURE_ID), shadow.GetTexture());
+    const PostProcessing& post = m_renderer->m_postProcess;
+    EXPECT_EQ(post.GetSceneCapture().width, 640);
+    EXPECT_EQ(post.GetSceneCapture().height, 480);
+    EXPECT_EQ(TextureWidth(post.GetSceneCapture().texture), 640);
+    EXPECT_EQ(post.GetChainA()[3].width, 80);
+    // The debug frame buffer is not made again; its sprites stay.
+    EXPECT_EQ(post.GetDebugFrameBuffer(), 0u);
+    EXPECT_EQ(m_system->objectManager->GetPersistentObjects().size(), 5u);
 }
 
 } // namespace

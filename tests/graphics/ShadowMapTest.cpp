@@ -407,6 +407,22 @@ TEST_F(ShadowMapTest, TheGroundUnderACubeIsDarkerOnlyWithShadowsOn)
     EXPECT_NEAR(under, beside, 2);
 }
 
+TEST_F(ShadowMapTest, WithoutAMapTheLitPassIsNotShadowed)
+{
+    m_map.Release();
+    EXPECT_FALSE(m_map.IsComplete());
+    ShadowPass({&m_ground, &m_cube}, true);
+    EXPECT_TRUE(m_draw->drawn.empty());
+    int under = 0, beside = 0;
+    LitGround(under, beside);
+    EXPECT_NEAR(under, beside, 2);
+    EXPECT_GT(beside, 180);
+    glUseProgram(m_receiver->GetProgramObject());
+    m_map.SendUniforms(m_receiver, m_view, VIEW_W, VIEW_H);
+    EXPECT_EQ(UniformInt(m_receiver, "enableShadows"), 0);
+    glUseProgram(0);
+}
+
 TEST_F(ShadowMapTest, ShadowsOffDrawNothingAndDumpNothing)
 {
     m_map.shadowsOn = false;

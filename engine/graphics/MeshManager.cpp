@@ -288,9 +288,9 @@ Mesh* MeshManager::GetMesh(const std::string& id)
     return DefaultMesh();
 }
 
-BoundingSphere MeshManager::ComputeBoundingSphere(const MeshData& mesh, bool ownerIsPlayer)
+MeshBoundingSphere MeshManager::ComputeBoundingSphere(const MeshData& mesh, bool ownerIsPlayer)
 {
-    BoundingSphere sphere;
+    MeshBoundingSphere sphere;
     if (mesh.vertices.empty()) return sphere;
     glm::vec3 lo(mesh.vertices.front().position), hi(lo);
     for (const Vertex& v : mesh.vertices) {
@@ -314,9 +314,9 @@ BoundingSphere MeshManager::ComputeBoundingSphere(const MeshData& mesh, bool own
     return sphere;
 }
 
-BoundingBox MeshManager::ComputeBoundingBox(const MeshData& mesh)
+MeshBoundingBox MeshManager::ComputeBoundingBox(const MeshData& mesh)
 {
-    BoundingBox box;
+    MeshBoundingBox box;
     if (mesh.vertices.empty()) return box;
     glm::vec3 lo(mesh.vertices.front().position), hi(lo);
     for (const Vertex& v : mesh.vertices) {

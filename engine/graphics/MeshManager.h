@@ -25,13 +25,13 @@
 
 namespace QRX {
 
-struct BoundingSphere
+struct MeshBoundingSphere
 {
     float radius = 0.0f;
     glm::vec3 centre{0.0f};
 };
 
-struct BoundingBox
+struct MeshBoundingBox
 {
     glm::vec3 centre{0.0f};
     glm::vec3 halfExtents{0.0f};
@@ -41,8 +41,8 @@ struct BoundingBox
 // that place the unit debug meshes "sphere" and "cubey" over sphere and box.
 struct MeshBounds
 {
-    BoundingSphere sphere;
-    BoundingBox box;
+    MeshBoundingSphere sphere;
+    MeshBoundingBox box;
     glm::mat4 sphereMatrix{1.0f};  // translate(centre) x scale(2r)
     glm::mat4 boxMatrix{1.0f};     // translate(box centre) x scale(2 x half extents)
 };
@@ -90,9 +90,9 @@ public:
     // corners of the vertices' box (from a point at the origin for a PLAYER
     // object) and grows it over each vertex in order. Radius 0 at the origin
     // for a mesh without vertices.
-    static BoundingSphere ComputeBoundingSphere(const MeshData& mesh, bool ownerIsPlayer);
+    static MeshBoundingSphere ComputeBoundingSphere(const MeshData& mesh, bool ownerIsPlayer);
     // The vertices' axis-aligned box; zero for a mesh without vertices.
-    static BoundingBox ComputeBoundingBox(const MeshData& mesh);
+    static MeshBoundingBox ComputeBoundingBox(const MeshData& mesh);
     // Both, with the matrices the component keeps.
     static MeshBounds ComputeBounds(const MeshData& mesh, bool ownerIsPlayer);
 

@@ -420,16 +420,16 @@ TEST(MeshBoundsTest, PlayerSphereGrowsFromTheOriginToCoverEveryVertex)
 {
     MeshData mesh = MakeCubeMesh(1.0f);
     for (Vertex& v : mesh.vertices) v.position += glm::vec4(0, 1, 0, 0);
-    BoundingSphere player = MeshManager::ComputeBoundingSphere(mesh, true);
-    BoundingSphere other = MeshManager::ComputeBoundingSphere(mesh, false);
+    MeshBoundingSphere player = MeshManager::ComputeBoundingSphere(mesh, true);
+    MeshBoundingSphere other = MeshManager::ComputeBoundingSphere(mesh, false);
     EXPECT_NE(player.radius, other.radius);
-    for (const BoundingSphere& s : {player, other})
+    for (const MeshBoundingSphere& s : {player, other})
         for (const Vertex& v : mesh.vertices) EXPECT_LE(glm::length(glm::vec3(v.position) - s.centre), s.radius + 1e-5f);
     // A single vertex: a point sphere for the player grows to half the distance.
     MeshData one;
     one.vertices.resize(1);
     one.vertices[0].position = glm::vec4(2, 0, 0, 1);
-    BoundingSphere s = MeshManager::ComputeBoundingSphere(one, true);
+    MeshBoundingSphere s = MeshManager::ComputeBoundingSphere(one, true);
     EXPECT_NEAR(s.radius, 1.0f, 1e-6f);
     EXPECT_NEAR(s.centre.x, 1.0f, 1e-6f);
     EXPECT_EQ(MeshManager::ComputeBoundingSphere(one, false).radius, 0.0f);

@@ -157,7 +157,8 @@ TEST_F(RendererTest, RecompileRebuildsEveryProgramUnderTheSameNames)
     ASSERT_NE(ProgramNamed("main"), nullptr);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -7);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -1);
-    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 5u);
+    // main, hud, line, shadowmain, particle and the seven post-processing programs.
+    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 12u);
     EXPECT_EQ(glIsProgram(before), GL_FALSE);
     const std::string log = LogText();
     EXPECT_NE(log.find("Setting up shaders.."), std::string::npos);

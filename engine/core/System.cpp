@@ -200,6 +200,10 @@ bool System::Initialize()
     if (!gameStateManager->Initialize()) return false;
     QRX_LOG_INFO("Game state manager initialized.");
 
+    // Step 20: the shadow map, then the debug frame buffer and its sprites.
+    renderer->ShadowMapInit();
+    renderer->CreateFrameBuffers();
+
     // Step 21: the frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;

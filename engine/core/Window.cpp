@@ -444,6 +444,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
         system->renderer->Resize(m_width, m_height, Renderer::DEFAULT_FIELD_OF_VIEW);
     }
     if (!setFullscreen) RescaleUIObjects();
+    if (system && system->renderer) system->renderer->ShadowMapInit();
     if (system && system->meshManager) system->meshManager->ReloadAllMeshes();
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");
     m_changingMode = false;

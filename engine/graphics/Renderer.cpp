@@ -16,6 +16,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/GraphicsComponent.h"
@@ -23,6 +24,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Documents.h"
 #include "engine/platform/FileSearch.h"
@@ -100,6 +102,18 @@ Renderer::~Renderer()
 glm::mat4 Renderer::ViewMatrix() const
 {
     return m_camera ? m_camera->GetViewMatrix() : glm::mat4(1.0f);
+}
+
+int Renderer::WindowWidth() const
+{
+    System* system = System::PeekInstance();
+    return system && system->window ? system->window->GetWidth() : m_viewportWidth;
+}
+
+int Renderer::WindowHeight() const
+{
+    System* system = System::PeekInstance();
+    return system && system->window ? system->window->GetHeight() : m_viewportHeight;
 }
 
 bool Renderer::InitGL()
@@ -310,7 +324,62 @@ void Renderer::SetupShaders()
         m_particleLocations = QueryParticleLocations(particle->GetProgramObject());
     }
 
+    SetupPostProcessing();
     QRX_LOG_INFO("Shaders setup completed.");
+}
+
+void Renderer::SetupPostProcessing()
+{
+    if (!m_glReady) return;
+    System* system = System::PeekInstance();
+    // During a display change the viewport still has the old size here: the
+    // window already has the new one.
+    m_postProcess.Setup(system ? system->shaderManager : nullptr, WindowWidth(), WindowHeight());
+}
+
+void Renderer::ShadowMapInit()
+{
+    if (!m_glReady) return;
+    System* system = System::PeekInstance();
+    m_shadowMap.Init(WindowWidth(), WindowHeight(), ViewMatrix(), system ? system->textureManager : nullptr);
+}
+
+void Renderer::CreateFrameBuffers()
+{
+    if (!m_glReady) return;
+    System* system = System::PeekInstance();
+    m_postProcess.CreateFrameBuffers(WindowWidth(), WindowHeight(), system ? system->objectManager : nullptr,
+                                     system ? system->textureManager : nullptr);
+}
+
+void Renderer::RenderShadowMap(GameObjectGroup& group)
+{
+    System* system = System::PeekInstance();
+    ShadowCasterDraw draw;
+    draw.look = [](GameObject* object, std::string& meshId, std::string& textureId) {
+        auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+        if (!graphics) return false;
+        meshId = graphics->m_meshId;
+        textureId = graphics->m_textureId;
+        return true;
+    };
+    draw.sendAnimation = [this](Program* program, GameObject* object) { SendAnimationDataPerObject(program, object); };
+    draw.drawMesh = [this](const std::string& meshId, const std::string& textureId) { DrawMesh(meshId, textureId); };
+    const glm::vec3 lightPosition = m_sceneLight ? m_sceneLight->m_position : glm::vec3(0.0f);
+    m_shadowMap.Render(group, system ? system->shaderManager : nullptr, draw, lightPosition, LivePlayerOne(),
+                       InputManager::IsTriggered(KEY_F11));
+}
+
+void Renderer::SendShadowUniforms(Program* program)
+{
+    const glm::mat4 inverse = m_shadowMap.SendUniforms(program, ViewMatrix(), WindowWidth(), WindowHeight());
+    if (m_camera) m_camera->SetInverseViewMatrix(inverse);
+}
+
+void Renderer::PostProcess()
+{
+    System* system = System::PeekInstance();
+    m_postProcess.Process(system ? system->shaderManager : nullptr, WindowWidth(), WindowHeight());
 }
 
 void Renderer::ReleaseResources()
@@ -330,8 +399,11 @@ void Renderer::ReleaseResources()
     if (system && system->shaderManager) system->shaderManager->DeleteAllPrograms();
     m_vertexArray = 0;
     if (m_glReady) {
+        m_postProcess.Release();
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        m_postProcess.ReleaseFrameBuffers();
+        m_shadowMap.Release();
     }
     m_glReady = false;
 }
@@ -450,8 +522,9 @@ void Renderer::RenderScene()
     m_frameGroup.clear();
     if (system->objectManager) m_frameGroup = system->objectManager->GetObjectsWithComponent(CT_GRAPHICS);
 
-    // Steps 5 and 7: occluder fade, then opaque first and back to front.
+    // Steps 5 to 7: occluder fade, shadow pass, then opaque first and back to front.
     FadeOccludingCrates(m_frameGroup, FADED_OPACITY);
+    RenderShadowMap(m_frameGroup);
     const glm::mat4 view = ViewMatrix();
     std::sort(m_frameGroup.begin(), m_frameGroup.end(),
               [&view](const GameObject* a, const GameObject* b) { return CompareDrawOrder(a, b, view); });
@@ -461,7 +534,10 @@ void Renderer::RenderScene()
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    // Step 9: the main pass and the particles, straight into the window.
+    // Step 9: the main pass and the particles, through the post-processing
+    // chain or straight into the window.
+    const bool postProcessing = m_postProcessing == 1;
+    if (postProcessing) m_postProcess.BindSceneCapture();
     RenderObjects(m_frameGroup);
     if (m_particleSystem) {
         ParticlePassInput input;
@@ -472,9 +548,10 @@ void Renderer::RenderScene()
         input.locations = m_particleLocations;
         input.viewMatrix = view;
         input.projectionMatrix = m_projection;
-        input.hue = m_hue;
+        input.hue = m_postProcess.hue;
         RenderParticles(*m_particleSystem, "grayscale", input);
     }
+    if (postProcessing) PostProcess();
 
     // Step 10.
     DrawQueuedLines();

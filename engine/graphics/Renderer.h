@@ -21,8 +21,11 @@
 //   back to front; an empty scene still runs the 2-D steps.
 // - The player-one slot of the System is used (occluder fade, light) only
 //   while it holds a live PLAYER.
-// - F12 writes a screenshot, F10 rebuilds every program, on the frame the key
-//   goes down.
+// - Shadows come from one depth map of the scene light (ShadowMap); while
+//   post-processing is on (1) the main pass and the particles go into the
+//   scene capture and the post-processing chain draws the window's image.
+// - F12 writes a screenshot, F11 dumps the shadow map, F10 rebuilds every
+//   program, on the frame the key goes down.
 #pragma once
 #include <GL/glew.h>
 
@@ -34,6 +37,8 @@
 #include "engine/graphics/Animation.h"
 #include "engine/graphics/GraphicsAttributes.h"
 #include "engine/graphics/ParticlePass.h"
+#include "engine/graphics/PostProcessing.h"
+#include "engine/graphics/ShadowMap.h"
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/ObjectManager.h"
 
@@ -148,9 +153,23 @@ public:
     // position) to the camera crosses, opacity 1 for those it misses. Objects
     // without a collision box are left alone; nothing without a player one.
     void FadeOccludingCrates(GameObjectGroup& group, float fadedOpacity);
-    // Builds every program of the table and keeps the uniform locations.
+    // Builds every program of the table and keeps the uniform locations, then
+    // the post-processing programs and targets (SetupPostProcessing).
     // Installed as the shader manager's set-up function by the System.
     void SetupShaders();
+    // The post-processing programs, quad and targets at the window's size.
+    void SetupPostProcessing();
+    // The shadow map at the window's size (start-up and display changes).
+    void ShadowMapInit();
+    // The debug frame buffer and its five sprites; once, at start-up.
+    void CreateFrameBuffers();
+    // The shadow pass over the frame's group; F11 dumps the map.
+    void RenderShadowMap(GameObjectGroup& group);
+    // The shadow inputs of the bound "main" program; the camera keeps the
+    // inverse of its view.
+    void SendShadowUniforms(Program* program);
+    // The post-processing chain from the scene capture into the window.
+    void PostProcess();
 
     // Draws and empties the line queue: each line as Draw3DLine draws it, in
     // queue order. The queue keeps its capacity.
@@ -221,7 +240,8 @@ public:
     bool CollisionWire = false;    // collision-primitive overlay of the main pass
     int m_isB = 0;                 // the "isB" value of the last object drawn
     int m_postProcessing = 1;      // 1 sends the main pass through post-processing
-    float m_hue = 0.04f;           // the particle program's "uHue"
+    ShadowMap m_shadowMap;         // the shadow map and its parameters
+    PostProcessing m_postProcess;  // targets, chain and bloom tuning ("uHue" of the particles too)
 
 private:
     // One line through the "line" program with the given view and projection.
@@ -230,6 +250,9 @@ private:
 
     // The view matrix used for drawing: the camera's, identity without one.
     glm::mat4 ViewMatrix() const;
+    // The window's size (the viewport's when there is no window).
+    int WindowWidth() const;
+    int WindowHeight() const;
 
     Camera* m_camera = nullptr;  // owned; the System keeps a second pointer
     SceneLight* m_sceneLight = nullptr;

@@ -25,7 +25,7 @@ namespace {
 
 constexpr GLsizei VERTEX_STRIDE = 40;  // position vec4, normal vec4, texcoord vec2
 constexpr GLsizei SKIN_STRIDE = 16;    // four floats per vertex
-constexpr GLint SHADOW_MAP_UNIT = 2;
+constexpr GLint SHADOW_MAP_UNIT = ShadowMap::SHADOW_TEXTURE_UNIT;
 // The debug overlays: wireframes pulled towards the eye over the solid faces.
 constexpr float WIRE_OFFSET_FACTOR = -1.0f;
 constexpr float WIRE_OFFSET_UNITS = 10.0f;
@@ -162,6 +162,7 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     const GLuint programObject = program->GetProgramObject();
     glUseProgram(programObject);
     program->SetInUse(true);
+    SendShadowUniforms(program);
 
     const glm::mat4 view = ViewMatrix();
     const glm::mat4 cameraProjection = m_camera ? m_camera->GetProjectionMatrix() : m_projection;

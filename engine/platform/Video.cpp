@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <dlfcn.h>
@@ -23,6 +25,21 @@ SDL_Window* Sdl(WindowHandle window) { return reinterpret_cast<SDL_Window*>(wind
 void SetError(std::string* error, const std::string& text)
 {
     if (error) *error = text;
+}
+
+// Keeps every library loaded so far (the GL driver among them) mapped until
+// the process ends. The driver's own process-wide caches, filled by the first
+// draws, would otherwise outlive its code when the last context goes, and a
+// leak checker at exit would report them from frames no library names.
+void PinLoadedLibraries()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0] == '/')
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
 }
 
 void SetPixelFormatAttributes()
@@ -235,14 +252,18 @@ GLContextHandle CreateGLContext(WindowHandle window, bool* fellBack, std::string
     }
     SetContextRequestAttributes();
     SDL_GLContext context = SDL_GL_CreateContext(Sdl(window));
-    if (context) return context;
+    if (context) {
+        PinLoadedLibraries();
+        return context;
+    }
 
     // The 2.1 request was refused: take whatever the driver gives by default.
     SDL_GL_ResetAttributes();
     SetPixelFormatAttributes();
     if (fellBack) *fellBack = true;
     context = SDL_GL_CreateContext(Sdl(window));
-    if (!context) SetError(error, SDL_GetError());
+    if (context) PinLoadedLibraries();
+    else SetError(error, SDL_GetError());
     return context;
 }
 

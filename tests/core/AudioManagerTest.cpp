@@ -8,7 +8,6 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "support/FakeAudio.h"
-#include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -358,72 +357,6 @@ TEST(AudioManagerStart, MissingMusicChannelIsHarmless)
     audio.PlayStream("menu.mp3");  // a reuse play without a channel takes a free one
     ASSERT_NE(audio.m_MusicChannel, nullptr);
     EXPECT_EQ(audio.m_MusicName, "menu.mp3");
-}
-
-// The engine's start-up step 7, frame step 5 and shut-down step 7.
-class SystemAudioTest : public ::testing::Test
-{
-protected:
-    // Later start-up steps load textures, which need a current context.
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_fake;
-};
-
-TEST_F(SystemAudioTest, StartFrameAndShutdown)
-{
-    System* system = System::GetInstance();
-    ASSERT_TRUE(system->Initialize());
-    ASSERT_NE(system->audioManager, nullptr);
-    std::string path = system->logger->GetPath();
-    FakeAudioSystem* fake = m_fake.Last();
-    ASSERT_NE(fake, nullptr);
-
-    system->Update();
-    system->Update();
-    EXPECT_EQ(fake->updates, 2);
-
-    system->Shutdown();
-    EXPECT_EQ(system->audioManager, nullptr);
-    EXPECT_TRUE(fake->released);
-    ASSERT_GE(fake->calls.size(), 2u);
-    EXPECT_EQ(fake->calls[fake->calls.size() - 2], "MasterStop");
-    EXPECT_EQ(fake->calls.back(), "Release");
-
-    std::string page = TestSupport::ReadFile(path);
-    size_t logging = page.find("Logging system initialized.");
-    size_t audio = page.find("Audio manager initialized.");
-    size_t frames = page.find("Frame rate controller initialized.");
-    ASSERT_NE(audio, std::string::npos);
-    EXPECT_LT(logging, audio);
-    EXPECT_LT(audio, frames);
-}
-
-TEST_F(SystemAudioTest, FailedSoundEndsTheStart)
-{
-    m_fake.failInit = true;
-    System* system = System::GetInstance();
-    EXPECT_FALSE(system->Initialize());
-    std::string path = system->logger->GetPath();
-    EXPECT_EQ(system->frameRateController, nullptr);  // nothing after step 7
-    system->Shutdown();
-    EXPECT_TRUE(m_fake.Last()->released);
-
-    std::string page = TestSupport::ReadFile(path);
-    EXPECT_NE(page.find("<strong>WARNING</strong></span> - Sound failed to initialize"), std::string::npos);
-    EXPECT_EQ(page.find("Audio manager initialized."), std::string::npos);
 }
 
 } // namespace

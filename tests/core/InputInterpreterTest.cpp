@@ -14,7 +14,6 @@
 #include "engine/platform/Pads.h"
 #include "engine/platform/VirtualKeys.h"
 #include "support/FakeAudio.h"
-#include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 #include "support/VirtualPad.h"
 
@@ -396,77 +395,6 @@ TEST_F(InputInterpreterPadTest, OneKeystrokePerFrame)
     EndFrame();
     EXPECT_FALSE(Triggered(ACTION_ESCAPE));
     EXPECT_FALSE(Triggered(ACTION_POWER1));
-}
-
-// ------------------------------------------------------------ engine steps
-
-class SystemInputTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        static TestSupport::GLTestContext context;
-        ASSERT_TRUE(context.Ok()) << context.Error();
-        context.MakeCurrent();
-    }
-    void TearDown() override
-    {
-        if (System* s = System::PeekInstance()) {
-            s->Shutdown();
-            System::DestroyInstance();
-        }
-    }
-    TestSupport::ScopedTempHome m_home;
-    TestSupport::ScopedFakeAudio m_audio;
-};
-
-TEST_F(SystemInputTest, StartFramesAndShutDown)
-{
-    System* s = System::GetInstance();
-    ASSERT_TRUE(s->Initialize());
-    ASSERT_NE(s->inputManager, nullptr);
-    ASSERT_NE(s->pad0, nullptr);
-    ASSERT_NE(s->pad1, nullptr);
-    EXPECT_EQ(s->pad0->m_userIndex, 0u);
-    EXPECT_EQ(s->pad1->m_userIndex, 1u);
-    ASSERT_NE(s->inputInterpreter, nullptr);
-    EXPECT_EQ(s->inputInterpreter->GetBindingCount(), 28);
-    EXPECT_EQ(s->inputInterpreter->GetBinding(14).m_pad, s->pad1);
-
-    std::string page = TestSupport::ReadFile(s->logger->GetPath());
-    size_t files = page.find("File manager initialized.");
-    size_t input = page.find("Input manager initialized.");
-    size_t pad0 = page.find("Controller manager initialized.");
-    size_t pad1 = page.find("Controller manager initialized.", pad0 + 1);
-    size_t audio = page.find("Audio manager initialized.");
-    size_t interpreter = page.find("Controller manager initialized.", pad1 + 1);
-    size_t models = page.find("Binary file manager initialized.");
-    ASSERT_NE(interpreter, std::string::npos);
-    EXPECT_LT(files, input);
-    EXPECT_LT(input, pad0);
-    EXPECT_LT(pad1, audio);
-    EXPECT_LT(audio, interpreter);
-    EXPECT_LT(interpreter, models);
-    EXPECT_EQ(page.find("Unable to open mappings.xml"), std::string::npos);
-
-    // Frame step 10 moves the key states on; Alt alone keeps running.
-    s->inputManager->KeyDown(VK_MENU);
-    s->Update();
-    EXPECT_TRUE(s->IsRunning());
-    EXPECT_EQ(InputManager::previous[KEY_ALT], 1);
-    s->inputManager->KeyUp(VK_MENU);
-    s->inputManager->KeyDown(VK_F1 + 3);
-    s->Update();
-    EXPECT_TRUE(s->IsRunning());
-    s->inputManager->KeyDown(VK_MENU);
-    s->Update();
-    EXPECT_FALSE(s->IsRunning());
-
-    s->Shutdown();
-    EXPECT_EQ(s->inputManager, nullptr);
-    EXPECT_EQ(s->pad0, nullptr);
-    EXPECT_EQ(s->pad1, nullptr);
-    EXPECT_EQ(s->inputInterpreter, nullptr);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "engine/core/Window.h"
 #include "engine/platform/Mouse.h"
 #include "engine/platform/Pads.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 #include "support/VirtualPad.h"
 
@@ -36,15 +37,7 @@ protected:
     {
         System* s = System::GetInstance();
         if (s->window) s->window->KillWindow(true);
-        delete s->window;
-        delete s->inputManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->window = nullptr;
-        s->inputManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         Platform::ShutdownPads();
     }
 

@@ -22,6 +22,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "engine/platform/Video.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -30,13 +31,6 @@ namespace {
 
 constexpr int SCREEN_WIDTH = 1280;
 constexpr int SCREEN_HEIGHT = 1024;
-
-size_t Count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 class WindowDisplayTest : public ::testing::Test
 {
@@ -284,7 +278,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
     ASSERT_TRUE(W().ChangeResolution(SCREEN_WIDTH, SCREEN_HEIGHT, true));
     ASSERT_TRUE(W().SetFullscreen(true));
     System::GetInstance()->gameStateManager = new GameStateManager();
-    const size_t rebuilds = Count(Page(), "Releasing resources...");
+    const size_t rebuilds = TestSupport::Count(Page(), "Releasing resources...");
     const std::uint32_t id = W().GetWindowId();
 
     Platform::WindowMessage lost;
@@ -293,7 +287,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
     EXPECT_TRUE(W().IsDeactivated());
     EXPECT_EQ(System::GetInstance()->gameStateManager->GetRequestedState(), STATE_SPLASH);
     EXPECT_TRUE(W().IsFullscreen());  // the mode to come back to
-    EXPECT_EQ(Count(Page(), "Releasing resources..."), rebuilds);
+    EXPECT_EQ(TestSupport::Count(Page(), "Releasing resources..."), rebuilds);
 
     Platform::WindowMessage back;
     back.message = Platform::WM_ACTIVATE;
@@ -302,7 +296,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
     EXPECT_FALSE(W().IsDeactivated());
     EXPECT_TRUE(W().IsFullscreen());
     EXPECT_NE(W().GetWindowId(), id);
-    EXPECT_EQ(Count(Page(), "Releasing resources..."), rebuilds + 1);
+    EXPECT_EQ(TestSupport::Count(Page(), "Releasing resources..."), rebuilds + 1);
     // The loading screen is asked for, to bring the resources back.
     EXPECT_EQ(System::GetInstance()->gameStateManager->GetRequestedState(), STATE_LOADING);
     SDL_Window* sdl = SDL_GetWindowFromID(W().GetWindowId());
@@ -312,7 +306,7 @@ TEST_F(WindowDisplayTest, FullScreenFocusLossAndReturnRebuildTheMode)
 
     // A second activation finds nothing to rebuild.
     Window::WindowProcedure(back);
-    EXPECT_EQ(Count(Page(), "Releasing resources..."), rebuilds + 1);
+    EXPECT_EQ(TestSupport::Count(Page(), "Releasing resources..."), rebuilds + 1);
 }
 
 TEST_F(WindowDisplayTest, PumpDropsEventsOfTheDestroyedWindow)

@@ -9,6 +9,7 @@
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/platform/VirtualKeys.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -27,18 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        System* s = System::GetInstance();
-        delete s->window;
-        s->window = nullptr;
-        delete s->audioManager;
-        s->audioManager = nullptr;
-        delete s->inputManager;
-        s->inputManager = nullptr;
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         TestSupport::RemoveTree(m_dir);
     }
     std::string Config(const std::string& xml)
@@ -219,24 +209,6 @@ TEST_F(WindowInputTest, KeyMessagesReachTheKeyStates)
     EXPECT_EQ(InputManager::current[KEY_F4], 1);
 }
 
-TEST_F(WindowInputTest, MouseButtonsAreKeysOneTwoAndFour)
-{
-    using namespace Platform;
-    Window::WindowProcedure(Message(WM_LBUTTONDOWN));
-    Window::WindowProcedure(Message(WM_RBUTTONDOWN));
-    Window::WindowProcedure(Message(WM_MBUTTONDOWN));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 1);
-    Window::WindowProcedure(Message(WM_RBUTTONUP));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 1);
-    EXPECT_EQ(InputManager::current[KEY_RBUTTON], 0);
-    Window::WindowProcedure(Message(WM_LBUTTONUP));
-    Window::WindowProcedure(Message(WM_MBUTTONUP));
-    EXPECT_EQ(InputManager::current[KEY_LBUTTON], 0);
-    EXPECT_EQ(InputManager::current[KEY_MBUTTON], 0);
-}
-
 TEST_F(WindowInputTest, WheelKeepsItsSign)
 {
     using namespace Platform;
@@ -262,15 +234,6 @@ TEST_F(WindowInputTest, TypedCharactersAreFiltered)
         Window::WindowProcedure(Message(WM_CHAR, c));
         EXPECT_FALSE(Input().IsCharacterReady()) << c;
     }
-}
-
-TEST_F(WindowInputTest, MouseMovesGiveTheCursorPosition)
-{
-    using namespace Platform;
-    Window::WindowProcedure(Message(WM_MOUSEMOVE, 0, MakeMouseLParam(300, 200)));
-    EXPECT_EQ(Input().GetMouseX(), 300);
-    EXPECT_EQ(Input().GetMouseY(), 200);
-    EXPECT_TRUE(Input().HasMoved());
 }
 
 TEST_F(WindowLogicTest, MessagesWithoutAWindowAreHarmless)

@@ -61,14 +61,6 @@ void ExpectMat(const glm::mat4& a, const glm::mat4& b, float eps = 1e-5f)
 
 } // namespace
 
-TEST(Animation, StateStartsAtKeyOneWithTheClockAtZero)
-{
-    AnimationState state;
-    EXPECT_EQ(state.currentKey, 1u);
-    EXPECT_EQ(state.clock, 0.0f);
-    EXPECT_FALSE(state.flag);
-}
-
 TEST(Animation, MidpointInterpolatesTranslationDividesXAndStepsRotation)
 {
     Skeleton s = TwoJointSkeleton();

@@ -15,7 +15,8 @@
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
-#include "support/GLTestContext.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -25,109 +26,21 @@ namespace {
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable (and nameable for the leak report) at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
-
 std::string FontEntry(const std::string& file, const std::string& size, const std::string& id)
 {
     return "<font><file>" + file + "</file><size>" + size + "</size><fontId>" + id + "</fontId></font>\n";
 }
 
-// An off-screen colour target of the test size, so pixels read back are ours.
-class Target
-{
-public:
-    Target()
-    {
-        glGenTextures(1, &m_texture);
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, VIEW_W, VIEW_H, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glGenFramebuffers(1, &m_fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_texture, 0);
-        glViewport(0, 0, VIEW_W, VIEW_H);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
-    ~Target()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &m_fbo);
-        glDeleteTextures(1, &m_texture);
-        glDisable(GL_BLEND);
-    }
-    // Red channel of every pixel, rows from the top of the window down.
-    std::vector<unsigned char> Red() const
-    {
-        std::vector<unsigned char> rgba(VIEW_W * VIEW_H * 4);
-        glReadPixels(0, 0, VIEW_W, VIEW_H, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        std::vector<unsigned char> red(VIEW_W * VIEW_H);
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) red[y * VIEW_W + x] = rgba[((VIEW_H - 1 - y) * VIEW_W + x) * 4];
-        return red;
-    }
-
-private:
-    GLuint m_texture = 0;
-    GLuint m_fbo = 0;
-};
-
-class FontTest : public ::testing::Test
+class FontTest : public TestSupport::GLServicesTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Context().Ok()) << Context().Error();
-        Context().MakeCurrent();
-        System* s = System::GetInstance();
-        s->logger = new Logger();
-        s->fileManager = new FileManager();
-        s->shaderManager = new ShaderManager();
-        Logger::SetDialogAvailableOverride(0);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        m_oldCwd = cwd;
-        glGetError();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        if (!m_dir.empty()) {
-            EXPECT_EQ(chdir(m_oldCwd.c_str()), 0);
-            TestSupport::RemoveTree(m_dir);
-        }
-        Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        s->shaderManager = nullptr;
-        s->fileManager->Clear();
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
-    }
+    FontTest() : GLServicesTest(true, VIEW_W, VIEW_H) {}
+
     // Works in a fresh folder with the game's font files and text shaders;
     // data/fonts/fonts.xml holds the entries given (none: no catalogue).
     void UseCatalogue(const std::string& entries, bool writeCatalogue = true)
     {
-        m_dir = TestSupport::MakeTempDir();
+        EnterTempDir();
         std::filesystem::create_directories(m_dir + "/data/fonts");
         std::filesystem::create_directories(m_dir + "/data/shaders");
         const std::string source = TestSupport::SourceDir() + "/data/";
@@ -141,26 +54,7 @@ protected:
         if (writeCatalogue)
             TestSupport::WriteFile(m_dir + "/data/fonts/fonts.xml",
                                    "<?xml version=\"1.0\"?>\n<fonts>\n" + entries + "</fonts>\n");
-        ASSERT_EQ(chdir(m_dir.c_str()), 0);
     }
-    // The number of lit pixels and whether every one lies inside the box
-    // (window pixels, y down, edges included).
-    static void LitPixels(const std::vector<unsigned char>& red, int left, int top, int right, int bottom,
-                          int& lit, int& outside)
-    {
-        lit = 0;
-        outside = 0;
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) {
-                if (red[y * VIEW_W + x] < 16) continue;
-                ++lit;
-                if (x < left || x > right || y < top || y > bottom) ++outside;
-            }
-    }
-
-    TestSupport::ScopedTempHome m_home;
-    std::string m_oldCwd;
-    std::string m_dir;
 };
 
 // --- Atlas packing -----------------------------------------------------------
@@ -276,9 +170,9 @@ TEST_F(FontTest, MissingCatalogueGivesExactlyTheDefaultFontAtTwelvePixels)
     EXPECT_EQ(font->GetSize(), 12);
     EXPECT_EQ(font->GetPath(), "data\\fonts\\DUNGEON.TTF");
     EXPECT_TRUE(font->HasAtlas());
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Unable to open data\\fonts\\fonts.xml file, defaulting to a default font"), 1u)
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Unable to open data\\fonts\\fonts.xml file, defaulting to a default font"), 1u)
         << out;
-    EXPECT_EQ(Count(out, "Font loaded: data\\fonts\\DUNGEON.TTF of size 12"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "Font loaded: data\\fonts\\DUNGEON.TTF of size 12"), 1u) << out;
 }
 
 TEST_F(FontTest, DuplicateIdKeepsTheFirstFont)
@@ -304,8 +198,8 @@ TEST_F(FontTest, UnreadableFontFileIsRegisteredWithoutAtlas)
     ASSERT_NE(fonts.GetFont("bad"), nullptr);
     EXPECT_FALSE(fonts.GetFont("bad")->HasAtlas());
     EXPECT_FALSE(fonts.GetFont("gone")->HasAtlas());
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Could not open font data\\fonts\\broken.ttf"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Could not open font data\\fonts\\nothere.ttf"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Could not open font data\\fonts\\broken.ttf"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Could not open font data\\fonts\\nothere.ttf"), 1u) << out;
 }
 
 TEST_F(FontTest, UnusableSizeFallsBackToTwelvePixels)
@@ -320,7 +214,7 @@ TEST_F(FontTest, UnusableSizeFallsBackToTwelvePixels)
         EXPECT_EQ(fonts.GetFont(id)->GetSize(), 12) << id;
         EXPECT_TRUE(fonts.GetFont(id)->HasAtlas()) << id;
     }
-    EXPECT_EQ(Count(out, "unusable size"), 3u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "unusable size"), 3u) << out;
 }
 
 // --- Queue and colours -----------------------------------------------------------
@@ -494,19 +388,9 @@ protected:
     std::unique_ptr<FontManager> m_fonts;
 };
 
-TEST_F(FontDrawTest, ProgramAndLocationsExist)
-{
-    Program* program = System::GetInstance()->shaderManager->GetProgram("font");
-    ASSERT_NE(program, nullptr);
-    EXPECT_NE(program->GetProgramObject(), 0u);
-    EXPECT_GE(m_fonts->GetCoordLocation(), 0);
-    EXPECT_GE(m_fonts->GetTexLocation(), 0);
-    EXPECT_GE(m_fonts->GetColorLocation(), 0);
-}
-
 TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(1, "Hello, gjy!", 40.0f, 60.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
@@ -518,7 +402,7 @@ TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 
     int left, top, right, bottom, lit, outside;
     Box("Hello, gjy!", 40.0f, 60.0f, left, top, right, bottom);
-    LitPixels(target.Red(), left - 1, top - 1, right + 1, bottom + 1, lit, outside);
+    target.Lit(15, left - 1, top - 1, right + 1, bottom + 1, lit, outside);
     EXPECT_GT(lit, 100);
     EXPECT_EQ(outside, 0);
     EXPECT_GT(bottom, 60);  // descenders reach below the baseline
@@ -526,23 +410,23 @@ TEST_F(FontDrawTest, TopLeftTextLightsPixelsOnlyInsideItsBox)
 
 TEST_F(FontDrawTest, TopLeftAtTheOriginShowsOnlyDescenders)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(1, "HHH", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
 
     m_fonts->AddText(1, "ppp", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    LitPixels(target.Red(), 0, 0, VIEW_W, 8, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, 8, lit, outside);
     EXPECT_GT(lit, 0);
     EXPECT_EQ(outside, 0);
 }
 
 TEST_F(FontDrawTest, ColourAndAlphaReachThePixels)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(0, "MMMM", -60.0f, 0.0f, "default", 0, 0.5f);  // red at half
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     std::vector<unsigned char> rgba(VIEW_W * VIEW_H * 4);
@@ -558,31 +442,31 @@ TEST_F(FontDrawTest, ColourAndAlphaReachThePixels)
 
 TEST_F(FontDrawTest, UnknownModeWarnsAndUnusableFontsDrawNothing)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     testing::internal::CaptureStdout();
     m_fonts->AddText(7, "x", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->AddText(0, "broken", 0.0f, 0.0f, "bad", 7, 1.0f);
     m_fonts->AddText(0, "", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Invalid argument supplied for rendering text, text may not appear in "
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Invalid argument supplied for rendering text, text may not appear in "
                          "expected position"),
               1u)
         << out;
-    EXPECT_EQ(Count(out, "Assertion"), 0u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "Assertion"), 0u) << out;
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);  // "x" at 2 pixels per glyph pixel lies off the window; the rest draws nothing
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
 TEST_F(FontDrawTest, UnknownFontFallsBackToDefaultOrIsSkippedWithoutIt)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "nosuchfont", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_GT(lit, 0);
 
     // A catalogue without "default": lines of unknown fonts are dropped.
@@ -596,20 +480,20 @@ TEST_F(FontDrawTest, UnknownFontFallsBackToDefaultOrIsSkippedWithoutIt)
     glClear(GL_COLOR_BUFFER_BIT);
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "nosuchfont", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
 TEST_F(FontDrawTest, WithoutTheProgramTheQueueIsDroppedUndrawn)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     System::GetInstance()->shaderManager->DeleteAllPrograms();
     m_fonts->AddText(0, "Hi", 0.0f, 0.0f, "default", 7, 1.0f);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     EXPECT_TRUE(m_fonts->GetQueue().empty());
     int lit, outside;
-    LitPixels(target.Red(), 0, 0, VIEW_W, VIEW_H, lit, outside);
+    target.Lit(15, 0, 0, VIEW_W, VIEW_H, lit, outside);
     EXPECT_EQ(lit, 0);
 }
 
@@ -628,11 +512,11 @@ TEST_F(FontDrawTest, TextStillDrawsAfterReleaseAndReload)
     EXPECT_EQ(m_fonts->GetColorCount(), 12u);
     ASSERT_EQ(m_fonts->GetQueue().size(), 1u);  // the queue survives
 
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H);
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
     int left, top, right, bottom, lit, outside;
     Box("kept", 10.0f, 30.0f, left, top, right, bottom);
-    LitPixels(target.Red(), left - 1, top - 1, right + 1, bottom + 1, lit, outside);
+    target.Lit(15, left - 1, top - 1, right + 1, bottom + 1, lit, outside);
     EXPECT_GT(lit, 20);
     EXPECT_EQ(outside, 0);
 }

@@ -18,6 +18,7 @@
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ModelShapes.h"
 #include "engine/graphics/ModelWriter.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -25,18 +26,7 @@ using namespace QRX;
 
 namespace {
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
-
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 GLint BufferSize(unsigned int buffer)
 {
@@ -67,14 +57,7 @@ protected:
     void TearDown() override
     {
         m_manager.reset();
-        System* s = System::GetInstance();
-        delete s->binaryFileManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->binaryFileManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
         std::filesystem::current_path(m_oldDir);
         if (!m_dir.empty()) TestSupport::RemoveTree(m_dir);
     }
@@ -157,7 +140,7 @@ TEST_F(MeshManagerTest, EveryGameMeshLoadsWithItsBuffers)
     EXPECT_GT(robot->skeleton.lastKeyIndex, 1u);
     EXPECT_EQ(meshes.GetMesh("cubey")->GetWeightBuffer(), 0u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_EQ(Count(LogText(), "WARNING"), 0u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "WARNING"), 0u);
     EXPECT_EQ(meshes.GetMeshPath("cubey"), "data/models/cubey.bin");
     EXPECT_EQ(meshes.GetMeshPath("nothing"), "");
 }
@@ -170,14 +153,14 @@ TEST_F(MeshManagerTest, AnIdWithoutAPathWarnsOnceAndSharesTheErrorMesh)
     EXPECT_EQ(meshes.GetMesh("wrongmesh"), error);
     EXPECT_EQ(meshes.GetMesh("wrongmesh"), error);
     EXPECT_EQ(meshes.FindMesh("wrongmesh"), error);
-    EXPECT_EQ(Count(LogText(), "\"wrongmesh\" mesh cannot be loaded. Defaulting \"wrongmesh\" to point to an "
+    EXPECT_EQ(TestSupport::Count(LogText(), "\"wrongmesh\" mesh cannot be loaded. Defaulting \"wrongmesh\" to point to an "
                                "\"error\" mesh."),
               1u);
     MeshBounds bounds;
     bool boundsSet = false;
     EXPECT_TRUE(meshes.LoadComponentMesh("othermesh", false, bounds, boundsSet));
     EXPECT_FALSE(boundsSet);
-    EXPECT_EQ(Count(LogText(), "Mesh cannot be loaded. Defaulting id \"othermesh\" to point to an error mesh "
+    EXPECT_EQ(TestSupport::Count(LogText(), "Mesh cannot be loaded. Defaulting id \"othermesh\" to point to an error mesh "
                                "instead."),
               1u);
 }
@@ -195,7 +178,7 @@ TEST_F(MeshManagerTest, AMissingFileIsReportedOnEveryRequest)
     EXPECT_EQ(meshes.GetMesh("ghost"), error);
     EXPECT_EQ(meshes.GetMesh("ghost"), error);
     EXPECT_EQ(meshes.FindMesh("ghost"), nullptr);  // tried again next time
-    EXPECT_EQ(Count(LogText(), "Problem opening model file!"), 3u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "Problem opening model file!"), 3u);
     // Once the file appears, the id loads.
     WriteModel("data/models/ghost.bin", EncodeModel(CubeModel()));
     EXPECT_NE(meshes.GetMesh("ghost"), error);
@@ -207,7 +190,7 @@ TEST_F(MeshManagerTest, WindowsStylePathsAreFound)
     CopyGameModel("error.bin", "data/models/error.bin");
     Manager().Initialize();
     EXPECT_EQ(Manager().FindMesh("error")->indexCount, 72u);
-    EXPECT_EQ(Count(LogText(), "WARNING"), 0u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "WARNING"), 0u);
 }
 
 TEST_F(MeshManagerTest, ErrorWithoutAPathBecomesABuiltInCube)
@@ -223,7 +206,7 @@ TEST_F(MeshManagerTest, ErrorWithoutAPathBecomesABuiltInCube)
     EXPECT_TRUE(glIsBuffer(error->GetVertexBuffer()));
     EXPECT_EQ(meshes.GetMesh("unknown"), error);
     EXPECT_EQ(meshes.GetMesh("error"), error);
-    EXPECT_EQ(Count(LogText(), "a built-in cube stands in for it"), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "a built-in cube stands in for it"), 1u);
 }
 
 TEST_F(MeshManagerTest, ErrorWhoseFileIsMissingBecomesABuiltInCube)
@@ -235,8 +218,8 @@ TEST_F(MeshManagerTest, ErrorWhoseFileIsMissingBecomesABuiltInCube)
     EXPECT_EQ(meshes.FindMesh("error")->indexCount, 36u);
     EXPECT_EQ(meshes.GetMesh("x"), meshes.FindMesh("error"));
     std::string log = LogText();
-    EXPECT_EQ(Count(log, "Problem opening model file!"), 1u);
-    EXPECT_EQ(Count(log, "a built-in cube stands in for it"), 1u);
+    EXPECT_EQ(TestSupport::Count(log, "Problem opening model file!"), 1u);
+    EXPECT_EQ(TestSupport::Count(log, "a built-in cube stands in for it"), 1u);
 }
 
 TEST_F(MeshManagerTest, NoCatalogueMapsEveryIdToError)
@@ -245,7 +228,7 @@ TEST_F(MeshManagerTest, NoCatalogueMapsEveryIdToError)
     std::filesystem::current_path(m_dir);
     MeshManager& meshes = Manager();
     meshes.Initialize();
-    EXPECT_EQ(Count(LogText(), "Unable to open meshes.xml file, aborting."), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "Unable to open meshes.xml file, aborting."), 1u);
     ASSERT_NE(meshes.FindMesh("error"), nullptr);
     EXPECT_EQ(meshes.GetMesh("cubey"), meshes.FindMesh("error"));
 }
@@ -261,7 +244,7 @@ TEST_F(MeshManagerTest, CatalogueKeepsTheFirstEntryOfAnIdAndSkipsIncompleteOnes)
     EXPECT_EQ(meshes.GetMeshPath("box"), "data/models/a.bin");
     EXPECT_EQ(meshes.GetMeshPath("nopath"), "");
     EXPECT_EQ(meshes.GetMeshPath("null"), "");
-    EXPECT_EQ(Count(LogText(), "lacks its MeshId or Path"), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "lacks its MeshId or Path"), 1u);
 }
 
 TEST_F(MeshManagerTest, DamagedFilesFallBackToErrorOnce)
@@ -282,8 +265,8 @@ TEST_F(MeshManagerTest, DamagedFilesFallBackToErrorOnce)
     EXPECT_EQ(meshes.GetMesh("badindex"), error);
     EXPECT_EQ(meshes.GetMesh("cut"), error);
     std::string log = LogText();
-    EXPECT_EQ(Count(log, "has index 24 but only 24 vertices"), 1u);
-    EXPECT_EQ(Count(log, "cut.bin of mesh \"cut\" is damaged"), 1u);
+    EXPECT_EQ(TestSupport::Count(log, "has index 24 but only 24 vertices"), 1u);
+    EXPECT_EQ(TestSupport::Count(log, "cut.bin of mesh \"cut\" is damaged"), 1u);
 }
 
 TEST_F(MeshManagerTest, TheRobotRuleFollowsTheIdOnEveryRoad)
@@ -354,7 +337,7 @@ TEST_F(MeshManagerTest, RobotJointIndicesPastTheSkeletonAreClamped)
     EXPECT_EQ(indices[0], 1.0f);  // 200 -> the last joint
     EXPECT_EQ(indices[1], 1.0f);  // 2 -> the last joint
     EXPECT_EQ(indices[4], 1.0f);
-    EXPECT_EQ(Count(LogText(), "names joints past its 2"), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "names joints past its 2"), 1u);
 
     Skeleton posed = robot->skeleton;
     AnimationState state;
@@ -375,7 +358,7 @@ TEST_F(MeshManagerTest, ARobotWithoutWeightsIsDrawnStill)
     Mesh* robot = meshes.GetMesh("robot");
     EXPECT_FALSE(robot->animated);
     EXPECT_EQ(robot->GetWeightBuffer(), 0u);
-    EXPECT_EQ(Count(LogText(), "has a skeleton but its vertices carry no weights"), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "has a skeleton but its vertices carry no weights"), 1u);
 }
 
 TEST_F(MeshManagerTest, ReleaseKeepsOnlyErrorAndItsAliasesThenReloadRestores)
@@ -396,7 +379,7 @@ TEST_F(MeshManagerTest, ReleaseKeepsOnlyErrorAndItsAliasesThenReloadRestores)
     EXPECT_EQ(left, (std::vector<std::string>{"alias", "error"}));
     EXPECT_EQ(meshes.FindMesh("alias"), error);
     EXPECT_FALSE(glIsBuffer(cubeBuffer));
-    EXPECT_NE(Count(LogText(), "Releasing all meshes except default mesh"), 0u);
+    EXPECT_NE(TestSupport::Count(LogText(), "Releasing all meshes except default mesh"), 0u);
 
     unsigned int errorBuffer = error->GetVertexBuffer();
     meshes.ReleaseAllMeshesAndDefault();
@@ -413,36 +396,6 @@ TEST_F(MeshManagerTest, ReleaseKeepsOnlyErrorAndItsAliasesThenReloadRestores)
     testing::internal::CaptureStdout();
     m_manager.reset();
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("Releasing all meshes including default mesh\n"), 0u);
-}
-
-TEST_F(MeshManagerTest, EngineStartAndShutDownMakeTheReaderAndTheMeshes)
-{
-    // Give the System the members this test set up as its own start would.
-    System* s = System::GetInstance();
-    delete s->binaryFileManager;
-    delete s->fileManager;
-    delete s->logger;
-    s->binaryFileManager = nullptr;
-    s->fileManager = nullptr;
-    s->logger = nullptr;
-    ASSERT_TRUE(s->Initialize());
-    ASSERT_NE(s->binaryFileManager, nullptr);
-    ASSERT_NE(s->meshManager, nullptr);
-    ASSERT_NE(s->meshManager->FindMesh("error"), nullptr);
-    EXPECT_EQ(s->meshManager->FindMesh("error")->indexCount, 72u);
-    std::string log = LogText();
-    std::size_t files = log.find("File manager initialized.");
-    std::size_t models = log.find("Binary file manager initialized.");
-    std::size_t frames = log.find("Frame rate controller initialized.");
-    ASSERT_NE(models, std::string::npos);
-    EXPECT_LT(files, models);
-    EXPECT_LT(models, frames);
-    testing::internal::CaptureStdout();
-    s->Shutdown();
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Releasing all meshes including default mesh"),
-              std::string::npos);
-    EXPECT_EQ(s->meshManager, nullptr);
-    EXPECT_EQ(s->binaryFileManager, nullptr);
 }
 
 // ----- Bounds (no GL needed) --------------------------------------------------

@@ -19,6 +19,8 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -26,25 +28,12 @@ using namespace QRX;
 
 namespace {
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext();
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 const glm::vec3 EYE(0.0f, 0.0f, 5.0f);
 const glm::vec4 GREY(0.25f, 0.25f, 0.25f, 0.0f);
 
 using Pixel = std::array<int, 3>;
-
-GLint GetInt(GLenum what)
-{
-    GLint value = -1;
-    glGetIntegerv(what, &value);
-    return value;
-}
 
 GLint AttribEnabled(GLuint location)
 {
@@ -117,13 +106,7 @@ protected:
         for (GLuint t : m_rawTextures)
             glDeleteTextures(1, &t);
         Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->fileManager->Clear();
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     static void Clear(const glm::vec4& colour)
@@ -278,7 +261,7 @@ TEST_F(ParticlePassTest, GrayscaleTextureFadesTowardsTheEdges)
     const float half = p.params[1] * 0.5f;
     SetEye(at + glm::vec3(0.0f, 0.0f, 5.0f));
     Draw("grayscale");
-    EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_textures->GetTexture("grayscale")));
+    EXPECT_EQ(TestSupport::GetInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_textures->GetTexture("grayscale")));
     const Pixel centre = Read(ToPixel(at));
     const Pixel edge = Read(ToPixel(at + glm::vec3(half * 0.9f, half * 0.9f, 0.0f)));
     EXPECT_GT(centre[0], 200);
@@ -289,17 +272,17 @@ TEST_F(ParticlePassTest, RestoresBlendingProgramAndAttributes)
 {
     Place(PARTICLE_SPIRAL, glm::vec3(0.0f));
     Draw();
-    EXPECT_EQ(GetInt(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
-    EXPECT_EQ(GetInt(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(GetInt(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(TestSupport::GetInteger(GL_CURRENT_PROGRAM), 0);
     EXPECT_FALSE(m_program->IsInUse());
     for (GLuint location : {PARTICLE_ATTRIB_TEXCOORD, PARTICLE_ATTRIB_POSITION, PARTICLE_ATTRIB_COLOR,
                             PARTICLE_ATTRIB_TRIANGLEUV})
         EXPECT_EQ(AttribEnabled(location), GL_FALSE) << location;
-    EXPECT_EQ(GetInt(GL_ARRAY_BUFFER_BINDING), 0);
-    EXPECT_EQ(GetInt(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
     // An empty name still binds the texture of the name: the fallback.
-    EXPECT_EQ(GetInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_textures->GetTexture("")));
+    EXPECT_EQ(TestSupport::GetInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(m_textures->GetTexture("")));
 }
 
 TEST_F(ParticlePassTest, NoLiveParticleTouchesNothing)
@@ -311,10 +294,10 @@ TEST_F(ParticlePassTest, NoLiveParticleTouchesNothing)
         m_system.Update(0.05f, m_eye);  // 0.5 s: past its life of 0.4 s
     ASSERT_TRUE(m_system.GetParticles()[0].dead);
     RenderParticles(m_system, "grayscale", m_input);
-    EXPECT_EQ(GetInt(GL_BLEND_SRC_RGB), GL_ONE);
-    EXPECT_EQ(GetInt(GL_BLEND_DST_RGB), GL_ZERO);
-    EXPECT_EQ(GetInt(GL_CURRENT_PROGRAM), 0);
-    EXPECT_EQ(GetInt(GL_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_SRC_RGB), GL_ONE);
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_DST_RGB), GL_ZERO);
+    EXPECT_EQ(TestSupport::GetInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
     EXPECT_FALSE(m_textures->IsLoaded("grayscale")) << "no texture lookup";
     ExpectNear(Read(ToPixel(glm::vec3(0.0f))), {64, 64, 64}, "nothing drawn");
 }
@@ -329,15 +312,15 @@ TEST_F(ParticlePassTest, MissingProgramOrBufferDrawsNothing)
     noProgram.shaders = &empty;
     glBlendFunc(GL_ONE, GL_ZERO);
     RenderParticles(m_system, "", noProgram);
-    EXPECT_EQ(GetInt(GL_BLEND_SRC_RGB), GL_ONE) << "state untouched";
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_SRC_RGB), GL_ONE) << "state untouched";
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     ParticlePassInput noIndices = m_input;
     noIndices.indexBuffer = 0;
     RenderParticles(m_system, "", noIndices);
     glFinish();
-    EXPECT_EQ(GetInt(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(GetInt(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(TestSupport::GetInteger(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(TestSupport::GetInteger(GL_CURRENT_PROGRAM), 0);
     EXPECT_EQ(AttribEnabled(PARTICLE_ATTRIB_POSITION), GL_FALSE);
     ExpectNear(Read(ToPixel(glm::vec3(0.0f))), {64, 64, 64}, "nothing drawn");
 

@@ -32,6 +32,8 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/platform/VirtualKeys.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -41,26 +43,7 @@ namespace {
 
 constexpr int SIZE = 256;
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(SIZE, SIZE);
-    return *context;
-}
-
-GLint CurrentProgram()
-{
-    GLint program = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    return program;
-}
-
-glm::ivec4 Pixel(int x, int y)
-{
-    unsigned char rgba[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    return glm::ivec4(rgba[0], rgba[1], rgba[2], rgba[3]);
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(SIZE, SIZE); }
 
 // An object with a graphics component, placed at a position.
 std::unique_ptr<GameObject> MakeObject(ObjectType type, const glm::vec3& position, const std::string& mesh,
@@ -174,12 +157,7 @@ protected:
         m_objects.clear();
         m_player.reset();
         m_renderer.reset();
-        System* s = System::GetInstance();
-        delete s->physicsManager;
-        delete s->logger;
-        s->physicsManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     // A crate (or another type) with a unit collision box at the position.
@@ -311,25 +289,7 @@ protected:
     void TearDown() override
     {
         m_objects.clear();
-        System* s = System::GetInstance();
-        delete m_renderer;
-        s->renderer = nullptr;
-        delete s->textureManager;
-        delete s->meshManager;
-        if (s->shaderManager) s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        delete s->frameRateController;
-        delete s->binaryFileManager;
-        delete s->fileManager;
-        delete s->logger;
-        s->textureManager = nullptr;
-        s->meshManager = nullptr;
-        s->shaderManager = nullptr;
-        s->frameRateController = nullptr;
-        s->binaryFileManager = nullptr;
-        s->fileManager = nullptr;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();  // the renderer is the System's
         std::filesystem::current_path(m_oldDir);
         TestSupport::RemoveTree(m_dir);
     }
@@ -390,11 +350,11 @@ TEST_F(MainPassTest, LitCubeAtTheCentre)
 {
     Add(glm::vec3(0.0f), "cubey", "white");
     Render();
-    const glm::ivec4 centre = Pixel(SIZE / 2, SIZE / 2);
+    const glm::ivec4 centre = TestSupport::ReadPixel(SIZE / 2, SIZE / 2);
     EXPECT_GT(centre.r, 230);
     EXPECT_GT(centre.g, 230);
-    EXPECT_LT(Pixel(5, 5).r, 10);  // the background
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_LT(TestSupport::ReadPixel(5, 5).r, 10);  // the background
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
     EXPECT_FALSE(System::GetInstance()->shaderManager->GetProgram("main")->IsInUse());
     GLint mode[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, mode);
@@ -406,14 +366,14 @@ TEST_F(MainPassTest, LitCubeAtTheCentre)
     // Lit from behind only the (zero) ambient light is left.
     m_renderer->GetSceneLight()->m_worldDirection = glm::vec3(0.0f, 0.0f, 1.0f);
     Render();
-    EXPECT_LT(Pixel(SIZE / 2, SIZE / 2).r, 15);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2).r, 15);
 }
 
 TEST_F(MainPassTest, HalfOpacityBlendsOverTheBackground)
 {
     Add(glm::vec3(0.0f), "cubey", "white", 0.5f);
     Render();
-    const glm::ivec4 centre = Pixel(SIZE / 2, SIZE / 2);
+    const glm::ivec4 centre = TestSupport::ReadPixel(SIZE / 2, SIZE / 2);
     EXPECT_NEAR(centre.r, 128, 12);
     EXPECT_NEAR(centre.b, 128, 12);
 }
@@ -423,7 +383,7 @@ TEST_F(MainPassTest, SkipDrawObjectIsAbsent)
     GameObject* cube = Add(glm::vec3(0.0f), "cubey", "white");
     cube->flags |= OBJ_SKIP_DRAW;
     Render();
-    EXPECT_LT(Pixel(SIZE / 2, SIZE / 2).r, 10);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2).r, 10);
 }
 
 TEST_F(MainPassTest, SkyIsUnlitAndTheLightComesBackAfterIt)
@@ -432,7 +392,7 @@ TEST_F(MainPassTest, SkyIsUnlitAndTheLightComesBackAfterIt)
     m_renderer->GetSceneLight()->m_worldDirection = glm::vec3(0.0f, 0.0f, 1.0f);
     Add(glm::vec3(0.0f), "sphereinverted", "white");
     Render();
-    EXPECT_GT(Pixel(SIZE / 2, SIZE / 2).r, 230);
+    EXPECT_GT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2).r, 230);
     EXPECT_EQ(m_renderer->GetSceneLight()->m_on, 1);
     EXPECT_EQ(m_renderer->GetSceneLight()->m_type, SceneLight::DIRECTIONAL);
 }
@@ -450,15 +410,15 @@ TEST_F(MainPassTest, SkinnedMeshMovesWithItsKeys)
     clock.clock = 0.0f;
     clock.currentKey = 1;
     Render();
-    EXPECT_LT(Pixel(SIZE / 2, above).r, 10);
-    EXPECT_GT(Pixel(SIZE / 2, below).r, 200);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, above).r, 10);
+    EXPECT_GT(TestSupport::ReadPixel(SIZE / 2, below).r, 200);
 
     // Half way to key 1 the cube has risen 0.75.
     clock.clock = 0.5f;
     clock.currentKey = 1;
     Render();
-    EXPECT_GT(Pixel(SIZE / 2, above).r, 200);
-    EXPECT_LT(Pixel(SIZE / 2, below).r, 10);
+    EXPECT_GT(TestSupport::ReadPixel(SIZE / 2, above).r, 200);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, below).r, 10);
 }
 
 TEST_F(MainPassTest, AnimationClockAdvancesOncePerAnimatedDraw)
@@ -483,33 +443,33 @@ TEST_F(MainPassTest, OverlaysDrawWireframesAndRestoreTheState)
     // The box's outline is blue (0, 0, 1, 0.7); the inside stays empty.
     bool blue = false;
     for (int x = 0; x < SIZE && !blue; ++x) {
-        const glm::ivec4 p = Pixel(x, SIZE / 2);
+        const glm::ivec4 p = TestSupport::ReadPixel(x, SIZE / 2);
         blue = p.b > 100 && p.r < 30;
     }
     EXPECT_TRUE(blue);
-    EXPECT_LT(Pixel(SIZE / 2, SIZE / 2 + 3).b, 10);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2 + 3).b, 10);
     GLint mode[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_LINE));
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
 }
 
 TEST_F(MainPassTest, DebugShapeOfAnyNumberLeavesProgramZero)
 {
     GameObject* cube = Add(glm::vec3(0.0f), "cubey", "white");
     m_renderer->DrawDebugShape(cube, 7, glm::vec4(1.0f));
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
     GLint mode[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
-    EXPECT_LT(Pixel(SIZE / 2, SIZE / 2).r, 10);
+    EXPECT_LT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2).r, 10);
 
     m_renderer->DrawDebugShape(cube, DEBUG_SHAPE_BOX, glm::vec4(0.0f, 1.0f, 0.0f, 1.0f));
     bool green = false;
-    for (int x = 0; x < SIZE && !green; ++x) green = Pixel(x, SIZE / 2).g > 200;
+    for (int x = 0; x < SIZE && !green; ++x) green = TestSupport::ReadPixel(x, SIZE / 2).g > 200;
     EXPECT_TRUE(green);
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
 
     m_renderer->DrawDebugShape(nullptr, DEBUG_SHAPE_BOX, glm::vec4(1.0f));  // nothing
 }
@@ -522,11 +482,11 @@ TEST_F(MainPassTest, QueuedLinesAreDrawnInOrderAndTheQueueEmpties)
     m_renderer->DrawQueuedLines();
     EXPECT_TRUE(m_renderer->GetLineQueue().empty());
     // The second line is drawn over the first; the first shows beyond it.
-    EXPECT_GT(Pixel(SIZE / 2, SIZE / 2).g, 200);
+    EXPECT_GT(TestSupport::ReadPixel(SIZE / 2, SIZE / 2).g, 200);
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_EQ(width, 2.0f);
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
     m_renderer->DrawQueuedLines();  // empty: nothing happens
     EXPECT_TRUE(m_renderer->GetLineQueue().empty());
 }
@@ -537,11 +497,11 @@ TEST_F(MainPassTest, LinesAreDepthTestedAgainstTheScene)
     Render();
     m_renderer->Draw3DLine(glm::vec3(-2.0f, 0.0f, -3.0f), glm::vec3(2.0f, 0.0f, -3.0f), 5.0f, glm::vec4(1, 0, 0, 1));
     m_renderer->Draw3DLine(glm::vec3(-2.0f, 1.0f, 2.0f), glm::vec3(2.0f, 1.0f, 2.0f), 5.0f, glm::vec4(0, 1, 0, 1));
-    const glm::ivec4 behind = Pixel(SIZE / 2, SIZE / 2);  // the cube hides the red line
+    const glm::ivec4 behind = TestSupport::ReadPixel(SIZE / 2, SIZE / 2);  // the cube hides the red line
     EXPECT_GT(behind.b, 200);
     bool green = false;
     for (int y = SIZE / 2; y < SIZE && !green; ++y) {
-        const glm::ivec4 p = Pixel(SIZE / 2, y);
+        const glm::ivec4 p = TestSupport::ReadPixel(SIZE / 2, y);
         green = p.g > 200 && p.r < 30 && p.b < 30;
     }
     EXPECT_TRUE(green);  // the line in front shows
@@ -592,7 +552,7 @@ TEST_F(MainPassTest, F10RecompilesEveryProgram)
 TEST_F(MainPassTest, SceneWithoutObjectsStillRuns)
 {
     m_renderer->RenderScene();
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
 }
 
 } // namespace

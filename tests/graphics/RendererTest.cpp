@@ -16,6 +16,8 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -23,29 +25,7 @@ using namespace QRX;
 
 namespace {
 
-// Kept for the whole run: closing the display unloads the GL driver before
-// the leak check, which could then no longer tell the driver's own leaks.
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(256, 256);
-    return *context;
-}
-
-GLint CurrentProgram()
-{
-    GLint program = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    return program;
-}
-
-// RGBA of one window pixel (origin bottom left).
-glm::ivec4 Pixel(int x, int y)
-{
-    unsigned char rgba[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    return glm::ivec4(rgba[0], rgba[1], rgba[2], rgba[3]);
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(256, 256); }
 
 class RendererTest : public ::testing::Test
 {
@@ -68,15 +48,7 @@ protected:
     }
     void TearDown() override
     {
-        System* s = System::GetInstance();
-        delete m_renderer;
-        s->renderer = nullptr;
-        s->shaderManager->DeleteAllPrograms();
-        delete s->shaderManager;
-        s->shaderManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();  // the renderer is the System's
     }
 
     static std::string LogText() { return TestSupport::ReadFile(System::GetInstance()->logger->GetPath()); }
@@ -185,7 +157,8 @@ TEST_F(RendererTest, RecompileRebuildsEveryProgramUnderTheSameNames)
     ASSERT_NE(ProgramNamed("main"), nullptr);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -7);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -1);
-    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 5u);
+    // main, hud, line, shadowmain, particle and the seven post-processing programs.
+    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 12u);
     EXPECT_EQ(glIsProgram(before), GL_FALSE);
     const std::string log = LogText();
     EXPECT_NE(log.find("Setting up shaders.."), std::string::npos);
@@ -200,29 +173,20 @@ TEST_F(RendererTest, TwoDimensionalLineIsDrawnAtItsDepthAndLeavesProgramZero)
     // Screen coordinates have their origin at the centre of the window.
     m_renderer->Draw2DLine(-2.0f, 3.0f, glm::vec2(-100.0f, 0.0f), glm::vec2(100.0f, 0.0f),
                            glm::vec4(1.0f, 0.0f, 0.0f, 1.0f));
-    const glm::ivec4 centre = Pixel(128, 128);
+    const glm::ivec4 centre = TestSupport::ReadPixel(128, 128);
     EXPECT_GT(centre.r, 200);
     EXPECT_LT(centre.g, 30);
-    EXPECT_LT(Pixel(128, 200).r, 30);  // off the line
+    EXPECT_LT(TestSupport::ReadPixel(128, 200).r, 30);  // off the line
     // A depth outside the orthographic near and far planes is clipped away.
     glClear(GL_COLOR_BUFFER_BIT);
     m_renderer->Draw2DLine(-600.0f, 3.0f, glm::vec2(-100.0f, 0.0f), glm::vec2(100.0f, 0.0f), glm::vec4(1.0f));
-    EXPECT_LT(Pixel(128, 128).r, 30);
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_LT(TestSupport::ReadPixel(128, 128).r, 30);
+    EXPECT_EQ(TestSupport::CurrentProgram(), 0);
     EXPECT_FALSE(ProgramNamed("line")->IsInUse());
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_EQ(width, 3.0f);
     glEnable(GL_DEPTH_TEST);
-}
-
-TEST_F(RendererTest, QueuedLinesKeepTheirOrderUntilDrawn)
-{
-    m_renderer->AddLine3D(glm::vec3(0.0f), glm::vec3(1.0f), glm::vec4(1.0f), 5.0f);
-    m_renderer->AddLine3D(glm::vec3(1.0f), glm::vec3(2.0f), glm::vec4(0.5f), 2.0f);
-    ASSERT_EQ(m_renderer->GetLineQueue().size(), 2u);
-    EXPECT_EQ(m_renderer->GetLineQueue()[0].width, 5.0f);
-    EXPECT_EQ(m_renderer->GetLineQueue()[1].from, glm::vec3(1.0f));
 }
 
 TEST_F(RendererTest, ResizeBuildsTheCentredOrthographicProjection)

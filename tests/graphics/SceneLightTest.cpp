@@ -10,6 +10,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -19,11 +20,7 @@ namespace {
 
 const std::string SHADERS = "tests/graphics/shaders/";
 
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
 glm::vec4 UniformVec4(GLuint program, const char* name)
 {
@@ -86,30 +83,6 @@ protected:
 };
 
 } // namespace
-
-TEST(SceneLightDefaults, ConstructedAsADirectionalLightWithNoLocations)
-{
-    SceneLight light;
-    EXPECT_EQ(light.m_type, SceneLight::DIRECTIONAL);
-    EXPECT_EQ(light.m_on, 1);
-    EXPECT_EQ(light.m_position, glm::vec3(-1, -1, -1));
-    EXPECT_EQ(light.m_directionView, glm::vec3(1, 0, 0));
-    EXPECT_EQ(light.m_positionView, glm::vec3(0));
-    EXPECT_FLOAT_EQ(light.m_nearPlaneDistance, 1.0f);
-    EXPECT_FLOAT_EQ(light.m_farPlaneDistance, 1.0f);
-    EXPECT_EQ(light.m_attenuation, glm::vec3(1.0f, 0.1f, 0.0f));
-    EXPECT_FLOAT_EQ(light.m_innerAngle, glm::radians(15.0f));
-    EXPECT_FLOAT_EQ(light.m_outerAngle, glm::radians(30.0f));
-    EXPECT_EQ(light.m_fogColor, glm::vec4(0.53f, 0.8f, 0.98f, 1.0f));
-    for (GLint location : {light.m_locPositionView, light.m_locDirectionView, light.m_locGlobalAmbient,
-                           light.m_locLightColor, light.m_locDiffuse, light.m_locEmissive, light.m_locSpecular,
-                           light.m_locInnerAngle, light.m_locOuterAngle, light.m_locFalloff,
-                           light.m_locAttenuation, light.m_locFogColor, light.m_locNearPlaneDistance,
-                           light.m_locFarPlaneDistance, light.m_locType, light.m_locOn})
-        EXPECT_EQ(location, -1);
-    // The default direction points from the default position to the origin.
-    EXPECT_NEAR(glm::length(light.m_worldDirection - glm::normalize(glm::vec3(1))), 0.0f, 1e-6f);
-}
 
 TEST(SceneLightDefaults, FollowsTheCameraHeightAndAimsAtItsTarget)
 {

@@ -12,25 +12,12 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/TextureManager.h"
-#include "support/GLTestContext.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
 
 namespace {
-
-TestSupport::GLTestContext& Context()
-{
-    static TestSupport::GLTestContext context;
-    return context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
 
 GLint Width(GLuint texture)
 {
@@ -46,43 +33,14 @@ std::string Entry(const std::string& id, const std::string& path)
     return "<Texture><TextureId>" + id + "</TextureId><Path>" + path + "</Path></Texture>\n";
 }
 
-class TextureTest : public ::testing::Test
+class TextureTest : public TestSupport::GLServicesTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Context().Ok()) << Context().Error();
-        Context().MakeCurrent();
-        System* s = System::GetInstance();
-        s->logger = new Logger();
-        s->fileManager = new FileManager();
-        Logger::SetDialogAvailableOverride(0);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        m_oldCwd = cwd;
-        glGetError();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        if (!m_dir.empty()) {
-            EXPECT_EQ(chdir(m_oldCwd.c_str()), 0);
-            TestSupport::RemoveTree(m_dir);
-        }
-        Logger::SetDialogAvailableOverride(-1);
-        System* s = System::GetInstance();
-        s->fileManager->Clear();
-        delete s->fileManager;
-        s->fileManager = nullptr;
-        delete s->logger;
-        s->logger = nullptr;
-        System::DestroyInstance();
-    }
     // Works in a fresh folder whose data/textures.xml holds the entries given;
     // images are copied from the game's own textures.
     void UseCatalogue(const std::string& entries, bool writeCatalogue = true)
     {
-        m_dir = TestSupport::MakeTempDir();
+        EnterTempDir();
         std::filesystem::create_directories(m_dir + "/data/textures");
         std::string source = TestSupport::SourceDir() + "/data/textures/";
         ASSERT_TRUE(TestSupport::WriteFile(m_dir + "/data/textures/crate.png",
@@ -94,15 +52,11 @@ protected:
         if (writeCatalogue)
             TestSupport::WriteFile(m_dir + "/data/textures.xml", "<?xml version=\"1.0\"?>\n<Textures>\n" + entries +
                                                                      "</Textures>\n");
-        ASSERT_EQ(chdir(m_dir.c_str()), 0);
     }
     static std::string Defaults()
     {
         return Entry("filenotfound", "data/textures/fnf.png") + Entry("wrongmeshid", "data\\textures\\wmi.png");
     }
-    TestSupport::ScopedTempHome m_home;
-    std::string m_oldCwd;
-    std::string m_dir;
 };
 
 // Ids the engine, the screens and the gameplay name in code.
@@ -172,8 +126,8 @@ TEST_F(TextureTest, UndecodableOrMissingImagePrintsOnce)
         EXPECT_EQ(textures.GetTexture("gone"), textures.GetNotFoundTexture());
     }
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(Count(out, "SOIL is unable to load textureId: bad ("), 1u) << out;
-    EXPECT_EQ(Count(out, "SOIL is unable to load textureId: gone ("), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "SOIL is unable to load textureId: bad ("), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "SOIL is unable to load textureId: gone ("), 1u) << out;
     EXPECT_NE(out.find("). Loading filenotfound texture instead.\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("[LOG]"), std::string::npos) << out;  // standard output only
 }
@@ -271,7 +225,7 @@ TEST_F(TextureTest, MissingCatalogueMapsEveryIdToTheFallback)
     testing::internal::CaptureStdout();
     textures.Init();
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Unable to open data\\textures.xml file, defaulting to wrongmeshid "
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Unable to open data\\textures.xml file, defaulting to wrongmeshid "
                          "texture\n"),
               4u)  // the two catalogue reads and the two default lookups
         << out;

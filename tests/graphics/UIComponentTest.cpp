@@ -32,6 +32,8 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -42,20 +44,7 @@ namespace {
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(VIEW_W, VIEW_H); }
 
 class States : public GameStateInfo
 {
@@ -63,66 +52,6 @@ public:
     int CurrentStateId() const override { return current; }
     bool IsUpdatingState() const override { return false; }
     int current = 3;
-};
-
-// An off-screen colour target; pixels read back with rows from the top down.
-class Target
-{
-public:
-    Target()
-    {
-        glGenTextures(1, &m_texture);
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, VIEW_W, VIEW_H, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glGenFramebuffers(1, &m_fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_texture, 0);
-        glViewport(0, 0, VIEW_W, VIEW_H);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        // The renderer's fixed state.
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(GL_CCW);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-    }
-    ~Target()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &m_fbo);
-        glDeleteTextures(1, &m_texture);
-        glDisable(GL_BLEND);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_DEPTH_TEST);
-    }
-    void Read()
-    {
-        m_rgba.resize(VIEW_W * VIEW_H * 4);
-        glReadPixels(0, 0, VIEW_W, VIEW_H, GL_RGBA, GL_UNSIGNED_BYTE, m_rgba.data());
-    }
-    // Channel c of the pixel at window column x, row y (from the top).
-    int At(int x, int y, int c) const { return m_rgba[((VIEW_H - 1 - y) * VIEW_W + x) * 4 + c]; }
-    // Pixels whose red channel is above the threshold, and how many of them
-    // lie outside the box (edges included).
-    void Lit(int threshold, int left, int top, int right, int bottom, int& lit, int& outside) const
-    {
-        lit = outside = 0;
-        for (int y = 0; y < VIEW_H; ++y)
-            for (int x = 0; x < VIEW_W; ++x) {
-                if (At(x, y, 0) <= threshold) continue;
-                ++lit;
-                if (x < left || x > right || y < top || y > bottom) ++outside;
-            }
-    }
-
-private:
-    GLuint m_texture = 0;
-    GLuint m_fbo = 0;
-    std::vector<unsigned char> m_rgba;
 };
 
 class UITest : public ::testing::Test
@@ -280,7 +209,7 @@ TEST_F(UITest, GuiReadTakesTheTextureChildWhateverItsName)
     WithElements("<Texture>crate</Texture>", [&](const tinyxml2::XMLElement* e) { gui.Read(e); });
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(gui.m_textureId, "star");
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Texture data section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Texture data section is empty!"), 1u) << out;
 }
 
 TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
@@ -344,9 +273,9 @@ TEST_F(UITest, TextReadTakesOnlyTheWordTrueAndKeepsFieldsWithoutText)
     EXPECT_EQ(text.m_posX, -12.5f);
     EXPECT_EQ(text.m_text, "Hello there");
     EXPECT_EQ(text.m_fontId, "medium");
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Draw me section is empty!"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - X-Pos section is empty!"), 1u) << out;
-    EXPECT_EQ(Count(out, "[LOG] WARNING - Y-Pos section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Draw me section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - X-Pos section is empty!"), 1u) << out;
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING - Y-Pos section is empty!"), 1u) << out;
 
     // A short colour keeps the values it does not give; a later element wins.
     WithElements("<Color>0.1 0.2</Color><Text>first</Text><Text>second</Text>",
@@ -387,10 +316,7 @@ TEST_F(UITest, TextWritesNothingForEqualTextsAndDrawMeAndTextOtherwise)
     TextComponent copy;
     copy.CopyFrom(&text);
     EXPECT_TRUE(copy.IsEqual(&text));
-    EXPECT_EQ(copy.m_color, text.m_color);
-    EXPECT_EQ(copy.m_posY, -3.25f);
-    EXPECT_EQ(copy.m_fontId, "big");
-    EXPECT_TRUE(copy.m_drawMe);
+    EXPECT_EQ(copy.m_posY, -3.25f);  // not compared, copied all the same
 }
 
 TEST_F(UITest, TextIsQueuedOnlyForActiveObjectsOfTheCurrentState)
@@ -435,33 +361,6 @@ TEST_F(UITest, TextIsQueuedOnlyForActiveObjectsOfTheCurrentState)
     EXPECT_TRUE(m_fonts->GetQueue().empty());
 }
 
-TEST_F(UITest, TextComponentLineIsDrawnAroundItsOffsetFromTheCentre)
-{
-    GameObject* o = m_objects->CreateUIObject(3, glm::vec3(0, 0, -5), glm::quat(1, 0, 0, 0), glm::vec3(1));
-    ASSERT_NE(o, nullptr);
-    Text(o)->m_text = "HH";
-    Text(o)->m_drawMe = true;
-    Text(o)->m_posX = -100.0f;
-    Text(o)->m_posY = 50.0f;
-    Text(o)->m_color = glm::vec4(1, 1, 1, 1);
-
-    Target target;
-    RenderTextComponents();
-    m_fonts->RenderAllText(VIEW_W, VIEW_H);
-    target.Read();
-    // The pen starts 100 pixels left of and 50 above the centre (160, 120);
-    // "HH" stands on that baseline.
-    const Font* font = m_fonts->GetFont("default");
-    const Font::Glyph& h = font->GetGlyph('H');
-    const int left = 60 + static_cast<int>(h.bl);
-    const int right = 60 + static_cast<int>(h.ax + h.bl + h.bw);
-    const int top = 70 - static_cast<int>(h.bt);
-    int lit, outside;
-    target.Lit(16, left - 1, top - 1, right + 1, 70 + 1, lit, outside);
-    EXPECT_GT(lit, 20);
-    EXPECT_EQ(outside, 0);
-}
-
 // --- User-interface pass -------------------------------------------------------------
 
 TEST(GUIDrawOrder, HigherOpacityFirstThenSmallerZ)
@@ -494,7 +393,7 @@ TEST_F(UITest, GuiQuadAppearsAtItsPlaceAndSize)
     GameObject* paused = Sprite("white", glm::vec3(-100, 60, -5), glm::vec2(20, 20));
     paused->stateId = 7;
 
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     RenderUI(m_hud, m_ortho);
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
@@ -518,7 +417,7 @@ TEST_F(UITest, TranslucentQuadsAreDrawnOverOpaqueOnes)
     // Made translucent first: without the sort it would be drawn first.
     Sprite("black", glm::vec3(0, 0, -4), glm::vec2(60, 60), 0.5f);
     Sprite("white", glm::vec3(0, 0, -6), glm::vec2(60, 60), 1.0f);
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     RenderUI(m_hud, m_ortho);
     target.Read();
     EXPECT_NEAR(target.At(160, 120, 0), (245 + 12) / 2, 4);
@@ -526,7 +425,7 @@ TEST_F(UITest, TranslucentQuadsAreDrawnOverOpaqueOnes)
 
 TEST_F(UITest, ConsoleObjectsThatDoNotExistAreSkipped)
 {
-    Target target;
+    TestSupport::OffscreenTarget target(VIEW_W, VIEW_H, true);
     DrawGUIObject(m_hud, m_ortho, nullptr);
     GameObject bare;
     DrawGUIObject(m_hud, m_ortho, &bare);
@@ -606,24 +505,6 @@ TEST_F(UITest, ConsoleOverlayNamesTheStateAndItsLevelFile)
     EXPECT_EQ(texts, (std::vector<std::string>{"Current level: LEVEL1", "Loaded XML: " + file, "16",
                                                "Current level: LEVELEDITOR", "", "16"}));
     m_fonts->RenderAllText(VIEW_W, VIEW_H);
-}
-
-TEST_F(UITest, FontManagerIsStartedAndStoppedByTheSystem)
-{
-    EXPECT_EQ(m_fonts->GetFontCount(), 6u);
-    EXPECT_NE(m_fonts->GetBufferObject(), 0u);
-    std::string path = m_system->logger->GetPath();
-    testing::internal::CaptureStdout();
-    m_system->Shutdown();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(m_system->fontManager, nullptr);
-    std::string page = TestSupport::ReadFile(path);
-    size_t graphics = page.find("Graphics system initialized.");
-    size_t fonts = page.find("Font loaded: data\\fonts\\");
-    size_t objects = page.find("Object manager initialized.");
-    ASSERT_NE(fonts, std::string::npos);
-    EXPECT_LT(graphics, fonts);
-    EXPECT_LT(fonts, objects);
 }
 
 } // namespace

@@ -46,19 +46,6 @@ protected:
     }
 };
 
-TEST_F(GameObjectTest, NewSlot)
-{
-    GameObject o;
-    EXPECT_EQ(o.id, 0);
-    EXPECT_EQ(o.flags, 0u);
-    EXPECT_EQ(o.position, glm::vec3(0.0f));
-    EXPECT_EQ(o.rotation.w, 1.0f);
-    EXPECT_EQ(o.rotation.x, 0.0f);
-    EXPECT_EQ(o.scale, glm::vec3(1.0f));
-    EXPECT_EQ(o.world, glm::mat4(1.0f));
-    EXPECT_TRUE(o.components.empty());
-}
-
 TEST_F(GameObjectTest, LaterElementsOverrideAndValuesClearWorldValid)
 {
     GameObject o;

@@ -34,18 +34,6 @@ protected:
     }
 };
 
-TEST_F(ObjectManagerTest, PoolOfSlotsAllFree)
-{
-    EXPECT_EQ(manager->GetPool().size(), OBJECT_POOL_SIZE);
-    EXPECT_EQ(FreeSlots(), OBJECT_POOL_SIZE);
-    manager->RefillPool();  // full already: nothing
-    EXPECT_EQ(manager->GetPool().size(), OBJECT_POOL_SIZE);
-    EXPECT_EQ(manager->GetLastId(), 0);
-    EXPECT_EQ(manager->GetObjectFolder(), ObjectFolder());
-    ObjectManager plain;
-    EXPECT_EQ(plain.MasterObjectPath(CRATE), "data\\objects\\CRATE.xml");
-}
-
 TEST_F(ObjectManagerTest, MastersLoadOnceAndCopiesCarryThem)
 {
     testing::internal::CaptureStdout();

@@ -15,6 +15,7 @@
 #include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 namespace QRX {
@@ -141,15 +142,7 @@ protected:
     }
     void TearDown() override
     {
-        System* system = System::GetInstance();
-        if (system->objectManager) system->objectManager->Shutdown();
-        delete system->objectManager;
-        system->objectManager = nullptr;
-        delete system->fileManager;
-        system->fileManager = nullptr;
-        delete system->logger;
-        system->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     TestSupport::ScopedTempHome home;

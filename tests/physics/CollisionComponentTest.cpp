@@ -77,17 +77,6 @@ TEST_F(CollisionComponentTest, MasterReadsItsSwitchesFrictionsAndShape)
     EXPECT_EQ(box->scaledHalfSize, glm::vec3(0.5f));  // brought up to date after the read
 }
 
-TEST_F(CollisionComponentTest, DefaultsAreDefined)
-{
-    CollisionComponent c;
-    EXPECT_EQ(c.type, CT_COLLISION);
-    EXPECT_FALSE(c.active || c.collided || c.autoResolve || c.ethereal);
-    EXPECT_EQ(c.staticFriction, 0.0f);
-    EXPECT_EQ(c.dynamicFriction, 0.0f);
-    EXPECT_EQ(c.GetPrimitive(), nullptr);
-    c.UpdatePrimitive();  // a warning, nothing else
-}
-
 TEST_F(CollisionComponentTest, ACopyHasItsOwnPrimitiveOnItsOwner)
 {
     CollisionComponent* instance = CrateCollision(glm::vec3(1.0f, 2.0f, 3.0f));

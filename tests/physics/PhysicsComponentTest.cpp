@@ -27,16 +27,6 @@ protected:
     }
 };
 
-TEST_F(PhysicsComponentTest, NewBodyIsEnabledAwakeAndCanSleep)
-{
-    PhysicsComponent c;
-    EXPECT_EQ(c.type, CT_PHYSICS);
-    EXPECT_EQ(c.flags, 0x07u);
-    EXPECT_EQ(c.inverseMass, 0.0f);
-    EXPECT_TRUE(c.forceGenerators.empty());
-    EXPECT_TRUE(c.steerGenerators.empty());
-}
-
 TEST_F(PhysicsComponentTest, ReadsInverseMassAndGenerators)
 {
     PhysicsComponent c;
@@ -257,26 +247,6 @@ TEST_F(PhysicsComponentTest, ManagerMakesByKeyAndAssertsOnMissingFactories)
         << out;
     EXPECT_NE(out.find("Failed Condition: it->second\nAdditional Info: No such steer generator"), std::string::npos)
         << out;
-}
-
-TEST_F(PhysicsComponentTest, ManagerStartsWithItsSettingsAndOwnsItsFactories)
-{
-    PhysicsManager fresh;
-    EXPECT_FLOAT_EQ(fresh.SleepTime, 0.3f);
-    EXPECT_FLOAT_EQ(fresh.WakeInterval, 0.01f);
-    EXPECT_EQ(fresh.maxContacts, 512);
-    EXPECT_EQ(fresh.contactPool.allContacts.size(), 512u);
-    EXPECT_EQ(fresh.contactPool.freeContacts.size(), 512u);
-    EXPECT_TRUE(fresh.contactPool.activeContacts.empty());
-    EXPECT_TRUE(fresh.GetPrimitiveFactories().empty());
-    EXPECT_TRUE(fresh.GetForceGeneratorFactories().empty());
-    EXPECT_TRUE(fresh.GetSteerGeneratorFactories().empty());
-    // Registered factories go with the manager (ASan reports a leak otherwise).
-    FactoryRegister<ForceGenerator>(new Factory<ForceGenerator, GravityForceGenerator>(FG_GRAVITY),
-                                    fresh.GetForceGeneratorFactories());
-
-    EXPECT_EQ(physics->GetForceGeneratorFactories().size(), 2u);
-    EXPECT_EQ(physics->GetSteerGeneratorFactories().size(), 2u);
 }
 
 } // namespace

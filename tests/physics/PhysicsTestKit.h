@@ -17,6 +17,7 @@
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/SteerGenerators.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 namespace QRX {
@@ -38,14 +39,7 @@ protected:
     }
     void TearDown() override
     {
-        System* system = System::GetInstance();
-        delete system->physicsManager;
-        system->physicsManager = nullptr;
-        delete system->fileManager;
-        system->fileManager = nullptr;
-        delete system->logger;
-        system->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     // Parses "<Component><Type>CT_PHYSICS</Type>" + fields + "</Component>"

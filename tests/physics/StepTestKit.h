@@ -23,6 +23,7 @@
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 namespace QRX {
@@ -81,19 +82,7 @@ protected:
     void TearDown() override
     {
         Notices().clear();
-        System* system = System::GetInstance();
-        system->objectManager->Shutdown();
-        delete system->objectManager;
-        system->objectManager = nullptr;
-        delete system->physicsManager;
-        system->physicsManager = nullptr;
-        delete system->frameRateController;
-        system->frameRateController = nullptr;
-        delete system->fileManager;
-        system->fileManager = nullptr;
-        delete system->logger;
-        system->logger = nullptr;
-        System::DestroyInstance();
+        TestSupport::ReleaseSystem();
     }
 
     void SetFrame(double seconds) { System::GetInstance()->frameRateController->dt = seconds; }

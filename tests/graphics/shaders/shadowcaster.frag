@@ -1,0 +1,5 @@
+#version 120
+void main()
+{
+    gl_FragColor = vec4(1.0);
+}

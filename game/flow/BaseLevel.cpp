@@ -264,6 +264,7 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
 void BaseLevel::Free()
 {
     System* system = System::GetInstance();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     KillAllParticles();
@@ -272,6 +273,7 @@ void BaseLevel::Free()
 void BaseLevel::Unload()
 {
     System* system = System::GetInstance();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
     KillAllParticles();

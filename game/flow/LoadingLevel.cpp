@@ -1,6 +1,7 @@
 #include "game/flow/LoadingLevel.h"
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
@@ -188,6 +189,7 @@ void LoadingLevel::DrawCaption(const char* caption)
 void LoadingLevel::Free()
 {
     System* system = System::GetInstance();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_Textures.clear();
     m_Meshes.clear();
@@ -202,6 +204,7 @@ void LoadingLevel::Free()
 void LoadingLevel::Unload()
 {
     System* system = System::GetInstance();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
 }
 

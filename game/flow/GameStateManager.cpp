@@ -114,9 +114,15 @@ void GameStateManager::Shutdown()
 
 bool GameStateManager::CanServe(int id)
 {
-    if (FindStateObject(id)) return true;
-    QRX_LOG_WARNING("No state object serves state %s (%d); keeping state %s (%d).", GameStateToString(id).c_str(),
-                    id, GameStateToString(m_CurrentState).c_str(), m_CurrentState);
+    if (FindStateObject(id)) {
+        m_LastRefusedState = 0;
+        return true;
+    }
+    // A state that asks again every frame gets the warning once.
+    if (id != m_LastRefusedState)
+        QRX_LOG_WARNING("No state object serves state %s (%d); keeping state %s (%d).", GameStateToString(id).c_str(),
+                        id, GameStateToString(m_CurrentState).c_str(), m_CurrentState);
+    m_LastRefusedState = id;
     m_RequestedState = m_CurrentState;
     return false;
 }

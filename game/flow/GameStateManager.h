@@ -115,6 +115,7 @@ public:
 private:
     // True when a state object serves the id; otherwise logs and drops the request.
     bool CanServe(int id);
+    int m_LastRefusedState = 0;  // the last id no state object served, warned about once
     void UpdateTopState();
     void Restart();
     void Reload();

@@ -10,6 +10,7 @@
 #include "engine/platform/Cursor.h"
 #include "game/flow/GameState.h"
 #include "game/flow/GameStateManager.h"
+#include "support/EngineFixture.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "support/TestEnv.h"
@@ -302,6 +303,20 @@ TEST_F(GameStateManagerTest, ChangeAndPushKeepTheCurrentStateWhenNothingServesTh
     EXPECT_NE(out.find("No state object serves state PAUSEMENU (44)"), std::string::npos);
     gsm.Update();
     EXPECT_EQ(calls, (Calls{"level.Update@3"}));
+}
+
+TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
+{
+    StartWith({3});
+    BindStateObject(StateObjectKind::Menu, nullptr);
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < 5; ++frame) {
+        gsm.RequestState(36);
+        gsm.Update();
+    }
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(TestSupport::Count(out, "No state object serves state MAINMENU"), 1u);
+    EXPECT_EQ(gsm.GetCurrentState(), 3);
 }
 
 TEST_F(GameStateManagerTest, StartBindsTheGamesOwnStatesAndReportsAnEmptyStackOnce)

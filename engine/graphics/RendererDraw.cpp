@@ -5,6 +5,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
@@ -30,6 +31,7 @@ constexpr GLint SHADOW_MAP_UNIT = ShadowMap::SHADOW_TEXTURE_UNIT;
 constexpr float WIRE_OFFSET_FACTOR = -1.0f;
 constexpr float WIRE_OFFSET_UNITS = 10.0f;
 const glm::vec4 WIRE_COLOUR(0.0f, 0.0f, 1.0f, 0.7f);
+const glm::vec4 PICKED_WIRE_COLOUR(1.0f, 1.0f, 0.0f, 0.7f);
 const glm::vec4 COLLISION_WIRE_COLOUR(1.0f, 0.0f, 1.0f, 0.7f);
 // Meshes the main pass treats specially.
 constexpr const char* SKY_MESH = "sphereinverted";
@@ -232,12 +234,15 @@ void Renderer::RenderObjects(GameObjectGroup& group)
         glUniform1i(isAnimated, 0);
         glUniform1i(m_mainLocations.wireFrame, 1);
         BeginWireframe();
+        InputManager* input = System::GetInstance()->inputManager;
+        GameObject* picked = input ? input->GetPickedObject() : nullptr;
         for (GameObject* object : group) {
             auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
             if (!graphics) continue;
             if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
             SetMatrix(m_mainLocations.viewMatrix, view);
-            glUniform4fv(m_mainLocations.wireFrameColor, 1, glm::value_ptr(WIRE_COLOUR));
+            const glm::vec4& colour = object == picked ? PICKED_WIRE_COLOUR : WIRE_COLOUR;
+            glUniform4fv(m_mainLocations.wireFrameColor, 1, glm::value_ptr(colour));
             SetMatrix(m_mainLocations.projectionMatrix, m_projection);
             if (GraphicsWire == WIRE_BOX || GraphicsWire == WIRE_BOTH) {
                 SetMatrix(m_mainLocations.modelMatrix, object->world * graphics->m_boxMatrix);

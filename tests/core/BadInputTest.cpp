@@ -5,7 +5,6 @@
 // sane state: a log line and a fallback, never a crash.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -48,9 +47,8 @@ const char* const kObjectBody =
     "<Primitive><Type>PR_SPHERE</Type><Radius>2</Radius></Primitive></Component>"
     "<Component><Type>CT_PARTICLEEMITTER</Type></Component>";
 
-const char* const kTexts[] = {"",     " ",      "abc",  "nan",  "inf",        "-inf",
-                              "1e999", "-1e999", "3e38", "-1",   "4294967296", "99999999999999999999999",
-                              "1 2"};
+const char* const kTexts[] = {"", " ", "abc", "nan", "inf", "-inf", "1e999", "-1e999", "3e38", "-1",
+                              "4294967296", "99999999999999999999999", "1 2"};
 constexpr int kTextCount = sizeof(kTexts) / sizeof(kTexts[0]);
 constexpr int kShapeCount = 5;  // removed, emptied, duplicated, renamed, nested
 constexpr int kNestDepth = 300;
@@ -70,11 +68,11 @@ void Collect(XMLElement* e, std::vector<XMLElement*>& out)
     }
 }
 
-// The seed cut every `step` bytes, then one variant per element and mutation.
-std::vector<std::string> Variants(const std::string& seed, size_t step = 1)
+// The seed cut at every byte, then one variant per element and mutation.
+std::vector<std::string> Variants(const std::string& seed)
 {
     std::vector<std::string> out;
-    for (size_t n = 0; n < seed.size(); n += step) out.push_back(seed.substr(0, n));
+    for (size_t n = 0; n < seed.size(); ++n) out.push_back(seed.substr(0, n));
     XMLDocument probe;
     probe.Parse(seed.c_str());
     std::vector<XMLElement*> elements;
@@ -86,21 +84,15 @@ std::vector<std::string> Variants(const std::string& seed, size_t step = 1)
             std::vector<XMLElement*> all;
             Collect(d.FirstChildElement(), all);
             XMLElement* e = all[i];
-            if (op < kTextCount) {
-                if (e->FirstChildElement()) continue;
-                e->SetText(kTexts[op]);
-            } else if (op == kTextCount) {
-                e->Parent()->DeleteChild(e);
-            } else if (op == kTextCount + 1) {
-                e->DeleteChildren();
-            } else if (op == kTextCount + 2) {
-                e->Parent()->InsertAfterChild(e, e->DeepClone(&d));
-            } else if (op == kTextCount + 3) {
-                e->SetName("Unknown");
-            } else {
-                XMLElement* at = e;
-                for (int k = 0; k < kNestDepth; ++k) at = at->InsertFirstChild(d.NewElement(e->Name()))->ToElement();
-            }
+            const int shape = op - kTextCount;
+            if (shape < 0 && e->FirstChildElement()) continue;
+            if (shape < 0) e->SetText(kTexts[op]);
+            else if (shape == 0) e->Parent()->DeleteChild(e);
+            else if (shape == 1) e->DeleteChildren();
+            else if (shape == 2) e->Parent()->InsertAfterChild(e, e->DeepClone(&d));
+            else if (shape == 3) e->SetName("Unknown");
+            for (int k = 0; shape == 4 && k < kNestDepth; ++k)
+                e = e->InsertFirstChild(d.NewElement(e->Name()))->ToElement();
             out.push_back(Print(d));
         }
     }
@@ -125,32 +117,25 @@ protected:
         system->objectManager->SetObjectFolder(dir + "/");
         RegisterComponentFactories();
     }
-    void TearDown() override
-    {
-        TestSupport::ReleaseSystem();
-        TestSupport::RemoveTree(dir);
-    }
+    void TearDown() override { TestSupport::ReleaseSystem(), TestSupport::RemoveTree(dir); }
     std::string Write(const std::string& name, const std::string& text)
     {
         std::string path = dir + "/" + name;
         EXPECT_TRUE(TestSupport::WriteFile(path, text));
         return path;
     }
-    // Runs a catalogue variant through the generic reader; returns whether it opened.
-    bool ReadCatalogue(const std::string& path, const char* const keys[], int keyCount)
+    // Runs a catalogue variant through the generic reader and every read.
+    void ReadCatalogue(const std::string& path, const char* const keys[], int keyCount)
     {
         fm->CloseFile(path);
-        if (!fm->OpenFile(path)) return false;
+        if (!fm->OpenFile(path)) return;
         fm->ReadGenericData(path);
-        const int count = fm->GetEntryCount(path);
-        EXPECT_GE(count, 0);
-        for (int i = 0; i < count; ++i)
+        for (unsigned i = 0; i < static_cast<unsigned>(fm->GetEntryCount(path)); ++i)
             for (int k = 0; k < keyCount; ++k) {
-                fm->ReadData<std::string>(path, keys[k], static_cast<unsigned>(i));
-                fm->ReadData<int>(path, keys[k], static_cast<unsigned>(i));
-                fm->ReadData<unsigned>(path, keys[k], static_cast<unsigned>(i));
+                fm->ReadData<std::string>(path, keys[k], i);
+                fm->ReadData<int>(path, keys[k], i);
+                fm->ReadData<unsigned>(path, keys[k], i);
             }
-        return true;
     }
 
     TestSupport::ScopedTempHome home;
@@ -190,6 +175,9 @@ TEST_F(BadInputTest, LevelFilesAndTheirObjects)
         map.AddObjectsToMap(manager->GetAllObjects());
         manager->ClearLevelObjects();
     }
+    // A folder among the level files is no file at all.
+    EXPECT_FALSE(fm->OpenFile(dir));
+    ++failed;
     const std::string out = testing::internal::GetCapturedStdout();
     // Every file that cannot be read says so.
     EXPECT_GE(TestSupport::Count(out, "Unable to open file"), failed);
@@ -202,23 +190,43 @@ TEST_F(BadInputTest, MasterObjectFiles)
     testing::internal::CaptureStdout();
     ObjectManager* manager = System::GetInstance()->objectManager;
     for (const std::string& text : Variants(seed)) {
-        const std::string path = Write("CRATE.xml", text);
-        if (fm->OpenFile(path)) fm->ReadMasterObject();
-        manager->Shutdown();
-        // The manager's own loading, as a level does it.
-        if (GameObject* master = manager->GetMasterObject(CRATE)) master->BuildTransform();
-        manager->Shutdown();
+        // Loaded as a level's first crate loads it, then copied into an instance.
+        if (GameObject* master = manager->LoadObject(Write("CRATE.xml", text))) {
+            GameObject crate;
+            crate.CopyFrom(master);
+            crate.BuildTransform();
+            crate.DestroyComponents();
+        }
+        manager->Shutdown();  // the masters go (and, once, the pool)
     }
     testing::internal::GetCapturedStdout();
 }
 
+// A master file naming another type, or an unknown one, handed the level an
+// object of that other type (or of DEFAULT) without a word.
+TEST_F(BadInputTest, MasterFileOfAnotherTypeIsReported)
+{
+    Write("CRATE.xml", "<MasterObject><Object><Type>WALL</Type><Position>1 1 1</Position></Object></MasterObject>");
+    Write("DOOR.xml", "<MasterObject><Object><Type>DOOR_TYPO</Type></Object></MasterObject>");
+    ObjectManager* manager = System::GetInstance()->objectManager;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 2; ++i) {
+        GameObject* crate = manager->CreateInstance(CRATE, glm::vec3(0.0f));
+        ASSERT_NE(crate, nullptr);
+        EXPECT_EQ(crate->type, WALL);
+    }
+    GameObject* door = manager->CreateInstance(DOOR, glm::vec3(0.0f));
+    ASSERT_NE(door, nullptr);
+    EXPECT_EQ(door->type, DEFAULT);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(TestSupport::Count(out, "CRATE.xml describes WALL, not CRATE"), 2u);
+    EXPECT_NE(out.find("unknown type \"DOOR_TYPO\": it counts as DEFAULT"), std::string::npos);
+    EXPECT_NE(out.find("DOOR.xml describes DEFAULT, not DOOR"), std::string::npos);
+}
+
 TEST_F(BadInputTest, Catalogues)
 {
-    struct Catalogue
-    {
-        const char* file;
-        const char* keys[3];
-    };
+    struct Catalogue { const char* file; const char* keys[3]; };
     const Catalogue catalogues[] = {{"data/meshes.xml", {"MeshId", "Path", "Mesh"}},
                                     {"data/textures.xml", {"TextureId", "Path", "Texture"}},
                                     {"data/fonts/fonts.xml", {"file", "size", "fontId"}},
@@ -236,10 +244,8 @@ TEST_F(BadInputTest, Catalogues)
             const std::string path = Write("catalogue.xml", text);
             ReadCatalogue(path, c.keys, 3);
             const Window::DisplayConfig config = Window::ReadDisplayConfig(fm, path);
-            EXPECT_GT(config.width, 0);
-            EXPECT_LE(config.width, Window::MAX_WINDOW_SIDE);
-            EXPECT_GT(config.height, 0);
-            EXPECT_LE(config.height, Window::MAX_WINDOW_SIDE);
+            EXPECT_TRUE(config.width > 0 && config.width <= Window::MAX_WINDOW_SIDE) << text;
+            EXPECT_TRUE(config.height > 0 && config.height <= Window::MAX_WINDOW_SIDE) << text;
             InputInterpreter input;
             input.Init(path);
             EXPECT_EQ(input.GetBindingCount(), InputInterpreter::BINDING_COUNT);
@@ -261,15 +267,13 @@ TEST_F(BadInputTest, CursorFiles)
             bytes[at] = value;
             Platform::CursorImage image;
             std::string error;
-            if (Platform::ParseCursorFile(bytes, &image, &error)) {
-                ASSERT_GT(image.width, 0);
-                ASSERT_LE(image.width, Platform::CURSOR_MAX_SIDE);
-                ASSERT_GT(image.height, 0);
-                ASSERT_LE(image.height, Platform::CURSOR_MAX_SIDE);
-                ASSERT_EQ(image.rgba.size(), static_cast<size_t>(image.width) * image.height * 4);
-            } else {
+            if (!Platform::ParseCursorFile(bytes, &image, &error)) {
                 EXPECT_FALSE(error.empty()) << "byte " << at;
+                continue;
             }
+            ASSERT_TRUE(image.width > 0 && image.width <= Platform::CURSOR_MAX_SIDE) << "byte " << at;
+            ASSERT_TRUE(image.height > 0 && image.height <= Platform::CURSOR_MAX_SIDE) << "byte " << at;
+            ASSERT_EQ(image.rgba.size(), static_cast<size_t>(image.width) * image.height * 4);
         }
     }
 }

@@ -47,7 +47,9 @@ bool BelongsTo(const XMLElement* view, const XMLDocument* document)
     return view && view->GetDocument() == document;
 }
 
-// The load failures that have their own line; other errors fail silently.
+// The load failures that have their own line; every other error (a file cut
+// short, a bad character...) gets one naming tinyxml2's error, so a broken
+// file never fails without a word.
 void ReportLoadError(tinyxml2::XMLError err, const std::string& path)
 {
     switch (err) {
@@ -64,6 +66,8 @@ void ReportLoadError(tinyxml2::XMLError err, const std::string& path)
         QRX_LOG_ERROR("Unable to open file: %s, xml document is empty!", path.c_str());
         break;
     default:
+        QRX_LOG_ERROR("Unable to open file: %s, xml document could not be parsed (%s)!", path.c_str(),
+                      XMLDocument::ErrorIDToName(err));
         break;
     }
 }

@@ -82,6 +82,8 @@ GameObject* FileManager::ReadMasterObject()
             const char* name = ElementText(c);
             ObjectType found = current;
             if (name && StringToObjectType(name, found)) current = found;
+            else QRX_LOG_WARNING("Master object entry (line %d) has unknown type \"%s\": it counts as %s",
+                                 c->GetLineNum(), name ? name : "", ObjectTypeToString(current).c_str());
             // One file makes one master: later entries add to it.
             if (!pObj && !manager->FindMasterObject(current)) {
                 QRX_LOG_INFO("Creating master object %s", name ? name : "");

@@ -54,7 +54,16 @@ GameObject* ObjectManager::TakeSlot(ObjectType type, bool enterLive)
     if (!obj) return nullptr;
 
     GameObject* master = FindMasterObject(type);
-    if (!master) master = LoadObject(MasterObjectPath(type));
+    if (!master) {
+        const std::string path = MasterObjectPath(type);
+        master = LoadObject(path);
+        // A file naming another type made (or found) that type's master: the
+        // object comes out of that type, which must not go unnoticed.
+        if (master && master->type != type)
+            QRX_LOG_WARNING("Master object file %s describes %s, not %s: the object is a %s", path.c_str(),
+                            ObjectTypeToString(master->type).c_str(), ObjectTypeToString(type).c_str(),
+                            ObjectTypeToString(master->type).c_str());
+    }
     if (!master) return nullptr;  // the slot stays free
 
     obj->CopyFrom(master);

@@ -66,6 +66,8 @@ public:
     ObjectManager& operator=(const ObjectManager&) = delete;
 
     // Creation. Each returns the new object, or null (no free slot, no master).
+    // A master file describing another type gives an object of that type,
+    // with a WARNING.
     // The helper copies the master into the first free slot, gives it layer 0,
     // the current state, OBJ_ALIVE | OBJ_ACTIVE and the next id, and enters
     // it in the live map when asked. The wrappers set their fields before the

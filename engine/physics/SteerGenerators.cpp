@@ -32,6 +32,15 @@ void ReadTarget(const tinyxml2::XMLElement* e, const char* text, float& maxSpeed
     else if (std::strcmp(e->Name(), "Target") == 0) target = FileManager::ConvertToVec3(text);
 }
 
+// ...and written in the same order.
+void WriteTargetAndSpeed(FileManager& fm, const glm::vec3& target, float maxSpeed)
+{
+    fm.WriteSibling("Target");
+    fm.WriteValue(FileManager::Vec3ToString(target));
+    fm.WriteSibling("MaxSpeed");
+    fm.WriteValue(FileManager::FloatToString(maxSpeed));
+}
+
 bool SameVec3(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
 } // namespace
@@ -104,10 +113,7 @@ void SeekSteerGenerator::Write(const SteerGenerator* other) const
     FileManager* fm = System::GetInstance()->fileManager;
     if (!fm) return;
     WriteHeader(*fm);
-    fm->WriteSibling("Target");
-    fm->WriteValue(FileManager::Vec3ToString(Target));
-    fm->WriteSibling("MaxSpeed");
-    fm->WriteValue(FileManager::FloatToString(MaxSpeed));
+    WriteTargetAndSpeed(*fm, Target, MaxSpeed);
     fm->WriteReturn();
 }
 
@@ -161,10 +167,7 @@ void ArriveSteerGenerator::Write(const SteerGenerator* other) const
     FileManager* fm = System::GetInstance()->fileManager;
     if (!fm) return;
     WriteHeader(*fm);
-    fm->WriteSibling("Target");
-    fm->WriteValue(FileManager::Vec3ToString(Target));
-    fm->WriteSibling("MaxSpeed");
-    fm->WriteValue(FileManager::FloatToString(MaxSpeed));
+    WriteTargetAndSpeed(*fm, Target, MaxSpeed);
     fm->WriteSibling("Deceleration");
     fm->WriteValue(FileManager::FloatToString(Deceleration));
     fm->WriteReturn();

@@ -26,6 +26,7 @@
 #include "game/flow/GameState.h"
 #include "game/flow/GameStateTables.h"
 #include "support/FakeAudio.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -36,13 +37,7 @@ namespace {
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(VIEW_W, VIEW_H); }
 
 // Live GL objects of every kind the post-processing makes, by probing names.
 struct GLObjectCount

@@ -22,6 +22,7 @@
 #include "engine/graphics/ShadowMap.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -32,13 +33,7 @@ namespace {
 constexpr int VIEW_W = 320;
 constexpr int VIEW_H = 240;
 
-TestSupport::GLTestContext& Context()
-{
-    // Never destroyed: the software driver's draw-time allocations then stay
-    // reachable at exit.
-    static TestSupport::GLTestContext* context = new TestSupport::GLTestContext(VIEW_W, VIEW_H);
-    return *context;
-}
+TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(VIEW_W, VIEW_H); }
 
 const glm::vec3 LIGHT(4.0f, 30.0f, 3.0f);
 const glm::vec3 UNDER_CUBE(0.0f, 0.0f, 0.0f);

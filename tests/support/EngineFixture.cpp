@@ -20,6 +20,8 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -52,6 +54,8 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    if (s->tweakBarState) AntTweakBar::Destroy(s->tweakBarState);
+    Release(s->tweakBarState);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);

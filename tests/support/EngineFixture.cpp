@@ -20,6 +20,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "game/flow/ProfileManager.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -52,6 +53,7 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    Release(s->profileManager);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);

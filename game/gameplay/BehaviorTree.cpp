@@ -151,7 +151,7 @@ bool BehaviorTree::Load(const std::string& path)
     // TinyXML cannot tell a folder from a file (it tries to read a folder whole).
     std::error_code error;
     if (!std::filesystem::is_regular_file(resolved, error)) {
-        QRX_LOG_WARNING("Unable to load behavior tree file %s: no such file.", path.c_str());
+        QRX_LOG_WARNING("Unable to load behavior tree file %s: not found, or not a file.", path.c_str());
         return false;
     }
     TiXmlDocument document;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -59,40 +58,29 @@ bool Find(GridPathSearch& search, const Map& map, int sx, int sz, int gx, int gz
     return search.Search(map);
 }
 
-TEST(GridPathSearch, StraightRunGoesCellCentreByCellCentre)
+TEST(GridPathSearch, PathsRunFromCellCentreToCellCentre)
 {
     Map map = Floor(5, 5);
     GridPathSearch search;
     ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
     EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5)");
-
-    // Waypoints sit at the start's layer; the goal's layer does not matter.
-    search.SetEndpoints(4, 3, 4, 4, 0, 1);
-    Map tall = Floor(5, 5);
-    for (std::uint32_t r = 0; r < 5; ++r) tall.SetCellValue(r, 4, 2, CUBE, false);
-    ASSERT_TRUE(search.Search(tall));
-    EXPECT_EQ(Text(search.GetPath()), "(4.5, 3, 3.5) (4.5, 3, 2.5) (4.5, 3, 1.5)");
-
-    // Only the layer below counts: blocks at the robot's own layer are walked through.
-    for (std::uint32_t c = 0; c < 5; ++c) map.SetCellValue(0, c, 1, CUBE, false);
-    ASSERT_TRUE(Find(search, map, 0, 0, 3, 0));
-    EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5) (3.5, 1, 0.5)");
-}
-
-TEST(GridPathSearch, EqualCostsGoToTheNeighbourAddedFirst)
-{
-    Map map = Floor(5, 5);
-    GridPathSearch search;
+    // Equal costs: the neighbour added first (+x before +z, -x before -z) wins.
     ASSERT_TRUE(Find(search, map, 0, 0, 1, 1));
     EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (1.5, 1, 1.5)");
-    // From the other corner -x comes before -z.
     ASSERT_TRUE(Find(search, map, 4, 4, 3, 3));
     EXPECT_EQ(Text(search.GetPath()), "(3.5, 1, 4.5) (3.5, 1, 3.5)");
-    // Ties lean toward the goal: across an open floor only the cells on the
-    // way are expanded (the start and every waypoint but the goal).
+    // Ties lean toward the goal: across an open floor only the start and the
+    // cells on the way are expanded.
     ASSERT_TRUE(Find(search, map, 0, 0, 4, 4));
     EXPECT_EQ(search.GetPath().size(), 8u);
     EXPECT_EQ(search.GetClosedList().size(), 8u);
+
+    // Only the layer below counts (blocks at the robot's own layer do not),
+    // waypoints take the start's layer, and the goal's layer is ignored.
+    for (std::uint32_t r = 0; r < 5; ++r) map.SetCellValue(r, 4, 2, CUBE, false);
+    search.SetEndpoints(4, 3, 4, 4, 0, 1);
+    ASSERT_TRUE(search.Search(map));
+    EXPECT_EQ(Text(search.GetPath()), "(4.5, 3, 3.5) (4.5, 3, 2.5) (4.5, 3, 1.5)");
 }
 
 TEST(GridPathSearch, HolesAreWalkedAround)
@@ -102,38 +90,27 @@ TEST(GridPathSearch, HolesAreWalkedAround)
     GridPathSearch search;
     ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
     EXPECT_EQ(Text(search.GetPath()), "(0.5, 1, 1.5) (1.5, 1, 1.5) (2.5, 1, 1.5) (2.5, 1, 0.5)");
-    // Every waypoint steps to a side neighbour of the one before.
-    ASSERT_TRUE(Find(search, map, 0, 0, 4, 4));
-    glm::vec3 at(0.5f, 1.0f, 0.5f);
-    for (const glm::vec3& p : search.GetPath()) {
-        EXPECT_EQ(std::fabs(p.x - at.x) + std::fabs(p.z - at.z), 1.0f) << Text(search.GetPath());
-        at = p;
-    }
-    EXPECT_EQ(search.GetPath().size(), 8u);
+
+    // A later search on a changed map sees the change, even without new
+    // endpoints (it starts from empty lists).
+    map = Floor(5, 5);
+    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
+    Hole(map, 1, 0);
+    ASSERT_TRUE(search.Search(map));
+    EXPECT_EQ(search.GetPath().size(), 4u);
 }
 
 TEST(GridPathSearch, CheaperWayFoundLaterReplacesTheOpenEntry)
 {
-    // Three columns, six rows. The search first reaches (2, 2) from (1, 2)
-    // after a detour through column 1; expanding (2, 1) later finds it
-    // cheaper. Kept, the first entry would route the path through the detour.
+    // Three columns, six rows. (2, 2) is first reached from (1, 2) after a
+    // detour through column 1; expanding (2, 1) later finds it cheaper. Kept,
+    // the first entry would route the path through the detour.
     Map map = Floor(6, 3);
-    Hole(map, 0, 0);
-    Hole(map, 0, 2);
-    Hole(map, 1, 3);
-    Hole(map, 1, 4);
+    for (auto [x, z] : {std::pair{0, 0}, {0, 2}, {1, 3}, {1, 4}}) Hole(map, x, z);
     GridPathSearch search;
     ASSERT_TRUE(Find(search, map, 2, 0, 0, 5));
     EXPECT_EQ(Text(search.GetPath()),
               "(2.5, 1, 1.5) (2.5, 1, 2.5) (2.5, 1, 3.5) (2.5, 1, 4.5) (2.5, 1, 5.5) (1.5, 1, 5.5) (0.5, 1, 5.5)");
-    // The detour was expanded first, and nothing was expanded twice.
-    const std::vector<GridSearchNode>& closed = search.GetClosedList();
-    ASSERT_GE(closed.size(), 5u);
-    EXPECT_EQ(closed[1].x, 1);
-    EXPECT_EQ(closed[1].z, 0);
-    for (size_t i = 0; i < closed.size(); ++i)
-        for (size_t j = i + 1; j < closed.size(); ++j)
-            EXPECT_FALSE(closed[i].x == closed[j].x && closed[i].z == closed[j].z) << i << " " << j;
 }
 
 TEST(GridPathSearch, NoPathKeepsThePreviousPath)
@@ -146,40 +123,20 @@ TEST(GridPathSearch, NoPathKeepsThePreviousPath)
     EXPECT_FALSE(Find(search, map, 3, 3, 3, 3));  // one cell
     search.SetEndpoints(3, 2, 3, 3, 1, 3);         // one cell, other layers
     EXPECT_FALSE(search.Search(map));
-    search.SetEndpoints(0, 0, 0, 2, 0, 0);         // nothing below layer 0
-    EXPECT_FALSE(search.Search(map));
-    search.SetEndpoints(0, INT_MIN, 0, 2, 1, 0);
-    EXPECT_FALSE(search.Search(map));
-    search.SetEndpoints(0, INT_MAX, 0, 2, INT_MAX, 0);  // no cell is that tall
-    EXPECT_FALSE(search.Search(map));
+    for (int layer : {0, INT_MIN, INT_MAX}) {      // nothing below to stand on
+        search.SetEndpoints(0, layer, 0, 2, 1, 0);
+        EXPECT_FALSE(search.Search(map)) << layer;
+    }
     EXPECT_FALSE(Find(search, map, 0, 0, 5, 0));   // goal off the grid
     EXPECT_FALSE(Find(search, map, 0, 0, INT_MAX, INT_MIN));
-    Map ring = Floor(5, 5);
-    for (auto [x, z] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) Hole(ring, x, z);
-    EXPECT_FALSE(Find(search, ring, 2, 2, 0, 0));
-    EXPECT_FALSE(Find(search, ring, 0, 0, 2, 2));  // walled in from outside too
+    for (auto [x, z] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) Hole(map, x, z);
+    EXPECT_FALSE(Find(search, map, 2, 2, 0, 0));   // ringed in
+    EXPECT_FALSE(Find(search, map, 0, 0, 2, 2));   // ringed out
     Hole(map, 4, 4);
     EXPECT_FALSE(Find(search, map, 0, 0, 4, 4));   // nothing to stand on at the goal
     EXPECT_EQ(Text(search.GetPath()), kept);
-
-    // A start off the grid still steps onto it.
-    ASSERT_TRUE(Find(search, map, -1, 0, 1, 0));
-    EXPECT_EQ(Text(search.GetPath()), "(0.5, 1, 0.5) (1.5, 1, 0.5)");
-}
-
-TEST(GridPathSearch, RepeatedSearchStartsFromEmptyLists)
-{
-    Map map = Floor(5, 5);
-    GridPathSearch search;
-    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
-    // The map changed under the old path: searching again must see it.
-    Hole(map, 1, 0);
-    ASSERT_TRUE(search.Search(map));
-    EXPECT_EQ(Text(search.GetPath()), "(0.5, 1, 1.5) (1.5, 1, 1.5) (2.5, 1, 1.5) (2.5, 1, 0.5)");
     search.SetEndpoints(0, 1, 0, 1, 1, 0);
-    EXPECT_TRUE(search.GetOpenList().empty());
-    EXPECT_TRUE(search.GetClosedList().empty());
-    EXPECT_EQ(search.GetPath().size(), 4u);  // endpoints alone keep the path
+    EXPECT_EQ(Text(search.GetPath()), kept);       // new endpoints keep it too
 }
 
 TEST(GridPathSearch, WorldCoordinatesTruncateTowardZero)
@@ -202,13 +159,11 @@ public:
     void Unload() override {}
 };
 
-// The search reads the map of the game-state manager's level manager.
 TEST(GridPathSearch, SearchesTheCurrentLevelsMap)
 {
     TestSupport::ScopedTempHome home;
     GridPathSearch search;
     search.SetEndpoints(0, 1, 0, 2, 1, 0);
-    System::DestroyInstance();
     EXPECT_FALSE(search.Search());  // no engine at all
     EXPECT_EQ(System::PeekInstance(), nullptr);
 
@@ -217,20 +172,14 @@ TEST(GridPathSearch, SearchesTheCurrentLevelsMap)
     GameStateManager states;
     system->gameStateManager = &states;
     EXPECT_FALSE(search.Search());  // no level manager yet
-
     IdleState idle;
     BindStateObject(StateObjectKind::BaseLevel, &idle);
     ASSERT_TRUE(states.Initialize());
-    Map* map = states.GetLevelManager()->GetMap();
-    ASSERT_NE(map, nullptr);
-    *map = Floor(3, 3);
+    *states.GetLevelManager()->GetMap() = Floor(3, 3);
     EXPECT_TRUE(search.Search());
     EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5)");
-
     states.Shutdown();  // the map goes with the level manager
-    search.SetEndpoints(0, 1, 0, 1, 1, 0);
     EXPECT_FALSE(search.Search());
-    EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5)");
 
     for (int k = 0; k < STATE_OBJECT_KIND_COUNT; ++k) BindStateObject(static_cast<StateObjectKind>(k), nullptr);
     system->gameStateManager = nullptr;

@@ -22,6 +22,7 @@
 #include "engine/platform/Cursor.h"
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
+#include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
 
@@ -196,6 +197,14 @@ bool System::Initialize()
     RegisterComponentFactories();
     RegisterPrimitiveFactories();
 
+    // Step 18: the profile manager loads the saved profiles.
+    profileManager = new (std::nothrow) ProfileManager();
+    if (!profileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Profile manager initialized.");
+
     // Step 19: the game-state manager; its Initialize loads the first state.
     gameStateManager = new (std::nothrow) GameStateManager();
     if (!gameStateManager) return false;
@@ -282,6 +291,10 @@ void System::Shutdown()
 
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 4: the profile manager.
+    delete profileManager;
+    profileManager = nullptr;
 
     // Step 5: the object manager releases every object and master.
     if (objectManager) objectManager->Shutdown();

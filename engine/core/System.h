@@ -20,6 +20,7 @@ class FileManager;
 class FontManager;
 class ObjectManager;
 class PhysicsManager;
+class ProfileManager;
 class Renderer;
 class BinaryFileManager;
 class MeshManager;
@@ -73,6 +74,7 @@ public:
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     PhysicsManager* physicsManager = nullptr;
+    ProfileManager* profileManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;

@@ -28,18 +28,9 @@
 namespace QRX {
 namespace PanelKit {
 
-struct F2
-{
-    float x, y;
-};
-struct F3
-{
-    float x, y, z;
-};
-struct F4
-{
-    float x, y, z, w;
-};
+struct F2 { float x, y; };
+struct F3 { float x, y, z; };
+struct F4 { float x, y, z, w; };
 
 inline TweakBar::Bar* BarNamed(const std::string& name)
 {
@@ -53,58 +44,45 @@ inline TweakBar::Node* Item(const std::string& bar, const std::string& name)
     return b ? TweakBar::LibraryModel()->FindNode(*b, name) : nullptr;
 }
 
-// The value the panel shows now (get callbacks run).
+// The value the panel shows now (get callbacks run); the value of T{} when
+// the variable is missing or of another size.
 template <typename T>
 T Read(const std::string& bar, const std::string& name)
 {
     T value{};
-    TweakBar::Model* model = TweakBar::LibraryModel();
-    if (!model) {
-        ADD_FAILURE() << "the tweak-bar library is not started";
-        return value;
-    }
-    model->Refresh();
+    if (!TweakBar::LibraryModel()) return value;
+    TweakBar::LibraryModel()->Refresh();
     TweakBar::Node* node = Item(bar, name);
-    if (!node || node->cache.bytes.size() != sizeof(T)) {
-        ADD_FAILURE() << bar << "/" << name << " is missing or of another size";
-        return value;
-    }
-    std::memcpy(static_cast<void*>(&value), node->cache.bytes.data(), sizeof(T));
+    EXPECT_TRUE(node && node->cache.bytes.size() == sizeof(T)) << bar << "/" << name;
+    if (node && node->cache.bytes.size() == sizeof(T))
+        std::memcpy(static_cast<void*>(&value), node->cache.bytes.data(), sizeof(T));
     return value;
 }
 
-inline std::string ReadText(const std::string& bar, const std::string& name)
+// An edit as the panel makes it (a value's bytes, or text for strings);
+// false when the library refuses it.
+inline bool Edit(const std::string& bar, const std::string& name, const TweakBar::Value& v)
 {
-    TweakBar::Model* model = TweakBar::LibraryModel();
-    if (!model) return "";
-    model->Refresh();
     TweakBar::Node* node = Item(bar, name);
-    return node ? node->cache.text : "";
+    if (!node || !TweakBar::LibraryModel()->QueueEdit(node->id, v)) return false;
+    TweakBar::LibraryModel()->RunPending();
+    return true;
 }
 
-// An edit as the panel makes it; false when the library refuses it.
 template <typename T>
 bool Write(const std::string& bar, const std::string& name, const T& value)
 {
-    TweakBar::Node* node = Item(bar, name);
-    if (!node) return false;
     TweakBar::Value v;
     v.bytes.resize(sizeof(T));
     std::memcpy(v.bytes.data(), &value, sizeof(T));
-    if (!TweakBar::LibraryModel()->QueueEdit(node->id, v)) return false;
-    TweakBar::LibraryModel()->RunPending();
-    return true;
+    return Edit(bar, name, v);
 }
 
 inline bool WriteText(const std::string& bar, const std::string& name, const std::string& text)
 {
-    TweakBar::Node* node = Item(bar, name);
-    if (!node) return false;
     TweakBar::Value v;
     v.text = text;
-    if (!TweakBar::LibraryModel()->QueueEdit(node->id, v)) return false;
-    TweakBar::LibraryModel()->RunPending();
-    return true;
+    return Edit(bar, name, v);
 }
 
 inline bool Press(const std::string& bar, const std::string& name)

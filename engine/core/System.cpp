@@ -23,6 +23,8 @@
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -225,6 +227,16 @@ bool System::Initialize()
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+
+    // Step 23: the developer panels (hidden); a library that does not start
+    // is reported and the game goes on.
+    tweakBarState = new (std::nothrow) TweakBarState();
+    if (!tweakBarState) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    AntTweakBar::SetUp(tweakBarState);
+    QRX_LOG_INFO("Twakbar manager initialized.");
     return true;
 }
 
@@ -333,6 +345,14 @@ void System::Shutdown()
     delete inputInterpreter;
     inputInterpreter = nullptr;
 
+    // Step 14: the tweak-bar library (its GL objects go while the context
+    // exists), then the record.
+    if (tweakBarState) {
+        AntTweakBar::Destroy(tweakBarState);
+        delete tweakBarState;
+        tweakBarState = nullptr;
+    }
+
     // Step 15: the font manager, its atlases and buffer first.
     delete fontManager;
     fontManager = nullptr;
@@ -389,7 +409,9 @@ void UpdateCursorVisibility()
 {
     System* system = System::PeekInstance();
     if (!system || !system->gameStateManager) return;
-    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
+    const bool panelsShown = system->tweakBarState && system->tweakBarState->shown;
+    ApplyCursorVisibility(system->cursorShowCount,
+                          CursorWantedFor(system->gameStateManager->GetCurrentState(), panelsShown));
 }
 
 } // namespace QRX

@@ -22,6 +22,7 @@
 #include "engine/platform/Cursor.h"
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 
@@ -216,6 +217,10 @@ bool System::Initialize()
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+
+    // Last step: the checkpoint store (no line of its own).
+    checkpointStore = new (std::nothrow) CheckpointStore();
+    if (!checkpointStore) return false;
     return true;
 }
 
@@ -349,6 +354,11 @@ void System::Shutdown()
 
     delete logger;
     logger = nullptr;
+
+    // Last of all: the checkpoint store.
+    if (checkpointStore) checkpointStore->Clear();
+    delete checkpointStore;
+    checkpointStore = nullptr;
 }
 
 bool CursorWantedFor(int stateId, bool tweakBarsShown)

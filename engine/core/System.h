@@ -12,6 +12,7 @@ namespace QRX {
 
 class AudioManager;
 class Camera;
+class CheckpointStore;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -80,6 +81,7 @@ public:
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     Camera* camera = nullptr;  // the renderer's camera (not owned)
+    CheckpointStore* checkpointStore = nullptr;  // made last, deleted last
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

@@ -13,6 +13,10 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/physics/SteerGenerators.h"
+#include "game/gameplay/CheckPointComponent.h"
+#include "game/gameplay/CrateComponent.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/CrateSpawnerTriggerComponent.h"
 
 namespace QRX {
 
@@ -43,9 +47,14 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
+    FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
+    FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
+    FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
+    FactoryRegister<Component>(
+        new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
 }
 
 void RegisterPrimitiveFactories()

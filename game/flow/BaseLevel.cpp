@@ -24,6 +24,8 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
 
 namespace QRX {
 
@@ -162,6 +164,7 @@ void BaseLevel::Init()
     levels->LoadLevelObjects(true);
     CreateSkyBox(id);
     CreateStarField();
+    LinkObjects();
 
     StartMusic(id);
     m_LevelTime = 0.0;
@@ -196,6 +199,18 @@ void BaseLevel::CreateStarField()
     emitter->m_pattern = PARTICLE_STAR;
     emitter->m_direction = glm::vec3(0.0f);
     emitter->m_count = STAR_FIELD_COUNT;
+}
+
+void BaseLevel::LinkObjects()
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    // A copy: the trigger search queries the manager again.
+    const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
+    for (GameObject* object : spawners) {
+        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+            spawner->FindTriggers();
+    }
 }
 
 void BaseLevel::StartMusic(int stateId)
@@ -244,6 +259,12 @@ void BaseLevel::CheckFall(GameStateManager& manager)
     // A slot whose object went back to the pool holds no robot.
     if (!player || !(player->flags & OBJ_ALIVE)) return;
     if (!IsBelowFallBoundary(player->position)) return;
+    CheckpointStore* checkpoints = System::GetInstance()->checkpointStore;
+    if (checkpoints && checkpoints->HasCheckpoint()) {
+        checkpoints->Restore();
+        QRX_LOG_INFO("Using checkpoint since player position less than -5.f");
+        return;
+    }
     QRX_LOG_INFO("Restarting since player position less than -5.f");
     manager.RequestState(STATE_GAMERETRYMENU);
 }
@@ -264,6 +285,7 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
 void BaseLevel::Free()
 {
     System* system = System::GetInstance();
+    if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;

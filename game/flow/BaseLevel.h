@@ -99,7 +99,8 @@ public:
     void Resume() override;
     // One frame of the level (see the header's overview).
     void Update(GameStateManager& manager) override;
-    // Grades the time and returns the level's objects to the pool.
+    // Grades the time, forgets the checkpoints and returns the level's
+    // objects to the pool.
     void Free() override;
     // Returns the level's objects and closes the level file.
     void Unload() override;
@@ -112,8 +113,12 @@ private:
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
+    // Links the level's objects to one another: each crate spawner finds its
+    // triggers.
+    void LinkObjects();
     void StartMusic(int stateId);
-    // Sends a main player below the fall boundary to the retry menu.
+    // Puts a main player below the fall boundary back at the last checkpoint,
+    // or sends it to the retry menu when there is none.
     void CheckFall(GameStateManager& manager);
     void DrawLevelHud(const GameStateManager& manager);
 

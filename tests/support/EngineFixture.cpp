@@ -20,6 +20,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -72,6 +73,7 @@ void ReleaseSystem()
     if (s->fileManager) s->fileManager->Clear();
     Release(s->fileManager);
     Release(s->logger);
+    Release(s->checkpointStore);
     System::DestroyInstance();
 }
 

@@ -17,6 +17,7 @@
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -47,6 +48,7 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
+    FactoryRegister<Component>(new Factory<Component, PlayerComponent>(CT_PLAYER), factories);
     FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
     FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);

@@ -26,6 +26,7 @@
 #include "game/flow/StateCommon.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -164,6 +165,7 @@ void BaseLevel::Init()
     levels->LoadLevelObjects(true);
     CreateSkyBox(id);
     CreateStarField();
+    FindPlayers();
     LinkObjects();
 
     StartMusic(id);
@@ -199,6 +201,19 @@ void BaseLevel::CreateStarField()
     emitter->m_pattern = PARTICLE_STAR;
     emitter->m_direction = glm::vec3(0.0f);
     emitter->m_count = STAR_FIELD_COUNT;
+}
+
+void BaseLevel::FindPlayers()
+{
+    System* system = System::GetInstance();
+    if (!system->objectManager) return;
+    const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
+    for (GameObject* object : players) {
+        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+        if (!player) continue;
+        if (player->m_IsMainPlayer) system->playerOne = object;
+        else system->playerTwo = object;
+    }
 }
 
 void BaseLevel::LinkObjects()

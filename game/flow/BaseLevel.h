@@ -113,6 +113,9 @@ private:
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
+    // The robots become the engine's main and other player objects by their
+    // player components.
+    void FindPlayers();
     // Links the level's objects to one another: each crate spawner finds its
     // triggers.
     void LinkObjects();

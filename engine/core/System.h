@@ -57,8 +57,9 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
-    // The robots of the two-player level, set by that level (not owned). The
-    // slots may outlive their objects: check alive and PLAYER before use.
+    // The main and the other robot, set by the level states from their player
+    // components (not owned). The slots may outlive their objects: check
+    // alive and PLAYER before use.
     GameObject* playerOne = nullptr;
     GameObject* playerTwo = nullptr;
     AudioManager* audioManager = nullptr;

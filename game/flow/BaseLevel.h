@@ -91,7 +91,8 @@ public:
     // with a zero size is reported and the grid keeps its earlier sizes.
     void Load() override;
     // Forgets the players, opens the file again, creates and initialises the
-    // level's objects, fills the player slots, starts the music and the time.
+    // level's objects, fills the player slots, links spawners to their
+    // triggers, starts the music and the time.
     void Init() override;
     // Every live object stops being active, whichever state owns it.
     void Pause() override;

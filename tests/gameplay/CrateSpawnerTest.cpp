@@ -2,8 +2,6 @@
 // (1/32 s), then together in a level with the physics step.
 #include <gtest/gtest.h>
 
-#include <tinyxml2.h>
-
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
@@ -256,27 +254,10 @@ TEST_F(CrateSpawnerTest, HologramAndTextureFollowTheSpawner)
     EXPECT_TRUE(Marked(hologram));
 }
 
-TEST_F(CrateSpawnerTest, FieldsComeFromTheFileAndCopiesKeepTheCycle)
+TEST_F(CrateSpawnerTest, CopiesKeepTheCycleAndTheLink)
 {
-    GameObject* object = MakeSpawner(0);
-    tinyxml2::XMLDocument doc;
-    ASSERT_EQ(doc.Parse("<TriggerID>12</TriggerID><SpawnCooldown>2.5</SpawnCooldown>"
-                        "<AmountOfCratesToSpawn>3</AmountOfCratesToSpawn><SpawnVelocity>1 0 -2</SpawnVelocity>"
-                        "<SpawnOffset>0 2 0</SpawnOffset><OneCrateAtATime>true</OneCrateAtATime>"
-                        "<IsShake>false</IsShake><ShakeAmount>4</ShakeAmount><ShakeTime>0.5</ShakeTime>"),
-              tinyxml2::XML_SUCCESS);
+    GameObject* object = MakeSpawner(12);
     CrateSpawnerComponent* spawner = Spawner(object);
-    spawner->Read(doc.FirstChildElement());
-    EXPECT_EQ(spawner->m_TriggerID, 12);
-    EXPECT_EQ(spawner->m_SpawnCooldown, 2.5f);
-    EXPECT_EQ(spawner->m_AmountOfCratesToSpawn, 3);
-    EXPECT_EQ(spawner->m_SpawnVelocity, glm::vec3(1.0f, 0.0f, -2.0f));
-    EXPECT_EQ(spawner->m_SpawnOffset, glm::vec3(0.0f, 2.0f, 0.0f));
-    EXPECT_TRUE(spawner->m_IsOneCrateAtATime);
-    EXPECT_FALSE(spawner->m_IsShake);
-    EXPECT_EQ(spawner->m_ShakeAmount, 4.0f);
-    EXPECT_EQ(spawner->m_ShakeTime, 0.5f);
-
     spawner->m_Spawned = 2;
     spawner->m_CooldownTimer = 0.75f;
     spawner->m_IsRequested = true;

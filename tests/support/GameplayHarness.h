@@ -14,7 +14,9 @@
 // before each frame, so presses are seen exactly as the game sees real ones.
 //
 // Use it from a fixture that derives from TestSupport::EngineTest (private
-// HOME, fake sound); the harness shuts the engine down when it goes.
+// HOME, fake sound); the harness shuts the engine down when it goes. Name
+// the test program *InProcessTest: those take turns with the programs that
+// use the display's mouse pointer, whose clicks could reach this window.
 #pragma once
 #include <cstdint>
 #include <functional>

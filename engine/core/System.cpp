@@ -25,6 +25,7 @@
 #include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 
@@ -237,6 +238,10 @@ bool System::Initialize()
     }
     AntTweakBar::SetUp(tweakBarState);
     QRX_LOG_INFO("Twakbar manager initialized.");
+
+    // Last step: the checkpoint store (no line of its own).
+    checkpointStore = new (std::nothrow) CheckpointStore();
+    if (!checkpointStore) return false;
     return true;
 }
 
@@ -382,6 +387,11 @@ void System::Shutdown()
 
     delete logger;
     logger = nullptr;
+
+    // Last of all: the checkpoint store.
+    if (checkpointStore) checkpointStore->Clear();
+    delete checkpointStore;
+    checkpointStore = nullptr;
 }
 
 bool CursorWantedFor(int stateId, bool tweakBarsShown)

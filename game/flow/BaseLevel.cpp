@@ -26,6 +26,9 @@
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -164,6 +167,8 @@ void BaseLevel::Init()
     levels->LoadLevelObjects(true);
     CreateSkyBox(id);
     CreateStarField();
+    FindPlayers();
+    LinkObjects();
 
     StartMusic(id);
     m_LevelTime = 0.0;
@@ -198,6 +203,31 @@ void BaseLevel::CreateStarField()
     emitter->m_pattern = PARTICLE_STAR;
     emitter->m_direction = glm::vec3(0.0f);
     emitter->m_count = STAR_FIELD_COUNT;
+}
+
+void BaseLevel::FindPlayers()
+{
+    System* system = System::GetInstance();
+    if (!system->objectManager) return;
+    const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
+    for (GameObject* object : players) {
+        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+        if (!player) continue;
+        if (player->m_IsMainPlayer) system->playerOne = object;
+        else system->playerTwo = object;
+    }
+}
+
+void BaseLevel::LinkObjects()
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    // A copy: the trigger search queries the manager again.
+    const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
+    for (GameObject* object : spawners) {
+        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+            spawner->FindTriggers();
+    }
 }
 
 void BaseLevel::StartMusic(int stateId)
@@ -251,6 +281,12 @@ void BaseLevel::CheckFall(GameStateManager& manager)
     // A slot whose object went back to the pool holds no robot.
     if (!player || !(player->flags & OBJ_ALIVE)) return;
     if (!IsBelowFallBoundary(player->position)) return;
+    CheckpointStore* checkpoints = System::GetInstance()->checkpointStore;
+    if (checkpoints && checkpoints->HasCheckpoint()) {
+        checkpoints->Restore();
+        QRX_LOG_INFO("Using checkpoint since player position less than -5.f");
+        return;
+    }
     QRX_LOG_INFO("Restarting since player position less than -5.f");
     manager.RequestState(STATE_GAMERETRYMENU);
 }
@@ -271,6 +307,7 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
 void BaseLevel::Free()
 {
     System* system = System::GetInstance();
+    if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
     AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();

@@ -23,6 +23,7 @@
 #include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -78,6 +79,7 @@ void ReleaseSystem()
     if (s->fileManager) s->fileManager->Clear();
     Release(s->fileManager);
     Release(s->logger);
+    Release(s->checkpointStore);
     System::DestroyInstance();
 }
 

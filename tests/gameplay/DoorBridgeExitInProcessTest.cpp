@@ -39,16 +39,7 @@ protected:
         game.Stop();
         EngineTest::TearDown();
     }
-    // Plays of one sound so far.
-    int Plays(const std::string& sound) const
-    {
-        int plays = 0;
-        for (const std::string& line : m_fake.Last()->calls)
-            if (line.rfind("PlaySound", 0) == 0 && line.size() >= sound.size() &&
-                line.compare(line.size() - sound.size(), sound.size(), sound) == 0)
-                ++plays;
-        return plays;
-    }
+    int Plays(const std::string& sound) const { return m_fake.Last()->CountPlays(sound); }
     // "LevelsCompleted" of the named profile in the saved file, or -1.
     int SavedLevelsCompleted(const std::string& name) const
     {

@@ -8,14 +8,11 @@
 
 #include <filesystem>
 
-#include <tinyxml2.h>
-
 #include "engine/core/AudioManager.h"
 #include "engine/core/System.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/objects/GameObject.h"
 #include "game/flow/ProfileManager.h"
-#include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/DoorComponent.h"
 #include "game/gameplay/ExitComponent.h"
 #include "game/gameplay/PlayerComponent.h"
@@ -40,21 +37,6 @@ protected:
         EngineTest::TearDown();
     }
     int Plays(const std::string& sound) const { return m_fake.Last()->CountPlays(sound); }
-    // "LevelsCompleted" of the named profile in the saved file, or -1.
-    int SavedLevelsCompleted(const std::string& name) const
-    {
-        tinyxml2::XMLDocument document;
-        if (document.LoadFile(ProfileManager::GetProfilePath().c_str()) != tinyxml2::XML_SUCCESS) return -1;
-        const tinyxml2::XMLElement* root = document.RootElement();
-        for (const tinyxml2::XMLElement* e = root ? root->FirstChildElement("Profile") : nullptr; e;
-             e = e->NextSiblingElement("Profile")) {
-            const tinyxml2::XMLElement* n = e->FirstChildElement("Name");
-            const tinyxml2::XMLElement* c = e->FirstChildElement("LevelsCompleted");
-            if (n && c && n->GetText() && name == n->GetText()) return c->IntText(-1);
-        }
-        return -1;
-    }
-
     GameplayHarness game;
 };
 
@@ -129,9 +111,11 @@ TEST_F(DoorBridgeExitInProcessTest, SwitchDoorBridgeAndExitInOneLevel)
     EXPECT_EQ(look->GetOpacity(), 0.0f);
     EXPECT_FALSE(player->IsSpawning());
     EXPECT_EQ(Plays("victory.mp3"), 1);
-    EXPECT_EQ(SavedLevelsCompleted("Ada"), 3);
-    EXPECT_EQ(SavedLevelsCompleted("Bo"), 5);
     EXPECT_EQ(game.GetSystem()->profileManager->GetCurrentProfile()->levelsCompleted, 3);
+    ProfileManager reread;
+    ASSERT_EQ(reread.GetProfiles().size(), 3u);
+    EXPECT_EQ(reread.GetProfiles()[2]->name, "Ada");
+    EXPECT_EQ(reread.GetProfiles()[2]->levelsCompleted, 3);
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "engine/platform/Cursor.h"
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -45,9 +46,14 @@ void System::DestroyInstance()
 
 bool System::Initialize()
 {
+    // Step 1: the console, so that it can take the logger's echo.
+    console = new (std::nothrow) Console();
+    if (!console) return false;
+
     // Step 2: the logger opens the page and writes its first entry.
     logger = new (std::nothrow) Logger();
     if (!logger) return false;
+    QRX_LOG_INFO("Console initialized.");
     QRX_LOG_INFO("Logging system initialized.");
 
     // Step 3: the file manager.
@@ -270,6 +276,11 @@ void System::Shutdown()
 
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 3: the console hands its display objects back while the object
+    // manager still exists.
+    delete console;
+    console = nullptr;
 
     // Step 5: the object manager releases every object and master.
     if (objectManager) objectManager->Shutdown();

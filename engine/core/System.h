@@ -12,6 +12,7 @@ namespace QRX {
 
 class AudioManager;
 class Camera;
+class Console;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -60,6 +61,7 @@ public:
     // slots may outlive their objects: check alive and PLAYER before use.
     GameObject* playerOne = nullptr;
     GameObject* playerTwo = nullptr;
+    Console* console = nullptr;  // made first of all managers
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;

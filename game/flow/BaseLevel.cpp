@@ -24,6 +24,7 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -113,6 +114,9 @@ void BaseLevel::Load()
 {
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
+    // The console's objects outlive every level; made first, they show what
+    // the loading below reports.
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -218,22 +222,27 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 void BaseLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    // While the console has the keyboard (it had it when the frame began,
+    // so the Escape that closes it counts too) the level's own keys wait.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
     UpdateCurrentStateObjects();
     CheckFall(manager);
 
     const int id = manager.GetCurrentState();
     if (ShowsLevelHud(id)) DrawLevelHud(manager);
 
-    if (InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
+    if (!typing && InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
         if (LevelManager* levels = manager.GetLevelManager()) levels->GoToNextLevel();
     }
 
     m_LevelTime += CappedFrameStep();
 
     if (IsSplash(id)) {
-        int request = SplashStep(id, m_LevelTime, SplashSkipPressed(), std::cout);
+        int request = SplashStep(id, m_LevelTime, !typing && SplashSkipPressed(), std::cout);
         if (request != STATE_NONE) manager.RequestState(request);
-    } else if (EscapeOpensPauseMenu(id) && (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
+    } else if (!typing && EscapeOpensPauseMenu(id) &&
+               (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
         manager.RequestState(STATE_PAUSEMENU);
     }
 }

@@ -14,6 +14,7 @@
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/StateCommon.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -62,6 +63,7 @@ void LoadingLevel::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -101,6 +103,7 @@ void LoadingLevel::Resume() { ResumeCurrentStateObjects(); }
 void LoadingLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    UpdateConsole();
     UpdateCurrentStateObjects();
 
     m_Timer += static_cast<float>(CappedFrameStep());

@@ -20,6 +20,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "tools/Console.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -52,6 +53,8 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    // The console hands its display objects back while the pool exists.
+    Release(s->console);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);

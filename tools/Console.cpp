@@ -180,7 +180,7 @@ void Console::HandleKeys()
         SubmitLine();
         s_historyCursor = 0;
         m_history.erase(std::unique(m_history.begin(), m_history.end()), m_history.end());
-        std::cout << "Enter triggered\n";
+        std::cout << "Enter triggered\n" << std::flush;
     }
     if (InputManager::IsTriggered(KEY_UP)) {
         ++s_historyCursor;

@@ -13,6 +13,11 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/physics/SteerGenerators.h"
+#include "game/flow/LevelButtonComponents.h"
+#include "game/flow/LevelScore.h"
+#include "game/flow/MenuRobotAnimation.h"
+#include "game/flow/TutorialPopupComponent.h"
+#include "game/flow/UILogicComponent.h"
 
 namespace QRX {
 
@@ -46,6 +51,12 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
+    FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
+    FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
+    FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
+    FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
 }
 
 void RegisterPrimitiveFactories()

@@ -20,7 +20,10 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
 #include "tools/Console.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -53,6 +56,9 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    if (s->tweakBarState) AntTweakBar::Destroy(s->tweakBarState);
+    Release(s->tweakBarState);
+    Release(s->profileManager);
     // The console hands its display objects back while the pool exists.
     Release(s->console);
     if (s->objectManager) s->objectManager->Shutdown();

@@ -86,8 +86,6 @@ public:
     static constexpr float GRAPH_LINE_WIDTH = 1.0f;
     static constexpr float GRAPH_TEXT_OFFSET_X = -70.0f;
     static constexpr float GRAPH_TEXT_OFFSET_Y = -30.0f;
-    // The editor's state is asked for with this level template.
-    static constexpr const char* LEVEL_TEMPLATE = "leveltemplate.xml";
 
     // One line of text to queue: where (pixels from the window centre, y up)
     // and in which colour of the font manager's table.

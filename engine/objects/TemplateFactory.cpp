@@ -18,11 +18,14 @@
 #include "game/flow/MenuRobotAnimation.h"
 #include "game/flow/TutorialPopupComponent.h"
 #include "game/flow/UILogicComponent.h"
+#include "game/gameplay/AIChaseComponent.h"
+#include "game/gameplay/AIComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
 #include "game/gameplay/PlayerComponent.h"
+#include "game/gameplay/WaypointComponent.h"
 
 namespace QRX {
 
@@ -54,11 +57,14 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
     FactoryRegister<Component>(new Factory<Component, PlayerComponent>(CT_PLAYER), factories);
+    FactoryRegister<Component>(new Factory<Component, AIComponent>(CT_AI), factories);
+    FactoryRegister<Component>(new Factory<Component, AIChaseComponent>(CT_AICHASE), factories);
     FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
     FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
+    FactoryRegister<Component>(new Factory<Component, WaypointComponent>(CT_WAYPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
     FactoryRegister<Component>(
         new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);

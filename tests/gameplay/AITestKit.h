@@ -86,7 +86,7 @@ protected:
         const std::string page = LogPage();
         const size_t at = page.find(text);
         if (at == std::string::npos) return std::string();
-        const size_t begin = page.rfind("<span", at);
+        const size_t begin = page.rfind("<span style=\"background-color", at);
         const size_t end = page.find("</span>", at);
         return page.substr(begin == std::string::npos ? 0 : begin, end == std::string::npos ? std::string::npos : end - begin);
     }

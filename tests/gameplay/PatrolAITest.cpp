@@ -215,4 +215,270 @@ TEST_F(PatrolAITest, TheLoopStartsAtTheFirstWaypointAndGoesOnInOrder)
     for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(Near(chosenAt[i], loop[i])) << i;
 }
 
+TEST_F(PatrolAITest, OneWaypointGivesTwoTriesThenAPauseThatEndsOnItsHundredAndSixtyFirstUpdate)
+{
+    Floor(8, 8);
+    // Standing on its only waypoint: the search from a cell to itself finds nothing.
+    GameObject* enemy = MakeEnemy(START, {START});
+    PatrolAI& patrol = Patrol(enemy);
+    Think(enemy);
+    Body(enemy)->velocity = glm::vec3(1.0f, 0.0f, 0.0f);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_PATROL);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(patrol.GetAttempts(), 2u);
+    EXPECT_EQ(patrol.GetWaypointIndex(), 0);
+    // The entry asked for another state: the patrol's frame work was skipped.
+    EXPECT_EQ(Body(enemy)->velocity, glm::vec3(1.0f, 0.0f, 0.0f));
+
+    for (int update = 1; update <= 160; ++update) {
+        Think(enemy);
+        ASSERT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_PAUSE) << update;
+        ASSERT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE) << update;
+    }
+    EXPECT_DOUBLE_EQ(patrol.GetPauseTimer(), 5.0);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    // And again: two tries, a fresh pause.
+    Think(enemy);
+    EXPECT_EQ(patrol.GetAttempts(), 2u);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    Think(enemy);
+    EXPECT_DOUBLE_EQ(patrol.GetPauseTimer(), 1.0 / 32.0);
+}
+
+TEST_F(PatrolAITest, WithoutAReachableWaypointTheRobotTriesEachOnceAndTheFirstTwice)
+{
+    Floor(8, 8);
+    Hole(5, 5);
+    // Off the grid, over a hole, and walled off by holes.
+    for (std::uint32_t x = 0; x < 8; ++x) Hole(x, 6);
+    const std::vector<glm::vec3> loop = {glm::vec3(20.5f, 1.5f, 1.5f), glm::vec3(5.5f, 1.5f, 5.5f),
+                                         glm::vec3(3.5f, 1.5f, 7.5f)};
+    GameObject* enemy = MakeEnemy(START, loop);
+    PatrolAI& patrol = Patrol(enemy);
+    Think(enemy, 2);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(patrol.GetAttempts(), 4u);
+    EXPECT_EQ(patrol.GetWaypointIndex(), 0);
+    EXPECT_TRUE(patrol.GetPath().empty());
+
+    // No waypoints at all: a pause without a try.
+    GameObject* idle = MakeEnemy(glm::vec3(2.5f, 1.5f, 2.5f));
+    Think(idle, 2);
+    EXPECT_EQ(Patrol(idle).GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(Patrol(idle).GetAttempts(), 0u);
+
+    // A robot resting at layer 0 has no floor layer below it to search.
+    GameObject* low = MakeEnemy(glm::vec3(1.5f, 0.9f, 1.5f), {glm::vec3(4.5f, 0.9f, 1.5f)});
+    Think(low, 2);
+    EXPECT_EQ(Patrol(low).GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(Patrol(low).GetAttempts(), 2u);
+
+    // The last of the loop reachable: after its walk the loop is replaced by
+    // a shorter one (as the level editor does), and the choice wraps to its
+    // first waypoint.
+    patrol.SetWaypoints({loop[0], loop[1], glm::vec3(1.5f, 1.5f, 3.5f)});
+    Think(enemy);
+    patrol.RequestState(PatrolAI::STATE_PATROL);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetWaypointIndex(), 2);
+    EXPECT_EQ(patrol.GetAttempts(), 2u);
+    patrol.RequestState(PatrolAI::STATE_PAUSE);
+    Think(enemy);
+    EXPECT_TRUE(patrol.GetPath().empty());
+    patrol.SetWaypoints({glm::vec3(4.5f, 1.5f, 1.5f)});
+    patrol.RequestState(PatrolAI::STATE_PATROL);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetWaypointIndex(), 0);
+    EXPECT_EQ(patrol.GetGoal(), glm::vec3(4.5f, 1.5f, 1.5f));
+    EXPECT_FALSE(patrol.GetPath().empty());
+}
+
+TEST_F(PatrolAITest, AChaseFollowsAFreshPathToThePlayerAndGivesUpWhenItIsFar)
+{
+    Floor(8, 8);
+    System::GetInstance()->audioManager->LoadSound(PatrolAI::ALERT_SOUND);
+    GameObject* enemy = MakeEnemy(START, {glm::vec3(6.5f, 1.5f, 6.5f)});
+    GameObject* player = MakePlayer(glm::vec3(4.5f, 1.5f, 1.5f));
+    PatrolAI& patrol = Patrol(enemy);
+    const int sounds = Audio()->CountCalls("PlaySound");
+
+    patrol.RequestState(PatrolAI::STATE_CHASE);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_CHASE);
+    EXPECT_EQ(Audio()->CountCalls("PlaySound"), sounds + 1);
+    EXPECT_EQ(Graphics(enemy)->GetTextureName(), "enemy_red");
+    EXPECT_EQ(patrol.GetGoal(), player->position);
+    EXPECT_EQ(patrol.GetStepTarget(), glm::vec3(2.5f, 1.5f, 1.5f));
+    ASSERT_EQ(patrol.GetPath().size(), 2u);
+    EXPECT_EQ(patrol.GetPath().back(), glm::vec3(4.5f, 1.0f, 1.5f));
+    EXPECT_TRUE(Near(Body(enemy)->velocity, glm::vec3(3.0f, 0.0f, 0.0f)));
+
+    // Within 0.5 of the step, 4; the player still near: 3 again, with the
+    // sound and a new path from where the robot stands.
+    MoveTo(enemy, glm::vec3(2.1f, 1.5f, 1.5f));
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_DECIDE);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_CHASE);
+    Think(enemy);
+    EXPECT_EQ(Audio()->CountCalls("PlaySound"), sounds + 2);
+    EXPECT_EQ(patrol.GetStepTarget(), glm::vec3(3.5f, 1.5f, 1.5f));
+    EXPECT_EQ(patrol.GetPath().size(), 1u);
+
+    // On the step itself there is no direction: no sideways velocity, no NaN.
+    MoveTo(enemy, patrol.GetStepTarget());
+    Body(enemy)->velocity = glm::vec3(3.0f, -1.0f, 0.0f);
+    Think(enemy);
+    EXPECT_EQ(Body(enemy)->velocity, glm::vec3(0.0f, -1.0f, 0.0f));
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_DECIDE);
+
+    // The player gone far: back to patrolling along what is left of the
+    // chase path before the loop's waypoint is planned.
+    MoveTo(player, glm::vec3(7.5f, 1.5f, 7.5f));
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_PATROL);
+    EXPECT_EQ(Graphics(enemy)->GetTextureName(), "enemy");
+    EXPECT_EQ(patrol.GetWaypointIndex(), -1);
+    EXPECT_EQ(patrol.GetStepTarget(), glm::vec3(4.5f, 1.5f, 1.5f));
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_WALK);
+
+    // A player standing where no path leads: the chase ends at its entry.
+    Hole(6, 3);
+    MoveTo(player, glm::vec3(6.5f, 1.5f, 3.5f));
+    patrol.RequestState(PatrolAI::STATE_CHASE);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_CHASE);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    EXPECT_TRUE(patrol.GetPath().empty());
+}
+
+TEST_F(PatrolAITest, ACatchWithACheckpointRestoresItAndLogs)
+{
+    Floor(8, 8);
+    GameObject* enemy = MakeEnemy(START);
+    GameObject* player = MakePlayer(glm::vec3(4.5f, 1.5f, 1.5f));
+    PatrolAI& patrol = Patrol(enemy);
+    store->Save(CheckpointActivation{});
+    patrol.RequestState(PatrolAI::STATE_CHASE);
+    Think(enemy);
+
+    // Exactly 1.0 away is not caught.
+    MoveTo(player, START + glm::vec3(1.0f, 0.0f, 0.0f));
+    Think(enemy);
+    EXPECT_NE(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    MoveTo(player, START + glm::vec3(0.99f, 0.0f, 0.0f));
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(player->position, glm::vec3(4.5f, 1.5f, 1.5f));
+    const std::string entry = LogEntry("Using checkpoint since caught by AI");
+    EXPECT_NE(entry.find("|QRX::PatrolAI::OnUpdate]"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("INFO"), std::string::npos) << entry;
+    EXPECT_EQ(LogPage().find("Reloading since caught by AI"), std::string::npos);
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_SPLASH);
+    EXPECT_TRUE(enemy->flags & OBJ_ALIVE);
+
+    // The pause empties the path; nothing moves the robot meanwhile.
+    Body(enemy)->velocity = glm::vec3(0.0f);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_PAUSE);
+    EXPECT_TRUE(patrol.GetPath().empty());
+    EXPECT_EQ(Body(enemy)->velocity, glm::vec3(0.0f));
+}
+
+TEST_F(PatrolAITest, ACatchWithoutACheckpointReloadsTheLevelAndTouchesNothingAfter)
+{
+    LoadLevel("patrol.xml");
+    // In the middle of a frame of the level: the reload waits for the
+    // level's update to return.
+    GameObject* enemy = All(ENEMY).at(0);
+    GameObject* player = All(PLAYER).at(0);
+    System::GetInstance()->playerOne = player;
+    MoveTo(player, enemy->position + glm::vec3(2.0f, 0.0f, 0.0f));
+    Patrol(enemy).RequestState(PatrolAI::STATE_CHASE);
+    Frame();
+    ASSERT_EQ(Patrol(enemy).GetCurrentState(), PatrolAI::STATE_CHASE);
+    MoveTo(player, enemy->position + glm::vec3(0.5f, 0.0f, 0.0f));
+    Frame();
+    EXPECT_EQ(TestSupport::Count(LogPage(), "Reloading since caught by AI"), 1u);
+    EXPECT_NE(LogEntry("Reloading since caught by AI").find("|QRX::PatrolAI::OnUpdate]"), std::string::npos);
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
+    // The level came back as its file has it (the bare robot names no main player).
+    EXPECT_EQ(System::GetInstance()->playerOne, nullptr);
+    enemy = All(ENEMY).at(0);
+    player = All(PLAYER).at(0);
+    EXPECT_EQ(Patrol(enemy).GetCurrentState(), PatrolAI::STATE_START);
+    EXPECT_EQ(Patrol(enemy).GetWaypointIndex(), -1);
+    EXPECT_EQ(player->position.x, 9.5f);
+
+    // Outside the level's update the reload runs at once, inside the robot's
+    // own update; the robot's objects are gone when it returns.
+    System::GetInstance()->playerOne = player;
+    MoveTo(player, enemy->position + glm::vec3(2.0f, 0.0f, 0.0f));
+    Patrol(enemy).RequestState(PatrolAI::STATE_CHASE);
+    AI(enemy)->Update();
+    MoveTo(player, enemy->position + glm::vec3(0.5f, 0.0f, 0.0f));
+    AI(enemy)->Update();
+    EXPECT_EQ(TestSupport::Count(LogPage(), "Reloading since caught by AI"), 2u);
+    EXPECT_EQ(System::GetInstance()->playerOne, nullptr);
+    EXPECT_EQ(All(PLAYER).at(0)->position.x, 9.5f);
+}
+
+TEST_F(PatrolAITest, TheFrameGuardsFallsMissingPartsAndAMissingPlayer)
+{
+    Floor(8, 8);
+    const std::vector<glm::vec3> loop = {glm::vec3(4.5f, 1.5f, 1.5f), glm::vec3(1.5f, 1.5f, 4.5f)};
+    // At -5 the robot stays; below, it is marked and the frame goes on.
+    GameObject* enemy = MakeEnemy(glm::vec3(1.5f, -5.0f, 1.5f), loop);
+    Body(enemy)->flags |= BODY_CAN_SLEEP;
+    Think(enemy);
+    EXPECT_FALSE(Marked(enemy));
+    EXPECT_EQ(Body(enemy)->flags & BODY_CAN_SLEEP, 0u);
+    MoveTo(enemy, glm::vec3(1.5f, -5.01f, 1.5f));
+    Think(enemy);
+    EXPECT_TRUE(Marked(enemy));
+    EXPECT_EQ(Patrol(enemy).GetCurrentState(), PatrolAI::STATE_PATROL);
+
+    // Without a main player the robot never chases: a chase asked from
+    // outside ends at its entry, and the decision always goes back to 2.
+    MoveTo(enemy, START);
+    enemy->flags &= ~OBJ_DESTROY;
+    PatrolAI& patrol = Patrol(enemy);
+    patrol.Reset();
+    int chases = 0;
+    for (int update = 0; update < 600; ++update) {
+        WalkOn(enemy);
+        if (patrol.GetRequestedState() == PatrolAI::STATE_CHASE) ++chases;
+    }
+    EXPECT_EQ(chases, 0);
+    patrol.RequestState(PatrolAI::STATE_CHASE);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    patrol.RequestState(PatrolAI::STATE_DECIDE);
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+
+    // Without a body and a graphics component every state still runs.
+    GameObject* bare = MakeEnemy(START, loop);
+    bare->RemoveComponent(CT_PHYSICS);
+    bare->RemoveComponent(CT_GRAPHICS);
+    MakePlayer(glm::vec3(2.5f, 1.5f, 1.5f));
+    for (int state : {PatrolAI::STATE_START, PatrolAI::STATE_WALK, PatrolAI::STATE_PATROL, PatrolAI::STATE_CHASE,
+                      PatrolAI::STATE_DECIDE, PatrolAI::STATE_PAUSE}) {
+        Patrol(bare).RequestState(state);
+        Think(bare, 3);
+    }
+    EXPECT_FALSE(Patrol(bare).SeesPlayer());
+    EXPECT_TRUE(Finite(bare->position));
+
+    // A component that never had its Init does nothing.
+    GameObject* inert = Make(ENEMY, START);
+    Think(inert, 3);
+    EXPECT_EQ(Patrol(inert).GetCurrentState(), PatrolAI::STATE_START);
+    EXPECT_EQ(Patrol(inert).GetRequestedState(), PatrolAI::STATE_START);
+}
+
 } // namespace

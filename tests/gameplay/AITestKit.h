@@ -80,15 +80,15 @@ protected:
     {
         for (int i = 0; i < count; ++i) robot->UpdateComponents();
     }
-    // The log entry holding the text, or empty.
+    // The log entry holding the text (its location first), or empty.
     std::string LogEntry(const std::string& text) const
     {
         const std::string page = LogPage();
         const size_t at = page.find(text);
         if (at == std::string::npos) return std::string();
-        const size_t begin = page.rfind("<span style=\"background-color", at);
-        const size_t end = page.find("</span>", at);
-        return page.substr(begin == std::string::npos ? 0 : begin, end == std::string::npos ? std::string::npos : end - begin);
+        size_t begin = page.rfind("background-color", at);
+        if (begin == std::string::npos) begin = 0;
+        return page.substr(begin, at + text.size() - begin);
     }
 
     Map* map = nullptr;

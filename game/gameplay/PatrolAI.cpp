@@ -165,8 +165,9 @@ void PatrolAI::OnStart()
         PlanToNextWaypoint();
         break;
     case STATE_CHASE: {
+        // Heard where the player stands; without one there is no listener.
         System* system = System::PeekInstance();
-        if (system && system->audioManager)
+        if (m_HasPlayer && system && system->audioManager)
             system->audioManager->PlaySoundAt(ALERT_SOUND, m_OwnPosition, m_PlayerPosition);
         SetTexture(m_AlertTexture);
         m_Path.clear();

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 extern char** environ;
@@ -256,6 +257,8 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
                                      "[LOG] WARNING - Test: Warning message here\n",
                                      "[LOG] ERROR - Test: Error message here\n"});
     EXPECT_EQ(program.Stdout().find("Defaulting"), std::string::npos);
+    // A clean start warns of nothing but the test line (no tweak-bar report).
+    EXPECT_EQ(TestSupport::Count(program.Stdout(), "[LOG] WARNING"), 1u) << program.Stdout();
 
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
@@ -266,6 +269,7 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
                          "|WinMain] <span style=\"color: #004ef0;\"><strong>INFO</strong></span> - All systems initialized correctly.",
                          "Test: Error message here"});
     EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END)) << page.substr(page.size() > 300 ? page.size() - 300 : 0);
+    EXPECT_EQ(page.find("Tweak bar"), std::string::npos);
     EXPECT_EQ(program.Stderr().find("Program Error"), std::string::npos);
 }
 

@@ -1,17 +1,15 @@
 #include "bench/FrameBench.h"
 
 #include <GL/glew.h>
-#include <tinyxml2.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "engine/core/FileManager.h"
+#include "bench/LevelBench.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/Program.h"
@@ -23,7 +21,6 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
-#include "game/flow/Map.h"
 
 namespace QRX {
 namespace Bench {
@@ -367,87 +364,6 @@ void PrintFrames(const std::vector<SceneFigures>& scenes, const FrameCounts& cou
     shares.Print(ReportStream());
 }
 
-// ---- level load ----
-
-std::vector<std::string> LevelFiles()
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(LevelManager::LEVEL_FOLDER, error))
-        if (entry.is_regular_file() && entry.path().extension() == ".xml")
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// One load of a level file through the level manager, as a level state's
-// Load and Init do it; the objects are removed again untimed. Seconds, or NaN
-// when the file cannot be opened.
-double LoadThroughLevelManager(System* system, const std::string& path)
-{
-    LevelManager* levels = system->gameStateManager->GetLevelManager();
-    const double start = Now();
-    if (!levels->CanOpenLevelFile(path)) return std::nan("");
-    unsigned rows = 0, columns = 0, height = 0;
-    system->fileManager->ReadMap(rows, columns, height);
-    if (Map* map = levels->GetMap()) {
-        if (rows && columns && height && map->SetSize(rows, columns, height)) map->AllocateCells();
-    }
-    levels->LoadLevelObjects(true);
-    const double seconds = Now() - start;
-    system->playerOne = nullptr;
-    system->objectManager->ClearLevelObjects();
-    return seconds;
-}
-
-double ParseWithTinyXml(const std::string& path)
-{
-    const double start = Now();
-    tinyxml2::XMLDocument document;
-    const bool ok = document.LoadFile(path.c_str()) == tinyxml2::XML_SUCCESS;
-    const double seconds = Now() - start;
-    return ok ? seconds : std::nan("");
-}
-
-void RunLevelLoad(System* system, const Settings& settings, Figures& figures)
-{
-    const std::vector<std::string> files = LevelFiles();
-    const int repeats = settings.smoke ? 1 : 10;
-    std::vector<Series> engine(files.size()), bare(files.size());
-    // One untimed pass: the first load of a screen also loads its textures.
-    for (const std::string& file : files) {
-        LoadThroughLevelManager(system, std::string(LevelManager::LEVEL_FOLDER) + file);
-        ParseWithTinyXml(std::string(LevelManager::LEVEL_FOLDER) + file);
-    }
-    for (int round = 0; round < settings.rounds; ++round) {
-        Progress("level load round %d of %d", round + 1, settings.rounds);
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            const std::string path = std::string(LevelManager::LEVEL_FOLDER) + files[i];
-            double managerSeconds = 0.0, parseSeconds = 0.0;
-            for (int r = 0; r < repeats; ++r) {
-                managerSeconds += LoadThroughLevelManager(system, path);
-                parseSeconds += ParseWithTinyXml(path);
-            }
-            engine[i].Add(managerSeconds * 1000.0 / repeats);
-            bare[i].Add(parseSeconds * 1000.0 / repeats);
-        }
-    }
-    Table table("Level load: each file of data/levels through the level manager against a bare tinyxml2 parse; "
-                "median [min-max] of " + std::to_string(settings.rounds) + " round(s) of " +
-                std::to_string(repeats) + " load(s)");
-    table.Header({"file", "level manager ms", "tinyxml2 ms", "x tinyxml2"});
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const Series ratio = Ratios(engine[i], bare[i]);
-        table.Row({files[i], Spread(engine[i], 3), Spread(bare[i], 3), Spread(ratio, 1)});
-        figures.AddSeries("levels", files[i] + "/level_manager", engine[i], "ms");
-        figures.AddSeries("levels", files[i] + "/tinyxml2", bare[i], "ms");
-        figures.AddSeries("levels", files[i] + "/ratio", ratio, "x");
-    }
-    if (files.empty()) figures.Add("levels", "files", std::nan(""), "files");
-    table.Note("Level manager: open and parse, read the map, size the grid, make and initialise the objects.");
-    table.Print(ReportStream());
-}
-
 } // namespace
 
 void RunEngineSections(const Settings& settings, Figures& figures, bool frames, bool levels)
@@ -502,7 +418,7 @@ void RunEngineSections(const Settings& settings, Figures& figures, bool frames, 
 
         PrintFrames(scenes, counts, gl, width, height, figures);
     }
-    if (levels) RunLevelLoad(system, settings, figures);
+    if (levels) RunLevelSection(system, settings, figures);
 
     system->playerOne = nullptr;
     system->Shutdown();

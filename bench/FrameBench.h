@@ -12,10 +12,8 @@
 // quad, and for the defaults the frame is split by shader program (a
 // glFinish at every program switch, in frames that are not timed).
 //
-// Level load: every level file in data/levels loaded through the level
-// manager (open, read the map, size the grid, make and initialise the
-// objects) against a bare tinyxml2 parse of the same file. It runs in the
-// started engine, after the frame scenes.
+// The level section (LevelBench.h) runs in the same started engine, after
+// the frame scenes.
 #pragma once
 #include "bench/BenchReport.h"
 

@@ -22,6 +22,9 @@
 #include "engine/platform/Cursor.h"
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
+#include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -194,6 +197,14 @@ bool System::Initialize()
     RegisterComponentFactories();
     RegisterPrimitiveFactories();
 
+    // Step 18: the profile manager loads the saved profiles.
+    profileManager = new (std::nothrow) ProfileManager();
+    if (!profileManager) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    QRX_LOG_INFO("Profile manager initialized.");
+
     // Step 19: the game-state manager; its Initialize loads the first state.
     gameStateManager = new (std::nothrow) GameStateManager();
     if (!gameStateManager) return false;
@@ -216,6 +227,16 @@ bool System::Initialize()
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+
+    // Step 23: the developer panels (hidden); a library that does not start
+    // is reported and the game goes on.
+    tweakBarState = new (std::nothrow) TweakBarState();
+    if (!tweakBarState) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    AntTweakBar::SetUp(tweakBarState);
+    QRX_LOG_INFO("Twakbar manager initialized.");
     return true;
 }
 
@@ -271,6 +292,10 @@ void System::Shutdown()
     delete frameRateController;
     frameRateController = nullptr;
 
+    // Step 4: the profile manager.
+    delete profileManager;
+    profileManager = nullptr;
+
     // Step 5: the object manager releases every object and master.
     if (objectManager) objectManager->Shutdown();
     delete objectManager;
@@ -319,6 +344,14 @@ void System::Shutdown()
     // Step 13: the input interpreter.
     delete inputInterpreter;
     inputInterpreter = nullptr;
+
+    // Step 14: the tweak-bar library (its GL objects go while the context
+    // exists), then the record.
+    if (tweakBarState) {
+        AntTweakBar::Destroy(tweakBarState);
+        delete tweakBarState;
+        tweakBarState = nullptr;
+    }
 
     // Step 15: the font manager, its atlases and buffer first.
     delete fontManager;
@@ -376,7 +409,9 @@ void UpdateCursorVisibility()
 {
     System* system = System::PeekInstance();
     if (!system || !system->gameStateManager) return;
-    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
+    const bool panelsShown = system->tweakBarState && system->tweakBarState->shown;
+    ApplyCursorVisibility(system->cursorShowCount,
+                          CursorWantedFor(system->gameStateManager->GetCurrentState(), panelsShown));
 }
 
 } // namespace QRX

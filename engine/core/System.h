@@ -20,6 +20,7 @@ class FileManager;
 class FontManager;
 class ObjectManager;
 class PhysicsManager;
+class ProfileManager;
 class Renderer;
 class BinaryFileManager;
 class MeshManager;
@@ -28,6 +29,7 @@ class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
+struct TweakBarState;
 class Window;
 
 // Bits of System::flags.
@@ -72,6 +74,7 @@ public:
     GameStateManager* gameStateManager = nullptr;
     ObjectManager* objectManager = nullptr;
     PhysicsManager* physicsManager = nullptr;
+    ProfileManager* profileManager = nullptr;
     BinaryFileManager* binaryFileManager = nullptr;
     MeshManager* meshManager = nullptr;
     ShaderManager* shaderManager = nullptr;
@@ -80,6 +83,7 @@ public:
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     Camera* camera = nullptr;  // the renderer's camera (not owned)
+    TweakBarState* tweakBarState = nullptr;  // the developer panels
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:
@@ -97,8 +101,9 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 void ApplyCursorVisibility(int* count, bool show);
 
 // Shows the cursor in menu-like states (restart request, menus, loading and
-// transition screens) and hides it elsewhere, by the game-state manager's
-// current id. Every game state's Update calls it once per frame. Does nothing
+// transition screens) and while the developer panels are shown, and hides it
+// elsewhere, by the game-state manager's current id. Every game state's
+// Update calls it once per frame. Does nothing
 // before the game-state manager exists.
 void UpdateCursorVisibility();
 

@@ -68,7 +68,7 @@ void Camera::Reset()
     if (m_mode == MODE_FOLLOW) {
         m_eye = m_focus;
         UpdateViewMatrix();
-        m_eye = m_focus + glm::vec3(0.0f, FOLLOW_HEIGHT, -m_followDistance);
+        m_eye = m_focus + glm::vec3(0.0f, m_followHeight, -m_followDistance);
         // The follow view aims at the focus (kept as the look-at point so the
         // per-frame LookAt aims there too).
         m_lookAt = m_focus;
@@ -357,7 +357,7 @@ void Camera::Update(float dt, const CameraInput& input)
     if (m_mode == MODE_FOLLOW) {
         MouseLook(dt, input);
         // The follow distance is negative: the eye sits behind the focus.
-        m_eye = m_focus + m_followDistance * m_forward + glm::vec3(0.0f, FOLLOW_HEIGHT, 0.0f);
+        m_eye = m_focus + m_followDistance * m_forward + glm::vec3(0.0f, m_followHeight, 0.0f);
         m_lookAt = m_focus;
     } else if (m_mode == MODE_FREE) {
         FreeFlight(dt, input);

@@ -30,6 +30,8 @@
 #include "engine/platform/FileSearch.h"
 #include "engine/platform/WindowSystemGL.h"
 #include "engine/platform/tweakbar/TweakBar.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -560,6 +562,13 @@ void Renderer::RenderScene()
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
+
+    // Step 15: the developer panels while shown, without an object panel
+    // whose object died or was deleted.
+    if (system->tweakBarState && system->tweakBarState->shown) {
+        AntTweakBar::DeletePendingObjectBar(system->tweakBarState);
+        TwDraw();
+    }
 
     // Steps 16 and 17: developer keys, on the frame the key goes down. The
     // viewport is the window's size (Resize follows every window change).

@@ -24,6 +24,8 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -218,6 +220,11 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 void BaseLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    System* system = System::GetInstance();
+    AntTweakBar::ToggleHelpBar(system->tweakBarState);
+    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
+        system->inputManager && system->objectManager)
+        system->inputManager->PickObject(system->objectManager->GetActiveObjectsWithComponent(CT_GRAPHICS), true);
     UpdateCurrentStateObjects();
     CheckFall(manager);
 
@@ -265,6 +272,7 @@ void BaseLevel::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     KillAllParticles();
@@ -274,6 +282,8 @@ void BaseLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
     KillAllParticles();

@@ -14,6 +14,10 @@
 // When it cannot be opened the game ends after the frame and the slot returns
 // at once. Every timer advances by the frame time capped at MAX_FRAME_STEP.
 //
+// While the developer panels are shown (F1), a left click opens the object
+// under the cursor in the object panel; Free and Unload delete that panel and
+// Unload hides the panels' help window.
+//
 // The pure rules of the state (grading, the level name, the fall boundary,
 // the splash timing, which ids pause) are free functions, so they can be
 // checked without a running game.

@@ -14,6 +14,8 @@
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/StateCommon.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -101,6 +103,12 @@ void LoadingLevel::Resume() { ResumeCurrentStateObjects(); }
 void LoadingLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    System* system = System::GetInstance();
+    AntTweakBar::ToggleHelpBar(system->tweakBarState);
+    // The screen is made of sprites only: they are what a click can pick.
+    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
+        system->inputManager && system->objectManager)
+        system->inputManager->PickScreenObject(system->objectManager->GetActiveObjectsWithComponent(CT_GUI), true);
     UpdateCurrentStateObjects();
 
     m_Timer += static_cast<float>(CappedFrameStep());
@@ -190,6 +198,7 @@ void LoadingLevel::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_Textures.clear();
     m_Meshes.clear();
@@ -205,7 +214,9 @@ void LoadingLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
+    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
 }
 
 void SetLoadingReloadMode(bool reloading)

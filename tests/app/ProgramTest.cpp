@@ -94,6 +94,10 @@ public:
     std::string Stdout() const { return TestSupport::ReadFile(m_dir + "/stdout.txt"); }
     std::string Stderr() const { return TestSupport::ReadFile(m_dir + "/stderr.txt"); }
     std::string Page() const { return TestSupport::ReadFile(m_home + "/Documents/Orvanta/Zendra/SystemActivity.html"); }
+    bool HasGameFile(const std::string& name) const
+    {
+        return ::access((m_home + "/Documents/Orvanta/Zendra/" + name).c_str(), F_OK) == 0;
+    }
 
     // Waits until standard output holds the text; false when the program
     // ended first or the deadline passed.
@@ -256,12 +260,20 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
                                      "[LOG] INFO - Test: Informative message here\n",
                                      "[LOG] WARNING - Test: Warning message here\n",
                                      "[LOG] ERROR - Test: Error message here\n"});
-    EXPECT_EQ(program.Stdout().find("Defaulting"), std::string::npos);
+    // A fresh HOME has no profiles: that is the one fallback, and nothing is written for it.
+    const std::string out = program.Stdout();
+    const std::string guest = "[LOG] ERROR - Issue reading from profiles.xml! Defaulting to Guest profile.\n";
+    const size_t at = out.find(guest);
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(out.find("Defaulting"), out.find("Defaulting", at));
+    EXPECT_EQ(out.find("Defaulting", at + guest.size()), std::string::npos);
+    ExpectInOrder(out, {"[LOG] INFO - Profile manager initialized.\n", "[LOG] INFO - Game state manager initialized.\n"});
     // A clean start warns of nothing but the test line (no tweak-bar report).
-    EXPECT_EQ(TestSupport::Count(program.Stdout(), "[LOG] WARNING"), 1u) << program.Stdout();
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING"), 1u) << out;
 
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
+    EXPECT_FALSE(program.HasGameFile("profiles.xml"));
 
     std::string page = program.Page();
     ExpectInOrder(page, {"SystemActivity.html opened successfully.",

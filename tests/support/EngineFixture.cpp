@@ -20,6 +20,9 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
+#include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -52,6 +55,9 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    if (s->tweakBarState) AntTweakBar::Destroy(s->tweakBarState);
+    Release(s->tweakBarState);
+    Release(s->profileManager);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);

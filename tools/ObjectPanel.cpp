@@ -17,6 +17,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "game/flow/UILogicComponent.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
 
@@ -65,6 +66,11 @@ template <>
 struct ComponentType<TextComponent>
 {
     static constexpr Components value = CT_TEXT;
+};
+template <>
+struct ComponentType<UILogicComponent>
+{
+    static constexpr Components value = CT_UILOGIC;
 };
 
 // The object's component of the class, looked up now (it may have gone).
@@ -286,6 +292,37 @@ void SetText(const void* value, void* clientData)
     if (auto* t = ComponentOf<TextComponent>(clientData)) t->m_text = *static_cast<const std::string*>(value);
 }
 
+// ---------------------------------------------------------------- UI logic
+
+void GetUIName(void* value, void* clientData)
+{
+    if (auto* u = ComponentOf<UILogicComponent>(clientData))
+        TwCopyStdStringToLibrary(*static_cast<std::string*>(value), u->m_UIName);
+}
+
+void SetUIName(const void* value, void* clientData)
+{
+    if (auto* u = ComponentOf<UILogicComponent>(clientData)) u->m_UIName = *static_cast<const std::string*>(value);
+}
+
+// The library shows IsButton as an unsigned value; the member is an int.
+void GetUIIsButton(void* value, void* clientData)
+{
+    if (auto* u = ComponentOf<UILogicComponent>(clientData)) {
+        const unsigned shown = static_cast<unsigned>(u->m_IsButton);
+        std::memcpy(value, &shown, sizeof shown);
+    }
+}
+
+void SetUIIsButton(const void* value, void* clientData)
+{
+    if (auto* u = ComponentOf<UILogicComponent>(clientData)) {
+        unsigned given = 0;
+        std::memcpy(&given, value, sizeof given);
+        u->m_IsButton = static_cast<int>(given);
+    }
+}
+
 void GetTextPosition(void* value, void* clientData)
 {
     auto* t = ComponentOf<TextComponent>(clientData);
@@ -500,6 +537,38 @@ void AddCollisionBlock(PanelBuilder& panel)
                     GetMember<C, float, &C::staticFriction>, "group='Collision Component' label='Static Friction'");
 }
 
+void AddUILogicBlock(PanelBuilder& panel, TwBar* bar, const TweakBarState* state)
+{
+    using U = UILogicComponent;
+    const TwType* types = state->types;
+    panel.UseGroup("UI Component");
+    panel.Callbacks("UIName", TW_TYPE_STDSTRING, SetUIName, GetUIName,
+                    "group='UI Component' label='Name' help='Unique name that identify a UI.' ");
+    panel.Callbacks("UILEFTCLICKSTATE", types[TWEAK_UI_LEFTCLICKSTATE], nullptr,
+                    GetMember<U, int, &U::m_LeftClickState>,
+                    "group='UI Component' label='LeftClickState' help='Unique name that identify a UI.' ");
+    panel.Callbacks("UIRIGHTCLICKSTATE", types[TWEAK_UI_RIGHTCLICKSTATE], nullptr,
+                    GetMember<U, int, &U::m_RightClickState>,
+                    "group='UI Component' label='RightClickState' help='Unique name that identify a UI.' ");
+    panel.Callbacks("UISELECTSTATE", types[TWEAK_UI_SELECTSTATE], nullptr, GetMember<U, int, &U::m_SelectState>,
+                    "group='UI Component' label='SelectState' help='Unique name that identify a UI.' ");
+    panel.Callbacks("UIHOVERSTATE", types[TWEAK_UI_HOVERSTATE], nullptr, GetMember<U, int, &U::m_HoverState>,
+                    "group='UI Component' label='HoverState' help='Unique name that identify a UI.' ");
+    TwAddSeparator(bar, nullptr, " group='UI Component'");
+    panel.Callbacks("UIISBUTTON", TW_TYPE_UINT32, SetUIIsButton, GetUIIsButton,
+                    "group='UI Component' label='IsButton' help='Zero if it is not a button, else non-zero for "
+                    "button' ");
+    panel.Callbacks("UITEXTUREDEFAULT", types[TWEAK_TEXTURETYPE], SetListed<U, &U::m_TextureDefault, TextureNames>,
+                    GetListed<U, &U::m_TextureDefault, TextureNames>,
+                    "group='UI Component' label='TextureDefault' help='Texture name of button' ");
+    panel.Callbacks("UITEXTUREHOVER", types[TWEAK_TEXTURETYPE], SetListed<U, &U::m_TextureHover, TextureNames>,
+                    GetListed<U, &U::m_TextureHover, TextureNames>,
+                    "group='UI Component' label='TextureHover' help='Texture name of button' ");
+    panel.Callbacks("UITEXTURECLICKED", types[TWEAK_TEXTURETYPE], SetListed<U, &U::m_TextureClicked, TextureNames>,
+                    GetListed<U, &U::m_TextureClicked, TextureNames>,
+                    "group='UI Component' label='TextureClicked' help='Texture name of button' ");
+}
+
 void AddTextBlock(PanelBuilder& panel, const TweakBarState* state)
 {
     using T = TextComponent;
@@ -568,6 +637,9 @@ void CreateObjectBar(TweakBarState* state, GameObject* object)
             break;
         case CT_TEXT:
             AddTextBlock(panel, state);
+            break;
+        case CT_UILOGIC:
+            AddUILogicBlock(panel, bar, state);
             break;
         default:
             QRX_LOG_WARNING("ATB: Unidentified component detected. Please identify and add it to the editor.");

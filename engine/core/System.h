@@ -12,6 +12,8 @@ namespace QRX {
 
 class AudioManager;
 class Camera;
+class CheckpointStore;
+class Console;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -58,10 +60,12 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
-    // The robots of the two-player level, set by that level (not owned). The
-    // slots may outlive their objects: check alive and PLAYER before use.
+    // The main and the other robot, set by the level states from their player
+    // components (not owned). The slots may outlive their objects: check
+    // alive and PLAYER before use.
     GameObject* playerOne = nullptr;
     GameObject* playerTwo = nullptr;
+    Console* console = nullptr;  // made first of all managers
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
@@ -84,6 +88,7 @@ public:
     int* cursorShowCount = nullptr;
     Camera* camera = nullptr;  // the renderer's camera (not owned)
     TweakBarState* tweakBarState = nullptr;  // the developer panels
+    CheckpointStore* checkpointStore = nullptr;  // made last, deleted last
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:

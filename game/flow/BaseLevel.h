@@ -95,7 +95,8 @@ public:
     // with a zero size is reported and the grid keeps its earlier sizes.
     void Load() override;
     // Forgets the players, opens the file again, creates and initialises the
-    // level's objects, fills the player slots, starts the music and the time.
+    // level's objects, fills the player slots, links spawners to their
+    // triggers, starts the music and the time.
     void Init() override;
     // Every live object stops being active, whichever state owns it.
     void Pause() override;
@@ -103,7 +104,8 @@ public:
     void Resume() override;
     // One frame of the level (see the header's overview).
     void Update(GameStateManager& manager) override;
-    // Grades the time and returns the level's objects to the pool.
+    // Grades the time, forgets the checkpoints and returns the level's
+    // objects to the pool.
     void Free() override;
     // Returns the level's objects and closes the level file.
     void Unload() override;
@@ -116,8 +118,15 @@ private:
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
+    // The robots become the engine's main and other player objects by their
+    // player components.
+    void FindPlayers();
+    // Links the level's objects to one another: each crate spawner finds its
+    // triggers.
+    void LinkObjects();
     void StartMusic(int stateId);
-    // Sends a main player below the fall boundary to the retry menu.
+    // Puts a main player below the fall boundary back at the last checkpoint,
+    // or sends it to the retry menu when there is none.
     void CheckFall(GameStateManager& manager);
     void DrawLevelHud(const GameStateManager& manager);
 

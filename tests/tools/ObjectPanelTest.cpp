@@ -12,6 +12,7 @@
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObject.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "game/flow/UILogicComponent.h"
 #include "tools/PanelTestKit.h"
 
 using namespace QRX;
@@ -125,6 +126,34 @@ TEST_F(ObjectPanelTest, BlocksInComponentOrderEachFollowedByItsEditorFields)
     EXPECT_TRUE(Write(BAR, "GUIOpacity", 0.25f));
     EXPECT_FLOAT_EQ(gui->m_opacity, 0.25f);
     EXPECT_EQ(Page().find("Unidentified component"), std::string::npos);
+}
+
+TEST_F(ObjectPanelTest, UILogicBlockEditsTheElement)
+{
+    GameObject* o = Make({CT_GUI, CT_UILOGIC});
+    ASSERT_NE(o, nullptr);
+    auto* ui = static_cast<UILogicComponent*>(o->GetComponent(CT_UILOGIC));
+    ui->m_UIName = "btnStart";
+    ui->m_SelectState = UI_STATE_HOLDING;
+    Open(o);
+    const std::vector<std::string> expected = {
+        "OID", "LevelID", "LayerID", "Type", "DrawFlag", "DeleteObject", "Scale", "Rotate", "Position",
+        "|", "GUITextureID", "GUIOpacity",
+        "|", "UIName", "UILEFTCLICKSTATE", "UIRIGHTCLICKSTATE", "UISELECTSTATE", "UIHOVERSTATE", "|",
+        "UIISBUTTON", "UITEXTUREDEFAULT", "UITEXTUREHOVER", "UITEXTURECLICKED"};
+    EXPECT_EQ(Layout(), expected);
+    EXPECT_EQ(Page().find("Unidentified component"), std::string::npos);
+
+    TweakBar::LibraryModel()->Refresh();
+    EXPECT_EQ(Item(BAR, "UIName")->cache.text, "btnStart");
+    EXPECT_TRUE(WriteText(BAR, "UIName", "btnBack"));
+    EXPECT_EQ(ui->m_UIName, "btnBack");
+    EXPECT_EQ(Read<int>(BAR, "UISELECTSTATE"), UI_STATE_HOLDING);
+    EXPECT_FALSE(Write(BAR, "UISELECTSTATE", 0));  // states are shown, never set
+    EXPECT_TRUE(Write(BAR, "UIISBUTTON", 1u));
+    EXPECT_EQ(ui->m_IsButton, 1);
+    EXPECT_TRUE(Write(BAR, "UITEXTUREHOVER", TexturePosition("white")));
+    EXPECT_EQ(ui->m_TextureHover, "white");
 }
 
 TEST_F(ObjectPanelTest, MassRotationOpacityAndResourceIds)

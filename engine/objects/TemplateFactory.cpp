@@ -22,7 +22,9 @@
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/PlayerComponent.h"
+#include "game/gameplay/TeleportPowerComponent.h"
 
 namespace QRX {
 
@@ -58,6 +60,8 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ExplodeComponent>(CT_EXPLODE), factories);
+    FactoryRegister<Component>(new Factory<Component, TeleportPowerComponent>(CT_TELEPORT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
     FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
     FactoryRegister<Component>(

@@ -25,6 +25,7 @@
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
@@ -118,6 +119,9 @@ void BaseLevel::Load()
 {
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
+    // The console's objects outlive every level; made first, they show what
+    // the loading below reports.
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -254,6 +258,10 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 void BaseLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    // While the console has the keyboard (it had it when the frame began,
+    // so the Escape that closes it counts too) the level's own keys wait.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
     System* system = System::GetInstance();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
     if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
@@ -265,16 +273,17 @@ void BaseLevel::Update(GameStateManager& manager)
     const int id = manager.GetCurrentState();
     if (ShowsLevelHud(id)) DrawLevelHud(manager);
 
-    if (InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
+    if (!typing && InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
         if (LevelManager* levels = manager.GetLevelManager()) levels->GoToNextLevel();
     }
 
     m_LevelTime += CappedFrameStep();
 
     if (IsSplash(id)) {
-        int request = SplashStep(id, m_LevelTime, SplashSkipPressed(), std::cout);
+        int request = SplashStep(id, m_LevelTime, !typing && SplashSkipPressed(), std::cout);
         if (request != STATE_NONE) manager.RequestState(request);
-    } else if (EscapeOpensPauseMenu(id) && (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
+    } else if (!typing && EscapeOpensPauseMenu(id) &&
+               (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
         manager.RequestState(STATE_PAUSEMENU);
     }
 }

@@ -122,7 +122,7 @@ private:
     // player components; the last robot links the HUD's power icons.
     void FindPlayers();
     // Links the level's objects to one another: each crate spawner finds its
-    // triggers.
+    // triggers, each door its switches, each bridge its triggers.
     void LinkObjects();
     void StartMusic(int stateId);
     // Puts a main player below the fall boundary back at the last checkpoint,

@@ -3,8 +3,6 @@
 // preview and the HUD icons, the explosion's blast and the teleport's swap.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
@@ -85,13 +83,7 @@ protected:
         ApplyKeys();
         EndInputFrame();
     }
-    int Plays(const std::string& sound) const
-    {
-        const auto& calls = fakeAudio.Last()->calls;
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& line) {
-            return line.rfind("PlaySound", 0) == 0 && line.find(sound) != std::string::npos;
-        }));
-    }
+    int Plays(const std::string& sound) const { return fakeAudio.Last()->CountPlays(sound); }
     std::vector<GameObject*> Effects(int pattern)
     {
         std::vector<GameObject*> found;

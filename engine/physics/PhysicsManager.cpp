@@ -210,16 +210,20 @@ void PhysicsManager::DetectCollisions(const std::vector<GameObject*>& objects)
     {
         GameObject* object;
         const Primitive* primitive;
+        bool body;
     };
     std::vector<Candidate> candidates;
     candidates.reserve(objects.size());
     for (GameObject* object : objects) {
         const CollisionComponent* collision = GetCollisionComponent(object);
         if (!collision || !collision->active || !collision->GetPrimitive()) continue;
-        candidates.push_back({object, collision->GetPrimitive()});
+        candidates.push_back({object, collision->GetPrimitive(), GetPhysicsComponent(object) != nullptr});
     }
     for (size_t a = 0; a < candidates.size(); ++a) {
         for (size_t b = a + 1; b < candidates.size(); ++b) {
+            // Two objects without bodies (blocks of a floor) can never be
+            // resolved; their contacts would only drain the pool.
+            if (!candidates[a].body && !candidates[b].body) continue;
             if (candidates[a].object->type == ENEMY && candidates[b].object->type == ENEMY) continue;
             CollisionDetector::CollidePair(*candidates[a].primitive, *candidates[b].primitive, contactPool);
         }

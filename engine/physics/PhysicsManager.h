@@ -14,10 +14,12 @@
 // active objects, in ascending id, and advances by the frame time capped at
 // MAX_STEP: generators, then a Runge-Kutta integration of position and
 // velocity with the force held over the step, sleeping and waking; then every
-// pair of objects with active collision components is tested, both objects
-// of each contact are told of the other (before any resolution, so a hook
-// may change the bodies it touches), and the contacts are resolved and
-// released. Bodies are linear only: rotations are never integrated.
+// pair of objects with active collision components, at least one of which
+// has a body, is tested (two objects without bodies, such as the blocks of a
+// floor, could never be resolved and would only drain the contact pool),
+// both objects of each contact are told of the other (before any resolution,
+// so a hook may change the bodies it touches), and the contacts are resolved
+// and released. Bodies are linear only: rotations are never integrated.
 #pragma once
 #include <vector>
 

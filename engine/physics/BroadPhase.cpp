@@ -110,8 +110,8 @@ void BroadPhase::BuildGrid(const std::vector<Item>& items)
     m_next.clear();
     m_entryItem.clear();
 
-    // Cells twice the median extent of the bodies: without bodies there is
-    // nothing to pair.
+    // The cell size follows the bodies' median extent; without bodies there
+    // is nothing to pair.
     m_sizes.clear();
     for (std::uint32_t i = 0; i < m_bounds.size(); ++i) {
         const Bounds& b = m_bounds[i];
@@ -121,8 +121,10 @@ void BroadPhase::BuildGrid(const std::vector<Item>& items)
     }
     if (m_sizes.empty()) return;
     std::nth_element(m_sizes.begin(), m_sizes.begin() + m_sizes.size() / 2, m_sizes.end());
-    m_cellSize = CELL_FACTOR * m_sizes[m_sizes.size() / 2];
-    if (!std::isfinite(m_cellSize) || m_cellSize <= 0.0f) m_cellSize = 1.0f;
+    const float median = m_sizes[m_sizes.size() / 2];
+    m_cellSize = CELL_FACTOR;
+    if (median > 0.0f && std::isfinite(median))
+        m_cellSize = CELL_FACTOR * std::ldexp(1.0f, std::clamp(static_cast<int>(std::lround(std::log2(median))), -60, 60));
 
     std::size_t bodyCells = 0;
     for (std::uint32_t i = 0; i < m_bounds.size(); ++i) {
@@ -149,18 +151,46 @@ void BroadPhase::BuildGrid(const std::vector<Item>& items)
     std::size_t tableSize = 64;
     while (tableSize < 2 * bodyCells) tableSize *= 2;
     if (m_cells.size() < tableSize) m_cells.assign(tableSize, Cell{{0, 0, 0}, -1});
+    m_cellLo.resize(m_bounds.size());
+    m_firstEntry.assign(m_bounds.size(), -1);
+    m_entryCell.clear();
     for (std::uint32_t i = 0; i < m_bounds.size(); ++i) {
         const Bounds& b = m_bounds[i];
-        if (!b.gridded || !items[i].body) continue;
+        if (!b.gridded) continue;
+        for (int k = 0; k < 3; ++k) m_cellLo[i].at[k] = b.cellLo[k];
+        if (!items[i].body) continue;
+        // A body's entries are consecutive, so its cells need no second lookup.
+        m_firstEntry[i] = static_cast<std::int32_t>(m_next.size());
         std::int32_t at[3];
         for (at[2] = b.cellLo[2]; at[2] <= b.cellHi[2]; ++at[2])
             for (at[1] = b.cellLo[1]; at[1] <= b.cellHi[1]; ++at[1])
                 for (at[0] = b.cellLo[0]; at[0] <= b.cellHi[0]; ++at[0]) {
-                    Cell& cell = m_cells[FindCell(at, true)];
+                    const std::int32_t slot = FindCell(at, true);
+                    Cell& cell = m_cells[slot];
                     m_next.push_back(cell.first);
                     m_entryItem.push_back(i);
+                    m_entryCell.push_back(slot);
                     cell.first = static_cast<std::int32_t>(m_next.size() - 1);
                 }
+    }
+}
+
+void BroadPhase::CellPairs(const std::vector<Item>& items, std::uint32_t i, std::int32_t slot)
+{
+    const Cell& cell = m_cells[slot];
+    const CellCorner& mine = m_cellLo[i];
+    const bool body = items[i].body;
+    for (std::int32_t e = cell.first; e >= 0; e = m_next[e]) {
+        const std::uint32_t j = m_entryItem[e];
+        // Two bodies meet from the earlier one; an object without a body is
+        // not in the grid, so it meets its bodies from its own side only.
+        if (j == i || (body && j < i)) continue;
+        // A pair sharing several cells is taken in the first of them.
+        const CellCorner& theirs = m_cellLo[j];
+        if (std::max(mine.at[0], theirs.at[0]) != cell.at[0] || std::max(mine.at[1], theirs.at[1]) != cell.at[1] ||
+            std::max(mine.at[2], theirs.at[2]) != cell.at[2])
+            continue;
+        Emit(items, i, j);
     }
 }
 
@@ -170,24 +200,17 @@ void BroadPhase::GridPairs(const std::vector<Item>& items)
     for (std::uint32_t i = 0; i < m_bounds.size(); ++i) {
         const Bounds& b = m_bounds[i];
         if (!b.gridded) continue;
+        if (m_firstEntry[i] >= 0) {
+            for (std::size_t e = static_cast<std::size_t>(m_firstEntry[i]); e < m_entryItem.size() && m_entryItem[e] == i; ++e)
+                CellPairs(items, i, m_entryCell[e]);
+            continue;
+        }
         std::int32_t at[3];
         for (at[2] = b.cellLo[2]; at[2] <= b.cellHi[2]; ++at[2])
             for (at[1] = b.cellLo[1]; at[1] <= b.cellHi[1]; ++at[1])
                 for (at[0] = b.cellLo[0]; at[0] <= b.cellHi[0]; ++at[0]) {
                     const std::int32_t slot = FindCell(at, false);
-                    if (slot < 0) continue;
-                    for (std::int32_t e = m_cells[slot].first; e >= 0; e = m_next[e]) {
-                        const std::uint32_t j = m_entryItem[e];
-                        // Two bodies meet from the earlier one; an object
-                        // without a body is not in the grid, so it meets its
-                        // bodies from its own side only.
-                        if (j == i || (items[i].body && j < i)) continue;
-                        // A pair sharing several cells is taken in the first.
-                        const Bounds& other = m_bounds[j];
-                        bool first = true;
-                        for (int k = 0; k < 3; ++k) first = first && std::max(b.cellLo[k], other.cellLo[k]) == at[k];
-                        if (first) Emit(items, i, j);
-                    }
+                    if (slot >= 0) CellPairs(items, i, slot);
                 }
     }
 }

@@ -19,15 +19,15 @@
 // planes (the narrow phase has no test for it) are handled apart: planes and
 // unbounded primitives are paired with everything; plane pairs never.
 //
-// Bounded primitives go into a uniform grid whose cells are twice the usual
-// size of the objects with bodies (so levels on a unit grid put a few
-// objects in a cell): objects with bodies are entered in the grid; each
-// object, with a body or not, then looks only at the bodies in its own cells,
-// and a pair sharing several cells is taken in the first of them only. Pairs
-// of two objects without bodies (the blocks of a floor) are never looked at.
-// An object spanning too many cells is compared with every other one instead.
-// The buffers are kept between calls: a step allocates nothing once they
-// have grown.
+// Bounded primitives go into a uniform grid whose cells are a few times the
+// usual size of the objects with bodies: objects with bodies are entered in
+// the grid; each object, with a body or not, then looks only at the bodies in
+// its own cells, and a pair sharing several cells is taken in the first of
+// them only. Pairs of two objects without bodies (the blocks of a floor) are
+// never looked at. An object spanning too many cells, or too far out, is
+// compared with every other one instead. The pairs found are then put in
+// order. The buffers are kept between calls: a step allocates nothing once
+// they have grown.
 #pragma once
 #include <cstdint>
 #include <utility>
@@ -54,8 +54,11 @@ public:
     // Bounds grow by this fraction of the primitive's size and distance from
     // the origin (plus the same absolute amount), far beyond float rounding.
     static constexpr float MARGIN = 1.0e-4f;
-    // Cells are this many times the median extent of the objects with bodies.
-    static constexpr float CELL_FACTOR = 2.0f;
+    // Cells are this many times the power of two nearest the median extent
+    // of the objects with bodies: three units for unit objects, so that the
+    // cell walls of a level on a unit grid run through the middle of its
+    // objects, never along their faces, and few objects straddle a wall.
+    static constexpr float CELL_FACTOR = 3.0f;
     // An object spanning more cells than this is compared with all others.
     static constexpr std::int64_t MAX_CELLS = 64;
     // Cell coordinates beyond this magnitude are not entered in the grid.
@@ -85,7 +88,11 @@ private:
     struct Cell
     {
         std::int32_t at[3];
-        std::int32_t first;
+        std::int32_t first;  // -1: the slot is free
+    };
+    struct CellCorner
+    {
+        std::int32_t at[3];
     };
 
     void Measure(const std::vector<Item>& items);
@@ -97,6 +104,8 @@ private:
     std::int32_t FindCell(const std::int32_t at[3], bool insert);
     // Pairs of each gridded object with the bodies sharing its cells.
     void GridPairs(const std::vector<Item>& items);
+    // Pairs of gridded object i with the bodies of one of its cells.
+    void CellPairs(const std::vector<Item>& items, std::uint32_t i, std::int32_t slot);
     // Pairs of the bounded objects left out of the grid with all others.
     void LoosePairs(const std::vector<Item>& items);
     void Order(std::size_t count, std::vector<Pair>& pairs);
@@ -110,6 +119,9 @@ private:
     std::vector<std::int32_t> m_usedCells;   // indices of m_cells in use
     std::vector<std::int32_t> m_next;        // per entry: the next entry of its cell
     std::vector<std::uint32_t> m_entryItem;  // per entry: the body
+    std::vector<std::int32_t> m_entryCell;   // per entry: its cell
+    std::vector<std::int32_t> m_firstEntry;  // per item: its first entry (bodies only), -1 otherwise
+    std::vector<CellCorner> m_cellLo;        // per item: its first cell (a copy kept close)
     std::vector<Pair> m_found;
     std::vector<std::uint32_t> m_bucketStart;
 };

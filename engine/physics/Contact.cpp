@@ -146,7 +146,7 @@ void Contact::SeparatingVelocity(const ContactSides& sides, float limit, float& 
 
 void Contact::ApplyPositionChange(glm::vec3 changes[2]) { ApplyPositionChange(ContactSides::Of(*this), changes); }
 
-void Contact::ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2])
+void Contact::ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2], bool updatePrimitives)
 {
     resolutionFlags |= CONTACT_POSITION_RESOLVED;
     if (!IsResolvable(sides) || penetration <= 0.0f) return;
@@ -163,7 +163,7 @@ void Contact::ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2
         if (!AutoResolves(collision)) continue;
         bodies[i]->position += d;
         bodies[i]->flags &= ~OBJ_WORLD_VALID;
-        if (collision->GetPrimitive()) collision->UpdatePrimitive();
+        if (updatePrimitives && collision->GetPrimitive()) collision->UpdatePrimitive();
     }
     penetration = 0.0f;
 }

@@ -90,9 +90,11 @@ public:
     // Moves the bodies with AutoResolve apart along the normal in proportion
     // to their inverse masses; changes[i] receives body i's share (also when
     // it is not moved). Penetration becomes 0. Nothing for a contact that is
-    // not resolvable, not penetrating, or between immovable bodies.
+    // not resolvable, not penetrating, or between immovable bodies. The moved
+    // bodies' primitives follow, unless the caller brings them up to date
+    // itself later (updatePrimitives false).
     void ApplyPositionChange(glm::vec3 changes[2]);
-    void ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2]);
+    void ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2], bool updatePrimitives = true);
     // Applies the impulse that removes the approach (and the floor friction
     // of contacts with |normal.y| >= FLOOR_NORMAL_Y) to the bodies with
     // AutoResolve, fades the gravity of the awake ones on floor-like

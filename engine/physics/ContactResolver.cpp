@@ -200,8 +200,26 @@ ContactResolver::~ContactResolver() = default;
 
 void ContactResolver::ResolvePositions(ContactPool& pool)
 {
-    Work& w = *m_work;
-    w.Prepare(pool.activeContacts);
+    m_work->Prepare(pool.activeContacts);
+    PositionPass(*m_work, false);
+}
+
+void ContactResolver::ResolveVelocities(ContactPool& pool)
+{
+    m_work->Prepare(pool.activeContacts);
+    VelocityPass(*m_work);
+}
+
+void ContactResolver::Resolve(ContactPool& pool, bool deferPrimitives)
+{
+    // Nothing the position pass does adds or removes components.
+    m_work->Prepare(pool.activeContacts);
+    PositionPass(*m_work, deferPrimitives);
+    VelocityPass(*m_work);
+}
+
+void ContactResolver::PositionPass(Work& w, bool deferPrimitives)
+{
     iterationsUsed = 0;
     const int count = static_cast<int>(w.contacts.size());
 
@@ -209,7 +227,7 @@ void ContactResolver::ResolvePositions(ContactPool& pool)
         if (!w.workable[i]) continue;
         glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
         w.contacts[i]->MatchAwakeState(w.sides[i]);
-        w.contacts[i]->ApplyPositionChange(w.sides[i], changes);
+        w.contacts[i]->ApplyPositionChange(w.sides[i], changes, !deferPrimitives);
         w.Spread(i, changes, false);
     }
 
@@ -224,17 +242,15 @@ void ContactResolver::ResolvePositions(ContactPool& pool)
         if (i < 0 || !(w.worst.Key(i) > positionEpsilon)) break;
         glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
         w.contacts[i]->MatchAwakeState(w.sides[i]);
-        w.contacts[i]->ApplyPositionChange(w.sides[i], changes);
+        w.contacts[i]->ApplyPositionChange(w.sides[i], changes, !deferPrimitives);
         w.worst.Update(i, w.contacts[i]->penetration);
         w.Spread(i, changes, true);
         ++iterationsUsed;
     }
 }
 
-void ContactResolver::ResolveVelocities(ContactPool& pool)
+void ContactResolver::VelocityPass(Work& w)
 {
-    Work& w = *m_work;
-    w.Prepare(pool.activeContacts);
     iterationsUsed = 0;
     const int count = static_cast<int>(w.contacts.size());
 

@@ -39,6 +39,10 @@ public:
     // Changes velocities; each selection uses the desired changes of the
     // current velocities.
     void ResolveVelocities(ContactPool& pool);
+    // Both passes, as the physics step runs them, with the components looked
+    // up once for both. With deferPrimitives the moved bodies' primitives are
+    // not rebuilt after each move: the caller rebuilds them all afterwards.
+    void Resolve(ContactPool& pool, bool deferPrimitives);
 
     int iterations = 0;      // budget of each pass; the step sets it
     int iterationsUsed = 0;  // by the last pass, beyond its first sweep
@@ -48,6 +52,9 @@ public:
 
 private:
     struct Work;
+    void PositionPass(Work& work, bool deferPrimitives);
+    void VelocityPass(Work& work);
+
     std::unique_ptr<Work> m_work;
 };
 

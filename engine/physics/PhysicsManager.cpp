@@ -129,27 +129,22 @@ void PhysicsManager::Update()
     const float dt = StepTime();
     // The same for every body of the step.
     const double bias = std::pow(0.01, static_cast<double>(dt));
-    // Copied into the step's own list at once: hooks may query the object
-    // manager while the step walks it.
-    const std::vector<GameObject*>& active = system->objectManager->GetActiveObjects();
+    // A copy: generators and hooks may query the object manager while the
+    // step walks its list.
+    m_objects = system->objectManager->GetActiveObjects();
 
     m_stepObjects.clear();
-    m_stepObjects.reserve(active.size());
-    for (GameObject* object : active) {
-        StepObject entry;
+    m_stepObjects.reserve(m_objects.size());
+    for (GameObject* object : m_objects) {
+        m_stepObjects.emplace_back();
+        StepObject& entry = m_stepObjects.back();
         entry.object = object;
-        if (object) {
-            entry.body = GetPhysicsComponent(object);
-            Component* found = object->GetComponent(CT_COLLISION);
-            entry.collisionFound = found;
-            entry.collision = found ? dynamic_cast<CollisionComponent*>(found) : nullptr;
-        }
-        m_stepObjects.push_back(entry);
-    }
+        if (!object) continue;
+        PhysicsComponent* body = entry.body = GetPhysicsComponent(object);
+        Component* found = object->GetComponent(CT_COLLISION);
+        entry.collisionFound = found;
+        entry.collision = found ? dynamic_cast<CollisionComponent*>(found) : nullptr;
 
-    for (const StepObject& entry : m_stepObjects) {
-        if (!entry.object) continue;
-        PhysicsComponent* body = entry.body;
         if (body && (body->flags & BODY_ENABLED)) {
             ApplyGenerators(body, dt);
             Integrate(entry.object, body, dt, bias);
@@ -166,10 +161,10 @@ void PhysicsManager::Update()
     MarkCollided();
     resolver.iterations = ContactResolver::ITERATIONS_PER_CONTACT * static_cast<int>(contactPool.activeContacts.size());
     NotifyCollisions();
-    if (!contactPool.activeContacts.empty()) {
-        resolver.ResolvePositions(contactPool);
-        resolver.ResolveVelocities(contactPool);
-    }
+    // UpdatePrimitives rebuilds every primitive of the list afterwards, so the
+    // resolver need not after each move, unless a contact was already in the
+    // pool before detection (its bodies need not be in the list).
+    if (!contactPool.activeContacts.empty()) resolver.Resolve(contactPool, m_firstDetected == 0);
     contactPool.ReleaseAll();
     UpdatePrimitives();
 }

@@ -135,6 +135,7 @@ private:
 
     // The step's buffers, kept so that a step allocates nothing once grown.
     BroadPhase m_broadPhase;
+    std::vector<GameObject*> m_objects;  // the active objects, copied
     std::vector<StepObject> m_stepObjects;
     std::vector<BroadPhase::Item> m_items;       // the objects that take part in detection
     std::vector<std::uint32_t> m_itemObjects;    // each item's index in m_stepObjects

@@ -348,11 +348,11 @@ TEST_F(PhysicsStepEquivalenceTest, RandomScenesMatchThePlainStepBitForBit)
     int notices = 0;
     for (std::uint32_t seed = 1; seed <= 200; ++seed) {
         Build(seed);
-        if (!Run(seed, 25)) return;
+        if (!Run(seed, 20)) return;
         notices += static_cast<int>(m_real.notices.size());
     }
     // The scenes did exercise the step: contacts and hooks.
-    EXPECT_GT(m_contacts, 20000);
+    EXPECT_GT(m_contacts, 15000);
     EXPECT_GT(notices, 2000);
 }
 
@@ -361,8 +361,8 @@ TEST_F(PhysicsStepEquivalenceTest, PoolsFilledToTheBrimMatchThePlainStep)
     Build(1, PILE);
     if (!Run(1, 1)) return;
     Build(1, CROWD);
-    if (!Run(1, 4)) return;
-    EXPECT_GE(m_fullPools, 3);
+    if (!Run(1, 2)) return;
+    EXPECT_EQ(m_fullPools, 3);
 }
 
 TEST_F(PhysicsStepEquivalenceTest, CratesOnABlockFloorMatchThePlainStep)

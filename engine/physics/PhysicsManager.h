@@ -20,6 +20,12 @@
 // both objects of each contact are told of the other (before any resolution,
 // so a hook may change the bodies it touches), and the contacts are resolved
 // and released. Bodies are linear only: rotations are never integrated.
+//
+// The pairs are tested in the all-pairs order (a listed before b, ascending
+// a then b), so that a full pool keeps the same contacts; the broad phase
+// only leaves out pairs that cannot touch. Components are looked up once per
+// object when the step starts, and the bodies of the contacts once more
+// after the hooks have run (a hook may remove a component).
 #pragma once
 #include <cstdint>
 #include <vector>

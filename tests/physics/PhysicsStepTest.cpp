@@ -319,6 +319,46 @@ TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCrates)
     }
 }
 
+TEST_F(PhysicsStepTest, HooksMayRemoveComponentsWhileTheStepTellsThem)
+{
+    // The crate's hook takes away its own collision component and the
+    // crate's partner's body; the step goes on with what is left.
+    GameObject* lower = AwakeCrate(glm::vec3(0.0f, 0.0f, 0.0f));
+    GameObject* upper = AwakeCrate(glm::vec3(0.0f, 0.9f, 0.0f));
+    GameObject* beside = AwakeCrate(glm::vec3(0.9f, 0.9f, 0.0f));
+    for (GameObject* crate : {lower, upper, beside}) Gravity(crate)->gravity.y = 0.0f;
+    Hook(upper)->action = [&](GameObject* self, GameObject* other) {
+        self->RemoveComponent(CT_COLLISION);
+        if (other == lower) other->RemoveComponent(CT_PHYSICS);
+    };
+    Step();
+    EXPECT_EQ(Collision(upper), nullptr);
+    EXPECT_EQ(Body(lower), nullptr);
+    // The two that kept their parts are still pushed apart.
+    EXPECT_GT(beside->position.x, 0.9f);
+    EXPECT_EQ(Collision(beside)->GetPrimitive()->GetCentre(), beside->position);
+    Step();
+    EXPECT_EQ(physics->contactPool.lastCount, 1);  // the lower crate and the one beside
+}
+
+TEST_F(PhysicsStepTest, AContactAlreadyInThePoolIsResolvedWithTheStepsOwn)
+{
+    // An inactive crate is not in the step's list, yet a contact made for it
+    // before the step moves it, and its primitive follows.
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f));
+    GameObject* crate = AwakeCrate(glm::vec3(5.0f, 0.9f, 0.0f));
+    crate->flags &= ~OBJ_ACTIVE;
+    Contact* contact = physics->contactPool.Acquire();
+    contact->contactNormal = glm::vec3(0.0f, 1.0f, 0.0f);
+    contact->penetration = 0.1f;
+    contact->SetBodyData(crate, cube, physics->contactPool.restitution);
+    Step();
+    EXPECT_NEAR(crate->position.y, 1.0f, 1e-5f);
+    EXPECT_EQ(Collision(crate)->GetPrimitive()->GetCentre(), crate->position);
+    EXPECT_TRUE(Collision(crate)->collided);
+    EXPECT_EQ(physics->contactPool.lastCount, 1);
+}
+
 TEST_F(PhysicsStepTest, AStepWithoutContactsStillReleasesThePool)
 {
     AwakeCrate(glm::vec3(0.0f, 10.0f, 0.0f));

@@ -85,7 +85,9 @@ protected:
         m_second->SetObjectFolder(StepFolder());
         system->objectManager = m_second;
         RegisterComponentFactories();
-        FactoryRegister<Component>(new Factory<Component, HookComponent>(CT_PLAYER), m_second->GetFactories());
+        // The hook goes under the same type as in the kit's own manager.
+        const Components hookType = HookComponent().type;
+        FactoryRegister<Component>(new Factory<Component, HookComponent>(hookType), m_second->GetFactories());
         system->objectManager = objects;
         m_real.manager = objects;
         m_copy.manager = m_second;

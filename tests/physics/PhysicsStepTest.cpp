@@ -295,7 +295,7 @@ TEST_F(PhysicsStepTest, ObjectsWithoutBodiesNeverMakeAContactWithEachOther)
     EXPECT_EQ(physics->contactPool.lastCount, 3);
 }
 
-TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCrates)
+TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCratesAndARobot)
 {
     // Unit blocks laid edge to edge, 25 by 20, tops at y = 0.5.
     for (int x = 0; x < 25; ++x)
@@ -307,6 +307,12 @@ TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCrates)
         const float z = 1.0f + 3.5f * (i / 10) + 0.5f * (i % 2);
         crates.push_back(Make(CRATE, glm::vec3(x, 2.0f + 0.5f * (i % 4), z)));
     }
+    // And a robot, turned, which never falls asleep.
+    GameObject* robot = Make(PLAYER, glm::vec3(12.3f, 2.5f, 17.5f));
+    robot->rotation = glm::angleAxis(glm::radians(30.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    auto* pull = dynamic_cast<GravityForceGenerator*>(Body(robot)->AddForceGenerator(FG_GRAVITY));
+    ASSERT_NE(pull, nullptr);
+    pull->gravity.y = -20.0f;
     int fullestStep = 0;
     for (int i = 0; i < 300; ++i) {
         Step();
@@ -317,6 +323,8 @@ TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCrates)
         EXPECT_NEAR(crates[i]->position.y, 1.0f, 0.02f) << "crate " << i;
         EXPECT_FALSE(Awake(crates[i])) << "crate " << i;
     }
+    EXPECT_NEAR(robot->position.y, 1.0f, 0.02f);
+    EXPECT_TRUE(Awake(robot));
 }
 
 TEST_F(PhysicsStepTest, HooksMayRemoveComponentsWhileTheStepTellsThem)

@@ -1,6 +1,7 @@
 #include "game/flow/GameStateManager.h"
 
 #include <new>
+#include <string>
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -10,6 +11,18 @@
 #include "game/flow/Map.h"
 
 namespace QRX {
+
+namespace {
+
+// A state as log lines name it: "MAINMENU (36)", or the number alone ("51")
+// for an id without a name.
+std::string StateLabel(int id)
+{
+    const std::string name = GameStateToString(id);
+    return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
+}
+
+} // namespace
 
 GameStateManager::GameStateManager() = default;
 
@@ -36,14 +49,22 @@ void GameStateManager::Update()
 {
     const int requested = m_RequestedState;
 
+    // A refused request is dropped and the current state runs on this frame,
+    // so a state that keeps asking for it still sees every frame's keys.
     if (requested == STATE_MAINMENU && m_CurrentState != STATE_MAINMENU) {
-        if (!CanServe(STATE_MAINMENU)) return;
+        if (!CanServe(STATE_MAINMENU)) {
+            UpdateTopState();
+            return;
+        }
         PopStatesTo(0);
         ChangeState(STATE_MAINMENU);
         return;
     }
     if (requested == STATE_MAINCREDITS && m_CurrentState == STATE_GAMECOMPLETEMENU) {
-        if (!CanServe(STATE_MAINMENU) || !CanServe(STATE_MAINCREDITS)) return;
+        if (!CanServe(STATE_MAINMENU) || !CanServe(STATE_MAINCREDITS)) {
+            UpdateTopState();
+            return;
+        }
         PopStatesTo(0);
         ChangeState(STATE_MAINMENU);
         PushOverState(STATE_MAINCREDITS);
@@ -55,7 +76,7 @@ void GameStateManager::Update()
     }
     if (requested < STATE_RESTART) {
         if (m_States.size() > 1) PopStatesTo(1);
-        else ChangeState(requested);
+        else if (!ChangeState(requested)) UpdateTopState();
         return;
     }
     if (requested == m_PreviousState && m_States.size() > 1) {
@@ -69,7 +90,7 @@ void GameStateManager::Update()
         m_RequestedState = m_CurrentState;
         return;
     }
-    PushOverState(requested);
+    if (!PushOverState(requested)) UpdateTopState();
 }
 
 void GameStateManager::UpdateTopState()
@@ -120,8 +141,8 @@ bool GameStateManager::CanServe(int id)
     }
     // A state that asks again every frame gets the warning once.
     if (id != m_LastRefusedState)
-        QRX_LOG_WARNING("No state object serves state %s (%d); keeping state %s (%d).", GameStateToString(id).c_str(),
-                        id, GameStateToString(m_CurrentState).c_str(), m_CurrentState);
+        QRX_LOG_WARNING("No state object serves state %s; keeping state %s.", StateLabel(id).c_str(),
+                        StateLabel(m_CurrentState).c_str());
     m_LastRefusedState = id;
     m_RequestedState = m_CurrentState;
     return false;

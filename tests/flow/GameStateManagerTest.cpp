@@ -292,10 +292,14 @@ TEST_F(GameStateManagerTest, ChangeAndPushKeepTheCurrentStateWhenNothingServesTh
     gsm.Update();
     gsm.RequestState(44);  // a push-over
     gsm.Update();
+    gsm.RequestState(32);  // a change
+    gsm.Update();
     EXPECT_FALSE(gsm.ChangeState(32));
     EXPECT_FALSE(gsm.PushOverState(53));
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(calls.empty());
+    // The level runs on through every refused frame.
+    EXPECT_EQ(calls, (Calls{"level.Update@3", "level.Update@3", "level.Update@3"}));
+    calls.clear();
     EXPECT_EQ(gsm.GetStates().size(), 1u);
     EXPECT_EQ(gsm.GetCurrentState(), 3);
     EXPECT_EQ(gsm.GetRequestedState(), 3);
@@ -305,10 +309,27 @@ TEST_F(GameStateManagerTest, ChangeAndPushKeepTheCurrentStateWhenNothingServesTh
     EXPECT_EQ(calls, (Calls{"level.Update@3"}));
 }
 
+TEST_F(GameStateManagerTest, RefusalNamesAnUnnamedStateByItsNumberAlone)
+{
+    StartWith({2, STATE_LOADING});
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LOADING);
+    BindStateObject(StateObjectKind::Menu, nullptr);
+    testing::internal::CaptureStdout();
+    gsm.RequestState(STATE_MAINMENU);  // the loading screen's request with no menus
+    gsm.Update();
+    EXPECT_FALSE(gsm.PushOverState(53));  // an id without a row or a name
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("No state object serves state MAINMENU (36); keeping state 51.\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("No state object serves state 53; keeping state 51.\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("  "), std::string::npos) << out;
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_LOADING);
+}
+
 TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
 {
     StartWith({3});
     BindStateObject(StateObjectKind::Menu, nullptr);
+    calls.clear();
     testing::internal::CaptureStdout();
     for (int frame = 0; frame < 5; ++frame) {
         gsm.RequestState(36);
@@ -317,6 +338,8 @@ TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(TestSupport::Count(out, "No state object serves state MAINMENU"), 1u);
     EXPECT_EQ(gsm.GetCurrentState(), 3);
+    // The level is updated on every one of those frames (its keys are not lost).
+    EXPECT_EQ(calls, Calls(5, "level.Update@3"));
 }
 
 TEST_F(GameStateManagerTest, StartBindsTheGamesOwnStatesAndReportsAnEmptyStackOnce)

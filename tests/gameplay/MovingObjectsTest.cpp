@@ -39,39 +39,29 @@ TEST_F(MovingMastersTest, SixMastersCarryTheirParts)
 {
     GameObject* belt = Make(CONVEYORBELT, glm::vec3(0.0f));
     auto* conveyor = Part<ConveyorBeltComponent>(belt, CT_CONVEYORBELT);
-    ASSERT_NE(conveyor, nullptr);
+    ASSERT_TRUE(conveyor && GetCollisionComponent(belt) && !Body(belt));
     EXPECT_EQ(conveyor->m_BeltMovementDirection, glm::vec3(1.0f, 0.0f, 0.0f));
     EXPECT_GT(conveyor->m_BeltSpeed, 0.0f);
-    EXPECT_EQ(Graphics(belt)->GetTextureName(), "conveyorbelt");
-    EXPECT_TRUE(GetCollisionComponent(belt) && !Body(belt));
 
     GameObject* hover = Make(HOVERINGPLATFORM, glm::vec3(0.0f));
     ASSERT_TRUE(Part<HoveringPlatform>(hover, CT_HOVERINGPLATFORM) && Body(hover));
-    EXPECT_EQ(GetGravityGenerator(hover), nullptr);
-    EXPECT_NE(Body(hover)->GetForceGenerator(FG_DRAG), nullptr);
-    EXPECT_GT(Body(hover)->inverseMass, 0.0f);
-    EXPECT_LT(Body(hover)->inverseMass, 0.01f);
+    EXPECT_TRUE(!GetGravityGenerator(hover) && Body(hover)->GetForceGenerator(FG_DRAG));
+    EXPECT_TRUE(Body(hover)->inverseMass > 0.0f && Body(hover)->inverseMass < 0.01f);
 
     GameObject* jet = Make(JETSTREAM, glm::vec3(0.0f));
     EXPECT_TRUE(Part<JetstreamComponent>(jet, CT_JETSTREAM) && !GetCollisionComponent(jet));
-
-    auto* falling = Part<FallingPlatformComponent>(Make(FALLINGPLATFORM, glm::vec3(0.0f)), CT_FALLINGPLATFORM);
-    ASSERT_NE(falling, nullptr);
-    EXPECT_TRUE(falling->m_consecutive);
-    EXPECT_EQ(falling->m_contactTimer, 1.0f);
+    GameObject* falling = Make(FALLINGPLATFORM, glm::vec3(0.0f));
+    EXPECT_TRUE(Part<FallingPlatformComponent>(falling, CT_FALLINGPLATFORM) && !Body(falling));
 
     GameObject* cometObject = Make(COMET, glm::vec3(0.0f));
     auto* comet = Part<CometComponent>(cometObject, CT_COMET);
     ASSERT_TRUE(comet && Body(cometObject) && !GetGravityGenerator(cometObject));
-    EXPECT_EQ(comet->m_Direction, glm::vec3(0.0f, -1.0f, 0.0f));
     EXPECT_GT(comet->m_LifeTime, 0.0f);
-    EXPECT_EQ(Graphics(cometObject)->GetMeshName(), "sphere");
 
     GameObject* spawnerObject = Make(COMETSPAWNER, glm::vec3(0.0f));
     auto* spawner = Part<CometSpawnerComponent>(spawnerObject, CT_COMETSPAWNER);
     ASSERT_TRUE(spawner && !GetCollisionComponent(spawnerObject));
     EXPECT_EQ(spawner->m_SpawnAmountMax, CometSpawnerComponent::UNLIMITED);
-    EXPECT_EQ(spawner->m_SpawnPosVariance, glm::vec3(4.0f, 0.0f, 4.0f));
 }
 
 class ConveyorBeltTest : public GameplayTest
@@ -378,14 +368,10 @@ TEST_F(CometTest, FliesWithItsPlumeAndEndsAfterItsLifetime)
     GameObject* plume = Part<CometComponent>(brief, CT_COMET)->m_Plume;
     brief->FreeComponents();
     EXPECT_TRUE(Marked(plume));
-}
 
-TEST_F(CometTest, DirectionsWithoutOneFallStraightDown)
-{
+    // A direction without one, from a file or not, falls straight down.
     tinyxml2::XMLDocument doc;
     ASSERT_EQ(doc.Parse("<Dir>0 0 0</Dir><Speed>7</Speed>"), tinyxml2::XML_SUCCESS);
-    GameObject* object = Make(COMET, glm::vec3(0.0f));
-    auto* comet = Part<CometComponent>(object, CT_COMET);
     comet->Read(doc.FirstChildElement());
     EXPECT_EQ(comet->m_Speed, 7.0f);
     object->InitComponents();

@@ -429,7 +429,10 @@ TEST_F(ProgramTest, ConsoleOpensOverTheLoadingScreenShowsTheGraphAndQuits)
 
     ASSERT_EQ(keys(type("fps 1\n")), 0);
     ASSERT_TRUE(program.WaitForOutput("Enter triggered"));
-    EXPECT_GT(Difference(open, screenshot()), 0.05);
+    // The graph fills in sample by sample; on a loaded machine frames are slow.
+    double graphDifference = 0.0;
+    for (int i = 0; i < 10 && graphDifference <= 0.05; ++i) graphDifference = Difference(open, screenshot());
+    EXPECT_GT(graphDifference, 0.05);
 
     // The window goes while the last key is still being released.
     keys(type("quit\n"));

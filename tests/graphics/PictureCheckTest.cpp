@@ -11,12 +11,17 @@
 // ZENDRA_WRITE_PICTURES=1 writes them anew instead of comparing (only when
 // the picture is meant to change). A failing picture is written beside the
 // build as picture-<name>.png for a look.
+//
+// The main program reads its shadow kernel texel by texel; a second check
+// draws the block level with several kernels through it and through a copy
+// of the program that reads the kernel tap by tap, and compares.
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -25,9 +30,13 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "engine/core/FrameRateController.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/Renderer.h"
+#include "engine/graphics/ShaderManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/platform/Clock.h"
@@ -62,8 +71,37 @@ constexpr std::uint64_t FRAME_TICKS = 50000;
 constexpr int SPLASH_FRAMES = 8;
 constexpr int LOADING_FRAMES = 10;
 constexpr int LEVEL_FRAMES = 12;
+// Draws at a frame time of 0 before the frame stays the same.
+constexpr int SETTLING_DRAWS = 4;
 // A state change can take a few frames (popping first, then changing).
 constexpr int MAX_CHANGE_FRAMES = 10;
+
+// The shadow kernel read tap by tap, as the main program first computed it:
+// the reference for the texel-by-texel reading, swapped into a copy of the
+// main program's source.
+constexpr const char* TAP_BY_TAP_SHADOW = R"(float ShadowFactor()
+{
+    if (enableShadows != 1 || vShadowCoord.w <= 0.0) return 1.0;
+    vec3 coord = vShadowCoord.xyz / vShadowCoord.w;
+    if (coord.x < 0.0 || coord.x > 1.0 || coord.y < 0.0 || coord.y > 1.0 || coord.z > 1.0) return 1.0;
+    vec2 texel = vec2(1.0 / max(float(shadowMapWidth), 1.0), 1.0 / max(float(shadowMapHeight), 1.0));
+    vec2 spacing = vec2(filterX, filterY) * texel;
+    int countX = int(clamp(float(SAMPLECOUNTX), 1.0, float(MAX_SAMPLES)));
+    int countY = int(clamp(float(SAMPLECOUNTY), 1.0, float(MAX_SAMPLES)));
+    float lit = 0.0;
+    for (int i = 0; i < MAX_SAMPLES; ++i) {
+        if (i >= countX) break;
+        for (int j = 0; j < MAX_SAMPLES; ++j) {
+            if (j >= countY) break;
+            vec2 offset = vec2(float(i) - 0.5 * float(countX - 1), float(j) - 0.5 * float(countY - 1)) * spacing;
+            float depth = texture2D(shadowMap, coord.xy + offset).r;
+            lit += (coord.z - depthBias > depth) ? 0.0 : 1.0;
+        }
+    }
+    return lit / float(countX * countY);
+}
+
+)";
 
 // Opaque RGB rows, bottom row first (as GL reads them).
 struct Picture
@@ -201,6 +239,21 @@ protected:
         return picture;
     }
 
+    // Draws the same frame again: nothing moves with a frame time of 0 (once
+    // the robot's animation has passed the keys it was behind, one a draw).
+    Picture Again()
+    {
+        m_system->frameRateController->dt = 0.0;
+        return Take();
+    }
+    // Loads the block level on the way the game takes (the splash skipped).
+    void EnterBlockLevel()
+    {
+        m_system->objectManager->SetObjectFolder(OBJECT_FOLDER);
+        m_states->GetLevelManager()->SetFreeLoadPath(BLOCK_LEVEL);
+        ASSERT_TRUE(ChangeTo(STATE_FREELOAD));
+    }
+
     // Compares a picture with its reference (or writes the reference).
     void Check(const Picture& picture, const std::string& name)
     {
@@ -248,9 +301,7 @@ TEST_F(PictureCheck, SplashLoadingScreenAndBlockLevelLookAsTheirReferences)
     ASSERT_EQ(m_states->GetCurrentState(), STATE_LOADING);
     Check(Take(), "loading");
 
-    m_system->objectManager->SetObjectFolder(OBJECT_FOLDER);
-    m_states->GetLevelManager()->SetFreeLoadPath(BLOCK_LEVEL);
-    ASSERT_TRUE(ChangeTo(STATE_FREELOAD));
+    EnterBlockLevel();
     ASSERT_EQ(m_system->renderer->m_postProcessing, 1);
     ASSERT_TRUE(m_system->renderer->m_shadowMap.shadowsOn);
     int blocks = 0, robots = 0;
@@ -262,6 +313,73 @@ TEST_F(PictureCheck, SplashLoadingScreenAndBlockLevelLookAsTheirReferences)
     EXPECT_EQ(robots, 1);
     for (int i = 0; i < LEVEL_FRAMES; ++i) Frame();
     Check(Take(), "blocks");
+}
+
+TEST_F(PictureCheck, ShadowKernelReadTexelByTexelMatchesTheTapByTapKernel)
+{
+    EnterBlockLevel();
+    for (int i = 0; i < LEVEL_FRAMES; ++i) Frame();
+    ShadowMap& shadows = m_system->renderer->m_shadowMap;
+    for (int i = 0; i < SETTLING_DRAWS; ++i) Again();
+    struct Kernel
+    {
+        int countX, countY;
+        float filterX, filterY;
+    };
+    // Kernels that fit the 5 x 4 texel window: the default, uneven counts and
+    // spacings, a negative spacing, one tap, all taps on one texel, and spans
+    // of exactly 4 x 3 texels. Then one twice as wide, which the window only
+    // gathers into cells.
+    const std::vector<Kernel> kernels = {{9, 9, 0.5f, 0.3f}, {5, 7, 0.25f, 0.45f}, {9, 9, -0.5f, 0.3f},
+                                         {1, 1, 0.5f, 0.3f}, {4, 4, 0.0f, 0.0f},    {3, 4, 2.0f, 1.0f},
+                                         {9, 9, 1.0f, 0.75f}};
+    const size_t fitting = kernels.size() - 1;
+    std::vector<Picture> pictures;
+    for (const Kernel& k : kernels) {
+        shadows.SAMPLECOUNTX = k.countX;
+        shadows.SAMPLECOUNTY = k.countY;
+        shadows.filterX = k.filterX;
+        shadows.filterY = k.filterY;
+        pictures.push_back(Again());
+    }
+    EXPECT_GT(Compare(pictures.front(), pictures.back()).largest, MAX_PIXEL_DIFFERENCE) << "the kernels draw alike";
+
+    // The same frames through a main program that reads the kernel tap by tap.
+    namespace fs = std::filesystem;
+    const std::string root = TestSupport::SourceDir();
+    const std::string dir = TestSupport::MakeTempDir();
+    fs::create_directories(dir + "/data");
+    fs::copy(root + "/data/shaders", dir + "/data/shaders");
+    std::string main = TestSupport::ReadFile(root + "/data/shaders/main.frag");
+    const size_t from = main.find("float ShadowFactor()");
+    const size_t to = main.find("void main()");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    main.replace(from, to - from, TAP_BY_TAP_SHADOW);
+    ASSERT_TRUE(TestSupport::WriteFile(dir + "/data/shaders/main.frag", main));
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    m_system->shaderManager->RecompileAllShaders();
+    ASSERT_EQ(chdir(root.c_str()), 0);
+    TestSupport::RemoveTree(dir);
+
+    for (size_t i = 0; i < kernels.size(); ++i) {
+        const Kernel& k = kernels[i];
+        shadows.SAMPLECOUNTX = k.countX;
+        shadows.SAMPLECOUNTY = k.countY;
+        shadows.filterX = k.filterX;
+        shadows.filterY = k.filterY;
+        const Difference d = Compare(pictures[i], Again());
+        const double mean = std::max({d.mean[0], d.mean[1], d.mean[2]});
+        if (i < fitting) {
+            // A tap within rounding of a texel edge may land on either texel.
+            EXPECT_LE(d.largest, MAX_PIXEL_DIFFERENCE) << i;
+            EXPECT_LE(mean, 0.01) << i;
+        } else {
+            // Soft edges a little different, every shadow in its place.
+            EXPECT_LE(mean, MAX_MEAN_DIFFERENCE) << i;
+        }
+        std::printf("kernel %zu: mean difference %g, largest %d\n", i, mean, d.largest);
+    }
 }
 
 } // namespace

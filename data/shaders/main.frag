@@ -62,9 +62,9 @@ const vec2 WINDOW = vec2(5.0, 4.0);
 // The fraction of the kernel that the light reaches.
 float ShadowFactor()
 {
-    if (enableShadows != 1 || vShadowCoord.w <= 0.0) return 1.0;
     vec3 coord = vShadowCoord.xyz / vShadowCoord.w;
-    if (coord.x < 0.0 || coord.x > 1.0 || coord.y < 0.0 || coord.y > 1.0 || coord.z > 1.0) return 1.0;
+    bool inside = enableShadows == 1 && vShadowCoord.w > 0.0 && coord.x >= 0.0 && coord.x <= 1.0 && coord.y >= 0.0
+               && coord.y <= 1.0 && coord.z <= 1.0;
 
     vec2 mapSize = max(vec2(float(shadowMapWidth), float(shadowMapHeight)), 1.0);
     vec2 count = floor(clamp(vec2(float(SAMPLECOUNTX), float(SAMPLECOUNTY)), 1.0, float(MAX_SAMPLES)));
@@ -74,7 +74,8 @@ float ShadowFactor()
     // Texels per cell: 1 while the kernel fits the window.
     vec2 cell = max(span / (WINDOW - 1.0), 1.0);
 
-    // In cells from the window's first one: where the first tap lies and how far apart the taps are.
+    // In cells from the window's first one: where the first tap lies and how
+    // far apart the taps are.
     vec2 first = (coord.xy * mapSize - 0.5 * span) / cell;
     vec2 window = floor(first);
     first -= window;
@@ -86,12 +87,15 @@ float ShadowFactor()
     float tapsLastX = count.x - beforeX.w;
     vec4 tapsY = vec4(beforeY, count.y) - vec4(0.0, beforeY);
 
-    // Cell centres in texture coordinates.
+    // Cell centres in texture coordinates. The rows are a loop that stops at
+    // the last row holding taps, and before the first where no fragment of a
+    // block needs the kernel: a software renderer then skips the fetches.
     vec2 pitch = cell / mapSize;
     vec2 start = (window + 0.5) * pitch;
+    int rows = inside ? int(min(floor(first.y + span.y / cell.y), WINDOW.y - 1.0)) + 1 : 0;
     float depth = coord.z - depthBias;
     float lit = 0.0;
-    for (int j = 0; j < 4; ++j) {
+    for (int j = 0; j < rows; ++j) {
         float y = start.y + float(j) * pitch.y;
         vec4 row = vec4(texture2D(shadowMap, vec2(start.x, y)).r,
                         texture2D(shadowMap, vec2(start.x + pitch.x, y)).r,
@@ -100,7 +104,7 @@ float ShadowFactor()
         float last = texture2D(shadowMap, vec2(start.x + 4.0 * pitch.x, y)).r;
         lit += tapsY[j] * (dot(step(depth, row), tapsX) + step(depth, last) * tapsLastX);
     }
-    return lit / (count.x * count.y);
+    return inside ? lit / (count.x * count.y) : 1.0;
 }
 
 void main()

@@ -24,12 +24,14 @@ void main()
                 + texture2D(Pass2, vTexcoord).rgb) * (1.0 / 3.0);
     vec3 colour = clamp(source + uBloomColor.a * (bloom + uBloomColor.rgb), 0.0, 1.0);
 
-    float value = max(max(colour.r, colour.g), colour.b);
-    float chroma = value - min(min(colour.r, colour.g), colour.b);
-    float saturation = chroma / (value + TINY);
+    float largest = max(max(colour.r, colour.g), colour.b);
+    float chroma = largest - min(min(colour.r, colour.g), colour.b);
+    float saturation = chroma / (largest + TINY);
     // Greys have no hue to saturate: the shift fades in with the colour.
     saturation = clamp(saturation + uSaturation * smoothstep(0.0, GREY_LIMIT, saturation), 0.0, 1.0);
-    value = clamp(value + uValue, 0.0, 1.0);
-    vec3 place = (max(max(colour.r, colour.g), colour.b) - colour) / max(chroma, TINY);
-    gl_FragColor = vec4(value - value * saturation * place, 1.0);
+    float value = clamp(largest + uValue, 0.0, 1.0);
+    // The new chroma (value x saturation) over the old one scales each
+    // channel's distance below the largest.
+    float scale = value * saturation / max(chroma, TINY);
+    gl_FragColor = vec4(value - scale * (largest - colour), 1.0);
 }

@@ -87,9 +87,10 @@ float ShadowFactor()
     float tapsLastX = count.x - beforeX.w;
     vec4 tapsY = vec4(beforeY, count.y) - vec4(0.0, beforeY);
 
-    // Cell centres in texture coordinates. The rows are a loop that stops at
-    // the last row holding taps, and before the first where no fragment of a
-    // block needs the kernel: a software renderer then skips the fetches.
+    // Cell centres in texture coordinates. The rows are a loop that ends
+    // after the last row holding taps, at once where the kernel is not needed
+    // (shadows off, outside the light's view): a renderer that runs a block
+    // of fragments in step then fetches only the rows some fragment needs.
     vec2 pitch = cell / mapSize;
     vec2 start = (window + 0.5) * pitch;
     int rows = inside ? int(min(floor(first.y + span.y / cell.y), WINDOW.y - 1.0)) + 1 : 0;

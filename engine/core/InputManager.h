@@ -123,8 +123,8 @@ public:
     // when none does or there is no window.
     GameObject* ScreenPick(const std::vector<GameObject*>& objects) const;
     // The previous pick becomes the previously picked object and the ray /
-    // screen pick's result the picked one (null empties the handle). The
-    // flag is for the tweak bars' object panel, which nothing opens yet.
+    // screen pick's result the picked one (null empties the handle). With the
+    // flag the result (null too) goes to the developers' object panel.
     // Returns the pick.
     GameObject* PickObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
     GameObject* PickScreenObject(const std::vector<GameObject*>& objects, bool openInTweakBar);
@@ -153,6 +153,8 @@ public:
 
 private:
     void MoveCursorWithPad(int thumbX, int thumbY);
+    // Hands the picked object (null when none) to the object panel.
+    void OpenPickInObjectPanel();
 
     std::uint16_t m_prevX = 0;
     std::uint16_t m_prevY = 0;

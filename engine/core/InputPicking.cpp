@@ -10,6 +10,7 @@
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/Primitive.h"
 #include "engine/platform/Mouse.h"
+#include "tools/AntTweakBar.h"
 
 namespace QRX {
 
@@ -98,7 +99,7 @@ GameObject* InputManager::PickObject(const std::vector<GameObject*>& objects, bo
 {
     m_previouslyPicked = m_picked;
     m_picked = RayPick(objects);
-    (void)openInTweakBar;  // the object panel takes the pick once it exists
+    if (openInTweakBar) OpenPickInObjectPanel();
     return m_picked.isValid ? m_picked.object : nullptr;
 }
 
@@ -106,8 +107,16 @@ GameObject* InputManager::PickScreenObject(const std::vector<GameObject*>& objec
 {
     m_previouslyPicked = m_picked;
     m_picked = ScreenPick(objects);
-    (void)openInTweakBar;
+    if (openInTweakBar) OpenPickInObjectPanel();
     return m_picked.isValid ? m_picked.object : nullptr;
+}
+
+void InputManager::OpenPickInObjectPanel()
+{
+    // No pick (null) closes the panel.
+    System* system = System::PeekInstance();
+    if (system && system->tweakBarState)
+        AntTweakBar::CreateObjectBar(system->tweakBarState, m_picked.isValid ? m_picked.object : nullptr);
 }
 
 GameObject* InputManager::GetPickedObject()

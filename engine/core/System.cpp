@@ -23,6 +23,10 @@
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/Console.h"
+#include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 
@@ -46,9 +50,14 @@ void System::DestroyInstance()
 
 bool System::Initialize()
 {
+    // Step 1: the console, so that it can take the logger's echo.
+    console = new (std::nothrow) Console();
+    if (!console) return false;
+
     // Step 2: the logger opens the page and writes its first entry.
     logger = new (std::nothrow) Logger();
     if (!logger) return false;
+    QRX_LOG_INFO("Console initialized.");
     QRX_LOG_INFO("Logging system initialized.");
 
     // Step 3: the file manager.
@@ -225,6 +234,20 @@ bool System::Initialize()
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
+
+    // Step 23: the developer panels (hidden); a library that does not start
+    // is reported and the game goes on.
+    tweakBarState = new (std::nothrow) TweakBarState();
+    if (!tweakBarState) {
+        QRX_LOG_ERROR("System probably ran out of memory");
+        return false;
+    }
+    AntTweakBar::SetUp(tweakBarState);
+    QRX_LOG_INFO("Twakbar manager initialized.");
+
+    // Last step: the checkpoint store (no line of its own).
+    checkpointStore = new (std::nothrow) CheckpointStore();
+    if (!checkpointStore) return false;
     return true;
 }
 
@@ -280,6 +303,11 @@ void System::Shutdown()
     delete frameRateController;
     frameRateController = nullptr;
 
+    // Step 3: the console hands its display objects back while the object
+    // manager still exists.
+    delete console;
+    console = nullptr;
+
     // Step 4: the profile manager.
     delete profileManager;
     profileManager = nullptr;
@@ -333,6 +361,14 @@ void System::Shutdown()
     delete inputInterpreter;
     inputInterpreter = nullptr;
 
+    // Step 14: the tweak-bar library (its GL objects go while the context
+    // exists), then the record.
+    if (tweakBarState) {
+        AntTweakBar::Destroy(tweakBarState);
+        delete tweakBarState;
+        tweakBarState = nullptr;
+    }
+
     // Step 15: the font manager, its atlases and buffer first.
     delete fontManager;
     fontManager = nullptr;
@@ -362,6 +398,11 @@ void System::Shutdown()
 
     delete logger;
     logger = nullptr;
+
+    // Last of all: the checkpoint store.
+    if (checkpointStore) checkpointStore->Clear();
+    delete checkpointStore;
+    checkpointStore = nullptr;
 }
 
 bool CursorWantedFor(int stateId, bool tweakBarsShown)
@@ -389,7 +430,9 @@ void UpdateCursorVisibility()
 {
     System* system = System::PeekInstance();
     if (!system || !system->gameStateManager) return;
-    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(system->gameStateManager->GetCurrentState(), false));
+    const bool panelsShown = system->tweakBarState && system->tweakBarState->shown;
+    ApplyCursorVisibility(system->cursorShowCount,
+                          CursorWantedFor(system->gameStateManager->GetCurrentState(), panelsShown));
 }
 
 } // namespace QRX

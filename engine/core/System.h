@@ -12,6 +12,8 @@ namespace QRX {
 
 class AudioManager;
 class Camera;
+class CheckpointStore;
+class Console;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -29,6 +31,7 @@ class GameObject;
 class GameStateManager;
 class ShaderManager;
 class TextureManager;
+struct TweakBarState;
 class Window;
 
 // Bits of System::flags.
@@ -57,10 +60,12 @@ public:
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
 
-    // The robots of the two-player level, set by that level (not owned). The
-    // slots may outlive their objects: check alive and PLAYER before use.
+    // The main and the other robot, set by the level states from their player
+    // components (not owned). The slots may outlive their objects: check
+    // alive and PLAYER before use.
     GameObject* playerOne = nullptr;
     GameObject* playerTwo = nullptr;
+    Console* console = nullptr;  // made first of all managers
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;
@@ -82,6 +87,8 @@ public:
     FrameRateController* frameRateController = nullptr;
     int* cursorShowCount = nullptr;
     Camera* camera = nullptr;  // the renderer's camera (not owned)
+    TweakBarState* tweakBarState = nullptr;  // the developer panels
+    CheckpointStore* checkpointStore = nullptr;  // made last, deleted last
     std::uint32_t flags = SYSTEM_RUNNING;
 
 private:
@@ -99,8 +106,9 @@ bool CursorWantedFor(int stateId, bool tweakBarsShown);
 void ApplyCursorVisibility(int* count, bool show);
 
 // Shows the cursor in menu-like states (restart request, menus, loading and
-// transition screens) and hides it elsewhere, by the game-state manager's
-// current id. Every game state's Update calls it once per frame. Does nothing
+// transition screens) and while the developer panels are shown, and hides it
+// elsewhere, by the game-state manager's current id. Every game state's
+// Update calls it once per frame. Does nothing
 // before the game-state manager exists.
 void UpdateCursorVisibility();
 

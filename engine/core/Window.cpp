@@ -24,6 +24,9 @@
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
 #include "engine/platform/VirtualKeys.h"
+#include "engine/platform/tweakbar/TweakBar.h"
+#include "tools/AntTweakBar.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -243,6 +246,9 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
     using namespace Platform;
     System* system = System::PeekInstance();
     InputManager* input = system ? system->inputManager : nullptr;
+    // While the panels are shown they see every message first; what they use
+    // (a click on a panel) goes no further.
+    if (system && system->tweakBarState && system->tweakBarState->shown && TwEventWin(message)) return 0;
     switch (message.message) {
     case WM_CREATE:
     case WM_MOVE:
@@ -400,6 +406,8 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     if (system && system->fontManager) system->fontManager->ReleaseFonts();
     if (system && system->meshManager) system->meshManager->ReleaseAllMeshesAndDefault();
     if (system && system->textureManager) system->textureManager->UnloadAll();
+    // The panels of the old library go with it (the object panel too).
+    if (system && system->tweakBarState) AntTweakBar::Destroy(system->tweakBarState);
 
     const int previousWidth = m_width;
     const int previousHeight = m_height;
@@ -443,6 +451,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
         system->renderer->SetupShaders();
         system->renderer->Resize(m_width, m_height, Renderer::DEFAULT_FIELD_OF_VIEW);
     }
+    if (system && system->tweakBarState) AntTweakBar::SetUp(system->tweakBarState);
     if (!setFullscreen) RescaleUIObjects();
     if (system && system->renderer) system->renderer->ShadowMapInit();
     if (system && system->meshManager) system->meshManager->ReloadAllMeshes();

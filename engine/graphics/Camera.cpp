@@ -11,6 +11,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Mouse.h"
 #include "game/flow/GameStateManager.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -68,7 +69,7 @@ void Camera::Reset()
     if (m_mode == MODE_FOLLOW) {
         m_eye = m_focus;
         UpdateViewMatrix();
-        m_eye = m_focus + glm::vec3(0.0f, FOLLOW_HEIGHT, -m_followDistance);
+        m_eye = m_focus + glm::vec3(0.0f, m_followHeight, -m_followDistance);
         // The follow view aims at the focus (kept as the look-at point so the
         // per-frame LookAt aims there too).
         m_lookAt = m_focus;
@@ -298,6 +299,7 @@ CameraInput Camera::ReadInput()
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
     if (system->gameStateManager) input.stateId = system->gameStateManager->GetCurrentState();
+    input.consoleOpen = system->console && system->console->IsOpen();
 
     if (system->inputManager) {
         auto held = [](char letter) { return InputManager::IsHeld(KEY_A + (letter - 'A')); };
@@ -357,7 +359,7 @@ void Camera::Update(float dt, const CameraInput& input)
     if (m_mode == MODE_FOLLOW) {
         MouseLook(dt, input);
         // The follow distance is negative: the eye sits behind the focus.
-        m_eye = m_focus + m_followDistance * m_forward + glm::vec3(0.0f, FOLLOW_HEIGHT, 0.0f);
+        m_eye = m_focus + m_followDistance * m_forward + glm::vec3(0.0f, m_followHeight, 0.0f);
         m_lookAt = m_focus;
     } else if (m_mode == MODE_FREE) {
         FreeFlight(dt, input);

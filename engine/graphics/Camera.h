@@ -183,6 +183,11 @@ public:
     float GetOrbitHeight() const { return m_orbitHeight; }
     void SetOrbit(float distance, float height) { m_orbitDistance = distance; m_orbitHeight = height; }
     int GetShakeFrame() const { return m_shakeFrame; }
+    // Mode 1's offsets (the graphics settings panel edits them).
+    float GetFollowDistance() const { return m_followDistance; }
+    void SetFollowDistance(float distance) { m_followDistance = distance; }
+    float GetFollowHeight() const { return m_followHeight; }
+    void SetFollowHeight(float height) { m_followHeight = height; }
 
 private:
     void OffsetFromAngle();
@@ -193,6 +198,7 @@ private:
 
     glm::vec3 m_focus{0.0f};
     float m_followDistance = FOLLOW_DISTANCE;
+    float m_followHeight = FOLLOW_HEIGHT;  // of the eye above the focus in mode 1
     glm::vec3 m_orbitOffset{0.0f};  // focus to eye in mode 2
     int m_lastMouseX = 0;  // mode 0 mouse look
     int m_lastMouseY = 0;

@@ -140,8 +140,8 @@ public:
 
     // One frame: particles, camera and light steps, the objects with a
     // graphics component (occluder fade, sort, main pass), particles, queued
-    // lines, the user interface and the text queue. An empty scene still
-    // draws the 2-D steps.
+    // lines, the user interface, the text queue and, while shown, the
+    // developer panels. An empty scene still draws the 2-D steps.
     void RenderScene();
     // The camera's step with the capped frame time, then its view rebuild.
     void UpdateCamera();

@@ -13,6 +13,16 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/physics/SteerGenerators.h"
+#include "game/flow/LevelButtonComponents.h"
+#include "game/flow/LevelScore.h"
+#include "game/flow/MenuRobotAnimation.h"
+#include "game/flow/TutorialPopupComponent.h"
+#include "game/flow/UILogicComponent.h"
+#include "game/gameplay/CheckPointComponent.h"
+#include "game/gameplay/CrateComponent.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/CrateSpawnerTriggerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -43,9 +53,21 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
+    FactoryRegister<Component>(new Factory<Component, PlayerComponent>(CT_PLAYER), factories);
+    FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
+    FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
+    FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
+    FactoryRegister<Component>(
+        new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
+    FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
+    FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
+    FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
+    FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
 }
 
 void RegisterPrimitiveFactories()

@@ -24,6 +24,12 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
+#include "tools/AntTweakBar.h"
+#include "tools/Console.h"
+#include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -113,6 +119,9 @@ void BaseLevel::Load()
 {
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
+    // The console's objects outlive every level; made first, they show what
+    // the loading below reports.
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -162,6 +171,8 @@ void BaseLevel::Init()
     levels->LoadLevelObjects(true);
     CreateSkyBox(id);
     CreateStarField();
+    FindPlayers();
+    LinkObjects();
 
     StartMusic(id);
     m_LevelTime = 0.0;
@@ -198,6 +209,31 @@ void BaseLevel::CreateStarField()
     emitter->m_count = STAR_FIELD_COUNT;
 }
 
+void BaseLevel::FindPlayers()
+{
+    System* system = System::GetInstance();
+    if (!system->objectManager) return;
+    const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
+    for (GameObject* object : players) {
+        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+        if (!player) continue;
+        if (player->m_IsMainPlayer) system->playerOne = object;
+        else system->playerTwo = object;
+    }
+}
+
+void BaseLevel::LinkObjects()
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    // A copy: the trigger search queries the manager again.
+    const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
+    for (GameObject* object : spawners) {
+        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+            spawner->FindTriggers();
+    }
+}
+
 void BaseLevel::StartMusic(int stateId)
 {
     if (stateId == STATE_SPLASH) return;
@@ -218,22 +254,32 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 void BaseLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    // While the console has the keyboard (it had it when the frame began,
+    // so the Escape that closes it counts too) the level's own keys wait.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
+    System* system = System::GetInstance();
+    AntTweakBar::ToggleHelpBar(system->tweakBarState);
+    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
+        system->inputManager && system->objectManager)
+        system->inputManager->PickObject(system->objectManager->GetActiveObjectsWithComponent(CT_GRAPHICS), true);
     UpdateCurrentStateObjects();
     CheckFall(manager);
 
     const int id = manager.GetCurrentState();
     if (ShowsLevelHud(id)) DrawLevelHud(manager);
 
-    if (InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
+    if (!typing && InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
         if (LevelManager* levels = manager.GetLevelManager()) levels->GoToNextLevel();
     }
 
     m_LevelTime += CappedFrameStep();
 
     if (IsSplash(id)) {
-        int request = SplashStep(id, m_LevelTime, SplashSkipPressed(), std::cout);
+        int request = SplashStep(id, m_LevelTime, !typing && SplashSkipPressed(), std::cout);
         if (request != STATE_NONE) manager.RequestState(request);
-    } else if (EscapeOpensPauseMenu(id) && (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
+    } else if (!typing && EscapeOpensPauseMenu(id) &&
+               (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
         manager.RequestState(STATE_PAUSEMENU);
     }
 }
@@ -244,6 +290,12 @@ void BaseLevel::CheckFall(GameStateManager& manager)
     // A slot whose object went back to the pool holds no robot.
     if (!player || !(player->flags & OBJ_ALIVE)) return;
     if (!IsBelowFallBoundary(player->position)) return;
+    CheckpointStore* checkpoints = System::GetInstance()->checkpointStore;
+    if (checkpoints && checkpoints->HasCheckpoint()) {
+        checkpoints->Restore();
+        QRX_LOG_INFO("Using checkpoint since player position less than -5.f");
+        return;
+    }
     QRX_LOG_INFO("Restarting since player position less than -5.f");
     manager.RequestState(STATE_GAMERETRYMENU);
 }
@@ -264,7 +316,9 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
 void BaseLevel::Free()
 {
     System* system = System::GetInstance();
+    if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     KillAllParticles();
@@ -274,6 +328,8 @@ void BaseLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
     KillAllParticles();

@@ -14,6 +14,10 @@
 // When it cannot be opened the game ends after the frame and the slot returns
 // at once. Every timer advances by the frame time capped at MAX_FRAME_STEP.
 //
+// While the developer panels are shown (F1), a left click opens the object
+// under the cursor in the object panel; Free and Unload delete that panel and
+// Unload hides the panels' help window.
+//
 // The pure rules of the state (grading, the level name, the fall boundary,
 // the splash timing, which ids pause) are free functions, so they can be
 // checked without a running game.
@@ -91,7 +95,8 @@ public:
     // with a zero size is reported and the grid keeps its earlier sizes.
     void Load() override;
     // Forgets the players, opens the file again, creates and initialises the
-    // level's objects, fills the player slots, starts the music and the time.
+    // level's objects, fills the player slots, links spawners to their
+    // triggers, starts the music and the time.
     void Init() override;
     // Every live object stops being active, whichever state owns it.
     void Pause() override;
@@ -99,7 +104,8 @@ public:
     void Resume() override;
     // One frame of the level (see the header's overview).
     void Update(GameStateManager& manager) override;
-    // Grades the time and returns the level's objects to the pool.
+    // Grades the time, forgets the checkpoints and returns the level's
+    // objects to the pool.
     void Free() override;
     // Returns the level's objects and closes the level file.
     void Unload() override;
@@ -112,8 +118,15 @@ private:
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
+    // The robots become the engine's main and other player objects by their
+    // player components.
+    void FindPlayers();
+    // Links the level's objects to one another: each crate spawner finds its
+    // triggers.
+    void LinkObjects();
     void StartMusic(int stateId);
-    // Sends a main player below the fall boundary to the retry menu.
+    // Puts a main player below the fall boundary back at the last checkpoint,
+    // or sends it to the retry menu when there is none.
     void CheckFall(GameStateManager& manager);
     void DrawLevelHud(const GameStateManager& manager);
 

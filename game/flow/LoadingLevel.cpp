@@ -14,6 +14,9 @@
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/StateCommon.h"
+#include "tools/AntTweakBar.h"
+#include "tools/Console.h"
+#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -62,6 +65,7 @@ void LoadingLevel::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -101,6 +105,13 @@ void LoadingLevel::Resume() { ResumeCurrentStateObjects(); }
 void LoadingLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    UpdateConsole();
+    System* system = System::GetInstance();
+    AntTweakBar::ToggleHelpBar(system->tweakBarState);
+    // The screen is made of sprites only: they are what a click can pick.
+    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
+        system->inputManager && system->objectManager)
+        system->inputManager->PickScreenObject(system->objectManager->GetActiveObjectsWithComponent(CT_GUI), true);
     UpdateCurrentStateObjects();
 
     m_Timer += static_cast<float>(CappedFrameStep());
@@ -190,6 +201,7 @@ void LoadingLevel::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_Textures.clear();
     m_Meshes.clear();
@@ -205,7 +217,9 @@ void LoadingLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
+    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
 }
 
 void SetLoadingReloadMode(bool reloading)

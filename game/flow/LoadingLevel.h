@@ -14,6 +14,10 @@
 // Free forgets the lists, the mode, the done flags and every index, so each
 // entry starts from the beginning. Items that fail to load are reported by
 // the managers; the stage goes on with the next.
+//
+// Developer panels: F1 shows them; while shown, a left click opens the
+// sprite under the cursor in the object panel. Free and Unload delete that
+// panel, and Unload hides the help window.
 #pragma once
 #include <string>
 #include <vector>
@@ -57,7 +61,7 @@ public:
     // Returns the objects, empties the lists, leaves reload mode and resets
     // every done flag and index.
     void Free() override;
-    // Returns the objects.
+    // Returns the objects and hides the panels' help window.
     void Unload() override;
 
     void SetReloading(bool reloading) { m_Reloading = reloading; }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -17,6 +18,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <FreeImage.h>
 
 #include "support/TestEnv.h"
 
@@ -97,6 +100,8 @@ public:
     {
         return ::access((m_home + "/Documents/Orvanta/Zendra/" + name).c_str(), F_OK) == 0;
     }
+    // Where the game's screenshots (F12) go.
+    std::string ScreenshotFolder() const { return m_home + "/Documents/Orvanta/Zendra/Screenshots"; }
 
     // Waits until standard output holds the text; false when the program
     // ended first or the deadline passed.
@@ -350,6 +355,82 @@ TEST_F(ProgramTest, AltF4EndsTheGameCleanly)
     EXPECT_EQ(code, 0) << program.Stderr();
     std::string page = program.Page();
     EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END));
+}
+
+// A screenshot the game wrote as 32-bit pixels; empty until it can be read.
+std::vector<std::uint32_t> ReadScreenshot(const std::string& path)
+{
+    std::vector<std::uint32_t> pixels;
+    FIBITMAP* image = ::access(path.c_str(), R_OK) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
+    FIBITMAP* rgba = image ? FreeImage_ConvertTo32Bits(image) : nullptr;
+    for (unsigned y = 0; rgba && y < FreeImage_GetHeight(rgba); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(FreeImage_GetScanLine(rgba, static_cast<int>(y)));
+        pixels.insert(pixels.end(), row, row + FreeImage_GetWidth(rgba));
+    }
+    if (rgba) FreeImage_Unload(rgba);
+    if (image) FreeImage_Unload(image);
+    return pixels;
+}
+
+// The share of pixels that differ between two pictures of one size.
+double Difference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b)
+{
+    if (a.size() != b.size() || a.empty()) return 1.0;
+    size_t differing = 0;
+    for (size_t i = 0; i < a.size(); ++i) differing += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+    return static_cast<double>(differing) / static_cast<double>(a.size());
+}
+
+TEST_F(ProgramTest, ConsoleOpensOverTheLoadingScreenShowsTheGraphAndQuits)
+{
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    PrivateDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    Program program(TestSupport::SourceDir(), {{"DISPLAY", display.Name()}});
+    // The loading screen has loaded everything and stays (no menu yet).
+    ASSERT_TRUE(program.WaitForOutput("No state object serves state MAINMENU (36)")) << program.Stdout();
+    EXPECT_NE(program.Stdout().find("[LOG] INFO - Console initialized.\n[LOG] INFO - Logging system initialized.\n"),
+              std::string::npos);
+
+    // Each key is held over several frames.
+    auto keys = [&display](const std::string& sequence) {
+        return RunOnDisplay(display.Name(), "timeout 60 xdotool search --sync --name '^Zendra$' windowfocus --sync " +
+                                                sequence);
+    };
+    auto type = [](const std::string& text) {
+        std::string sequence;
+        for (char c : text) {
+            const std::string key = c == ' ' ? "space" : c == '`' ? "grave" : c == '\n' ? "Return" : std::string(1, c);
+            sequence += "keydown " + key + " sleep 0.4 keyup " + key + " sleep 0.4 ";
+        }
+        return sequence;
+    };
+    int shots = 0;
+    auto screenshot = [&]() {
+        EXPECT_EQ(keys("keydown F12 sleep 0.4 keyup F12"), 0);
+        const std::string path = program.ScreenshotFolder() + "/Screenshot_" + std::to_string(shots++) + ".png";
+        std::vector<std::uint32_t> pixels;
+        for (int i = 0; i < 600 && pixels.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            pixels = ReadScreenshot(path);
+        }
+        return pixels;
+    };
+
+    const std::vector<std::uint32_t> loading = screenshot();
+    ASSERT_EQ(keys(type("`")), 0);
+    const std::vector<std::uint32_t> open = screenshot();
+    ASSERT_FALSE(loading.empty() || open.empty());
+    EXPECT_GT(Difference(loading, open), 0.05);
+
+    ASSERT_EQ(keys(type("fps 1\n")), 0);
+    ASSERT_TRUE(program.WaitForOutput("Enter triggered"));
+    EXPECT_GT(Difference(open, screenshot()), 0.05);
+
+    // The window goes while the last key is still being released.
+    keys(type("quit\n"));
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
+    EXPECT_TRUE(EndsWith(program.Page(), std::string("Logging System Terminated.") + PAGE_END));
 }
 
 } // namespace

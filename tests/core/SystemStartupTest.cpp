@@ -60,6 +60,7 @@ TEST_F(SystemStartupTest, ManagersStartInOrderAndShutDownReleasesThemAll)
     EXPECT_EQ(s->meshManager->FindMesh("error")->indexCount, 72u);
     EXPECT_EQ(s->fontManager->GetFontCount(), 6u);
     EXPECT_EQ(s->objectManager->GetPool().size(), OBJECT_POOL_SIZE);
+    EXPECT_NE(s->checkpointStore, nullptr);
 
     PhysicsManager* physics = s->physicsManager;
     ASSERT_NE(physics, nullptr);
@@ -83,7 +84,8 @@ TEST_F(SystemStartupTest, ManagersStartInOrderAndShutDownReleasesThemAll)
                          static_cast<void*>(s->pad0), static_cast<void*>(s->pad1),
                          static_cast<void*>(s->inputInterpreter), static_cast<void*>(s->binaryFileManager),
                          static_cast<void*>(s->meshManager), static_cast<void*>(s->fontManager),
-                         static_cast<void*>(s->physicsManager), static_cast<void*>(s->objectManager)})
+                         static_cast<void*>(s->physicsManager), static_cast<void*>(s->objectManager),
+                         static_cast<void*>(s->checkpointStore)})
         EXPECT_EQ(member, nullptr);
     EXPECT_TRUE(fake->released);
     ASSERT_GE(fake->calls.size(), 2u);

@@ -1,7 +1,8 @@
 // A System holding a logger, a file manager, a physics manager, an object
 // manager whose masters come from tests/data/physics/step and a frame-rate
 // controller whose frame time the test sets; every factory is registered,
-// and a hook component (under CT_PLAYER) records the collision notices.
+// and a hook component (under CT_BLACKHOLE, the type that has no class of
+// its own) records the collision notices.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ inline std::vector<std::pair<GameObject*, GameObject*>>& Notices()
 class HookComponent : public Component
 {
 public:
-    HookComponent() : Component(CT_PLAYER) {}
+    HookComponent() : Component(CT_BLACKHOLE) {}
     void OnCollision(GameObject* other) override
     {
         Notices().emplace_back(owner, other);
@@ -76,7 +77,7 @@ protected:
         RegisterSteerGeneratorFactories();
         RegisterComponentFactories();
         RegisterPrimitiveFactories();
-        FactoryRegister<Component>(new Factory<Component, HookComponent>(CT_PLAYER), objects->GetFactories());
+        FactoryRegister<Component>(new Factory<Component, HookComponent>(CT_BLACKHOLE), objects->GetFactories());
         SetFrame(1.0 / 60.0);
     }
     void TearDown() override
@@ -105,7 +106,7 @@ protected:
     }
     static HookComponent* Hook(GameObject* object)
     {
-        return dynamic_cast<HookComponent*>(object->AddComponentHelper(CT_PLAYER));
+        return dynamic_cast<HookComponent*>(object->AddComponentHelper(CT_BLACKHOLE));
     }
     static bool Awake(GameObject* object) { return (Body(object)->flags & BODY_AWAKE) != 0; }
 

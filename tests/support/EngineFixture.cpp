@@ -21,6 +21,10 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/ProfileManager.h"
+#include "tools/AntTweakBar.h"
+#include "tools/Console.h"
+#include "tools/TweakBarState.h"
+#include "game/gameplay/CheckpointStore.h"
 
 namespace QRX {
 namespace TestSupport {
@@ -53,7 +57,11 @@ void ReleaseSystem()
 {
     System* s = System::PeekInstance();
     if (!s) return;
+    if (s->tweakBarState) AntTweakBar::Destroy(s->tweakBarState);
+    Release(s->tweakBarState);
     Release(s->profileManager);
+    // The console hands its display objects back while the pool exists.
+    Release(s->console);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);
@@ -74,6 +82,7 @@ void ReleaseSystem()
     if (s->fileManager) s->fileManager->Clear();
     Release(s->fileManager);
     Release(s->logger);
+    Release(s->checkpointStore);
     System::DestroyInstance();
 }
 

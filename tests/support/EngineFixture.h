@@ -29,8 +29,9 @@ namespace TestSupport {
 GLTestContext& SharedContext(int width = 256, int height = 256);
 
 // Deletes every manager a test put in the System, in the reverse of the
-// start-up order (the object manager is shut down first, programs and file
-// data are released), then destroys the System. Safe on an empty System.
+// start-up order (the tweak-bar library is terminated and the object manager
+// shut down first, programs and file data are released), then destroys the
+// System. Safe on an empty System.
 void ReleaseSystem();
 
 // Occurrences of part in text (log pages, reports).

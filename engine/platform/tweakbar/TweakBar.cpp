@@ -234,4 +234,10 @@ int TwEventWin(const Platform::WindowMessage& message)
     return g_library->view.HandleMessage(message) ? 1 : 0;
 }
 
+namespace TweakBar {
+
+Model* LibraryModel() { return g_library ? &g_library->model : nullptr; }
+
+} // namespace TweakBar
+
 } // namespace QRX

@@ -239,5 +239,9 @@ private:
     std::string m_error;
 };
 
+// The model of the started library, or null when it is not started: for
+// the tests and tools that read what the panels hold.
+Model* LibraryModel();
+
 } // namespace TweakBar
 } // namespace QRX

@@ -1,0 +1,95 @@
+#include "game/gameplay/CheckpointStore.h"
+
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+
+namespace QRX {
+
+namespace {
+
+void Place(GameObject* object, const CheckpointRecord& record)
+{
+    object->position = record.position;
+    object->scale = record.scale;
+    object->rotation = record.rotation;
+    object->flags &= ~OBJ_WORLD_VALID;
+}
+
+} // namespace
+
+CheckpointStore::CheckpointStore() : m_SavedTypes{CRATE, BARRIER, PLAYER} {}
+
+void CheckpointStore::Save(const CheckpointActivation& activation)
+{
+    m_Activations.push_back(activation);
+    m_Snapshots.emplace_back();
+    Snapshot& snapshot = m_Snapshots.back();
+    System* system = System::PeekInstance();
+    ObjectManager* objects = system ? system->objectManager : nullptr;
+    if (!objects) return;
+    for (int type : m_SavedTypes) {
+        for (const GameObject* object : objects->GetActiveObjectsOfType(static_cast<ObjectType>(type))) {
+            CheckpointRecord record;
+            record.objectType = static_cast<std::uint32_t>(type);
+            record.position = object->position;
+            record.scale = object->scale;
+            record.rotation = object->rotation;
+            snapshot.push_back(record);
+        }
+    }
+}
+
+void CheckpointStore::Restore()
+{
+    if (m_Snapshots.empty()) return;
+    // A copy: objects made below run their Init, and the walk must not
+    // depend on the store staying as it is meanwhile.
+    const Snapshot snapshot = m_Snapshots.back();
+    for (int type : m_SavedTypes) RestoreType(type, snapshot);
+}
+
+void CheckpointStore::RestoreType(int type, const Snapshot& snapshot)
+{
+    System* system = System::PeekInstance();
+    ObjectManager* objects = system ? system->objectManager : nullptr;
+    if (!objects) return;
+    // A copy: the Init of an object made here may query the manager.
+    const GameObjectGroup live = objects->GetActiveObjectsOfType(static_cast<ObjectType>(type));
+
+    // From the type's first record, or from the very first record when the
+    // type has none (which then ends the walk at once).
+    size_t start = 0;
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        if (snapshot[i].objectType == static_cast<std::uint32_t>(type)) {
+            start = i;
+            break;
+        }
+    }
+
+    size_t cursor = 0;
+    for (size_t i = start; i < snapshot.size(); ++i) {
+        const CheckpointRecord& record = snapshot[i];
+        if (record.objectType != static_cast<std::uint32_t>(type)) {
+            for (size_t k = cursor; k < live.size(); ++k) live[k]->flags |= OBJ_DESTROY;
+            return;
+        }
+        if (cursor < live.size()) {
+            Place(live[cursor], record);
+            ++cursor;
+            continue;
+        }
+        // The object is gone since the save: make it again. A full pool
+        // leaves it out (the manager has reported it).
+        GameObject* made = objects->CreateInstance(static_cast<ObjectType>(type), record.position);
+        if (made) Place(made, record);
+    }
+}
+
+void CheckpointStore::Clear()
+{
+    m_Snapshots.clear();
+    m_Activations.clear();
+}
+
+} // namespace QRX

@@ -1,0 +1,490 @@
+#include "game/gameplay/PlayerComponent.h"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/core/AudioManager.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/graphics/Camera.h"
+#include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/ParticleSystem.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/physics/AccurateCollision.h"
+#include "engine/physics/CollisionComponent.h"
+#include "engine/physics/ForceGenerators.h"
+#include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/PhysicsManager.h"
+#include "engine/physics/Primitive.h"
+#include "game/flow/GameStateManager.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/GameplayCommon.h"
+
+namespace QRX {
+
+namespace {
+
+const glm::vec3 WORLD_UP(0.0f, 1.0f, 0.0f);
+// The model looks along its local -x.
+const glm::vec3 MODEL_FRONT(-1.0f, 0.0f, 0.0f);
+const glm::vec3 SPAWN_EFFECT_DIRECTION(0.0f, 0.8f, 0.0f);
+
+constexpr const char* CRATE_TEXTURE = "crate";
+constexpr const char* MAIN_MOVE_SOUND = "move0.wav";
+constexpr const char* SECOND_MOVE_SOUND = "move1.wav";
+constexpr const char* PICKUP_SOUND = "crate_pickup_new.mp3";
+constexpr const char* PUTDOWN_SOUND = "crate_putdown_new.mp3";
+constexpr const char* THROW_SOUND = "crate_swish.mp3";
+constexpr const char* PATH_TEXTURE = "turq";
+constexpr const char* LANDING_TEXTURE = "red";
+
+AudioManager* Audio()
+{
+    System* system = System::PeekInstance();
+    return system ? system->audioManager : nullptr;
+}
+
+float Sign(float value) { return value < 0.0f ? -1.0f : 1.0f; }
+
+void ShowMarker(GameObject* marker, const glm::vec3& position, const char* texture)
+{
+    marker->position = position;
+    marker->flags &= ~(OBJ_WORLD_VALID | OBJ_SKIP_DRAW);
+    marker->flags |= OBJ_ACTIVE;
+    if (GraphicsComponent* graphics = GetGraphicsComponent(marker)) graphics->SetTextureName(texture);
+}
+
+void HideMarker(GameObject* marker)
+{
+    marker->flags &= ~OBJ_ACTIVE;
+    marker->flags |= OBJ_SKIP_DRAW;
+}
+
+} // namespace
+
+bool SnapToWorldAxis(const glm::vec3& n, MoveRule rule, glm::vec3& axis)
+{
+    const float threshold = PlayerComponent::AXIS_THRESHOLD;
+    if (rule == MOVE_RULE_FORWARD) {
+        if (std::fabs(n.z) > threshold) {
+            axis = glm::vec3(0.0f, 0.0f, Sign(n.z));
+            return true;
+        }
+        if (n.x == 0.0f) return false;
+        axis = glm::vec3(Sign(n.x), 0.0f, 0.0f);
+        return true;
+    }
+    if (std::fabs(n.x) > threshold) {
+        axis = glm::vec3(Sign(n.x), 0.0f, 0.0f);
+        return true;
+    }
+    if (n.z == 0.0f) return false;
+    axis = glm::vec3(0.0f, 0.0f, Sign(n.z));
+    return true;
+}
+
+bool MoveDirectionFor(const glm::vec3& wanted, MoveRule rule, glm::vec3& move, bool& isAxis)
+{
+    // A camera looking straight along the wanted axis leaves no direction.
+    const float length = glm::length(wanted);
+    if (!(length > 0.0f) || !std::isfinite(length)) return false;
+    isAxis = SnapToWorldAxis(glm::normalize(wanted), rule, move);
+    if (!isAxis) move = wanted;
+    return true;
+}
+
+int FacingIndexOf(const glm::vec3& axis)
+{
+    if (axis == glm::vec3(0.0f, 0.0f, -1.0f)) return FACING_MINUS_Z;
+    if (axis == glm::vec3(0.0f, 0.0f, 1.0f)) return FACING_PLUS_Z;
+    if (axis == glm::vec3(1.0f, 0.0f, 0.0f)) return FACING_PLUS_X;
+    if (axis == glm::vec3(-1.0f, 0.0f, 0.0f)) return FACING_MINUS_X;
+    return -1;
+}
+
+float FacingYawDegrees(int index)
+{
+    switch (index) {
+    case FACING_MINUS_Z: return -90.0f;
+    case FACING_PLUS_Z: return 90.0f;
+    case FACING_PLUS_X: return 180.0f;
+    default: return 0.0f;
+    }
+}
+
+glm::vec3 FacingFromRotation(const glm::quat& rotation) { return glm::normalize(rotation * MODEL_FRONT); }
+
+PlayerComponent::PlayerComponent() : Component(CT_PLAYER)
+{
+    AddSerializeVar("", "MainPlayer", &m_IsMainPlayer);
+    AddSerializeVar("", "Power1", &m_Power1);
+    AddSerializeVar("", "Power2", &m_Power2);
+    AddSerializeVar("", "ThrowingEnabled", &m_IsThrowingEnabled);
+    AddSerializeVar("", "SpawnOnCreation", &m_IsSpawnOnCreation);
+    AddSerializeVar("", "SpawnTime", &m_SpawnTime);
+
+    AddEditorVar(&m_ThrowForce, "m_ThrowForce", "float", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_IsMainPlayer, "m_IsMainPlayer", "bool", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_KeyOffset, "keyOffset", "int", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_Power1, "m_Power1", "Components", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_Power2, "m_Power2", "Components", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_IsThrowingEnabled, "m_IsThrowingEnabled", "bool", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_IsSpawnOnCreation, "m_IsSpawnOnCreation", "bool", EDITORVAR_DIRECT, true);
+    AddEditorVar(&m_SpawnTime, "m_SpawnTime", "float", EDITORVAR_DIRECT, true);
+}
+
+void PlayerComponent::Read(const tinyxml2::XMLElement* firstElement)
+{
+    ReadSerializeVars(firstElement);
+    m_KeyOffset = m_IsMainPlayer ? 0 : SECOND_PLAYER_KEY_OFFSET;
+}
+
+void PlayerComponent::CopyFrom(const Component* other)
+{
+    CopySerializeVars(other);
+    const auto* source = dynamic_cast<const PlayerComponent*>(other);
+    if (!source) return;
+    m_ThrowForce = source->m_ThrowForce;
+    // A copy of a second player's robot must answer to the second player.
+    m_KeyOffset = source->m_KeyOffset;
+}
+
+// ---- life ----
+
+void PlayerComponent::Init()
+{
+    if (!owner) return;
+    if (m_IsSpawnOnCreation) StartSpawnEffect(true);
+    m_CrateTexture = CRATE_TEXTURE;
+    UpdateFacing();
+    m_MoveSound = m_IsMainPlayer ? MAIN_MOVE_SOUND : SECOND_MOVE_SOUND;
+}
+
+void PlayerComponent::Update()
+{
+    if (!owner) return;
+    if (m_IsSpawning) {
+        UpdateSpawnEffect();
+        return;
+    }
+    UpdateMovement();
+    UpdateCrateActions();
+    // In the air (nothing touched the robot) the path ahead changes every frame.
+    if (!m_IsTouched) m_IsPreviewDirty = true;
+    m_IsTouched = false;
+    if (IsPressed(ACTION_RESET)) ResetToCheckpoint();
+}
+
+void PlayerComponent::Free()
+{
+    // The markers themselves go with the state.
+    m_ThrowMarkers.fill(nullptr);
+    m_AreMarkersShown = false;
+}
+
+void PlayerComponent::OnCollision(GameObject* other)
+{
+    (void)other;
+    m_IsTouched = true;
+}
+
+// ---- input ----
+
+bool PlayerComponent::IsHeld(int action) const
+{
+    System* system = System::PeekInstance();
+    InputInterpreter* input = system ? system->inputInterpreter : nullptr;
+    const int position = m_KeyOffset + action;
+    if (!input || position < 0 || position >= input->GetBindingCount()) return false;
+    return input->GetBinding(position).IsHeld(position);
+}
+
+bool PlayerComponent::IsPressed(int action) const
+{
+    System* system = System::PeekInstance();
+    InputInterpreter* input = system ? system->inputInterpreter : nullptr;
+    const int position = m_KeyOffset + action;
+    if (!input || position < 0 || position >= input->GetBindingCount()) return false;
+    return input->GetBinding(position).IsTriggered(position);
+}
+
+// ---- movement ----
+
+void PlayerComponent::UpdateMovement()
+{
+    if (!owner) return;
+    System* system = System::PeekInstance();
+    Camera* camera = system ? system->camera : nullptr;
+    QRX_ASSERT(camera != 0, 1, "PlayerComponent is unable to obtain camera!");
+    if (!camera) return;
+
+    const glm::mat4& view = camera->GetViewMatrix();
+    const glm::vec3 right(view[0][0], view[1][0], view[2][0]);
+    const glm::vec3 forward = glm::cross(right, WORLD_UP);
+    PhysicsComponent* body = GetPhysicsComponent(owner);
+    m_MeasuredSpeed = body ? glm::length(glm::vec2(body->velocity.x, body->velocity.z)) : 0.0f;
+
+    glm::vec3 wanted(0.0f);
+    MoveRule rule = MOVE_RULE_FORWARD;
+    if (IsHeld(ACTION_UP)) {
+        wanted = -forward;
+    } else if (IsHeld(ACTION_DOWN)) {
+        wanted = forward;
+    } else if (IsHeld(ACTION_LEFT)) {
+        wanted = -right;
+        rule = MOVE_RULE_SIDE;
+    } else if (IsHeld(ACTION_RIGHT)) {
+        wanted = right;
+        rule = MOVE_RULE_SIDE;
+    } else {
+        StopMoving();
+        return;
+    }
+    glm::vec3 move(0.0f);
+    bool isAxis = false;
+    if (!MoveDirectionFor(wanted, rule, move, isAxis)) return;
+    if (isAxis) m_FacingIndex = FacingIndexOf(move);
+
+    if (body) {
+        if (m_MeasuredSpeed >= MOVE_SPEED) {
+            body->velocity = MOVE_SPEED * move;
+            body->velocity.y = 0.0f;
+        } else {
+            body->AddVelocity(MOVE_ACCELERATION * move);
+            body->velocity.y = GROUND_VELOCITY_Y;
+        }
+    }
+    AudioManager* audio = Audio();
+    if (audio && !audio->IsPlaying(m_MoveSound)) audio->PlaySound(m_MoveSound);
+    m_IsMoving = true;
+
+    owner->rotation = glm::angleAxis(glm::radians(FacingYawDegrees(m_FacingIndex)), WORLD_UP);
+    owner->flags &= ~OBJ_WORLD_VALID;
+    UpdateFacing();
+    m_IsPreviewDirty = true;
+}
+
+void PlayerComponent::StopMoving()
+{
+    m_IsMoving = false;
+    if (AudioManager* audio = Audio())
+        if (Platform::AudioChannel* channel = audio->GetChannel(m_MoveSound)) channel->Stop();
+    if (PhysicsComponent* body = GetPhysicsComponent(owner)) {
+        body->forceAccum = glm::vec3(0.0f);
+        body->velocity = glm::vec3(0.0f, GROUND_VELOCITY_Y, 0.0f);
+    }
+}
+
+void PlayerComponent::UpdateFacing()
+{
+    if (owner) m_Facing = FacingFromRotation(owner->rotation);
+}
+
+// ---- crates ----
+
+GameObject* PlayerComponent::GetCarriedCrate()
+{
+    return m_CarriedCrate.Refresh() ? m_CarriedCrate.object : nullptr;
+}
+
+void PlayerComponent::UpdateCrateActions()
+{
+    if (!owner) return;
+    m_Aim = glm::normalize(glm::vec3(m_Facing.x, AIM_RISE, m_Facing.z));
+    if (!m_IsThrowingEnabled) return;
+
+    const bool carrying = GetCarriedCrate() != nullptr;
+    if (m_AreMarkersShown && !carrying) {
+        // The crate died while carried.
+        m_AreMarkersShown = false;
+        HideThrowMarkers();
+    }
+    if (carrying) {
+        UpdateCarriedCrate();
+        if (IsPressed(ACTION_DROP)) {
+            PutDownCrate();
+            PlayEffect(PUTDOWN_SOUND);
+        }
+        if (IsPressed(ACTION_THROW) && GetCarriedCrate()) {
+            ThrowCrate();
+            PlayEffect(THROW_SOUND);
+        }
+        // A frame that handled a carried crate picks nothing up.
+        return;
+    }
+    if (IsPressed(ACTION_PICKUP)) PickUpCrate(FindCrateAhead());
+}
+
+GameObject* PlayerComponent::FindCrateAhead() const
+{
+    ObjectManager* objects = Objects();
+    if (!objects) return nullptr;
+    LineSegment segment;
+    segment.start = owner->position;
+    segment.end = owner->position + m_Facing;
+    segment.length = PICKUP_SEGMENT_LENGTH;
+    segment.UpdateDirection();
+    for (GameObject* crate : objects->GetActiveObjectsOfType(CRATE)) {
+        CollisionComponent* collision = GetCollisionComponent(crate);
+        auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+        if (!box) continue;
+        // Gameplay may have moved the crate since the last physics step.
+        collision->UpdatePrimitive();
+        float t = 100.0f;
+        glm::vec3 point(0.0f);
+        if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
+    }
+    return nullptr;
+}
+
+void PlayerComponent::PickUpCrate(GameObject* crate)
+{
+    if (!owner || !crate || GetCarriedCrate()) return;
+    m_CarriedCrate = crate;
+    crate->position.y = owner->position.y + CARRY_HEIGHT;
+    crate->flags &= ~OBJ_WORLD_VALID;
+    CreateThrowMarkers();
+    m_IsPreviewDirty = true;
+    PlayEffect(PICKUP_SOUND);
+    m_AreMarkersShown = true;
+}
+
+void PlayerComponent::UpdateCarriedCrate()
+{
+    GameObject* crate = GetCarriedCrate();
+    if (!owner || !crate) return;
+    crate->position = owner->position + m_Facing;
+    if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->velocity.y = 0.0f;
+    if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
+    crate->position.y = owner->position.y + CARRY_HEIGHT;
+    crate->flags &= ~OBJ_WORLD_VALID;
+    UpdateThrowPreview();
+}
+
+void PlayerComponent::PutDownCrate()
+{
+    GameObject* crate = GetCarriedCrate();
+    if (!crate) return;
+    if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->flags |= BODY_AWAKE;
+    if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
+    m_CarriedCrate = nullptr;
+    HideThrowMarkers();
+    m_AreMarkersShown = false;
+}
+
+void PlayerComponent::ThrowCrate()
+{
+    GameObject* crate = GetCarriedCrate();
+    if (!crate) return;
+    if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->velocity = m_Aim * m_ThrowForce;
+    PutDownCrate();
+}
+
+// ---- throw preview ----
+
+void PlayerComponent::UpdateThrowPreview()
+{
+    if (!m_IsPreviewDirty) return;
+    GameObject* crate = GetCarriedCrate();
+    if (!crate) return;
+    m_IsPreviewDirty = false;
+    System* system = System::PeekInstance();
+    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    std::vector<glm::vec3> points;
+    if (physics)
+        points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
+                                            m_Aim * m_ThrowForce);
+    const int n = static_cast<int>(points.size());
+    for (int i = 0; i < THROW_MARKER_COUNT; ++i) {
+        GameObject* marker = m_ThrowMarkers[i];
+        if (!marker) continue;
+        if (n >= 2 && i < n - 2) ShowMarker(marker, points[i], PATH_TEXTURE);
+        else if (n >= 2 && i == n - 1) ShowMarker(marker, points[i], LANDING_TEXTURE);
+        else HideMarker(marker);
+    }
+}
+
+void PlayerComponent::CreateThrowMarkers()
+{
+    ObjectManager* objects = Objects();
+    if (!owner || !objects) return;
+    for (GameObject*& marker : m_ThrowMarkers) {
+        if (marker) continue;
+        marker = objects->CreateInstance(THROWINDICATOR, owner->position);
+        // The pool is full: the rest would fail alike.
+        if (!marker) return;
+        HideMarker(marker);
+    }
+}
+
+void PlayerComponent::HideThrowMarkers()
+{
+    for (GameObject* marker : m_ThrowMarkers)
+        if (marker) HideMarker(marker);
+}
+
+// ---- appear and leave ----
+
+void PlayerComponent::StartSpawnEffect(bool appearing)
+{
+    if (!owner) return;
+    if (!m_SpawnEmitter)
+        m_SpawnEmitter = CreateEmitter(owner->position, appearing ? PARTICLE_ARRIVE : PARTICLE_LEAVE,
+                                       SPAWN_EFFECT_COUNT, SPAWN_EFFECT_DIRECTION, true);
+    m_IsSpawning = true;
+    m_IsAppearing = appearing;
+    GraphicsComponent* graphics = GetGraphicsComponent(owner);
+    if (!graphics) return;
+    if (appearing) {
+        m_StartOpacity = 0.0f;
+        m_TargetOpacity = graphics->GetOpacity();
+        graphics->SetOpacity(0.0f);
+    } else {
+        m_StartOpacity = graphics->GetOpacity();
+        m_TargetOpacity = 0.0f;
+    }
+}
+
+void PlayerComponent::UpdateSpawnEffect()
+{
+    const float d = GameplayFrameStep();
+    m_SpawnTimer += d;
+    GraphicsComponent* graphics = GetGraphicsComponent(owner);
+    // Without a duration there is nothing to fade: the end step sets the target.
+    if (graphics && m_SpawnTime > 0.0f) {
+        if (m_IsAppearing) graphics->SetOpacity(graphics->GetOpacity() + m_TargetOpacity * d / m_SpawnTime);
+        else graphics->SetOpacity(graphics->GetOpacity() - m_StartOpacity * d / m_SpawnTime);
+    }
+    if (PhysicsComponent* body = GetPhysicsComponent(owner))
+        body->velocity = glm::vec3(0.0f, GROUND_VELOCITY_Y, 0.0f);
+    if (m_SpawnTimer > m_SpawnTime || m_SpawnTime <= 0.0f) {
+        m_SpawnTimer = 0.0f;
+        m_IsSpawning = false;
+        EndSpawnEffect();
+    }
+}
+
+void PlayerComponent::EndSpawnEffect()
+{
+    ReleaseCompanion(m_SpawnEmitter);
+    if (GraphicsComponent* graphics = GetGraphicsComponent(owner)) graphics->SetOpacity(m_TargetOpacity);
+}
+
+// ---- reset ----
+
+void PlayerComponent::ResetToCheckpoint()
+{
+    System* system = System::PeekInstance();
+    CheckpointStore* checkpoints = system ? system->checkpointStore : nullptr;
+    if (checkpoints && checkpoints->HasCheckpoint()) {
+        checkpoints->Restore();
+        QRX_LOG_INFO("Using checkpoint since reset pressed");
+        return;
+    }
+    QRX_LOG_INFO("Reloading since reset pressed");
+    if (system && system->gameStateManager) system->gameStateManager->RequestReload();
+}
+
+} // namespace QRX

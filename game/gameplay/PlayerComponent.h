@@ -1,0 +1,194 @@
+// The robot a player steers (CT_PLAYER).
+//
+// Each update it reads its player's actions (the main player's 0 to 13, the
+// second player's 14 to 27: every action id plus the key offset), moves the
+// robot's body relative to the camera along one of the four world axes,
+// turns the robot to face where it moves, picks up, carries, puts down and
+// throws crates with a dotted preview of the throw, and restores the last
+// checkpoint (or asks for a reload) on the reset action. While its appear or
+// leave effect runs it does nothing else.
+//
+// Rules:
+// - Movement holds its keys (the first held of up, down, left, right
+//   decides); every other action must be pressed this frame. With nothing
+//   held the robot stops at once: velocity (0, -5, 0), no force.
+// - From rest a held direction adds MOVE_ACCELERATION a frame (vertical
+//   velocity -5); from MOVE_SPEED on the velocity is MOVE_SPEED along the
+//   axis (vertical 0).
+// - Up and down snap the camera's forward direction to the nearest world
+//   axis, a tie going to x; left and right snap its right axis, a tie going
+//   to z. A frame whose wanted direction has no length moves nothing.
+// - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
+//   +x, -x (facing indices 0 to 3).
+// - Pick-up takes the first active CRATE whose box the segment from the
+//   robot to one unit ahead enters at PICKUP_REACH or nearer. A carried crate
+//   floats one unit ahead of and one unit above the robot, without vertical
+//   velocity. Drop puts it down; throw launches it at m_ThrowForce along the
+//   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
+// - The preview is THROW_MARKER_COUNT markers on the predicted path: all
+//   but the last two points turquoise, the last one red, the others hidden;
+//   fewer than two points show none. It is recomputed only when marked
+//   dirty (the robot moved or touched nothing).
+// - The appear effect fades the opacity from 0 to what it was over
+//   SpawnTime, the leave effect from the current opacity to 0; both end
+//   when the timer exceeds SpawnTime, at the target opacity. SpawnTime 0
+//   ends it on the first update.
+// - Whatever is missing (camera, body, graphics, a crate's parts, a marker
+//   or an effect the full pool cannot give) makes the step that needs it do
+//   nothing; a missing camera is also an assertion.
+//
+// In files: "MainPlayer", "Power1", "Power2", "ThrowingEnabled",
+// "SpawnOnCreation", "SpawnTime". The facing index, moving flag and
+// measured speed are kept per robot, so the two robots of the two-player
+// level steer apart.
+#pragma once
+#include <array>
+#include <string>
+
+#include <glm/glm.hpp>
+#include <glm/gtc/quaternion.hpp>
+
+#include "engine/objects/Component.h"
+#include "engine/objects/GameObjectHandle.h"
+
+namespace QRX {
+
+// How a wanted direction snaps to a world axis.
+enum MoveRule {
+    MOVE_RULE_FORWARD,  // up and down: z when clearly along z, else x
+    MOVE_RULE_SIDE      // left and right: x when clearly along x, else z
+};
+
+// The facing indices.
+constexpr int FACING_MINUS_Z = 0;
+constexpr int FACING_PLUS_Z = 1;
+constexpr int FACING_PLUS_X = 2;
+constexpr int FACING_MINUS_X = 3;
+
+// The world axis a normalised direction n snaps to by the rule. False when
+// the component that decides the second choice is 0 (no axis).
+bool SnapToWorldAxis(const glm::vec3& n, MoveRule rule, glm::vec3& axis);
+// The direction a robot moves for a wanted direction W: the world axis that
+// W, normalised, snaps to by the rule (isAxis true), or W itself when the
+// axis choice has no deciding component (isAxis false). False when W has no
+// length or is not finite: nothing moves that frame.
+bool MoveDirectionFor(const glm::vec3& wanted, MoveRule rule, glm::vec3& move, bool& isAxis);
+// The facing index of a world axis, or -1 for any other vector.
+int FacingIndexOf(const glm::vec3& axis);
+// The yaw in degrees that makes the robot face an index (0 for a bad index).
+float FacingYawDegrees(int index);
+// The unit vector the robot faces with this rotation: the image of the
+// model's local -x axis.
+glm::vec3 FacingFromRotation(const glm::quat& rotation);
+
+class PlayerComponent : public Component
+{
+public:
+    static constexpr int THROW_MARKER_COUNT = 30;
+    static constexpr float DEFAULT_THROW_FORCE = 40.0f;
+    // Added to every action id of the second player.
+    static constexpr int SECOND_PLAYER_KEY_OFFSET = 14;
+    static constexpr float MOVE_SPEED = 5.0f;
+    static constexpr float MOVE_ACCELERATION = 2.0f;
+    // The vertical velocity of a robot that stands, starts moving or spawns.
+    static constexpr float GROUND_VELOCITY_Y = -5.0f;
+    // The vertical part of the throw direction before normalising.
+    static constexpr float AIM_RISE = 0.707f;
+    // The farthest hit parameter along the pick-up segment that picks up.
+    static constexpr float PICKUP_REACH = 0.75f;
+    // The length field of the pick-up segment.
+    static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
+    // A crate is held this far above the robot's centre.
+    static constexpr float CARRY_HEIGHT = 1.0f;
+    // The throw preview: seconds predicted, and sample spacing in frames.
+    static constexpr float PREVIEW_TIME = 10.0f;
+    static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;
+    // Above this |component| a snapped direction takes that axis (cos 45°).
+    static constexpr float AXIS_THRESHOLD = 0.70710677f;
+    static constexpr int SPAWN_EFFECT_COUNT = 2;
+
+    PlayerComponent();
+
+    // Starts the appear effect when SpawnOnCreation is set, names the crate
+    // texture and the move sound, and computes the facing.
+    void Init() override;
+    // One frame of the robot (see the rules).
+    void Update() override;
+    // Forgets the marker objects (they go with the state) and the crate.
+    void Free() override;
+    // Notes that something touched the robot, whatever it is.
+    void OnCollision(GameObject* other) override;
+    // The file fields; the key offset becomes 14 for a second player.
+    void Read(const tinyxml2::XMLElement* firstElement) override;
+    void Write(const Component* master) override { WriteAgainstMaster(master); }
+    bool IsEqual(const Component* other) const override { return CompareSerializeVars(other); }
+    // The file fields, the throw force and the key offset of another robot.
+    void CopyFrom(const Component* other) override;
+
+    // Starts the appear (true) or leave (false) effect; a running effect
+    // restarts with its emitter kept.
+    void StartSpawnEffect(bool appearing);
+
+    // The steps of Update, each callable alone.
+    void UpdateMovement();
+    void UpdateCrateActions();
+    // Picks the crate up when nothing is carried.
+    void PickUpCrate(GameObject* crate);
+    // Puts the carried crate down (woken, full gravity); nothing when none is carried.
+    void PutDownCrate();
+    // Launches the carried crate along the aim, then puts it down.
+    void ThrowCrate();
+    void UpdateCarriedCrate();
+    void UpdateThrowPreview();
+    // Gives every empty marker slot a hidden THROWINDICATOR.
+    void CreateThrowMarkers();
+    void HideThrowMarkers();
+    // The facing from the owner's rotation.
+    void UpdateFacing();
+
+    // The carried crate, or null.
+    GameObject* GetCarriedCrate();
+    bool IsSpawning() const { return m_IsSpawning; }
+
+    // Fields of the files and the editor.
+    float m_ThrowForce = DEFAULT_THROW_FORCE;
+    bool m_IsMainPlayer = true;
+    int m_KeyOffset = 0;
+    Components m_Power1 = COMPONENTS_ERRORVALUE;
+    Components m_Power2 = COMPONENTS_ERRORVALUE;
+    bool m_IsThrowingEnabled = true;
+    bool m_IsSpawnOnCreation = false;
+    float m_SpawnTime = 0.0f;
+
+    // State.
+    GameObjectHandle m_CarriedCrate;  // valid exactly while a crate is carried
+    glm::vec3 m_Facing{0.0f};
+    glm::vec3 m_Aim{0.0f};
+    bool m_IsPreviewDirty = false;
+    bool m_AreMarkersShown = false;
+    std::array<GameObject*, THROW_MARKER_COUNT> m_ThrowMarkers{};  // not owned
+    bool m_IsTouched = false;  // touched since the last update
+    bool m_IsSpawning = false;
+    float m_SpawnTimer = 0.0f;
+    bool m_IsAppearing = false;
+    float m_StartOpacity = 0.0f;
+    float m_TargetOpacity = 0.0f;
+    GameObject* m_SpawnEmitter = nullptr;  // not owned
+    std::string m_CrateTexture;
+    std::string m_MoveSound;
+    int m_FacingIndex = FACING_MINUS_X;
+    bool m_IsMoving = false;
+    float m_MeasuredSpeed = 0.0f;  // horizontal speed before this frame's change
+
+private:
+    bool IsHeld(int action) const;
+    bool IsPressed(int action) const;
+    void UpdateSpawnEffect();
+    void EndSpawnEffect();
+    void StopMoving();
+    void ResetToCheckpoint();
+    // The first CRATE ahead within reach, or null.
+    GameObject* FindCrateAhead() const;
+};
+
+} // namespace QRX

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "game/flow/GameState.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelManager.h"
+#include "game/flow/Map.h"
+#include "game/gameplay/GridPathSearch.h"
+#include "support/TestEnv.h"
+
+using namespace QRX;
+
+namespace {
+
+constexpr std::uint32_t CUBE = 4;
+
+// A rows x columns floor of blocks at layer 0 with room for a robot at layer 1.
+Map Floor(std::uint32_t rows, std::uint32_t columns)
+{
+    Map map;
+    EXPECT_TRUE(map.SetSize(rows, columns, 2));
+    map.AllocateCells();
+    map.ResizeLayers();
+    for (std::uint32_t r = 0; r < rows; ++r)
+        for (std::uint32_t c = 0; c < columns; ++c) map.SetCellValue(r, c, 0, CUBE, false);
+    return map;
+}
+
+void Hole(Map& map, std::uint32_t x, std::uint32_t z)
+{
+    map.SetCellValue(z, x, 0, 0, false);
+}
+
+// "(x, y, z) ..." of a path, for readable comparisons.
+std::string Text(const std::vector<glm::vec3>& path)
+{
+    std::string text;
+    char buffer[64];
+    for (const glm::vec3& p : path) {
+        std::snprintf(buffer, sizeof buffer, "%s(%g, %g, %g)", text.empty() ? "" : " ", p.x, p.y, p.z);
+        text += buffer;
+    }
+    return text;
+}
+
+// From (sx, 1, sz) to (gx, 1, gz) on the map.
+bool Find(GridPathSearch& search, const Map& map, int sx, int sz, int gx, int gz)
+{
+    search.SetEndpoints(sx, 1, sz, gx, 1, gz);
+    return search.Search(map);
+}
+
+TEST(GridPathSearch, PathsRunFromCellCentreToCellCentre)
+{
+    Map map = Floor(5, 5);
+    GridPathSearch search;
+    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
+    EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5)");
+    // Equal costs: the neighbour added first (+x before +z, -x before -z) wins.
+    ASSERT_TRUE(Find(search, map, 0, 0, 1, 1));
+    EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (1.5, 1, 1.5)");
+    ASSERT_TRUE(Find(search, map, 4, 4, 3, 3));
+    EXPECT_EQ(Text(search.GetPath()), "(3.5, 1, 4.5) (3.5, 1, 3.5)");
+    // Ties lean toward the goal: across an open floor only the start and the
+    // cells on the way are expanded.
+    ASSERT_TRUE(Find(search, map, 0, 0, 4, 4));
+    EXPECT_EQ(search.GetPath().size(), 8u);
+    EXPECT_EQ(search.GetClosedList().size(), 8u);
+
+    // Only the layer below counts (blocks at the robot's own layer do not),
+    // waypoints take the start's layer, and the goal's layer is ignored.
+    for (std::uint32_t r = 0; r < 5; ++r) map.SetCellValue(r, 4, 2, CUBE, false);
+    search.SetEndpoints(4, 3, 4, 4, 0, 1);
+    ASSERT_TRUE(search.Search(map));
+    EXPECT_EQ(Text(search.GetPath()), "(4.5, 3, 3.5) (4.5, 3, 2.5) (4.5, 3, 1.5)");
+}
+
+TEST(GridPathSearch, HolesAreWalkedAround)
+{
+    Map map = Floor(5, 5);
+    Hole(map, 1, 0);
+    GridPathSearch search;
+    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
+    EXPECT_EQ(Text(search.GetPath()), "(0.5, 1, 1.5) (1.5, 1, 1.5) (2.5, 1, 1.5) (2.5, 1, 0.5)");
+
+    // A later search on a changed map sees the change, even without new
+    // endpoints (it starts from empty lists).
+    map = Floor(5, 5);
+    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
+    Hole(map, 1, 0);
+    ASSERT_TRUE(search.Search(map));
+    EXPECT_EQ(search.GetPath().size(), 4u);
+}
+
+TEST(GridPathSearch, CheaperWayFoundLaterReplacesTheOpenEntry)
+{
+    // Three columns, six rows. (2, 2) is first reached from (1, 2) after a
+    // detour through column 1; expanding (2, 1) later finds it cheaper. Kept,
+    // the first entry would route the path through the detour.
+    Map map = Floor(6, 3);
+    for (auto [x, z] : {std::pair{0, 0}, {0, 2}, {1, 3}, {1, 4}}) Hole(map, x, z);
+    GridPathSearch search;
+    ASSERT_TRUE(Find(search, map, 2, 0, 0, 5));
+    EXPECT_EQ(Text(search.GetPath()),
+              "(2.5, 1, 1.5) (2.5, 1, 2.5) (2.5, 1, 3.5) (2.5, 1, 4.5) (2.5, 1, 5.5) (1.5, 1, 5.5) (0.5, 1, 5.5)");
+}
+
+TEST(GridPathSearch, NoPathKeepsThePreviousPath)
+{
+    Map map = Floor(5, 5);
+    GridPathSearch search;
+    ASSERT_TRUE(Find(search, map, 0, 0, 2, 0));
+    const std::string kept = Text(search.GetPath());
+
+    EXPECT_FALSE(Find(search, map, 3, 3, 3, 3));  // one cell
+    search.SetEndpoints(3, 2, 3, 3, 1, 3);         // one cell, other layers
+    EXPECT_FALSE(search.Search(map));
+    for (int layer : {0, INT_MIN, INT_MAX}) {      // nothing below to stand on
+        search.SetEndpoints(0, layer, 0, 2, 1, 0);
+        EXPECT_FALSE(search.Search(map)) << layer;
+    }
+    EXPECT_FALSE(Find(search, map, 0, 0, 5, 0));   // goal off the grid
+    EXPECT_FALSE(Find(search, map, 0, 0, INT_MAX, INT_MIN));
+    for (auto [x, z] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) Hole(map, x, z);
+    EXPECT_FALSE(Find(search, map, 2, 2, 0, 0));   // ringed in
+    EXPECT_FALSE(Find(search, map, 0, 0, 2, 2));   // ringed out
+    Hole(map, 4, 4);
+    EXPECT_FALSE(Find(search, map, 0, 0, 4, 4));   // nothing to stand on at the goal
+    EXPECT_EQ(Text(search.GetPath()), kept);
+    search.SetEndpoints(0, 1, 0, 1, 1, 0);
+    EXPECT_EQ(Text(search.GetPath()), kept);       // new endpoints keep it too
+}
+
+TEST(GridPathSearch, WorldCoordinatesTruncateTowardZero)
+{
+    EXPECT_EQ(GridPathSearch::ToCell(2.99f), 2);
+    EXPECT_EQ(GridPathSearch::ToCell(-0.5f), 0);
+    EXPECT_EQ(GridPathSearch::ToCell(-1.5f), -1);
+    EXPECT_EQ(GridPathSearch::ToCell(std::numeric_limits<float>::quiet_NaN()), -1);
+    EXPECT_EQ(GridPathSearch::ToCell(1e20f), INT_MAX);
+    EXPECT_EQ(GridPathSearch::ToCell(-std::numeric_limits<float>::infinity()), INT_MIN);
+}
+
+class IdleState : public GameState
+{
+public:
+    void Load() override {}
+    void Init() override {}
+    void Update(GameStateManager&) override {}
+    void Free() override {}
+    void Unload() override {}
+};
+
+TEST(GridPathSearch, SearchesTheCurrentLevelsMap)
+{
+    TestSupport::ScopedTempHome home;
+    GridPathSearch search;
+    search.SetEndpoints(0, 1, 0, 2, 1, 0);
+    EXPECT_FALSE(search.Search());  // no engine at all
+    EXPECT_EQ(System::PeekInstance(), nullptr);
+
+    System* system = System::GetInstance();
+    system->logger = new Logger();
+    GameStateManager states;
+    system->gameStateManager = &states;
+    EXPECT_FALSE(search.Search());  // no level manager yet
+    IdleState idle;
+    BindStateObject(StateObjectKind::BaseLevel, &idle);
+    ASSERT_TRUE(states.Initialize());
+    *states.GetLevelManager()->GetMap() = Floor(3, 3);
+    EXPECT_TRUE(search.Search());
+    EXPECT_EQ(Text(search.GetPath()), "(1.5, 1, 0.5) (2.5, 1, 0.5)");
+    states.Shutdown();  // the map goes with the level manager
+    EXPECT_FALSE(search.Search());
+
+    for (int k = 0; k < STATE_OBJECT_KIND_COUNT; ++k) BindStateObject(static_cast<StateObjectKind>(k), nullptr);
+    system->gameStateManager = nullptr;
+    delete system->logger;
+    system->logger = nullptr;
+    System::DestroyInstance();
+}
+
+} // namespace

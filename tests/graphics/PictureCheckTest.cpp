@@ -21,11 +21,11 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,8 +66,8 @@ constexpr int MAX_PIXEL_DIFFERENCE = 8;
 constexpr std::uint64_t CLOCK_FREQUENCY = 1000000;
 constexpr std::uint64_t FRAME_TICKS = 50000;
 
-// Frames a screen runs before its picture: the splash and the loading screen
-// have faded in, the level's robot is in mid-stride.
+// Frames a screen runs before its picture (the level's robot is then in
+// mid-stride).
 constexpr int SPLASH_FRAMES = 8;
 constexpr int LOADING_FRAMES = 10;
 constexpr int LEVEL_FRAMES = 12;

@@ -252,6 +252,11 @@ def robot(frame):
     return draw
 
 
+def transparent():
+    """A fully transparent quad: carries the words of the screens (text components)."""
+    return Image.new("RGBA", (8, 8), (0, 0, 0, 0))
+
+
 def loading():
     def body(img, d):
         text_centered(d, (0, 150, 1024, 300), "ZENDRA", 120, fill=WHITE)
@@ -606,6 +611,7 @@ def textures():
         ("exit", "Exit"), ("back", "Back"), ("yes", "Yes"), ("no", "No"), ("ok", "OK"),
         ("cancel", "Cancel"), ("create", "Create"), ("select", "Select"), ("delete", "Delete"),
         ("add", "Add"), ("next", "Next"), ("previous", "Previous"), ("retry", "Retry"),
+        ("replay", "Replay"), ("mainmenu", "Main Menu"),
     ]:
         t.append(("btn_" + tid, "btn_" + tid + ".png", button(label)))
         t.append(("btn_" + tid + "Hover", "btn_" + tid + "Hover.png", button(label, hover=True)))
@@ -625,10 +631,11 @@ def textures():
         ("bgresofailed", "bgresofailed.png", popup("Sorry", "The resolution could not be changed.")),
         ("bgfullscreenfailed", "bgfullscreenfailed.png", popup("Sorry", "Full screen could not be changed.")),
         ("bggamecomplete", "bggamecomplete.png", screen("Game Complete!", ("Every level is done. Well played!",))),
-        ("bgtransition", "bgtransition.png", screen("Level Complete", ("Time:",))),
+        ("bgtransition", "bgtransition.png", screen(None)),
         ("bgnextlevel", "bgnextlevel.png", screen("Get Ready", ("The next level is waiting.",))),
         ("bgmultiplayer", "bgmultiplayer.png", screen("Two Players", ("Two pads, one arena.",))),
         ("splash_00", "splash_00.png", loading()),
+        ("transparent", "transparent.png", transparent),
     ]
     return t
 

@@ -1,0 +1,199 @@
+// The transition and menu screens in the running engine, on a 1024 x 768
+// window: each screen file of the level table opens, loads without a missing
+// texture and draws a picture; its words sit where the layout rules put them;
+// and a finished level leads through its screen to the next one.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/core/InputManager.h"
+#include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/Renderer.h"
+#include "engine/graphics/TextComponent.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelManager.h"
+#include "game/flow/ProfileManager.h"
+#include "game/flow/TransitionLevel.h"
+#include "game/flow/UILogicComponent.h"
+#include "support/EngineFixture.h"
+#include "support/GameplayHarness.h"
+#include "support/GLReadback.h"
+
+using namespace QRX;
+using TestSupport::GameplayHarness;
+
+namespace {
+
+constexpr int WIDTH = 1024;
+constexpr int HEIGHT = 768;
+// Reports of a resource that a screen names but the game does not have.
+const char* const MISSING_RESOURCE_LINES[] = {"Unable to find given texture id", "SOIL is unable to load",
+                                              "Unable to find mesh", "Unknown object type", "No factory"};
+
+class ScreensTest : public TestSupport::EngineTest
+{
+protected:
+    ScreensTest() : game(WIDTH, HEIGHT) {}
+    void TearDown() override
+    {
+        game.Stop();
+        EngineTest::TearDown();
+    }
+    GameStateManager& States() { return *game.GetSystem()->gameStateManager; }
+    // Asks for a state and runs frames until it is current (false when it never is).
+    bool Enter(int id)
+    {
+        States().RequestState(id);
+        return game.StepUntil([&] { return States().GetCurrentState() == id; }, 5) > 0;
+    }
+    TestSupport::Picture Picture()
+    {
+        game.GetSystem()->renderer->RenderScene();
+        return TestSupport::ReadBackBuffer(WIDTH, HEIGHT);
+    }
+    // The objects of a state, in id order.
+    std::vector<GameObject*> OwnedBy(int id)
+    {
+        std::vector<GameObject*> owned;
+        for (GameObject* o : game.GetSystem()->objectManager->GetAllObjects())
+            if (o->stateId == id) owned.push_back(o);
+        return owned;
+    }
+    // The text component of a state's object whose text is `text`, or null.
+    GameObject* Label(int id, const std::string& text)
+    {
+        for (GameObject* o : OwnedBy(id)) {
+            auto* t = dynamic_cast<TextComponent*>(o->GetComponent(CT_TEXT));
+            if (t && t->m_drawMe && t->m_text == text) return o;
+        }
+        return nullptr;
+    }
+    // Where a label's line ends: the pen after its last character, in pixels
+    // from the window centre.
+    float LabelEnd(GameObject* label)
+    {
+        auto* t = dynamic_cast<TextComponent*>(label->GetComponent(CT_TEXT));
+        Font* font = game.GetSystem()->fontManager->GetFont(t->m_fontId);
+        float x = label->position.x + t->m_posX;
+        for (char c : t->m_text) x += font->GetGlyph(static_cast<unsigned char>(c)).ax;
+        return x;
+    }
+    static void ExpectNoMissingResource(const std::string& out, int id)
+    {
+        for (const char* line : MISSING_RESOURCE_LINES) EXPECT_EQ(out.find(line), std::string::npos) << id << ": " << line;
+    }
+
+    GameplayHarness game;
+};
+
+class TransitionScreens : public ScreensTest
+{
+};
+
+TEST_F(TransitionScreens, EveryScreenOfTheCampaignOpensAndDraws)
+{
+    ASSERT_TRUE(game.Start());
+    LevelManager& levels = *States().GetLevelManager();
+    ASSERT_TRUE(Enter(16));  // the splash's level state graded its own time as it left
+    game.GetSystem()->profileManager->GetCurrentProfile()->grade = 'B';
+    TestSupport::Picture previous;
+    for (int id = 16; id <= 27; ++id) {
+        const int row = FindLevelTableRow(id);
+        ASSERT_GE(row, 0) << id;
+        EXPECT_TRUE(levels.CanOpenLevelFile(std::string(LevelManager::LEVEL_FOLDER) + GetLevelTable()[row].fileName))
+            << id;
+        testing::internal::CaptureStdout();
+        const bool entered = Enter(id);
+        game.Step(2);
+        const std::string out = testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(entered) << id;
+        ASSERT_TRUE(game.GetSystem()->IsRunning()) << out;
+        ExpectNoMissingResource(out, id);
+
+        const TestSupport::Picture picture = Picture();
+        if (!previous.empty() && IsGradedTransition(id) == IsGradedTransition(id - 1)) {
+            EXPECT_GT(TestSupport::PictureDifference(picture, previous), 0.002) << id;  // other words
+        }
+        previous = picture;
+
+        // One button leads on, bottom right.
+        int nextButtons = 0;
+        for (GameObject* o : OwnedBy(id)) {
+            if (o->type != BUTTONNEXTLEVEL) continue;
+            ++nextButtons;
+            EXPECT_GT(o->position.x - o->scale.x / 2, 0.0f) << id;
+            EXPECT_LT(o->position.y + o->scale.y / 2, -HEIGHT / 4.0f) << id;
+        }
+        EXPECT_EQ(nextButtons, 1) << id;
+        if (!IsGradedTransition(id)) continue;
+
+        // The stars, the time and the labels that point at them.
+        TransitionLevel* screen = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel));
+        ASSERT_NE(screen, nullptr);
+        ASSERT_EQ(screen->GetStars().size(), 3u) << id;
+        for (int i = 0; i < 3; ++i) {
+            GameObject* star = screen->GetStars()[i];
+            EXPECT_EQ(star->position, glm::vec3(150.0f + 128.0f * i, -150.0f, -12.0f)) << id;
+            EXPECT_EQ(star->scale, glm::vec3(128.0f, 128.0f, 1.0f)) << id;
+            auto* gui = dynamic_cast<GUIComponent*>(star->GetComponent(CT_GUI));
+            EXPECT_EQ(gui->m_textureId, i < 2 ? "star" : "star_empty") << id;
+        }
+        GameObject* time = Label(id, "Time (seconds):");
+        ASSERT_NE(time, nullptr) << id;
+        EXPECT_EQ(time->position.y, TRANSITION_TIME_Y) << id;
+        EXPECT_LT(LabelEnd(time), TRANSITION_TIME_X - 8.0f) << id;
+        GameObject* grade = Label(id, "Grade:");
+        ASSERT_NE(grade, nullptr) << id;
+        EXPECT_LT(LabelEnd(grade), STAR_FIRST_X - STAR_SIZE / 2 - 8.0f) << id;
+        EXPECT_NEAR(grade->position.y, STAR_Y, STAR_SIZE / 4) << id;
+        EXPECT_NE(Label(id, "Level " + std::to_string(id - 16) + " complete"), nullptr) << id;
+    }
+}
+
+TEST_F(TransitionScreens, FinishedLevelLeadsThroughItsScreenToTheNext)
+{
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(Enter(STATE_LEVEL1));
+    game.Step(GameplayHarness::FRAMES_PER_SECOND * 2);  // a little over 2 s
+    // The level is skipped to its end: the screen after it shows the time.
+    game.Hold({GameplayHarness::Letter('C')});
+    ASSERT_TRUE(game.StepUntil([&] { return States().GetCurrentState() == 17; }, 5) > 0);
+    game.Release();
+    const Profile* profile = game.GetSystem()->profileManager->GetCurrentProfile();
+    EXPECT_EQ(profile->lastLevelTime, 2);
+    EXPECT_EQ(profile->grade, 'F');  // the level holds no level score yet
+
+    // The time shows until Next is clicked.
+    System* system = game.GetSystem();
+    auto* screen = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->GetStars().size(), 3u);
+    game.Step();
+    EXPECT_TRUE(screen->ShowsTexts());
+
+    GameObject* next = nullptr;
+    for (GameObject* o : OwnedBy(17))
+        if (o->type == BUTTONNEXTLEVEL) next = o;
+    ASSERT_NE(next, nullptr);
+    const int x = static_cast<int>(next->position.x) + WIDTH / 2;
+    const int y = HEIGHT / 2 - static_cast<int>(next->position.y);
+    system->inputManager->OnMouseMove(x | (static_cast<std::int64_t>(y) << 16));
+    game.Step();
+    game.Hold({KEY_LBUTTON});
+    game.Step(2);  // the press, then the frame the button acts in
+    EXPECT_FALSE(screen->ShowsTexts());
+    EXPECT_EQ(States().GetRequestedState(), 4);
+    game.Release();
+    EXPECT_EQ(game.StepUntil([&] { return States().GetCurrentState() == 4; }, 5) > 0, true);
+    EXPECT_TRUE(system->IsRunning());
+}
+
+} // namespace

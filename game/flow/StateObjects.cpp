@@ -3,6 +3,7 @@
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
+#include "game/flow/Menu.h"
 #include "game/flow/TransitionLevel.h"
 
 namespace QRX {
@@ -12,6 +13,7 @@ namespace {
 BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
 TransitionLevel s_transitionLevel;
+Menu s_menu;
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -28,6 +30,7 @@ void BindGameStateObjects()
     Bind(StateObjectKind::BaseLevel, &s_baseLevel);
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
+    Bind(StateObjectKind::Menu, &s_menu);
 }
 
 } // namespace QRX

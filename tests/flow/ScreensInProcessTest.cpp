@@ -4,6 +4,8 @@
 // and a finished level leads through its screen to the next one.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
+#include "game/flow/Menu.h"
 #include "game/flow/ProfileManager.h"
 #include "game/flow/TransitionLevel.h"
 #include "game/flow/UILogicComponent.h"
@@ -194,6 +197,125 @@ TEST_F(TransitionScreens, FinishedLevelLeadsThroughItsScreenToTheNext)
     game.Release();
     EXPECT_EQ(game.StepUntil([&] { return States().GetCurrentState() == 4; }, 5) > 0, true);
     EXPECT_TRUE(system->IsRunning());
+}
+
+class MenuScreens : public ScreensTest
+{
+protected:
+    struct Rect
+    {
+        float left, bottom, right, top;
+        bool Meets(const Rect& o) const { return !(right < o.left || o.right < left || top < o.bottom || o.top < bottom); }
+    };
+    static Rect Box(const GameObject* o)
+    {
+        return Rect{o->position.x - o->scale.x / 2, o->position.y - o->scale.y / 2, o->position.x + o->scale.x / 2,
+                    o->position.y + o->scale.y / 2};
+    }
+    // The box a label's line covers: from its baseline start to its pen's end,
+    // a little below the baseline to the font's size above it.
+    Rect TextBox(GameObject* o)
+    {
+        auto* t = dynamic_cast<TextComponent*>(o->GetComponent(CT_TEXT));
+        const float x = o->position.x + t->m_posX;
+        const float y = o->position.y + t->m_posY;
+        const float size = t->m_fontId == "big" ? 40.0f : t->m_fontId == "transition" ? 30.0f : 22.0f;
+        return Rect{x, y - size * 0.25f, LabelEnd(o), y + size * 0.8f};
+    }
+    static bool Reactive(const GameObject* o) { return o->GetComponent(CT_UILOGIC) != nullptr; }
+    // Builds a stack of states as the game does: a change, then push-overs.
+    void Stack(const std::vector<int>& ids)
+    {
+        States().PopStatesTo(0);
+        States().ChangeState(ids.front());
+        for (size_t i = 1; i < ids.size(); ++i) States().PushOverState(ids[i]);
+        game.Step();
+    }
+};
+
+// Every screen over what lies under it in the game, with the UI names it must hold.
+const std::vector<std::pair<std::vector<int>, std::vector<std::string>>> MENU_STACKS = {
+    {{36}, {"btnStart", "btnOptions", "btnCredits", "btnProfile", "btnExit", "lblProfileName"}},
+    {{36, 37},
+     {"chkboxReso1", "chkboxReso2", "chkboxReso3", "chkboxFullscreen", "chkboxBGM", "chkboxSFX", "volSliderBGM",
+      "btnBack"}},
+    {{36, 37, 38}, {"btnBack"}},
+    {{36, 37, 39}, {"btnBack"}},
+    {{36, 40}, {"btnBack"}},
+    {{36, 41}, {"btnYes", "btnNo"}},
+    {{36, 42}, {"btnSelect", "btnDelete", "btnCreate", "btnBack"}},
+    {{36, 42, 43}, {"lblName", "btnProfileAdd", "btnCancel"}},
+    {{36, 42, 49}, {"btnConfirmYes", "btnConfirmNo"}},
+    {{17, 44}, {"btnResume", "btnRestart", "btnHowtoplay", "btnPauseOptions", "btnQuittomenu"}},
+    {{17, 44, 45}, {"btnPauseRestartYes", "btnPauseRestartNo"}},
+    {{17, 44, 46}, {"btnBack"}},
+    {{17, 44, 47}, {"chkboxBGM", "chkboxSFX", "volSliderBGM", "btnBack"}},
+    {{17, 44, 48}, {"btnPauseYes", "btnPauseNo"}},
+    {{3, 52}, {"btnRetryYes", "btnRetryNo"}},
+    {{36, 50}, {"btnGameOk"}},
+};
+
+TEST_F(MenuScreens, EveryScreenOpensDrawsAndKeepsTheLayoutRules)
+{
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(Enter(STATE_MAINMENU));
+    const TestSupport::Picture mainMenu = Picture();
+    std::set<int> seen;
+    for (const auto& [ids, names] : MENU_STACKS) {
+        const int id = ids.back();
+        testing::internal::CaptureStdout();
+        Stack(ids);
+        game.Step(2);
+        const std::string out = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(States().GetCurrentState(), id);
+        ASSERT_TRUE(game.GetSystem()->IsRunning()) << out;
+        ExpectNoMissingResource(out, id);
+        seen.insert(id);
+
+        const TestSupport::Picture picture = Picture();
+        EXPECT_GT(TestSupport::ColourCount(picture), 16u) << id;
+        if (id != STATE_MAINMENU) {
+            EXPECT_GT(TestSupport::PictureDifference(picture, mainMenu), 0.05) << id;
+        }
+
+        std::map<std::string, int> named;
+        float farthestBelow = -1000.0f;
+        for (size_t i = 0; i + 1 < ids.size(); ++i)
+            for (GameObject* o : OwnedBy(ids[i]))
+                if (o->GetComponent(CT_GUI)) farthestBelow = std::max(farthestBelow, o->position.z);
+        const std::vector<GameObject*> objects = OwnedBy(id);
+        for (GameObject* o : objects) {
+            // Nearer than everything below, farther than the loading overlay.
+            EXPECT_GT(o->position.z, farthestBelow) << id;
+            EXPECT_LT(o->position.z, OVERLAY_Z) << id;
+            if (auto* gui = dynamic_cast<GUIComponent*>(o->GetComponent(CT_GUI))) {
+                EXPECT_EQ(gui->m_opacity, 1.0f) << id;
+            }
+            if (auto* element = dynamic_cast<UILogicComponent*>(o->GetComponent(CT_UILOGIC))) named[element->m_UIName]++;
+        }
+        for (const std::string& name : names) EXPECT_EQ(named[name], 1) << id << " " << name;
+
+        // No two reactive elements meet, and no word lies on one or off the window.
+        for (size_t a = 0; a < objects.size(); ++a) {
+            if (!Reactive(objects[a])) continue;
+            for (size_t b = a + 1; b < objects.size(); ++b) {
+                if (!Reactive(objects[b])) continue;
+                EXPECT_FALSE(Box(objects[a]).Meets(Box(objects[b]))) << id << " " << a << " " << b;
+            }
+        }
+        for (GameObject* o : objects) {
+            auto* t = dynamic_cast<TextComponent*>(o->GetComponent(CT_TEXT));
+            if (!t || !t->m_drawMe || t->m_text.empty()) continue;
+            const Rect text = TextBox(o);
+            EXPECT_GE(text.left, -WIDTH / 2.0f) << id << " " << t->m_text;
+            EXPECT_LE(text.right, WIDTH / 2.0f) << id << " " << t->m_text;
+            for (GameObject* other : objects) {
+                if (other == o || !Reactive(other)) continue;
+                EXPECT_FALSE(text.Meets(Box(other))) << id << " " << t->m_text;
+            }
+        }
+    }
+    EXPECT_EQ(seen.size(), 16u);
 }
 
 } // namespace

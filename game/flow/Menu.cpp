@@ -159,8 +159,6 @@ void Menu::Pause()
 void Menu::Resume()
 {
     RefreshProfileList();
-    // New slots are laid out for 1024 x 768 like the screen around them.
-    if (Window* window = System::GetInstance()->window) window->RescaleUIObjects();
     ResumeCurrentStateObjects();
     HideLoadingOverlay();
 }
@@ -463,6 +461,8 @@ void Menu::RebuildProfileSlots()
         element->m_IsSticky = true;
         SetElementTexture(element, SLOT_TEXTURE);
     }
+    // Laid out for 1024 x 768 like the screen around them.
+    if (Window* window = System::GetInstance()->window) window->RescaleUIObjects();
 }
 
 void Menu::SelectCurrentProfileSlot()

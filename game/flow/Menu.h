@@ -122,8 +122,8 @@ public:
     void Init() override;
     // The current screen's objects stop being active; on 42 the slot names hide.
     void Pause() override;
-    // Rebuilds the profile list (fitted to the window), reactivates the
-    // current screen's objects and removes the loading overlay.
+    // Rebuilds the profile list, reactivates the current screen's objects and
+    // removes the loading overlay.
     void Resume() override;
     // One frame of the screen (see the overview).
     void Update(GameStateManager& manager) override;
@@ -141,7 +141,8 @@ public:
     // Rebuilds the slots; on 42 writes the names into them and selects the
     // current profile's slot.
     void RefreshProfileList();
-    // On 42 only: retires the old slots and makes one per profile.
+    // On 42 only: retires the old slots and makes one per profile, fitted to
+    // the window.
     void RebuildProfileSlots();
     // Selects the current profile's slot, else the first one.
     void SelectCurrentProfileSlot();

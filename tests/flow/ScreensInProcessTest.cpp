@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/AudioManager.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
@@ -316,6 +317,98 @@ TEST_F(MenuScreens, EveryScreenOpensDrawsAndKeepsTheLayoutRules)
         }
     }
     EXPECT_EQ(seen.size(), 16u);
+}
+
+TEST_F(MenuScreens, SliderSlotsAndDisplayChangesAtTheLayoutSize)
+{
+    ASSERT_TRUE(game.Start());
+    System* system = game.GetSystem();
+    auto* menu = dynamic_cast<Menu*>(GetStateObject(StateObjectKind::Menu));
+    ASSERT_NE(menu, nullptr);
+    auto element = [&](const std::string& name) -> GameObject* {
+        for (GameObject* o : OwnedBy(States().GetCurrentState())) {
+            auto* e = dynamic_cast<UILogicComponent*>(o->GetComponent(CT_UILOGIC));
+            if (e && e->m_UIName == name) return o;
+        }
+        return nullptr;
+    };
+    auto pointAt = [&](float x, float y) {
+        const int cx = static_cast<int>(x) + system->window->GetWidth() / 2;
+        const int cy = system->window->GetHeight() / 2 - static_cast<int>(y);
+        system->inputManager->OnMouseMove(cx | (static_cast<std::int64_t>(cy) << 16));
+    };
+    auto press = [&](GameObject* o) {
+        ASSERT_NE(o, nullptr);
+        pointAt(o->position.x, o->position.y);
+        game.Hold({KEY_LBUTTON});
+        game.Step();
+    };
+
+    // The knob held and dragged 230, 100 and 400 pixels right of the centre.
+    Stack({36, 37});
+    GameObject* knob = element("volSliderBGM");
+    press(knob);
+    for (const auto& [x, volume] : std::vector<std::pair<float, float>>{{230.0f, 0.5f}, {100.0f, 0.0f}, {400.0f, 1.0f}}) {
+        pointAt(x, -300.0f);
+        game.Step();
+        EXPECT_FLOAT_EQ(system->audioManager->m_MusicVolume, volume) << x;
+        EXPECT_FLOAT_EQ(knob->position.x, 105.0f + 250.0f * volume) << x;
+    }
+    game.Release();
+    game.Step();
+    // On the pause menu's options the track is 20 to 220.
+    Stack({17, 44, 47});
+    press(element("volSliderBGM"));
+    pointAt(120.0f, -300.0f);
+    game.Step();
+    EXPECT_FLOAT_EQ(system->audioManager->m_MusicVolume, 0.5f);
+    game.Release();
+    game.Step();
+
+    // The profile slots and their names.
+    ProfileManager& profiles = *system->profileManager;
+    profiles.CreateProfile("Ann");
+    profiles.CreateProfile("Bob");
+    Stack({36, 42});
+    ASSERT_EQ(menu->GetProfileSlots().size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        GameObject* slot = menu->GetProfileSlots()[i];
+        EXPECT_EQ(slot->position, glm::vec3(0.0f, 112.0f - 32.0f * i, -9.0f));
+        EXPECT_EQ(slot->scale, glm::vec3(256.0f, 32.0f, 1.0f));
+        auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT));
+        EXPECT_EQ(text->m_posX, -118.0f);
+        EXPECT_EQ(text->m_posY, -5.0f);
+    }
+
+    // Full screen at a size the display does not list fails: the failure
+    // screen, no overlay, the window as it was.
+    Stack({36, 37});
+    press(element("chkboxFullscreen"));
+    game.Release();
+    EXPECT_EQ(States().GetRequestedState(), 39);
+    EXPECT_FALSE(menu->IsOverlayShown());
+    EXPECT_FALSE(system->window->IsFullscreen());
+    game.Step();
+    EXPECT_EQ(States().GetCurrentState(), 39);
+
+    // A new size: the overlay while the loading screen reloads, then the
+    // options again at 800 x 600 with their box checked.
+    Stack({36, 37});
+    EXPECT_EQ(menu->GetResolutionChoice(), 2);
+    press(element("chkboxReso1"));
+    game.Release();
+    EXPECT_EQ(States().GetRequestedState(), STATE_LOADING);
+    EXPECT_TRUE(menu->IsOverlayShown());
+    EXPECT_EQ(system->window->GetWidth(), 800);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == STATE_LOADING; }, 3), 0);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 37; }, 400), 0);
+    game.Step();
+    EXPECT_FALSE(menu->IsOverlayShown());
+    EXPECT_EQ(menu->GetResolutionChoice(), 1);
+    auto* box = dynamic_cast<GUIComponent*>(element("chkboxReso1")->GetComponent(CT_GUI));
+    EXPECT_EQ(box->m_textureId, "checked");
+    EXPECT_FLOAT_EQ(element("btnBack")->scale.x, 256.0f * 800.0f / 1024.0f);
+    EXPECT_TRUE(system->IsRunning());
 }
 
 } // namespace

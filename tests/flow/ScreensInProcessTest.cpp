@@ -358,12 +358,23 @@ TEST_F(MenuScreens, SliderSlotsAndDisplayChangesAtTheLayoutSize)
     game.Step();
     // On the pause menu's options the track is 20 to 220.
     Stack({17, 44, 47});
-    press(element("volSliderBGM"));
+    knob = element("volSliderBGM");
+    press(knob);
     pointAt(120.0f, -300.0f);
     game.Step();
     EXPECT_FLOAT_EQ(system->audioManager->m_MusicVolume, 0.5f);
+    // Music off: the fade runs the volume down, the knob stays at the volume
+    // it comes back at, and a drag changes nothing.
+    system->audioManager->SetMusicOff(true);
+    game.Step(30);
+    pointAt(200.0f, -300.0f);
+    game.Step();
+    EXPECT_LT(system->audioManager->m_MusicVolume, 0.1f);
+    EXPECT_FLOAT_EQ(system->audioManager->m_MusicRestoreVolume, 0.5f);
+    EXPECT_FLOAT_EQ(knob->position.x, 120.0f);
     game.Release();
     game.Step();
+    system->audioManager->SetMusicOff(false);
 
     // The profile slots and their names.
     ProfileManager& profiles = *system->profileManager;

@@ -73,13 +73,18 @@ int InputManager::KeyIndexOf(std::uint32_t virtualKey)
 void InputManager::KeyDown(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
-    if (index >= 0) current[index] = 1;
+    if (index < 0) return;
+    current[index] = 1;
+    m_releaseHeld[index] = false;
 }
 
 void InputManager::KeyUp(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
-    if (index >= 0) current[index] = 0;
+    if (index < 0) return;
+    // A press no frame has seen yet stays down until the end of this frame.
+    if (current[index] == 1 && previous[index] == 0) m_releaseHeld[index] = true;
+    else current[index] = 0;
 }
 
 void InputManager::OnMouseMove(std::int64_t lParam)
@@ -122,7 +127,11 @@ void InputManager::OnCharacter(std::uint64_t wParam)
 
 void InputManager::Update()
 {
-    for (int i = 0; i < KEY_COUNT; ++i) previous[i] = current[i];
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        previous[i] = current[i];
+        if (m_releaseHeld[i]) current[i] = 0;
+        m_releaseHeld[i] = false;
+    }
 
     m_wheel = 0;
     if (m_charReady) {

@@ -4,8 +4,9 @@
 // (0..KEY_COUNT-1): current (set by the key messages of this frame's pump) and
 // previous (the states at the end of the last frame). A key is held while
 // current is 1 and triggered when current is 1 and previous 0, so a press
-// triggers for exactly one frame; a press and release inside one pump is not
-// seen. The window procedure feeds KeyDown/KeyUp with Win32 virtual-key codes,
+// triggers for exactly one frame. A key pressed and released inside one pump
+// (a quick tap on a slow frame) still counts as down for that frame: its
+// release is held back until Update. The window procedure feeds KeyDown/KeyUp with Win32 virtual-key codes,
 // mouse moves, the wheel and typed characters; the frame loop calls Update
 // after the buffers are swapped.
 //
@@ -87,7 +88,9 @@ public:
     static bool IsHeld(int keyIndex) { return current[keyIndex] == 1; }
     static bool IsTriggered(int keyIndex) { return current[keyIndex] == 1 && previous[keyIndex] == 0; }
 
-    // Marks the key of a virtual-key code down / up; codes outside the table are ignored.
+    // Marks the key of a virtual-key code down / up; codes outside the table
+    // are ignored. The release of a key pressed since the last Update is
+    // carried out by the next Update, so the press is seen for one frame.
     void KeyDown(std::uint32_t virtualKey);
     void KeyUp(std::uint32_t virtualKey);
     // A mouse message's lParam (client x low word, y high word). The stored
@@ -100,8 +103,9 @@ public:
     void OnCharacter(std::uint64_t wParam);
     static bool IsAcceptedCharacter(std::uint64_t character);
 
-    // End of frame: previous := current, wheel and typed character cleared,
-    // the pad-driven cursor moved, deltas zeroed.
+    // End of frame: previous := current, held-back releases carried out,
+    // wheel and typed character cleared, the pad-driven cursor moved, deltas
+    // zeroed.
     void Update();
 
     // The system cursor mapped so that the window centre is (0.5, 0.5) and the
@@ -160,6 +164,7 @@ private:
     std::uint16_t m_prevY = 0;
     std::uint16_t m_currX = 0;
     std::uint16_t m_currY = 0;
+    bool m_releaseHeld[KEY_COUNT] = {};  // released in the pump that pressed it
     float m_deltaX = 0.0f;  // current - previous as of the last mouse message
     float m_deltaY = 0.0f;
     int m_wheel = 0;        // zeroed every frame

@@ -11,6 +11,7 @@
 #include "engine/platform/Debugger.h"
 #include "engine/platform/Documents.h"
 #include "engine/platform/MessageBox.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -248,7 +249,29 @@ void Logger::WriteTextToConsole(const std::string& message)
     std::fputs(text.c_str(), stdout);
     Platform::SetConsoleTextAttributes(saved);
     std::fflush(stdout);
+    EchoToGameConsole(message.substr(0, MESSAGE_BUFFER_SIZE - 1));
     ClearLocation();
+}
+
+void Logger::EchoToGameConsole(const std::string& message)
+{
+    System* system = System::PeekInstance();
+    Console* console = system ? system->console : nullptr;
+    // Before its panel exists the console has nowhere to show the line.
+    if (!console || !console->GetConsoleObject()) return;
+    // One output line per text line: a newline ends a line, so a message
+    // that ends with one has no empty line after it.
+    const size_t end = !message.empty() && message.back() == '\n' ? message.size() - 1 : message.size();
+    size_t start = 0;
+    while (true) {
+        const size_t newline = message.find('\n', start);
+        if (newline == std::string::npos || newline >= end) {
+            console->Print(message.substr(start, end - start));
+            return;
+        }
+        console->Print(message.substr(start, newline - start));
+        start = newline + 1;
+    }
 }
 
 void Logger::WriteClosingTags()

@@ -48,6 +48,9 @@ public:
     // Writes an entry whose text is used as is, not as a format.
     void WriteTextToFile(int level, const std::string& text);
     void WriteTextToConsole(const std::string& text);
+    // Hands a report's message to the in-game console, one output line per
+    // text line, once the console has made its panel object (open or not).
+    static void EchoToGameConsole(const std::string& message);
 
     // Shows the assertion dialog; true when the user chose to break.
     // Ends the process (exit -1) where the dialog table says so.

@@ -24,6 +24,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 #include "game/gameplay/CheckpointStore.h"
 
@@ -49,9 +50,14 @@ void System::DestroyInstance()
 
 bool System::Initialize()
 {
+    // Step 1: the console, so that it can take the logger's echo.
+    console = new (std::nothrow) Console();
+    if (!console) return false;
+
     // Step 2: the logger opens the page and writes its first entry.
     logger = new (std::nothrow) Logger();
     if (!logger) return false;
+    QRX_LOG_INFO("Console initialized.");
     QRX_LOG_INFO("Logging system initialized.");
 
     // Step 3: the file manager.
@@ -296,6 +302,11 @@ void System::Shutdown()
 
     delete frameRateController;
     frameRateController = nullptr;
+
+    // Step 3: the console hands its display objects back while the object
+    // manager still exists.
+    delete console;
+    console = nullptr;
 
     // Step 4: the profile manager.
     delete profileManager;

@@ -13,6 +13,7 @@ namespace QRX {
 class AudioManager;
 class Camera;
 class CheckpointStore;
+class Console;
 class Controller;
 class InputInterpreter;
 class InputManager;
@@ -64,6 +65,7 @@ public:
     // alive and PLAYER before use.
     GameObject* playerOne = nullptr;
     GameObject* playerTwo = nullptr;
+    Console* console = nullptr;  // made first of all managers
     AudioManager* audioManager = nullptr;
     Logger* logger = nullptr;
     FileManager* fileManager = nullptr;

@@ -11,6 +11,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Mouse.h"
 #include "game/flow/GameStateManager.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -298,6 +299,7 @@ CameraInput Camera::ReadInput()
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
     if (system->gameStateManager) input.stateId = system->gameStateManager->GetCurrentState();
+    input.consoleOpen = system->console && system->console->IsOpen();
 
     if (system->inputManager) {
         auto held = [](char letter) { return InputManager::IsHeld(KEY_A + (letter - 'A')); };

@@ -31,6 +31,7 @@
 #include "engine/platform/WindowSystemGL.h"
 #include "engine/platform/tweakbar/TweakBar.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -558,9 +559,17 @@ void Renderer::RenderScene()
     // Step 10.
     DrawQueuedLines();
 
-    // Steps 11 and 12: the user interface, the text components, the text queue.
+    // Steps 11 and 12: the user interface, the text components, the console
+    // overlay, the text queue. The console's own text and graph go before the
+    // text queue is drawn, so they show in this frame and not once more after
+    // the console closes; the graph draws once a frame whoever asks.
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
+    RenderConsoleOverlay(m_hudLocations, m_projection2D);
+    if (Console* console = system->console) {
+        if (console->IsOpen()) console->Draw();
+        if (console->GetGraphMode() != 0) console->DrawFPSGraph();
+    }
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 
     // Step 15: the developer panels while shown, without an object panel

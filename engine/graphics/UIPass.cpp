@@ -20,7 +20,10 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/core/FrameRateController.h"
+#include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
+#include "tools/Console.h"
 
 namespace QRX {
 
@@ -193,6 +196,24 @@ void QueueConsoleOverlayText(int stateId, double frameTime)
     }
     const std::string file = GetLevelTable()[static_cast<size_t>(row)].fileName;
     QueueConsoleOverlayText(GameStateToString(stateId), &file, frameTime);
+}
+
+void RenderConsoleOverlay(const HudLocations& hud, const glm::mat4& projection2D)
+{
+    System* system = System::PeekInstance();
+    Console* console = system ? system->console : nullptr;
+    if (!console) return;
+    if (console->IsOpen()) {
+        const int stateId = system->gameStateManager ? system->gameStateManager->GetCurrentState() : 0;
+        const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
+        QueueConsoleOverlayText(stateId, frameTime);
+        DrawGUIObject(hud, projection2D, console->GetConsoleObject());
+    }
+    GameObject* graph = console->GetGraphObject();
+    if (graph && !(graph->flags & OBJ_SKIP_DRAW)) {
+        DrawGUIObject(hud, projection2D, graph);
+        console->DrawFPSGraph();
+    }
 }
 
 } // namespace QRX

@@ -27,9 +27,12 @@
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
+#include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/DoorComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
@@ -120,6 +123,9 @@ void BaseLevel::Load()
 {
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
+    // The console's objects outlive every level; made first, they show what
+    // the loading below reports.
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -230,6 +236,14 @@ void BaseLevel::LinkObjects()
         if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
             spawner->FindTriggers();
     }
+    const GameObjectGroup doors = objects->GetObjectsWithComponent(CT_DOOR);
+    for (GameObject* object : doors) {
+        if (auto* door = dynamic_cast<DoorComponent*>(object->GetComponent(CT_DOOR))) door->FindSwitches();
+    }
+    const GameObjectGroup bridges = objects->GetObjectsWithComponent(CT_BRIDGE);
+    for (GameObject* object : bridges) {
+        if (auto* bridge = dynamic_cast<BridgeComponent*>(object->GetComponent(CT_BRIDGE))) bridge->FindTriggers();
+    }
 }
 
 void BaseLevel::StartMusic(int stateId)
@@ -252,6 +266,10 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 void BaseLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    // While the console has the keyboard (it had it when the frame began,
+    // so the Escape that closes it counts too) the level's own keys wait.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
     System* system = System::GetInstance();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
     if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
@@ -263,16 +281,17 @@ void BaseLevel::Update(GameStateManager& manager)
     const int id = manager.GetCurrentState();
     if (ShowsLevelHud(id)) DrawLevelHud(manager);
 
-    if (InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
+    if (!typing && InputManager::IsTriggered(KEY_SKIP_LEVEL)) {
         if (LevelManager* levels = manager.GetLevelManager()) levels->GoToNextLevel();
     }
 
     m_LevelTime += CappedFrameStep();
 
     if (IsSplash(id)) {
-        int request = SplashStep(id, m_LevelTime, SplashSkipPressed(), std::cout);
+        int request = SplashStep(id, m_LevelTime, !typing && SplashSkipPressed(), std::cout);
         if (request != STATE_NONE) manager.RequestState(request);
-    } else if (EscapeOpensPauseMenu(id) && (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
+    } else if (!typing && EscapeOpensPauseMenu(id) &&
+               (InputManager::IsTriggered(KEY_ESCAPE) || EscapeActionTriggered())) {
         manager.RequestState(STATE_PAUSEMENU);
     }
 }

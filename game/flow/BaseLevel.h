@@ -122,7 +122,7 @@ private:
     // player components.
     void FindPlayers();
     // Links the level's objects to one another: each crate spawner finds its
-    // triggers.
+    // triggers, each door its switches, each bridge its triggers.
     void LinkObjects();
     void StartMusic(int stateId);
     // Stores the whole seconds of the level time and their grade (by the

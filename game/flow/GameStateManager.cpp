@@ -36,14 +36,22 @@ void GameStateManager::Update()
 {
     const int requested = m_RequestedState;
 
+    // A refused request is dropped and the current state runs on this frame,
+    // so a state that keeps asking for it still sees every frame's keys.
     if (requested == STATE_MAINMENU && m_CurrentState != STATE_MAINMENU) {
-        if (!CanServe(STATE_MAINMENU)) return;
+        if (!CanServe(STATE_MAINMENU)) {
+            UpdateTopState();
+            return;
+        }
         PopStatesTo(0);
         ChangeState(STATE_MAINMENU);
         return;
     }
     if (requested == STATE_MAINCREDITS && m_CurrentState == STATE_GAMECOMPLETEMENU) {
-        if (!CanServe(STATE_MAINMENU) || !CanServe(STATE_MAINCREDITS)) return;
+        if (!CanServe(STATE_MAINMENU) || !CanServe(STATE_MAINCREDITS)) {
+            UpdateTopState();
+            return;
+        }
         PopStatesTo(0);
         ChangeState(STATE_MAINMENU);
         PushOverState(STATE_MAINCREDITS);
@@ -55,7 +63,7 @@ void GameStateManager::Update()
     }
     if (requested < STATE_RESTART) {
         if (m_States.size() > 1) PopStatesTo(1);
-        else ChangeState(requested);
+        else if (!ChangeState(requested)) UpdateTopState();
         return;
     }
     if (requested == m_PreviousState && m_States.size() > 1) {
@@ -69,7 +77,7 @@ void GameStateManager::Update()
         m_RequestedState = m_CurrentState;
         return;
     }
-    PushOverState(requested);
+    if (!PushOverState(requested)) UpdateTopState();
 }
 
 void GameStateManager::UpdateTopState()

@@ -16,7 +16,8 @@
 //      stacked, then restart the state on top.
 //   7. Anything else: push it over the current state.
 // No state is updated on a frame that carries out a request. A request that
-// no state object serves is logged and dropped: the current state stays.
+// no state object serves is logged and dropped: the current state stays and
+// is updated on that frame.
 // Whenever a state's Free has run, the objects it still owns go back to the
 // object manager's pool (persistent ones stay).
 // The manager owns the level manager; the state objects are not its own. It

@@ -15,6 +15,7 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -64,6 +65,7 @@ void LoadingLevel::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -103,6 +105,7 @@ void LoadingLevel::Resume() { ResumeCurrentStateObjects(); }
 void LoadingLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    UpdateConsole();
     System* system = System::GetInstance();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
     // The screen is made of sprites only: they are what a click can pick.

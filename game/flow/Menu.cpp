@@ -22,6 +22,7 @@
 #include "game/flow/StateCommon.h"
 #include "game/flow/UILogicComponent.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -111,6 +112,7 @@ void Menu::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    LoadConsole();
     RefreshProfileList();
 }
 
@@ -193,6 +195,9 @@ void Menu::Unload()
 
 void Menu::Update(GameStateManager& manager)
 {
+    // While the console has the keyboard (it had it as the frame began, so
+    // the Escape that closes it counts too) the name field and the back key wait.
+    m_ConsoleTyping = IsConsoleOpen();
     System* system = System::GetInstance();
     ObjectManager* objects = system->objectManager;
     // A left click belongs to the screen's elements; the right one picks.
@@ -227,8 +232,9 @@ void Menu::Update(GameStateManager& manager)
     if (id != STATE_CONFIRMATIONMENU) m_ConfirmResult = 0;
 
     UpdateCursorVisibility();
+    UpdateConsole();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
-    HandleBackKey(manager);
+    if (!m_ConsoleTyping) HandleBackKey(manager);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -243,8 +249,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     if (name == "lblName") {
         m_NameField = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
         InputManager* input = system->inputManager;
-        // No console exists to take the keys: typing always goes to the field.
-        if (m_NameField && input && input->IsCharacterReady())
+        if (m_NameField && input && input->IsCharacterReady() && !m_ConsoleTyping)
             m_NameField->m_text = ApplyTypedCharacter(m_NameField->m_text, input->GetTypedCharacter());
     } else if (name == "chkboxFullscreen") {
         SetElementTexture(&element, CheckboxTexture(system->window && system->window->IsFullscreen(), hovered));

@@ -8,7 +8,8 @@
 // switch the display and the sound, the slider sets the music volume, the
 // name field takes typed characters, and the profile screen (42) lists one
 // slot per profile to select or delete. Escape goes back (on the main menu
-// it asks whether to quit).
+// it asks whether to quit). Load and Update also run the console's own Load
+// and Update; while the console has the keyboard, typing and Escape are its.
 //
 // Rules:
 // - Screens are laid out in pixels from the centre of a 1024 x 768 window
@@ -185,6 +186,7 @@ private:
     // Found during this frame's element steps.
     std::array<UILogicComponent*, RESOLUTION_CHOICES> m_ResolutionBoxes{};
     TextComponent* m_NameField = nullptr;
+    bool m_ConsoleTyping = false;  // the console had the keyboard as the frame began
     bool m_SelectClicked = false;
     bool m_DeleteClicked = false;
     bool m_AddClicked = false;

@@ -16,6 +16,7 @@
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -63,6 +64,8 @@ void TransitionLevel::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    // Made first, the console shows what the loading below reports.
+    LoadConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -121,6 +124,10 @@ void TransitionLevel::Resume() { ResumeCurrentStateObjects(); }
 void TransitionLevel::Update(GameStateManager& manager)
 {
     UpdateCursorVisibility();
+    // While the console has the keyboard (it had it as the frame began, so
+    // the Escape that closes it counts too) the pause key waits.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
     System* system = System::GetInstance();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
     // A left click belongs to the screen's buttons; the right one picks.
@@ -130,7 +137,7 @@ void TransitionLevel::Update(GameStateManager& manager)
     // The level buttons act here and may hide the texts for this very frame.
     UpdateCurrentStateObjects();
     DrawTexts(manager.GetCurrentState());
-    HandlePauseKey(manager);
+    if (!typing) HandlePauseKey(manager);
 }
 
 void TransitionLevel::DrawTexts(int stateId)

@@ -8,7 +8,8 @@
 // buttons); Init puts up the grade as three stars on the graded screens
 // (17 to 26); Update runs the objects, draws the time of the level just
 // played (graded screens) or the winner (29), and opens the pause menu on
-// Escape. The screen never advances by itself: its level buttons ask the
+// Escape (not while the console has the keyboard). Load and Update also run
+// the console's own Load and Update. The screen never advances by itself: its level buttons ask the
 // level manager for the next or previous row, and hide the time and winner
 // texts from the frame they act (HideTransitionTexts).
 //

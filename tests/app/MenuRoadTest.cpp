@@ -6,7 +6,6 @@
 // screen files by UI name; presses are held over several frames.
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
 #include <tinyxml2.h>
 
 #include <chrono>
@@ -60,27 +59,6 @@ bool ElementPosition(const std::string& screen, const std::string& name, float& 
     return false;
 }
 
-// A screenshot as RGBA rows, or empty when it cannot be read.
-Picture LoadScreenshot(const std::string& path)
-{
-    Picture picture;
-    FIBITMAP* loaded = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (!loaded) return picture;
-    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(loaded);
-    FreeImage_Unload(loaded);
-    if (!rgba) return picture;
-    const unsigned width = FreeImage_GetWidth(rgba);
-    const unsigned height = FreeImage_GetHeight(rgba);
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(rgba, static_cast<int>(y));
-        for (unsigned x = 0; x < width; ++x)
-            picture.insert(picture.end(), {row[x * 4 + FI_RGBA_RED], row[x * 4 + FI_RGBA_GREEN],
-                                           row[x * 4 + FI_RGBA_BLUE], 255});
-    }
-    FreeImage_Unload(rgba);
-    return picture;
-}
-
 class MenuRoad : public ::testing::Test
 {
 protected:
@@ -114,7 +92,7 @@ protected:
             for (int wait = 0; wait < 200 && !program->HasGameFile(file); ++wait)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::this_thread::sleep_for(std::chrono::milliseconds(300));  // written out
-            picture = LoadScreenshot(program->GameFilePath(file));
+            picture = TestSupport::ReadScreenshot(program->GameFilePath(file));
             if (unlike.empty() || TestSupport::PictureDifference(picture, unlike) > 0.05) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }

@@ -9,7 +9,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
+#include "support/GLReadback.h"
 #include "support/ProgramRun.h"
 #include "support/TestEnv.h"
 
@@ -146,6 +148,57 @@ TEST_F(ProgramTest, AltF4EndsTheGameCleanly)
     EXPECT_EQ(code, 0) << program.Stderr();
     std::string page = program.Page();
     EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END));
+}
+
+TEST_F(ProgramTest, ConsoleOpensOverTheMainMenuShowsTheGraphAndQuits)
+{
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    PrivateDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    Program program(TestSupport::SourceDir(), {{"DISPLAY", display.Name()}});
+    ASSERT_TRUE(program.WaitForOutput("Loading level MAINMENU")) << program.Stdout();
+    EXPECT_NE(program.Stdout().find("[LOG] INFO - Console initialized.\n[LOG] INFO - Logging system initialized.\n"),
+              std::string::npos);
+
+    // Each key is held over several frames.
+    auto keys = [&display](const std::string& sequence) {
+        return RunOnDisplay(display.Name(), "timeout 60 xdotool search --sync --name '^Zendra$' windowfocus --sync " +
+                                                sequence);
+    };
+    auto type = [](const std::string& text) {
+        std::string sequence;
+        for (char c : text) {
+            const std::string key = c == ' ' ? "space" : c == '`' ? "grave" : c == '\n' ? "Return" : std::string(1, c);
+            sequence += "keydown " + key + " sleep 0.4 keyup " + key + " sleep 0.4 ";
+        }
+        return sequence;
+    };
+    int shots = 0;
+    auto screenshot = [&]() {
+        EXPECT_EQ(keys("keydown F12 sleep 0.4 keyup F12"), 0);
+        const std::string path = program.GameFilePath("Screenshots/Screenshot_" + std::to_string(shots++) + ".png");
+        TestSupport::Picture pixels;
+        for (int i = 0; i < 600 && pixels.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            pixels = TestSupport::ReadScreenshot(path);
+        }
+        return pixels;
+    };
+
+    const TestSupport::Picture menu = screenshot();
+    ASSERT_EQ(keys(type("`")), 0);
+    const TestSupport::Picture open = screenshot();
+    ASSERT_FALSE(menu.empty() || open.empty());
+    EXPECT_GT(TestSupport::PictureDifference(menu, open), 0.05);
+
+    ASSERT_EQ(keys(type("fps 1\n")), 0);
+    ASSERT_TRUE(program.WaitForOutput("Enter triggered"));
+    EXPECT_GT(TestSupport::PictureDifference(open, screenshot()), 0.05);
+
+    // The window goes while the last key is still being released.
+    keys(type("quit\n"));
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
+    EXPECT_TRUE(EndsWith(program.Page(), std::string("Logging System Terminated.") + PAGE_END));
 }
 
 } // namespace

@@ -202,6 +202,7 @@ TEST_F(WindowInputTest, KeyMessagesReachTheKeyStates)
     EXPECT_EQ(InputManager::current[KEY_A + ('W' - 'A')], 1);
     EXPECT_EQ(InputManager::current[KEY_ALT], 1);
     EXPECT_EQ(InputManager::current[KEY_F4], 1);
+    Input().Update();
     Window::WindowProcedure(Message(WM_KEYUP, 'W'));
     Window::WindowProcedure(Message(WM_SYSKEYUP, VK_MENU));
     EXPECT_EQ(InputManager::current[KEY_A + ('W' - 'A')], 0);

@@ -292,10 +292,14 @@ TEST_F(GameStateManagerTest, ChangeAndPushKeepTheCurrentStateWhenNothingServesTh
     gsm.Update();
     gsm.RequestState(44);  // a push-over
     gsm.Update();
+    gsm.RequestState(32);  // a change
+    gsm.Update();
     EXPECT_FALSE(gsm.ChangeState(32));
     EXPECT_FALSE(gsm.PushOverState(53));
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(calls.empty());
+    // The level runs on through every refused frame.
+    EXPECT_EQ(calls, (Calls{"level.Update@3", "level.Update@3", "level.Update@3"}));
+    calls.clear();
     EXPECT_EQ(gsm.GetStates().size(), 1u);
     EXPECT_EQ(gsm.GetCurrentState(), 3);
     EXPECT_EQ(gsm.GetRequestedState(), 3);
@@ -309,6 +313,7 @@ TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
 {
     StartWith({3});
     BindStateObject(StateObjectKind::Menu, nullptr);
+    calls.clear();
     testing::internal::CaptureStdout();
     for (int frame = 0; frame < 5; ++frame) {
         gsm.RequestState(36);
@@ -317,6 +322,8 @@ TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(TestSupport::Count(out, "No state object serves state MAINMENU"), 1u);
     EXPECT_EQ(gsm.GetCurrentState(), 3);
+    // The level is updated on every one of those frames (its keys are not lost).
+    EXPECT_EQ(calls, Calls(5, "level.Update@3"));
 }
 
 TEST_F(GameStateManagerTest, StartBindsTheGamesOwnStatesAndReportsAnEmptyStackOnce)

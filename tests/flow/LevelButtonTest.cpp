@@ -107,11 +107,11 @@ TEST_F(LevelButtonTest, NextMakesOneLoadingPictureHoweverLongTheRequestWaits)
     EXPECT_FALSE(text->m_drawMe);
     EXPECT_EQ(Captions(), 1u);
 
-    // Refused and asked again on every other frame: still one picture.
+    // Refused and asked again on every frame: still one picture.
     for (int frame = 0; frame < 20; ++frame) Frame();
     EXPECT_EQ(CountOwnedBy(17, SPRITE), 1u);
     EXPECT_EQ(CountOwnedBy(17, MENUROBOTANIMATION), 1u);
-    EXPECT_EQ(Captions(), 10u);  // the caption stays up
+    EXPECT_EQ(Captions(), 20u);  // the caption stays up
     EXPECT_EQ(Audio()->CountCalls("PlaySound"), 2);
     ASSERT_EQ(gsm.GetRequestedState(), 4);
 

@@ -22,6 +22,7 @@
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
+#include "tools/Console.h"
 #include "tools/TweakBarState.h"
 #include "game/gameplay/CheckpointStore.h"
 
@@ -59,6 +60,8 @@ void ReleaseSystem()
     if (s->tweakBarState) AntTweakBar::Destroy(s->tweakBarState);
     Release(s->tweakBarState);
     Release(s->profileManager);
+    // The console hands its display objects back while the pool exists.
+    Release(s->console);
     if (s->objectManager) s->objectManager->Shutdown();
     Release(s->objectManager);
     Release(s->physicsManager);

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <thread>
 
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include "support/EngineFixture.h"
@@ -176,6 +177,22 @@ int RunOnDisplay(const std::string& display, const std::string& command)
     std::string line = "DISPLAY=" + display + " " + command;
     int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<unsigned char> ReadScreenshot(const std::string& path)
+{
+    std::vector<unsigned char> picture;
+    FIBITMAP* image = ::access(path.c_str(), R_OK) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
+    FIBITMAP* rgba = image ? FreeImage_ConvertTo32Bits(image) : nullptr;
+    for (unsigned y = 0; rgba && y < FreeImage_GetHeight(rgba); ++y) {
+        const BYTE* row = FreeImage_GetScanLine(rgba, static_cast<int>(y));
+        for (unsigned x = 0; x < FreeImage_GetWidth(rgba); ++x)
+            picture.insert(picture.end(), {row[x * 4 + FI_RGBA_RED], row[x * 4 + FI_RGBA_GREEN],
+                                           row[x * 4 + FI_RGBA_BLUE], 255});
+    }
+    if (rgba) FreeImage_Unload(rgba);
+    if (image) FreeImage_Unload(image);
+    return picture;
 }
 
 void ExpectInOrder(const std::string& text, const std::vector<std::string>& lines)

@@ -91,6 +91,10 @@ private:
 // Runs a shell command with DISPLAY set; its exit code (-1 when it did not end normally).
 int RunOnDisplay(const std::string& display, const std::string& command);
 
+// A PNG screenshot the game wrote, as RGBA rows bottom first (as the
+// pictures of GLReadback); empty while it cannot be read.
+std::vector<unsigned char> ReadScreenshot(const std::string& path);
+
 // Adds a test failure unless the lines appear in this order in the text
 // (other lines may come between them).
 void ExpectInOrder(const std::string& text, const std::vector<std::string>& lines);

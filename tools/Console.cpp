@@ -1,0 +1,658 @@
+#include "tools/Console.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+
+#include "engine/core/FrameRateController.h"
+#include "engine/core/InputManager.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/Renderer.h"
+#include "engine/graphics/UIPass.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelManager.h"
+
+// Command errors are reported from the interpreter whichever row found them.
+#define QRX_COMMAND_ERROR(...) \
+    ::QRX::LogReport(::QRX::LOG_ERROR, "QRX::Console::ExecuteCommand", __FILE__, __LINE__, __VA_ARGS__)
+
+namespace QRX {
+
+int Console::s_historyCursor = 0;
+float Console::s_graphTimer = 0.0f;
+
+namespace {
+
+const glm::vec4 GRAPH_GREEN(0.0f, 1.0f, 0.0f, 1.0f);
+const glm::vec4 GRAPH_YELLOW(1.0f, 1.0f, 0.0f, 1.0f);
+const glm::vec4 GRAPH_RED(1.0f, 0.0f, 0.0f, 1.0f);
+const glm::vec4 GRAPH_WHITE(1.0f, 1.0f, 1.0f, 1.0f);
+
+constexpr const char* NOTHING_YET = "This function does nothing, yet.";
+
+bool StartsWith(const std::string& text, const char* head)
+{
+    return text.compare(0, std::char_traits<char>::length(head), head) == 0;
+}
+
+std::string ToUpper(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+GameStateManager* States() { return System::GetInstance()->gameStateManager; }
+
+LevelManager* Levels()
+{
+    GameStateManager* states = States();
+    return states ? states->GetLevelManager() : nullptr;
+}
+
+int CurrentState()
+{
+    GameStateManager* states = States();
+    return states ? states->GetCurrentState() : STATE_NONE;
+}
+
+void Request(int id)
+{
+    if (GameStateManager* states = States()) states->RequestState(id);
+}
+
+// The frame time of the frame-rate controller (raw); 0 without one.
+double RawFrameTime()
+{
+    FrameRateController* frames = System::GetInstance()->frameRateController;
+    return frames ? frames->dt : 0.0;
+}
+
+void PlaceDisplayObject(GameObject* object, const glm::vec3& position, bool hidden)
+{
+    object->position = position;
+    object->previousPosition = position;
+    object->scale = glm::vec3(Console::OBJECT_SIZE, Console::OBJECT_SIZE, 1.0f);
+    object->flags &= ~OBJ_WORLD_VALID;
+    object->flags |= OBJ_PERSISTENT;
+    if (hidden) object->flags |= OBJ_SKIP_DRAW;
+    else object->flags &= ~OBJ_SKIP_DRAW;
+}
+
+void SetHidden(GameObject* object, bool hidden)
+{
+    if (!object) return;
+    if (hidden) object->flags |= OBJ_SKIP_DRAW;
+    else object->flags &= ~OBJ_SKIP_DRAW;
+}
+
+} // namespace
+
+Console::Console()
+{
+    s_historyCursor = 0;
+    s_graphTimer = 0.0f;
+}
+
+Console::~Console()
+{
+    m_graphSamples.clear();
+    // The objects stay in the manager's pool, which takes them back.
+    for (GameObject* object : {m_consoleObject, m_graphObject})
+        if (object) object->flags &= ~OBJ_PERSISTENT;
+    m_consoleObject = nullptr;
+    m_graphObject = nullptr;
+}
+
+void Console::Load()
+{
+    System* system = System::GetInstance();
+    ObjectManager* objects = system->objectManager;
+
+    if (!m_consoleObject) {
+        m_consoleObject = objects ? objects->CreatePersistentInstance(GAMECONSOLE) : nullptr;
+        if (!m_consoleObject) {
+            QRX_LOG_ERROR("Problem creating console object!");
+            return;
+        }
+        PlaceDisplayObject(m_consoleObject, glm::vec3(CONSOLE_OBJECT_X, CONSOLE_OBJECT_Y, CONSOLE_OBJECT_Z), !m_open);
+    } else {
+        QRX_LOG_INFO("Skipping console object creation. It appears to have existed already.");
+    }
+
+    if (!m_graphObject) {
+        m_graphObject = objects ? objects->CreatePersistentInstance(FPSGRAPH) : nullptr;
+        if (!m_graphObject) {
+            QRX_LOG_ERROR("Problem creating FPS graph object!");
+            return;
+        }
+        const float height = system->window ? static_cast<float>(system->window->GetHeight()) : 0.0f;
+        PlaceDisplayObject(m_graphObject, glm::vec3(GRAPH_OBJECT_X, GRAPH_OBJECT_Y - height * 0.5f, GRAPH_OBJECT_Z),
+                           m_graphMode == 0);
+    } else {
+        QRX_LOG_INFO("Skipping fpsgraph object creation. It appears to have existed already.");
+    }
+}
+
+void Console::Update()
+{
+    SampleGraph();
+
+    InputManager* input = System::GetInstance()->inputManager;
+    if (m_open && input && input->IsCharacterReady() && input->GetTypedCharacter() != 0)
+        TypeCharacter(input->GetTypedCharacter());
+
+    if (m_open && InputManager::IsTriggered(KEY_ESCAPE)) SetOpen(false);
+
+    m_panelWidth = PANEL_SIZE;
+    m_panelHeight = PANEL_SIZE;
+
+    if (InputManager::IsTriggered(KEY_OEM_3)) SetOpen(!m_open);
+
+    if (m_open) HandleKeys();
+}
+
+void Console::SampleGraph()
+{
+    if (!m_graphObject) return;
+    const double raw = RawFrameTime();
+    // A clock hiccup (negative or not a number) counts as no time.
+    const float t = raw > 0.0 ? static_cast<float>(std::min(raw, static_cast<double>(GRAPH_FRAME_CAP))) : 0.0f;
+    s_graphTimer += t;
+    if (!(s_graphTimer > GRAPH_INTERVAL)) return;
+    s_graphTimer = 0.0f;
+    // Only a frame with time can push the timer over, so t is not 0 here.
+    const glm::vec3& at = m_graphObject->position;
+    m_graphSamples.push_back(glm::vec2(at.x, at.y + std::ceil(GRAPH_RATE_SCALE / t)));
+    if (m_graphSamples.size() > GRAPH_SAMPLES) m_graphSamples.pop_front();
+}
+
+void Console::HandleKeys()
+{
+    if (InputManager::IsTriggered(KEY_RETURN)) {
+        SubmitLine();
+        s_historyCursor = 0;
+        m_history.erase(std::unique(m_history.begin(), m_history.end()), m_history.end());
+        std::cout << "Enter triggered\n" << std::flush;
+    }
+    if (InputManager::IsTriggered(KEY_UP)) {
+        ++s_historyCursor;
+        m_input = GetHistoryEntry();
+    }
+    if (InputManager::IsTriggered(KEY_DOWN)) {
+        --s_historyCursor;
+        m_input = GetHistoryEntry();
+        if (s_historyCursor < 0) s_historyCursor = 0;
+    }
+
+    if (InputManager::IsTriggered(KEY_PAGEUP)) {
+        if (m_scrollOffset < LINE_LIMIT) ++m_scrollOffset;
+    } else if (InputManager::IsTriggered(KEY_PAGEDOWN)) {
+        if (m_scrollOffset > 0) --m_scrollOffset;
+    } else if (InputManager::IsTriggered(KEY_HOME)) {
+        m_scrollOffset = static_cast<unsigned>(m_output.size());
+    } else if (InputManager::IsTriggered(KEY_END)) {
+        m_scrollOffset = 0;
+    }
+}
+
+void Console::SetOpen(bool open)
+{
+    m_open = open;
+    SetHidden(m_consoleObject, !open);
+}
+
+void Console::SetGraphMode(int mode)
+{
+    m_graphMode = mode;
+    SetHidden(m_graphObject, mode == 0);
+}
+
+void Console::Print(const std::string& line)
+{
+    if (m_output.size() >= LINE_LIMIT) m_output.pop_front();
+    m_output.push_back(line);
+}
+
+void Console::TypeCharacter(char character)
+{
+    if (character == '\b') {
+        if (!m_input.empty()) m_input.pop_back();
+        return;
+    }
+    m_input += character;
+}
+
+void Console::SubmitLine()
+{
+    if (m_input.empty()) return;
+    if (m_output.size() >= LINE_LIMIT) m_output.pop_front();
+    m_history.push_back(m_input);
+
+    const size_t width = static_cast<size_t>(WRAP_WIDTH);
+    if (m_input.size() <= width) {
+        Print(ECHO_PREFIX + m_input);
+    } else {
+        Print(ECHO_PREFIX);
+        for (size_t at = 0; at < m_input.size(); at += width) Print(m_input.substr(at, width));
+    }
+
+    ExecuteCommand();
+    m_input.clear();
+    m_scrollOffset = 0;
+}
+
+std::string Console::GetHistoryEntry() const
+{
+    if (s_historyCursor < 0 || m_history.empty()) return std::string();
+    const int count = static_cast<int>(m_history.size());
+    if (s_historyCursor > count) {
+        s_historyCursor = count;
+        return m_history.front();
+    }
+    if (s_historyCursor == 0) return std::string();
+    return m_history[static_cast<size_t>(count - s_historyCursor)];
+}
+
+// The command table, tested in this order; "exact" rows need the whole line.
+void Console::ExecuteCommand()
+{
+    const std::string line = m_input;
+    System* system = System::GetInstance();
+
+    if (line == "exit" || line == "quit") {
+        system->StopRunning();
+    } else if (line == "clear") {
+        m_output.clear();
+    } else if (line == "help") {
+        PrintHelp();
+    } else if (line == "fps 1") {
+        SetGraphMode(1);
+    } else if (line == "fps 0") {
+        SetGraphMode(0);
+    } else if (line == "fps 2") {
+        SetGraphMode(2);
+    } else if (line == "mainmenu") {
+        Print(NOTHING_YET);
+    } else if (line == "mouse 2" || line == "mouse 1" || line == "mouse 0") {
+        Print(NOTHING_YET);
+        m_mouseMode = line.back() - '0';
+    } else if (line == "debugdraw 0" || line == "debugdraw 1") {
+        Print(NOTHING_YET);
+        m_debugDraw = line.back() == '1';
+    } else if (line == "list") {
+        ListLevels();
+    } else if (line == "edit new") {
+        RequestEditor();
+    } else if (StartsWith(line, "edit") && line.size() > 5) {
+        EditWithArgument(line);
+    } else if (line == "edit") {
+        EditCurrentLevel();
+    } else if (StartsWith(line, "delete")) {
+        Delete(line);
+    } else if (StartsWith(line, "save")) {
+        Save(line);
+    } else if (StartsWith(line, "goto")) {
+        Goto(line);
+    } else if (line == "restart") {
+        if (GameStateManager* states = States()) states->RestartState();
+    } else if (line == "reload") {
+        if (GameStateManager* states = States()) states->ReloadState();
+    } else if (line == "objsize" || line == "log") {
+        // Known words that do nothing.
+    } else if (line == "log 1") {
+        if (system->logger) system->logger->SetEnabled(true);
+        Print("Logging is turned On");
+    } else if (line == "log 0") {
+        if (system->logger) system->logger->SetEnabled(false);
+        Print("Logging is turned Off");
+    } else if (line == "god 1") {
+        Print("God mode enabled.");
+        m_godMode = true;
+    } else if (line == "god 0") {
+        Print("God mode disabled.");
+        m_godMode = false;
+    } else if (line == "password") {
+        Print("You're so smart.");
+    } else if (StartsWith(line, "password")) {
+        Password(line);
+    } else if (line == "waves 0") {
+        Print("Waves spawns are halted indefinitely.");
+    } else if (line == "waves 1") {
+        Print("Waves spawns will now resume from this time on.");
+    } else if (StartsWith(line, "spawn")) {
+        Spawn(line);
+    } else {
+        Print("Unknown command: " + line);
+    }
+}
+
+void Console::ListLevels()
+{
+    for (const LevelTableEntry& row : GetLevelTable())
+        Print(GameStateToString(row.stateId) + " - " + row.fileName);
+}
+
+void Console::RequestEditor()
+{
+    Request(CurrentState() == STATE_LEVELEDITOR ? STATE_LEVELEDITORNEXT : STATE_LEVELEDITOR);
+}
+
+void Console::EditWithArgument(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string command, argument;
+    words >> command;
+    if (!(words >> argument)) argument = "edit";
+
+    if (argument == "edit") {
+        Print("Invalid level to edit.");
+        Print("Type a gamestate name or a .xml file name");
+        return;
+    }
+    LevelManager* levels = Levels();
+    if (argument.find(".xml") != std::string::npos) {
+        if (levels && levels->IsLevelFileFound(argument)) RequestEditor();
+        else QRX_COMMAND_ERROR("Level %s does not exist", argument.c_str());
+        return;
+    }
+    const std::string name = ToUpper(argument);
+    int id = STATE_NONE;
+    StringToGameState(name, id);
+    const std::string file = levels ? levels->GetLevelFileName(id) : std::string();
+    if (!file.empty()) RequestEditor();
+    else Print("Level " + name + " was not found in level table to be loaded. Check LevelManager");
+}
+
+void Console::EditCurrentLevel()
+{
+    const int current = CurrentState();
+    if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) {
+        Request(STATE_LEVELEDITOR);
+        return;
+    }
+    LevelManager* levels = Levels();
+    const std::string file = levels ? levels->GetLevelFileName(current) : std::string();
+    std::cout << file << "\n";
+    if (!file.empty()) Request(STATE_LEVELEDITOR);
+}
+
+void Console::Delete(const std::string& line)
+{
+    if (line.size() > 7) Print("Deleted " + line.substr(7) + "(not working, upvote this to KM if you want it)");
+}
+
+void Console::Save(const std::string& line)
+{
+    LevelManager* levels = Levels();
+    std::string name;
+    bool write = false;
+    if (line == "save") {
+        const int current = CurrentState();
+        if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) name = levels ? levels->GetFreeLoadPath() : "";
+        else name = levels ? levels->GetLevelFileName(current) : "";
+        write = true;
+    } else if (line.size() > 5) {
+        name = line.substr(5);
+        write = true;
+    }
+    if (write) {
+        std::string reason;
+        if (SaveLevel(name, reason)) {
+            Print("Saved as " + name);
+        } else {
+            Print("Failed to save " + name + " (the previous file is kept)");
+            if (!reason.empty()) Print(reason);
+        }
+    }
+    if (levels) levels->LoadLevelPaths(LevelManager::LEVEL_SCAN_FOLDER);
+}
+
+bool Console::SaveLevel(const std::string& name, std::string& reason)
+{
+    (void)name;
+    // Level files are written by the level editor's SaveAs.
+    reason = "The level editor, which writes level files, is not available.";
+    return false;
+}
+
+void Console::Goto(const std::string& line)
+{
+    LevelManager* levels = Levels();
+    if (line == "goto") {
+        if (levels) levels->GoToNextLevel();
+        Print("Loading next level in leveltable");
+        return;
+    }
+    if (line.size() <= 5) return;
+
+    const std::string rest = line.substr(5);
+    std::istringstream words(rest);
+    std::string argument;
+    words >> argument;
+    if (argument.empty()) {
+        Print("Invalid level name");
+        return;
+    }
+    if (argument.find(".xml") != std::string::npos) {
+        if (levels && levels->IsLevelFileFound(argument)) {
+            levels->SetFreeLoadPath(argument);
+            Request(CurrentState() == STATE_FREELOAD ? STATE_FREELOADNEXT : STATE_FREELOAD);
+            Print("Loading level: " + argument);
+        } else {
+            QRX_COMMAND_ERROR("%s cannot be found in the level folder", rest.c_str());
+        }
+        return;
+    }
+    const std::string name = ToUpper(argument);
+    int id = STATE_NONE;
+    if (StringToGameState(name, id)) {
+        Request(id);
+        Print("Loading level: " + name);
+    } else {
+        Print(rest + " is not a valid gamestate to load.");
+    }
+}
+
+void Console::Spawn(const std::string& line)
+{
+    std::string trimmed = line;
+    Trim(trimmed);
+    if (trimmed.size() < 6) {
+        for (const char* usage : {"Usage:", "\tparam1 - count\t\t(number of enemy)",
+                                  "\tparam2 - interval\t(time between each spawn)",
+                                  "\tparam3 - type\t\t(type of enemy to spawn)", "\t\tType code:",
+                                  "\t\tRUNNINGMEN - 0", "\t\tGIANT      - 16", "\t\tRANGED     - 15",
+                                  "\t\tFLYING     - 13"})
+            Print(usage);
+        return;
+    }
+    if (trimmed.substr(6) == "clear") {
+        Print("All jobs in the queue has been cleared!");
+        return;
+    }
+    // No job queue exists: the command only checks its arguments.
+    std::istringstream in(trimmed.substr(5));
+    unsigned count = 0;
+    float interval = 0.0f;
+    unsigned type = 0;
+    if (!(in >> count >> interval >> type) || interval < 0.0f) Print("Missing or incorrect parameters!");
+    else Print("Spawn job has been added to queue.");
+}
+
+void Console::Password(const std::string& line)
+{
+    std::string shown = line;
+    for (size_t i = 9; i < shown.size(); ++i) shown[i] = '*';
+    shown[0] = 'P';
+    Print(shown + " accepted. Additional options is now available.");
+}
+
+void Console::PrintHelp()
+{
+    for (const char* help : {"Commands available:", "clear\t-\tclear the console prompt", "quit\t-\texit game",
+                             "fps #\t-\tshow frames per second graph. 0 = off, 1 = on",
+                             "edit #\t-\tenter level editor using data for specified level.",
+                             "\t\t\t# = level (enum; leave # empty default to current level)",
+                             "\t\t\t# = new to create a new level to edit",
+                             "goto #\t-\tload a specific level. # = level (enum)",
+                             "\t\t\t# = 'yourlevelname.xml' load custom xml)",
+                             "save #\t-\tsave current level state to an levelname.XML file.", "\t\t\t# = level (enum)",
+                             "restart\t-\treset current level", "reload\t-\tfully unload and reload current level",
+                             "list #\t-\tdisplay available levels/paths in levelloadtable.",
+                             "log #\t-\tdisplay or set log status. 0 = off, 1 = on"})
+        Print(help);
+}
+
+// ---- drawing ----
+
+Console::TextLine Console::InputLine() const
+{
+    TextLine line;
+    const std::string shown = m_input.size() < INPUT_SHOWN ? m_input : m_input.substr(m_input.size() - INPUT_SHOWN);
+    line.text = INPUT_PREFIX + shown;
+    line.position = glm::vec2(LeftEdge() + INPUT_OFFSET_X, BottomEdge() + INPUT_OFFSET_Y);
+    line.colorIndex = INPUT_COLOR;
+    return line;
+}
+
+std::vector<Console::TextLine> Console::CollectLines()
+{
+    // Newest first, as far back as the view reaches.
+    std::vector<std::string> collected;
+    const size_t count = m_output.size();
+    for (size_t distance = m_scrollOffset; distance < m_scrollOffset + VISIBLE_ROWS && distance < count; ++distance)
+        collected.push_back(ExpandTabs(m_output[count - 1 - distance]));
+    if (collected.empty() && m_scrollOffset > 0) --m_scrollOffset;
+
+    std::vector<TextLine> rows;
+    rows.reserve(collected.size());
+    const float x = LeftEdge() + OUTPUT_OFFSET_X;
+    for (size_t k = collected.size(); k-- > 0;) {
+        const int row = VISIBLE_ROWS - 1 - static_cast<int>(k);
+        TextLine line;
+        line.text = collected[k];
+        line.position = glm::vec2(x, TopEdge() - ROW_HEIGHT * static_cast<float>(row));
+        line.colorIndex = OUTPUT_COLOR;
+        rows.push_back(std::move(line));
+    }
+    return rows;
+}
+
+void Console::Draw()
+{
+    FontManager* fonts = System::GetInstance()->fontManager;
+    const TextLine input = InputLine();
+    if (fonts)
+        fonts->AddText(FontManager::POSITION_CENTRE, input.text, input.position.x, input.position.y, CONSOLE_FONT_ID,
+                       input.colorIndex, 1.0f);
+    DrawLines();
+}
+
+void Console::DrawLines()
+{
+    FontManager* fonts = System::GetInstance()->fontManager;
+    for (const TextLine& line : CollectLines())
+        if (fonts)
+            fonts->AddText(FontManager::POSITION_CENTRE, line.text, line.position.x, line.position.y, CONSOLE_FONT_ID,
+                           line.colorIndex, 1.0f);
+}
+
+int Console::GraphStep(float graphScaleX) { return static_cast<int>(graphScaleX * 0.9f * 0.5f * 0.1f); }
+
+std::vector<Console::GraphSegment> Console::GraphSegments(const std::deque<glm::vec2>& samples,
+                                                          const glm::vec3& graphPosition, float graphScaleX,
+                                                          float thresholdFactor)
+{
+    std::vector<GraphSegment> segments;
+    if (samples.size() < 2) return segments;
+    const float step = static_cast<float>(GraphStep(graphScaleX));
+    for (size_t i = samples.size() - 1; i >= 1; --i) {
+        GraphSegment segment;
+        segment.from = samples[i] + glm::vec2(step * static_cast<float>(i), 0.0f);
+        segment.to = samples[i - 1] + glm::vec2(step * static_cast<float>(i - 1), 0.0f);
+        const float d = samples[i].y - graphPosition.y;
+        if (d > GRAPH_GREEN_ABOVE * thresholdFactor) segment.colour = GRAPH_GREEN;
+        else if (d > GRAPH_YELLOW_ABOVE * thresholdFactor) segment.colour = GRAPH_YELLOW;
+        else segment.colour = GRAPH_RED;
+        segments.push_back(segment);
+    }
+    return segments;
+}
+
+void Console::DrawFPSGraph()
+{
+    if (!m_graphObject) return;
+    System* system = System::GetInstance();
+    if (FrameRateController* frames = system->frameRateController) {
+        if (m_graphDrawn && m_graphFrame == frames->frameCount) return;
+        m_graphDrawn = true;
+        m_graphFrame = frames->frameCount;
+    }
+
+    const glm::vec3& at = m_graphObject->position;
+    const std::vector<GraphSegment> segments =
+        GraphSegments(m_graphSamples, at, m_graphObject->scale.x, m_graphThresholdFactor);
+    if (Renderer* renderer = system->renderer)
+        for (const GraphSegment& segment : segments)
+            renderer->Draw2DLine(at.z + GRAPH_DEPTH_OFFSET, GRAPH_LINE_WIDTH, segment.from, segment.to,
+                                 segment.colour);
+
+    // The rate in the colour of the last segment (the two oldest samples).
+    const glm::vec4 colour = segments.empty() ? GRAPH_WHITE : segments.back().colour;
+    if (FontManager* fonts = system->fontManager)
+        fonts->AddText(FontManager::POSITION_CENTRE, std::to_string(FrameRateOf(RawFrameTime())),
+                       at.x + GRAPH_TEXT_OFFSET_X, at.y + GRAPH_TEXT_OFFSET_Y, GRAPH_FONT_ID, colour);
+}
+
+// ---- helpers ----
+
+std::string Trim(std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        text.clear();
+        return text;
+    }
+    const size_t last = text.find_last_not_of(' ');
+    text = text.substr(first, last - first + 1);
+    return text;
+}
+
+std::string ExpandTabs(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\t') out.append(4 - out.size() % 4, ' ');
+        else out += c;
+    }
+    return out;
+}
+
+void LoadConsole()
+{
+    System* system = System::PeekInstance();
+    if (system && system->console) system->console->Load();
+}
+
+void UpdateConsole()
+{
+    System* system = System::PeekInstance();
+    if (system && system->console) system->console->Update();
+}
+
+bool IsConsoleOpen()
+{
+    System* system = System::PeekInstance();
+    return system && system->console && system->console->IsOpen();
+}
+
+} // namespace QRX

@@ -1,0 +1,245 @@
+// The in-game developer console.
+//
+// One console exists for the whole run: the System makes it before every
+// other manager and deletes it at shut-down. It is a text panel that the
+// grave-accent key opens and closes (Escape also closes it), a one-line input
+// with a history, a list of output lines that scrolls, a command interpreter
+// and a frame-rate graph. Every game state calls Load from its own Load (the
+// panel object GAMECONSOLE and the graph object FPSGRAPH are made once, as
+// persistent objects, and live to shut-down) and Update from its own Update;
+// the renderer draws the panel and calls Draw while the console is open and
+// DrawFPSGraph while the graph shows; the logger hands every report to Print
+// once the panel object exists, open or not.
+//
+// Rules:
+// - The output keeps at most LINE_LIMIT lines: a new line drops the oldest.
+// - A submitted line is echoed as "] " + line; a line longer than WRAP_WIDTH
+//   is echoed as "] " alone followed by pieces of WRAP_WIDTH characters.
+// - The history keeps every submitted line (runs of equal neighbours
+//   collapse to one on Enter); one cursor, shared by all callers, walks it.
+// - Commands never fail loudly: an unknown line prints "Unknown command: " +
+//   line, bad arguments print their own message, a missing level file is
+//   logged at ERROR (and so reaches the output through the logger).
+// - A display object that could not be made stays null: the graph sampling
+//   and drawing that need it are skipped.
+// - The panel text is laid out in pixels from the window centre (y up) in
+//   the font CONSOLE_FONT_ID; its size keeps a full row inside the panel.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+namespace QRX {
+
+class GameObject;
+
+class Console
+{
+public:
+    // Output lines kept; also the largest scroll offset.
+    static constexpr unsigned LINE_LIMIT = 2600;
+    // Characters per echoed line.
+    static constexpr int WRAP_WIDTH = 66;
+    // Output rows drawn at once, and their spacing in pixels.
+    static constexpr int VISIBLE_ROWS = 26;
+    static constexpr float ROW_HEIGHT = 17.0f;
+    // The input row shows at most this many of the last characters typed.
+    static constexpr size_t INPUT_SHOWN = 65;
+    static constexpr const char* INPUT_PREFIX = " > ";
+    static constexpr const char* ECHO_PREFIX = "] ";
+    // The text panel: centre and size in user-interface pixels.
+    static constexpr float PANEL_CENTRE_X = 130.0f;
+    static constexpr float PANEL_CENTRE_Y = 40.0f;
+    static constexpr float PANEL_SIZE = 512.0f;
+    // Where rows sit relative to the panel's edges.
+    static constexpr float INPUT_OFFSET_X = 30.0f;   // from the left edge
+    static constexpr float INPUT_OFFSET_Y = 59.0f;   // from the bottom edge
+    static constexpr float OUTPUT_OFFSET_X = 40.0f;  // from the left edge
+    static constexpr const char* CONSOLE_FONT_ID = "console";
+    static constexpr const char* GRAPH_FONT_ID = "default";
+    // Colour-table indices of the input row and the output rows.
+    static constexpr int INPUT_COLOR = 11;
+    static constexpr int OUTPUT_COLOR = 7;
+    // Where the display objects go, and their size.
+    static constexpr float OBJECT_SIZE = 512.0f;
+    static constexpr float CONSOLE_OBJECT_X = 150.0f;
+    static constexpr float CONSOLE_OBJECT_Y = 80.0f;
+    static constexpr float CONSOLE_OBJECT_Z = -2.0f;
+    static constexpr float GRAPH_OBJECT_X = -70.0f;
+    static constexpr float GRAPH_OBJECT_Y = 50.0f;  // minus half the window height
+    static constexpr float GRAPH_OBJECT_Z = -3.0f;
+    // The graph: samples kept, seconds between samples, frame-time cap of the
+    // sampling, the height of a sample for a frame time t (GRAPH_RATE_SCALE / t),
+    // the colour thresholds (times the threshold factor), the segment step
+    // (graph scale x times GRAPH_STEP_FACTOR), and the rate text's offset.
+    static constexpr size_t GRAPH_SAMPLES = 11;
+    static constexpr float GRAPH_INTERVAL = 0.5f;
+    static constexpr float GRAPH_FRAME_CAP = 0.05f;
+    static constexpr float GRAPH_RATE_SCALE = 2.0f;
+    static constexpr float GRAPH_GREEN_ABOVE = 30.0f;
+    static constexpr float GRAPH_YELLOW_ABOVE = 15.0f;
+    static constexpr float GRAPH_STEP_FACTOR = 0.9f * 0.5f * 0.1f;
+    static constexpr float GRAPH_DEPTH_OFFSET = 0.01f;
+    static constexpr float GRAPH_LINE_WIDTH = 1.0f;
+    static constexpr float GRAPH_TEXT_OFFSET_X = -70.0f;
+    static constexpr float GRAPH_TEXT_OFFSET_Y = -30.0f;
+
+    // One line of text to queue: where (pixels from the window centre, y up)
+    // and in which colour of the font manager's table.
+    struct TextLine
+    {
+        std::string text;
+        glm::vec2 position{0.0f};
+        int colorIndex = 0;
+    };
+
+    // One graph segment, in pixels from the window centre.
+    struct GraphSegment
+    {
+        glm::vec2 from{0.0f};
+        glm::vec2 to{0.0f};
+        glm::vec4 colour{1.0f};
+    };
+
+    // Closed, empty, graph off; resets the shared history cursor and sample
+    // timer (one console per run; a new one starts afresh).
+    Console();
+    // Clears the persistent flag of both display objects (the object manager
+    // reclaims them) and forgets them. Runs before the object manager goes.
+    ~Console();
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    // Makes the two display objects when they do not exist yet, placing them
+    // and showing them by the open flag and the graph mode. A failure logs
+    // at ERROR and leaves that object (and, for the panel, the graph) null.
+    void Load();
+    // One frame: graph sampling, typing, Escape, the toggle key, Enter, Up,
+    // Down and the scroll keys. Needs no manager: what is missing is skipped.
+    void Update();
+    // Appends one output line, dropping the oldest when LINE_LIMIT are held.
+    void Print(const std::string& line);
+    // Backspace (8) removes the last character of a non-empty input line;
+    // any other character is appended.
+    void TypeCharacter(char character);
+    // Echoes, records and runs the input line, then empties it and scrolls
+    // to the newest line. An empty input line does nothing.
+    void SubmitLine();
+    // Runs the command of the input line (see the command table in the
+    // source). Never fails: unknown lines are reported on the output.
+    void ExecuteCommand();
+    // The history entry of the shared cursor: k >= 1 gives the k-th newest
+    // entry; 0, a negative cursor or an empty history give ""; a cursor past
+    // the oldest entry is brought back to it.
+    std::string GetHistoryEntry() const;
+    std::string GetInput() const { return m_input; }
+
+    // Queues the input row and the visible output rows (only called while
+    // the console is open; does nothing without a font manager).
+    void Draw();
+    // Queues the visible output rows (see CollectLines).
+    void DrawLines();
+    // The input row: INPUT_PREFIX + the last INPUT_SHOWN characters.
+    TextLine InputLine() const;
+    // The output rows to draw, oldest first: the lines from the newest
+    // backwards whose distance from the newest is at least the scroll offset
+    // and below offset + VISIBLE_ROWS, tabs expanded, the newest in the
+    // bottom row. When none is left and the view is scrolled, the offset
+    // steps back by one (a view past the oldest line walks back a frame at a
+    // time).
+    std::vector<TextLine> CollectLines();
+
+    // Draws the graph segments and queues the current frame rate. Takes
+    // effect once a frame however often it is called; nothing without the
+    // graph object.
+    void DrawFPSGraph();
+    // The segments of the graph for the samples, newest first, each moved
+    // right by step x its index; coloured by the height of its newer sample
+    // above the graph object.
+    static std::vector<GraphSegment> GraphSegments(const std::deque<glm::vec2>& samples,
+                                                   const glm::vec3& graphPosition, float graphScaleX,
+                                                   float thresholdFactor);
+    // The horizontal step between samples for a graph object's scale x.
+    static int GraphStep(float graphScaleX);
+
+    bool IsOpen() const { return m_open; }
+    int GetGraphMode() const { return m_graphMode; }
+    int GetMouseMode() const { return m_mouseMode; }
+    bool IsDebugDraw() const { return m_debugDraw; }
+    bool IsGodMode() const { return m_godMode; }
+    unsigned GetScrollOffset() const { return m_scrollOffset; }
+    const std::deque<std::string>& GetOutput() const { return m_output; }
+    const std::vector<std::string>& GetHistory() const { return m_history; }
+    const std::deque<glm::vec2>& GetGraphSamples() const { return m_graphSamples; }
+    GameObject* GetConsoleObject() const { return m_consoleObject; }
+    GameObject* GetGraphObject() const { return m_graphObject; }
+    float LeftEdge() const { return m_panelX - m_panelWidth * 0.5f; }
+    float BottomEdge() const { return m_panelY - m_panelHeight * 0.5f; }
+    float TopEdge() const { return m_panelY + m_panelHeight * 0.5f; }
+
+    // The shared history cursor (0 after every Enter).
+    static int GetHistoryCursor() { return s_historyCursor; }
+
+private:
+    void SampleGraph();
+    void HandleKeys();
+    void SetOpen(bool open);
+    void SetGraphMode(int mode);
+
+    // The rows of the command table that take arguments.
+    void ListLevels();
+    void EditWithArgument(const std::string& line);
+    void EditCurrentLevel();
+    void RequestEditor();
+    void Delete(const std::string& line);
+    void Save(const std::string& line);
+    // Writes the level file; false with the reason when it was not written.
+    bool SaveLevel(const std::string& name, std::string& reason);
+    void Goto(const std::string& line);
+    void Spawn(const std::string& line);
+    void Password(const std::string& line);
+    void PrintHelp();
+
+    float m_panelX = PANEL_CENTRE_X;
+    float m_panelY = PANEL_CENTRE_Y;
+    float m_panelWidth = PANEL_SIZE;
+    float m_panelHeight = PANEL_SIZE;
+    int m_graphMode = 0;    // 0 off; 1 and 2 show the same graph
+    int m_mouseMode = 0;    // set by "mouse"; nothing reads it
+    bool m_debugDraw = false;
+    bool m_godMode = false;
+    bool m_open = false;
+    std::deque<std::string> m_output;     // oldest first
+    std::vector<std::string> m_history;   // oldest first
+    std::string m_input;
+    unsigned m_scrollOffset = 0;          // newest lines skipped when drawing
+    GameObject* m_consoleObject = nullptr;  // persistent pool object, not owned
+    GameObject* m_graphObject = nullptr;    // persistent pool object, not owned
+    std::deque<glm::vec2> m_graphSamples;
+    float m_graphThresholdFactor = 2.0f;
+    // The frame whose graph has been drawn (both the overlay and the frame's
+    // end ask for it).
+    bool m_graphDrawn = false;
+    std::uint64_t m_graphFrame = 0;
+
+    static int s_historyCursor;
+    static float s_graphTimer;
+};
+
+// Removes blanks (spaces only) at both ends of the string in place and
+// returns a copy of the result.
+std::string Trim(std::string& text);
+// Replaces each tab at column p by 4 - (p mod 4) blanks, left to right.
+std::string ExpandTabs(const std::string& text);
+
+// The System's console's Load and Update, when there is a console: every
+// game state calls them from its own Load and Update.
+void LoadConsole();
+void UpdateConsole();
+// Whether the System's console is open (it then has the keyboard).
+bool IsConsoleOpen();
+
+} // namespace QRX

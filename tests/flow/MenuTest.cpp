@@ -16,6 +16,7 @@
 #include "game/flow/Menu.h"
 #include "game/flow/ProfileManager.h"
 #include "game/flow/UILogicComponent.h"
+#include "tools/Console.h"
 
 using namespace QRX;
 
@@ -465,6 +466,34 @@ TEST_F(MenuTest, MissingScreenFileReadsNothing)
     // The main menu's file, still open, was not read in its place.
     EXPECT_EQ(CountOwnedBy(28), 0u);
     EXPECT_FALSE(System::GetInstance()->IsRunning());
+}
+
+TEST_F(MenuTest, OpenConsoleTakesTheTypingAndTheEscape)
+{
+    Console* console = new Console();
+    System::GetInstance()->console = console;
+    Enter(42);
+    Enter(43);
+    InputManager::current[KEY_OEM_3] = 1;
+    Tick();
+    InputManager::current[KEY_OEM_3] = 0;
+    ASSERT_TRUE(console->IsOpen());
+    Input().OnCharacter('Z');
+    Tick();
+    EXPECT_EQ(Text(Element("lblName"))->m_text, "");
+    EXPECT_EQ(console->GetInput(), "Z");
+    // The Escape that closes the console leaves the screen where it is; the next goes back.
+    for (int request : {43, 42}) {
+        InputManager::previous[KEY_ESCAPE] = 0;
+        InputManager::current[KEY_ESCAPE] = 1;
+        Tick();
+        InputManager::current[KEY_ESCAPE] = 0;
+        EXPECT_EQ(gsm.GetRequestedState(), request);
+        EXPECT_FALSE(console->IsOpen());
+    }
+    // The console hands its objects back before the pool goes.
+    delete console;
+    System::GetInstance()->console = nullptr;
 }
 
 } // namespace

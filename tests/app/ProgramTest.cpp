@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "support/EngineFixture.h"
 #include "support/GLReadback.h"
 #include "support/ProgramRun.h"
 #include "support/TestEnv.h"
@@ -65,6 +66,8 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
     EXPECT_EQ(out.find("Defaulting"), out.find("Defaulting", at));
     EXPECT_EQ(out.find("Defaulting", at + guest.size()), std::string::npos);
     ExpectInOrder(out, {"[LOG] INFO - Profile manager initialized.\n", "[LOG] INFO - Game state manager initialized.\n"});
+    // A clean start warns of nothing but the test line (no tweak-bar report).
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING"), 1u) << out;
 
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
@@ -76,6 +79,7 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
                          "|WinMain] <span style=\"color: #004ef0;\"><strong>INFO</strong></span> - All systems initialized correctly.",
                          "Test: Error message here"});
     EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END)) << page.substr(page.size() > 300 ? page.size() - 300 : 0);
+    EXPECT_EQ(page.find("Tweak bar"), std::string::npos);
     EXPECT_EQ(program.Stderr().find("Program Error"), std::string::npos);
 }
 

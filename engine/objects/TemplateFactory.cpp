@@ -32,9 +32,11 @@
 #include "game/gameplay/DoorComponent.h"
 #include "game/gameplay/EnemyBox.h"
 #include "game/gameplay/ExitComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/ForceFieldComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
+#include "game/gameplay/TeleportPowerComponent.h"
 #include "game/gameplay/WallComponent.h"
 #include "game/gameplay/WaypointComponent.h"
 
@@ -77,6 +79,8 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, ExitComponent>(CT_EXIT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ExplodeComponent>(CT_EXPLODE), factories);
+    FactoryRegister<Component>(new Factory<Component, TeleportPowerComponent>(CT_TELEPORT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
     FactoryRegister<Component>(new Factory<Component, WaypointComponent>(CT_WAYPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);

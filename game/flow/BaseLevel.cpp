@@ -216,12 +216,16 @@ void BaseLevel::FindPlayers()
     System* system = System::GetInstance();
     if (!system->objectManager) return;
     const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
+    PlayerComponent* last = nullptr;
     for (GameObject* object : players) {
         auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
         if (!player) continue;
         if (player->m_IsMainPlayer) system->playerOne = object;
         else system->playerTwo = object;
+        last = player;
     }
+    // The HUD icons are shared: the last robot visited drives them.
+    if (last) last->LinkPowerIcons();
 }
 
 void BaseLevel::LinkObjects()

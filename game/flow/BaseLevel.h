@@ -119,7 +119,7 @@ private:
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
     // The robots become the engine's main and other player objects by their
-    // player components.
+    // player components; the last robot links the HUD's power icons.
     void FindPlayers();
     // Links the level's objects to one another: each crate spawner finds its
     // triggers, each door its switches, each bridge its triggers.

@@ -55,6 +55,10 @@ TEST_F(BarrierWallTest, AFreedBarrierZeroesItsOwnCellsOfTheLevelGridOnly)
     ASSERT_EQ(map.GetCellValue(2, 4, 1), static_cast<std::uint32_t>(BARRIER));
     std::vector<GameObject*> barriers = All(BARRIER);
     ASSERT_EQ(barriers.size(), 2u);
+    // They stand where the grid entered them.
+    Frame(64);
+    EXPECT_EQ(barriers[0]->position, glm::vec3(1.5f, 1.5f, 1.5f));
+    EXPECT_EQ(barriers[1]->position, glm::vec3(4.5f, 1.5f, 2.5f));
 
     // Destroyed: its own cell empties; the floor under it and the other
     // barrier stay.
@@ -176,7 +180,7 @@ TEST_F(BarrierWallTest, EachMasterIsItsOwnTypeWithItsParts)
         const char* texture;
     };
     const std::vector<Expected> masters = {
-        {BARRIER, {CT_GRAPHICS, CT_PHYSICS, CT_COLLISION, CT_BARRIER}, "cubey", "barrier"},
+        {BARRIER, {CT_GRAPHICS, CT_COLLISION, CT_BARRIER}, "cubey", "barrier"},
         {WALL, {CT_GRAPHICS, CT_COLLISION, CT_WALL}, "cubey", "wall"},
         {COLLECTABLE, {CT_GRAPHICS, CT_COLLISION, CT_COLLECTABLE}, "sphere", "collectable"},
         {ENEMYBOX, {CT_GRAPHICS, CT_PHYSICS, CT_COLLISION, CT_ENEMYBOX}, "cubey", "enemy"},
@@ -206,11 +210,9 @@ TEST_F(BarrierWallTest, EachMasterIsItsOwnTypeWithItsParts)
         }
     }
 
-    // The barrier's body has no weight and no forces; the enemy box falls.
-    GameObject* barrier = All(BARRIER).at(0);
-    EXPECT_EQ(Body(barrier)->inverseMass, 0.0f);
-    EXPECT_TRUE(Body(barrier)->forceGenerators.empty());
-    EXPECT_TRUE(GetCollisionComponent(barrier)->autoResolve);
+    // Barriers and walls block; the enemy box falls.
+    EXPECT_TRUE(GetCollisionComponent(All(BARRIER).at(0))->autoResolve);
+    EXPECT_TRUE(GetCollisionComponent(All(WALL).at(0))->autoResolve);
     GameObject* box = All(ENEMYBOX).at(0);
     EXPECT_EQ(Body(box)->inverseMass, 1.0f);
     ASSERT_NE(GetGravityGenerator(box), nullptr);

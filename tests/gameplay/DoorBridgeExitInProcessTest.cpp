@@ -76,7 +76,7 @@ TEST_F(DoorBridgeExitInProcessTest, SwitchDoorBridgeAndExitInOneLevel)
     EXPECT_EQ(doorPart->m_State, DoorComponent::STATE_OPENING);
 
     // It walks off the switch and, let go once off, drops straight down to
-    // the floor (walking on, it would land in the exit): the door sinks back.
+    // the floor, short of the exit: the door sinks back.
     game.Hold({up});
     ASSERT_GT(game.StepUntil([&] { return robot->position.z < 3.55f; }, 64), 0);
     game.Release();

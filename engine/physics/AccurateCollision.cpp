@@ -365,7 +365,8 @@ bool CollisionDetector::CoveredWhereTouched(const CollisionBox& block, const Bou
     // The flush blocks beyond the face that reach into the body.
     Bounds cover[MAX_COVERING_BLOCKS];
     std::size_t count = 0;
-    for (std::size_t n = 0; n < blocks.count; ++n) {
+    const std::size_t listed = blocks.others ? blocks.count : 0;
+    for (std::size_t n = 0; n < listed; ++n) {
         const CollisionBox* other = blocks.others[n];
         if (!other || other == &block || !GridAligned(*other)) continue;
         const Bounds bounds = BoundsOf(*other);

@@ -19,11 +19,16 @@
 // held up by the block it enters, not pushed back by that block's side.
 // A face of the block counts as covered when other blocks lie flush against
 // it (their near side within FLUSH_TOLERANCE of its plane) and together span
-// the rectangle in which the body's bounds meet the block's. Only blocks
-// whose axes all lie within ALIGNED_COSINE of world axes take part, a normal
-// goes through a face when it lies within FACE_COSINE of the face's axis,
-// and a covering block must overlap the body's bounds (so the blocks the
-// broad phase pairs with the body are all it needs).
+// the rectangle in which the body's bounds meet the block's. When the axis
+// of least penetration would push the body out through a covered face, the
+// least penetrating axis through an open face that the body reaches out of
+// is taken; when there is none (a body in the corner of a wall and the
+// floor under it) the contact stays as it was, and every other contact is
+// made exactly as without the blocks. Only blocks whose axes all lie within
+// ALIGNED_COSINE of world axes take part, a normal goes through a face when
+// it lies within FACE_COSINE of the face's axis, and a covering block must
+// overlap the body's bounds (so the blocks the broad phase pairs with the
+// body are all it needs).
 #pragma once
 #include <cstddef>
 
@@ -131,7 +136,7 @@ public:
     // box has no owner. First body one's owner, second two's (two's and
     // one's for a face of two). With blocks whose block is one of the boxes,
     // an axis that would push the other box out through a covered face of
-    // the block gives way to the least penetrating axis that would not.
+    // the block gives way as the header says; a null list is an empty one.
     static void BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool,
                           const BlockFaces* blocks = nullptr);
     // Whether the face of the block that the direction (from the block

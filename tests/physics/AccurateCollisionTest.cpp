@@ -351,6 +351,19 @@ TEST_F(BlockFloorTest, ABoxSinkingAcrossASeamIsOnlyPushedUp)
     // Entered deeper than it sank, the robot is held up all the same.
     CollisionBox& deep = Robot(AtSeam() + glm::vec3(0.3f, 0.0f, 0.0f));
     ExpectVec3Near(Touch(deep, ahead, true).contactNormal, Y);
+
+    // Straddling the seam between two rows too, it touches four blocks,
+    // each of which holds it up.
+    CollisionBox& behindSide = Block(0.5f, 0.5f, 1.5f);
+    CollisionBox& aheadSide = Block(1.5f, 0.5f, 1.5f);
+    Add(behindSide);
+    Add(aheadSide);
+    CollisionBox& straddling = Robot(glm::vec3(AtSeam().x, AtSeam().y, 1.0f), 180.0f);
+    for (CollisionBox* block : {&behind, &ahead, &behindSide, &aheadSide}) {
+        Contact held = Touch(straddling, *block, false);
+        ExpectVec3Near(held.contactNormal, Y);
+        EXPECT_NEAR(held.penetration, SUNK, 1e-5f);
+    }
 }
 
 TEST_F(BlockFloorTest, OpenFacesStillPushBack)
@@ -444,8 +457,9 @@ TEST_F(BlockFloorTest, BadBlockListsAreHarmless)
     CollisionBox& lost = Block(std::numeric_limits<float>::quiet_NaN(), 0.5f, 0.5f);
     m_blocks = {nullptr, &lost, &behind, nullptr};
     ExpectVec3Near(Touch(robot, ahead, true).contactNormal, Y);
-    // No list, an empty one, or a block that is neither box of the pair.
-    BlockFaces none{&ahead, nullptr, 0};
+    // A missing list (whatever count it claims), or a block that is neither
+    // box of the pair.
+    BlockFaces none{&ahead, nullptr, 3};
     CollisionDetector::BoxAndBox(robot, ahead, pool, &none);
     ExpectVec3Near(pool.activeContacts.back()->contactNormal, -X);
     BlockFaces stranger = Around(behind);

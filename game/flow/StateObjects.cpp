@@ -3,6 +3,8 @@
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
+#include "game/flow/Menu.h"
+#include "game/flow/TransitionLevel.h"
 
 namespace QRX {
 
@@ -10,6 +12,8 @@ namespace {
 
 BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
+TransitionLevel s_transitionLevel;
+Menu s_menu;
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -25,6 +29,8 @@ void BindGameStateObjects()
     // logged and refused by the game-state manager.
     Bind(StateObjectKind::BaseLevel, &s_baseLevel);
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
+    Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
+    Bind(StateObjectKind::Menu, &s_menu);
 }
 
 } // namespace QRX

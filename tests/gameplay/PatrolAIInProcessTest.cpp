@@ -89,7 +89,9 @@ TEST_F(PatrolAIInProcessTest, TheEnemyWalksItsWaypointsInOrderAndACatchReloadsTh
         ASSERT_NE(patrol.GetRequestedState(), PatrolAI::STATE_CHASE) << frame;
         if (last >= 0) closest = std::min(closest, Flat(enemy->position, LOOP[last]));
         if (patrol.GetWaypointIndex() == last) continue;
-        if (last >= 0) EXPECT_LT(closest, 0.2f) << "waypoint " << last;
+        if (last >= 0) {
+            EXPECT_LT(closest, 0.2f) << "waypoint " << last;
+        }
         last = patrol.GetWaypointIndex();
         order.push_back(last);
         closest = 100.0f;
@@ -110,7 +112,9 @@ TEST_F(PatrolAIInProcessTest, TheEnemyWalksItsWaypointsInOrderAndACatchReloadsTh
         const QueuedLine& line = renderer->GetLineQueue()[i];
         EXPECT_EQ(line.colour, glm::vec4(1.0f, 0.0f, 0.0f, 0.7f));
         EXPECT_EQ(line.width, 5.0f);
-        if (i < queued + 2) EXPECT_NEAR(glm::length(line.to - line.from), 3.5f, 1e-4f);
+        if (i < queued + 2) {
+            EXPECT_NEAR(glm::length(line.to - line.from), 3.5f, 1e-4f);
+        }
     }
 
     // Seen, chased and caught: the reload runs once the frame's update has
@@ -153,15 +157,14 @@ TEST_F(PatrolAIInProcessTest, ACatchAfterACheckpointRestoresItAndTheEnemyPausesT
     // The robot is back where it reached the checkpoint.
     EXPECT_LT(Flat(game.Player()->position, glm::vec3(9.5f, 1.5f, 9.5f)), 0.1f);
 
-    // Nothing sets the velocity during the pause, and the physics step does
-    // not yet slow a body sliding on a floor: stop the enemy as friction would.
-    GetPhysicsComponent(enemy)->velocity = glm::vec3(0.0f);
-    // Five seconds of pause, then the patrol goes on from where it stands.
+    // Five seconds of pause standing still (the chase's walking speed does
+    // not carry it on), then the patrol goes on from where it stands.
     const glm::vec3 paused = enemy->position;
     const int frames = game.StepUntil([&] { return patrol.GetCurrentState() != PatrolAI::STATE_PAUSE; }, 200);
     EXPECT_GE(frames, 160);
     EXPECT_LE(frames, 162);
-    EXPECT_LT(Flat(enemy->position, paused), 0.5f);
+    EXPECT_LT(Flat(enemy->position, paused), 0.05f);
+    EXPECT_GT(enemy->position.y, 1.0f);
     ASSERT_GT(game.StepUntil([&] { return patrol.GetCurrentState() == PatrolAI::STATE_WALK; }, 100), 0);
     game.Step(16);
     EXPECT_GT(Flat(enemy->position, paused), 0.5f);

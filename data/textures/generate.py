@@ -820,7 +820,7 @@ def textures():
          tutorial("Chaser", ("It runs at you once it can", "reach you. You are faster:", "lure it round, then dash"),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
-         tutorial("Conveyor Belts", ("Belts carry crates and you", "Throw from a moving belt:", "the crate flies further"),
+         tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed"),
                   conveyor_icon)),
         ("tutorial_platforms", "tutorial_platforms.png",
          tutorial("Platforms", ("Jets hold hovering platforms", "Grey ones fall if you stay", "Mind the comets above"),

@@ -28,4 +28,14 @@ TEST_F(PlaythroughEarlyLevelsInProcessTest, TheThrowIsNotFinishedByStandingStill
     ExpectStandingStillKeepsTheLevel(Level(1));
 }
 
+TEST_F(PlaythroughEarlyLevelsInProcessTest, BoomIsFinishedByBlowingUpTheCratesAndTheBarriers)
+{
+    ExpectLevelCompleted(Level(2), 'A');
+}
+
+TEST_F(PlaythroughEarlyLevelsInProcessTest, BoomIsNotFinishedByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(2));
+}
+
 } // namespace

@@ -38,4 +38,14 @@ TEST_F(PlaythroughEarlyLevelsInProcessTest, BoomIsNotFinishedByStandingStill)
     ExpectStandingStillKeepsTheLevel(Level(2));
 }
 
+TEST_F(PlaythroughEarlyLevelsInProcessTest, BazingaIsFinishedByTeleportingAcrossBothGaps)
+{
+    ExpectLevelCompleted(Level(3), 'A');
+}
+
+TEST_F(PlaythroughEarlyLevelsInProcessTest, BazingaIsNotFinishedByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(3));
+}
+
 } // namespace

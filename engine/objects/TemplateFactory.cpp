@@ -21,6 +21,7 @@
 #include "game/gameplay/AIChaseComponent.h"
 #include "game/gameplay/AIComponent.h"
 #include "game/gameplay/BarrierComponent.h"
+#include "game/gameplay/BossComponent.h"
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
@@ -44,6 +45,8 @@
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "game/gameplay/TeleportPowerComponent.h"
+#include "game/gameplay/Turret.h"
+#include "game/gameplay/TurretBullet.h"
 #include "game/gameplay/WallComponent.h"
 #include "game/gameplay/WaypointComponent.h"
 
@@ -108,6 +111,9 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, BridgeComponent>(CT_BRIDGE), factories);
     FactoryRegister<Component>(new Factory<Component, BridgeTriggerComponent>(CT_BRIDGETRIGGER), factories);
     FactoryRegister<Component>(new Factory<Component, FallingPlatformComponent>(CT_FALLINGPLATFORM), factories);
+    FactoryRegister<Component>(new Factory<Component, BossComponent>(CT_BOSS), factories);
+    FactoryRegister<Component>(new Factory<Component, Turret>(CT_TURRET), factories);
+    FactoryRegister<Component>(new Factory<Component, TurretBullet>(CT_TURRETBULLET), factories);
     FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
     FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
     FactoryRegister<Component>(new Factory<Component, EnemyBox>(CT_ENEMYBOX), factories);

@@ -23,6 +23,7 @@
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
 #include "game/gameplay/PlayerComponent.h"
+#include "tools/GizmoComponent.h"
 
 namespace QRX {
 
@@ -63,6 +64,7 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(
         new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
     FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
+    FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);

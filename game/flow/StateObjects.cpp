@@ -3,6 +3,7 @@
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
+#include "tools/LevelEditor.h"
 
 namespace QRX {
 
@@ -10,6 +11,7 @@ namespace {
 
 BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
+LevelEditor s_levelEditor;
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -25,6 +27,7 @@ void BindGameStateObjects()
     // logged and refused by the game-state manager.
     Bind(StateObjectKind::BaseLevel, &s_baseLevel);
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
+    Bind(StateObjectKind::LevelEditor, &s_levelEditor);
 }
 
 } // namespace QRX

@@ -358,7 +358,14 @@ void LevelEditor::PickObjectForEditing()
         const GameObjectGroup candidates = system->objectManager->GetActiveObjectsWithComponent(CT_GUI);
         picked = system->inputManager->PickScreenObject(candidates, false);
     }
+    SelectObject(picked);
+}
+
+void LevelEditor::SelectObject(GameObject* picked)
+{
     m_selected = picked;
+    TweakBarState* panels = Panels();
+    if (!panels) return;
     // A gizmo handle (another layer) leaves the panels as they are.
     if (!picked) AntTweakBar::DeleteObjectBar(panels);
     else if (picked->layer == 0) AntTweakBar::CreateObjectBar(panels, picked);

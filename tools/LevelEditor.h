@@ -163,6 +163,10 @@ public:
     // Destroys the object when it stands under the brush (see the source);
     // true when it did.
     bool ReplaceObjectUnderBrush(GameObject* object, GameObject* brush, bool snap);
+    // What a pick does: the object (null: none) becomes the selection; one of
+    // layer 0 opens in the object panel, none closes it, a gizmo handle
+    // leaves the panels as they are.
+    void SelectObject(GameObject* picked);
     // The gizmo's part of a frame: target, mode keys, refresh and update.
     void UpdateGizmo();
 

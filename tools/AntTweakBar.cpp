@@ -1,6 +1,5 @@
 #include "tools/AntTweakBar.h"
 
-#include <cstdarg>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -24,20 +23,6 @@ namespace {
 std::vector<std::string> g_meshNames;
 std::vector<std::string> g_textureNames;
 std::vector<std::string> g_fontNames;
-
-// A report written to the log page alone (no echo).
-void PageReport(int level, const char* function, const char* file, int line, const char* format, ...)
-    __attribute__((format(printf, 5, 6)));
-void PageReport(int level, const char* function, const char* file, int line, const char* format, ...)
-{
-    Logger* logger = ActiveLogger();
-    if (!logger) return;
-    va_list args;
-    va_start(args, format);
-    logger->SetLocation(function, file, line);
-    logger->WriteToFileV(level, format, args);
-    va_end(args);
-}
 
 void CopyStringToClient(std::string& destinationClientString, const std::string& sourceLibraryString)
 {
@@ -108,7 +93,7 @@ glm::vec2 CursorFromCentre(int x, int y, int width, int height)
 void SetUp(TweakBarState* state)
 {
     if (!TwInit(TW_OPENGL_CORE, nullptr))
-        PageReport(LOG_WARNING, "QRX::AntTweakBar::SetUp", "Callbacks", __LINE__, "ATB error: %s", TwGetLastError());
+        LogPageReport(LOG_WARNING, "QRX::AntTweakBar::SetUp", "Callbacks", __LINE__, "ATB error: %s", TwGetLastError());
     // The renderer reported the size before the library started: without one
     // the library lays nothing out.
     int width = 0, height = 0;
@@ -126,7 +111,7 @@ void SetUp(TweakBarState* state)
 void Destroy(TweakBarState* state)
 {
     if (!TwTerminate())
-        PageReport(LOG_WARNING, "QRX::AntTweakBar::Destroy", __FILE__, __LINE__,
+        LogPageReport(LOG_WARNING, "QRX::AntTweakBar::Destroy", __FILE__, __LINE__,
                    "ATB termination failed: AntTweakBar has not been initialized properly before!");
     ForgetBars(state);
 }

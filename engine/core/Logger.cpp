@@ -367,6 +367,17 @@ void LogReport(int level, const char* function, const char* file, int line, cons
     va_end(args);
 }
 
+void LogPageReport(int level, const char* function, const char* file, int line, const char* format, ...)
+{
+    Logger* logger = ActiveLogger();
+    if (!logger) return;
+    va_list args;
+    va_start(args, format);
+    logger->SetLocation(Platform::QualifiedFunctionName(function), file, line);
+    logger->WriteToFileV(level, format, args);
+    va_end(args);
+}
+
 std::string BuildAssertText(const char* condition, const std::string& functionName, const char* file,
                             int line, const std::string& message)
 {

@@ -3,7 +3,8 @@
 // Every report goes to the HTML page "SystemActivity.html" in the documents
 // folder's "Orvanta/Zendra/" (rewritten at every start), is echoed to standard
 // output as "[LOG] LEVEL - message" (the level coloured when stdout is a
-// terminal), and to the in-game console while it exists. Reports are written
+// terminal), and to the in-game console while it exists (page-only reports,
+// LogPageReport, skip the echo). Reports are written
 // through the QRX_LOG macros, which set the location first; assertions through
 // QRX_ASSERT, which logs the failure at ERROR and shows a dialog chosen by the
 // severity and by debugger presence. Both macros are harmless when no logger
@@ -96,6 +97,10 @@ Logger* ActiveLogger();
 
 // One report at a level from the calling location; does nothing without a logger.
 void LogReport(int level, const char* function, const char* file, int line, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+// The same report written to the page alone, without console echo (the
+// tweak-bar library's messages); does nothing without a logger.
+void LogPageReport(int level, const char* function, const char* file, int line, const char* format, ...)
     __attribute__((format(printf, 5, 6)));
 
 // The assertion: builds the text, logs it, shows the dialog, traps on break.

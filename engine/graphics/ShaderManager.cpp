@@ -32,6 +32,14 @@ Program* ShaderManager::CreateProgram(const std::string& name)
     return inserted.first->second.get();
 }
 
+std::vector<std::string> ShaderManager::GetProgramNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(m_programs.size());
+    for (const auto& entry : m_programs) names.push_back(entry.first);
+    return names;
+}
+
 Program* ShaderManager::GetProgram(const std::string& name) const
 {
     if (m_programs.empty()) return nullptr;

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace QRX {
 
@@ -43,6 +44,9 @@ public:
     void SetSetupFunction(std::function<void()> setup) { m_setup = std::move(setup); }
 
     size_t GetProgramCount() const { return m_programs.size(); }
+    // The names of every program, in name order (profiling tools label
+    // program objects with them).
+    std::vector<std::string> GetProgramNames() const;
 
 private:
     std::map<std::string, std::unique_ptr<Program>> m_programs;

@@ -18,11 +18,21 @@
 #include "game/flow/MenuRobotAnimation.h"
 #include "game/flow/TutorialPopupComponent.h"
 #include "game/flow/UILogicComponent.h"
+#include "game/gameplay/AIChaseComponent.h"
+#include "game/gameplay/AIComponent.h"
+#include "game/gameplay/BridgeComponent.h"
+#include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
+#include "game/gameplay/DoorComponent.h"
+#include "game/gameplay/ExitComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/PlayerComponent.h"
+#include "game/gameplay/SwitchComponent.h"
+#include "game/gameplay/TeleportPowerComponent.h"
+#include "game/gameplay/WaypointComponent.h"
 #include "tools/GizmoComponent.h"
 
 namespace QRX {
@@ -55,11 +65,19 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
     FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
     FactoryRegister<Component>(new Factory<Component, PlayerComponent>(CT_PLAYER), factories);
+    FactoryRegister<Component>(new Factory<Component, AIComponent>(CT_AI), factories);
+    FactoryRegister<Component>(new Factory<Component, AIChaseComponent>(CT_AICHASE), factories);
+    FactoryRegister<Component>(new Factory<Component, SwitchComponent>(CT_SWITCH), factories);
+    FactoryRegister<Component>(new Factory<Component, DoorComponent>(CT_DOOR), factories);
     FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
     FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
+    FactoryRegister<Component>(new Factory<Component, ExitComponent>(CT_EXIT), factories);
     FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
     FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
+    FactoryRegister<Component>(new Factory<Component, ExplodeComponent>(CT_EXPLODE), factories);
+    FactoryRegister<Component>(new Factory<Component, TeleportPowerComponent>(CT_TELEPORT), factories);
     FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
+    FactoryRegister<Component>(new Factory<Component, WaypointComponent>(CT_WAYPOINT), factories);
     FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
     FactoryRegister<Component>(
         new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
@@ -68,6 +86,8 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, BridgeComponent>(CT_BRIDGE), factories);
+    FactoryRegister<Component>(new Factory<Component, BridgeTriggerComponent>(CT_BRIDGETRIGGER), factories);
     FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
     FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
 }

@@ -27,8 +27,10 @@
 #include "tools/AntTweakBar.h"
 #include "tools/Console.h"
 #include "tools/TweakBarState.h"
+#include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/DoorComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
@@ -214,12 +216,16 @@ void BaseLevel::FindPlayers()
     System* system = System::GetInstance();
     if (!system->objectManager) return;
     const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
+    PlayerComponent* last = nullptr;
     for (GameObject* object : players) {
         auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
         if (!player) continue;
         if (player->m_IsMainPlayer) system->playerOne = object;
         else system->playerTwo = object;
+        last = player;
     }
+    // The HUD icons are shared: the last robot visited drives them.
+    if (last) last->LinkPowerIcons();
 }
 
 void BaseLevel::LinkObjects()
@@ -231,6 +237,14 @@ void BaseLevel::LinkObjects()
     for (GameObject* object : spawners) {
         if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
             spawner->FindTriggers();
+    }
+    const GameObjectGroup doors = objects->GetObjectsWithComponent(CT_DOOR);
+    for (GameObject* object : doors) {
+        if (auto* door = dynamic_cast<DoorComponent*>(object->GetComponent(CT_DOOR))) door->FindSwitches();
+    }
+    const GameObjectGroup bridges = objects->GetObjectsWithComponent(CT_BRIDGE);
+    for (GameObject* object : bridges) {
+        if (auto* bridge = dynamic_cast<BridgeComponent*>(object->GetComponent(CT_BRIDGE))) bridge->FindTriggers();
     }
 }
 

@@ -119,10 +119,10 @@ private:
     // A one-shot emitter at the origin that fills the level with stars.
     void CreateStarField();
     // The robots become the engine's main and other player objects by their
-    // player components.
+    // player components; the last robot links the HUD's power icons.
     void FindPlayers();
     // Links the level's objects to one another: each crate spawner finds its
-    // triggers.
+    // triggers, each door its switches, each bridge its triggers.
     void LinkObjects();
     void StartMusic(int stateId);
     // Puts a main player below the fall boundary back at the last checkpoint,

@@ -1,6 +1,7 @@
 #include "game/flow/GameStateManager.h"
 
 #include <new>
+#include <string>
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -10,6 +11,18 @@
 #include "game/flow/Map.h"
 
 namespace QRX {
+
+namespace {
+
+// A state as log lines name it: "MAINMENU (36)", or the number alone ("51")
+// for an id without a name.
+std::string StateLabel(int id)
+{
+    const std::string name = GameStateToString(id);
+    return name.empty() ? std::to_string(id) : name + " (" + std::to_string(id) + ")";
+}
+
+} // namespace
 
 GameStateManager::GameStateManager() = default;
 
@@ -128,8 +141,8 @@ bool GameStateManager::CanServe(int id)
     }
     // A state that asks again every frame gets the warning once.
     if (id != m_LastRefusedState)
-        QRX_LOG_WARNING("No state object serves state %s (%d); keeping state %s (%d).", GameStateToString(id).c_str(),
-                        id, GameStateToString(m_CurrentState).c_str(), m_CurrentState);
+        QRX_LOG_WARNING("No state object serves state %s; keeping state %s.", StateLabel(id).c_str(),
+                        StateLabel(m_CurrentState).c_str());
     m_LastRefusedState = id;
     m_RequestedState = m_CurrentState;
     return false;

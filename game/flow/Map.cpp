@@ -28,15 +28,25 @@ glm::dvec3 HalfExtents(const glm::vec3& scale)
     return glm::dvec3(std::trunc(scale.x / 2.0), std::trunc(scale.y / 2.0), std::trunc(scale.z / 2.0));
 }
 
+// The end of a footprint's run of cells from `first`: the cells c with
+// c < end (end in floating point, the untruncated scale), at most `limit`.
+std::uint32_t LastCellEnd(std::uint32_t first, double end, std::uint32_t limit)
+{
+    if (!(end > static_cast<double>(first))) return first;  // empty, or not a number
+    if (end >= static_cast<double>(limit)) return limit;
+    return static_cast<std::uint32_t>(std::ceil(end));
+}
+
 } // namespace
 
 bool Map::SetSize(std::uint32_t rows, std::uint32_t columns, std::uint32_t height)
 {
-    std::uint64_t cells = static_cast<std::uint64_t>(rows) * columns;
-    if (cells > MAX_CELLS || height > MAX_LAYERS) {
-        QRX_LOG_ERROR("Map of %u rows, %u columns and %u layers is too large (at most %u cells and %u layers); "
-                      "keeping %u x %u x %u.",
-                      rows, columns, height, MAX_CELLS, MAX_LAYERS, m_Rows, m_Columns, m_Height);
+    const std::uint64_t cells = static_cast<std::uint64_t>(rows) * columns;
+    const std::uint64_t entries = cells * std::max<std::uint32_t>(height, 1);
+    if (cells > MAX_CELLS || height > MAX_LAYERS || entries > MAX_ENTRIES) {
+        QRX_LOG_ERROR("Map of %u rows, %u columns and %u layers is too large (at most %u cells, %u layers and %u "
+                      "entries); keeping %u x %u x %u.",
+                      rows, columns, height, MAX_CELLS, MAX_LAYERS, MAX_ENTRIES, m_Rows, m_Columns, m_Height);
         return false;
     }
     m_Rows = rows;
@@ -45,20 +55,38 @@ bool Map::SetSize(std::uint32_t rows, std::uint32_t columns, std::uint32_t heigh
     return true;
 }
 
+std::uint32_t Map::GetLayerLimit() const
+{
+    if (m_CellCount == 0) return MAX_LAYERS;
+    return static_cast<std::uint32_t>(std::min<std::size_t>(MAX_LAYERS, MAX_ENTRIES / m_CellCount));
+}
+
 void Map::AllocateCells()
 {
-    // A fresh grid every time: cells of an earlier level never show through.
-    m_Cells.assign(static_cast<std::size_t>(m_Rows) * m_Columns, Cell(1, 0));
+    // A fresh grid every time: cells of an earlier level never show through,
+    // and the memory of a larger earlier grid goes back.
+    m_CellColumns = m_Columns;
+    m_CellCount = static_cast<std::size_t>(m_Rows) * m_Columns;
+    const std::uint32_t planes = std::max<std::uint32_t>(1, std::min(m_Height, GetLayerLimit()));
+    std::vector<std::uint32_t> fresh;
+    fresh.reserve(m_CellCount * planes);
+    fresh.assign(m_CellCount, 0u);
+    m_Entries.swap(fresh);
+    m_Planes = 1;
 }
 
 void Map::ResizeLayers()
 {
-    std::size_t count = std::min<std::size_t>(m_Cells.size(), static_cast<std::size_t>(m_Rows) * m_Columns);
-    for (std::size_t i = 0; i < count; ++i) {
-        Cell& cell = m_Cells[i];
-        if (cell.size() < m_Height) cell.resize(m_Height, 0);
-        std::fill(cell.begin(), cell.begin() + m_Height, 0u);
+    if (m_CellCount == 0) return;
+    const std::uint32_t limit = GetLayerLimit();
+    if (m_Height > limit) {
+        // Only reachable when the sizes changed without a new allocation.
+        QRX_LOG_WARNING("Map height %u does not fit its %zu cells; it is cut to %u layers.", m_Height, m_CellCount,
+                        limit);
+        m_Height = limit;
     }
+    GrowPlanes(m_Height);
+    std::fill(m_Entries.begin(), m_Entries.begin() + static_cast<std::ptrdiff_t>(m_Height * m_CellCount), 0u);
 }
 
 void Map::Build()
@@ -71,50 +99,58 @@ void Map::Build()
     for (ObjectType type : {CUBE, SWITCH, BARRIER, FALLINGPLATFORM}) AddObjectsToMap(objects->GetActiveObjectsOfType(type));
 }
 
-void Map::AddObjectsToMap(const std::vector<GameObject*>& objects)
+std::size_t Map::AddObjectsToMap(const std::vector<GameObject*>& objects)
 {
+    std::size_t entered = 0;
     for (const GameObject* object : objects)
-        if (object) EnterObject(object->position, object->scale, static_cast<std::uint32_t>(object->type));
+        if (object) entered += EnterObject(object->position, object->scale, static_cast<std::uint32_t>(object->type));
+    return entered;
 }
 
-void Map::EnterObject(const glm::vec3& position, const glm::vec3& scale, std::uint32_t value)
+std::size_t Map::EnterObject(const glm::vec3& position, const glm::vec3& scale, std::uint32_t value)
 {
     glm::dvec3 h = HalfExtents(scale);
     double top = position.y + h.y;
     // Below the grid (or not a number): no layer to enter it at.
-    if (!(top > -1.0)) return;
+    if (!(top > -1.0)) return 0;
     std::uint32_t layer = top < static_cast<double>(m_Height) ? static_cast<std::uint32_t>(std::trunc(top)) : m_Height;
-    if (layer >= MAX_LAYERS) {
+    const std::uint32_t limit = GetLayerLimit();
+    if (layer >= limit) {
         QRX_LOG_WARNING("Object of type %u at layer %u is above the map's %u layers; it is not entered.", value,
-                        layer, MAX_LAYERS);
-        return;
+                        layer, limit);
+        return 0;
     }
-    std::uint32_t r0 = FirstCell(position.z - h.z, m_Rows);
-    std::uint32_t c0 = FirstCell(position.x - h.x, m_Columns);
-    double rowEnd = r0 + static_cast<double>(scale.z);
-    double columnEnd = c0 + static_cast<double>(scale.x);
-    for (std::uint32_t r = r0; r < m_Rows && r < rowEnd; ++r) {
-        for (std::uint32_t c = c0; c < m_Columns && c < columnEnd; ++c) {
-            Cell* cell = CellAt(r, c);
-            if (!cell) continue;
-            if (cell->size() < layer + 1) cell->resize(layer + 1, value);
-            (*cell)[layer] = value;
-            if (layer >= m_Height) m_Height = layer + 1;
-        }
+    if (value == ABSENT) {
+        QRX_LOG_WARNING("Map value %u is not an object type; it is not entered.", value);
+        return 0;
     }
+    const Footprint area = FootprintOf(position, scale);
+    if (area.Cells() == 0) return 0;
+    GrowPlanes(layer + 1);
+    for (std::uint32_t r = area.row0; r < area.row1; ++r) {
+        const std::size_t rowStart = static_cast<std::size_t>(r) * m_CellColumns;
+        for (std::uint32_t c = area.column0; c < area.column1; ++c) SetEntry(rowStart + c, layer, value, value);
+    }
+    if (layer >= m_Height) m_Height = layer + 1;
+    return area.Cells();
 }
 
 void Map::SetCellValue(std::uint32_t row, std::uint32_t column, std::uint32_t layer, std::uint32_t value, bool fill)
 {
     if (column >= m_Columns || row >= m_Rows) return;
-    if (layer >= MAX_LAYERS) {
-        QRX_LOG_WARNING("Map layer %u is above the map's %u layers; the value is not set.", layer, MAX_LAYERS);
+    const std::uint32_t limit = GetLayerLimit();
+    if (layer >= limit) {
+        QRX_LOG_WARNING("Map layer %u is above the map's %u layers; the value is not set.", layer, limit);
         return;
     }
-    Cell* cell = CellAt(row, column);
-    if (!cell) return;
-    if (cell->size() < layer + 1) cell->resize(layer + 1, fill ? value : 0u);
-    (*cell)[layer] = value;
+    if (value == ABSENT) {
+        QRX_LOG_WARNING("Map value %u is not an object type; it is not set.", value);
+        return;
+    }
+    std::size_t cell = 0;
+    if (!CellIndex(row, column, cell)) return;
+    GrowPlanes(layer + 1);
+    SetEntry(cell, layer, value, fill ? value : 0u);
     if (layer >= m_Height) m_Height = layer + 1;
 }
 
@@ -130,48 +166,100 @@ void Map::RemoveObjectValuesFromMap(const glm::vec3& position, const glm::vec3& 
     // the box to its top layer, since the height may have grown since.
     glm::dvec3 h = HalfExtents(scale);
     double top = position.y + h.y;
-    if (!(top > -1.0)) return;
+    if (!(top > -1.0) || m_Planes == 0) return;
     double topLayer = std::min(std::trunc(top), static_cast<double>(MAX_LAYERS - 1));
     std::uint32_t bottom = FirstCell(position.y - h.y, MAX_LAYERS);
-    std::uint32_t r0 = FirstCell(position.z - h.z, m_Rows);
-    std::uint32_t c0 = FirstCell(position.x - h.x, m_Columns);
-    double rowEnd = r0 + static_cast<double>(scale.z);
-    double columnEnd = c0 + static_cast<double>(scale.x);
-    for (std::uint32_t r = r0; r < m_Rows && r < rowEnd; ++r) {
-        for (std::uint32_t c = c0; c < m_Columns && c < columnEnd; ++c) {
-            Cell* cell = CellAt(r, c);
-            if (!cell || cell->empty()) continue;
+    const Footprint area = FootprintOf(position, scale);
+    for (std::uint32_t r = area.row0; r < area.row1; ++r) {
+        for (std::uint32_t c = area.column0; c < area.column1; ++c) {
+            const std::size_t cell = static_cast<std::size_t>(r) * m_CellColumns + c;
+            // The cell's own length: its entries below the first absent one.
+            std::uint32_t length = m_Planes;
+            while (length > 0 && m_Entries[(length - 1) * m_CellCount + cell] == ABSENT) --length;
+            if (length == 0) continue;
             // A box that stood above the grid was entered on the top of its cells.
-            std::uint32_t last = static_cast<std::uint32_t>(std::min(topLayer, static_cast<double>(cell->size() - 1)));
-            for (std::uint32_t y = std::min(bottom, last); y <= last; ++y)
-                if ((*cell)[y] == objectType) (*cell)[y] = 0;
+            std::uint32_t last = static_cast<std::uint32_t>(std::min(topLayer, static_cast<double>(length - 1)));
+            for (std::uint32_t y = std::min(bottom, last); y <= last; ++y) {
+                std::uint32_t& entry = m_Entries[y * m_CellCount + cell];
+                if (entry == objectType) entry = 0;
+            }
         }
     }
 }
 
 void Map::Clear()
 {
-    m_Cells.clear();
-    m_Cells.shrink_to_fit();
+    std::vector<std::uint32_t>().swap(m_Entries);
+    m_CellColumns = 0;
+    m_CellCount = 0;
+    m_Planes = 0;
 }
 
-Map::Cell* Map::CellAt(std::uint32_t row, std::uint32_t column)
+Map::Footprint Map::FootprintOf(const glm::vec3& position, const glm::vec3& scale) const
 {
-    std::size_t index = static_cast<std::size_t>(m_Columns) * row + column;
-    return index < m_Cells.size() ? &m_Cells[index] : nullptr;
+    // Clipped to the allocated grid before any walk: the cost follows the
+    // cells covered inside the grid, never the size of the box.
+    const glm::dvec3 h = HalfExtents(scale);
+    const std::uint32_t rowLimit = std::min<std::uint32_t>(
+        m_Rows, m_CellColumns ? static_cast<std::uint32_t>(m_CellCount / m_CellColumns) : 0);
+    const std::uint32_t columnLimit = std::min(m_Columns, m_CellColumns);
+    Footprint area;
+    area.row0 = FirstCell(position.z - h.z, rowLimit);
+    area.column0 = FirstCell(position.x - h.x, columnLimit);
+    area.row1 = LastCellEnd(area.row0, area.row0 + static_cast<double>(scale.z), rowLimit);
+    area.column1 = LastCellEnd(area.column0, area.column0 + static_cast<double>(scale.x), columnLimit);
+    return area;
 }
 
-const Map::Cell* Map::GetCell(std::uint32_t row, std::uint32_t column) const
+bool Map::CellIndex(std::uint32_t row, std::uint32_t column, std::size_t& index) const
 {
-    if (row >= m_Rows || column >= m_Columns) return nullptr;
-    std::size_t index = static_cast<std::size_t>(m_Columns) * row + column;
-    return index < m_Cells.size() ? &m_Cells[index] : nullptr;
+    if (row >= m_Rows || column >= m_Columns || column >= m_CellColumns) return false;
+    index = static_cast<std::size_t>(row) * m_CellColumns + column;
+    return index < m_CellCount;
+}
+
+void Map::GrowPlanes(std::uint32_t layers)
+{
+    if (layers <= m_Planes) return;
+    // Exactly the entries: a grown plane never doubles the grid's memory.
+    m_Entries.reserve(static_cast<std::size_t>(layers) * m_CellCount);
+    m_Entries.resize(static_cast<std::size_t>(layers) * m_CellCount, ABSENT);
+    m_Planes = layers;
+}
+
+void Map::SetEntry(std::size_t cell, std::uint32_t layer, std::uint32_t value, std::uint32_t fill)
+{
+    std::uint32_t* entry = &m_Entries[layer * m_CellCount + cell];
+    if (*entry == ABSENT) {
+        // The cell is shorter than layer + 1: lengthen it with `fill`.
+        for (std::uint32_t y = layer; y > 0; --y) {
+            std::uint32_t& below = m_Entries[(y - 1) * m_CellCount + cell];
+            if (below != ABSENT) break;
+            below = fill;
+        }
+    }
+    *entry = value;
+}
+
+Map::Cell Map::GetCell(std::uint32_t row, std::uint32_t column) const
+{
+    Cell layers;
+    std::size_t cell = 0;
+    if (!CellIndex(row, column, cell)) return layers;
+    for (std::uint32_t y = 0; y < m_Planes; ++y) {
+        std::uint32_t entry = m_Entries[y * m_CellCount + cell];
+        if (entry == ABSENT) break;
+        layers.push_back(entry);
+    }
+    return layers;
 }
 
 std::uint32_t Map::GetCellValue(std::uint32_t row, std::uint32_t column, std::uint32_t layer) const
 {
-    const Cell* cell = GetCell(row, column);
-    return cell && layer < cell->size() ? (*cell)[layer] : 0u;
+    std::size_t cell = 0;
+    if (layer >= m_Planes || !CellIndex(row, column, cell)) return 0;
+    std::uint32_t entry = m_Entries[layer * m_CellCount + cell];
+    return entry == ABSENT ? 0u : entry;
 }
 
 } // namespace QRX

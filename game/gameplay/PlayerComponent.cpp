@@ -8,7 +8,9 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Camera.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
+#include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -19,6 +21,7 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "game/flow/GameStateManager.h"
+#include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/GameplayCommon.h"
 
@@ -39,6 +42,8 @@ constexpr const char* PUTDOWN_SOUND = "crate_putdown_new.mp3";
 constexpr const char* THROW_SOUND = "crate_swish.mp3";
 constexpr const char* PATH_TEXTURE = "turq";
 constexpr const char* LANDING_TEXTURE = "red";
+constexpr const char* EXPLOSION_PREVIEW_TEXTURE = "crate_explosion";
+constexpr const char* TELEPORT_PREVIEW_TEXTURE = "crate_teleportwait";
 
 AudioManager* Audio()
 {
@@ -60,6 +65,34 @@ void HideMarker(GameObject* marker)
 {
     marker->flags &= ~OBJ_ACTIVE;
     marker->flags |= OBJ_SKIP_DRAW;
+}
+
+void SetCrateTexture(GameObject* crate, const std::string& texture)
+{
+    if (GraphicsComponent* graphics = GetGraphicsComponent(crate)) graphics->SetTextureName(texture);
+}
+
+void SetDepth(GameObject* object, float z)
+{
+    object->position.z = z;
+    object->flags &= ~OBJ_WORLD_VALID;
+}
+
+UILogicComponent* IconOf(GameObjectHandle& icon)
+{
+    return icon.Refresh() ? dynamic_cast<UILogicComponent*>(icon.object->GetComponent(CT_UILOGIC)) : nullptr;
+}
+
+// An icon asked to show its clicked texture (1) or to let it go (3 when
+// shown, else straight back to idle).
+void ShowIcon(UILogicComponent* icon)
+{
+    if (icon) icon->m_SelectState = icon->m_SelectState == UI_STATE_HOLDING ? UI_STATE_ENDED : UI_STATE_BEGUN;
+}
+
+void ReleaseShownIcon(UILogicComponent* icon)
+{
+    if (icon && icon->m_SelectState == UI_STATE_HOLDING) icon->m_SelectState = UI_STATE_ENDED;
 }
 
 } // namespace
@@ -156,6 +189,11 @@ void PlayerComponent::CopyFrom(const Component* other)
 void PlayerComponent::Init()
 {
     if (!owner) return;
+    for (Components power : {m_Power1, m_Power2}) {
+        if (power <= COMPONENTS_ERRORVALUE || power >= COMPONENT_TYPE_COUNT) continue;
+        if (power == CT_TELEPORT) m_PowerManager.AddSingleInstancePower(power);
+        else m_PowerManager.AddUnlimitedPower(power);
+    }
     if (m_IsSpawnOnCreation) StartSpawnEffect(true);
     m_CrateTexture = CRATE_TEXTURE;
     UpdateFacing();
@@ -171,6 +209,7 @@ void PlayerComponent::Update()
     }
     UpdateMovement();
     UpdateCrateActions();
+    UpdatePowerSelection();
     // In the air (nothing touched the robot) the path ahead changes every frame.
     if (!m_IsTouched) m_IsPreviewDirty = true;
     m_IsTouched = false;
@@ -360,6 +399,10 @@ void PlayerComponent::UpdateCarriedCrate()
     if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
     crate->position.y = owner->position.y + CARRY_HEIGHT;
     crate->flags &= ~OBJ_WORLD_VALID;
+    if (m_PowerPreviewEmitter) {
+        m_PowerPreviewEmitter->position = crate->position;
+        m_PowerPreviewEmitter->flags &= ~OBJ_WORLD_VALID;
+    }
     UpdateThrowPreview();
 }
 
@@ -369,6 +412,8 @@ void PlayerComponent::PutDownCrate()
     if (!crate) return;
     if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->flags |= BODY_AWAKE;
     if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
+    m_PowerManager.ApplySelectedPower(crate, owner);
+    ClearPowerSelection();
     m_CarriedCrate = nullptr;
     HideThrowMarkers();
     m_AreMarkersShown = false;
@@ -379,7 +424,96 @@ void PlayerComponent::ThrowCrate()
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
     if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->velocity = m_Aim * m_ThrowForce;
+    m_PowerManager.ApplySelectedPower(crate, owner);
     PutDownCrate();
+}
+
+// ---- powers ----
+
+UILogicComponent* PlayerComponent::GetExplosionIcon() { return IconOf(m_ExplosionIconObject); }
+
+UILogicComponent* PlayerComponent::GetTeleportIcon() { return IconOf(m_TeleportIconObject); }
+
+void PlayerComponent::LinkPowerIcons()
+{
+    ObjectManager* objects = Objects();
+    if (!objects) return;
+    const GameObjectGroup elements = objects->GetObjectsWithComponent(CT_UILOGIC);
+    for (GameObject* object : elements) {
+        auto* logic = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC));
+        if (!logic) continue;
+        const std::string texture = logic->GetTextureDefault();
+        if (texture == EXPLOSION_ICON_TEXTURE) m_ExplosionIconObject = object;
+        else if (texture == TELEPORT_ICON_TEXTURE) m_TeleportIconObject = object;
+        else continue;
+        SetDepth(object, POWER_ICON_Z);
+    }
+    for (GameObject* object : objects->GetObjectsWithComponent(CT_GUI)) {
+        auto* gui = dynamic_cast<GUIComponent*>(object->GetComponent(CT_GUI));
+        if (gui && gui->m_textureId == POWERS_BACKING_TEXTURE) SetDepth(object, POWERS_BACKING_Z);
+    }
+}
+
+void PlayerComponent::UpdatePowerSelection()
+{
+    GameObject* crate = GetCarriedCrate();
+    // Only a plain carried crate takes a power.
+    if (!crate || crate->GetComponent(CT_EXPLODE) || crate->GetComponent(CT_TELEPORT)) {
+        ClearPowerSelection();
+        m_PowerManager.ClearSelection();
+        return;
+    }
+    if (m_PowerManager.HasPower(m_Power1) && IsPressed(ACTION_POWER1))
+        TogglePowerKey(m_Power1, crate, GetExplosionIcon(), GetTeleportIcon());
+    if (m_PowerManager.HasPower(m_Power2) && IsPressed(ACTION_POWER2))
+        TogglePowerKey(m_Power2, crate, GetTeleportIcon(), GetExplosionIcon());
+    UpdatePowerPreview(crate);
+}
+
+void PlayerComponent::TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other)
+{
+    m_PowerManager.TogglePower(power);
+    SetCrateTexture(crate, m_CrateTexture);
+    ReleaseShownIcon(other);
+    ShowIcon(chosen);
+}
+
+void PlayerComponent::UpdatePowerPreview(GameObject* crate)
+{
+    switch (m_PowerManager.GetSelectedPower()) {
+    case CT_EXPLODE:
+        ShowPowerPreview(crate, PARTICLE_SPARK, EXPLOSION_PREVIEW_COUNT, EXPLOSION_PREVIEW_TEXTURE);
+        break;
+    case CT_TELEPORT:
+        ShowPowerPreview(crate, PARTICLE_SPIRAL, TELEPORT_PREVIEW_COUNT, TELEPORT_PREVIEW_TEXTURE);
+        break;
+    case PowerManager::NO_POWER: ReleaseCompanion(m_PowerPreviewEmitter); break;
+    default: break;
+    }
+}
+
+void PlayerComponent::ShowPowerPreview(GameObject* crate, int pattern, int count, const char* texture)
+{
+    const ParticleEmitter* shown = GetParticleEmitter(m_PowerPreviewEmitter);
+    if (m_PowerPreviewEmitter && (!shown || shown->m_pattern != pattern)) ReleaseCompanion(m_PowerPreviewEmitter);
+    if (!m_PowerPreviewEmitter) {
+        m_PowerPreviewEmitter = CreateEmitter(crate->position, pattern, count, glm::vec3(0.0f), true);
+        if (ParticleEmitter* emitter = GetParticleEmitter(m_PowerPreviewEmitter)) emitter->m_phase = 0.0f;
+    }
+    SetCrateTexture(crate, texture);
+}
+
+void PlayerComponent::ClearPowerSelection()
+{
+    const int selected = m_PowerManager.GetSelectedPower();
+    if (selected != PowerManager::NO_POWER) {
+        UILogicComponent* icon = nullptr;
+        if (selected == CT_EXPLODE) icon = GetExplosionIcon();
+        else if (selected == CT_TELEPORT) icon = GetTeleportIcon();
+        if (icon) icon->m_SelectState = icon->m_SelectState == UI_STATE_HOLDING ? UI_STATE_ENDED : UI_STATE_IDLE;
+        m_PowerManager.TogglePower(selected);
+    }
+    ReleaseCompanion(m_PowerPreviewEmitter);
 }
 
 // ---- throw preview ----

@@ -33,9 +33,17 @@
 //   SpawnTime, the leave effect from the current opacity to 0; both end
 //   when the timer exceeds SpawnTime, at the target opacity. SpawnTime 0
 //   ends it on the first update.
-// - Whatever is missing (camera, body, graphics, a crate's parts, a marker
-//   or an effect the full pool cannot give) makes the step that needs it do
-//   nothing; a missing camera is also an assertion.
+// - Power1 and Power2 (component types 1 to 45) are the powers the robot
+//   may give a crate: the teleport one crate at a time, any other on any
+//   number. While a crate without a power is carried, the power1 and power2
+//   keys select and deselect their power; the crate shows the selection
+//   with its texture and a particle preview, and the HUD icons (found by
+//   LinkPowerIcons: Power1 drives the explosion icon, Power2 the teleport
+//   icon) show it as their clicked texture. Put-down and throw give the
+//   crate the selected power and end the selection.
+// - Whatever is missing (camera, body, graphics, a crate's parts, a marker,
+//   a HUD icon or an effect the full pool cannot give) makes the step that
+//   needs it do nothing; a missing camera is also an assertion.
 //
 // In files: "MainPlayer", "Power1", "Power2", "ThrowingEnabled",
 // "SpawnOnCreation", "SpawnTime". The facing index, moving flag and
@@ -50,8 +58,11 @@
 
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObjectHandle.h"
+#include "game/gameplay/PowerManager.h"
 
 namespace QRX {
+
+class UILogicComponent;
 
 // How a wanted direction snaps to a world axis.
 enum MoveRule {
@@ -106,11 +117,22 @@ public:
     // Above this |component| a snapped direction takes that axis (cos 45°).
     static constexpr float AXIS_THRESHOLD = 0.70710677f;
     static constexpr int SPAWN_EFFECT_COUNT = 2;
+    // Particles a frame of the explosion preview over the carried crate.
+    static constexpr int EXPLOSION_PREVIEW_COUNT = 80;
+    static constexpr int TELEPORT_PREVIEW_COUNT = 2;
+    // The HUD: the icons' default textures, the backing's texture and the
+    // depths LinkPowerIcons gives them (the backing behind the icons).
+    static constexpr const char* EXPLOSION_ICON_TEXTURE = "explosionpowerselected";
+    static constexpr const char* TELEPORT_ICON_TEXTURE = "teleportpowerselected";
+    static constexpr const char* POWERS_BACKING_TEXTURE = "robotpowersbacking";
+    static constexpr float POWER_ICON_Z = -12.0f;
+    static constexpr float POWERS_BACKING_Z = -13.0f;
 
     PlayerComponent();
 
-    // Starts the appear effect when SpawnOnCreation is set, names the crate
-    // texture and the move sound, and computes the facing.
+    // Hands Power1 and Power2 to the power manager, starts the appear effect
+    // when SpawnOnCreation is set, names the crate texture and the move
+    // sound, and computes the facing.
     void Init() override;
     // One frame of the robot (see the rules).
     void Update() override;
@@ -134,10 +156,13 @@ public:
     void UpdateCrateActions();
     // Picks the crate up when nothing is carried.
     void PickUpCrate(GameObject* crate);
-    // Puts the carried crate down (woken, full gravity); nothing when none is carried.
+    // Puts the carried crate down (woken, full gravity, the selected power
+    // given) and ends the power selection; nothing when none is carried.
     void PutDownCrate();
-    // Launches the carried crate along the aim, then puts it down.
+    // Launches the carried crate along the aim with the selected power, then
+    // puts it down.
     void ThrowCrate();
+    // The crate, and the power preview, float ahead of the robot.
     void UpdateCarriedCrate();
     void UpdateThrowPreview();
     // Gives every empty marker slot a hidden THROWINDICATOR.
@@ -146,9 +171,25 @@ public:
     // The facing from the owner's rotation.
     void UpdateFacing();
 
+    // Takes the live objects whose UI-logic default texture names an icon as
+    // the HUD icons (the last of each wins) and puts them at POWER_ICON_Z,
+    // and every GUI object with the backing texture at POWERS_BACKING_Z.
+    void LinkPowerIcons();
+    // The power keys while a crate without a power is carried (the selection
+    // and its preview); otherwise the selection ends.
+    void UpdatePowerSelection();
+    // Ends the selection (its icon released, the click played) and removes
+    // the preview; with nothing selected only the preview goes.
+    void ClearPowerSelection();
+    // The HUD icons' UI-logic components, or null while not linked or gone.
+    UILogicComponent* GetExplosionIcon();
+    UILogicComponent* GetTeleportIcon();
+
     // The carried crate, or null.
     GameObject* GetCarriedCrate();
     bool IsSpawning() const { return m_IsSpawning; }
+
+    PowerManager m_PowerManager;
 
     // Fields of the files and the editor.
     float m_ThrowForce = DEFAULT_THROW_FORCE;
@@ -174,6 +215,9 @@ public:
     float m_StartOpacity = 0.0f;
     float m_TargetOpacity = 0.0f;
     GameObject* m_SpawnEmitter = nullptr;  // not owned
+    GameObject* m_PowerPreviewEmitter = nullptr;  // not owned
+    GameObjectHandle m_ExplosionIconObject;  // the HUD icons' objects
+    GameObjectHandle m_TeleportIconObject;
     std::string m_CrateTexture;
     std::string m_MoveSound;
     int m_FacingIndex = FACING_MINUS_X;
@@ -189,6 +233,12 @@ private:
     void ResetToCheckpoint();
     // The first CRATE ahead within reach, or null.
     GameObject* FindCrateAhead() const;
+    // A power key pressed: select or deselect, the crate plain again, and
+    // the chosen icon shown (or released) while the other one is released.
+    void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);
+    // The particle preview and texture of the selected power on the crate.
+    void UpdatePowerPreview(GameObject* crate);
+    void ShowPowerPreview(GameObject* crate, int pattern, int count, const char* texture);
 };
 
 } // namespace QRX

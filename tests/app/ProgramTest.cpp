@@ -21,6 +21,7 @@
 
 #include <FreeImage.h>
 
+#include "support/EngineFixture.h"
 #include "support/TestEnv.h"
 
 extern char** environ;
@@ -272,6 +273,8 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
     EXPECT_EQ(out.find("Defaulting"), out.find("Defaulting", at));
     EXPECT_EQ(out.find("Defaulting", at + guest.size()), std::string::npos);
     ExpectInOrder(out, {"[LOG] INFO - Profile manager initialized.\n", "[LOG] INFO - Game state manager initialized.\n"});
+    // A clean start warns of nothing but the test line (no tweak-bar report).
+    EXPECT_EQ(TestSupport::Count(out, "[LOG] WARNING"), 1u) << out;
 
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
@@ -283,6 +286,7 @@ TEST_F(ProgramTest, StartsInOrderAndEndsCleanlyOnSigterm)
                          "|WinMain] <span style=\"color: #004ef0;\"><strong>INFO</strong></span> - All systems initialized correctly.",
                          "Test: Error message here"});
     EXPECT_TRUE(EndsWith(page, std::string("Logging System Terminated.") + PAGE_END)) << page.substr(page.size() > 300 ? page.size() - 300 : 0);
+    EXPECT_EQ(page.find("Tweak bar"), std::string::npos);
     EXPECT_EQ(program.Stderr().find("Program Error"), std::string::npos);
 }
 

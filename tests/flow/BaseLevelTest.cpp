@@ -262,7 +262,7 @@ TEST_F(BaseLevelTest, LevelOpensItsFileSizesTheGridAndPlaysTheLevelMusic)
     EXPECT_EQ(level.GetLevelPath(), "data/levels/The Throw.xml");
     EXPECT_EQ(Grid().GetRows(), 16u);
     EXPECT_EQ(Grid().GetColumns(), 16u);
-    EXPECT_EQ(Grid().GetCells().size(), 256u);
+    EXPECT_EQ(Grid().GetCellCount(), 256u);
     EXPECT_EQ(AudioMgr()->m_MusicName, LEVEL_MUSIC);
     // The menu music stops first; the level music loops on a free channel.
     ASSERT_GE(Audio()->calls.size(), 2u);

@@ -309,6 +309,22 @@ TEST_F(GameStateManagerTest, ChangeAndPushKeepTheCurrentStateWhenNothingServesTh
     EXPECT_EQ(calls, (Calls{"level.Update@3"}));
 }
 
+TEST_F(GameStateManagerTest, RefusalNamesAnUnnamedStateByItsNumberAlone)
+{
+    StartWith({2, STATE_LOADING});
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LOADING);
+    BindStateObject(StateObjectKind::Menu, nullptr);
+    testing::internal::CaptureStdout();
+    gsm.RequestState(STATE_MAINMENU);  // the loading screen's request with no menus
+    gsm.Update();
+    EXPECT_FALSE(gsm.PushOverState(53));  // an id without a row or a name
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("No state object serves state MAINMENU (36); keeping state 51.\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("No state object serves state 53; keeping state 51.\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("  "), std::string::npos) << out;
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_LOADING);
+}
+
 TEST_F(GameStateManagerTest, ARequestRepeatedEveryFrameIsWarnedAboutOnce)
 {
     StartWith({3});

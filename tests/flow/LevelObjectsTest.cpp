@@ -121,7 +121,7 @@ TEST_F(LevelObjectsTest, LevelGridHoldsItsBlockingObjects)
 {
     Go(3);
     const Map& map = Grid();
-    ASSERT_EQ(map.GetCells().size(), 80u);
+    ASSERT_EQ(map.GetCellCount(), 80u);
     EXPECT_EQ(map.GetCellValue(3, 2, 0), static_cast<std::uint32_t>(SWITCH));  // entered after the crate
     EXPECT_EQ(map.GetCellValue(3, 2, 1), static_cast<std::uint32_t>(CUBE));
     for (std::uint32_t r : {0u, 1u})
@@ -130,7 +130,7 @@ TEST_F(LevelObjectsTest, LevelGridHoldsItsBlockingObjects)
     EXPECT_EQ(map.GetHeight(), 4u);
     EXPECT_EQ(map.GetCellValue(7, 7, 0), 0u);  // the player does not block
     EXPECT_EQ(map.GetCellValue(0, 0, 0), 0u);  // the crate below the grid is left out
-    EXPECT_EQ(map.GetCell(0, 0)->size(), 2u);
+    EXPECT_EQ(map.GetCell(0, 0).size(), 2u);
     EXPECT_EQ(LiveCount(), 7u);
 }
 
@@ -139,10 +139,11 @@ TEST_F(LevelObjectsTest, SuccessiveLevelsLeaveOneGridAndTheirOwnObjects)
     Go(3);
     Go(4);
     const Map& map = Grid();
-    ASSERT_EQ(map.GetCells().size(), 25u);
+    ASSERT_EQ(map.GetCellCount(), 25u);
     size_t filled = 0;
-    for (const Map::Cell& cell : map.GetCells())
-        for (std::uint32_t v : cell) filled += v != 0;
+    for (std::uint32_t r = 0; r < map.GetRows(); ++r)
+        for (std::uint32_t c = 0; c < map.GetColumns(); ++c)
+            for (std::uint32_t v : map.GetCell(r, c)) filled += v != 0;
     EXPECT_EQ(filled, 1u);
     EXPECT_EQ(map.GetCellValue(4, 4, 0), static_cast<std::uint32_t>(CUBE));
     EXPECT_EQ(LiveCount(), 1u);  // level 3's objects went back to the pool
@@ -153,17 +154,17 @@ TEST_F(LevelObjectsTest, SuccessiveLevelsLeaveOneGridAndTheirOwnObjects)
 TEST_F(LevelObjectsTest, GridSurvivesAMenuPushedOverTheLevel)
 {
     Go(3);
-    std::vector<Map::Cell> before = Grid().GetCells();
+    std::vector<std::uint32_t> before = Grid().GetEntries();
     Go(44);
     EXPECT_EQ(LiveCount(), 9u);
-    EXPECT_EQ(Grid().GetCells(), before);
+    EXPECT_EQ(Grid().GetEntries(), before);
     Go(45);
     gsm.RequestState(44);  // back to the pause menu
     gsm.Update();
     gsm.RequestState(3);  // and back to the level
     gsm.Update();
     ASSERT_EQ(gsm.GetCurrentState(), 3);
-    EXPECT_EQ(Grid().GetCells(), before);
+    EXPECT_EQ(Grid().GetEntries(), before);
     EXPECT_EQ(LiveCount(), 7u);  // the menus' objects went with them
     EXPECT_EQ(System::GetInstance()->objectManager->GetActiveObjectsOfType(CUBE).size(), 3u);
 }

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
 #include "engine/platform/tweakbar/TweakBar.h"
 #include "engine/platform/tweakbar/TweakBarDefine.h"
 #include "engine/platform/tweakbar/TweakBarModel.h"
+#include "support/TestEnv.h"
 
 using namespace QRX;
 using namespace QRX::TweakBar;
@@ -545,6 +548,39 @@ TEST_F(TweakBarApi, StaleHandlesAfterRestartAndCallsWhenStopped)
     EXPECT_EQ(TwDeleteBar(old), 0);
     EXPECT_EQ(TwDeleteBar(fresh), 1);
     EXPECT_EQ(TwInit(static_cast<TwGraphAPI>(9), nullptr), 0);
+}
+
+TEST(TweakBarLog, QuietBeforeTheStartAndOnThePageAloneAfterIt)
+{
+    TestSupport::ScopedTempHome home;
+    System::GetInstance()->logger = new Logger();
+    const std::string page = home.GameFolder() + "/" + Logger::LOG_FILE_NAME;
+    testing::internal::CaptureStdout();
+    // The renderer sizes the bars at start-up, long before the library runs.
+    EXPECT_EQ(TwWindowSize(1024, 768), 0);
+    EXPECT_EQ(TwDraw(), 0);
+    EXPECT_EQ(TwNewBar("Early"), nullptr);
+    EXPECT_NE(std::string(TwGetLastError()).find("not started"), std::string::npos);
+    std::string pageText = TestSupport::ReadFile(page);
+    EXPECT_EQ(pageText.find("Tweak bar"), std::string::npos) << pageText;
+
+    // Started, its failures reach the page only.
+    ASSERT_EQ(TwInit(TW_OPENGL_CORE, nullptr), 1);
+    EXPECT_EQ(TwWindowSize(-4, 10), 0);
+    EXPECT_EQ(TwNewBar(""), nullptr);
+    EXPECT_EQ(TwInit(TW_OPENGL, nullptr), 0);
+    ASSERT_EQ(TwTerminate(), 1);
+    EXPECT_EQ(TwTerminate(), 0);  // stopped again: quiet
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "");
+    pageText = TestSupport::ReadFile(page);
+    EXPECT_NE(pageText.find("Tweak bar: Window size -4 x 10 is negative"), std::string::npos) << pageText;
+    EXPECT_NE(pageText.find("Tweak bar: The tweak-bar library is already started"), std::string::npos);
+    EXPECT_NE(pageText.find("TwWindowSize"), std::string::npos);  // the location of the failing call
+    EXPECT_EQ(pageText.find("not started"), std::string::npos);
+    delete System::GetInstance()->logger;
+    System::GetInstance()->logger = nullptr;
+    System::DestroyInstance();
 }
 
 TEST_F(TweakBarApi, StringsGoThroughTheCopyFunctions)

@@ -196,6 +196,17 @@ int FakeAudioSystem::CountCalls(const std::string& prefix) const
     return count;
 }
 
+int FakeAudioSystem::CountPlays(const std::string& name) const
+{
+    const std::string ending = "/" + name;
+    int count = 0;
+    for (const std::string& call : calls)
+        if (call.compare(0, 10, "PlaySound ") == 0 && call.size() >= ending.size() &&
+            call.compare(call.size() - ending.size(), ending.size(), ending) == 0)
+            ++count;
+    return count;
+}
+
 AudioResult FakeAudioSystem::Load(const std::string& path, AudioMode mode, bool stream, AudioSound** sound)
 {
     Record((stream ? "CreateStream " : "CreateSound ") + path + " " + std::to_string(mode));

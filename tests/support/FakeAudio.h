@@ -96,6 +96,8 @@ public:
     // Whether a call line was recorded, and how often.
     bool Called(const std::string& line) const;
     int CountCalls(const std::string& prefix) const;
+    // Plays begun of the sound file of that name (any folder, any channel).
+    int CountPlays(const std::string& name) const;
     void Record(const std::string& line) { calls.push_back(line); }
 
     // Set by tests before the manager runs.

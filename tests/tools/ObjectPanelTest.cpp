@@ -22,11 +22,11 @@ namespace {
 
 const char* const BAR = "GameObject";
 
-// Editor fields only; registered as CT_EXIT, which has no block of its own.
+// Editor fields only; registered as CT_BLACKHOLE, which no class uses.
 class FieldsComponent : public Component
 {
 public:
-    FieldsComponent() : Component(CT_EXIT)
+    FieldsComponent() : Component(CT_BLACKHOLE)
     {
         AddEditorVar(&m_count, "m_Count", "long", EDITORVAR_DIRECT, true);
         AddEditorVar(&m_skin, "m_Skin", "std::string", EDITORVAR_STRING, true);
@@ -55,7 +55,8 @@ protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        FactoryRegister<Component>(new Factory<Component, FieldsComponent>(CT_EXIT), S().objectManager->GetFactories());
+        FactoryRegister<Component>(new Factory<Component, FieldsComponent>(CT_BLACKHOLE),
+                                   S().objectManager->GetFactories());
         ASSERT_TRUE(S().textureManager->LoadTexture("white"));
     }
     // A live object with exactly these components.
@@ -214,9 +215,9 @@ TEST_F(ObjectPanelTest, MassRotationOpacityAndResourceIds)
 
 TEST_F(ObjectPanelTest, EditorFieldsOfAComponentWithoutABlock)
 {
-    GameObject* o = Make({CT_GRAPHICS, CT_EXIT});
+    GameObject* o = Make({CT_GRAPHICS, CT_BLACKHOLE});
     ASSERT_NE(o, nullptr);
-    auto* f = static_cast<FieldsComponent*>(o->GetComponent(CT_EXIT));
+    auto* f = static_cast<FieldsComponent*>(o->GetComponent(CT_BLACKHOLE));
     testing::internal::CaptureStdout();
     Open(o);
     testing::internal::GetCapturedStdout();
@@ -227,7 +228,7 @@ TEST_F(ObjectPanelTest, EditorFieldsOfAComponentWithoutABlock)
     EXPECT_TRUE(Write(BAR, "m_Count", std::int64_t{-5}));
     EXPECT_EQ(f->m_count, -5);
     EXPECT_EQ(Read<std::int64_t>(BAR, "m_Count"), -5);
-    EXPECT_EQ(Item(BAR, "m_Count")->group, "CT_EXIT");
+    EXPECT_EQ(Item(BAR, "m_Count")->group, "CT_BLACKHOLE");
 
     // Texture fields choose from the texture list; read-only without a setter.
     EXPECT_EQ(Read<int>(BAR, "m_Skin"), TexturePosition("white"));
@@ -241,10 +242,10 @@ TEST_F(ObjectPanelTest, EditorFieldsOfAComponentWithoutABlock)
 
     // Names already in the panel get names of their own, labelled as the field.
     EXPECT_EQ(Item(BAR, "Opacity")->group, "Graphics Component");
-    ASSERT_NE(Item(BAR, "CT_EXIT.Opacity"), nullptr);
-    ASSERT_NE(Item(BAR, "CT_EXIT.Opacity 2"), nullptr);
-    EXPECT_EQ(Item(BAR, "CT_EXIT.Opacity 2")->Shown(), "Opacity");
-    EXPECT_TRUE(Write(BAR, "CT_EXIT.Opacity", 0.75f));
+    ASSERT_NE(Item(BAR, "CT_BLACKHOLE.Opacity"), nullptr);
+    ASSERT_NE(Item(BAR, "CT_BLACKHOLE.Opacity 2"), nullptr);
+    EXPECT_EQ(Item(BAR, "CT_BLACKHOLE.Opacity 2")->Shown(), "Opacity");
+    EXPECT_TRUE(Write(BAR, "CT_BLACKHOLE.Opacity", 0.75f));
     EXPECT_FLOAT_EQ(f->m_ratio, 0.75f);
     EXPECT_EQ(Page().find("already has an item"), std::string::npos);
 }

@@ -28,17 +28,20 @@ int Succeeded()
     return 1;
 }
 
+// The library's failures go to the page alone, never echoed to the console.
 int Failed(const char* call, const std::string& reason)
 {
     g_lastError = reason;
-    LogReport(LOG_WARNING, call, __FILE__, __LINE__, "Tweak bar: %s", reason.c_str());
+    LogPageReport(LOG_WARNING, call, __FILE__, __LINE__, "Tweak bar: %s", reason.c_str());
     return 0;
 }
 
-// The started library, or null with the error set.
+// The started library, or null with the error set. A library that is not
+// running has nothing to report: the call is not logged (the renderer sizes
+// the bars before the library starts, and after it stops).
 Library* Started(const char* call)
 {
-    if (!g_library) Failed(call, std::string(call) + ": the tweak-bar library is not started");
+    if (!g_library) g_lastError = std::string(call) + ": the tweak-bar library is not started";
     return g_library.get();
 }
 

@@ -17,8 +17,10 @@
 //   delete bars and variables, the one that called it included.
 // - A bar pointer is a handle: once the bar is deleted (or the library
 //   terminated) the pointer is merely unknown and calls taking it fail.
-// - Every failing call returns 0 (or null / TW_TYPE_UNDEF), logs a WARNING
-//   and leaves its reason for TwGetLastError; nothing else changes.
+// - Every failing call returns 0 (or null / TW_TYPE_UNDEF) and leaves its
+//   reason for TwGetLastError; nothing else changes. Once the library is
+//   started, a failure is also written to the log page (WARNING, without
+//   console echo); calls made while it is not started log nothing.
 // - Mouse and key releases are never reported as used: the game always sees
 //   them, so a press taken by a panel does not leave a game key held.
 #pragma once

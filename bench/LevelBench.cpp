@@ -1,0 +1,176 @@
+#include "bench/LevelBench.h"
+
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/core/FileManager.h"
+#include "engine/core/System.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/LevelManager.h"
+#include "game/flow/Map.h"
+
+namespace QRX {
+namespace Bench {
+
+namespace {
+
+std::vector<std::string> LevelFiles()
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(LevelManager::LEVEL_FOLDER, error))
+        if (entry.is_regular_file() && entry.path().extension() == ".xml")
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One load of a level file through the level manager, as a level state's
+// Load and Init do it; the objects are removed again untimed. Seconds, or NaN
+// when the file cannot be opened.
+double LoadThroughLevelManager(System* system, const std::string& path)
+{
+    LevelManager* levels = system->gameStateManager->GetLevelManager();
+    const double start = Now();
+    if (!levels->CanOpenLevelFile(path)) return std::nan("");
+    unsigned rows = 0, columns = 0, height = 0;
+    system->fileManager->ReadMap(rows, columns, height);
+    if (Map* map = levels->GetMap()) {
+        if (rows && columns && height && map->SetSize(rows, columns, height)) map->AllocateCells();
+    }
+    levels->LoadLevelObjects(true);
+    const double seconds = Now() - start;
+    system->playerOne = nullptr;
+    system->objectManager->ClearLevelObjects();
+    return seconds;
+}
+
+double ParseWithTinyXml(const std::string& path)
+{
+    const double start = Now();
+    tinyxml2::XMLDocument document;
+    const bool ok = document.LoadFile(path.c_str()) == tinyxml2::XML_SUCCESS;
+    const double seconds = Now() - start;
+    return ok ? seconds : std::nan("");
+}
+
+void RunLevelLoad(System* system, const Settings& settings, Figures& figures)
+{
+    const std::vector<std::string> files = LevelFiles();
+    const int repeats = settings.smoke ? 1 : 10;
+    std::vector<Series> engine(files.size()), bare(files.size());
+    // One untimed pass: the first load of a screen also loads its textures.
+    for (const std::string& file : files) {
+        LoadThroughLevelManager(system, std::string(LevelManager::LEVEL_FOLDER) + file);
+        ParseWithTinyXml(std::string(LevelManager::LEVEL_FOLDER) + file);
+    }
+    for (int round = 0; round < settings.rounds; ++round) {
+        Progress("level load round %d of %d", round + 1, settings.rounds);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const std::string path = std::string(LevelManager::LEVEL_FOLDER) + files[i];
+            double managerSeconds = 0.0, parseSeconds = 0.0;
+            for (int r = 0; r < repeats; ++r) {
+                managerSeconds += LoadThroughLevelManager(system, path);
+                parseSeconds += ParseWithTinyXml(path);
+            }
+            engine[i].Add(managerSeconds * 1000.0 / repeats);
+            bare[i].Add(parseSeconds * 1000.0 / repeats);
+        }
+    }
+    Table table("Level load: each file of data/levels through the level manager against a bare tinyxml2 parse; "
+                "median [min-max] of " + std::to_string(settings.rounds) + " round(s) of " +
+                std::to_string(repeats) + " load(s)");
+    table.Header({"file", "level manager ms", "tinyxml2 ms", "x tinyxml2"});
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const Series ratio = Ratios(engine[i], bare[i]);
+        table.Row({files[i], Spread(engine[i], 3), Spread(bare[i], 3), Spread(ratio, 1)});
+        figures.AddSeries("levels", files[i] + "/level_manager", engine[i], "ms");
+        figures.AddSeries("levels", files[i] + "/tinyxml2", bare[i], "ms");
+        figures.AddSeries("levels", files[i] + "/ratio", ratio, "x");
+    }
+    if (files.empty()) figures.Add("levels", "files", std::nan(""), "files");
+    table.Note("Level manager: open and parse, read the map, size the grid, make and initialise the objects.");
+    table.Print(ReportStream());
+}
+
+// Milliseconds to enter `boxes` boxes, each far larger than the grid, into a
+// fresh side x side x layers grid; `cells` gets the number of cells entered.
+double EnterHugeBoxes(unsigned side, unsigned layers, int boxes, std::size_t& cells)
+{
+    Map map;
+    map.SetSize(side, side, layers);
+    map.AllocateCells();
+    map.ResizeLayers();
+    const float half = 500000.0f;
+    const double start = Now();
+    cells = 0;
+    for (int i = 0; i < boxes; ++i) {
+        const glm::vec3 position(half + static_cast<float>(i % side), 0.5f + static_cast<float>(i % layers),
+                                 -half + static_cast<float>(i % side));
+        cells += map.EnterObject(position, glm::vec3(2.0f * half, 1.0f, 2.0f * half), CUBE);
+    }
+    return (Now() - start) * 1000.0;
+}
+
+// Milliseconds to write the same number of entries in a plain array.
+double FillFlatArray(unsigned side, std::size_t cells)
+{
+    std::vector<std::uint32_t> entries(static_cast<std::size_t>(side) * side, 0);
+    const double start = Now();
+    std::size_t written = 0;
+    std::uint32_t value = 1;
+    while (written < cells) {
+        const std::size_t count = std::min(entries.size(), cells - written);
+        std::fill(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(count), value++);
+        written += count;
+    }
+    const double ms = (Now() - start) * 1000.0;
+    // Keeps the writes from being optimised away.
+    volatile std::uint32_t sink = entries[entries.size() / 2];
+    (void)sink;
+    return ms;
+}
+
+void RunGrid(const Settings& settings, Figures& figures)
+{
+    const unsigned side = settings.smoke ? 64 : GRID_SIDE;
+    const int boxes = settings.smoke ? 10 : GRID_BOXES;
+    Series grid, flat;
+    std::size_t cells = 0;
+    for (int round = 0; round < settings.rounds; ++round) {
+        grid.Add(EnterHugeBoxes(side, GRID_LAYERS, boxes, cells));
+        flat.Add(FillFlatArray(side, cells));
+    }
+    const Series ratio = Ratios(grid, flat);
+    Table table("Level grid: " + std::to_string(boxes) + " boxes a million units wide over a " + std::to_string(side) +
+                " x " + std::to_string(side) + " x " + std::to_string(GRID_LAYERS) + " grid (" +
+                std::to_string(cells) + " cells entered); median [min-max] of " + std::to_string(settings.rounds) +
+                " round(s)");
+    table.Header({"operation", "ms", "x flat fill"});
+    table.Row({"entered through the grid", Spread(grid, 2), Spread(ratio, 2)});
+    table.Row({"same entries filled in a flat array", Spread(flat, 2), "1"});
+    table.Note("Each box is clipped to the grid before its walk: the cost follows the cells inside the grid.");
+    table.Print(ReportStream());
+    figures.AddSeries("levels", "grid/enter", grid, "ms");
+    figures.AddSeries("levels", "grid/flat_fill", flat, "ms");
+    figures.AddSeries("levels", "grid/ratio", ratio, "x");
+    figures.Add("levels", "grid/cells", static_cast<double>(cells), "cells");
+}
+
+} // namespace
+
+void RunLevelSection(System* system, const Settings& settings, Figures& figures)
+{
+    RunLevelLoad(system, settings, figures);
+    RunGrid(settings, figures);
+}
+
+} // namespace Bench
+} // namespace QRX

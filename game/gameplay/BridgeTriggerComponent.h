@@ -1,0 +1,62 @@
+// The bridge trigger (CT_BRIDGETRIGGER): a floor pad that the robot or a
+// crate presses to move the bridges with its TriggerID.
+//
+// Rules:
+// - A contact with a PLAYER or a CRATE presses it for the next update.
+// - Each update sets every linked bridge's active flag to whether the pad
+//   was pressed, then forgets the press. Where two triggers share a bridge,
+//   the one updated last decides.
+// - A hologram floats HOLOGRAM_HEIGHT above the pad, turning about x and z
+//   at HOLOGRAM_SPIN degrees a second; with linked bridges it is shown while
+//   the pad is not pressed and hidden (inactive, not drawn) while it is.
+//   Init makes it, Free marks it for destruction; a full pool leaves it out.
+//
+// In files: "TriggerID". The bridges link themselves with
+// BridgeComponent::FindTriggers when the level starts.
+#pragma once
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "engine/objects/Component.h"
+#include "engine/objects/GameObjectHandle.h"
+
+namespace QRX {
+
+class BridgeComponent;
+
+class BridgeTriggerComponent : public Component
+{
+public:
+    static constexpr float HOLOGRAM_HEIGHT = 1.5f;
+    static constexpr float HOLOGRAM_SCALE_ACROSS = 0.5f;  // x and z
+    static constexpr float HOLOGRAM_SCALE_UP = 0.8f;      // y
+    // Degrees a second the hologram turns about x and about z.
+    static constexpr float HOLOGRAM_SPIN = 15.0f;
+
+    BridgeTriggerComponent();
+
+    // Makes the hologram over the pad.
+    void Init() override;
+    // Hologram and bridge steps (see the rules).
+    void Update() override;
+    // Marks the hologram for destruction.
+    void Free() override;
+    // A PLAYER or CRATE presses the pad; null and others are ignored.
+    void OnCollision(GameObject* other) override;
+    void Read(const tinyxml2::XMLElement* firstElement) override { ReadSerializeVars(firstElement); }
+    void Write(const Component* master) override { WriteAgainstMaster(master); }
+    bool IsEqual(const Component* other) const override { return CompareSerializeVars(other); }
+    void CopyFrom(const Component* other) override { CopySerializeVars(other); }
+
+    // The linked bridges that are still in play.
+    std::vector<BridgeComponent*> GetBridges();
+
+    unsigned m_TriggerID = 0;
+    bool m_IsPressed = false;                 // touched since the last update
+    std::vector<GameObjectHandle> m_Bridges;  // the linked bridge objects
+    GameObject* m_Hologram = nullptr;         // the companion hologram; not owned
+    glm::vec3 m_HologramAngles{0.0f};         // degrees about x, y and z
+};
+
+} // namespace QRX

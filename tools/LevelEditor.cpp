@@ -319,8 +319,7 @@ void LevelEditor::Update(GameStateManager& manager)
         }
     }
 
-    // The enemies' patrol points follow their markers here once the AI
-    // component, which holds them, exists.
+    SyncWaypoints();
     UpdateGizmo();
     m_keysBlocked = false;
 }

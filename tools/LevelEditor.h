@@ -176,6 +176,8 @@ public:
     void RemoveAIRecord(GameObject* ai);
     void AddAIWaypoint(GameObject* waypoint, GameObject* ai);
     void RemoveWaypoint(GameObject* waypoint);
+    // Each enemy's patrol loop becomes its markers' positions, in order.
+    void SyncWaypoints();
 
     GameObject* GetBrush();
     GameObject* GetSelected();

@@ -9,6 +9,8 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/Map.h"
+#include "game/gameplay/AIComponent.h"
+#include "game/gameplay/WaypointComponent.h"
 #include "tools/AntTweakBar.h"
 #include "tools/LevelEditor.h"
 
@@ -193,10 +195,10 @@ void LevelEditor::RemovePlacedWorldObject()
         if (!std::isfinite(q) || q < 0.0) return;
     const double i = std::trunc(column), j = std::trunc(layer), k = std::trunc(row);
     if (i >= m_map->GetColumns() || k >= m_map->GetRows()) return;
-    const Map::Cell* cell = m_map->GetCell(static_cast<unsigned>(k), static_cast<unsigned>(i));
-    if (!cell || j >= static_cast<double>(cell->size())) return;
+    const Map::Cell cell = m_map->GetCell(static_cast<unsigned>(k), static_cast<unsigned>(i));
+    if (j >= static_cast<double>(cell.size())) return;
     const auto ui = static_cast<unsigned>(i), uj = static_cast<unsigned>(j), uk = static_cast<unsigned>(k);
-    if ((*cell)[uj] == 0) return;
+    if (cell[uj] == 0) return;
     DestroyObjectAtCell(ui, uj, uk);
     m_map->SetCellValue(uk, ui, uj, 0, false);
 }
@@ -213,6 +215,8 @@ void LevelEditor::DestroyObjectAtCell(unsigned column, unsigned layer, unsigned 
         const glm::vec3 high = object->position + 0.5f * object->scale;
         if (glm::all(glm::greaterThanEqual(point, low)) && glm::all(glm::lessThanEqual(point, high))) {
             object->flags |= OBJ_DESTROY;
+            if (object->type == ENEMY) RemoveAIRecord(object);
+            else if (object->type == WAYPOINT) RemoveWaypoint(object);
             return;
         }
     }
@@ -251,10 +255,20 @@ void LevelEditor::RemoveScreenObjects()
 }
 
 // ------------------------------------------------------------------ AI records
-//
-// The enemy's patrol points and the marker's enemy reference live in the AI
-// and waypoint components; until those exist the records only keep markers
-// with their enemies (and remove them together).
+
+namespace {
+
+AIComponent* PatrolOf(GameObject* enemy)
+{
+    return enemy ? dynamic_cast<AIComponent*>(enemy->GetComponent(CT_AI)) : nullptr;
+}
+
+WaypointComponent* MarkerOf(GameObject* waypoint)
+{
+    return waypoint ? dynamic_cast<WaypointComponent*>(waypoint->GetComponent(CT_WAYPOINT)) : nullptr;
+}
+
+} // namespace
 
 void LevelEditor::AddAIRecord(GameObject* ai)
 {
@@ -262,6 +276,18 @@ void LevelEditor::AddAIRecord(GameObject* ai)
     for (const AIRecord& record : m_aiRecords)
         if (record.ai == ai) return;
     m_aiRecords.push_back(AIRecord{ai, {}});
+    AIComponent* patrol = PatrolOf(ai);
+    ObjectManager* objects = Objects();
+    if (!patrol || !objects || !HasMaster(WAYPOINT)) return;
+    // One marker per waypoint of the enemy's loop, in walking order.
+    for (const glm::vec3& at : patrol->GetPatrol().GetWaypoints()) {
+        GameObject* marker = objects->CreateInstance(WAYPOINT, at);
+        if (!marker) continue;
+        marker->previousPosition = at;
+        marker->flags &= ~OBJ_WORLD_VALID;
+        m_aiRecords.back().waypoints.push_back(marker);
+        if (WaypointComponent* component = MarkerOf(marker)) component->SetEnemy(ai);
+    }
 }
 
 void LevelEditor::RemoveAIRecord(GameObject* ai)
@@ -278,6 +304,7 @@ void LevelEditor::AddAIWaypoint(GameObject* waypoint, GameObject* ai)
     for (AIRecord& record : m_aiRecords) {
         if (ai && record.ai == ai) {
             record.waypoints.push_back(waypoint);
+            if (WaypointComponent* component = MarkerOf(waypoint)) component->SetEnemy(ai);
             return;
         }
     }
@@ -287,12 +314,29 @@ void LevelEditor::AddAIWaypoint(GameObject* waypoint, GameObject* ai)
 
 void LevelEditor::RemoveWaypoint(GameObject* waypoint)
 {
+    // The marker's enemy names its record; a marker without one is looked
+    // for in every record.
+    const WaypointComponent* component = MarkerOf(waypoint);
+    GameObject* enemy = component ? component->GetEnemy() : nullptr;
     for (AIRecord& record : m_aiRecords) {
+        if (enemy && record.ai != enemy) continue;
         auto it = std::find(record.waypoints.begin(), record.waypoints.end(), waypoint);
         if (it == record.waypoints.end()) continue;
         (*it)->flags |= OBJ_DESTROY;
         record.waypoints.erase(it);
         return;
+    }
+}
+
+void LevelEditor::SyncWaypoints()
+{
+    for (const AIRecord& record : m_aiRecords) {
+        AIComponent* patrol = PatrolOf(record.ai);
+        if (!patrol) continue;
+        std::vector<glm::vec3> points;
+        points.reserve(record.waypoints.size());
+        for (const GameObject* marker : record.waypoints) points.push_back(marker->position);
+        patrol->GetPatrol().SetWaypoints(points);
     }
 }
 

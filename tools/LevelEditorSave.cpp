@@ -13,8 +13,13 @@
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
 #include "game/flow/StateCommon.h"
+#include "game/gameplay/AIComponent.h"
+#include "game/gameplay/BridgeComponent.h"
+#include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
+#include "game/gameplay/DoorComponent.h"
+#include "game/gameplay/SwitchComponent.h"
 #include "tools/LevelEditor.h"
 #include "tools/LevelFileWriter.h"
 
@@ -37,21 +42,34 @@ glm::vec4 LinkColour(int k, float alpha)
 // A trigger id read from an object's component, or false when it has none.
 using TriggerIdOf = std::function<bool(const GameObject&, int&)>;
 
-bool SpawnerId(const GameObject& object, int& id)
+// The id a component of the class holds in its member, when the object has one.
+template <typename ComponentClass, typename Member>
+bool IdOf(const GameObject& object, Components type, Member ComponentClass::*member, int& id)
 {
-    const auto* spawner = dynamic_cast<const CrateSpawnerComponent*>(object.GetComponent(CT_CRATESPAWNERCOMPONENT));
-    if (!spawner) return false;
-    id = spawner->m_TriggerID;
+    const auto* component = dynamic_cast<const ComponentClass*>(object.GetComponent(type));
+    if (!component) return false;
+    id = static_cast<int>(component->*member);
     return true;
 }
 
+bool DoorId(const GameObject& object, int& id) { return IdOf(object, CT_DOOR, &DoorComponent::m_Id, id); }
+bool SwitchId(const GameObject& object, int& id) { return IdOf(object, CT_SWITCH, &SwitchComponent::m_Id, id); }
+bool BridgeId(const GameObject& object, int& id)
+{
+    return IdOf(object, CT_BRIDGE, &BridgeComponent::m_TriggerID, id);
+}
+bool BridgeTriggerId(const GameObject& object, int& id)
+{
+    return IdOf(object, CT_BRIDGETRIGGER, &BridgeTriggerComponent::m_TriggerID, id);
+}
+
+bool SpawnerId(const GameObject& object, int& id)
+{
+    return IdOf(object, CT_CRATESPAWNERCOMPONENT, &CrateSpawnerComponent::m_TriggerID, id);
+}
 bool SpawnerTriggerId(const GameObject& object, int& id)
 {
-    const auto* trigger =
-        dynamic_cast<const CrateSpawnerTriggerComponent*>(object.GetComponent(CT_CRATESPAWNERTRIGGERCOMPONENT));
-    if (!trigger) return false;
-    id = trigger->m_TriggerID;
-    return true;
+    return IdOf(object, CT_CRATESPAWNERTRIGGERCOMPONENT, &CrateSpawnerTriggerComponent::m_TriggerID, id);
 }
 
 } // namespace
@@ -141,8 +159,18 @@ void LevelEditor::Draw()
     if (GameObject* selected = GetSelected()) renderer->DrawDebugShape(selected, DEBUG_SHAPE_BOX, highlight);
 
     DrawTriggerLinks();
-    // The enemies' patrol paths are drawn here once the AI component, which
-    // holds them, exists.
+
+    // Each enemy's patrol: from the enemy to its first waypoint, then on.
+    const GameObjectGroup enemies = system->objectManager->GetObjectsWithComponent(CT_AI);
+    for (GameObject* enemy : enemies) {
+        const auto* ai = dynamic_cast<const AIComponent*>(enemy->GetComponent(CT_AI));
+        if (!ai) continue;
+        glm::vec3 from = enemy->position;
+        for (const glm::vec3& to : ai->GetPatrol().GetWaypoints()) {
+            renderer->Draw3DLine(from, to, LINK_LINE_WIDTH, highlight);
+            from = to;
+        }
+    }
 }
 
 void LevelEditor::DrawTriggerLinks()
@@ -166,9 +194,9 @@ void LevelEditor::DrawTriggerLinks()
             }
         }
     };
-    // Doors with their switches and bridges with their triggers join these
-    // once those components exist.
+    link(DOOR, DoorId, SWITCH, SwitchId);
     link(CRATESPAWNER, SpawnerId, CRATESPAWNERTRIGGER, SpawnerTriggerId);
+    link(BRIDGE, BridgeId, BRIDGETRIGGER, BridgeTriggerId);
 }
 
 } // namespace QRX

@@ -2,7 +2,7 @@
 // on the grid, the placement plane, restarts, saving (what is written, the
 // backup, refused names and folders in the way), the console's editor
 // commands, a missing file, the gizmo following the selection, and the
-// records that keep waypoint markers with their enemies.
+// waypoint markers that enemies patrol along.
 #include <gtest/gtest.h>
 
 #include <tinyxml2.h>
@@ -17,6 +17,8 @@
 
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/Map.h"
+#include "game/gameplay/AIComponent.h"
+#include "game/gameplay/WaypointComponent.h"
 #include "tools/Console.h"
 #include "tools/Gizmo.h"
 #include "tools/LevelEditor.h"
@@ -161,10 +163,6 @@ protected:
         return printed;
     }
     std::string Level(const std::string& name) const { return TestSupport::ReadFile(scratch.LevelFile(name)); }
-    GameObject* LoadTestMaster(const std::string& name)
-    {
-        return objects->LoadObject(TestSupport::SourceDir() + "/tests/data/tools/objects/" + name + ".xml");
-    }
 
     TestSupport::ScratchDataFolder scratch;
     InputManager* input = nullptr;
@@ -387,7 +385,6 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(empty.height, "1");
     EXPECT_TRUE(empty.objects.empty());
 
-    ASSERT_NE(LoadTestMaster("WAYPOINT"), nullptr);
     ASSERT_NE(Brush(CUBE), nullptr);
     PlaceAt(glm::vec3(3.5f, 0.5f, 4.5f));
     GameObject* cube = InLayer(0, CUBE).front();
@@ -623,24 +620,40 @@ TEST_F(LevelEditorTest, GizmoFollowsTheSelection)
     EXPECT_TRUE(InLayer(Gizmo::AXIS_LAYER).empty());
 }
 
-TEST_F(LevelEditorTest, RecordsKeepMarkersWithTheirEnemies)
+TEST_F(LevelEditorTest, EnemiesPatrolAlongTheirMarkers)
 {
-    ASSERT_NE(LoadTestMaster("WAYPOINT"), nullptr);
-    ASSERT_NE(LoadTestMaster("ENEMY"), nullptr);
-    // Enemies in the file get their records when the editor starts.
-    ASSERT_TRUE(TestSupport::WriteFile(scratch.LevelFile("guarded.xml"),
-                                       "<level><Map><Row>8</Row><Column>8</Column><Height>1</Height></Map>"
-                                       "<Object><Type>ENEMY</Type><Position>2.5 0.5 2.5</Position></Object></level>"));
+    // An enemy of the file gets a marker per waypoint when the editor starts.
+    ASSERT_TRUE(TestSupport::WriteFile(
+        scratch.LevelFile("guarded.xml"),
+        "<level><Map><Row>8</Row><Column>8</Column><Height>1</Height></Map>"
+        "<Object><Type>ENEMY</Type><Position>2.5 0.5 2.5</Position><Component><Type>CT_AI</Type><AI>"
+        "<Type>AI_PATROL</Type><Waypoint>4.5 0.5 2.5</Waypoint><Waypoint>4.5 0.5 5.5</Waypoint></AI>"
+        "</Component></Object></level>"));
     Enter("guarded.xml");
     ASSERT_EQ(editor->GetAIRecords().size(), 1u);
     GameObject* enemy = editor->GetAIRecords()[0].ai;
     ASSERT_EQ(enemy->type, ENEMY);
+    auto* ai = dynamic_cast<AIComponent*>(enemy->GetComponent(CT_AI));
+    ASSERT_NE(ai, nullptr);
+    std::vector<GameObject*> markers = editor->GetAIRecords()[0].waypoints;
+    ASSERT_EQ(markers.size(), 2u);
+    EXPECT_EQ(markers[1]->position, glm::vec3(4.5f, 0.5f, 5.5f));
+    EXPECT_EQ(markers[1]->type, WAYPOINT);
+    EXPECT_EQ(dynamic_cast<WaypointComponent*>(markers[1]->GetComponent(CT_WAYPOINT))->GetEnemy(), enemy);
 
-    GameObject* first = objects->CreateInstance(WAYPOINT, glm::vec3(3.5f, 0.5f, 3.5f));
-    GameObject* second = objects->CreateInstance(WAYPOINT, glm::vec3(4.5f, 0.5f, 3.5f));
-    editor->AddAIWaypoint(first, enemy);
-    editor->AddAIWaypoint(second, enemy);
-    ASSERT_EQ(editor->GetAIRecords()[0].waypoints, (std::vector<GameObject*>{first, second}));
+    // The loop follows the markers every frame; a new marker joins the end.
+    markers[0]->position = glm::vec3(6.5f, 0.5f, 2.5f);
+    GameObject* third = objects->CreateInstance(WAYPOINT, glm::vec3(6.5f, 0.5f, 6.5f));
+    editor->AddAIWaypoint(third, enemy);
+    Frame();
+    EXPECT_EQ(ai->GetPatrol().GetWaypoints(),
+              (std::vector<glm::vec3>{{6.5f, 0.5f, 2.5f}, {4.5f, 0.5f, 5.5f}, {6.5f, 0.5f, 6.5f}}));
+    // Saved through the enemy's own fields; the markers never as objects.
+    ASSERT_TRUE(editor->SaveAs("guarded2.xml"));
+    const std::string saved = Level("guarded2.xml");
+    EXPECT_NE(saved.find("<Waypoint>6.5 0.5 6.5</Waypoint>"), std::string::npos) << saved;
+    ASSERT_EQ(ParseLevel(saved).objects.size(), 1u);
+
     // A marker for no enemy goes at once.
     GameObject* stray = objects->CreateInstance(WAYPOINT, glm::vec3(5.5f, 0.5f, 3.5f));
     testing::internal::CaptureStdout();
@@ -650,25 +663,35 @@ TEST_F(LevelEditorTest, RecordsKeepMarkersWithTheirEnemies)
               std::string::npos);
     EXPECT_TRUE(stray->flags & OBJ_DESTROY);
 
-    // The delete button's unlink: a marker leaves its path, an enemy takes its markers along.
-    editor->UnlinkRemovedObject(first);
-    EXPECT_TRUE(first->flags & OBJ_DESTROY);
-    EXPECT_EQ(editor->GetAIRecords()[0].waypoints, (std::vector<GameObject*>{second}));
+    // The delete button's unlink: a marker leaves the loop, an enemy takes its markers along.
+    editor->UnlinkRemovedObject(markers[1]);
+    EXPECT_TRUE(markers[1]->flags & OBJ_DESTROY);
+    Frame();
+    EXPECT_EQ(ai->GetPatrol().GetWaypoints(), (std::vector<glm::vec3>{{6.5f, 0.5f, 2.5f}, {6.5f, 0.5f, 6.5f}}));
     GameObject* sprite = objects->CreateInstance(SPRITE, glm::vec3(0.0f));
     editor->UnlinkRemovedObject(sprite);  // screen objects are left alone
     editor->UnlinkRemovedObject(nullptr);
     editor->UnlinkRemovedObject(enemy);
     EXPECT_TRUE(editor->GetAIRecords().empty());
-    EXPECT_TRUE(second->flags & OBJ_DESTROY);
+    EXPECT_TRUE(markers[0]->flags & OBJ_DESTROY);
+    EXPECT_TRUE(third->flags & OBJ_DESTROY);
 
-    // Stamping over an enemy removes its record too.
-    GameObject* other = objects->CreateInstance(ENEMY, glm::vec3(6.5f, 0.5f, 6.5f));
-    editor->AddAIRecord(other);
-    editor->AddAIRecord(other);  // once
+    // An enemy stamped from the palette has a record; stamping over it
+    // removes the record and its markers.
+    GameObject* brush = Brush(ENEMY);
+    ASSERT_NE(brush, nullptr);
+    PlaceAt(glm::vec3(1.5f, 0.5f, 6.5f));
     ASSERT_EQ(editor->GetAIRecords().size(), 1u);
+    GameObject* placed = editor->GetAIRecords()[0].ai;
+    GameObject* marker = objects->CreateInstance(WAYPOINT, glm::vec3(0.5f, 0.5f, 6.5f));
+    editor->AddAIWaypoint(marker, placed);
+    editor->AddAIRecord(placed);  // once only
+    ASSERT_EQ(editor->GetAIRecords().size(), 1u);
+    FrameWithKey(KEY_DELETE);
     ASSERT_NE(Brush(CUBE), nullptr);
-    PlaceAt(other->position);
-    EXPECT_TRUE(other->flags & OBJ_DESTROY);
+    PlaceAt(placed->position);
+    EXPECT_TRUE(placed->flags & OBJ_DESTROY);
+    EXPECT_TRUE(marker->flags & OBJ_DESTROY);
     EXPECT_TRUE(editor->GetAIRecords().empty());
 }
 

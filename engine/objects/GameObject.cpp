@@ -332,7 +332,24 @@ void GameObject::Write() const
     if (!master) return;
     for (const auto& entry : components) {
         const Component* masterComponent = master->GetComponent(entry.first);
-        if (masterComponent) entry.second->Write(masterComponent);
+        if (masterComponent) {
+            entry.second->Write(masterComponent);
+            continue;
+        }
+        // A component the master lacks (added in the level file or by the
+        // editor) would be lost on the next load if left out: it is written
+        // against a fresh one of its type, and always at least by its type.
+        FactoryPlant<Component>* factory = FactoryFor(entry.first);
+        Component* fresh = factory ? factory->Create() : nullptr;
+        if (fresh && !entry.second->IsEqual(fresh)) {
+            entry.second->Write(fresh);
+        } else {
+            fm->WriteSibling("Component");
+            fm->WriteChild("Type");
+            fm->WriteValue(FileManager::ComponentsToString(entry.first));
+            fm->WriteReturn();
+        }
+        if (fresh) factory->Destroy(fresh);
     }
 }
 

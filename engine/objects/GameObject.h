@@ -89,7 +89,9 @@ public:
     void Read(const tinyxml2::XMLElement* firstElement);
     // Queues this object's "Object" element on the System's file manager:
     // Type, Position, Rotation and Scale where they differ from the master's,
-    // and the components that differ from the master's.
+    // and the components that differ from the master's; a component the
+    // master lacks is written against a default one of its type, and by its
+    // type alone when it equals that default.
     void Write() const;
 
     // Euler angles in degrees (x, y, z) to a quaternion and back, as the

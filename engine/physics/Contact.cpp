@@ -14,17 +14,12 @@ namespace {
 
 bool IsAwake(const PhysicsComponent* body) { return body && (body->flags & BODY_AWAKE) != 0; }
 
-bool AutoResolves(const GameObject* object)
-{
-    const CollisionComponent* collision = GetCollisionComponent(object);
-    return collision && collision->autoResolve;
-}
+bool AutoResolves(const CollisionComponent* collision) { return collision && collision->autoResolve; }
 
 // Floor contacts fade an awake body's gravity toward a small pull, so a
 // resting body stops pressing into its support.
-void FadeGravity(PhysicsComponent* body)
+void FadeGravity(GravityForceGenerator* gravity)
 {
-    auto* gravity = dynamic_cast<GravityForceGenerator*>(body->GetForceGenerator(FG_GRAVITY));
     if (!gravity) return;
     if (gravity->gravity.y >= Contact::FADED_GRAVITY_Y) gravity->gravity.y = Contact::FADED_GRAVITY_Y;
     else gravity->gravity -= Contact::GRAVITY_FADE * gravity->gravity;
@@ -40,36 +35,19 @@ bool FieldBlocks(const Contact& contact, ObjectType field, ObjectType other)
     return other != PLAYER && other != ENEMY;
 }
 
-// After contact `moved` shifted its bodies by changes, the penetrations of
-// the other contacts sharing one of those bodies change along their normals.
-void UpdatePenetrations(const std::vector<Contact*>& contacts, const std::vector<char>& eligible,
-                        const Contact* moved, const glm::vec3 changes[2])
-{
-    for (size_t i = 0; i < contacts.size(); ++i) {
-        Contact* other = contacts[i];
-        if (other == moved || !eligible[i]) continue;
-        for (int k = 0; k < 2; ++k) {
-            GameObject* body = other->bodies[k];
-            if (!body || !GetPhysicsComponent(body)) continue;
-            const float sign = k == 0 ? -1.0f : 1.0f;
-            for (int m = 0; m < 2; ++m) {
-                if (moved->bodies[m] == body) other->penetration += sign * glm::dot(changes[m], other->contactNormal);
-            }
-        }
-    }
-}
-
-// Which contacts the passes work on; neither resolvability nor physics
-// presence changes during resolution, so it is decided once per pass.
-std::vector<char> Eligible(const std::vector<Contact*>& contacts)
-{
-    std::vector<char> eligible(contacts.size());
-    for (size_t i = 0; i < contacts.size(); ++i)
-        eligible[i] = contacts[i]->HasPhysicsBody() && contacts[i]->IsResolvable();
-    return eligible;
-}
-
 } // namespace
+
+ContactSides ContactSides::Of(const Contact& contact)
+{
+    ContactSides sides;
+    for (int i = 0; i < 2; ++i) {
+        sides.body[i] = GetPhysicsComponent(contact.bodies[i]);
+        sides.shape[i] = GetCollisionComponent(contact.bodies[i]);
+        if (sides.body[i])
+            sides.gravity[i] = dynamic_cast<GravityForceGenerator*>(sides.body[i]->GetForceGenerator(FG_GRAVITY));
+    }
+    return sides;
+}
 
 Contact::Contact(const glm::vec3& normal, float depth, float bounce)
     : restitution(bounce), penetration(depth), contactNormal(normal), blockedTypes{PLAYER, ENEMY, CRATE}
@@ -87,28 +65,32 @@ void Contact::SetBodyData(GameObject* first, GameObject* second, float bounce)
     dynamicFriction = ((a ? a->dynamicFriction : 0.0f) + (b ? b->dynamicFriction : 0.0f)) * 0.5f;
 }
 
-void Contact::MatchAwakeState()
+void Contact::MatchAwakeState() { MatchAwakeState(ContactSides::Of(*this)); }
+
+void Contact::MatchAwakeState(const ContactSides& sides)
 {
     if (!bodies[0] || !bodies[1]) return;
-    PhysicsComponent* a = GetPhysicsComponent(bodies[0]);
-    PhysicsComponent* b = GetPhysicsComponent(bodies[1]);
-    const bool awakeA = IsAwake(a);
-    const bool awakeB = IsAwake(b);
+    const bool awakeA = IsAwake(sides.body[0]);
+    const bool awakeB = IsAwake(sides.body[1]);
     if (awakeA == awakeB) return;
-    PhysicsComponent* sleeper = awakeA ? b : a;
+    PhysicsComponent* sleeper = awakeA ? sides.body[1] : sides.body[0];
     if (sleeper) sleeper->flags |= BODY_AWAKE;
 }
 
-bool Contact::HasPhysicsBody() const
+bool Contact::HasPhysicsBody() const { return HasPhysicsBody(ContactSides::Of(*this)); }
+
+bool Contact::HasPhysicsBody(const ContactSides& sides) const
 {
     if (!bodies[0] || !bodies[1]) return true;
-    return GetPhysicsComponent(bodies[0]) || GetPhysicsComponent(bodies[1]);
+    return sides.body[0] || sides.body[1];
 }
 
-bool Contact::IsResolvable() const
+bool Contact::IsResolvable() const { return IsResolvable(ContactSides::Of(*this)); }
+
+bool Contact::IsResolvable(const ContactSides& sides) const
 {
-    const CollisionComponent* a = GetCollisionComponent(bodies[0]);
-    const CollisionComponent* b = GetCollisionComponent(bodies[1]);
+    const CollisionComponent* a = sides.shape[0];
+    const CollisionComponent* b = sides.shape[1];
     if (!a || !b) return true;
     if (!a->ethereal && !b->ethereal) return a->autoResolve || b->autoResolve;
     const ObjectType typeA = bodies[0]->type;
@@ -120,20 +102,27 @@ bool Contact::IsResolvable() const
     return false;
 }
 
-float Contact::TotalInverseMass() const
+float Contact::TotalInverseMass() const { return TotalInverseMass(ContactSides::Of(*this)); }
+
+float Contact::TotalInverseMass(const ContactSides& sides)
 {
     float total = 0.0f;
-    for (GameObject* body : bodies) {
-        if (const PhysicsComponent* physics = GetPhysicsComponent(body)) total += physics->inverseMass;
-    }
+    for (const PhysicsComponent* physics : sides.body)
+        if (physics) total += physics->inverseMass;
     return total;
 }
 
 void Contact::SeparatingVelocity(float limit, float& approach, float& desired, float& accelerationTerm,
                                  glm::vec3& relative) const
 {
-    const PhysicsComponent* a = GetPhysicsComponent(bodies[0]);
-    const PhysicsComponent* b = GetPhysicsComponent(bodies[1]);
+    SeparatingVelocity(ContactSides::Of(*this), limit, approach, desired, accelerationTerm, relative);
+}
+
+void Contact::SeparatingVelocity(const ContactSides& sides, float limit, float& approach, float& desired,
+                                 float& accelerationTerm, glm::vec3& relative) const
+{
+    const PhysicsComponent* a = sides.body[0];
+    const PhysicsComponent* b = sides.body[1];
     const bool awakeA = IsAwake(a);
     const bool awakeB = IsAwake(b);
     if (awakeA) relative += a->velocity;
@@ -155,39 +144,46 @@ void Contact::SeparatingVelocity(float limit, float& approach, float& desired, f
     desired = bounce * approach - separating;
 }
 
-void Contact::ApplyPositionChange(glm::vec3 changes[2])
+void Contact::ApplyPositionChange(glm::vec3 changes[2]) { ApplyPositionChange(ContactSides::Of(*this), changes); }
+
+void Contact::ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2], bool updatePrimitives)
 {
     resolutionFlags |= CONTACT_POSITION_RESOLVED;
-    if (!IsResolvable() || penetration <= 0.0f) return;
-    const float total = TotalInverseMass();
+    if (!IsResolvable(sides) || penetration <= 0.0f) return;
+    const float total = TotalInverseMass(sides);
     if (total <= 0.0f) return;
 
     const glm::vec3 move = contactNormal * (penetration / total);
     for (int i = 0; i < 2; ++i) {
-        PhysicsComponent* body = GetPhysicsComponent(bodies[i]);
+        PhysicsComponent* body = sides.body[i];
         if (!body) continue;
         const glm::vec3 d = (i == 0 ? move : -move) * body->inverseMass;
         changes[i] = d;
-        CollisionComponent* collision = GetCollisionComponent(bodies[i]);
-        if (!collision || !collision->autoResolve) continue;
+        CollisionComponent* collision = sides.shape[i];
+        if (!AutoResolves(collision)) continue;
         bodies[i]->position += d;
         bodies[i]->flags &= ~OBJ_WORLD_VALID;
-        if (collision->GetPrimitive()) collision->UpdatePrimitive();
+        if (updatePrimitives && collision->GetPrimitive()) collision->UpdatePrimitive();
     }
     penetration = 0.0f;
 }
 
 void Contact::ResolveVelocity(glm::vec3 changes[2], float limit)
 {
+    ResolveVelocity(ContactSides::Of(*this), changes, limit);
+}
+
+void Contact::ResolveVelocity(const ContactSides& sides, glm::vec3 changes[2], float limit)
+{
     resolutionFlags |= CONTACT_VELOCITY_RESOLVED;
-    if (!IsResolvable()) return;
+    if (!IsResolvable(sides)) return;
 
     // A sleeping body is still integrated, so its stored velocity keeps
     // growing into its support; it is stopped here (no bounce), or the body
     // would be launched when it wakes. Sliding along the contact is kept.
     for (int i = 0; i < 2; ++i) {
-        PhysicsComponent* body = GetPhysicsComponent(bodies[i]);
-        if (!body || IsAwake(body) || body->inverseMass <= MIN_INVERSE_MASS || !AutoResolves(bodies[i])) continue;
+        PhysicsComponent* body = sides.body[i];
+        if (!body || IsAwake(body) || body->inverseMass <= MIN_INVERSE_MASS || !AutoResolves(sides.shape[i])) continue;
         const float along = glm::dot(body->velocity, contactNormal);
         const bool inward = i == 0 ? along < 0.0f : along > 0.0f;
         if (inward) body->velocity -= contactNormal * along;
@@ -195,8 +191,8 @@ void Contact::ResolveVelocity(glm::vec3 changes[2], float limit)
 
     float approach = 0.0f, desired = 0.0f, accelerationTerm = 0.0f;
     glm::vec3 relative(0.0f);
-    SeparatingVelocity(limit, approach, desired, accelerationTerm, relative);
-    const float total = TotalInverseMass();
+    SeparatingVelocity(sides, limit, approach, desired, accelerationTerm, relative);
+    const float total = TotalInverseMass(sides);
     if (total <= 0.0f) return;
 
     const float j = desired / total;
@@ -210,12 +206,12 @@ void Contact::ResolveVelocity(glm::vec3 changes[2], float limit)
     }
 
     for (int i = 0; i < 2; ++i) {
-        PhysicsComponent* body = GetPhysicsComponent(bodies[i]);
-        if (!body || !AutoResolves(bodies[i])) continue;
+        PhysicsComponent* body = sides.body[i];
+        if (!body || !AutoResolves(sides.shape[i])) continue;
         const glm::vec3 w = (i == 0 ? impulse : -impulse) * body->inverseMass;
         changes[i] = w;
         body->velocity += w;
-        if (IsAwake(body) && floorLike) FadeGravity(body);
+        if (IsAwake(body) && floorLike) FadeGravity(sides.gravity[i]);
     }
 }
 
@@ -252,80 +248,6 @@ void ContactPool::ReleaseAll()
         freeContacts.push_back(contact);
     }
     activeContacts.clear();
-}
-
-void ContactResolver::ResolvePositions(ContactPool& pool)
-{
-    const std::vector<Contact*> contacts = pool.activeContacts;
-    const std::vector<char> eligible = Eligible(contacts);
-    iterationsUsed = 0;
-
-    for (size_t i = 0; i < contacts.size(); ++i) {
-        if (!eligible[i]) continue;
-        glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
-        contacts[i]->MatchAwakeState();
-        contacts[i]->ApplyPositionChange(changes);
-        UpdatePenetrations(contacts, eligible, contacts[i], changes);
-    }
-
-    // Immovable pairs cannot lose penetration: picking them would only
-    // spend the budget.
-    std::vector<char> movable(contacts.size());
-    for (size_t i = 0; i < contacts.size(); ++i) movable[i] = eligible[i] && contacts[i]->TotalInverseMass() > 0.0f;
-
-    while (iterationsUsed < iterations) {
-        Contact* worst = nullptr;
-        float deepest = positionEpsilon;
-        for (size_t i = 0; i < contacts.size(); ++i) {
-            if (movable[i] && contacts[i]->penetration > deepest) {
-                deepest = contacts[i]->penetration;
-                worst = contacts[i];
-            }
-        }
-        if (!worst) break;
-        glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
-        worst->MatchAwakeState();
-        worst->ApplyPositionChange(changes);
-        UpdatePenetrations(contacts, eligible, worst, changes);
-        ++iterationsUsed;
-    }
-}
-
-void ContactResolver::ResolveVelocities(ContactPool& pool)
-{
-    const std::vector<Contact*> contacts = pool.activeContacts;
-    iterationsUsed = 0;
-
-    for (Contact* contact : contacts) {
-        glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
-        contact->ResolveVelocity(changes, restitutionLimit);
-        contact->MatchAwakeState();
-    }
-
-    // As for positions, immovable pairs are never picked again.
-    const std::vector<char> eligible = Eligible(contacts);
-    std::vector<char> movable(contacts.size());
-    for (size_t i = 0; i < contacts.size(); ++i) movable[i] = eligible[i] && contacts[i]->TotalInverseMass() > 0.0f;
-
-    while (iterationsUsed < iterations) {
-        Contact* worst = nullptr;
-        float largest = velocityEpsilon;
-        for (size_t i = 0; i < contacts.size(); ++i) {
-            if (!movable[i]) continue;
-            float approach = 0.0f, desired = 0.0f, accelerationTerm = 0.0f;
-            glm::vec3 relative(0.0f);
-            contacts[i]->SeparatingVelocity(restitutionLimit, approach, desired, accelerationTerm, relative);
-            if (desired > largest) {
-                largest = desired;
-                worst = contacts[i];
-            }
-        }
-        if (!worst) break;
-        glm::vec3 changes[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
-        worst->MatchAwakeState();
-        worst->ResolveVelocity(changes, restitutionLimit);
-        ++iterationsUsed;
-    }
 }
 
 } // namespace QRX

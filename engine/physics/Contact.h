@@ -24,7 +24,24 @@
 
 namespace QRX {
 
+class CollisionComponent;
+class Contact;
 class GameObject;
+class GravityForceGenerator;
+class PhysicsComponent;
+
+// The components of a contact's two bodies (null where a body or a component
+// is missing), looked up once: resolution reads them again and again, and
+// nothing it does adds or removes components.
+struct ContactSides
+{
+    // Looks up the components of both bodies of the contact.
+    static ContactSides Of(const Contact& contact);
+
+    PhysicsComponent* body[2] = {nullptr, nullptr};
+    CollisionComponent* shape[2] = {nullptr, nullptr};
+    GravityForceGenerator* gravity[2] = {nullptr, nullptr};  // each body's FG_GRAVITY generator
+};
 
 // Bits of Contact::resolutionFlags.
 constexpr int CONTACT_POSITION_RESOLVED = 0x01;
@@ -42,34 +59,48 @@ public:
     // body without one contributes 0).
     void SetBodyData(GameObject* first, GameObject* second, float bounce);
 
+    // Each operation below looks up the bodies' components itself; the
+    // overload taking ContactSides uses the ones given (those of this
+    // contact's bodies), which the resolver looks up once per pass.
+
     // When both bodies exist and exactly one has physics and is awake, wakes
     // the other (when it has physics).
     void MatchAwakeState();
+    void MatchAwakeState(const ContactSides& sides);
     // False only when both bodies exist and neither has physics.
     bool HasPhysicsBody() const;
+    bool HasPhysicsBody(const ContactSides& sides) const;
     // Whether resolution acts on the contact: always with a missing body or
     // collision component; otherwise, without an ethereal side, when either
     // side has AutoResolve; with one, only by the force-field rules (a
     // FORCEFIELD stops PLAYER and ENEMY, a CRATEFORCEFIELD stops CRATE).
     bool IsResolvable() const;
+    bool IsResolvable(const ContactSides& sides) const;
     // The total inverse mass M.
     float TotalInverseMass() const;
+    static float TotalInverseMass(const ContactSides& sides);
     // Relative velocity of the awake bodies (rel += first, -= second) and,
     // when they approach, the approach speed A, the acceleration term E and
     // the desired velocity change B (bouncing with the restitution only at
     // closing speeds of at least limit). The caller zeroes all four first.
     void SeparatingVelocity(float limit, float& approach, float& desired, float& accelerationTerm,
                             glm::vec3& relative) const;
+    void SeparatingVelocity(const ContactSides& sides, float limit, float& approach, float& desired,
+                            float& accelerationTerm, glm::vec3& relative) const;
     // Moves the bodies with AutoResolve apart along the normal in proportion
     // to their inverse masses; changes[i] receives body i's share (also when
     // it is not moved). Penetration becomes 0. Nothing for a contact that is
-    // not resolvable, not penetrating, or between immovable bodies.
+    // not resolvable, not penetrating, or between immovable bodies. The moved
+    // bodies' primitives follow, unless the caller brings them up to date
+    // itself later (updatePrimitives false).
     void ApplyPositionChange(glm::vec3 changes[2]);
+    void ApplyPositionChange(const ContactSides& sides, glm::vec3 changes[2], bool updatePrimitives = true);
     // Applies the impulse that removes the approach (and the floor friction
     // of contacts with |normal.y| >= FLOOR_NORMAL_Y) to the bodies with
     // AutoResolve, fades the gravity of the awake ones on floor-like
     // contacts, and stops a sleeping body's own velocity into the contact.
     void ResolveVelocity(glm::vec3 changes[2], float limit);
+    void ResolveVelocity(const ContactSides& sides, glm::vec3 changes[2], float limit);
 
     // Contacts whose normal has at least this |y| are floor or ceiling
     // contacts: they get friction and fade gravity.
@@ -115,34 +146,6 @@ public:
     int capacity = CAPACITY;
     float restitution = DEFAULT_RESTITUTION;  // given to every contact the narrow phase makes
     int lastCount = 0;                        // contacts released by the last ReleaseAll
-};
-
-// The resolver's settings and its two passes over the pool's active contacts.
-// Each pass sweeps the contacts once in order, then repeats on the worst
-// contact (largest penetration, or largest desired velocity change, above its
-// epsilon; the earliest wins a tie) until none is left or `iterations` are
-// spent. Contacts between immovable bodies are never picked again, since
-// they cannot change.
-class ContactResolver
-{
-public:
-    static constexpr int ITERATIONS_PER_CONTACT = 15;  // the step's budget per contact and pass
-    static constexpr float DEFAULT_RESTITUTION_LIMIT = 5.0f;
-    static constexpr float DEFAULT_POSITION_EPSILON = 0.01f;
-    static constexpr float DEFAULT_VELOCITY_EPSILON = 0.01f;
-
-    // Separates penetrating bodies; after each move the penetrations of the
-    // other contacts that share a moved body are corrected.
-    void ResolvePositions(ContactPool& pool);
-    // Changes velocities; each selection recomputes the desired changes
-    // from the current velocities.
-    void ResolveVelocities(ContactPool& pool);
-
-    int iterations = 0;      // budget of each pass; the step sets it
-    int iterationsUsed = 0;  // by the last pass, beyond its first sweep
-    float restitutionLimit = DEFAULT_RESTITUTION_LIMIT;  // slower contacts do not bounce
-    float positionEpsilon = DEFAULT_POSITION_EPSILON;
-    float velocityEpsilon = DEFAULT_VELOCITY_EPSILON;
 };
 
 } // namespace QRX

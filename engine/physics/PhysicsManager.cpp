@@ -127,34 +127,46 @@ void PhysicsManager::Update()
     System* system = System::PeekInstance();
     if (!system || !system->objectManager || !system->frameRateController) return;
     const float dt = StepTime();
-    // A copy: hooks may query the object manager while the step walks it.
-    const std::vector<GameObject*> objects = system->objectManager->GetActiveObjects();
+    // The same for every body of the step.
+    const double bias = std::pow(0.01, static_cast<double>(dt));
+    // A copy: generators and hooks may query the object manager while the
+    // step walks its list.
+    m_objects = system->objectManager->GetActiveObjects();
 
-    for (GameObject* object : objects) {
+    m_stepObjects.clear();
+    m_stepObjects.reserve(m_objects.size());
+    for (GameObject* object : m_objects) {
+        m_stepObjects.emplace_back();
+        StepObject& entry = m_stepObjects.back();
+        entry.object = object;
         if (!object) continue;
-        PhysicsComponent* body = GetPhysicsComponent(object);
+        PhysicsComponent* body = entry.body = GetPhysicsComponent(object);
+        Component* found = object->GetComponent(CT_COLLISION);
+        entry.collisionFound = found;
+        entry.collision = found ? dynamic_cast<CollisionComponent*>(found) : nullptr;
+
         if (body && (body->flags & BODY_ENABLED)) {
             ApplyGenerators(body, dt);
-            Integrate(object, body, dt);
-            UpdateWakeTimer(object, body, dt);
+            Integrate(entry.object, body, dt, bias);
+            UpdateWakeTimer(body, entry.collision, dt);
             body->forceAccum = glm::vec3(0.0f);
         }
-        if (CollisionComponent* collision = GetCollisionComponent(object)) {
+        if (CollisionComponent* collision = entry.collision) {
             collision->collided = false;
             if (collision->GetPrimitive()) collision->UpdatePrimitive();
         }
     }
 
-    DetectCollisions(objects);
+    DetectCollisions();
     MarkCollided();
     resolver.iterations = ContactResolver::ITERATIONS_PER_CONTACT * static_cast<int>(contactPool.activeContacts.size());
     NotifyCollisions();
-    if (!contactPool.activeContacts.empty()) {
-        resolver.ResolvePositions(contactPool);
-        resolver.ResolveVelocities(contactPool);
-    }
+    // UpdatePrimitives rebuilds every primitive of the list afterwards, so the
+    // resolver need not after each move, unless a contact was already in the
+    // pool before detection (its bodies need not be in the list).
+    if (!contactPool.activeContacts.empty()) resolver.Resolve(contactPool, m_firstDetected == 0);
     contactPool.ReleaseAll();
-    UpdatePrimitives(objects);
+    UpdatePrimitives();
 }
 
 void PhysicsManager::ApplyGenerators(PhysicsComponent* body, float dt)
@@ -165,7 +177,7 @@ void PhysicsManager::ApplyGenerators(PhysicsComponent* body, float dt)
     }
 }
 
-void PhysicsManager::Integrate(GameObject* object, PhysicsComponent* body, float dt) const
+void PhysicsManager::Integrate(GameObject* object, PhysicsComponent* body, float dt, double bias) const
 {
     const glm::vec3 acceleration = body->inverseMass * body->forceAccum;
     body->acceleration = RungeKutta(object->position, body->velocity, acceleration, dt);
@@ -174,7 +186,6 @@ void PhysicsManager::Integrate(GameObject* object, PhysicsComponent* body, float
     if ((body->flags & BODY_CAN_SLEEP) == 0 || (body->flags & BODY_AWAKE) == 0) return;
     // A recency-weighted average of the squared speed: older frames count
     // less the longer the step.
-    const double bias = std::pow(0.01, static_cast<double>(dt));
     const double speedSquared = glm::dot(body->velocity, body->velocity);
     body->motion = static_cast<float>(bias * body->motion + (1.0 - bias) * speedSquared);
     if (body->motion < SleepTime) {
@@ -187,12 +198,11 @@ void PhysicsManager::Integrate(GameObject* object, PhysicsComponent* body, float
     }
 }
 
-void PhysicsManager::UpdateWakeTimer(GameObject* object, PhysicsComponent* body, float dt) const
+void PhysicsManager::UpdateWakeTimer(PhysicsComponent* body, const CollisionComponent* collision, float dt) const
 {
     if (body->flags & BODY_AWAKE) return;
     // Collided still holds the previous step's contacts here; a body
     // without a collision component never touches anything.
-    const CollisionComponent* collision = GetCollisionComponent(object);
     if (collision && collision->collided) return;
     body->wakeTimer += dt;
     if (body->wakeTimer <= WakeInterval) return;
@@ -202,35 +212,48 @@ void PhysicsManager::UpdateWakeTimer(GameObject* object, PhysicsComponent* body,
     body->velocity.y = WAKE_VELOCITY_Y;
 }
 
-void PhysicsManager::DetectCollisions(const std::vector<GameObject*>& objects)
+void PhysicsManager::DetectCollisions()
 {
-    // The objects that take part, with their primitives, in list order. A
-    // collision component without a primitive leaves its object out.
-    struct Candidate
-    {
-        GameObject* object;
-        const Primitive* primitive;
-    };
-    std::vector<Candidate> candidates;
-    candidates.reserve(objects.size());
-    for (GameObject* object : objects) {
-        const CollisionComponent* collision = GetCollisionComponent(object);
+    // The objects that take part, in list order. A collision component
+    // without a primitive leaves its object out.
+    m_items.clear();
+    m_itemObjects.clear();
+    for (std::uint32_t i = 0; i < m_stepObjects.size(); ++i) {
+        const StepObject& entry = m_stepObjects[i];
+        const CollisionComponent* collision = entry.collision;
         if (!collision || !collision->active || !collision->GetPrimitive()) continue;
-        candidates.push_back({object, collision->GetPrimitive()});
+        m_items.push_back({collision->GetPrimitive(), entry.body != nullptr, entry.object->type == ENEMY});
+        m_itemObjects.push_back(i);
     }
-    for (size_t a = 0; a < candidates.size(); ++a) {
-        for (size_t b = a + 1; b < candidates.size(); ++b) {
-            if (candidates[a].object->type == ENEMY && candidates[b].object->type == ENEMY) continue;
-            CollisionDetector::CollidePair(*candidates[a].primitive, *candidates[b].primitive, contactPool);
+    m_broadPhase.FindPairs(m_items, m_pairs);
+
+    // The collision component of each new contact's bodies, for MarkCollided.
+    m_firstDetected = contactPool.activeContacts.size();
+    m_contactShapes.clear();
+    for (const BroadPhase::Pair& pair : m_pairs) {
+        // A full pool takes no more contacts: the remaining pairs would make none.
+        if (contactPool.freeContacts.empty()) break;
+        const std::size_t before = contactPool.activeContacts.size();
+        CollisionDetector::CollidePair(*m_items[pair.first].primitive, *m_items[pair.second].primitive, contactPool);
+        if (contactPool.activeContacts.size() == before) continue;
+        const StepObject& a = m_stepObjects[m_itemObjects[pair.first]];
+        const StepObject& b = m_stepObjects[m_itemObjects[pair.second]];
+        for (GameObject* body : contactPool.activeContacts.back()->bodies) {
+            if (body == a.object) m_contactShapes.push_back(a.collision);
+            else if (body == b.object) m_contactShapes.push_back(b.collision);
+            else m_contactShapes.push_back(GetCollisionComponent(body));
         }
     }
 }
 
 void PhysicsManager::MarkCollided()
 {
-    for (Contact* contact : contactPool.activeContacts) {
-        for (GameObject* body : contact->bodies) {
-            if (CollisionComponent* collision = GetCollisionComponent(body)) collision->collided = true;
+    const std::vector<Contact*>& contacts = contactPool.activeContacts;
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        for (int k = 0; k < 2; ++k) {
+            CollisionComponent* collision = i < m_firstDetected ? GetCollisionComponent(contacts[i]->bodies[k])
+                                                                : m_contactShapes[2 * (i - m_firstDetected) + k];
+            if (collision) collision->collided = true;
         }
     }
 }
@@ -246,10 +269,15 @@ void PhysicsManager::NotifyCollisions()
     }
 }
 
-void PhysicsManager::UpdatePrimitives(const std::vector<GameObject*>& objects)
+void PhysicsManager::UpdatePrimitives()
 {
-    for (GameObject* object : objects) {
-        CollisionComponent* collision = GetCollisionComponent(object);
+    // A hook may have removed or replaced a collision component: the one
+    // found at the start is used only while it is still the object's.
+    for (const StepObject& entry : m_stepObjects) {
+        if (!entry.object) continue;
+        Component* found = entry.object->GetComponent(CT_COLLISION);
+        CollisionComponent* collision =
+            found == entry.collisionFound ? entry.collision : dynamic_cast<CollisionComponent*>(found);
         if (collision && collision->GetPrimitive()) collision->UpdatePrimitive();
     }
 }

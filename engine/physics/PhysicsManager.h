@@ -14,22 +14,34 @@
 // active objects, in ascending id, and advances by the frame time capped at
 // MAX_STEP: generators, then a Runge-Kutta integration of position and
 // velocity with the force held over the step, sleeping and waking; then every
-// pair of objects with active collision components is tested, both objects
-// of each contact are told of the other (before any resolution, so a hook
-// may change the bodies it touches), and the contacts are resolved and
-// released. Bodies are linear only: rotations are never integrated.
+// pair of objects with active collision components, at least one of which
+// has a body, is tested (two objects without bodies, such as the blocks of a
+// floor, could never be resolved and would only drain the contact pool),
+// both objects of each contact are told of the other (before any resolution,
+// so a hook may change the bodies it touches), and the contacts are resolved
+// and released. Bodies are linear only: rotations are never integrated.
+//
+// The pairs are tested in the all-pairs order (a listed before b, ascending
+// a then b), so that a full pool keeps the same contacts; the broad phase
+// only leaves out pairs that cannot touch. Components are looked up once per
+// object when the step starts, and the bodies of the contacts once more
+// after the hooks have run (a hook may remove a component).
 #pragma once
+#include <cstdint>
 #include <vector>
 
 #include <glm/glm.hpp>
 
 #include "engine/objects/TemplateFactory.h"
 #include "engine/objects/TypeNames.h"
+#include "engine/physics/BroadPhase.h"
 #include "engine/physics/Contact.h"
+#include "engine/physics/ContactResolver.h"
 
 namespace QRX {
 
 class CollisionComponent;
+class Component;
 class ForceGenerator;
 class GameObject;
 class PhysicsComponent;
@@ -100,20 +112,42 @@ public:
     ContactResolver resolver;
 
 private:
+    // An object of the step's list with its components, looked up once per
+    // step. The collision component is also kept as the base pointer it was
+    // found under, to tell whether a collision hook has replaced it since.
+    struct StepObject
+    {
+        GameObject* object = nullptr;
+        PhysicsComponent* body = nullptr;
+        CollisionComponent* collision = nullptr;
+        const Component* collisionFound = nullptr;
+    };
+
     // The frame time capped at MAX_STEP; 0 without a frame-rate controller.
     static float StepTime();
     // Adds the force generators' and the enabled steering generators' forces.
     static void ApplyGenerators(PhysicsComponent* body, float dt);
-    void Integrate(GameObject* object, PhysicsComponent* body, float dt) const;
-    void UpdateWakeTimer(GameObject* object, PhysicsComponent* body, float dt) const;
-    void DetectCollisions(const std::vector<GameObject*>& objects);
+    // bias is 0.01 to the power dt, the weight of the motion average.
+    void Integrate(GameObject* object, PhysicsComponent* body, float dt, double bias) const;
+    void UpdateWakeTimer(PhysicsComponent* body, const CollisionComponent* collision, float dt) const;
+    void DetectCollisions();
     void MarkCollided();
     void NotifyCollisions();
-    static void UpdatePrimitives(const std::vector<GameObject*>& objects);
+    void UpdatePrimitives();
 
     FactoryMap<Primitive> m_primitiveFactories;
     FactoryMap<ForceGenerator> m_forceFactories;
     FactoryMap<SteerGenerator> m_steerFactories;
+
+    // The step's buffers, kept so that a step allocates nothing once grown.
+    BroadPhase m_broadPhase;
+    std::vector<GameObject*> m_objects;  // the active objects, copied
+    std::vector<StepObject> m_stepObjects;
+    std::vector<BroadPhase::Item> m_items;       // the objects that take part in detection
+    std::vector<std::uint32_t> m_itemObjects;    // each item's index in m_stepObjects
+    std::vector<BroadPhase::Pair> m_pairs;
+    std::size_t m_firstDetected = 0;                   // contacts already active before detection
+    std::vector<CollisionComponent*> m_contactShapes;  // two per contact detected in this step
 };
 
 // The conjugate of a quaternion given in the engine's order (w, x, y, z):

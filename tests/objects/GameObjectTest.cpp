@@ -242,14 +242,19 @@ TEST_F(GameObjectTest, WriteLeavesOutWhatEqualsTheMaster)
     crate->rotation = GameObject::EulerDegreesToQuat(glm::vec3(0, 90, 0));
     crate->scale = glm::vec3(1, 1, 2);
     static_cast<ProbeComponent*>(crate->GetComponent(CT_DOOR))->m_open = true;
-    crate->AddComponentHelper(CT_PLAYER);  // the master has none: not written
+    crate->AddComponentHelper(CT_PLAYER);  // the master has none: written by its type
     tinyxml2::XMLDocument doc2;
     e = Written(doc2, *crate);
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(ChildNames(e), (std::vector<std::string>{"Type", "Position", "Rotation", "Scale", "Component"}));
+    EXPECT_EQ(ChildNames(e),
+              (std::vector<std::string>{"Type", "Position", "Rotation", "Scale", "Component", "Component"}));
     EXPECT_STREQ(e->FirstChildElement("Rotation")->GetText(), "0 90 0");
     EXPECT_STREQ(e->FirstChildElement("Scale")->GetText(), "1 1 2");
-    const tinyxml2::XMLElement* comp = e->FirstChildElement("Component");
+    // Components go in type order: the added player (4) before the door (8).
+    const tinyxml2::XMLElement* added = e->FirstChildElement("Component");
+    EXPECT_EQ(ChildNames(added), (std::vector<std::string>{"Type"}));
+    EXPECT_STREQ(added->FirstChildElement("Type")->GetText(), "CT_PLAYER");
+    const tinyxml2::XMLElement* comp = added->NextSiblingElement("Component");
     EXPECT_EQ(ChildNames(comp), (std::vector<std::string>{"Type", "Open"}));
 
     // What was written reads back to the same object.
@@ -260,6 +265,8 @@ TEST_F(GameObjectTest, WriteLeavesOutWhatEqualsTheMaster)
     EXPECT_NEAR(std::fabs(glm::dot(back.rotation, crate->rotation)), 1.0f, 1e-5f);
     EXPECT_EQ(back.scale, crate->scale);
     EXPECT_TRUE(back.GetComponent(CT_DOOR)->IsEqual(crate->GetComponent(CT_DOOR)));
+    EXPECT_NE(back.GetComponent(CT_PLAYER), nullptr);
+    back.DestroyComponents();
 }
 
 TEST_F(GameObjectTest, CopyFromCarriesTheMasterButNotIdOrLayer)

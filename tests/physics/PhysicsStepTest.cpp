@@ -4,6 +4,7 @@
 // small helpers that come with the manager.
 #include "physics/StepTestKit.h"
 
+#include <algorithm>
 #include <map>
 
 #include "engine/physics/SteerGenerators.h"
@@ -239,10 +240,10 @@ TEST_F(PhysicsStepTest, InactiveOrShapelessCollisionTakesNoPart)
 
 TEST_F(PhysicsStepTest, ThePoolDropsContactsBeyondItsCapacityAndGetsThemAllBack)
 {
-    // 33 overlapping boxes make 528 pairs.
+    // 33 overlapping crates make 528 pairs.
     std::vector<GameObject*> cubes;
     for (int i = 0; i < 33; ++i) {
-        cubes.push_back(Make(CUBE, glm::vec3(0.01f * i, 0.0f, 0.0f)));
+        cubes.push_back(Make(CRATE, glm::vec3(0.01f * i, 0.0f, 0.0f)));
         Hook(cubes.back());
     }
     Step();
@@ -260,6 +261,110 @@ TEST_F(PhysicsStepTest, ThePoolDropsContactsBeyondItsCapacityAndGetsThemAllBack)
     size_t lastBoxNotices = 0;
     for (const auto& notice : Notices()) lastBoxNotices += notice.first == cubes.back();
     EXPECT_LT(lastBoxNotices, 32u);
+}
+
+TEST_F(PhysicsStepTest, ObjectsWithoutBodiesNeverMakeAContactWithEachOther)
+{
+    // Overlapping and touching blocks: nothing to resolve, nothing told.
+    GameObject* first = Make(CUBE, glm::vec3(0.0f));
+    GameObject* second = Make(CUBE, glm::vec3(0.5f, 0.0f, 0.0f));
+    GameObject* third = Make(CUBE, glm::vec3(1.5f, 0.0f, 0.0f));
+    GameObject* field = Make(FORCEFIELD, glm::vec3(1.0f, 0.0f, 0.0f));
+    for (GameObject* object : {first, second, third, field}) Hook(object);
+    Step();
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_EQ(physics->contactPool.lastCount, 0);
+    EXPECT_FALSE(Collision(second)->collided);
+
+    // A body among them still meets each block it touches, in pair order.
+    GameObject* crate = AwakeCrate(glm::vec3(0.25f, 0.9f, 0.0f));
+    Gravity(crate)->gravity.y = 0.0f;
+    Step();
+    EXPECT_EQ(physics->contactPool.lastCount, 3);
+    std::vector<GameObject*> told;
+    for (const auto& notice : Notices())
+        if (notice.second == crate) told.push_back(notice.first);
+    EXPECT_EQ(told, (std::vector<GameObject*>{first, second, field}));
+    EXPECT_TRUE(Collision(second)->collided);
+    EXPECT_FALSE(Collision(third)->collided);
+
+    // A disabled body is still a body: its pairs are kept.
+    Body(crate)->flags &= ~BODY_ENABLED;
+    Notices().clear();
+    Step();
+    EXPECT_EQ(physics->contactPool.lastCount, 3);
+}
+
+TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCratesAndARobot)
+{
+    // Unit blocks laid edge to edge, 25 by 20, tops at y = 0.5.
+    for (int x = 0; x < 25; ++x)
+        for (int z = 0; z < 20; ++z) Make(CUBE, glm::vec3(x, 0.0f, z));
+    // Crates over block centres, seams and corners, from several heights.
+    std::vector<GameObject*> crates;
+    for (int i = 0; i < 50; ++i) {
+        const float x = 1.0f + 2.2f * (i % 10) + 0.25f * (i % 3);
+        const float z = 1.0f + 3.5f * (i / 10) + 0.5f * (i % 2);
+        crates.push_back(Make(CRATE, glm::vec3(x, 2.0f + 0.5f * (i % 4), z)));
+    }
+    // And a robot, turned, which never falls asleep.
+    GameObject* robot = Make(PLAYER, glm::vec3(12.3f, 2.5f, 17.5f));
+    robot->rotation = glm::angleAxis(glm::radians(30.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    auto* pull = dynamic_cast<GravityForceGenerator*>(Body(robot)->AddForceGenerator(FG_GRAVITY));
+    ASSERT_NE(pull, nullptr);
+    pull->gravity.y = -20.0f;
+    int fullestStep = 0;
+    for (int i = 0; i < 300; ++i) {
+        Step();
+        fullestStep = std::max(fullestStep, physics->contactPool.lastCount);
+    }
+    EXPECT_LT(fullestStep, ContactPool::CAPACITY);
+    for (size_t i = 0; i < crates.size(); ++i) {
+        EXPECT_NEAR(crates[i]->position.y, 1.0f, 0.02f) << "crate " << i;
+        EXPECT_FALSE(Awake(crates[i])) << "crate " << i;
+    }
+    EXPECT_NEAR(robot->position.y, 1.0f, 0.02f);
+    EXPECT_TRUE(Awake(robot));
+}
+
+TEST_F(PhysicsStepTest, HooksMayRemoveComponentsWhileTheStepTellsThem)
+{
+    // The crate's hook takes away its own collision component and the
+    // crate's partner's body; the step goes on with what is left.
+    GameObject* lower = AwakeCrate(glm::vec3(0.0f, 0.0f, 0.0f));
+    GameObject* upper = AwakeCrate(glm::vec3(0.0f, 0.9f, 0.0f));
+    GameObject* beside = AwakeCrate(glm::vec3(0.9f, 0.9f, 0.0f));
+    for (GameObject* crate : {lower, upper, beside}) Gravity(crate)->gravity.y = 0.0f;
+    Hook(upper)->action = [&](GameObject* self, GameObject* other) {
+        self->RemoveComponent(CT_COLLISION);
+        if (other == lower) other->RemoveComponent(CT_PHYSICS);
+    };
+    Step();
+    EXPECT_EQ(Collision(upper), nullptr);
+    EXPECT_EQ(Body(lower), nullptr);
+    // The two that kept their parts are still pushed apart.
+    EXPECT_GT(beside->position.x, 0.9f);
+    EXPECT_EQ(Collision(beside)->GetPrimitive()->GetCentre(), beside->position);
+    Step();
+    EXPECT_EQ(physics->contactPool.lastCount, 1);  // the lower crate and the one beside
+}
+
+TEST_F(PhysicsStepTest, AContactAlreadyInThePoolIsResolvedWithTheStepsOwn)
+{
+    // An inactive crate is not in the step's list, yet a contact made for it
+    // before the step moves it, and its primitive follows.
+    GameObject* cube = Make(CUBE, glm::vec3(0.0f));
+    GameObject* crate = AwakeCrate(glm::vec3(5.0f, 0.9f, 0.0f));
+    crate->flags &= ~OBJ_ACTIVE;
+    Contact* contact = physics->contactPool.Acquire();
+    contact->contactNormal = glm::vec3(0.0f, 1.0f, 0.0f);
+    contact->penetration = 0.1f;
+    contact->SetBodyData(crate, cube, physics->contactPool.restitution);
+    Step();
+    EXPECT_NEAR(crate->position.y, 1.0f, 1e-5f);
+    EXPECT_EQ(Collision(crate)->GetPrimitive()->GetCentre(), crate->position);
+    EXPECT_TRUE(Collision(crate)->collided);
+    EXPECT_EQ(physics->contactPool.lastCount, 1);
 }
 
 TEST_F(PhysicsStepTest, AStepWithoutContactsStillReleasesThePool)

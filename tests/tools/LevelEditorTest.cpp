@@ -418,8 +418,8 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(saved.objects[2].position, "3.5 0.5 4.5");
     EXPECT_EQ(saved.objects[3].type, "CRATE");
 
-    // What the editor saved opens again (the crate gets its component back
-    // from its master, so it is listed with the crates now).
+    // What the editor saved opens again: the cube keeps its checkpoint
+    // component, the crate gets its own back from its master.
     foreign->flags |= OBJ_DESTROY;  // no state of this test clears it
     Enter("t.xml");
     EXPECT_EQ(InLayer(0).size(), 4u) << Level("t.xml");
@@ -427,8 +427,9 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     const SavedLevel again = ParseLevel(Level("t2.xml"));
     ASSERT_EQ(again.objects.size(), 4u);
     EXPECT_EQ(again.objects[0].type, "PLAYER");
-    EXPECT_EQ(again.objects[1].type, "CRATE");
-    EXPECT_EQ(again.objects[2].position, "9.5 0.5 9.5");
+    EXPECT_EQ(again.objects[1].position, "9.5 0.5 9.5");
+    EXPECT_EQ(again.objects[2].type, "CRATE");
+    EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
 }
 
 TEST_F(LevelEditorTest, SavingKeepsThePreviousFileAndRefusesBadNames)

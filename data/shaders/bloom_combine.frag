@@ -1,7 +1,9 @@
 #version 120
 // The final image: the sharp source plus the bloom (the mean of the three
 // blurred levels, tinted by uBloomColor.rgb and weighted by its alpha), then
-// saturation and value raised by uSaturation and uValue in HSV. Opaque.
+// saturation and value raised by uSaturation and uValue as HSV would, opaque.
+// The hue is kept without computing it: every channel keeps its place between
+// the largest channel (the value) and the smallest.
 uniform sampler2D Pass0;
 uniform sampler2D Pass1;
 uniform sampler2D Pass2;
@@ -13,34 +15,23 @@ uniform float uValue;
 varying vec2 vTexcoord;
 
 const float GREY_LIMIT = 0.1;
-
-vec3 RgbToHsv(vec3 c)
-{
-    vec4 k = vec4(0.0, -1.0 / 3.0, 2.0 / 3.0, -1.0);
-    vec4 p = mix(vec4(c.bg, k.wz), vec4(c.gb, k.xy), step(c.b, c.g));
-    vec4 q = mix(vec4(p.xyw, c.r), vec4(c.r, p.yzx), step(p.x, c.r));
-    float d = q.x - min(q.w, q.y);
-    const float e = 1.0e-10;
-    return vec3(abs(q.z + (q.w - q.y) / (6.0 * d + e)), d / (q.x + e), q.x);
-}
-
-vec3 HsvToRgb(vec3 c)
-{
-    vec4 k = vec4(1.0, 2.0 / 3.0, 1.0 / 3.0, 3.0);
-    vec3 p = abs(fract(c.xxx + k.xyz) * 6.0 - k.www);
-    return c.z * mix(k.xxx, clamp(p - k.xxx, 0.0, 1.0), c.y);
-}
+const float TINY = 1.0e-10;
 
 void main()
 {
     vec3 source = texture2D(sourceImage, vTexcoord).rgb;
     vec3 bloom = (texture2D(Pass0, vTexcoord).rgb + texture2D(Pass1, vTexcoord).rgb
-                + texture2D(Pass2, vTexcoord).rgb) / 3.0;
+                + texture2D(Pass2, vTexcoord).rgb) * (1.0 / 3.0);
     vec3 colour = clamp(source + uBloomColor.a * (bloom + uBloomColor.rgb), 0.0, 1.0);
 
-    vec3 hsv = RgbToHsv(colour);
+    float largest = max(max(colour.r, colour.g), colour.b);
+    float chroma = largest - min(min(colour.r, colour.g), colour.b);
+    float saturation = chroma / (largest + TINY);
     // Greys have no hue to saturate: the shift fades in with the colour.
-    hsv.y = clamp(hsv.y + uSaturation * smoothstep(0.0, GREY_LIMIT, hsv.y), 0.0, 1.0);
-    hsv.z = clamp(hsv.z + uValue, 0.0, 1.0);
-    gl_FragColor = vec4(HsvToRgb(hsv), 1.0);
+    saturation = clamp(saturation + uSaturation * smoothstep(0.0, GREY_LIMIT, saturation), 0.0, 1.0);
+    float value = clamp(largest + uValue, 0.0, 1.0);
+    // The new chroma (value x saturation) over the old one scales each
+    // channel's distance below the largest.
+    float scale = value * saturation / max(chroma, TINY);
+    gl_FragColor = vec4(value - scale * (largest - colour), 1.0);
 }

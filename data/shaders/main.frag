@@ -48,28 +48,64 @@ const int OFF = 3;
 const int MAX_SAMPLES = 20;
 const float BOOST = 0.6;
 
-// Fraction of the kernel around the fragment that the light reaches.
+// The shadow kernel: SAMPLECOUNTX x SAMPLECOUNTY depth taps, filterX and
+// filterY texels apart, centred on the fragment; a tap is lit when the
+// fragment is no deeper (less the bias) than the nearest texel under it. Taps
+// closer than a texel apart fall on the same texels, so the kernel is read
+// texel by texel instead: a window of 5 x 4 texels, each fetched once and
+// weighted by the number of taps on it. A kernel spanning at most 4 x 3
+// texels (the default 9 x 9 taps, 0.5 and 0.3 apart, spans 4 x 2.4) fits the
+// window and gives exactly the tap-by-tap result. A wider kernel is gathered
+// into 5 x 4 equal cells of the window, each read at its centre.
+const vec2 WINDOW = vec2(5.0, 4.0);
+
+// The fraction of the kernel that the light reaches.
 float ShadowFactor()
 {
-    if (enableShadows != 1 || vShadowCoord.w <= 0.0) return 1.0;
     vec3 coord = vShadowCoord.xyz / vShadowCoord.w;
-    if (coord.x < 0.0 || coord.x > 1.0 || coord.y < 0.0 || coord.y > 1.0 || coord.z > 1.0) return 1.0;
+    bool inside = enableShadows == 1 && vShadowCoord.w > 0.0 && coord.x >= 0.0 && coord.x <= 1.0 && coord.y >= 0.0
+               && coord.y <= 1.0 && coord.z <= 1.0;
 
-    vec2 texel = vec2(1.0 / max(float(shadowMapWidth), 1.0), 1.0 / max(float(shadowMapHeight), 1.0));
-    vec2 spacing = vec2(filterX, filterY) * texel;
-    int countX = int(clamp(float(SAMPLECOUNTX), 1.0, float(MAX_SAMPLES)));
-    int countY = int(clamp(float(SAMPLECOUNTY), 1.0, float(MAX_SAMPLES)));
+    vec2 mapSize = max(vec2(float(shadowMapWidth), float(shadowMapHeight)), 1.0);
+    vec2 count = floor(clamp(vec2(float(SAMPLECOUNTX), float(SAMPLECOUNTY)), 1.0, float(MAX_SAMPLES)));
+    // The taps' order does not matter: a negative spacing gives the same set.
+    vec2 spacing = abs(vec2(filterX, filterY));
+    vec2 span = (count - 1.0) * spacing;
+    // Texels per cell: 1 while the kernel fits the window.
+    vec2 cell = max(span / (WINDOW - 1.0), 1.0);
+
+    // In cells from the window's first one: where the first tap lies and how
+    // far apart the taps are.
+    vec2 first = (coord.xy * mapSize - 0.5 * span) / cell;
+    vec2 window = floor(first);
+    first -= window;
+    vec2 apart = max(spacing / cell, 1.0e-6);
+    // Taps before each inner cell edge; the cells take the differences.
+    vec4 beforeX = clamp(ceil((vec4(1.0, 2.0, 3.0, 4.0) - first.x) / apart.x), 0.0, count.x);
+    vec3 beforeY = clamp(ceil((vec3(1.0, 2.0, 3.0) - first.y) / apart.y), 0.0, count.y);
+    vec4 tapsX = beforeX - vec4(0.0, beforeX.xyz);
+    float tapsLastX = count.x - beforeX.w;
+    vec4 tapsY = vec4(beforeY, count.y) - vec4(0.0, beforeY);
+
+    // Cell centres in texture coordinates. The rows are a loop that ends
+    // after the last row holding taps, at once where the kernel is not needed
+    // (shadows off, outside the light's view): a renderer that runs a block
+    // of fragments in step then fetches only the rows some fragment needs.
+    vec2 pitch = cell / mapSize;
+    vec2 start = (window + 0.5) * pitch;
+    int rows = inside ? int(min(floor(first.y + span.y / cell.y), WINDOW.y - 1.0)) + 1 : 0;
+    float depth = coord.z - depthBias;
     float lit = 0.0;
-    for (int i = 0; i < MAX_SAMPLES; ++i) {
-        if (i >= countX) break;
-        for (int j = 0; j < MAX_SAMPLES; ++j) {
-            if (j >= countY) break;
-            vec2 offset = vec2(float(i) - 0.5 * float(countX - 1), float(j) - 0.5 * float(countY - 1)) * spacing;
-            float depth = texture2D(shadowMap, coord.xy + offset).r;
-            lit += (coord.z - depthBias > depth) ? 0.0 : 1.0;
-        }
+    for (int j = 0; j < rows; ++j) {
+        float y = start.y + float(j) * pitch.y;
+        vec4 row = vec4(texture2D(shadowMap, vec2(start.x, y)).r,
+                        texture2D(shadowMap, vec2(start.x + pitch.x, y)).r,
+                        texture2D(shadowMap, vec2(start.x + 2.0 * pitch.x, y)).r,
+                        texture2D(shadowMap, vec2(start.x + 3.0 * pitch.x, y)).r);
+        float last = texture2D(shadowMap, vec2(start.x + 4.0 * pitch.x, y)).r;
+        lit += tapsY[j] * (dot(step(depth, row), tapsX) + step(depth, last) * tapsLastX);
     }
-    return lit / float(countX * countY);
+    return inside ? lit / (count.x * count.y) : 1.0;
 }
 
 void main()

@@ -1,5 +1,5 @@
 #version 120
-// Copies a texture; the chain keeps blending on, so the copy is made opaque.
+// Copies a texture, opaque (the chain's targets hold opaque pictures).
 uniform sampler2D fbo_texture;
 
 varying vec2 vTexcoord;

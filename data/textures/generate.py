@@ -190,15 +190,36 @@ def screen(title, lines=(), size=(1024, 512), body=None):
     return draw
 
 
-def popup(title, question, size=(512, 256)):
+def popup(title, question, size=(512, 256), alpha=240):
     def draw():
         w, h = size
-        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
+        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=alpha)
         d = ImageDraw.Draw(img)
         text_centered(d, (0, 14, w, 14 + h // 4), title, h // 6, fill=ORANGE)
         text_centered(d, (20, h // 4 + 10, w - 20, h // 2 + 20), question, h // 9, fill=WHITE, bold=False)
         return img
     return draw
+
+
+def slider_knob():
+    img = Image.new("RGBA", (32, 64), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.rounded_rectangle((3, 3, 28, 60), 9, fill=ORANGE + (255,), outline=WHITE + (255,), width=3)
+    for y in (24, 32, 40):
+        d.line([(10, y), (21, y)], fill=(120, 60, 0, 255), width=2)
+    return img
+
+
+def slider_track():
+    img = Image.new("RGBA", (256, 16), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.rounded_rectangle((1, 3, 254, 12), 4, fill=PANEL_LIGHT + (255,), outline=CYAN + (255,), width=2)
+    return img
+
+
+def name_field():
+    """The box a new profile's name is typed into (the name is drawn over it)."""
+    return rounded_panel(512, 64, (8, 14, 28), CYAN, radius=10, width=3, alpha=245)
 
 
 def star(full):
@@ -250,6 +271,11 @@ def robot(frame):
         d.rectangle((112, 152, 124 + 12 * frame, 164), fill=(90, 230, 120, 255))
         return img
     return draw
+
+
+def transparent():
+    """A fully transparent quad: carries the words of the screens (text components)."""
+    return Image.new("RGBA", (8, 8), (0, 0, 0, 0))
 
 
 def loading():
@@ -495,14 +521,6 @@ INSTRUCTIONS = (
     "chasing robots end the attempt. Escape pauses the game.",
 )
 
-OPTIONS = (
-    "Resolution:    800 x 600      1024 x 768      1280 x 960",
-    "Full screen",
-    "Music",
-    "Sound effects",
-    "Music volume",
-)
-
 CREDITS = (
     "A game by the Zendra team",
     "",
@@ -543,7 +561,7 @@ def textures():
         ("bgPauseExit", "bgPauseExit.png", popup("Quit", "Quit to the main menu?")),
         ("bgExitPopup", "bgExitPopup.png", popup("Exit", "Quit the game?")),
         ("bgGameRetry", "bgGameRetry.png", popup("Caught!", "Try this level again?")),
-        ("bgmainoptions", "bgmainoptions.png", screen("Options", OPTIONS)),
+        ("bgmainoptions", "bgmainoptions.png", screen("Options")),
         ("bgmaincredits", "bgmaincredits.png", screen("Credits", CREDITS)),
         # Check boxes.
         ("checked", "checked.png", checkbox(True, False)),
@@ -606,6 +624,7 @@ def textures():
         ("exit", "Exit"), ("back", "Back"), ("yes", "Yes"), ("no", "No"), ("ok", "OK"),
         ("cancel", "Cancel"), ("create", "Create"), ("select", "Select"), ("delete", "Delete"),
         ("add", "Add"), ("next", "Next"), ("previous", "Previous"), ("retry", "Retry"),
+        ("replay", "Replay"), ("mainmenu", "Main Menu"),
     ]:
         t.append(("btn_" + tid, "btn_" + tid + ".png", button(label)))
         t.append(("btn_" + tid + "Hover", "btn_" + tid + "Hover.png", button(label, hover=True)))
@@ -625,10 +644,17 @@ def textures():
         ("bgresofailed", "bgresofailed.png", popup("Sorry", "The resolution could not be changed.")),
         ("bgfullscreenfailed", "bgfullscreenfailed.png", popup("Sorry", "Full screen could not be changed.")),
         ("bggamecomplete", "bggamecomplete.png", screen("Game Complete!", ("Every level is done. Well played!",))),
-        ("bgtransition", "bgtransition.png", screen("Level Complete", ("Time:",))),
+        ("bgtransition", "bgtransition.png", screen(None)),
         ("bgnextlevel", "bgnextlevel.png", screen("Get Ready", ("The next level is waiting.",))),
         ("bgmultiplayer", "bgmultiplayer.png", screen("Two Players", ("Two pads, one arena.",))),
         ("splash_00", "splash_00.png", loading()),
+        ("transparent", "transparent.png", transparent),
+        # Menu controls and popups whose words the screens do not carry.
+        ("sliderknob", "sliderknob.png", slider_knob),
+        ("slidertrack", "slidertrack.png", slider_track),
+        ("namefield", "namefield.png", name_field),
+        ("bgPauseRestart", "bgPauseRestart.png", popup("Restart", "Restart this level?")),
+        ("bgPauseOptions", "bgPauseOptions.png", popup("Options", "", size=(512, 512), alpha=255)),
     ]
     return t
 

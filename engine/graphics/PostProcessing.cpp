@@ -297,6 +297,10 @@ void PostProcessing::Process(ShaderManager* shaders, int windowWidth, int window
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
+    // Every pass writes opaque pixels over the whole target, so blending
+    // would only read each destination pixel back to keep none of it.
+    const GLboolean blending = glIsEnabled(GL_BLEND);
+    glDisable(GL_BLEND);
 
     // Scene capture into every level of chain A.
     if (Program* quad = shaders->GetProgram(QUAD_PROGRAM)) {
@@ -355,6 +359,7 @@ void PostProcessing::Process(ShaderManager* shaders, int windowWidth, int window
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
+    if (blending) glEnable(GL_BLEND);
 }
 
 // ---- debug frame buffer ----

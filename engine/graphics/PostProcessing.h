@@ -16,7 +16,9 @@
 //   made before, then builds the seven post programs, the quad and the
 //   targets at the given window size; level sizes halve by integer division.
 // - A missing program or an absent uniform sets nothing; the quad is still
-//   drawn. Blending stays on during the chain: every post shader writes alpha 1.
+//   drawn. Every post shader writes opaque pixels (alpha 1), so Process draws
+//   with blending off and turns it back on when it was; the separate passes
+//   leave blending as they find it.
 // - Textures clamp to their edge, so the blur never pulls in a dark border.
 // - The debug frame buffer (five window-sized colour textures "debugDeferred0"
 //   to "debugDeferred4" and one persistent SPRITE object showing each) is made
@@ -123,7 +125,7 @@ public:
     void BindSceneCapture();
     // The chain; the final image goes to the destination frame buffer (0:
     // the window) over the whole window. Leaves program 0 bound, unit 0
-    // active, depth test and depth writes on.
+    // active, depth test and depth writes on, blending as it was.
     void Process(ShaderManager* shaders, int windowWidth, int windowHeight, GLuint destination = 0);
     // One separable pass over the four levels, source chain into destination
     // chain (each the first of LEVELS targets).

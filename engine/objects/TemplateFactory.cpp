@@ -23,12 +23,19 @@
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
+#include "game/gameplay/CometComponent.h"
+#include "game/gameplay/CometSpawnerComponent.h"
+#include "game/gameplay/ConveyorBeltComponent.h"
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
 #include "game/gameplay/DoorComponent.h"
 #include "game/gameplay/ExitComponent.h"
 #include "game/gameplay/ExplodeComponent.h"
+#include "game/gameplay/FallingPlatformComponent.h"
+#include "game/gameplay/FollowPath.h"
+#include "game/gameplay/HoveringPlatform.h"
+#include "game/gameplay/JetstreamComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "game/gameplay/TeleportPowerComponent.h"
@@ -82,14 +89,21 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(
         new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
     FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
+    FactoryRegister<Component>(new Factory<Component, ConveyorBeltComponent>(CT_CONVEYORBELT), factories);
     FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
+    FactoryRegister<Component>(new Factory<Component, JetstreamComponent>(CT_JETSTREAM), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);
+    FactoryRegister<Component>(new Factory<Component, CometComponent>(CT_COMET), factories);
+    FactoryRegister<Component>(new Factory<Component, CometSpawnerComponent>(CT_COMETSPAWNER), factories);
+    FactoryRegister<Component>(new Factory<Component, HoveringPlatform>(CT_HOVERINGPLATFORM), factories);
     FactoryRegister<Component>(new Factory<Component, BridgeComponent>(CT_BRIDGE), factories);
     FactoryRegister<Component>(new Factory<Component, BridgeTriggerComponent>(CT_BRIDGETRIGGER), factories);
+    FactoryRegister<Component>(new Factory<Component, FallingPlatformComponent>(CT_FALLINGPLATFORM), factories);
     FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
     FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
+    FactoryRegister<Component>(new Factory<Component, FollowPath>(CT_FOLLOWPATH), factories);
 }
 
 void RegisterPrimitiveFactories()

@@ -22,7 +22,9 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
+#include "game/flow/LevelScore.h"
 #include "game/flow/Map.h"
+#include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
 #include "tools/Console.h"
@@ -327,8 +329,33 @@ void BaseLevel::DrawLevelHud(const GameStateManager& manager)
                    static_cast<float>(window->GetWidth()) / 2.0f, LEVEL_HUD_Y, LEVEL_HUD_FONT, HUD_WHITE);
 }
 
+void BaseLevel::GradeLevel()
+{
+    System* system = System::GetInstance();
+    Profile* profile = system->profileManager ? system->profileManager->GetCurrentProfile() : nullptr;
+    if (!profile) return;
+    const unsigned seconds = WholeSeconds(m_LevelTime);
+    LevelScoreTimes times;
+    const LevelScoreTimes* found = nullptr;
+    if (system->objectManager) {
+        for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_LEVELSCORE)) {
+            if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
+                times = LevelScoreTimes{score->gradeATime, score->gradeBTime};
+                found = &times;
+                break;
+            }
+        }
+    }
+    // The profile keeps an int; a time beyond its range is kept as its largest value.
+    profile->lastLevelTime = seconds > static_cast<unsigned>(std::numeric_limits<int>::max())
+                                 ? std::numeric_limits<int>::max()
+                                 : static_cast<int>(seconds);
+    profile->grade = GradeLevelTime(seconds, found);
+}
+
 void BaseLevel::Free()
 {
+    GradeLevel();
     System* system = System::GetInstance();
     if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();

@@ -125,6 +125,10 @@ private:
     // triggers, each door its switches, each bridge its triggers.
     void LinkObjects();
     void StartMusic(int stateId);
+    // Stores the whole seconds of the level time and their grade (by the
+    // first active level score, else GRADE_NONE) in the current profile;
+    // nothing without a profile manager.
+    void GradeLevel();
     // Puts a main player below the fall boundary back at the last checkpoint,
     // or sends it to the retry menu when there is none.
     void CheckFall(GameStateManager& manager);

@@ -10,6 +10,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/LevelManager.h"
+#include "game/flow/TransitionLevel.h"
 #include "game/flow/UILogicComponent.h"
 
 namespace QRX {
@@ -47,6 +48,7 @@ void LevelButtonComponent::Update()
         for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT))
             if (auto* text = dynamic_cast<TextComponent*>(object->GetComponent(CT_TEXT))) text->m_drawMe = false;
     }
+    HideTransitionTexts();
     GameStateManager* states = system->gameStateManager;
     if (LevelManager* levels = states ? states->GetLevelManager() : nullptr) RequestLevel(*levels);
 }

@@ -7,8 +7,9 @@
 // it does nothing). Each frame it plays the hover sound as the pointer enters
 // and the click sound as the left button goes down on it; on every frame its
 // selection is held (the frames after the click) it puts up the loading
-// picture, queues the caption, hides every active text component and asks
-// the level manager for the level. The request changes the state on the next
+// picture, queues the caption, hides every active text component and the
+// transition screen's time and winner texts, and asks the level manager for
+// the level. The request changes the state on the next
 // frame, which removes the button.
 //
 // The loading picture (a SPRITE over the whole window and a waving

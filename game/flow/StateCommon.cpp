@@ -4,6 +4,8 @@
 
 #include "engine/core/AudioManager.h"
 #include "engine/core/FrameRateController.h"
+#include "engine/core/InputInterpreter.h"
+#include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/ParticleSystem.h"
@@ -128,6 +130,14 @@ bool IsMusicPlaying()
     bool playing = false;
     audio->m_MusicChannel->IsPlaying(&playing);
     return playing;
+}
+
+bool EscapeTriggered()
+{
+    if (InputManager::IsTriggered(KEY_ESCAPE)) return true;
+    System* system = System::PeekInstance();
+    InputInterpreter* interpreter = system ? system->inputInterpreter : nullptr;
+    return interpreter && interpreter->GetBinding(ACTION_ESCAPE).IsTriggered(ACTION_ESCAPE);
 }
 
 } // namespace QRX

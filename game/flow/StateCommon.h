@@ -48,4 +48,8 @@ void PlayLoopingMusic(const std::string& name);
 // Whether the music channel is playing; false without one.
 bool IsMusicPlaying();
 
+// Whether Escape went down this frame or player one's escape action
+// triggered (the pause and back keys of the screens).
+bool EscapeTriggered();
+
 } // namespace QRX

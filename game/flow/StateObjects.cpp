@@ -3,6 +3,8 @@
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
+#include "game/flow/Menu.h"
+#include "game/flow/TransitionLevel.h"
 #include "tools/LevelEditor.h"
 
 namespace QRX {
@@ -11,6 +13,8 @@ namespace {
 
 BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
+TransitionLevel s_transitionLevel;
+Menu s_menu;
 LevelEditor s_levelEditor;
 
 // Binds only a class that has no object yet, so a test's binding stays.
@@ -27,6 +31,8 @@ void BindGameStateObjects()
     // logged and refused by the game-state manager.
     Bind(StateObjectKind::BaseLevel, &s_baseLevel);
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
+    Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
+    Bind(StateObjectKind::Menu, &s_menu);
     Bind(StateObjectKind::LevelEditor, &s_levelEditor);
 }
 

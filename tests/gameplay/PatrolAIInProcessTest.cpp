@@ -89,7 +89,9 @@ TEST_F(PatrolAIInProcessTest, TheEnemyWalksItsWaypointsInOrderAndACatchReloadsTh
         ASSERT_NE(patrol.GetRequestedState(), PatrolAI::STATE_CHASE) << frame;
         if (last >= 0) closest = std::min(closest, Flat(enemy->position, LOOP[last]));
         if (patrol.GetWaypointIndex() == last) continue;
-        if (last >= 0) EXPECT_LT(closest, 0.2f) << "waypoint " << last;
+        if (last >= 0) {
+            EXPECT_LT(closest, 0.2f) << "waypoint " << last;
+        }
         last = patrol.GetWaypointIndex();
         order.push_back(last);
         closest = 100.0f;
@@ -110,7 +112,9 @@ TEST_F(PatrolAIInProcessTest, TheEnemyWalksItsWaypointsInOrderAndACatchReloadsTh
         const QueuedLine& line = renderer->GetLineQueue()[i];
         EXPECT_EQ(line.colour, glm::vec4(1.0f, 0.0f, 0.0f, 0.7f));
         EXPECT_EQ(line.width, 5.0f);
-        if (i < queued + 2) EXPECT_NEAR(glm::length(line.to - line.from), 3.5f, 1e-4f);
+        if (i < queued + 2) {
+            EXPECT_NEAR(glm::length(line.to - line.from), 3.5f, 1e-4f);
+        }
     }
 
     // Seen, chased and caught: the reload runs once the frame's update has

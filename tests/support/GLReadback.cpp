@@ -1,5 +1,8 @@
 #include "support/GLReadback.h"
 
+#include <cstdint>
+#include <set>
+
 namespace QRX {
 namespace TestSupport {
 
@@ -77,6 +80,32 @@ glm::ivec4 ReadPixel(int x, int y)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return glm::ivec4(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+
+Picture ReadBackBuffer(int width, int height)
+{
+    Picture pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+size_t ColourCount(const Picture& picture)
+{
+    std::set<std::uint32_t> colours;
+    for (size_t i = 0; i + 3 < picture.size(); i += 4)
+        colours.insert(picture[i] | picture[i + 1] << 8 | picture[i + 2] << 16);
+    return colours.size();
+}
+
+double PictureDifference(const Picture& a, const Picture& b)
+{
+    if (a.size() != b.size() || a.empty()) return 1.0;
+    size_t differing = 0;
+    for (size_t i = 0; i + 3 < a.size(); i += 4)
+        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++differing;
+    return static_cast<double>(differing) / static_cast<double>(a.size() / 4);
 }
 
 } // namespace TestSupport

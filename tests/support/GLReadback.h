@@ -8,6 +8,7 @@
 #pragma once
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <vector>
 
 #include <glm/glm.hpp>
@@ -47,6 +48,16 @@ GLint GetInteger(GLenum what);
 GLint CurrentProgram();
 // RGBA of one pixel of the bound frame buffer, origin bottom left.
 glm::ivec4 ReadPixel(int x, int y);
+
+// A whole picture: RGBA rows, bottom row first.
+using Picture = std::vector<unsigned char>;
+// Reads width x height pixels of the back buffer.
+Picture ReadBackBuffer(int width, int height);
+// The number of distinct colours (alpha ignored); a blank picture has one.
+size_t ColourCount(const Picture& picture);
+// The share of pixels (0 to 1) whose colour differs; 1 for pictures of
+// different sizes or empty ones.
+double PictureDifference(const Picture& a, const Picture& b);
 
 } // namespace TestSupport
 } // namespace QRX

@@ -156,6 +156,8 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
 
 TEST_F(TweakPanelGameTest, LoadingScreenSpritePickedAndDeletedThroughThePanel)
 {
+    // The loading screen stays: the main menu it asks for when done is not served here.
+    BindStateObject(StateObjectKind::Menu, nullptr);
     S().gameStateManager->RequestState(STATE_LOADING);
     for (int i = 0; i < MAX_FRAMES && S().gameStateManager->GetCurrentState() != STATE_LOADING; ++i) Frame();
     ASSERT_EQ(S().gameStateManager->GetCurrentState(), STATE_LOADING);

@@ -1,0 +1,201 @@
+#include "game/flow/TransitionLevel.h"
+
+#include "engine/core/InputManager.h"
+#include "engine/core/Logger.h"
+#include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/BaseLevel.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelManager.h"
+#include "game/flow/LoadingLevel.h"
+#include "game/flow/ProfileManager.h"
+#include "game/flow/StateCommon.h"
+#include "tools/AntTweakBar.h"
+#include "tools/Console.h"
+#include "tools/TweakBarState.h"
+
+namespace QRX {
+
+namespace {
+
+constexpr int FIRST_GRADED_TRANSITION = 17;
+constexpr int LAST_GRADED_TRANSITION = 26;
+constexpr int WINNER_TRANSITION = 29;
+
+const glm::vec4 TEXT_WHITE(1.0f, 1.0f, 1.0f, 1.0f);
+
+// The current profile, or null without a profile manager.
+Profile* CurrentProfile()
+{
+    ProfileManager* profiles = System::GetInstance()->profileManager;
+    return profiles ? profiles->GetCurrentProfile() : nullptr;
+}
+
+} // namespace
+
+bool IsGradedTransition(int stateId)
+{
+    return stateId >= FIRST_GRADED_TRANSITION && stateId <= LAST_GRADED_TRANSITION;
+}
+
+int FullStarCount(char grade)
+{
+    if (grade == 'A') return 3;
+    if (grade == 'B') return 2;
+    return 1;
+}
+
+const char* StarTexture(int index, int fullStars) { return index < fullStars ? STAR_FULL_TEXTURE : STAR_EMPTY_TEXTURE; }
+
+glm::vec3 StarPosition(int index)
+{
+    return glm::vec3(STAR_FIRST_X + STAR_SPACING * static_cast<float>(index), STAR_Y, STAR_Z);
+}
+
+std::string WinnerText(char winnerFlag) { return winnerFlag != 0 ? "Player One Wins!!" : "Player Two Wins!!"; }
+
+void TransitionLevel::Load()
+{
+    System* system = System::GetInstance();
+    if (system->objectManager) system->objectManager->RefillPool();
+    system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
+    // Made first, the console shows what the loading below reports.
+    LoadConsole();
+
+    GameStateManager* states = system->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) {
+        QRX_LOG_ERROR("Unable to load a transition screen: no level manager.");
+        return;
+    }
+    const std::string path = std::string(LevelManager::LEVEL_FOLDER) + levels->GetCurrentLevelEntry().fileName;
+    if (!levels->CanOpenLevelFile(path)) {
+        // Reading on would create the objects of whatever level file was open.
+        ReportUnopenableLevelFile(path);
+        return;
+    }
+    levels->LoadLevelObjects(true);
+}
+
+void TransitionLevel::Init()
+{
+    System* system = System::GetInstance();
+    if (system->window) system->window->RescaleUIObjects();
+    m_ShowTexts = true;
+
+    const int id = CurrentStateId();
+    if (!IsGradedTransition(id)) return;
+    CreateStars(id);
+    if (system->window) system->window->RescaleUIObjects();
+}
+
+void TransitionLevel::CreateStars(int stateId)
+{
+    ObjectManager* objects = System::GetInstance()->objectManager;
+    if (!objects) return;
+    const Profile* profile = CurrentProfile();
+    const int fullStars = FullStarCount(profile ? profile->grade : GRADE_NONE);
+    for (int i = 0; i < TRANSITION_STAR_COUNT; ++i) {
+        GameObject* star = objects->CreateInstanceHelper(SPRITE, true);
+        if (!star) {
+            QRX_LOG_WARNING("No object for star %d of transition screen %d; it is left out.", i + 1, stateId);
+            continue;
+        }
+        m_Stars.push_back(star);
+        if (auto* gui = dynamic_cast<GUIComponent*>(star->GetComponent(CT_GUI)))
+            gui->m_textureId = StarTexture(i, fullStars);
+        star->scale.x = STAR_SIZE;
+        star->scale.y = STAR_SIZE;
+        star->position = StarPosition(i);
+        star->previousPosition = star->position;
+        star->flags &= ~OBJ_WORLD_VALID;
+    }
+}
+
+void TransitionLevel::Pause() { PauseCurrentStateObjects(); }
+
+void TransitionLevel::Resume() { ResumeCurrentStateObjects(); }
+
+void TransitionLevel::Update(GameStateManager& manager)
+{
+    UpdateCursorVisibility();
+    // While the console has the keyboard (it had it as the frame began, so
+    // the Escape that closes it counts too) the pause key waits.
+    const bool typing = IsConsoleOpen();
+    UpdateConsole();
+    System* system = System::GetInstance();
+    AntTweakBar::ToggleHelpBar(system->tweakBarState);
+    // A left click belongs to the screen's buttons; the right one picks.
+    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_RBUTTON) &&
+        system->inputManager && system->objectManager)
+        system->inputManager->PickScreenObject(system->objectManager->GetActiveObjectsWithComponent(CT_GUI), true);
+    // The level buttons act here and may hide the texts for this very frame.
+    UpdateCurrentStateObjects();
+    DrawTexts(manager.GetCurrentState());
+    if (!typing) HandlePauseKey(manager);
+}
+
+void TransitionLevel::DrawTexts(int stateId)
+{
+    if (!m_ShowTexts) return;
+    System* system = System::GetInstance();
+    FontManager* fonts = system->fontManager;
+    const Profile* profile = CurrentProfile();
+    if (!fonts || !profile) return;
+    if (IsGradedTransition(stateId)) {
+        fonts->AddText(FontManager::POSITION_CENTRE, std::to_string(profile->lastLevelTime), TRANSITION_TIME_X,
+                       TRANSITION_TIME_Y, TRANSITION_TIME_FONT, TEXT_WHITE);
+    }
+    if (stateId == WINNER_TRANSITION && system->window) {
+        const float x = TRANSITION_WINNER_X_SHARE * static_cast<float>(system->window->GetWidth());
+        fonts->AddText(FontManager::POSITION_CENTRE, WinnerText(profile->winner), x, TRANSITION_WINNER_Y,
+                       TRANSITION_WINNER_FONT, TEXT_WHITE);
+    }
+}
+
+void TransitionLevel::HandlePauseKey(GameStateManager& manager)
+{
+    if (EscapeTriggered()) manager.RequestState(STATE_PAUSEMENU);
+}
+
+void TransitionLevel::Free()
+{
+    System* system = System::GetInstance();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    if (system->objectManager) system->objectManager->ClearLevelObjects();
+    // The stars went back to the pool with the rest of the screen.
+    m_Stars.clear();
+}
+
+void TransitionLevel::Unload()
+{
+    System* system = System::GetInstance();
+    ObjectManager* objects = system->objectManager;
+    const int id = CurrentStateId();
+    for (GameObject* star : m_Stars) {
+        // Only a star still in play: a returned place may hold another object.
+        if (objects && objects->IsObjectInPlay(star) && star->stateId == id) star->flags |= OBJ_DESTROY;
+    }
+    m_Stars.clear();
+    if (system->inputManager) system->inputManager->ReleasePickedObject();
+    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    if (objects) objects->ClearLevelObjects();
+    if (system->tweakBarState) {
+        TwDefine(" TW_HELP visible=false ");
+        system->tweakBarState->shown = false;
+    }
+}
+
+void HideTransitionTexts()
+{
+    if (auto* transition = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel)))
+        transition->HideTexts();
+}
+
+} // namespace QRX

@@ -265,7 +265,6 @@ void LevelEditor::Unload()
 
 void LevelEditor::Update(GameStateManager& manager)
 {
-    (void)manager;
     System* system = System::GetInstance();
     UpdateCursorVisibility();
     // While the console has the keyboard (it had it when the frame began, so
@@ -290,7 +289,7 @@ void LevelEditor::Update(GameStateManager& manager)
         if (InputManager::IsHeld(KEY_RBUTTON)) HandleRemoveClick();
     }
     if (KeyTriggered(KEY_DELETE)) ReleaseBrush();
-    // Escape's pause menu (state 44) is requested once the menu state exists.
+    if (KeyTriggered(KEY_ESCAPE)) manager.RequestState(STATE_PAUSEMENU);
     if (KeyTriggered(KEY_OEM_COMMA)) m_snapToCell = !m_snapToCell;
 
     if (GameObject* brush = GetBrush()) {

@@ -340,6 +340,19 @@ TEST_F(LevelEditorTest, PlacementPlaneStepsAndSnapping)
     EXPECT_FALSE(console->IsOpen());
     EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
     while (editor->GetPlacementHeight() > LevelEditor::LOWEST_PLANE) editor->LowerPlacementPlane();
+
+    // Escape opens the pause menu over the editor, which keeps everything.
+    FrameWithKey(KEY_ESCAPE);
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_PAUSEMENU);
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_PAUSEMENU);
+    EXPECT_EQ(System::GetInstance()->flags & 0x12u, 0x12u);
+    ASSERT_NE(editor->GetBrush(), nullptr);
+    EXPECT_TRUE(editor->GetBrush()->flags & OBJ_ACTIVE);
+    gsm.RequestState(STATE_LEVELEDITOR);  // the state below: back to it
+    Frame();
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_LEVELEDITOR);
+    EXPECT_NE(editor->GetBrush(), nullptr);
 }
 
 TEST_F(LevelEditorTest, RestartAndReloadKeepTheEditorsFlagsAndPalette)

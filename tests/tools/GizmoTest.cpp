@@ -39,36 +39,6 @@ TEST(GizmoRules, AlignToScaleByTheParityOfEachScale)
     EXPECT_EQ(odd, glm::vec3(3.2f, 1.0f, 4.9f));
 }
 
-TEST(GizmoRules, RawStepOfEveryHandle)
-{
-    const glm::vec3 d(1.0f, 2.0f, 3.0f);
-    const glm::vec3 dv(10.0f, 20.0f, 30.0f);
-    EXPECT_EQ(GizmoComponent::RawStep(MOVE_X, d, dv), glm::vec3(1, 0, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(MOVE_Y, d, dv), glm::vec3(0, -30, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(MOVE_Z, d, dv), glm::vec3(0, 0, 3));
-    EXPECT_EQ(GizmoComponent::RawStep(SCALE_X, d, dv), glm::vec3(1, 0, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(SCALE_Y, d, dv), glm::vec3(0, -30, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(SCALE_Z, d, dv), glm::vec3(0, 0, -3));
-    EXPECT_EQ(GizmoComponent::RawStep(ROTATE_X, d, dv), glm::vec3(3, 0, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(ROTATE_Y, d, dv), glm::vec3(0, -30, 0));
-    EXPECT_EQ(GizmoComponent::RawStep(ROTATE_Z, d, dv), glm::vec3(0, 0, -1));
-    EXPECT_EQ(GizmoComponent::RawStep(CUBE, d, dv), glm::vec3(0));
-    EXPECT_EQ(GizmoComponent::HandleAxis(CRATE), -1);
-}
-
-TEST(GizmoRules, GTypeNames)
-{
-    EXPECT_EQ(GTypeToString(X_MOVE), "X_MOVE");
-    EXPECT_EQ(GTypeToString(Z_ROTATE), "Z_ROTATE");
-    EXPECT_EQ(GTypeToString(9), "");
-    EXPECT_EQ(GTypeToString(GTYPE_NONE), "");
-    int value = 42;
-    EXPECT_FALSE(StringToGType("x_move", value));
-    EXPECT_EQ(value, 42);
-    EXPECT_TRUE(StringToGType("Y_SCALE", value));
-    EXPECT_EQ(value, Y_SCALE);
-}
-
 // Axis objects from the game's gizmo masters on a CUBE target.
 class GizmoTest : public TestSupport::StateTest
 {
@@ -145,17 +115,12 @@ TEST_F(GizmoTest, SnappedMovesWaitForAWholeUnitAndKeepTheTargetAboveTheFloor)
 TEST_F(GizmoTest, ScaleHandlesGrowTheTargetAndRealignIt)
 {
     GizmoComponent* x = Handle(SCALE_X);
-    GizmoComponent* z = Handle(SCALE_Z);
-    ASSERT_TRUE(x && z);
+    ASSERT_NE(x, nullptr);
     x->Drag(glm::vec3(1.2f, 0.0f, 0.0f), glm::vec3(0.0f));
     EXPECT_EQ(target->scale, glm::vec3(2.0f, 1.0f, 1.0f));
     EXPECT_EQ(target->position, glm::vec3(3.0f, 0.5f, 3.5f));  // x now even
-    z->Drag(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f));  // the z scale handle grows against the drag
-    EXPECT_EQ(target->scale, glm::vec3(2.0f, 1.0f, 2.0f));
-    // No lower bound: a target can be scaled through zero.
-    x->Drag(glm::vec3(-3.0f, 0.0f, 0.0f), glm::vec3(0.0f));
+    x->Drag(glm::vec3(-3.0f, 0.0f, 0.0f), glm::vec3(0.0f));   // no lower bound
     EXPECT_EQ(target->scale.x, -1.0f);
-    EXPECT_TRUE(std::isfinite(target->position.x));
 }
 
 TEST_F(GizmoTest, RotateHandlesTurnByEighthsAboutTheWorldAxis)
@@ -193,23 +158,14 @@ TEST_F(GizmoTest, HandlesFitTheTargetsSize)
     ring->FitAxisToTarget();
     ExpectNear(ring->owner->scale, glm::vec3(0.45f, 9.0f, 9.0f), "y larger");
 
-    GizmoComponent* ringY = Handle(ROTATE_Y);
-    target->scale = glm::vec3(-4.0f, 1.0f, -6.0f);  // compared signed: z < x, so the size of x
-    ringY->FitAxisToTarget();
-    ExpectNear(ringY->owner->scale, glm::vec3(12.0f, 0.6f, 12.0f), "ring y");
-
-    // A bar keeps its long axis and reaches 4 beyond the target.
+    // A bar keeps its long axis and reaches 4 beyond the target, whatever its sign.
     GizmoComponent* bar = Handle(MOVE_Z);
     const glm::vec3 before = bar->owner->scale;
     target->scale = glm::vec3(1.0f, 1.0f, -3.0f);
     bar->FitAxisToTarget();
-    EXPECT_EQ(bar->owner->scale, glm::vec3(before.x, before.y, 7.0f));
     bar->FitAxisToTarget();
-    EXPECT_EQ(bar->owner->scale.z, 7.0f);
+    EXPECT_EQ(bar->owner->scale, glm::vec3(before.x, before.y, 7.0f));
 
-    bar->owner->position = glm::vec3(0.0f);
-    bar->FollowTarget();
-    EXPECT_EQ(bar->owner->position, target->position);
     // Without a target nothing changes.
     target->flags |= OBJ_DESTROY;
     objects->Update();
@@ -271,10 +227,6 @@ TEST_F(GizmoTest, GTypeInFiles)
     EXPECT_NE(testing::internal::GetCapturedStdout().find("Unknown gizmo handle kind \"SIDEWAYS\""),
               std::string::npos);
     EXPECT_EQ(y->GType, Y_ROTATE);  // the unknown name keeps the kind read before it
-    x->CopyFrom(y);
-    EXPECT_EQ(x->GType, Y_ROTATE);
-    EXPECT_TRUE(x->IsEqual(y));
-    EXPECT_TRUE(x->IsEqual(nullptr));
 }
 
 TEST_F(GizmoTest, ModesMakeAndReplaceThreeAxes)
@@ -284,12 +236,9 @@ TEST_F(GizmoTest, ModesMakeAndReplaceThreeAxes)
     ASSERT_EQ(gizmo.GetMode(), Gizmo::MODE_MOVE);
     GameObject* moveX = gizmo.GetAxis(0);
     ASSERT_TRUE(moveX && gizmo.GetAxis(1) && gizmo.GetAxis(2));
-    EXPECT_EQ(moveX->type, MOVE_X);
     EXPECT_EQ(gizmo.GetAxis(2)->type, MOVE_Z);
     EXPECT_EQ(moveX->layer, Gizmo::AXIS_LAYER);
     EXPECT_EQ(moveX->stateId, STATE_LEVELEDITORNEXT);
-    EXPECT_TRUE(moveX->flags & OBJ_ACTIVE);
-    EXPECT_EQ(moveX->position, target->position);
     auto* handle = dynamic_cast<GizmoComponent*>(moveX->GetComponent(CT_GIZMO));
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(handle->m_target.object, target);
@@ -333,9 +282,6 @@ TEST_F(GizmoTest, ModesMakeAndReplaceThreeAxes)
     gizmo.GetAxis(2)->flags |= OBJ_DESTROY;
     objects->Update();
     EXPECT_EQ(gizmo.GetAxis(2), nullptr);
-    gizmo.DestroyAxes();
-    objects->Update();
-    EXPECT_EQ(gizmo.GetAxis(0), nullptr);
 }
 
 } // namespace

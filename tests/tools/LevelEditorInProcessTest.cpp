@@ -1,6 +1,7 @@
-// The level editor in the running engine: the grid it draws, a cube stamped
-// where the cursor meets the grid, the cube picked and dragged by the move
-// handle along x, and a waypoint added to a picked enemy's patrol.
+// The level editor in the running engine: the grid it draws, its panel, a
+// cube stamped where the cursor meets the grid, the cube picked and dragged
+// by the move handle along x, a waypoint added to a picked enemy's patrol and
+// the enemy deleted with its marker through the object panel.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -106,10 +107,25 @@ TEST_F(LevelEditorInProcessTest, StampPickDragAndAddAWaypoint)
     EXPECT_EQ(S().flags & 0x12u, 0x12u);
     // The grid's white lines are drawn over the empty scene.
     EXPECT_GT(WhitePixels(), 400);
+    // The editor's panel holds one creator button per palette entry; the
+    // engine panels are folded away.
+    TweakBar::Model* model = TweakBar::LibraryModel();
+    ASSERT_NE(model, nullptr);
+    TweakBar::Bar* bar = model->FindBarByName("LevelEditorBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->layout.label, "Level Editor Bar");
+    size_t buttons = 0;
+    for (const TweakBar::Node& n : bar->nodes) buttons += n.kind == TweakBar::NodeKind::Button;
+    EXPECT_EQ(buttons, editor->GetPalette().size());
+    ASSERT_NE(model->FindBarByName("PhysicsManagerBar"), nullptr);
+    EXPECT_TRUE(model->FindBarByName("PhysicsManagerBar")->layout.iconified);
 
     // A cube where the cursor meets the grid, one per cell however long the button is held.
     MoveMouse(ScreenOf(glm::vec3(6.5f, 0.5f, 8.5f)));
-    editor->PressCreatorButton(0);
+    TweakBar::Node* cubeButton = model->FindNode(*bar, "CUBE");
+    ASSERT_NE(cubeButton, nullptr);
+    ASSERT_TRUE(model->QueuePress(cubeButton->id));
+    model->RunPending();
     game.Step(2);  // made at the last brush position, it follows the cursor from the next frame
     GameObject* brush = editor->GetBrush();
     ASSERT_NE(brush, nullptr);
@@ -185,8 +201,6 @@ TEST_F(LevelEditorInProcessTest, StampPickDragAndAddAWaypoint)
     game.Step();
     Tap(KEY_LBUTTON);
     ASSERT_EQ(editor->GetSelected(), enemy);
-    TweakBar::Model* model = TweakBar::LibraryModel();
-    ASSERT_NE(model, nullptr);
     TweakBar::Bar* panel = model->FindBarByName("GameObject");
     ASSERT_NE(panel, nullptr);
     TweakBar::Node* add = model->FindNode(*panel, "AddWaypoint");
@@ -204,12 +218,31 @@ TEST_F(LevelEditorInProcessTest, StampPickDragAndAddAWaypoint)
     ASSERT_NE(ai, nullptr);
     ASSERT_EQ(ai->GetPatrol().GetWaypoints().size(), 1u);
     EXPECT_EQ(ai->GetPatrol().GetWaypoints()[0], editor->GetAIRecords()[0].waypoints[0]->position);
+    GameObject* marker = editor->GetAIRecords()[0].waypoints[0];
 
-    // Leaving gives physics back.
+    // The panel still shows the enemy; its delete button takes the markers along.
+    Tap(KEY_DELETE);
+    ASSERT_EQ(S().tweakBarState->selectedObject.object, enemy);
+    ASSERT_FALSE(enemy->flags & OBJ_DESTROY);
+    panel = model->FindBarByName("GameObject");
+    ASSERT_NE(panel, nullptr);
+    TweakBar::Node* remove = model->FindNode(*panel, "DeleteObject");
+    ASSERT_NE(remove, nullptr);
+    ASSERT_TRUE(model->QueuePress(remove->id));
+    model->RunPending();
+    EXPECT_TRUE(editor->GetAIRecords().empty());
+    EXPECT_TRUE(marker->flags & OBJ_DESTROY);
+    game.Step();
+    EXPECT_EQ(Placed(ENEMY), nullptr);
+
+    // Leaving gives physics and the engine panels back.
     S().gameStateManager->RequestState(STATE_LEVEL1);
     game.Step(2);
     EXPECT_EQ(S().flags & 0x12u, 0u);
     EXPECT_EQ(editor->GetMap(), nullptr);
+    EXPECT_EQ(model->FindBarByName("LevelEditorBar"), nullptr);
+    EXPECT_FALSE(model->FindBarByName("PhysicsManagerBar")->layout.iconified);
+    EXPECT_FALSE(S().tweakBarState->shown);
 }
 
 } // namespace

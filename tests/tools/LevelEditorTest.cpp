@@ -688,32 +688,4 @@ TEST_F(LevelEditorTest, EnemiesPatrolAlongTheirMarkers)
     EXPECT_TRUE(editor->GetAIRecords().empty());
 }
 
-TEST_F(LevelEditorTest, ScreenBrushReplacesOverlappingScreenObjects)
-{
-    Enter("leveltemplate.xml");
-    GameObject* brush = Brush(SPRITE);
-    ASSERT_NE(brush, nullptr);
-    brush->scale = glm::vec3(100.0f, 50.0f, 1.0f);
-    brush->position = glm::vec3(10.0f, 20.0f, LevelEditor::SCREEN_BRUSH_Z);
-    editor->PlaceScreenObject();
-    std::vector<GameObject*> sprites = InLayer(0, SPRITE);
-    ASSERT_EQ(sprites.size(), 1u);
-    EXPECT_EQ(sprites[0]->position, glm::vec3(10.0f, 20.0f, -2.0f));
-    sprites[0]->scale = brush->scale;
-
-    brush->position = glm::vec3(100.0f, 20.0f, LevelEditor::SCREEN_BRUSH_Z);  // touching: replaced
-    editor->PlaceScreenObject();
-    EXPECT_TRUE(sprites[0]->flags & OBJ_DESTROY);
-    brush->position = glm::vec3(400.0f, 20.0f, LevelEditor::SCREEN_BRUSH_Z);
-    editor->PlaceScreenObject();
-    ASSERT_EQ(InLayer(0, SPRITE).size(), 2u);
-
-    // Another depth is never replaced, but it is removed.
-    InLayer(0, SPRITE)[1]->position.z = -1.6f;
-    editor->PlaceScreenObject();
-    EXPECT_EQ(InLayer(0, SPRITE).size(), 3u);
-    editor->RemoveScreenObjects();
-    EXPECT_EQ(InLayer(0, SPRITE).size(), 1u);
-}
-
 } // namespace

@@ -20,25 +20,31 @@
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/AIChaseComponent.h"
 #include "game/gameplay/AIComponent.h"
+#include "game/gameplay/BarrierComponent.h"
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
+#include "game/gameplay/CollectableComponent.h"
 #include "game/gameplay/CometComponent.h"
 #include "game/gameplay/CometSpawnerComponent.h"
+#include "game/gameplay/ControllerWaitComponent.h"
 #include "game/gameplay/ConveyorBeltComponent.h"
 #include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
 #include "game/gameplay/DoorComponent.h"
+#include "game/gameplay/EnemyBox.h"
 #include "game/gameplay/ExitComponent.h"
 #include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/FallingPlatformComponent.h"
 #include "game/gameplay/FollowPath.h"
+#include "game/gameplay/ForceFieldComponent.h"
 #include "game/gameplay/HoveringPlatform.h"
 #include "game/gameplay/JetstreamComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "game/gameplay/TeleportPowerComponent.h"
+#include "game/gameplay/WallComponent.h"
 #include "game/gameplay/WaypointComponent.h"
 #include "tools/GizmoComponent.h"
 
@@ -90,7 +96,10 @@ void RegisterComponentFactories()
         new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
     FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
     FactoryRegister<Component>(new Factory<Component, ConveyorBeltComponent>(CT_CONVEYORBELT), factories);
+    FactoryRegister<Component>(new Factory<Component, CollectableComponent>(CT_COLLECTABLE), factories);
+    FactoryRegister<Component>(new Factory<Component, ForceFieldComponent>(CT_FORCEFIELD), factories);
     FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
+    FactoryRegister<Component>(new Factory<Component, BarrierComponent>(CT_BARRIER), factories);
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
     FactoryRegister<Component>(new Factory<Component, JetstreamComponent>(CT_JETSTREAM), factories);
     FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
@@ -103,7 +112,10 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, FallingPlatformComponent>(CT_FALLINGPLATFORM), factories);
     FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
     FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
+    FactoryRegister<Component>(new Factory<Component, EnemyBox>(CT_ENEMYBOX), factories);
     FactoryRegister<Component>(new Factory<Component, FollowPath>(CT_FOLLOWPATH), factories);
+    FactoryRegister<Component>(new Factory<Component, WallComponent>(CT_WALL), factories);
+    FactoryRegister<Component>(new Factory<Component, ControllerWaitComponent>(CT_CONTROLLERWAIT), factories);
 }
 
 void RegisterPrimitiveFactories()

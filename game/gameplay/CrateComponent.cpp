@@ -1,7 +1,10 @@
 #include "game/gameplay/CrateComponent.h"
 
 #include "engine/objects/GameObject.h"
+#include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "game/gameplay/GameplayCommon.h"
+#include "game/gameplay/WallComponent.h"
 
 namespace QRX {
 
@@ -12,6 +15,15 @@ void CrateComponent::Update()
     if (!owner) return;
     if (PhysicsComponent* body = GetPhysicsComponent(owner)) body->inverseMass = CRATE_INVERSE_MASS;
     if (owner->position.y <= CRATE_FALL_Y) owner->flags |= OBJ_DESTROY;
+}
+
+void CrateComponent::OnCollision(GameObject* other)
+{
+    if (!owner || !other || other->type != WALL) return;
+    const auto* wall = dynamic_cast<const WallComponent*>(other->GetComponent(CT_WALL));
+    if (!wall || !wall->m_IsApplyDownwardForce) return;
+    if (GravityForceGenerator* gravity = GetGravityGenerator(owner)) gravity->gravity.y = FULL_GRAVITY_Y;
+    if (PhysicsComponent* body = GetPhysicsComponent(owner)) body->velocity.y = WALL_PUSH_VELOCITY_Y;
 }
 
 } // namespace QRX

@@ -250,6 +250,8 @@ void PatrolAI::OnUpdate()
     case STATE_DECIDE:
         break;
     case STATE_PAUSE:
+        // Stand still: a body sliding on a floor barely slows by itself.
+        StopWalking(m_Body);
         m_PauseTimer += m_FrameTime;
         if (m_PauseTimer > PAUSE_SECONDS) m_RequestedState = STATE_PATROL;
         break;

@@ -21,7 +21,7 @@
 //     the player within CATCH_DISTANCE (5, then a checkpoint restore, or a
 //     reload of the level that runs once the level's update has returned).
 //   4 decide: 3 again while the player is within SIGHT_DISTANCE, else 2.
-//   5 pause: PAUSE_SECONDS standing by (the path emptied), then 2.
+//   5 pause: PAUSE_SECONDS standing still (the path emptied), then 2.
 //
 // Seeing: the player within SIGHT_DISTANCE and less than 30 degrees
 // (cosine above SIGHT_COSINE) off the robot's horizontal velocity; a robot

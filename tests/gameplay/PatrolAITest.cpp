@@ -22,11 +22,12 @@ bool Near(const glm::vec3& a, const glm::vec3& b, float tolerance = 1e-4f) { ret
 class PatrolAITest : public AITest
 {
 protected:
-    // One update in the pause, which only takes the frame's positions.
+    // One update entering the decision, whose entry asks for another state:
+    // the frame only takes the positions and leaves the velocity alone.
     static bool Sees(GameObject* enemy)
     {
         Patrol(enemy).Reset();
-        Patrol(enemy).RequestState(PatrolAI::STATE_PAUSE);
+        Patrol(enemy).RequestState(PatrolAI::STATE_DECIDE);
         Think(enemy);
         return Patrol(enemy).SeesPlayer();
     }
@@ -172,9 +173,18 @@ TEST_F(PatrolAITest, AChaseWalksAFreshPathAndCatchesWithACheckpointOrGivesUp)
     EXPECT_NE(entry.find("INFO"), std::string::npos) << entry;
     EXPECT_EQ(gsm.GetCurrentState(), STATE_SPLASH);
 
-    // After the pause begins, a player where no path leads: the chase ends
-    // at its entry.
+    // The caught robot stands still through its pause, whatever speed it
+    // carried: the floor alone would let it slide on.
+    Body(enemy)->velocity = glm::vec3(3.0f, -1.0f, 2.0f);
     Think(enemy);
+    EXPECT_EQ(patrol.GetCurrentState(), PatrolAI::STATE_PAUSE);
+    EXPECT_EQ(Body(enemy)->velocity, glm::vec3(0.0f, -1.0f, 0.0f));
+    Body(enemy)->velocity.x = 1.0f;
+    Think(enemy);
+    EXPECT_EQ(Body(enemy)->velocity, glm::vec3(0.0f, -1.0f, 0.0f));
+
+    // During the pause, a player where no path leads: the chase ends at its
+    // entry.
     Hole(6, 3);
     MoveTo(player, glm::vec3(6.5f, 1.5f, 3.5f));
     patrol.RequestState(PatrolAI::STATE_CHASE);

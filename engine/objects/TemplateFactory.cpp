@@ -49,6 +49,7 @@
 #include "game/gameplay/TurretBullet.h"
 #include "game/gameplay/WallComponent.h"
 #include "game/gameplay/WaypointComponent.h"
+#include "tools/GizmoComponent.h"
 
 namespace QRX {
 
@@ -100,6 +101,7 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, ConveyorBeltComponent>(CT_CONVEYORBELT), factories);
     FactoryRegister<Component>(new Factory<Component, CollectableComponent>(CT_COLLECTABLE), factories);
     FactoryRegister<Component>(new Factory<Component, ForceFieldComponent>(CT_FORCEFIELD), factories);
+    FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
     FactoryRegister<Component>(new Factory<Component, BarrierComponent>(CT_BARRIER), factories);
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
     FactoryRegister<Component>(new Factory<Component, JetstreamComponent>(CT_JETSTREAM), factories);

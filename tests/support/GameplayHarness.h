@@ -58,6 +58,13 @@ public:
     // the free load or the game stopped running.
     bool LoadLevel(const std::string& file);
 
+    // Stands a file (path from the repository root) in for one of the game's
+    // level files (name under the level folder, as "multiplayer_VEL426.xml"),
+    // in the scratch folder only, so a state of the level table opens it. Call
+    // after Start and before the state first opens that level. False when it
+    // cannot be placed.
+    bool OverrideLevelFile(const std::string& levelName, const std::string& file);
+
     // The engine key index of a letter 'A' to 'Z'.
     static int Letter(char letter);
     // Keys (engine key indices) down in every following frame.

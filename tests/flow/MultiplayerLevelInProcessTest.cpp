@@ -343,3 +343,32 @@ TEST_F(MultiplayerLevelInProcessTest, OneRobotNoExitAndAGoneRobot)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MultiplayerLevelInProcessTest, TheWholeRoadFromTheMainMenuThroughTheRaceAndBack)
+{
+    StartWithPads();
+    ASSERT_TRUE(Enter(STATE_MAINMENU));
+    Click(Element("btnMultiplayer"));
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 28; }, 5), 0);
+    game.Step(2);
+    GameObject* next = Element("btnNextLevel");
+    ASSERT_NE(next, nullptr);
+    EXPECT_FALSE(next->flags & OBJ_SKIP_DRAW);
+    Click(next);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == STATE_MULTIPLAYER1; }, 5), 0);
+    ASSERT_GT(game.StepUntil([&] { return !Robot(Main())->IsSpawning() && !Robot(Other())->IsSpawning(); }, 80), 0);
+    GameObject* robot = Main();
+    auto trace = [&](const char* what) {
+        fprintf(stderr, "%s: frame %d pos %.3f %.3f %.3f\n", what, game.Frames(), robot->position.x, robot->position.y, robot->position.z);
+    };
+    trace("start");
+    Press(0, SDL_CONTROLLER_BUTTON_A);
+    trace("picked");
+    fprintf(stderr, "carried %p\n", (void*)Robot(robot)->GetCarriedCrate());
+    Stick(0, 0, FULL);
+    for (int i = 0; i < 60; ++i) { game.Step(3); trace("up"); }
+}
+
+} // namespace

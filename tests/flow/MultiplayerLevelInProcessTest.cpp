@@ -350,25 +350,70 @@ TEST_F(MultiplayerLevelInProcessTest, TheWholeRoadFromTheMainMenuThroughTheRaceA
 {
     StartWithPads();
     ASSERT_TRUE(Enter(STATE_MAINMENU));
+
+    // Two Players leads to the screen that asks for the pads: with player
+    // two's pad out, Next stays hidden; once it is in, Next shows.
+    pads[1]->Unplug();
     Click(Element("btnMultiplayer"));
     ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 28; }, 5), 0);
     game.Step(2);
-    GameObject* next = Element("btnNextLevel");
+    GameObject* next = nullptr;
+    for (GameObject* o : game.FindAll(BUTTONNEXTLEVEL))
+        if (o->stateId == 28) next = o;
     ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->flags & OBJ_SKIP_DRAW);
+    EXPECT_TRUE(Shows("Please connect player two's controller"));
+    pads[1] = std::make_unique<VirtualPad>();
+    game.Step(2);
     EXPECT_FALSE(next->flags & OBJ_SKIP_DRAW);
+    EXPECT_TRUE(QueuedTexts().empty());
     Click(next);
     ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == STATE_MULTIPLAYER1; }, 5), 0);
+    EXPECT_TRUE(ControllerWaitComponent::IsTwoPlayerLevel());
+
+    // The race: pad 0 picks up its crate, carries it up to its raised
+    // switch and puts it down there; its gate opens; the robot steps round
+    // the switch, runs through the gate and into the exit. Pad 1 waits.
     ASSERT_GT(game.StepUntil([&] { return !Robot(Main())->IsSpawning() && !Robot(Other())->IsSpawning(); }, 80), 0);
     GameObject* robot = Main();
-    auto trace = [&](const char* what) {
-        fprintf(stderr, "%s: frame %d pos %.3f %.3f %.3f\n", what, game.Frames(), robot->position.x, robot->position.y, robot->position.z);
-    };
-    trace("start");
+    const glm::vec3 otherStart = Other()->position;
+    EXPECT_EQ(robot->position, glm::vec3(3.5f, 0.5f, 13.5f));
     Press(0, SDL_CONTROLLER_BUTTON_A);
-    trace("picked");
-    fprintf(stderr, "carried %p\n", (void*)Robot(robot)->GetCarriedCrate());
+    ASSERT_NE(Robot(robot)->GetCarriedCrate(), nullptr);
     Stick(0, 0, FULL);
-    for (int i = 0; i < 60; ++i) { game.Step(3); trace("up"); }
+    ASSERT_GT(game.StepUntil([&] { return robot->position.z < 9.45f; }, 100), 0);  // against the switch
+    Stick(0, 0, 0);
+    game.Step();
+    Press(0, SDL_CONTROLLER_BUTTON_B);
+    EXPECT_EQ(Robot(robot)->GetCarriedCrate(), nullptr);
+    std::vector<GameObject*> gate;
+    for (GameObject* door : game.FindAll(DOOR))
+        if (door->position.x < 7.5f) gate.push_back(door);
+    ASSERT_EQ(gate.size(), 3u);
+    ASSERT_GT(game.StepUntil([&] { return gate[0]->position.y > 2.4f; }, 60), 0);
+    for (GameObject* door : game.FindAll(DOOR)) {
+        if (door->position.x > 7.5f) EXPECT_EQ(door->position.y, 0.5f);  // the other lane's gate stays shut
+    }
+    Stick(0, FULL, 0);
+    ASSERT_GT(game.StepUntil([&] { return robot->position.x > 4.55f; }, 40), 0);  // against the lane's wall
+    Stick(0, 0, FULL);
+    ASSERT_GT(game.StepUntil([&] { return robot->position.z < 1.6f; }, 120), 0);  // through the gate
+    EXPECT_NEAR(glm::distance(Other()->position, otherStart), 0.0f, 0.02f);
+    Stick(0, FULL, 0);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 29; }, 160), 0);
+    Stick(0, 0, 0);
+    EXPECT_EQ(CurrentProfile().winner, 1);
+    EXPECT_FALSE(ControllerWaitComponent::IsTwoPlayerLevel());
+
+    // The closing screen names the winner; Main Menu goes back.
+    EXPECT_TRUE(Shows("Player One Wins!!"));
+    GameObject* back = nullptr;
+    for (GameObject* o : game.FindAll(BUTTONNEXTLEVEL))
+        if (o->stateId == 29) back = o;
+    Click(back);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == STATE_MAINMENU; }, 5), 0);
+    EXPECT_NE(Element("btnMultiplayer"), nullptr);
+    EXPECT_TRUE(game.GetSystem()->IsRunning());
 }
 
 } // namespace

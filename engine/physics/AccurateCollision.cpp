@@ -45,6 +45,18 @@ float ProjectOnAxis(const CollisionBox& box, const glm::vec3& axis)
     return sum;
 }
 
+// The normal of the edge-edge axis 6 + 3i + j, pointing from two to one.
+glm::vec3 EdgeNormal(const CollisionBox& one, const CollisionBox& two, unsigned index, const glm::vec3& toCentre)
+{
+    const int i = static_cast<int>(index - 6) / 3;
+    const int j = static_cast<int>(index - 6) % 3;
+    glm::vec3 axis = glm::cross(one.GetAxis(i), two.GetAxis(j));
+    const float axisLength = glm::length(axis);
+    if (axisLength > CollisionDetector::MIN_NORMAL_LENGTH) axis /= axisLength;
+    if (glm::dot(axis, toCentre) > 0.0f) axis = -axis;
+    return axis;
+}
+
 // Contact of the vertex of box v deepest into the face of box f along f's
 // axis k; toCentre points from f to v.
 void PointFaceContact(const CollisionBox& f, const CollisionBox& v, int k, const glm::vec3& toCentre,
@@ -57,6 +69,54 @@ void PointFaceContact(const CollisionBox& f, const CollisionBox& v, int k, const
         if (glm::dot(v.GetAxis(m), normal) < 0.0f) vertex[m] = -vertex[m];
     const glm::vec3 point = glm::mat3_cast(v.owner->rotation) * vertex + v.owner->position;
     MakeContact(pool, f.owner, v.owner, normal, penetration, point);
+}
+
+using Bounds = CollisionDetector::Bounds;
+
+// The world bounds of a box: its centre plus or minus the reach of its
+// scaled axes.
+Bounds BoundsOf(const CollisionBox& box)
+{
+    glm::vec3 reach(0.0f);
+    for (int k = 0; k < 3; ++k) reach += glm::abs(box.GetAxis(k)) * std::fabs(box.scaledHalfSize[k]);
+    const glm::vec3 centre = box.GetCentre();
+    return {centre - reach, centre + reach};
+}
+
+// Strict overlap on every axis (not a number never overlaps).
+bool Overlapping(const Bounds& a, const Bounds& b)
+{
+    for (int k = 0; k < 3; ++k)
+        if (!(a.lo[k] < b.hi[k] && b.lo[k] < a.hi[k])) return false;
+    return true;
+}
+
+// Every axis of the box lies along a world axis.
+bool GridAligned(const CollisionBox& box)
+{
+    for (int k = 0; k < 3; ++k) {
+        const glm::vec3 axis = glm::abs(box.GetAxis(k));
+        if (!(std::max(axis.x, std::max(axis.y, axis.z)) >= CollisionDetector::ALIGNED_COSINE)) return false;
+    }
+    return true;
+}
+
+// The world face a direction goes through: 2 x axis, + 1 for the upper
+// side; -1 off the axes.
+int FaceIndex(const glm::vec3& direction)
+{
+    for (int k = 0; k < 3; ++k) {
+        if (direction[k] >= CollisionDetector::FACE_COSINE) return 2 * k + 1;
+        if (direction[k] <= -CollisionDetector::FACE_COSINE) return 2 * k;
+    }
+    return -1;
+}
+
+// Whether the body reaches out of the block through the face.
+bool ReachesOut(const Bounds& own, const Bounds& reach, int face)
+{
+    const int axis = face / 2;
+    return face % 2 == 1 ? reach.hi[axis] > own.hi[axis] : reach.lo[axis] < own.lo[axis];
 }
 
 // Truncates towards zero into out; false for a non-finite value or one
@@ -76,7 +136,8 @@ void LineSegment::UpdateDirection()
     else length = MIN_LENGTH;
 }
 
-void CollisionDetector::CollidePair(const Primitive& a, const Primitive& b, ContactPool& pool)
+void CollisionDetector::CollidePair(const Primitive& a, const Primitive& b, ContactPool& pool,
+                                    const BlockFaces* blocks)
 {
     auto sphere = [](const Primitive& p) -> const CollisionSphere& { return static_cast<const CollisionSphere&>(p); };
     auto box = [](const Primitive& p) -> const CollisionBox& { return static_cast<const CollisionBox&>(p); };
@@ -85,7 +146,7 @@ void CollisionDetector::CollidePair(const Primitive& a, const Primitive& b, Cont
     if (a.type == PR_SPHERE && b.type == PR_SPHERE) SphereAndSphere(sphere(a), sphere(b), pool);
     else if (a.type == PR_BOX && b.type == PR_SPHERE) BoxAndSphere(box(a), sphere(b), pool);
     else if (a.type == PR_SPHERE && b.type == PR_BOX) BoxAndSphere(box(b), sphere(a), pool);
-    else if (a.type == PR_BOX && b.type == PR_BOX) BoxAndBox(box(b), box(a), pool);
+    else if (a.type == PR_BOX && b.type == PR_BOX) BoxAndBox(box(b), box(a), pool, blocks);
     else if (a.type == PR_SPHERE && b.type == PR_PLANE) SphereAndHalfSpace(sphere(a), plane(b), pool);
     else if (a.type == PR_PLANE && b.type == PR_SPHERE) SphereAndHalfSpace(sphere(b), plane(a), pool);
     else if (a.type == PR_BOX && b.type == PR_PLANE) BoxAndHalfSpace(box(a), plane(b), pool);
@@ -138,7 +199,8 @@ void CollisionDetector::BoxAndSphere(const CollisionBox& box, const CollisionSph
     MakeContact(pool, box.owner, sphere.owner, normal, r - std::sqrt(gapSquared), worldClosest);
 }
 
-void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool)
+void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool,
+                                  const BlockFaces* blocks)
 {
     if (!one.owner || !two.owner) return;
     const glm::vec3 centreOne = one.GetCentre();
@@ -150,15 +212,19 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     float smallest = FLT_MAX;
     unsigned best = NO_AXIS;
     unsigned bestSingleAxis = NO_AXIS;
+    // Each axis's penetration; skipped axes stay at FLT_MAX and are never chosen.
+    float depths[AXIS_COUNT];
 
     // Face axes of one (0-2) and two (3-5), then the edge cross products
     // one.i x two.j (6 + 3i + j). False when the axis separates the boxes.
     auto tryAxis = [&](glm::vec3 axis, unsigned index) {
+        depths[index] = FLT_MAX;
         if (glm::dot(axis, axis) < MIN_AXIS_LENGTH_SQUARED) return true;
         axis = glm::normalize(axis);
         const float penetration =
             ProjectOnAxis(one, axis) + ProjectOnAxis(two, axis) - std::fabs(glm::dot(toCentre, axis));
         if (penetration < 0.0f) return false;
+        depths[index] = penetration;
         if (penetration < smallest) {
             smallest = penetration;
             best = index;
@@ -177,6 +243,10 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     QRX_ASSERT(best != 0xffffff, 0, "No result");
     if (best == NO_AXIS) return;
 
+    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two))
+        AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis);
+    smallest = depths[best];
+
     if (best < 3) {
         PointFaceContact(one, two, static_cast<int>(best), toCentre, smallest, pool);
         return;
@@ -190,10 +260,7 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     const int j = static_cast<int>(best - 6) % 3;
     const glm::vec3 axisOne = one.GetAxis(i);
     const glm::vec3 axisTwo = two.GetAxis(j);
-    glm::vec3 axis = glm::cross(axisOne, axisTwo);
-    const float axisLength = glm::length(axis);
-    if (axisLength > MIN_NORMAL_LENGTH) axis /= axisLength;
-    if (glm::dot(axis, toCentre) > 0.0f) axis = -axis;
+    const glm::vec3 axis = EdgeNormal(one, two, best, toCentre);
 
     // The middle of the edge of each box nearest the other.
     glm::vec3 edgeOne = one.scaledHalfSize;
@@ -210,6 +277,133 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     const glm::vec3 point = EdgeContactPoint(edgeOne, axisOne, one.scaledHalfSize[i], edgeTwo, axisTwo,
                                              two.scaledHalfSize[j], bestSingleAxis > 2);
     MakeContact(pool, one.owner, two.owner, axis, smallest, point);
+}
+
+void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two,
+                                          const BlockFaces& blocks, const glm::vec3& toCentre,
+                                          const float depths[AXIS_COUNT], unsigned& best, unsigned& bestSingleAxis)
+{
+    const CollisionBox& block = *blocks.block;
+    const bool blockIsOne = &block == &one;
+    const CollisionBox& body = blockIsOne ? two : one;
+    if (!GridAligned(block)) return;
+    const Bounds own = BoundsOf(block);
+    const Bounds reach = BoundsOf(body);
+
+    // The face of the block an axis would push the body out through, or -1.
+    auto faceOf = [&](unsigned index) {
+        // The contact normal points from the second body to the first: one's
+        // owner is the first for one's faces and the edges, two's for two's.
+        glm::vec3 normal;
+        if (index < 3) {
+            normal = one.GetAxis(static_cast<int>(index));
+            if (glm::dot(normal, toCentre) > 0.0f) normal = -normal;
+        } else if (index < 6) {
+            normal = two.GetAxis(static_cast<int>(index - 3));
+            if (glm::dot(normal, -toCentre) > 0.0f) normal = -normal;
+        } else {
+            normal = EdgeNormal(one, two, index, toCentre);
+        }
+        const bool oneFirst = index < 3 || index >= 6;
+        return FaceIndex(oneFirst == blockIsOne ? -normal : normal);
+    };
+    // Whether each face is covered: 0 not yet known, 1 covered, 2 open.
+    signed char known[6] = {0, 0, 0, 0, 0, 0};
+    auto covered = [&](int face) {
+        if (known[face] == 0) known[face] = CoveredWhereTouched(block, own, reach, face, blocks) ? 1 : 2;
+        return known[face] == 1;
+    };
+    const int bestFace = faceOf(best);
+    if (bestFace < 0 || !covered(bestFace)) return;
+
+    // Instead the least penetrating axis (the earlier on a tie) through an
+    // open face that the body reaches out of; without one (a body in the
+    // corner of a wall and the floor) the contact stays as it was.
+    unsigned chosen = NO_AXIS;
+    unsigned chosenSingle = NO_AXIS;
+    float least = FLT_MAX;
+    for (unsigned index = 0; index < AXIS_COUNT; ++index) {
+        if (!(depths[index] < least)) continue;
+        const int face = faceOf(index);
+        if (face < 0 || !ReachesOut(own, reach, face) || covered(face)) continue;
+        least = depths[index];
+        chosen = index;
+        if (index < 6) chosenSingle = index;
+    }
+    if (chosen == NO_AXIS) return;
+    best = chosen;
+    bestSingleAxis = chosenSingle;
+}
+
+bool CollisionDetector::FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,
+                                    const BlockFaces& blocks)
+{
+    const int face = FaceIndex(direction);
+    if (face < 0 || !GridAligned(block)) return false;
+    return CoveredWhereTouched(block, BoundsOf(block), BoundsOf(body), face, blocks);
+}
+
+bool CollisionDetector::CoveredWhereTouched(const CollisionBox& block, const Bounds& own, const Bounds& reach, int face,
+                                            const BlockFaces& blocks)
+{
+    if (!Overlapping(own, reach)) return false;
+    const int axis = face / 2;
+    const bool upper = face % 2 == 1;
+    const int tangent[2] = {(axis + 1) % 3, (axis + 2) % 3};
+    const float plane = upper ? own.hi[axis] : own.lo[axis];
+
+    // The rectangle, on the face, in which the body meets the block; a
+    // sliver thinner than the tolerance is taken as its middle line.
+    float lo[2], hi[2];
+    for (int k = 0; k < 2; ++k) {
+        const int t = tangent[k];
+        lo[k] = std::max(own.lo[t], reach.lo[t]) + FLUSH_TOLERANCE;
+        hi[k] = std::min(own.hi[t], reach.hi[t]) - FLUSH_TOLERANCE;
+        if (lo[k] > hi[k]) lo[k] = hi[k] = 0.5f * (lo[k] + hi[k]);
+    }
+
+    // The flush blocks beyond the face that reach into the body.
+    Bounds cover[MAX_COVERING_BLOCKS];
+    std::size_t count = 0;
+    const std::size_t listed = blocks.others ? blocks.count : 0;
+    for (std::size_t n = 0; n < listed; ++n) {
+        const CollisionBox* other = blocks.others[n];
+        if (!other || other == &block || !GridAligned(*other)) continue;
+        const Bounds bounds = BoundsOf(*other);
+        const float near = upper ? bounds.lo[axis] : bounds.hi[axis];
+        if (!(std::fabs(near - plane) <= FLUSH_TOLERANCE) || !Overlapping(bounds, reach)) continue;
+        if (count == MAX_COVERING_BLOCKS) return false;
+        cover[count++] = bounds;
+    }
+    if (count == 0) return false;
+
+    // The rectangle is covered when the middle of every cell that the
+    // covering blocks' edges cut it into lies in one of them.
+    float cuts[2][2 * MAX_COVERING_BLOCKS + 2];
+    std::size_t cutCount[2];
+    for (int k = 0; k < 2; ++k) {
+        const int t = tangent[k];
+        std::size_t c = 0;
+        cuts[k][c++] = lo[k];
+        for (std::size_t n = 0; n < count; ++n)
+            for (float edge : {cover[n].lo[t], cover[n].hi[t]})
+                if (edge > lo[k] && edge < hi[k]) cuts[k][c++] = edge;
+        cuts[k][c++] = hi[k];
+        std::sort(cuts[k], cuts[k] + c);
+        cutCount[k] = c;
+    }
+    for (std::size_t i = 0; i + 1 < cutCount[0]; ++i) {
+        const float u = 0.5f * (cuts[0][i] + cuts[0][i + 1]);
+        for (std::size_t j = 0; j + 1 < cutCount[1]; ++j) {
+            const float v = 0.5f * (cuts[1][j] + cuts[1][j + 1]);
+            bool inside = false;
+            for (std::size_t n = 0; n < count && !inside; ++n)
+                inside = cover[n].lo[tangent[0]] <= u && u <= cover[n].hi[tangent[0]] &&
+                         cover[n].lo[tangent[1]] <= v && v <= cover[n].hi[tangent[1]];
+            if (!inside) return false;
+        }
+    }
+    return true;
 }
 
 glm::vec3 CollisionDetector::EdgeContactPoint(const glm::vec3& pOne, const glm::vec3& dOne, float sOne,

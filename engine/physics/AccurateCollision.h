@@ -10,7 +10,28 @@
 // when it has no owner). Degenerate input never divides by zero: coincident
 // centres, near-zero normals, near-parallel axes and segment directions are
 // caught by the thresholds below.
+//
+// Blocks: static solid boxes (objects without bodies, such as the unit
+// blocks a level is built of) often lie flush against each other, and the
+// faces they share lie inside the solid. The box-box test given the blocks
+// around a body (BlockFaces) never pushes the body out through such a face:
+// a robot sinking a little into a floor of blocks as it walks over a seam is
+// held up by the block it enters, not pushed back by that block's side.
+// A face of the block counts as covered when other blocks lie flush against
+// it (their near side within FLUSH_TOLERANCE of its plane) and together span
+// the rectangle in which the body's bounds meet the block's. When the axis
+// of least penetration would push the body out through a covered face, the
+// least penetrating axis through an open face that the body reaches out of
+// is taken; when there is none (a body in the corner of a wall and the
+// floor under it) the contact stays as it was, and every other contact is
+// made exactly as without the blocks. Only blocks whose axes all lie within
+// ALIGNED_COSINE of world axes take part, a normal goes through a face when
+// it lies within FACE_COSINE of the face's axis, and a covering block must
+// overlap the body's bounds (so the blocks the broad phase pairs with the
+// body are all it needs).
 #pragma once
+#include <cstddef>
+
 #include <glm/glm.hpp>
 
 namespace QRX {
@@ -58,6 +79,14 @@ struct BoundingRect
     glm::vec3 halfExtent{0.0f};
 };
 
+// The blocks around a body for its box-box test with one of them.
+struct BlockFaces
+{
+    const CollisionBox* block = nullptr;          // the pair's block (one or two of the test)
+    const CollisionBox* const* others = nullptr;  // blocks that may cover its faces; block itself is skipped
+    std::size_t count = 0;
+};
+
 class CollisionDetector
 {
 public:
@@ -74,12 +103,26 @@ public:
     static constexpr float MIN_SEGMENT_DIRECTION = 0.001f;
     // Index of the box-box axis when none has been chosen.
     static constexpr unsigned NO_AXIS = 0xffffff;
+    // The box-box test's axes: three face axes of each box, nine edge axes.
+    static constexpr unsigned AXIS_COUNT = 15;
+    // Block faces closer than this (world units) are flush.
+    static constexpr float FLUSH_TOLERANCE = 1.0e-3f;
+    // A block takes part in the face rule when every axis has a component
+    // of at least this size (turned by well under a degree).
+    static constexpr float ALIGNED_COSINE = 0.9999f;
+    // A contact normal goes through a block face when its component along
+    // the face's axis is at least this.
+    static constexpr float FACE_COSINE = 0.9999f;
+    // At most this many blocks cover one face; more leave it uncovered.
+    static constexpr std::size_t MAX_COVERING_BLOCKS = 16;
 
     // Chooses the test for an earlier primitive a and a later one b of the
     // physics step's list: spheres (a, b); box and sphere (box, sphere); two
     // boxes (one = b, two = a); sphere or box with a plane (shape, plane);
-    // two planes, or a pair with an unknown kind: nothing.
-    static void CollidePair(const Primitive& a, const Primitive& b, ContactPool& pool);
+    // two planes, or a pair with an unknown kind: nothing. The blocks, when
+    // given, go to the box-box test.
+    static void CollidePair(const Primitive& a, const Primitive& b, ContactPool& pool,
+                            const BlockFaces* blocks = nullptr);
 
     // First body b's owner, second a's; the normal points from a to b.
     static void SphereAndSphere(const CollisionSphere& a, const CollisionSphere& b, ContactPool& pool);
@@ -90,8 +133,18 @@ public:
     // the box leaves the normal zero.
     static void BoxAndSphere(const CollisionBox& box, const CollisionSphere& sphere, ContactPool& pool);
     // Separating-axis test on the 15 face and edge axes; nothing when either
-    // box has no owner. First body one's owner, second two's.
-    static void BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool);
+    // box has no owner. First body one's owner, second two's (two's and
+    // one's for a face of two). With blocks whose block is one of the boxes,
+    // an axis that would push the other box out through a covered face of
+    // the block gives way as the header says; a null list is an empty one.
+    static void BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool,
+                          const BlockFaces* blocks = nullptr);
+    // Whether the face of the block that the direction (from the block
+    // towards the body) goes through is covered by the other blocks where
+    // the body meets the block; false for a block or direction off the
+    // world axes, or a body that does not meet the block.
+    static bool FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,
+                            const BlockFaces& blocks);
     // One contact at the first vertex (in a fixed sign order) on or below the
     // plane. First body the box's owner, second the plane's.
     static void BoxAndHalfSpace(const CollisionBox& box, const CollisionPlane& plane, ContactPool& pool);
@@ -108,6 +161,25 @@ public:
     // off an edge.
     static glm::vec3 EdgeContactPoint(const glm::vec3& pOne, const glm::vec3& dOne, float sOne,
                                       const glm::vec3& pTwo, const glm::vec3& dTwo, float sTwo, bool useOne);
+
+    // World bounds of a box.
+    struct Bounds
+    {
+        glm::vec3 lo{0.0f};
+        glm::vec3 hi{0.0f};
+    };
+
+private:
+    // Whether the block's face (2 x world axis, + 1 for the upper side) is
+    // covered where the body's bounds (reach) meet the block's (own).
+    static bool CoveredWhereTouched(const CollisionBox& block, const Bounds& own, const Bounds& reach, int face,
+                                    const BlockFaces& blocks);
+    // When the chosen axis pushes the body out through a covered face of
+    // the block, chooses the least penetrating one through an open face the
+    // body reaches out of (and the best face axis among those), if any.
+    static void AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
+                                  const glm::vec3& toCentre, const float depths[AXIS_COUNT], unsigned& best,
+                                  unsigned& bestSingleAxis);
 };
 
 // True when the spheres overlap; touching spheres do not.

@@ -218,14 +218,17 @@ void PhysicsManager::DetectCollisions()
     // without a primitive leaves its object out.
     m_items.clear();
     m_itemObjects.clear();
+    m_itemKinds.clear();
     for (std::uint32_t i = 0; i < m_stepObjects.size(); ++i) {
         const StepObject& entry = m_stepObjects[i];
         const CollisionComponent* collision = entry.collision;
         if (!collision || !collision->active || !collision->GetPrimitive()) continue;
         m_items.push_back({collision->GetPrimitive(), entry.body != nullptr, entry.object->type == ENEMY});
         m_itemObjects.push_back(i);
+        m_itemKinds.push_back(KindOf(entry));
     }
     m_broadPhase.FindPairs(m_items, m_pairs);
+    GatherBlocks();
 
     // The collision component of each new contact's bodies, for MarkCollided.
     m_firstDetected = contactPool.activeContacts.size();
@@ -234,7 +237,19 @@ void PhysicsManager::DetectCollisions()
         // A full pool takes no more contacts: the remaining pairs would make none.
         if (contactPool.freeContacts.empty()) break;
         const std::size_t before = contactPool.activeContacts.size();
-        CollisionDetector::CollidePair(*m_items[pair.first].primitive, *m_items[pair.second].primitive, contactPool);
+        BlockFaces blocks;
+        const BlockFaces* around = nullptr;
+        const std::uint8_t kinds = static_cast<std::uint8_t>(m_itemKinds[pair.first] | m_itemKinds[pair.second]);
+        if (kinds == (KIND_BODY_BOX | KIND_BLOCK)) {
+            const bool firstIsBody = m_itemKinds[pair.first] == KIND_BODY_BOX;
+            const std::uint32_t body = firstIsBody ? pair.first : pair.second;
+            blocks.block = static_cast<const CollisionBox*>(m_items[firstIsBody ? pair.second : pair.first].primitive);
+            blocks.others = m_blockList.data() + m_blockStart[body];
+            blocks.count = m_blockStart[body + 1] - m_blockStart[body];
+            around = &blocks;
+        }
+        CollisionDetector::CollidePair(*m_items[pair.first].primitive, *m_items[pair.second].primitive, contactPool,
+                                       around);
         if (contactPool.activeContacts.size() == before) continue;
         const StepObject& a = m_stepObjects[m_itemObjects[pair.first]];
         const StepObject& b = m_stepObjects[m_itemObjects[pair.second]];
@@ -243,6 +258,45 @@ void PhysicsManager::DetectCollisions()
             else if (body == b.object) m_contactShapes.push_back(b.collision);
             else m_contactShapes.push_back(GetCollisionComponent(body));
         }
+    }
+}
+
+bool PhysicsManager::IsBlock(const GameObject* object, const PhysicsComponent* body,
+                             const CollisionComponent* collision)
+{
+    // Enemies are never part of the level's solid (and two never meet).
+    return object && !body && collision && collision->active && collision->GetPrimitive() &&
+           collision->GetPrimitive()->type == PR_BOX && collision->autoResolve && !collision->ethereal &&
+           object->type != ENEMY;
+}
+
+std::uint8_t PhysicsManager::KindOf(const StepObject& entry)
+{
+    if (entry.body) return entry.collision->GetPrimitive()->type == PR_BOX ? KIND_BODY_BOX : 0;
+    return IsBlock(entry.object, entry.body, entry.collision) ? KIND_BLOCK : 0;
+}
+
+void PhysicsManager::GatherBlocks()
+{
+    // Every block the broad phase pairs with a body box: all the blocks that
+    // can overlap the body, so all that can cover a face where it touches.
+    m_blockStart.assign(m_items.size() + 1, 0);
+    for (const BroadPhase::Pair& pair : m_pairs) {
+        const std::uint8_t first = m_itemKinds[pair.first];
+        const std::uint8_t second = m_itemKinds[pair.second];
+        if (first == KIND_BODY_BOX && second == KIND_BLOCK) ++m_blockStart[pair.first + 1];
+        else if (first == KIND_BLOCK && second == KIND_BODY_BOX) ++m_blockStart[pair.second + 1];
+    }
+    for (std::size_t i = 0; i < m_items.size(); ++i) m_blockStart[i + 1] += m_blockStart[i];
+    m_blockList.resize(m_blockStart.back());
+    m_blockFill.assign(m_blockStart.begin(), m_blockStart.end() - 1);
+    for (const BroadPhase::Pair& pair : m_pairs) {
+        const std::uint8_t first = m_itemKinds[pair.first];
+        const std::uint8_t second = m_itemKinds[pair.second];
+        if (first == KIND_BODY_BOX && second == KIND_BLOCK)
+            m_blockList[m_blockFill[pair.first]++] = static_cast<const CollisionBox*>(m_items[pair.second].primitive);
+        else if (first == KIND_BLOCK && second == KIND_BODY_BOX)
+            m_blockList[m_blockFill[pair.second]++] = static_cast<const CollisionBox*>(m_items[pair.first].primitive);
     }
 }
 

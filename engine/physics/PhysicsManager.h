@@ -20,6 +20,9 @@
 // both objects of each contact are told of the other (before any resolution,
 // so a hook may change the bodies it touches), and the contacts are resolved
 // and released. Bodies are linear only: rotations are never integrated.
+// A box with a body meeting a block of the level's solid (IsBlock) is tested
+// with the blocks the broad phase pairs it with, so that faces blocks share
+// never push it (AccurateCollision.h).
 //
 // The pairs are tested in the all-pairs order (a listed before b, ascending
 // a then b), so that a full pool keeps the same contacts; the broad phase
@@ -40,6 +43,7 @@
 
 namespace QRX {
 
+class CollisionBox;
 class CollisionComponent;
 class Component;
 class ForceGenerator;
@@ -98,6 +102,12 @@ public:
     std::vector<glm::vec3> PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
                                              const glm::vec3& launchVelocity) const;
 
+    // Whether an object is a block of the level's solid, whose faces flush
+    // against other blocks never push a body (AccurateCollision.h): no body,
+    // an active collision component with a box that resolves (AutoResolve)
+    // and is not Ethereal, and no ENEMY. False for a null object.
+    static bool IsBlock(const GameObject* object, const PhysicsComponent* body, const CollisionComponent* collision);
+
     FactoryMap<Primitive>& GetPrimitiveFactories() { return m_primitiveFactories; }
     FactoryMap<ForceGenerator>& GetForceGeneratorFactories() { return m_forceFactories; }
     FactoryMap<SteerGenerator>& GetSteerGeneratorFactories() { return m_steerFactories; }
@@ -131,6 +141,12 @@ private:
     void Integrate(GameObject* object, PhysicsComponent* body, float dt, double bias) const;
     void UpdateWakeTimer(PhysicsComponent* body, const CollisionComponent* collision, float dt) const;
     void DetectCollisions();
+    // Kinds of detection items for the block face rule (a bit each).
+    static constexpr std::uint8_t KIND_BODY_BOX = 1;  // a box with a body
+    static constexpr std::uint8_t KIND_BLOCK = 2;     // a static solid box
+    static std::uint8_t KindOf(const StepObject& entry);
+    // Lists, for each body box, the blocks the broad phase pairs it with.
+    void GatherBlocks();
     void MarkCollided();
     void NotifyCollisions();
     void UpdatePrimitives();
@@ -146,6 +162,10 @@ private:
     std::vector<BroadPhase::Item> m_items;       // the objects that take part in detection
     std::vector<std::uint32_t> m_itemObjects;    // each item's index in m_stepObjects
     std::vector<BroadPhase::Pair> m_pairs;
+    std::vector<std::uint8_t> m_itemKinds;           // each item's KIND_ bit, or 0
+    std::vector<std::uint32_t> m_blockStart;         // per item: its blocks in m_blockList, and one past the last
+    std::vector<std::uint32_t> m_blockFill;
+    std::vector<const CollisionBox*> m_blockList;
     std::size_t m_firstDetected = 0;                   // contacts already active before detection
     std::vector<CollisionComponent*> m_contactShapes;  // two per contact detected in this step
 };

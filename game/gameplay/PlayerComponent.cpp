@@ -287,13 +287,11 @@ void PlayerComponent::UpdateMovement()
     if (isAxis) m_FacingIndex = FacingIndexOf(move);
 
     if (body) {
-        if (m_MeasuredSpeed >= MOVE_SPEED) {
-            body->velocity = MOVE_SPEED * move;
-            body->velocity.y = 0.0f;
-        } else {
-            body->AddVelocity(MOVE_ACCELERATION * move);
-            body->velocity.y = GROUND_VELOCITY_Y;
-        }
+        if (m_MeasuredSpeed >= MOVE_SPEED) body->velocity = MOVE_SPEED * move;
+        else body->AddVelocity(MOVE_ACCELERATION * move);
+        // The robot always presses down: on the floor the contact takes it
+        // back, off a ledge it falls (a resting body's gravity has faded).
+        body->velocity.y = GROUND_VELOCITY_Y;
     }
     AudioManager* audio = Audio();
     if (audio && !audio->IsPlaying(m_MoveSound)) audio->PlaySound(m_MoveSound);

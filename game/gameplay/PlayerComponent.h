@@ -12,9 +12,9 @@
 // - Movement holds its keys (the first held of up, down, left, right
 //   decides); every other action must be pressed this frame. With nothing
 //   held the robot stops at once: velocity (0, -5, 0), no force.
-// - From rest a held direction adds MOVE_ACCELERATION a frame (vertical
-//   velocity -5); from MOVE_SPEED on the velocity is MOVE_SPEED along the
-//   axis (vertical 0).
+// - From rest a held direction adds MOVE_ACCELERATION a frame; from
+//   MOVE_SPEED on the velocity is MOVE_SPEED along the axis. The vertical
+//   velocity is -5 either way, so the robot falls off ledges.
 // - Up and down snap the camera's forward direction to the nearest world
 //   axis, a tie going to x; left and right snap its right axis, a tie going
 //   to z. A frame whose wanted direction has no length moves nothing.
@@ -101,7 +101,7 @@ public:
     static constexpr int SECOND_PLAYER_KEY_OFFSET = 14;
     static constexpr float MOVE_SPEED = 5.0f;
     static constexpr float MOVE_ACCELERATION = 2.0f;
-    // The vertical velocity of a robot that stands, starts moving or spawns.
+    // The vertical velocity of a robot that stands, walks or spawns.
     static constexpr float GROUND_VELOCITY_Y = -5.0f;
     // The vertical part of the throw direction before normalising.
     static constexpr float AIM_RISE = 0.707f;

@@ -75,8 +75,8 @@ TEST_F(DoorBridgeExitInProcessTest, SwitchDoorBridgeAndExitInOneLevel)
     EXPECT_EQ(door->position.y, doorBottom + 2.0f);
     EXPECT_EQ(doorPart->m_State, DoorComponent::STATE_OPENING);
 
-    // It walks off the switch (a robot at full speed does not fall, so it
-    // stops once off) and drops to the floor: the door sinks back.
+    // It walks off the switch and, let go once off, drops straight down to
+    // the floor, short of the exit: the door sinks back.
     game.Hold({up});
     ASSERT_GT(game.StepUntil([&] { return robot->position.z < 3.55f; }, 64), 0);
     game.Release();

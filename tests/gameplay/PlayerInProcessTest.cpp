@@ -1,7 +1,8 @@
 // The robot in the running engine: a level loaded as the free load, every
-// frame exactly 1/32 s, the keys held frame by frame. It beams in, walks to a
-// crate, picks it up, throws it onto a raised cell where the preview's red
-// marker said it would land, and walks again after standing still.
+// frame exactly 1/32 s, the keys held frame by frame. It beams in, walks over
+// a floor of blocks to a crate, picks it up, throws it onto a raised cell
+// where the preview's red marker said it would land, and walks again after
+// standing still.
 #include <gtest/gtest.h>
 
 #include "engine/core/InputManager.h"
@@ -57,7 +58,10 @@ TEST_F(PlayerInProcessTest, TheRobotThrowsACrateOntoTheCellItsPreviewMarked)
     auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER));
     ASSERT_NE(player, nullptr);
     GameObject* crate = game.Find(CRATE);
-    GameObject* target = game.Find(CUBE, 1);
+    // The raised cell: the one block standing on the floor.
+    GameObject* target = nullptr;
+    for (GameObject* cube : game.FindAll(CUBE))
+        if (cube->position.y > 0.0f) target = cube;
     ASSERT_NE(crate, nullptr);
     ASSERT_NE(target, nullptr);
     const glm::vec3 start = robot->position;

@@ -96,8 +96,12 @@ TEST_F(PlayerTest, UpAcceleratesToWalkingSpeedAndReleaseStopsAtOnce)
         UpdateRobot(robot);
         EXPECT_EQ(body->velocity, glm::vec3(0.0f, -5.0f, z));
     }
+    // At walking speed: 5 along the axis, still pressing down.
     UpdateRobot(robot);
-    EXPECT_EQ(body->velocity, glm::vec3(0.0f, 0.0f, -5.0f));
+    EXPECT_EQ(body->velocity, glm::vec3(0.0f, -5.0f, -5.0f));
+    body->velocity.y = 0.0f;
+    UpdateRobot(robot);
+    EXPECT_EQ(body->velocity, glm::vec3(0.0f, -5.0f, -5.0f));
     EXPECT_EQ(Player(robot)->m_FacingIndex, FACING_MINUS_Z);
     EXPECT_TRUE(Near(Player(robot)->m_Facing, glm::vec3(0.0f, 0.0f, -1.0f)));
     EXPECT_TRUE(Player(robot)->m_IsMoving);

@@ -287,6 +287,197 @@ TEST_F(CollisionTest, BoxesWithoutOwnersOrOutOfReachMakeNoContact)
     EXPECT_EQ(Count(), 0u);
 }
 
+// --- a box among blocks flush against each other ----------------------------
+
+// A robot's box (half size 0.4 0.5 0.4) walking along +x over a floor of
+// unit blocks (tops at y 1), sunk into it and with its leading face just
+// past the seam at x 1 into the next block.
+class BlockFloorTest : public CollisionTest
+{
+protected:
+    static constexpr float SUNK = 0.15f;
+    static constexpr float PAST = 0.05f;
+
+    CollisionBox& Block(float x, float y, float z) { return Box(glm::vec3(0.5f), glm::vec3(x, y, z)); }
+    CollisionBox& Robot(const glm::vec3& centre, float yawDegrees = 0.0f)
+    {
+        return Box(glm::vec3(0.4f, 0.5f, 0.4f), centre, Turn(yawDegrees, Y));
+    }
+    static glm::vec3 AtSeam() { return glm::vec3(1.0f + PAST - 0.4f, 1.5f - SUNK, 0.5f); }
+    BlockFaces Around(const CollisionBox& block)
+    {
+        return BlockFaces{&block, m_blocks.data(), m_blocks.size()};
+    }
+    void Add(CollisionBox& block) { m_blocks.push_back(&block); }
+    // The contact of the robot with the block, the robot given as one or two.
+    Contact Touch(CollisionBox& robot, CollisionBox& block, bool robotFirst, bool withBlocks = true)
+    {
+        pool.ReleaseAll();
+        const BlockFaces around = Around(block);
+        if (robotFirst) CollisionDetector::BoxAndBox(robot, block, pool, withBlocks ? &around : nullptr);
+        else CollisionDetector::BoxAndBox(block, robot, pool, withBlocks ? &around : nullptr);
+        EXPECT_EQ(Count(), 1u);
+        Contact contact = Count() ? *pool.activeContacts.front() : Contact(glm::vec3(0.0f), 0.0f, 0.0f);
+        // The push the robot gets, whichever side of the contact it is on.
+        if (contact.bodies[0] != robot.owner) contact.contactNormal = -contact.contactNormal;
+        return contact;
+    }
+
+    std::vector<const CollisionBox*> m_blocks;
+};
+
+TEST_F(BlockFloorTest, ABoxSinkingAcrossASeamIsOnlyPushedUp)
+{
+    CollisionBox& behind = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& ahead = Block(1.5f, 0.5f, 0.5f);
+    Add(behind);
+    Add(ahead);
+    for (float yaw : {0.0f, 90.0f, 180.0f, -90.0f}) {
+        CollisionBox& robot = Robot(AtSeam(), yaw);
+        for (bool robotFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "yaw " << yaw << (robotFirst ? ", robot first" : ", block first"));
+            // On its own the block ahead pushes the robot back through its side...
+            Contact alone = Touch(robot, ahead, robotFirst, false);
+            ExpectVec3Near(alone.contactNormal, -X);
+            EXPECT_NEAR(alone.penetration, PAST, 1e-5f);
+            // ...a face the block behind covers: both hold it up by what it sank.
+            for (CollisionBox* block : {&ahead, &behind}) {
+                Contact held = Touch(robot, *block, robotFirst);
+                ExpectVec3Near(held.contactNormal, Y);
+                EXPECT_NEAR(held.penetration, SUNK, 1e-5f);
+            }
+        }
+    }
+    // Entered deeper than it sank, the robot is held up all the same.
+    CollisionBox& deep = Robot(AtSeam() + glm::vec3(0.3f, 0.0f, 0.0f));
+    ExpectVec3Near(Touch(deep, ahead, true).contactNormal, Y);
+
+    // Straddling the seam between two rows too, it touches four blocks,
+    // each of which holds it up.
+    CollisionBox& behindSide = Block(0.5f, 0.5f, 1.5f);
+    CollisionBox& aheadSide = Block(1.5f, 0.5f, 1.5f);
+    Add(behindSide);
+    Add(aheadSide);
+    CollisionBox& straddling = Robot(glm::vec3(AtSeam().x, AtSeam().y, 1.0f), 180.0f);
+    for (CollisionBox* block : {&behind, &ahead, &behindSide, &aheadSide}) {
+        Contact held = Touch(straddling, *block, false);
+        ExpectVec3Near(held.contactNormal, Y);
+        EXPECT_NEAR(held.penetration, SUNK, 1e-5f);
+    }
+}
+
+TEST_F(BlockFloorTest, OpenFacesStillPushBack)
+{
+    CollisionBox& behind = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& ahead = Block(1.5f, 0.5f, 0.5f);
+    // A wall block on the one ahead, with nothing flush against its near side.
+    CollisionBox& wall = Block(1.5f, 1.5f, 0.5f);
+    Add(behind);
+    Add(ahead);
+    Add(wall);
+    CollisionBox& robot = Robot(AtSeam());
+    Contact stopped = Touch(robot, wall, true);
+    ExpectVec3Near(stopped.contactNormal, -X);
+    EXPECT_NEAR(stopped.penetration, PAST, 1e-5f);
+    // The block under the wall has both faces the robot pokes through
+    // covered (by the block behind and by the wall): rather than push the
+    // robot out sideways, through a deep face, it pushes back like the wall.
+    Contact corner = Touch(robot, ahead, true);
+    ExpectVec3Near(corner.contactNormal, -X);
+    EXPECT_NEAR(corner.penetration, PAST, 1e-5f);
+    ExpectVec3Near(Touch(robot, behind, true).contactNormal, Y);
+
+    // A block a hair away is flush; one a hundredth away is not, nor is a
+    // face seen without the block that covers it.
+    CollisionBox& near = Block(2.5f + 0.5f * CollisionDetector::FLUSH_TOLERANCE, 0.5f, 0.5f);
+    CollisionBox& apart = Block(2.5f + 0.01f, 0.5f, 2.5f);
+    CollisionBox& pastAhead = Robot(AtSeam() + glm::vec3(1.0f, 0.0f, 0.0f));
+    m_blocks = {&ahead, &near};
+    ExpectVec3Near(Touch(pastAhead, near, true).contactNormal, Y);
+    CollisionBox& lonely = Block(1.5f, 0.5f, 2.5f);
+    m_blocks = {&lonely, &apart};
+    ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(1.01f, 0.0f, 2.0f)), apart, true).contactNormal, -X);
+    m_blocks = {&ahead};
+    ExpectVec3Near(Touch(robot, ahead, true).contactNormal, -X);
+}
+
+TEST_F(BlockFloorTest, AFaceIsCoveredOnlyWhereTheBlocksBehindSpanTheBody)
+{
+    // A slab two cells deep in z entered from two rows of unit blocks: the
+    // robot straddles both rows, so the slab's side is covered by the two
+    // together, and open where a row is missing.
+    CollisionBox& slab = Box(glm::vec3(0.5f, 0.5f, 1.0f), glm::vec3(1.5f, 0.5f, 1.0f));
+    CollisionBox& rowOne = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& rowTwo = Block(0.5f, 0.5f, 1.5f);
+    CollisionBox& robot = Robot(glm::vec3(AtSeam().x, AtSeam().y, 1.0f));
+    m_blocks = {&slab, &rowOne, &rowTwo};
+    ExpectVec3Near(Touch(robot, slab, true).contactNormal, Y);
+    m_blocks = {&slab, &rowOne};
+    ExpectVec3Near(Touch(robot, slab, true).contactNormal, -X);
+    // Within one row the one block is enough.
+    CollisionBox& inRow = Robot(AtSeam());
+    ExpectVec3Near(Touch(inRow, slab, true).contactNormal, Y);
+    EXPECT_TRUE(CollisionDetector::FaceCovered(slab, -X, inRow, Around(slab)));
+    EXPECT_FALSE(CollisionDetector::FaceCovered(slab, -X, robot, Around(slab)));
+    // Only a direction along a world axis goes through a face.
+    EXPECT_FALSE(CollisionDetector::FaceCovered(slab, glm::normalize(glm::vec3(-1.0f, 0.1f, 0.0f)), inRow, Around(slab)));
+}
+
+TEST_F(BlockFloorTest, WhenEveryWayOutIsCoveredOrTheBlocksAreTurnedTheContactIsUnchanged)
+{
+    // A big box sunk into the middle of a block with a block against every
+    // face: every axis goes through a covered face.
+    CollisionBox& middle = Block(0.0f, 0.0f, 0.0f);
+    m_blocks = {&middle};
+    for (const glm::vec3& d : {X, -X, Y, -Y, Z, -Z}) m_blocks.push_back(&Block(d.x, d.y, d.z));
+    CollisionBox& big = Box(glm::vec3(0.7f, 0.65f, 0.6f), glm::vec3(0.05f, 0.02f, 0.01f));
+    const Contact plain = Touch(big, middle, true, false);
+    const Contact kept = Touch(big, middle, true);
+    EXPECT_EQ(kept.contactNormal, plain.contactNormal);
+    EXPECT_EQ(kept.penetration, plain.penetration);
+    EXPECT_EQ(kept.contactPoint, plain.contactPoint);
+
+    // Blocks turned off the grid (by 20 degrees) take no part.
+    CollisionBox& turnedBehind = Box(glm::vec3(0.5f), glm::vec3(10.5f, 0.5f, 0.5f), Turn(20.0f, Y));
+    CollisionBox& turnedAhead = Box(glm::vec3(0.5f), glm::vec3(11.5f, 0.5f, 0.5f), Turn(20.0f, Y));
+    m_blocks = {&turnedBehind, &turnedAhead};
+    CollisionBox& robot = Robot(AtSeam() + glm::vec3(10.0f, 0.0f, 0.0f));
+    const Contact free = Touch(robot, turnedAhead, true, false);
+    const Contact given = Touch(robot, turnedAhead, true);
+    EXPECT_EQ(given.contactNormal, free.contactNormal);
+    EXPECT_EQ(given.penetration, free.penetration);
+}
+
+TEST_F(BlockFloorTest, BadBlockListsAreHarmless)
+{
+    CollisionBox& behind = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& ahead = Block(1.5f, 0.5f, 0.5f);
+    CollisionBox& robot = Robot(AtSeam());
+    // Null entries and a block whose position is lost are passed over.
+    CollisionBox& lost = Block(std::numeric_limits<float>::quiet_NaN(), 0.5f, 0.5f);
+    m_blocks = {nullptr, &lost, &behind, nullptr};
+    ExpectVec3Near(Touch(robot, ahead, true).contactNormal, Y);
+    // A missing list (whatever count it claims), or a block that is neither
+    // box of the pair.
+    BlockFaces none{&ahead, nullptr, 3};
+    CollisionDetector::BoxAndBox(robot, ahead, pool, &none);
+    ExpectVec3Near(pool.activeContacts.back()->contactNormal, -X);
+    BlockFaces stranger = Around(behind);
+    stranger.block = &lost;
+    CollisionDetector::BoxAndBox(robot, ahead, pool, &stranger);
+    ExpectVec3Near(pool.activeContacts.back()->contactNormal, -X);
+    // A lost body: no contact, nothing covered.
+    CollisionBox& lostRobot = Robot(glm::vec3(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(CollisionDetector::FaceCovered(ahead, -X, lostRobot, Around(ahead)));
+    pool.ReleaseAll();
+    CollisionDetector::BoxAndBox(lostRobot, ahead, pool, &stranger);
+    EXPECT_EQ(Count(), 0u);
+    // More covering blocks than the rule looks at leave the face open.
+    m_blocks = {&ahead};
+    for (std::size_t i = 0; i <= CollisionDetector::MAX_COVERING_BLOCKS; ++i) m_blocks.push_back(&behind);
+    ExpectVec3Near(Touch(robot, ahead, true).contactNormal, -X);
+}
+
 TEST(EdgeContactPointTest, MidpointOfTheClosestPointsOrTheFavouredEdge)
 {
     // Crossing edges a unit apart: half-way between them.

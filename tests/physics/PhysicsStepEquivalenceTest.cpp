@@ -7,7 +7,8 @@
 // big and turned blocks, force fields, sleeping, disabled and immovable
 // bodies, objects that do not auto-resolve or are ethereal, hooks that change
 // bodies while the step tells them of contacts, changing frame times, pools
-// filled to the brim, and bodies far away or lost to a non-finite position.
+// filled to the brim, bodies far away or lost to a non-finite position, and
+// robots driven over block floors across the seams of their blocks.
 #include "physics/ReferenceStep.h"
 #include "physics/StepTestKit.h"
 
@@ -380,6 +381,68 @@ TEST_F(PhysicsStepEquivalenceTest, CratesOnABlockFloorMatchThePlainStep)
     }
     System::GetInstance()->objectManager = objects;
     Run(7, 40);
+}
+
+TEST_F(PhysicsStepEquivalenceTest, RobotsWalkingOverABlockFloorMatchThePlainStep)
+{
+    // Robots and enemies driven over a floor of unit blocks (tops at y 1)
+    // with a few walls, a raised step and gaps, crossing seams on both axes,
+    // turned as the movement turns them; crates thrown among them.
+    Clear();
+    for (World* world : {&m_real, &m_copy}) {
+        System::GetInstance()->objectManager = world->manager;
+        for (int x = 0; x < 16; ++x)
+            for (int z = 0; z < 16; ++z)
+                if ((x * 7 + z * 3) % 23 != 0) Add(*world, CUBE, glm::vec3(x + 0.5f, 0.5f, z + 0.5f));
+        for (int i = 0; i < 6; ++i) Add(*world, CUBE, glm::vec3(3.5f + 2.0f * i, 1.5f, 12.5f - i));
+        for (int i = 0; i < 12; ++i) {
+            GameObject* walker = Add(*world, i % 3 == 2 ? ENEMY : PLAYER, glm::vec3(1.5f + i, 1.5f, 1.5f + (i % 4)));
+            auto* box = static_cast<CollisionBox*>(Collision(walker)->GetPrimitive());
+            box->halfSize = glm::vec3(0.4f, 0.5f, 0.4f);
+            Collision(walker)->UpdatePrimitive();
+            Body(walker)->flags = BODY_DEFAULT_FLAGS;
+        }
+        for (int i = 0; i < 6; ++i) {
+            GameObject* crate = Add(*world, CRATE, glm::vec3(2.0f + 2.0f * i, 3.0f, 8.0f));
+            Body(crate)->velocity = glm::vec3(i % 2 ? 4.0f : -4.0f, 6.0f, 3.0f);
+        }
+    }
+    System::GetInstance()->objectManager = objects;
+
+    const glm::vec3 ways[4] = {{1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {-1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -1.0f}};
+    const float yaws[4] = {180.0f, 90.0f, 0.0f, -90.0f};
+    std::vector<glm::vec3> starts;
+    for (GameObject* object : m_real.objects) starts.push_back(object->position);
+    int longWalks = 0;
+    for (int s = 1; s <= 160; ++s) {
+        for (World* world : {&m_real, &m_copy}) {
+            for (GameObject* object : world->objects) {
+                if (object->type != PLAYER && object->type != ENEMY) continue;
+                const int way = (object->id + s / 40) % 4;
+                object->rotation = glm::angleAxis(glm::radians(yaws[way]), glm::vec3(0.0f, 1.0f, 0.0f));
+                PhysicsComponent* body = Body(object);
+                body->velocity = 5.0f * ways[way] + glm::vec3(0.0f, object->type == PLAYER ? -5.0f : body->velocity.y, 0.0f);
+            }
+        }
+        StepBoth(1.0 / 32.0);
+        const std::string difference = Difference();
+        if (!difference.empty()) {
+            ADD_FAILURE() << "step " << s << ": " << difference;
+            return;
+        }
+        if (s % 40 != 39) continue;
+        // Legs walked on the floor (from and to floor height) across
+        // several seams.
+        for (size_t i = 0; i < m_real.objects.size(); ++i) {
+            const glm::vec3 now = m_real.objects[i]->position;
+            const glm::vec3 d = now - starts[i];
+            const bool onFloor = std::fabs(now.y - 1.5f) < 0.05f && std::fabs(starts[i].y - 1.5f) < 0.05f;
+            if (m_real.objects[i]->type == PLAYER && onFloor && std::max(std::fabs(d.x), std::fabs(d.z)) > 4.5f)
+                ++longWalks;
+            starts[i] = now;
+        }
+    }
+    EXPECT_GE(longWalks, 5);
 }
 
 } // namespace

@@ -327,6 +327,45 @@ TEST_F(PhysicsStepTest, AFloorOfFiveHundredBlocksHoldsFiftyDroppedCratesAndARobo
     EXPECT_TRUE(Awake(robot));
 }
 
+TEST_F(PhysicsStepTest, ARobotPressedIntoAFloorOfBlocksWalksOverEverySeam)
+{
+    // A row of twenty unit blocks as a level lays them (tops at y 1), a
+    // block of a wall standing on the last, and a robot's box driven as the
+    // movement drives it: 5 units a second along the row, pressing down at 5.
+    SetFrame(1.0 / 32.0);
+    for (int x = 0; x < 20; ++x) Make(CUBE, glm::vec3(x + 0.5f, 0.5f, 0.5f));
+    Make(CUBE, glm::vec3(19.5f, 1.5f, 0.5f));
+    GameObject* robot = Make(PLAYER, glm::vec3(0.5f, 1.5f, 0.5f));
+    static_cast<CollisionBox*>(Collision(robot)->GetPrimitive())->halfSize = glm::vec3(0.4f, 0.5f, 0.4f);
+    Collision(robot)->UpdatePrimitive();
+    auto walk = [&](float direction, float yawDegrees, float until) {
+        robot->rotation = glm::angleAxis(glm::radians(yawDegrees), glm::vec3(0.0f, 1.0f, 0.0f));
+        int steps = 0;
+        float lowest = robot->position.y, highest = robot->position.y;
+        for (; steps < 200 && direction * (until - robot->position.x) > 0.0f; ++steps) {
+            Body(robot)->velocity = glm::vec3(5.0f * direction, -5.0f, 0.0f);
+            Step();
+            lowest = std::min(lowest, robot->position.y);
+            highest = std::max(highest, robot->position.y);
+        }
+        // Held up on the floor all the way, never thrown sideways.
+        EXPECT_NEAR(lowest, 1.5f, 0.01f);
+        EXPECT_NEAR(highest, 1.5f, 0.01f);
+        EXPECT_NEAR(robot->position.z, 0.5f, 1e-4f);
+        return steps;
+    };
+    // Up to the wall (its near side at x 19), at the full speed: 18.1 units
+    // at 5/32 a step.
+    EXPECT_LE(walk(1.0f, 180.0f, 18.6f), 117);
+    for (int i = 0; i < 10; ++i) {
+        Body(robot)->velocity = glm::vec3(5.0f, -5.0f, 0.0f);
+        Step();
+    }
+    EXPECT_NEAR(robot->position.x, 18.6f, 0.01f);
+    // And all the way back, turned the other way.
+    EXPECT_LE(walk(-1.0f, 0.0f, 0.5f), 120);
+}
+
 TEST_F(PhysicsStepTest, HooksMayRemoveComponentsWhileTheStepTellsThem)
 {
     // The crate's hook takes away its own collision component and the

@@ -7,7 +7,10 @@
 //
 // The arithmetic follows the real step operation for operation (same
 // expressions, same order), so the two agree bit for bit; only the way the
-// work is found differs. The narrow-phase tests are shared.
+// work is found differs. The narrow-phase tests are shared; a box with a body
+// meeting a block is given every block of the step as the blocks that may
+// cover the block's faces (the real step gives only those its broad phase
+// pairs with the body).
 #pragma once
 #include <cmath>
 #include <vector>
@@ -133,18 +136,33 @@ private:
             GameObject* object;
             const Primitive* primitive;
             bool body;
+            bool block;
         };
         std::vector<Shaped> shaped;
+        // Every block of the list may cover a face of any other.
+        std::vector<const CollisionBox*> blocks;
         for (GameObject* object : objects) {
             const CollisionComponent* collision = GetCollisionComponent(object);
             if (!collision || !collision->active || !collision->GetPrimitive()) continue;
-            shaped.push_back({object, collision->GetPrimitive(), GetPhysicsComponent(object) != nullptr});
+            const PhysicsComponent* body = GetPhysicsComponent(object);
+            const bool block = PhysicsManager::IsBlock(object, body, collision);
+            shaped.push_back({object, collision->GetPrimitive(), body != nullptr, block});
+            if (block) blocks.push_back(static_cast<const CollisionBox*>(collision->GetPrimitive()));
         }
         for (size_t a = 0; a < shaped.size(); ++a) {
             for (size_t b = a + 1; b < shaped.size(); ++b) {
                 if (!shaped[a].body && !shaped[b].body) continue;
                 if (shaped[a].object->type == ENEMY && shaped[b].object->type == ENEMY) continue;
-                CollisionDetector::CollidePair(*shaped[a].primitive, *shaped[b].primitive, pool);
+                // A box with a body meeting a block: the other blocks go with it.
+                BlockFaces around;
+                const BlockFaces* given = nullptr;
+                for (const auto& [body, block] : {std::make_pair(&shaped[a], &shaped[b]), std::make_pair(&shaped[b], &shaped[a])}) {
+                    if (body->body && body->primitive->type == PR_BOX && block->block) {
+                        around = {static_cast<const CollisionBox*>(block->primitive), blocks.data(), blocks.size()};
+                        given = &around;
+                    }
+                }
+                CollisionDetector::CollidePair(*shaped[a].primitive, *shaped[b].primitive, pool, given);
             }
         }
     }

@@ -391,8 +391,11 @@ TEST_F(MultiplayerLevelInProcessTest, TheWholeRoadFromTheMainMenuThroughTheRaceA
         if (door->position.x < 7.5f) gate.push_back(door);
     ASSERT_EQ(gate.size(), 3u);
     ASSERT_GT(game.StepUntil([&] { return gate[0]->position.y > 2.4f; }, 60), 0);
+    // The other lane's gate stays shut.
     for (GameObject* door : game.FindAll(DOOR)) {
-        if (door->position.x > 7.5f) EXPECT_EQ(door->position.y, 0.5f);  // the other lane's gate stays shut
+        if (door->position.x > 7.5f) {
+            EXPECT_EQ(door->position.y, 0.5f);
+        }
     }
     Stick(0, FULL, 0);
     ASSERT_GT(game.StepUntil([&] { return robot->position.x > 4.55f; }, 40), 0);  // against the lane's wall

@@ -10,6 +10,7 @@
 #include "engine/graphics/Camera.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/PhysicsComponent.h"
 #include "engine/platform/Pads.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
@@ -140,6 +141,9 @@ void MultiplayerLevel::Respawn(GameObject* robot, const glm::vec3& spawn)
     if (!IsLiveRobot(robot) || !IsBelowFallBoundary(robot->position)) return;
     robot->position = spawn;
     robot->flags &= ~OBJ_WORLD_VALID;
+    // The fall's speed would carry it on through the floor in this frame's step.
+    if (PhysicsComponent* body = GetPhysicsComponent(robot))
+        body->velocity = glm::vec3(0.0f, PlayerComponent::GROUND_VELOCITY_Y, 0.0f);
     if (auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER))) player->StartSpawnEffect(true);
 }
 

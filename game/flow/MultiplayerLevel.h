@@ -11,7 +11,9 @@
 //   Both slots and the other robot are forgotten first, so nothing of an
 //   earlier level is used. No star field is made.
 // - A robot below FALL_BOUNDARY_Y is put back on its own spawn point with
-//   its appearing effect; the other robot stays where it is. A robot that is
+//   its appearing effect, its fall's speed gone (it keeps the velocity the
+//   effect gives, (0, GROUND_VELOCITY_Y, 0)); the other robot stays where
+//   it is. A robot that is
 //   missing (a file with one robot) or gone (destroyed meanwhile) is skipped.
 // - C, or a press of pad 0's Back, skips to the next table entry (29, the
 //   closing screen); Escape or player one's escape action opens the pause

@@ -1,8 +1,6 @@
-// The rules of the two-player level that need no running game: which exit
-// decides the winner, and which keystroke of pad 0 skips the race.
+// Which exit of a finished two-player level decides the winner.
 #include <gtest/gtest.h>
 
-#include "engine/core/Controller.h"
 #include "game/flow/MultiplayerLevel.h"
 #include "game/gameplay/ExitComponent.h"
 #include "gameplay/GameplayTestKit.h"
@@ -58,31 +56,6 @@ TEST_F(MultiplayerLevelTest, TheLastExitARobotReachedDecides)
     exits.insert(exits.begin(), nullptr);
     std::swap(exits[1], exits[2]);
     EXPECT_EQ(DecideTwoPlayerResult(exits).winner, 1);
-}
-
-TEST_F(MultiplayerLevelTest, OnlyAFreshPressOfPadZerosBackSkips)
-{
-    EXPECT_FALSE(PlayerOnePadBackPressed());  // no pads at all
-    System* system = System::GetInstance();
-    system->pad0 = new Controller(0);
-    system->pad1 = new Controller(1);
-    Platform::XINPUT_KEYSTROKE& stroke = system->pad0->m_keystroke;
-    stroke.VirtualKey = Platform::VK_PAD_BACK;
-    stroke.Flags = Platform::XINPUT_KEYSTROKE_KEYDOWN;
-    EXPECT_TRUE(PlayerOnePadBackPressed());
-    // A held button's repeats, its release and other buttons do not.
-    stroke.Flags = Platform::XINPUT_KEYSTROKE_KEYDOWN | Platform::XINPUT_KEYSTROKE_REPEAT;
-    EXPECT_FALSE(PlayerOnePadBackPressed());
-    stroke.Flags = Platform::XINPUT_KEYSTROKE_KEYUP;
-    EXPECT_FALSE(PlayerOnePadBackPressed());
-    stroke = Platform::XINPUT_KEYSTROKE{};
-    stroke.VirtualKey = Platform::VK_PAD_START;
-    stroke.Flags = Platform::XINPUT_KEYSTROKE_KEYDOWN;
-    EXPECT_FALSE(PlayerOnePadBackPressed());
-    // Player two's Back is not player one's.
-    system->pad1->m_keystroke.VirtualKey = Platform::VK_PAD_BACK;
-    system->pad1->m_keystroke.Flags = Platform::XINPUT_KEYSTROKE_KEYDOWN;
-    EXPECT_FALSE(PlayerOnePadBackPressed());
 }
 
 } // namespace

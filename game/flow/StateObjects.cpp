@@ -6,6 +6,7 @@
 #include "game/flow/Menu.h"
 #include "game/flow/MultiplayerLevel.h"
 #include "game/flow/TransitionLevel.h"
+#include "tools/LevelEditor.h"
 
 namespace QRX {
 
@@ -16,6 +17,7 @@ LoadingLevel s_loadingLevel;
 TransitionLevel s_transitionLevel;
 Menu s_menu;
 MultiplayerLevel s_multiplayerLevel;
+LevelEditor s_levelEditor;
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -34,6 +36,7 @@ void BindGameStateObjects()
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
     Bind(StateObjectKind::Menu, &s_menu);
     Bind(StateObjectKind::MultiplayerLevel, &s_multiplayerLevel);
+    Bind(StateObjectKind::LevelEditor, &s_levelEditor);
 }
 
 } // namespace QRX

@@ -507,6 +507,88 @@ def player_skin():
     return img
 
 
+# Tutorial popups ------------------------------------------------------------
+
+def keycap(d, x, y, label, w=48, h=48):
+    d.rounded_rectangle((x + 3, y + 4, x + w + 3, y + h + 4), 9, fill=(0, 0, 0, 120))
+    d.rounded_rectangle((x, y, x + w, y + h), 9, fill=(235, 240, 250, 255), outline=GREY + (255,), width=3)
+    text_centered(d, (x, y, x + w, y + h), label, 26, fill=NAVY)
+
+
+def mouse_icon(d, x, y, left=True, right=False):
+    """A mouse seen from above, 48x72, with the named buttons lit."""
+    d.rounded_rectangle((x, y, x + 48, y + 72), 22, fill=(235, 240, 250, 255), outline=GREY + (255,), width=3)
+    d.line([(x + 24, y + 2), (x + 24, y + 30)], fill=GREY + (255,), width=3)
+    d.line([(x + 2, y + 30), (x + 46, y + 30)], fill=GREY + (255,), width=3)
+    if left:
+        d.pieslice((x + 3, y + 3, x + 45, y + 45), 180, 270, fill=ORANGE + (255,))
+    if right:
+        d.pieslice((x + 3, y + 3, x + 45, y + 45), 270, 360, fill=CYAN + (255,))
+
+
+def tutorial(title, lines, icons=None):
+    """A tutorial picture: title, a row of keys or icons at the left, and
+    up to three lines of words."""
+    def draw():
+        w, h = 512, 256
+        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
+        d = ImageDraw.Draw(img)
+        text_centered(d, (0, 10, w, 62), title, 40, fill=ORANGE)
+        d.line([(w // 5, 66), (4 * w // 5, 66)], fill=CYAN + (255,), width=3)
+        left = 24
+        if icons:
+            left = icons(d) + 16
+        f = font(26, bold=False)
+        y = 84
+        for line in lines:
+            size = 26
+            while size > 14 and d.textbbox((0, 0), line, font=font(size, False))[2] > w - left - 20:
+                size -= 2
+            d.text((left, y), line, font=font(size, False), fill=WHITE)
+            y += 50
+        return img
+    return draw
+
+
+def keys_wasd(d):
+    keycap(d, 76, 86, "W")
+    for i, k in enumerate("ASD"):
+        keycap(d, 24 + 52 * i, 140, k)
+    keycap(d, 24, 196, "Q", w=40, h=40)
+    keycap(d, 124, 196, "E", w=40, h=40)
+    return 176
+
+
+def keys_mouse(d):
+    mouse_icon(d, 30, 96, left=True)
+    mouse_icon(d, 96, 96, left=False, right=True)
+    return 150
+
+
+def key_row(*labels):
+    def icons(d):
+        x = 24
+        for label in labels:
+            keycap(d, x, 120, label)
+            x += 58
+        return x
+    return icons
+
+
+def sight_cone(d):
+    d.polygon([(40, 160), (150, 100), (150, 220)], fill=(255, 60, 40, 90), outline=(255, 60, 40, 255))
+    d.rounded_rectangle((22, 140, 58, 180), 8, fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.ellipse((32, 150, 46, 164), fill=(90, 230, 255, 255))
+    return 160
+
+
+def checkpoint_flag(d):
+    d.line([(60, 100), (60, 220)], fill=(230, 230, 230, 255), width=8)
+    d.polygon([(64, 102), (130, 122), (64, 146)], fill=(60, 200, 255, 255))
+    d.ellipse((36, 212, 84, 228), fill=(60, 200, 255, 140))
+    return 140
+
+
 # Screens -------------------------------------------------------------------
 
 INSTRUCTIONS = (
@@ -666,6 +748,27 @@ def textures():
         ("namefield", "namefield.png", name_field),
         ("bgPauseRestart", "bgPauseRestart.png", popup("Restart", "Restart this level?")),
         ("bgPauseOptions", "bgPauseOptions.png", popup("Options", "", size=(512, 512), alpha=255)),
+    ]
+    # Tutorial popups of the first levels: one control or power each.
+    t += [
+        ("tutorial_move", "tutorial_move.png",
+         tutorial("Move", ("W A S D walk the robot", "Q and E turn the camera", "Walk into the green exit"),
+                  keys_wasd)),
+        ("tutorial_pickup", "tutorial_pickup.png",
+         tutorial("Pick Up and Throw", ("Left click: pick up, throw", "Right click: put it down",
+                                        "Crates press switches"), keys_mouse)),
+        ("tutorial_explode", "tutorial_explode.png",
+         tutorial("Explode Power", ("Carry a crate, press 1", "Throw it: it blows up", "barriers and crates"),
+                  key_row("1"))),
+        ("tutorial_teleport", "tutorial_teleport.png",
+         tutorial("Teleport Power", ("Carry a crate, press 2", "Throw it over the gap", "Once it lands, press T"),
+                  key_row("2", "T"))),
+        ("tutorial_checkpoint", "tutorial_checkpoint.png",
+         tutorial("Checkpoint", ("Walk through it: a fall", "or a catch brings you", "back here. P: back now"),
+                  checkpoint_flag)),
+        ("tutorial_enemy", "tutorial_enemy.png",
+         tutorial("Patrol Robot", ("It sees what lies ahead", "Stay out of its sight", "Slip past behind it"),
+                  sight_cone)),
     ]
     return t
 

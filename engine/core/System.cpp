@@ -276,10 +276,13 @@ void System::Update()
     if (physicsManager && !editorLoaded) physicsManager->Update();
 
     // Step 8: the frame's drawing.
-    if (renderer) renderer->RenderScene();
+    if (renderer) {
+        if (drawFrames) renderer->RenderScene();
+        else renderer->SkipScene();
+    }
 
     // Step 9: present the frame.
-    window->SwapBuffers();
+    if (drawFrames) window->SwapBuffers();
 
     // Step 10: this frame's key states become the previous ones.
     inputManager->Update();

@@ -90,6 +90,9 @@ public:
     TweakBarState* tweakBarState = nullptr;  // the developer panels
     CheckpointStore* checkpointStore = nullptr;  // made last, deleted last
     std::uint32_t flags = SYSTEM_RUNNING;
+    // While false a frame runs every step but the drawing: the renderer only
+    // moves the particles, camera and light, and nothing is presented.
+    bool drawFrames = true;
 
 private:
     System() = default;

@@ -116,6 +116,8 @@ public:
     // Draws every queued line for a window of width x height pixels and
     // empties the queue. Leaves program 0 bound and depth testing on.
     void RenderAllText(int width, int height);
+    // Empties the queue without drawing (a frame that is not drawn).
+    void ClearText() { m_queue.clear(); }
 
     // Deletes every font and the buffer object (before the context goes).
     void ReleaseFonts();

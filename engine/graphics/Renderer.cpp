@@ -506,6 +506,19 @@ void Renderer::UpdateCamera()
 
 void Renderer::RenderScene()
 {
+    StepScene();
+    DrawScene();
+}
+
+void Renderer::SkipScene()
+{
+    StepScene();
+    m_lineQueue.clear();
+    if (FontManager* fonts = System::GetInstance()->fontManager) fonts->ClearText();
+}
+
+void Renderer::StepScene()
+{
     System* system = System::GetInstance();
     const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
 
@@ -519,6 +532,11 @@ void Renderer::RenderScene()
         GameObject* player = LivePlayerOne();
         m_sceneLight->AimAt(player ? player->position - glm::vec3(5.0f, 0.0f, 5.0f) : glm::vec3(0.0f));
     }
+}
+
+void Renderer::DrawScene()
+{
+    System* system = System::GetInstance();
 
     // Step 4: this frame's objects. The manager's result list is shared with
     // every later query of the frame, so the frame keeps its own copy. An

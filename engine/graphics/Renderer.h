@@ -142,7 +142,17 @@ public:
     // graphics component (occluder fade, sort, main pass), particles, queued
     // lines, the user interface, the text queue and, while shown, the
     // developer panels. An empty scene still draws the 2-D steps.
+    // StepScene, then DrawScene.
     void RenderScene();
+    // Steps 1 to 3 of the frame: the particles, the camera and the light
+    // move. This is all a frame changes besides its picture.
+    void StepScene();
+    // Steps 4 to 17: the frame's picture of the objects as they stand; the
+    // line and text queues are emptied.
+    void DrawScene();
+    // A frame that is not drawn: StepScene, then the frame's queued lines
+    // and text are dropped, as drawing would have used them up.
+    void SkipScene();
     // The camera's step with the capped frame time, then its view rebuild.
     void UpdateCamera();
     // The main pass over the frame's sorted group, then the debug overlays.

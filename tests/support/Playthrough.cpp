@@ -1,0 +1,363 @@
+#include "support/Playthrough.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "engine/core/InputManager.h"
+#include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/graphics/Renderer.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "engine/platform/Documents.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/LevelScore.h"
+#include "game/flow/ProfileManager.h"
+#include "game/gameplay/ExitComponent.h"
+#include "support/GLReadback.h"
+#include "support/ProgramRun.h"
+#include "support/TestEnv.h"
+
+namespace QRX {
+namespace TestSupport {
+
+namespace {
+
+// The screenshot files in the game's screenshot folder.
+std::set<std::string> ScreenshotFiles()
+{
+    namespace fs = std::filesystem;
+    std::set<std::string> files;
+    std::error_code ec;
+    const fs::path folder = fs::path(Platform::GetDocumentsFolder()) / Renderer::SCREENSHOT_FOLDER;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+        files.insert(entry.path().string());
+    return files;
+}
+
+} // namespace
+
+int KeyScript::Frames() const
+{
+    int frames = 0;
+    for (const ScriptLine& line : lines) frames += line.frames;
+    return frames;
+}
+
+KeyScript KeyScript::Idle(int frames)
+{
+    KeyScript script;
+    if (frames > 0) script.lines.push_back(ScriptLine{frames, {}, 1});
+    return script;
+}
+
+bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error)
+{
+    script.lines.clear();
+    std::istringstream in(text);
+    std::string raw;
+    int number = 0;
+    while (std::getline(in, raw)) {
+        ++number;
+        const std::string content = raw.substr(0, raw.find('#'));
+        std::istringstream words(content);
+        std::string count;
+        if (!(words >> count)) continue;
+        ScriptLine line;
+        line.lineNumber = number;
+        const bool digits = count.find_first_not_of("0123456789") == std::string::npos && count.size() <= 6;
+        line.frames = digits ? std::stoi(count) : 0;
+        if (line.frames <= 0) {
+            error = "line " + std::to_string(number) + ": \"" + count + "\" is not a frame count";
+            script.lines.clear();
+            return false;
+        }
+        std::string name;
+        while (words >> name) {
+            const int key = GameplayHarness::KeyByName(name);
+            if (key < 0) {
+                error = "line " + std::to_string(number) + ": unknown key \"" + name + "\"";
+                script.lines.clear();
+                return false;
+            }
+            line.keys.push_back(key);
+        }
+        script.lines.push_back(line);
+    }
+    return true;
+}
+
+bool LoadKeyScript(const std::string& path, KeyScript& script, std::string& error)
+{
+    if (!std::filesystem::is_regular_file(path)) {
+        error = "no script " + path;
+        script.lines.clear();
+        return false;
+    }
+    if (!ParseKeyScript(ReadFile(path), script, error)) {
+        error = path + ", " + error;
+        return false;
+    }
+    return true;
+}
+
+const std::vector<CampaignLevel>& CampaignLevels()
+{
+    // A level is authored once its file holds its objects and its script
+    // exists; the others are skipped by the checks that need a playable level.
+    static const std::vector<CampaignLevel> levels = {
+        {STATE_LEVEL1, "The Throw", true},      {STATE_LEVEL1 + 1, "BOOM", true},
+        {STATE_LEVEL1 + 2, "Bazinga", true},    {STATE_LEVEL1 + 3, "Warm Up", true},
+        {STATE_LEVEL1 + 4, "Twister", false},    {STATE_LEVEL1 + 5, "Conveytapult", false},
+        {STATE_LEVEL1 + 6, "LeapOfFaith", false}, {STATE_LEVEL1 + 7, "The Swapper", false},
+        {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", false},
+        {STATE_LEVEL1 + 10, "B-B-Boss", false},
+    };
+    return levels;
+}
+
+const CampaignLevel* FindCampaignLevel(int stateId)
+{
+    for (const CampaignLevel& level : CampaignLevels())
+        if (level.stateId == stateId) return &level;
+    return nullptr;
+}
+
+std::string PlaythroughScriptPath(const CampaignLevel& level)
+{
+    return SourceDir() + "/tests/data/playthrough/" + level.name + ".txt";
+}
+
+int SavedLevelsCompleted(const std::string& profileName)
+{
+    tinyxml2::XMLDocument document;
+    if (document.LoadFile(ProfileManager::GetProfilePath().c_str()) != tinyxml2::XML_SUCCESS) return -1;
+    const tinyxml2::XMLElement* root = document.FirstChildElement("Profiles");
+    for (const tinyxml2::XMLElement* profile = root ? root->FirstChildElement("Profile") : nullptr; profile;
+         profile = profile->NextSiblingElement("Profile")) {
+        const tinyxml2::XMLElement* name = profile->FirstChildElement("Name");
+        const tinyxml2::XMLElement* count = profile->FirstChildElement("LevelsCompleted");
+        if (name && name->GetText() && profileName == name->GetText() && count)
+            return count->IntText(-1);
+    }
+    return -1;
+}
+
+Playthrough::Playthrough() : m_game(WIDTH, HEIGHT, FRAMES_PER_SECOND) {}
+
+Playthrough::~Playthrough() { m_game.Stop(); }
+
+Profile* Playthrough::CurrentProfile() const
+{
+    System* system = m_game.GetSystem();
+    return system && system->profileManager ? system->profileManager->GetCurrentProfile() : nullptr;
+}
+
+bool Playthrough::Start(int stateId)
+{
+    m_stateId = stateId;
+    m_entered = PlaythroughResult();
+    m_error.clear();
+    if (!m_game.Start()) {
+        m_error = "the engine did not start";
+        return false;
+    }
+    System* system = m_game.GetSystem();
+    // The private documents folder starts without profiles: this one is new.
+    std::string name = PROFILE_NAME;
+    ProfileManager* profiles = system->profileManager;
+    if (!profiles || !profiles->CreateProfile(name) || !profiles->SelectProfile(name)) {
+        m_error = "no profile could be made current";
+        return false;
+    }
+    m_entered.levelsCompletedBefore = CurrentProfile()->levelsCompleted;
+    m_game.SetDrawing(false);
+    if (!m_game.PassLoadingScreen()) {
+        m_error = "the loading screen did not hand over to the main menu";
+        return false;
+    }
+    if (!m_game.EnterState(stateId)) {
+        m_error = "state " + std::to_string(stateId) + " was not entered";
+        return false;
+    }
+    if (system->objectManager) {
+        for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_LEVELSCORE)) {
+            if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
+                m_entered.gradeATime = score->gradeATime;
+                m_entered.gradeBTime = score->gradeBTime;
+                m_entered.gradeCTime = score->gradeCTime;
+                break;
+            }
+        }
+    }
+    m_entered.started = true;
+    return true;
+}
+
+bool Playthrough::AnyExitReached() const
+{
+    System* system = m_game.GetSystem();
+    if (!system || !system->objectManager) return false;
+    for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_EXIT)) {
+        auto* exit = dynamic_cast<ExitComponent*>(object->GetComponent(CT_EXIT));
+        if (exit && exit->m_IsTriggered) return true;
+    }
+    return false;
+}
+
+void Playthrough::Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result)
+{
+    PlaythroughShot shot;
+    shot.frame = frame;
+    const std::set<std::string> before = ScreenshotFiles();
+    std::vector<int> withKey = keys;
+    withKey.push_back(KEY_F12);
+    m_game.Hold(withKey);
+    m_game.SetDrawing(true);
+    m_game.Step();
+    m_game.SetDrawing(false);
+    for (const std::string& file : ScreenshotFiles())
+        if (!before.count(file)) shot.path = file;
+
+    // The same frame drawn again with and without the robot: what differs is
+    // the robot on the screen.
+    System* system = m_game.GetSystem();
+    GameObject* robot = system->playerOne;
+    if (robot && (robot->flags & OBJ_ALIVE) && system->renderer && system->window &&
+        !(robot->flags & OBJ_SKIP_DRAW)) {
+        const int width = system->window->GetWidth(), height = system->window->GetHeight();
+        system->renderer->DrawScene();
+        const Picture shown = ReadBackBuffer(width, height);
+        robot->flags |= OBJ_SKIP_DRAW;
+        system->renderer->DrawScene();
+        const Picture hidden = ReadBackBuffer(width, height);
+        robot->flags &= ~OBJ_SKIP_DRAW;
+        shot.robotShare = PictureDifference(shown, hidden);
+    }
+    result.shots.push_back(shot);
+}
+
+PlaythroughResult Playthrough::Play(const KeyScript& script, const PlaythroughOptions& options)
+{
+    PlaythroughResult result = m_entered;
+    if (!result.started) {
+        result.error = m_error.empty() ? "the level was not entered" : m_error;
+        return result;
+    }
+    System* system = m_game.GetSystem();
+    GameStateManager* states = system->gameStateManager;
+    int frame = 0;
+    // One level frame; false once the level is left.
+    auto runFrame = [&](const std::vector<int>& keys) {
+        ++frame;
+        if (std::find(options.screenshotFrames.begin(), options.screenshotFrames.end(), frame) !=
+            options.screenshotFrames.end()) {
+            Shoot(keys, frame, result);
+        } else {
+            m_game.Hold(keys);
+            m_game.Step();
+        }
+        result.frames = frame;
+        const bool inLevel = states->GetCurrentState() == m_stateId && system->IsRunning();
+        if (inLevel && result.exitFrame < 0 && AnyExitReached()) result.exitFrame = frame;
+        if (result.requestedState == STATE_NONE && states->GetRequestedState() != m_stateId)
+            result.requestedState = states->GetRequestedState();
+        if (options.onFrame) options.onFrame(frame);
+        if (inLevel) return true;
+        result.leftFor = system->IsRunning() ? states->GetCurrentState() : STATE_NONE;
+        return false;
+    };
+
+    bool inLevel = true;
+    for (const ScriptLine& line : script.lines)
+        for (int i = 0; inLevel && i < line.frames; ++i) inLevel = runFrame(line.keys);
+    for (int i = 0; inLevel && i < options.waitFrames; ++i) inLevel = runFrame({});
+    m_game.Release();
+
+    if (Profile* profile = CurrentProfile()) {
+        result.levelsCompletedAfter = profile->levelsCompleted;
+        if (!inLevel) {
+            result.grade = profile->grade;
+            result.levelSeconds = profile->lastLevelTime;
+        }
+    }
+    result.savedLevelsCompleted = SavedLevelsCompleted(PROFILE_NAME);
+    return result;
+}
+
+PlaythroughResult Playthrough::RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options)
+{
+    PlaythroughResult failed;
+    KeyScript script;
+    if (!LoadKeyScript(scriptPath, script, failed.error)) return failed;
+    if (!Start(stateId)) {
+        failed.error = m_error;
+        return failed;
+    }
+    return Play(script, options);
+}
+
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade)
+{
+    SCOPED_TRACE(level.name);
+    const int row = FindLevelTableRow(level.stateId);
+    EXPECT_GE(row, 0);
+    const int transition = row >= 0 ? GetLevelTable()[row].nextStateId : STATE_NONE;
+
+    Playthrough run;
+    PlaythroughOptions options;
+    options.screenshotFrames = {1, FIRST_PLAY_FRAME};
+    const PlaythroughResult result = run.RunScript(level.stateId, PlaythroughScriptPath(level), options);
+    EXPECT_TRUE(result.started) << result.error;
+    EXPECT_TRUE(result.error.empty()) << result.error;
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, transition);
+    EXPECT_EQ(result.leftFor, transition);
+    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedAfter);
+    EXPECT_EQ(result.grade, grade) << "graded " << result.levelSeconds << " s, A " << result.gradeATime << " s";
+
+    // The thresholds come from the script: A a little above its time.
+    const unsigned scripted = static_cast<unsigned>(std::max(result.levelSeconds, 1));
+    EXPECT_GE(result.gradeATime, scripted);
+    EXPECT_LE(result.gradeATime, scripted + (scripted + 3) / 4);
+    EXPECT_GT(result.gradeBTime, result.gradeATime);
+    EXPECT_GT(result.gradeCTime, result.gradeBTime);
+
+    EXPECT_EQ(result.shots.size(), 2u);
+    for (const PlaythroughShot& shot : result.shots) {
+        const Picture picture = ReadScreenshot(shot.path);
+        EXPECT_EQ(picture.size(), static_cast<size_t>(Playthrough::WIDTH) * Playthrough::HEIGHT * 4) << shot.path;
+        EXPECT_GE(ColourCount(picture), LEVEL_PICTURE_MIN_COLOURS) << "frame " << shot.frame;
+        if (shot.frame == FIRST_PLAY_FRAME) {
+            EXPECT_GE(shot.robotShare, ROBOT_MIN_SHARE);
+        }
+    }
+    return result;
+}
+
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level)
+{
+    SCOPED_TRACE(level.name);
+    Playthrough run;
+    ASSERT_TRUE(run.Start(level.stateId)) << run.Error();
+    ASSERT_GT(run.Entered().gradeATime, 0u);
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    const int frames = static_cast<int>(2 * run.Entered().gradeATime) * Playthrough::FRAMES_PER_SECOND;
+    const PlaythroughResult still = run.Play(KeyScript::Idle(frames), options);
+    EXPECT_EQ(still.frames, frames);
+    EXPECT_FALSE(still.ExitReached());
+    EXPECT_EQ(still.requestedState, STATE_NONE);
+    EXPECT_EQ(still.leftFor, STATE_NONE);
+    EXPECT_EQ(still.levelsCompletedAfter, still.levelsCompletedBefore);
+}
+
+} // namespace TestSupport
+} // namespace QRX

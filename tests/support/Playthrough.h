@@ -1,0 +1,188 @@
+// A level of the campaign played from a key script, in-process.
+//
+// A key script (tests/data/playthrough/<level name>.txt) is a list of lines
+// "frames keys...": the named keys (GameplayHarness::KeyByName, e.g.
+// "W A S D LBUTTON 1 2") are held for that many frames, a line without keys
+// holds nothing; '#' starts a comment and blank lines are skipped.
+//
+// Playthrough runs the real engine (GameplayHarness) with a 640x480 window
+// and the fake clock at a fixed 1/60 s frame. Start makes a profile of its
+// own current (so completing a level writes "profiles.xml") and enters the
+// level's state id through the level table, so the level runs with its real
+// state, music, HUD, exit and road to its transition. Play holds the
+// script's keys frame by frame through the window's key and mouse messages;
+// nothing in the game knows it is scripted. Frames run every step but the
+// drawing, except the screenshot frames, which are drawn and saved by the
+// game's own screenshot key (F12) into the documents folder.
+//
+// Use it inside a TestSupport::EngineTest fixture (private HOME, fake sound)
+// in a test program named *InProcessTest.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/GameplayHarness.h"
+
+namespace QRX {
+
+struct Profile;
+
+namespace TestSupport {
+
+// One line of a key script.
+struct ScriptLine
+{
+    int frames = 0;
+    std::vector<int> keys;  // engine key indices
+    int lineNumber = 0;     // in the script text, from 1
+};
+
+struct KeyScript
+{
+    std::vector<ScriptLine> lines;
+
+    // The frames of all lines.
+    int Frames() const;
+    // A script that holds nothing for that many frames.
+    static KeyScript Idle(int frames);
+};
+
+// Parses a script. False, with a message naming the line, for a missing or
+// non-positive frame count or an unknown key name; the script is then empty.
+bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error);
+// Reads and parses a file; false with a message when it cannot be read.
+bool LoadKeyScript(const std::string& path, KeyScript& script, std::string& error);
+
+// A level of the campaign: its state id, its name (the level file's name up
+// to ".xml") and whether its objects are authored yet. The script of a level
+// is tests/data/playthrough/<name>.txt.
+struct CampaignLevel
+{
+    int stateId;
+    const char* name;
+    bool authored;
+};
+// The eleven levels in the order of play.
+const std::vector<CampaignLevel>& CampaignLevels();
+// The entry of a state id, or null.
+const CampaignLevel* FindCampaignLevel(int stateId);
+// The script path of a level from the repository root.
+std::string PlaythroughScriptPath(const CampaignLevel& level);
+
+// A frame drawn and saved while a script played.
+struct PlaythroughShot
+{
+    int frame = 0;        // the level frame, from 1
+    std::string path;     // the screenshot file; empty when none was written
+    double robotShare = 0.0;  // share of the frame's pixels that change when the robot is not drawn
+};
+
+struct PlaythroughOptions
+{
+    // Level frames (1 = the first frame of the level) drawn and saved.
+    std::vector<int> screenshotFrames;
+    // Frames run after the script while the level is still current (the
+    // exit's countdown to the next level).
+    int waitFrames = 240;
+    // Called after every level frame with its number (from 1).
+    std::function<void(int frame)> onFrame;
+};
+
+struct PlaythroughResult
+{
+    bool started = false;  // the engine ran and the level was entered
+    std::string error;     // why not, or why the script could not be read
+    int frames = 0;        // level frames run
+    int exitFrame = -1;    // the level frame on which an exit was reached, -1 for none
+    // The first state the level asked for (STATE_NONE: none); an exit asks
+    // for the level's transition, a fall without checkpoint for the retry menu.
+    int requestedState = 0;
+    // The current state once the level was left (STATE_NONE: still in it).
+    int leftFor = 0;
+    // The level's first LEVELSCORE, read when it was entered (0 without one).
+    unsigned gradeATime = 0, gradeBTime = 0, gradeCTime = 0;
+    // The current profile once the level was left ('F' and -1 before).
+    char grade = 'F';
+    int levelSeconds = -1;
+    int levelsCompletedBefore = 0;
+    int levelsCompletedAfter = 0;
+    // LevelsCompleted of the profile in the saved profiles file after the
+    // run; -1 when the file or the profile is missing.
+    int savedLevelsCompleted = -1;
+    std::vector<PlaythroughShot> shots;
+
+    bool ExitReached() const { return exitFrame >= 0; }
+};
+
+class Playthrough
+{
+public:
+    static constexpr int FRAMES_PER_SECOND = 60;
+    static constexpr int WIDTH = 640;
+    static constexpr int HEIGHT = 480;
+    static constexpr const char* PROFILE_NAME = "Playthrough";
+
+    Playthrough();
+    ~Playthrough();
+    Playthrough(const Playthrough&) = delete;
+    Playthrough& operator=(const Playthrough&) = delete;
+
+    // Starts the engine, makes a fresh profile current and enters the state
+    // (a frame that carries out the change); frames are not drawn from then
+    // on. False, with the reason in Error, when any step fails.
+    bool Start(int stateId);
+    // Plays a script in the level entered by Start, then waits up to
+    // waitFrames more while the level is current. Stops at the frame on
+    // which the level is left. Calling it again plays on (frames count from
+    // 1 again).
+    PlaythroughResult Play(const KeyScript& script, const PlaythroughOptions& options = {});
+    // Start, the level's script file, Play.
+    PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
+
+    const std::string& Error() const { return m_error; }
+    // What Start learned: the grade times and the profile's count.
+    const PlaythroughResult& Entered() const { return m_entered; }
+    GameplayHarness& Game() { return m_game; }
+
+private:
+    // The frame with the screenshot key held and drawing on.
+    void Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result);
+    // Whether an exit of the level has been reached.
+    bool AnyExitReached() const;
+    Profile* CurrentProfile() const;
+
+    GameplayHarness m_game;
+    int m_stateId = 0;
+    std::string m_error;
+    PlaythroughResult m_entered;  // what Start learned
+};
+
+// LevelsCompleted of the named profile in the profiles file, -1 when the
+// file or the profile is missing.
+int SavedLevelsCompleted(const std::string& profileName);
+
+// The level frame from which the robot has beamed in and can move (its
+// appear effect lasts one second).
+constexpr int FIRST_PLAY_FRAME = 61;
+// A drawn frame has at least this many colours; a blank one has one.
+constexpr size_t LEVEL_PICTURE_MIN_COLOURS = 100;
+// Share of a frame's pixels the robot covers at the least.
+constexpr double ROBOT_MIN_SHARE = 0.001;
+
+// The proof every campaign level gives, as test expectations, from one
+// play of its script: the exit is reached, the level's transition (its next
+// id in the level table) is requested and entered, the current profile
+// counts one level more and the profiles file says so, the grade is the
+// expected one, the A time lies within about 25% above the graded time of
+// the script and B and C are looser; the first frame (saved as a
+// screenshot) shows the level, and the first frame of play the robot.
+// Returns the result for further checks.
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade);
+// Standing still for twice the level's A time neither finishes the level nor
+// leaves it.
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level);
+
+} // namespace TestSupport
+} // namespace QRX

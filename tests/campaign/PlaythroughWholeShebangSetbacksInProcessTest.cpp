@@ -113,9 +113,9 @@ TEST_F(PlaythroughWholeShebangSetbacksInProcessTest, FallFromTheRetractedBridgeB
     Playthrough run;
     ASSERT_TRUE(run.Start(Level().stateId)) << run.Error();
     const Run fallen = PlayFromTheCheckpoint(run,
-                                             "185\n33 W\n2\n48 D\n2\n"
+                                             "185\n33 W\n2\n72 D\n2\n"
                                              "36 S   # into the room, beside its crate\n"
-                                             "110 D  # east over the bridge that has not run out\n",
+                                             "85 D   # east over the bridge that has not run out\n",
                                              240);
     ASSERT_GT(fallen.backAt, 0) << "never came back";
     EXPECT_GT(fallen.endFrame - fallen.backAt, 150);

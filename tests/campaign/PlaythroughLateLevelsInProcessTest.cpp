@@ -1,0 +1,125 @@
+// The last three levels of the campaign played from their scripts: each
+// reaches its exit with the grade its thresholds promise and a robot that
+// stands still does not finish it. A fall before a checkpoint opens the
+// retry menu, whose Yes restarts the level; a fall or a catch after one
+// brings the robot back to it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/core/InputManager.h"
+#include "engine/core/System.h"
+#include "engine/core/Window.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/UILogicComponent.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "support/EngineFixture.h"
+#include "support/Playthrough.h"
+
+using namespace QRX;
+using namespace QRX::TestSupport;
+
+namespace {
+
+class PlaythroughLateLevelsInProcessTest : public EngineTest
+{
+protected:
+    static const CampaignLevel& Level(int number) { return *FindCampaignLevel(STATE_LEVEL1 + number - 1); }
+
+    // The first lines of a level's script.
+    static KeyScript Opening(const CampaignLevel& level, size_t lines)
+    {
+        KeyScript script;
+        std::string error;
+        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(level), script, error)) << error;
+        EXPECT_GE(script.lines.size(), lines);
+        if (script.lines.size() > lines) script.lines.resize(lines);
+        return script;
+    }
+    // Lines of "frames keys" appended to a script.
+    static void Append(KeyScript& script, const std::string& text)
+    {
+        KeyScript more;
+        std::string error;
+        ASSERT_TRUE(ParseKeyScript(text, more, error)) << error;
+        script.lines.insert(script.lines.end(), more.lines.begin(), more.lines.end());
+    }
+    // Clicks the button of that UI name on the current screen, as the mouse
+    // does: the pointer over it, the left button down for a frame.
+    static void Click(Playthrough& run, const std::string& name)
+    {
+        System* system = run.Game().GetSystem();
+        const int current = system->gameStateManager->GetCurrentState();
+        GameObject* button = nullptr;
+        for (GameObject* object : system->objectManager->GetAllObjects()) {
+            auto* logic = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC));
+            if (logic && object->stateId == current && logic->m_UIName == name) button = object;
+        }
+        ASSERT_NE(button, nullptr) << name;
+        const int x = static_cast<int>(button->position.x) + system->window->GetWidth() / 2;
+        const int y = system->window->GetHeight() / 2 - static_cast<int>(button->position.y);
+        system->inputManager->OnMouseMove(x | (static_cast<std::int64_t>(y) << 16));
+        run.Game().Step();
+        run.Game().Hold({KEY_LBUTTON});
+        run.Game().Step();
+        run.Game().Release();
+        run.Game().Step(2);
+    }
+};
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlideTheBridgesOut)
+{
+    ExpectLevelCompleted(Level(9), 'A');
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsNotFinishedByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(9));
+}
+
+// Off the end of the first bridge before any checkpoint: the retry menu,
+// whose Yes puts the robot back at the start. Past the checkpoint, off the
+// drawn-in west bridge: back at the checkpoint, with no menu.
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheCheckpoint)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(9).stateId)) << run.Error();
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 start = robot->position;
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    KeyScript fall;
+    Append(fall, "61\n70 D\n120\n");
+    PlaythroughResult result = run.Play(fall, options);
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+    Click(run, "btnRetryYes");
+    ASSERT_EQ(states->GetCurrentState(), Level(9).stateId);
+    robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    EXPECT_EQ(robot->position, start);
+
+    // The script up to the north room, where the checkpoint is, then west
+    // along the row of the drawn-in bridge and over its edge.
+    KeyScript past = Opening(Level(9), 20);
+    Append(past, "2\n13 W\n2\n100 A\n200\n");
+    float lowest = robot->position.y;
+    options.onFrame = [&](int) { lowest = std::min(lowest, robot->position.y); };
+    result = run.Play(past, options);
+    EXPECT_LT(lowest, -4.0f) << "the robot never fell";
+    EXPECT_TRUE(run.Game().GetSystem()->checkpointStore->HasCheckpoint());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    EXPECT_EQ(states->GetCurrentState(), Level(9).stateId);
+    EXPECT_NEAR(robot->position.x, 9.5f, 0.1f);
+    EXPECT_GT(robot->position.z, 4.0f);
+    EXPECT_LT(robot->position.z, 6.0f);
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+}
+
+} // namespace

@@ -1,4 +1,4 @@
-// The last three levels of the campaign played from their scripts: each
+// The last levels of the campaign played from their scripts: each
 // reaches its exit with the grade its thresholds promise and a robot that
 // stands still does not finish it. A fall before a checkpoint opens the
 // retry menu, whose Yes restarts the level; a fall or a catch after one
@@ -16,7 +16,9 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/UILogicComponent.h"
+#include "game/gameplay/BossComponent.h"
 #include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/DoorComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
 
@@ -120,6 +122,73 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     EXPECT_GT(robot->position.z, 4.0f);
     EXPECT_LT(robot->position.z, 6.0f);
     EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossIsBeatenByExplodingCratesSetDownAgainstIt)
+{
+    ExpectLevelCompleted(Level(11), 'A');
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossIsNotBeatenByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(11));
+}
+
+// The fight as the script plays it: the door opens only while both
+// switches are held, the boss bombs them after its open-door time so the
+// door comes down between the two pairs of hits, and when it dies the exit
+// stands where it stood while the door and the crate roof are gone.
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheExitWhereItStood)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(11).stateId)) << run.Error();
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level(11)), script, error)) << error;
+    ObjectManager* objects = run.Game().GetSystem()->objectManager;
+    const GameObjectGroup bosses = objects->GetActiveObjectsOfType(BOSS);
+    ASSERT_EQ(bosses.size(), 1u);
+    const glm::vec3 bossAt = bosses[0]->position;
+    const float maxHP = dynamic_cast<BossComponent*>(bosses[0]->GetComponent(CT_BOSS))->m_HP;
+    // A crate settling on a switch may let the door shut for a frame or two:
+    // an opening counts after the door stood shut for half a second.
+    std::string changes;  // the frames the door opened (+) and shut (-)
+    int openings = 0;
+    int shutSince = 0;
+    bool wasOpen = false;
+    float lowestHPWhileShut = maxHP;
+    int deathFrame = -1;
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    options.onFrame = [&](int frame) {
+        const GameObjectGroup doors = objects->GetActiveObjectsWithComponent(CT_DOOR);
+        bool open = false;
+        for (GameObject* door : doors) open = open || dynamic_cast<DoorComponent*>(door->GetComponent(CT_DOOR))->m_IsOpen;
+        if (open && !wasOpen && frame - shutSince > Playthrough::FRAMES_PER_SECOND / 2) ++openings;
+        if (!open && wasOpen) shutSince = frame;
+        if (open != wasOpen) changes += (open ? " +" : " -") + std::to_string(frame);
+        wasOpen = open;
+        const GameObjectGroup alive = objects->GetActiveObjectsOfType(BOSS);
+        if (!alive.empty() && !open)
+            lowestHPWhileShut =
+                std::min(lowestHPWhileShut, dynamic_cast<BossComponent*>(alive[0]->GetComponent(CT_BOSS))->m_HP);
+        if (alive.empty() && deathFrame < 0) {
+            deathFrame = frame;
+            EXPECT_TRUE(doors.empty()) << "the door outlived the boss";
+            EXPECT_TRUE(objects->GetActiveObjectsWithComponent(CT_FORCEFIELD).empty());
+            const GameObjectGroup exits = objects->GetActiveObjectsOfType(EXIT_MARKER);
+            ASSERT_EQ(exits.size(), 1u);
+            EXPECT_FLOAT_EQ(exits[0]->position.x, bossAt.x);
+            EXPECT_FLOAT_EQ(exits[0]->position.z, bossAt.z);
+        }
+    };
+    const PlaythroughResult result = run.Play(script, options);
+    EXPECT_EQ(openings, 2) << changes;
+    EXPECT_GT(deathFrame, 0);
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_GT(result.exitFrame, deathFrame);
+    // Two hits in the first opening, none while the door was down.
+    EXPECT_FLOAT_EQ(lowestHPWhileShut, maxHP / 2);
 }
 
 } // namespace

@@ -117,7 +117,7 @@ const std::vector<CampaignLevel>& CampaignLevels()
         {STATE_LEVEL1 + 4, "Twister", false},    {STATE_LEVEL1 + 5, "Conveytapult", false},
         {STATE_LEVEL1 + 6, "LeapOfFaith", false}, {STATE_LEVEL1 + 7, "The Swapper", false},
         {STATE_LEVEL1 + 8, "BridgesGalore", true}, {STATE_LEVEL1 + 9, "WholeShebang", false},
-        {STATE_LEVEL1 + 10, "B-B-Boss", false},
+        {STATE_LEVEL1 + 10, "B-B-Boss", true},
     };
     return levels;
 }

@@ -5,17 +5,14 @@
 // brings the robot back to it.
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <string>
 
-#include "engine/core/InputManager.h"
 #include "engine/core/System.h"
-#include "engine/core/Window.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
-#include "game/flow/UILogicComponent.h"
 #include "game/gameplay/BossComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/DoorComponent.h"
@@ -50,27 +47,6 @@ protected:
         ASSERT_TRUE(ParseKeyScript(text, more, error)) << error;
         script.lines.insert(script.lines.end(), more.lines.begin(), more.lines.end());
     }
-    // Clicks the button of that UI name on the current screen, as the mouse
-    // does: the pointer over it, the left button down for a frame.
-    static void Click(Playthrough& run, const std::string& name)
-    {
-        System* system = run.Game().GetSystem();
-        const int current = system->gameStateManager->GetCurrentState();
-        GameObject* button = nullptr;
-        for (GameObject* object : system->objectManager->GetAllObjects()) {
-            auto* logic = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC));
-            if (logic && object->stateId == current && logic->m_UIName == name) button = object;
-        }
-        ASSERT_NE(button, nullptr) << name;
-        const int x = static_cast<int>(button->position.x) + system->window->GetWidth() / 2;
-        const int y = system->window->GetHeight() / 2 - static_cast<int>(button->position.y);
-        system->inputManager->OnMouseMove(x | (static_cast<std::int64_t>(y) << 16));
-        run.Game().Step();
-        run.Game().Hold({KEY_LBUTTON});
-        run.Game().Step();
-        run.Game().Release();
-        run.Game().Step(2);
-    }
 };
 
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlideTheBridgesOut)
@@ -101,7 +77,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
     GameStateManager* states = run.Game().GetSystem()->gameStateManager;
     ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
-    Click(run, "btnRetryYes");
+    ASSERT_TRUE(run.Click("btnRetryYes"));
     ASSERT_EQ(states->GetCurrentState(), Level(9).stateId);
     robot = run.Game().Player();
     ASSERT_NE(robot, nullptr);

@@ -113,7 +113,7 @@ public:
     double GetLevelTime() const { return m_LevelTime; }
     const std::string& GetLevelPath() const { return m_LevelPath; }
 
-private:
+protected:  // the two-player level builds on these
     // The sky around the level, kept in m_SkyBox.
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.

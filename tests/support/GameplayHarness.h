@@ -8,8 +8,8 @@
 // performance counter is replaced by a fake that advances one frame's ticks
 // before every frame: COUNTER_FREQUENCY is a power of two, so the frame-rate
 // controller's sums are exact and each frame measures 1/framesPerSecond s
-// rounded up to a tick (exactly 1/32 s at the default rate, 1/60 s and
-// three millionths more at 60). LoadLevel loads a level file as the free
+// rounded up to a tick (exactly 1/32 s at the default rate, 1/60 s to
+// three parts in a million at 60). LoadLevel loads a level file as the free
 // load (state 33), as the level editor's free load does; EnterState enters
 // any state through the level table, as the game's own requests do. Keys
 // are held frame by frame: the keys given to Hold are down in every
@@ -78,6 +78,13 @@ public:
     static constexpr int MAX_LOADING_FRAMES = 600;
     // Whether frames are drawn and shown (the default) or run without drawing.
     void SetDrawing(bool drawing);
+
+    // Stands a file (path from the repository root) in for one of the game's
+    // level files (name under the level folder, as "multiplayer_VEL426.xml"),
+    // in the scratch folder only, so a state of the level table opens it. Call
+    // after Start and before the state first opens that level. False when it
+    // cannot be placed.
+    bool OverrideLevelFile(const std::string& levelName, const std::string& file);
 
     // The engine key index of a letter 'A' to 'Z'.
     static int Letter(char letter);

@@ -167,4 +167,52 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheEx
     EXPECT_FLOAT_EQ(lowestHPWhileShut, maxHP / 2);
 }
 
+// A slow robot: after the third hit it stays out while the door comes
+// down. The weakened boss drops guards, each over the arena's floor slab
+// (the first block larger than those before it), never over the unit
+// blocks around it; walking into one is a catch whose retry menu's Yes
+// restarts the fight.
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossGuardsFallOnTheArenaAndACatchIsRetried)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(11).stateId)) << run.Error();
+    ObjectManager* objects = run.Game().GetSystem()->objectManager;
+    GameObject* slab = objects->GetActiveObjectsOfType(CUBE).front();
+    ASSERT_GT(slab->scale.x, 1.0f);
+    const glm::vec3 low = slab->position - slab->scale / 2.0f, high = slab->position + slab->scale / 2.0f;
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 start = robot->position;
+
+    KeyScript script = Opening(Level(11), 50);
+    Append(script, "500\n60 S\n600\n");
+    int guards = 0;
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    options.onFrame = [&](int) {
+        for (GameObject* guard : objects->GetActiveObjectsOfType(ENEMY)) {
+            ++guards;
+            const glm::vec3 at = guard->position;
+            EXPECT_TRUE(at.x > low.x && at.x < high.x && at.z > low.z && at.z < high.z)
+                << "a guard at " << at.x << " " << at.z;
+        }
+    };
+    const PlaythroughResult result = run.Play(script, options);
+    EXPECT_GT(guards, 0);
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+    ASSERT_TRUE(run.Click("btnRetryYes"));
+    ASSERT_EQ(states->GetCurrentState(), Level(11).stateId);
+    robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    EXPECT_EQ(robot->position, start);
+    const GameObjectGroup bosses = objects->GetActiveObjectsOfType(BOSS);
+    ASSERT_EQ(bosses.size(), 1u);
+    auto* boss = dynamic_cast<BossComponent*>(bosses[0]->GetComponent(CT_BOSS));
+    EXPECT_EQ(boss->m_HP, boss->m_MaxHP);
+    EXPECT_TRUE(objects->GetActiveObjectsOfType(ENEMY).empty());
+}
+
 } // namespace

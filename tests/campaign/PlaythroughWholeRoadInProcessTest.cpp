@@ -4,7 +4,7 @@
 // to the end screen and back to the main menu, with the profile's count of
 // finished levels saved on the way. The whole road needs every level
 // authored; until then the road is played through the first levels that
-// are, and the last legs are played from the screens before them.
+// are, and the last leg is played from the screen before it.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -114,6 +114,10 @@ public:
     const std::string& GetLevelPath() const { return m_LevelPath; }
 
 protected:  // the two-player level builds on these
+    // Opens the current state's level file, creates its objects and the sky
+    // box. The state id, or -1 (logged) without a level manager or when the
+    // file cannot be opened (the game then ends after the frame).
+    int LoadCurrentLevel();
     // The sky around the level, kept in m_SkyBox.
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.

@@ -89,20 +89,8 @@ void MultiplayerLevel::Init()
     ControllerWaitComponent::SetTwoPlayerLevel(true);
     if (system->camera) system->camera->Reset();
 
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    if (!levels) {
-        QRX_LOG_ERROR("Unable to start the two-player level: no level manager.");
-        return;
-    }
-    const int id = states->GetCurrentState();
-    m_LevelPath = LevelFilePath(id, *levels);
-    if (!levels->CanOpenLevelFile(m_LevelPath)) {
-        ReportUnopenableLevelFile(m_LevelPath);
-        return;
-    }
-    levels->LoadLevelObjects(true);
-    CreateSkyBox(id);
+    const int id = LoadCurrentLevel();
+    if (id < 0) return;
     FindRobots();
     LinkObjects();
 
@@ -114,24 +102,10 @@ void MultiplayerLevel::Init()
 void MultiplayerLevel::FindRobots()
 {
     System* system = System::GetInstance();
-    if (!system->objectManager) return;
-    const GameObjectGroup robots = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
-    PlayerComponent* last = nullptr;
-    for (GameObject* object : robots) {
-        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
-        if (!player) continue;
-        if (player->m_IsMainPlayer) {
-            m_MainSpawn = object->position;
-            system->playerOne = object;
-        } else {
-            m_OtherPlayer = object;
-            m_OtherSpawn = object->position;
-            system->playerTwo = object;
-        }
-        last = player;
-    }
-    // The HUD icons are shared: the last robot visited drives them.
-    if (last) last->LinkPowerIcons();
+    FindPlayers();
+    m_OtherPlayer = system->playerTwo;
+    if (system->playerOne) m_MainSpawn = system->playerOne->position;
+    if (m_OtherPlayer) m_OtherSpawn = m_OtherPlayer->position;
     if (!system->playerOne) QRX_LOG_WARNING("The two-player level %s has no main player's robot.", m_LevelPath.c_str());
     if (!m_OtherPlayer) QRX_LOG_WARNING("The two-player level %s has no second robot.", m_LevelPath.c_str());
 }

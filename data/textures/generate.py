@@ -589,6 +589,55 @@ def checkpoint_flag(d):
     return 140
 
 
+
+# Tutorial pictures of the middle levels: small drawings of the new thing.
+
+def chaser_icon(d):
+    d.rounded_rectangle((30, 140, 66, 180), 8, fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.ellipse((40, 150, 54, 164), fill=(255, 70, 50, 255))
+    for i in range(3):
+        d.polygon([(80 + 22 * i, 148), (96 + 22 * i, 160), (80 + 22 * i, 172)], fill=ORANGE + (255,))
+    return 160
+
+
+def enemybox_icon(d):
+    d.rectangle((40, 96, 84, 140), fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.line([(62, 146), (62, 170)], fill=WHITE + (255,), width=4)
+    d.polygon([(52, 166), (72, 166), (62, 180)], fill=WHITE + (255,))
+    d.rectangle((30, 184, 94, 196), fill=(120, 120, 130, 255))
+    d.text((104, 150), "8s", font=font(30, True), fill=ORANGE)
+    return 150
+
+
+def conveyor_icon(d):
+    d.rounded_rectangle((24, 170, 150, 196), 12, fill=(60, 64, 72, 255), outline=(20, 20, 24, 255), width=3)
+    for i in range(4):
+        x = 40 + 28 * i
+        d.polygon([(x, 176), (x + 14, 183), (x, 190)], fill=ORANGE + (255,))
+    d.rectangle((70, 128, 106, 164), fill=(176, 124, 64, 255), outline=(90, 60, 30, 255), width=3)
+    return 160
+
+
+def platform_icon(d):
+    d.rectangle((24, 120, 84, 136), fill=(150, 160, 176, 255), outline=(40, 40, 50, 255), width=2)
+    for i in range(5):
+        d.line([(34 + 10 * i, 142), (30 + 10 * i, 160 + (i % 2) * 8)], fill=CYAN + (255,), width=3)
+    d.rectangle((100, 170, 160, 186), fill=(150, 160, 176, 255), outline=(40, 40, 50, 255), width=2)
+    d.line([(130, 192), (130, 218)], fill=ORANGE + (255,), width=4)
+    d.polygon([(120, 214), (140, 214), (130, 228)], fill=ORANGE + (255,))
+    d.ellipse((120, 88, 140, 108), fill=(255, 180, 60, 255))
+    d.line([(140, 90), (158, 74)], fill=(255, 220, 120, 255), width=3)
+    return 170
+
+
+def spawner_icon(d):
+    d.rectangle((30, 96, 80, 146), fill=(150, 156, 168, 255), outline=(40, 40, 50, 255), width=3)
+    d.line([(55, 150), (55, 172)], fill=WHITE + (255,), width=4)
+    d.polygon([(45, 168), (65, 168), (55, 182)], fill=WHITE + (255,))
+    d.rounded_rectangle((24, 190, 86, 204), 5, fill=(90, 220, 120, 255), outline=(30, 90, 40, 255), width=2)
+    return 100
+
+
 # Screens -------------------------------------------------------------------
 
 INSTRUCTIONS = (
@@ -778,6 +827,24 @@ def textures():
         ("tutorial_enemy", "tutorial_enemy.png",
          tutorial("Patrol Robot", ("It sees what lies ahead", "Stay out of its sight", "Slip past behind it"),
                   sight_cone)),
+    ]
+    # Tutorial popups of the middle levels.
+    t += [
+        ("tutorial_enemybox", "tutorial_enemybox.png",
+         tutorial("Enemy Boxes", ("A box that lands turns into", "a guard for eight seconds", "Keep clear till it is gone"),
+                  enemybox_icon)),
+        ("tutorial_chaser", "tutorial_chaser.png",
+         tutorial("Chaser", ("It runs at you once it can", "reach you. You are faster:", "lure it round, then dash"),
+                  chaser_icon)),
+        ("tutorial_conveyor", "tutorial_conveyor.png",
+         tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed"),
+                  conveyor_icon)),
+        ("tutorial_platforms", "tutorial_platforms.png",
+         tutorial("Platforms", ("Jets hold hovering platforms", "Grey ones fall if you stay", "Mind the comets above"),
+                  platform_icon)),
+        ("tutorial_spawner", "tutorial_spawner.png",
+         tutorial("Crate Spawner", ("Step on the green pad:", "the spawner drops a crate", "Teleport with it: 2, then T"),
+                  spawner_icon)),
     ]
     return t
 

@@ -83,11 +83,11 @@ Bounds BoundsOf(const CollisionBox& box)
     return {centre - reach, centre + reach};
 }
 
-// Strict overlap on every axis (not a number never overlaps).
-bool Overlapping(const Bounds& a, const Bounds& b)
+// Overlap or touch on every axis (not a number never meets).
+bool Meeting(const Bounds& a, const Bounds& b)
 {
     for (int k = 0; k < 3; ++k)
-        if (!(a.lo[k] < b.hi[k] && b.lo[k] < a.hi[k])) return false;
+        if (!(a.lo[k] <= b.hi[k] && b.lo[k] <= a.hi[k])) return false;
     return true;
 }
 
@@ -243,8 +243,9 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     QRX_ASSERT(best != 0xffffff, 0, "No result");
     if (best == NO_AXIS) return;
 
-    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two))
-        AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis);
+    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two) &&
+        !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis))
+        return;
     smallest = depths[best];
 
     if (best < 3) {
@@ -279,14 +280,14 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     MakeContact(pool, one.owner, two.owner, axis, smallest, point);
 }
 
-void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two,
+bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two,
                                           const BlockFaces& blocks, const glm::vec3& toCentre,
                                           const float depths[AXIS_COUNT], unsigned& best, unsigned& bestSingleAxis)
 {
     const CollisionBox& block = *blocks.block;
     const bool blockIsOne = &block == &one;
     const CollisionBox& body = blockIsOne ? two : one;
-    if (!GridAligned(block)) return;
+    if (!GridAligned(block)) return true;
     const Bounds own = BoundsOf(block);
     const Bounds reach = BoundsOf(body);
 
@@ -314,7 +315,11 @@ void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         return known[face] == 1;
     };
     const int bestFace = faceOf(best);
-    if (bestFace < 0 || !covered(bestFace)) return;
+    if (bestFace < 0 || !covered(bestFace)) return true;
+    // Only touching a face inside the solid: the body rests in the cell
+    // beside this block's (a crate on a floor or a belt), and the face
+    // would stop every push along the floor.
+    if (depths[best] <= 0.0f) return false;
 
     // Instead the least penetrating axis (the earlier on a tie) through an
     // open face that the body reaches out of; without one (a body in the
@@ -330,9 +335,10 @@ void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         chosen = index;
         if (index < 6) chosenSingle = index;
     }
-    if (chosen == NO_AXIS) return;
+    if (chosen == NO_AXIS) return true;
     best = chosen;
     bestSingleAxis = chosenSingle;
+    return true;
 }
 
 bool CollisionDetector::FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,
@@ -346,7 +352,7 @@ bool CollisionDetector::FaceCovered(const CollisionBox& block, const glm::vec3& 
 bool CollisionDetector::CoveredWhereTouched(const CollisionBox& block, const Bounds& own, const Bounds& reach, int face,
                                             const BlockFaces& blocks)
 {
-    if (!Overlapping(own, reach)) return false;
+    if (!Meeting(own, reach)) return false;
     const int axis = face / 2;
     const bool upper = face % 2 == 1;
     const int tangent[2] = {(axis + 1) % 3, (axis + 2) % 3};
@@ -371,7 +377,7 @@ bool CollisionDetector::CoveredWhereTouched(const CollisionBox& block, const Bou
         if (!other || other == &block || !GridAligned(*other)) continue;
         const Bounds bounds = BoundsOf(*other);
         const float near = upper ? bounds.lo[axis] : bounds.hi[axis];
-        if (!(std::fabs(near - plane) <= FLUSH_TOLERANCE) || !Overlapping(bounds, reach)) continue;
+        if (!(std::fabs(near - plane) <= FLUSH_TOLERANCE) || !Meeting(bounds, reach)) continue;
         if (count == MAX_COVERING_BLOCKS) return false;
         cover[count++] = bounds;
     }

@@ -19,16 +19,19 @@
 // held up by the block it enters, not pushed back by that block's side.
 // A face of the block counts as covered when other blocks lie flush against
 // it (their near side within FLUSH_TOLERANCE of its plane) and together span
-// the rectangle in which the body's bounds meet the block's. When the axis
-// of least penetration would push the body out through a covered face, the
-// least penetrating axis through an open face that the body reaches out of
-// is taken; when there is none (a body in the corner of a wall and the
-// floor under it) the contact stays as it was, and every other contact is
-// made exactly as without the blocks. Only blocks whose axes all lie within
-// ALIGNED_COSINE of world axes take part, a normal goes through a face when
-// it lies within FACE_COSINE of the face's axis, and a covering block must
-// overlap the body's bounds (so the blocks the broad phase pairs with the
-// body are all it needs).
+// the rectangle in which the body's bounds meet (or touch) the block's. When
+// the axis of least penetration would push the body out through a covered
+// face, the least penetrating axis through an open face that the body
+// reaches out of is taken; when there is none (a body in the corner of a
+// wall and the floor under it) the contact stays as it was, and every other
+// contact is made exactly as without the blocks. A body that only touches a
+// covered face (zero depth) makes no contact: blocks lie on whole cells, so
+// a crate set down in one cell touches the blocks of the cells beside it,
+// whose faces would otherwise cancel every push along the floor. Only
+// blocks whose axes all lie within ALIGNED_COSINE of world axes take part, a
+// normal goes through a face when it lies within FACE_COSINE of the face's
+// axis, and a covering block must meet the body's bounds (so the blocks the
+// broad phase pairs with the body are all it needs).
 #pragma once
 #include <cstddef>
 
@@ -136,13 +139,14 @@ public:
     // box has no owner. First body one's owner, second two's (two's and
     // one's for a face of two). With blocks whose block is one of the boxes,
     // an axis that would push the other box out through a covered face of
-    // the block gives way as the header says; a null list is an empty one.
+    // the block gives way, or makes no contact at zero depth, as the header
+    // says; a null list is an empty one.
     static void BoxAndBox(const CollisionBox& one, const CollisionBox& two, ContactPool& pool,
                           const BlockFaces* blocks = nullptr);
     // Whether the face of the block that the direction (from the block
     // towards the body) goes through is covered by the other blocks where
     // the body meets the block; false for a block or direction off the
-    // world axes, or a body that does not meet the block.
+    // world axes, or a body that neither meets nor touches the block.
     static bool FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,
                             const BlockFaces& blocks);
     // One contact at the first vertex (in a fixed sign order) on or below the
@@ -177,7 +181,8 @@ private:
     // When the chosen axis pushes the body out through a covered face of
     // the block, chooses the least penetrating one through an open face the
     // body reaches out of (and the best face axis among those), if any.
-    static void AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
+    // False when the body only touches (zero depth) a covered face: no contact.
+    static bool AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
                                   const glm::vec3& toCentre, const float depths[AXIS_COUNT], unsigned& best,
                                   unsigned& bestSingleAxis);
 };

@@ -448,6 +448,47 @@ TEST_F(BlockFloorTest, WhenEveryWayOutIsCoveredOrTheBlocksAreTurnedTheContactIsU
     EXPECT_EQ(given.penetration, free.penetration);
 }
 
+TEST_F(BlockFloorTest, ABoxRestingInACellOnlyTouchesTheBlocksBesideIt)
+{
+    // A crate set down on the block of its cell (sunk a little) touches the
+    // blocks of the cells ahead, beside and diagonally at zero depth.
+    CollisionBox& under = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& ahead = Block(1.5f, 0.5f, 0.5f);
+    CollisionBox& beside = Block(0.5f, 0.5f, 1.5f);
+    CollisionBox& diagonal = Block(1.5f, 0.5f, 1.5f);
+    for (CollisionBox* block : {&under, &ahead, &beside, &diagonal}) Add(*block);
+    CollisionBox& crate = Box(glm::vec3(0.5f), glm::vec3(0.5f, 1.5f - 0.01f, 0.5f));
+
+    // Alone, a touching block still makes a contact of zero depth...
+    Contact alone = Touch(crate, ahead, true, false);
+    ExpectVec3Near(alone.contactNormal, -X);
+    EXPECT_EQ(alone.penetration, 0.0f);
+    // ...but a face the crate's own block covers makes none, whichever box
+    // comes first: nothing stops a push along the floor.
+    for (CollisionBox* block : {&ahead, &beside, &diagonal}) {
+        for (bool crateFirst : {true, false}) {
+            pool.ReleaseAll();
+            const BlockFaces around = Around(*block);
+            if (crateFirst) CollisionDetector::BoxAndBox(crate, *block, pool, &around);
+            else CollisionDetector::BoxAndBox(*block, crate, pool, &around);
+            EXPECT_EQ(Count(), 0u) << block->GetCentre().x << " " << block->GetCentre().z;
+        }
+    }
+    EXPECT_TRUE(CollisionDetector::FaceCovered(ahead, -X, crate, Around(ahead)));
+    // The block under it holds it up as before.
+    Contact held = Touch(crate, under, true);
+    ExpectVec3Near(held.contactNormal, Y);
+    EXPECT_NEAR(held.penetration, 0.01f, 1e-5f);
+
+    // A wall block beside the crate has an open face: it still stops the
+    // crate at zero depth.
+    CollisionBox& wall = Block(1.5f, 1.5f, 0.5f);
+    Add(wall);
+    Contact stopped = Touch(crate, wall, true);
+    ExpectVec3Near(stopped.contactNormal, -X);
+    EXPECT_EQ(stopped.penetration, 0.0f);
+}
+
 TEST_F(BlockFloorTest, BadBlockListsAreHarmless)
 {
     CollisionBox& behind = Block(0.5f, 0.5f, 0.5f);

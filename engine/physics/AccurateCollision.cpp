@@ -314,7 +314,22 @@ void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         return known[face] == 1;
     };
     const int bestFace = faceOf(best);
-    if (bestFace < 0 || !covered(bestFace)) return;
+    if (bestFace < 0) return;
+    if (!covered(bestFace)) {
+        // A side through an open face: a body whose bottom is only a step
+        // below the block's open top goes up onto it instead.
+        if (bestFace / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || !ReachesOut(own, reach, TOP_FACE) ||
+            covered(TOP_FACE))
+            return;
+        unsigned up = NO_AXIS;
+        for (unsigned index = 0; index < AXIS_COUNT; ++index)
+            if ((up == NO_AXIS || depths[index] < depths[up]) && depths[index] < FLT_MAX && faceOf(index) == TOP_FACE)
+                up = index;
+        if (up == NO_AXIS) return;
+        best = up;
+        if (up < 6) bestSingleAxis = up;
+        return;
+    }
 
     // Instead the least penetrating axis (the earlier on a tie) through an
     // open face that the body reaches out of; without one (a body in the

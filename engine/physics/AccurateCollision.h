@@ -29,6 +29,12 @@
 // it lies within FACE_COSINE of the face's axis, and a covering block must
 // overlap the body's bounds (so the blocks the broad phase pairs with the
 // body are all it needs).
+// Steps: when the axis would push the body back out through an open side
+// face while the body's bottom lies at most STEP_HEIGHT below the block's
+// open top (and the body reaches above it), the least penetrating axis
+// through the top is taken: a robot pressing down sinks that far into the
+// floor in one step, and the edge of one walking beside a gap onto a wider
+// floor would otherwise catch on the side of the block it steps onto.
 #pragma once
 #include <cstddef>
 
@@ -115,6 +121,11 @@ public:
     static constexpr float FACE_COSINE = 0.9999f;
     // At most this many blocks cover one face; more leave it uncovered.
     static constexpr std::size_t MAX_COVERING_BLOCKS = 16;
+    // How far below a block's open top a body's bottom may lie and still
+    // step up onto it: the robot's 5 units a second over the longest step.
+    static constexpr float STEP_HEIGHT = 0.25f;
+    // The upper y face of a block (2 x axis + 1).
+    static constexpr int TOP_FACE = 3;
 
     // Chooses the test for an earlier primitive a and a later one b of the
     // physics step's list: spheres (a, b); box and sphere (box, sphere); two

@@ -113,7 +113,7 @@ const std::vector<CampaignLevel>& CampaignLevels()
         {STATE_LEVEL1, "The Throw", false},      {STATE_LEVEL1 + 1, "BOOM", false},
         {STATE_LEVEL1 + 2, "Bazinga", false},    {STATE_LEVEL1 + 3, "Warm Up", false},
         {STATE_LEVEL1 + 4, "Twister", true},    {STATE_LEVEL1 + 5, "Conveytapult", false},
-        {STATE_LEVEL1 + 6, "LeapOfFaith", false}, {STATE_LEVEL1 + 7, "The Swapper", false},
+        {STATE_LEVEL1 + 6, "LeapOfFaith", true}, {STATE_LEVEL1 + 7, "The Swapper", false},
         {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", false},
         {STATE_LEVEL1 + 10, "B-B-Boss", false},
     };

@@ -19,6 +19,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
+#include "tools/LevelEditor.h"
 
 // Command errors are reported from the interpreter whichever row found them.
 #define QRX_COMMAND_ERROR(...) \
@@ -66,6 +67,24 @@ int CurrentState()
 void Request(int id)
 {
     if (GameStateManager* states = States()) states->RequestState(id);
+}
+
+bool InEditor()
+{
+    const int current = CurrentState();
+    return current == STATE_LEVELEDITOR || current == STATE_LEVELEDITORNEXT;
+}
+
+// The level editor's file, which it opens when it starts.
+std::string EditorFile()
+{
+    LevelEditor* editor = FindLevelEditor();
+    return editor ? editor->GetFileName() : std::string();
+}
+
+void SetEditorFile(const std::string& file)
+{
+    if (LevelEditor* editor = FindLevelEditor()) editor->SetFileName(file);
 }
 
 // The frame time of the frame-rate controller (raw); 0 without one.
@@ -290,6 +309,7 @@ void Console::ExecuteCommand()
     } else if (line == "list") {
         ListLevels();
     } else if (line == "edit new") {
+        SetEditorFile(LevelEditor::TEMPLATE_FILE);
         RequestEditor();
     } else if (StartsWith(line, "edit") && line.size() > 5) {
         EditWithArgument(line);
@@ -359,29 +379,40 @@ void Console::EditWithArgument(const std::string& line)
     }
     LevelManager* levels = Levels();
     if (argument.find(".xml") != std::string::npos) {
-        if (levels && levels->IsLevelFileFound(argument)) RequestEditor();
-        else QRX_COMMAND_ERROR("Level %s does not exist", argument.c_str());
+        if (levels && levels->IsLevelFileFound(argument)) {
+            SetEditorFile(argument);
+            RequestEditor();
+        } else {
+            QRX_COMMAND_ERROR("Level %s does not exist", argument.c_str());
+        }
         return;
     }
     const std::string name = ToUpper(argument);
     int id = STATE_NONE;
     StringToGameState(name, id);
     const std::string file = levels ? levels->GetLevelFileName(id) : std::string();
-    if (!file.empty()) RequestEditor();
-    else Print("Level " + name + " was not found in level table to be loaded. Check LevelManager");
+    if (file.empty()) {
+        Print("Level " + name + " was not found in level table to be loaded. Check LevelManager");
+        return;
+    }
+    SetEditorFile(file);
+    RequestEditor();
 }
 
 void Console::EditCurrentLevel()
 {
     const int current = CurrentState();
+    LevelManager* levels = Levels();
     if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) {
+        SetEditorFile(levels ? levels->GetFreeLoadPath() : std::string());
         Request(STATE_LEVELEDITOR);
         return;
     }
-    LevelManager* levels = Levels();
     const std::string file = levels ? levels->GetLevelFileName(current) : std::string();
     std::cout << file << "\n";
-    if (!file.empty()) Request(STATE_LEVELEDITOR);
+    if (file.empty()) return;
+    SetEditorFile(file);
+    Request(STATE_LEVELEDITOR);
 }
 
 void Console::Delete(const std::string& line)
@@ -396,9 +427,18 @@ void Console::Save(const std::string& line)
     bool write = false;
     if (line == "save") {
         const int current = CurrentState();
-        if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) name = levels ? levels->GetFreeLoadPath() : "";
-        else name = levels ? levels->GetLevelFileName(current) : "";
         write = true;
+        if (InEditor()) {
+            name = EditorFile();
+            if (name == LevelEditor::TEMPLATE_FILE) {
+                Print("Failed. Cannot overwrite leveltemplate.xml. Use command 'save yourname.xml' instead");
+                write = false;
+            }
+        } else if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) {
+            name = levels ? levels->GetFreeLoadPath() : "";
+        } else {
+            name = levels ? levels->GetLevelFileName(current) : "";
+        }
     } else if (line.size() > 5) {
         name = line.substr(5);
         write = true;
@@ -417,15 +457,34 @@ void Console::Save(const std::string& line)
 
 bool Console::SaveLevel(const std::string& name, std::string& reason)
 {
-    (void)name;
-    // Level files are written by the level editor's SaveAs.
-    reason = "The level editor, which writes level files, is not available.";
-    return false;
+    LevelEditor* editor = FindLevelEditor();
+    if (!editor) {
+        reason = "No level editor writes level files in this program.";
+        return false;
+    }
+    return editor->SaveAs(name, &reason);
 }
 
 void Console::Goto(const std::string& line)
 {
     LevelManager* levels = Levels();
+    if (line == "goto" && InEditor()) {
+        // The edited file: its own level-table state, else as a free load.
+        const std::string file = EditorFile();
+        if (!levels || !levels->IsLevelFileFound(file)) {
+            Print("Invalid level path to 'goto'");
+            return;
+        }
+        const int id = levels->GetLevelStateId(file);
+        if (id != 0) {
+            Request(id);
+        } else {
+            levels->SetFreeLoadPath(file);
+            Request(STATE_FREELOAD);
+        }
+        Print("Loading level: " + file);
+        return;
+    }
     if (line == "goto") {
         if (levels) levels->GoToNextLevel();
         Print("Loading next level in leveltable");

@@ -18,7 +18,10 @@
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "game/flow/UILogicComponent.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/StateCommon.h"
 #include "tools/AntTweakBar.h"
+#include "tools/LevelEditor.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -222,6 +225,11 @@ void PressDelete(void* clientData)
     if (!data || !data->state || !data->object || !(data->object->flags & OBJ_ALIVE)) return;
     data->object->flags |= OBJ_DESTROY;
     data->state->deleteRequested = true;
+    // The editor forgets what it kept of the object (an enemy's markers).
+    const int current = CurrentStateId();
+    if (current == STATE_LEVELEDITOR || current == STATE_LEVELEDITORNEXT) {
+        if (LevelEditor* editor = FindLevelEditor()) editor->UnlinkRemovedObject(data->object);
+    }
 }
 
 // ---------------------------------------------------------------- graphics

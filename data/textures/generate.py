@@ -803,11 +803,8 @@ def textures():
          tutorial("Move", ("W A S D walk the robot", "Q and E turn the camera", "Walk into the green exit"),
                   keys_wasd)),
         ("tutorial_pickup", "tutorial_pickup.png",
-         tutorial("Pick Up and Throw", ("Left click: pick up a crate", "Left click again: throw it",
-                                        "Right click: put it down"), keys_mouse)),
-        ("tutorial_switch", "tutorial_switch.png",
-         tutorial("Switches", ("A crate on a switch", "opens the striped door", "Throw one from here!"),
-                  key_row())),
+         tutorial("Pick Up and Throw", ("Left click: pick up, throw", "Right click: put it down",
+                                        "Crates press switches"), keys_mouse)),
         ("tutorial_explode", "tutorial_explode.png",
          tutorial("Explode Power", ("Carry a crate, press 1", "Throw it: it blows up", "barriers and crates"),
                   key_row("1"))),
@@ -818,7 +815,7 @@ def textures():
          tutorial("Checkpoint", ("Walk through it: a fall", "or a catch brings you", "back here. P: back now"),
                   checkpoint_flag)),
         ("tutorial_enemy", "tutorial_enemy.png",
-         tutorial("Patrol Robot", ("It watches the way it walks", "Stay out of its sight", "Slip past behind it"),
+         tutorial("Patrol Robot", ("It sees what lies ahead", "Stay out of its sight", "Slip past behind it"),
                   sight_cone)),
     ]
     # Tutorial popups of the middle levels.

@@ -410,7 +410,8 @@ void System::Shutdown()
 
 bool CursorWantedFor(int stateId, bool tweakBarsShown)
 {
-    return (stateId >= 35 && stateId <= 52) || (stateId >= 16 && stateId <= 29) || tweakBarsShown;
+    // The level editor (30, 31) is worked with the mouse.
+    return (stateId >= 35 && stateId <= 52) || (stateId >= 16 && stateId <= 31) || tweakBarsShown;
 }
 
 void ApplyCursorVisibility(int* count, bool show)

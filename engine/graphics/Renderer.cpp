@@ -32,6 +32,7 @@
 #include "engine/platform/tweakbar/TweakBar.h"
 #include "tools/AntTweakBar.h"
 #include "tools/Console.h"
+#include "tools/LevelEditor.h"
 #include "tools/TweakBarState.h"
 
 namespace QRX {
@@ -589,6 +590,10 @@ void Renderer::DrawScene()
         if (console->GetGraphMode() != 0) console->DrawFPSGraph();
     }
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
+
+    // Step 13: the level editor's grid and shapes (only while it is current;
+    // the line queue was emptied at step 10, so it draws directly).
+    if (LevelEditor* editor = FindLevelEditor()) editor->Draw();
 
     // Step 15: the developer panels while shown, without an object panel
     // whose object died or was deleted.

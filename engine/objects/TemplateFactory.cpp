@@ -21,6 +21,7 @@
 #include "game/gameplay/AIChaseComponent.h"
 #include "game/gameplay/AIComponent.h"
 #include "game/gameplay/BarrierComponent.h"
+#include "game/gameplay/BossComponent.h"
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/BridgeTriggerComponent.h"
 #include "game/gameplay/CheckPointComponent.h"
@@ -44,8 +45,11 @@
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "game/gameplay/TeleportPowerComponent.h"
+#include "game/gameplay/Turret.h"
+#include "game/gameplay/TurretBullet.h"
 #include "game/gameplay/WallComponent.h"
 #include "game/gameplay/WaypointComponent.h"
+#include "tools/GizmoComponent.h"
 
 namespace QRX {
 
@@ -97,6 +101,7 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, ConveyorBeltComponent>(CT_CONVEYORBELT), factories);
     FactoryRegister<Component>(new Factory<Component, CollectableComponent>(CT_COLLECTABLE), factories);
     FactoryRegister<Component>(new Factory<Component, ForceFieldComponent>(CT_FORCEFIELD), factories);
+    FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
     FactoryRegister<Component>(new Factory<Component, BarrierComponent>(CT_BARRIER), factories);
     FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
     FactoryRegister<Component>(new Factory<Component, JetstreamComponent>(CT_JETSTREAM), factories);
@@ -108,6 +113,9 @@ void RegisterComponentFactories()
     FactoryRegister<Component>(new Factory<Component, BridgeComponent>(CT_BRIDGE), factories);
     FactoryRegister<Component>(new Factory<Component, BridgeTriggerComponent>(CT_BRIDGETRIGGER), factories);
     FactoryRegister<Component>(new Factory<Component, FallingPlatformComponent>(CT_FALLINGPLATFORM), factories);
+    FactoryRegister<Component>(new Factory<Component, BossComponent>(CT_BOSS), factories);
+    FactoryRegister<Component>(new Factory<Component, Turret>(CT_TURRET), factories);
+    FactoryRegister<Component>(new Factory<Component, TurretBullet>(CT_TURRETBULLET), factories);
     FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
     FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
     FactoryRegister<Component>(new Factory<Component, EnemyBox>(CT_ENEMYBOX), factories);

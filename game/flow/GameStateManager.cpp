@@ -283,9 +283,11 @@ void GameStateManager::ClearStateObjects()
     if (system && system->objectManager) system->objectManager->ClearLevelObjects();
 }
 
-void GameStateManager::ClearRestartFlags()
+void GameStateManager::ClearRestartFlags() const
 {
-    System::GetInstance()->flags &= ~RESTART_CLEARED_FLAGS;
+    unsigned cleared = RESTART_CLEARED_FLAGS;
+    if (m_CurrentState == STATE_LEVELEDITOR || m_CurrentState == STATE_LEVELEDITORNEXT) cleared &= ~SYSTEM_EDITOR_A;
+    System::GetInstance()->flags &= ~cleared;
 }
 
 } // namespace QRX

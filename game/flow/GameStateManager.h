@@ -122,7 +122,9 @@ private:
     void Reload();
     // Returns the current state's remaining objects to the pool.
     static void ClearStateObjects();
-    static void ClearRestartFlags();
+    // Clears RESTART_CLEARED_FLAGS, but keeps the editor's bit while a
+    // level-editor state is current (its objects stay inert, physics off).
+    void ClearRestartFlags() const;
 
     std::unique_ptr<LevelManager> m_LevelManager;
     std::vector<int> m_History;         // previous ids saved by each push-over, latest last

@@ -67,18 +67,10 @@ void LoadingLevel::Load()
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
     LoadConsole();
 
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    if (!levels) {
-        QRX_LOG_ERROR("Unable to load the loading screen: no level manager.");
-        return;
-    }
-    const std::string path = LevelManager::LEVEL_FOLDER + levels->GetLevelFileName(states->GetCurrentState());
-    if (!levels->CanOpenLevelFile(path)) {
-        // Reading on would take the objects of whatever level file was open.
-        ReportUnopenableLevelFile(path);
-        return;
-    }
+    // Reading on after a failed open would take the objects of whatever
+    // level file was open before.
+    LevelManager* levels = OpenCurrentScreenFile("the loading screen");
+    if (!levels) return;
     levels->LoadLevelObjects(true);
 }
 

@@ -122,21 +122,13 @@ void Menu::Init()
     if (system->window)
         m_ResolutionChoice = ResolutionChoiceOf(system->window->GetWidth(), system->window->GetHeight());
 
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    if (!levels) {
-        QRX_LOG_ERROR("Unable to load a menu screen: no level manager.");
-        return;
-    }
-    const std::string path = LevelManager::LEVEL_FOLDER + levels->GetLevelFileName(states->GetCurrentState());
-    if (!levels->CanOpenLevelFile(path)) {
-        // Reading on would create the objects of whatever level file was open.
-        ReportUnopenableLevelFile(path);
-        return;
-    }
+    // Reading on after a failed open would take the objects of whatever
+    // level file was open before.
+    LevelManager* levels = OpenCurrentScreenFile("a menu screen");
+    if (!levels) return;
     levels->LoadLevelObjects(true);
     RefreshProfileList();
-    if (states->GetCurrentState() == STATE_MAINMENU) StartMenuMusic();
+    if (system->gameStateManager->GetCurrentState() == STATE_MAINMENU) StartMenuMusic();
     if (system->window) system->window->RescaleUIObjects();
 }
 

@@ -13,6 +13,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
+#include "game/flow/LevelManager.h"
 
 namespace QRX {
 
@@ -94,6 +95,22 @@ void ReportUnopenableLevelFile(const std::string& path)
 {
     QRX_LOG_ERROR("Unable to open file: %s, exiting game...", path.c_str());
     System::GetInstance()->StopRunning();
+}
+
+LevelManager* OpenCurrentScreenFile(const char* what)
+{
+    GameStateManager* states = System::GetInstance()->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) {
+        QRX_LOG_ERROR("Unable to load %s: no level manager.", what);
+        return nullptr;
+    }
+    const std::string path = LevelManager::LEVEL_FOLDER + levels->GetLevelFileName(states->GetCurrentState());
+    if (!levels->CanOpenLevelFile(path)) {
+        ReportUnopenableLevelFile(path);
+        return nullptr;
+    }
+    return levels;
 }
 
 void PlayLoopingMusic(const std::string& name)

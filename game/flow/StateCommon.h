@@ -11,6 +11,8 @@
 
 namespace QRX {
 
+class LevelManager;
+
 // The longest step any per-frame timer of the game flow advances by.
 constexpr double MAX_FRAME_STEP = 0.05;
 
@@ -39,6 +41,13 @@ void KillAllParticles();
 // Writes "Unable to open file: %s, exiting game..." and clears the running
 // bit: the game ends after this frame.
 void ReportUnopenableLevelFile(const std::string& path);
+
+// Opens the current state's file of the level table (a screen read whole by
+// LoadLevelObjects) and gives the level manager to read it with. Null, with
+// an ERROR naming what was to be loaded or with the report above, when there
+// is no level manager or the file cannot be opened: nothing is to be read
+// then (the previous document is still open).
+LevelManager* OpenCurrentScreenFile(const char* what);
 
 // Stops the music channel and plays the loaded sound or stream of that name
 // on a free channel, looping, at the music volume; that channel becomes the

@@ -5,6 +5,7 @@
 #include "game/flow/LoadingLevel.h"
 #include "game/flow/Menu.h"
 #include "game/flow/TransitionLevel.h"
+#include "tools/LevelEditor.h"
 
 namespace QRX {
 
@@ -14,6 +15,7 @@ BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
 TransitionLevel s_transitionLevel;
 Menu s_menu;
+LevelEditor s_levelEditor;
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -31,6 +33,7 @@ void BindGameStateObjects()
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
     Bind(StateObjectKind::Menu, &s_menu);
+    Bind(StateObjectKind::LevelEditor, &s_levelEditor);
 }
 
 } // namespace QRX

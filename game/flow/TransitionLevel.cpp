@@ -67,18 +67,10 @@ void TransitionLevel::Load()
     // Made first, the console shows what the loading below reports.
     LoadConsole();
 
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    if (!levels) {
-        QRX_LOG_ERROR("Unable to load a transition screen: no level manager.");
-        return;
-    }
-    const std::string path = std::string(LevelManager::LEVEL_FOLDER) + levels->GetCurrentLevelEntry().fileName;
-    if (!levels->CanOpenLevelFile(path)) {
-        // Reading on would create the objects of whatever level file was open.
-        ReportUnopenableLevelFile(path);
-        return;
-    }
+    // Reading on after a failed open would take the objects of whatever
+    // level file was open before.
+    LevelManager* levels = OpenCurrentScreenFile("a transition screen");
+    if (!levels) return;
     levels->LoadLevelObjects(true);
 }
 

@@ -92,7 +92,9 @@ TEST(Cursor, VisibilityRuleAndCounter)
     EXPECT_TRUE(CursorWantedFor(16, false));
     EXPECT_TRUE(CursorWantedFor(29, false));
     EXPECT_FALSE(CursorWantedFor(3, false));
-    EXPECT_FALSE(CursorWantedFor(30, false));
+    EXPECT_TRUE(CursorWantedFor(30, false));  // the level editor is worked with the mouse
+    EXPECT_TRUE(CursorWantedFor(31, false));
+    EXPECT_FALSE(CursorWantedFor(33, false));
     EXPECT_FALSE(CursorWantedFor(53, false));
     EXPECT_TRUE(CursorWantedFor(3, true));
 

@@ -8,8 +8,8 @@
 // performance counter is replaced by a fake that advances one frame's ticks
 // before every frame: COUNTER_FREQUENCY is a power of two, so the frame-rate
 // controller's sums are exact and each frame measures 1/framesPerSecond s
-// rounded up to a tick (exactly 1/32 s at the default rate, 1/60 s and
-// three millionths more at 60). LoadLevel loads a level file as the free
+// rounded up to a tick (exactly 1/32 s at the default rate, 1/60 s to
+// three parts in a million at 60). LoadLevel loads a level file as the free
 // load (state 33), as the level editor's free load does; EnterState enters
 // any state through the level table, as the game's own requests do. Keys
 // are held frame by frame: the keys given to Hold are down in every

@@ -1,5 +1,6 @@
 #include "support/Playthrough.h"
 
+#include <gtest/gtest.h>
 #include <tinyxml2.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "game/flow/ProfileManager.h"
 #include "game/gameplay/ExitComponent.h"
 #include "support/GLReadback.h"
+#include "support/ProgramRun.h"
 #include "support/TestEnv.h"
 
 namespace QRX {
@@ -110,8 +112,8 @@ const std::vector<CampaignLevel>& CampaignLevels()
     // A level is authored once its file holds its objects and its script
     // exists; the others are skipped by the checks that need a playable level.
     static const std::vector<CampaignLevel> levels = {
-        {STATE_LEVEL1, "The Throw", false},      {STATE_LEVEL1 + 1, "BOOM", false},
-        {STATE_LEVEL1 + 2, "Bazinga", false},    {STATE_LEVEL1 + 3, "Warm Up", false},
+        {STATE_LEVEL1, "The Throw", true},      {STATE_LEVEL1 + 1, "BOOM", true},
+        {STATE_LEVEL1 + 2, "Bazinga", true},    {STATE_LEVEL1 + 3, "Warm Up", true},
         {STATE_LEVEL1 + 4, "Twister", true},    {STATE_LEVEL1 + 5, "Conveytapult", false},
         {STATE_LEVEL1 + 6, "LeapOfFaith", true}, {STATE_LEVEL1 + 7, "The Swapper", false},
         {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", false},
@@ -299,6 +301,62 @@ PlaythroughResult Playthrough::RunScript(int stateId, const std::string& scriptP
         return failed;
     }
     return Play(script, options);
+}
+
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade)
+{
+    SCOPED_TRACE(level.name);
+    const int row = FindLevelTableRow(level.stateId);
+    EXPECT_GE(row, 0);
+    const int transition = row >= 0 ? GetLevelTable()[row].nextStateId : STATE_NONE;
+
+    Playthrough run;
+    PlaythroughOptions options;
+    options.screenshotFrames = {1, FIRST_PLAY_FRAME};
+    const PlaythroughResult result = run.RunScript(level.stateId, PlaythroughScriptPath(level), options);
+    EXPECT_TRUE(result.started) << result.error;
+    EXPECT_TRUE(result.error.empty()) << result.error;
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, transition);
+    EXPECT_EQ(result.leftFor, transition);
+    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedAfter);
+    EXPECT_EQ(result.grade, grade) << "graded " << result.levelSeconds << " s, A " << result.gradeATime << " s";
+
+    // The thresholds come from the script: A a little above its time.
+    const unsigned scripted = static_cast<unsigned>(std::max(result.levelSeconds, 1));
+    EXPECT_GE(result.gradeATime, scripted);
+    EXPECT_LE(result.gradeATime, scripted + (scripted + 3) / 4);
+    EXPECT_GT(result.gradeBTime, result.gradeATime);
+    EXPECT_GT(result.gradeCTime, result.gradeBTime);
+
+    EXPECT_EQ(result.shots.size(), 2u);
+    for (const PlaythroughShot& shot : result.shots) {
+        const Picture picture = ReadScreenshot(shot.path);
+        EXPECT_EQ(picture.size(), static_cast<size_t>(Playthrough::WIDTH) * Playthrough::HEIGHT * 4) << shot.path;
+        EXPECT_GE(ColourCount(picture), LEVEL_PICTURE_MIN_COLOURS) << "frame " << shot.frame;
+        if (shot.frame == FIRST_PLAY_FRAME) {
+            EXPECT_GE(shot.robotShare, ROBOT_MIN_SHARE);
+        }
+    }
+    return result;
+}
+
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level)
+{
+    SCOPED_TRACE(level.name);
+    Playthrough run;
+    ASSERT_TRUE(run.Start(level.stateId)) << run.Error();
+    ASSERT_GT(run.Entered().gradeATime, 0u);
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    const int frames = static_cast<int>(2 * run.Entered().gradeATime) * Playthrough::FRAMES_PER_SECOND;
+    const PlaythroughResult still = run.Play(KeyScript::Idle(frames), options);
+    EXPECT_EQ(still.frames, frames);
+    EXPECT_FALSE(still.ExitReached());
+    EXPECT_EQ(still.requestedState, STATE_NONE);
+    EXPECT_EQ(still.leftFor, STATE_NONE);
+    EXPECT_EQ(still.levelsCompletedAfter, still.levelsCompletedBefore);
 }
 
 } // namespace TestSupport

@@ -18,6 +18,7 @@
 // Use it inside a TestSupport::EngineTest fixture (private HOME, fake sound)
 // in a test program named *InProcessTest.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -134,12 +135,15 @@ public:
     bool Start(int stateId);
     // Plays a script in the level entered by Start, then waits up to
     // waitFrames more while the level is current. Stops at the frame on
-    // which the level is left.
+    // which the level is left. Calling it again plays on (frames count from
+    // 1 again).
     PlaythroughResult Play(const KeyScript& script, const PlaythroughOptions& options = {});
     // Start, the level's script file, Play.
     PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
 
     const std::string& Error() const { return m_error; }
+    // What Start learned: the grade times and the profile's count.
+    const PlaythroughResult& Entered() const { return m_entered; }
     GameplayHarness& Game() { return m_game; }
 
 private:
@@ -158,6 +162,27 @@ private:
 // LevelsCompleted of the named profile in the profiles file, -1 when the
 // file or the profile is missing.
 int SavedLevelsCompleted(const std::string& profileName);
+
+// The level frame from which the robot has beamed in and can move (its
+// appear effect lasts one second).
+constexpr int FIRST_PLAY_FRAME = 61;
+// A drawn frame has at least this many colours; a blank one has one.
+constexpr size_t LEVEL_PICTURE_MIN_COLOURS = 100;
+// Share of a frame's pixels the robot covers at the least.
+constexpr double ROBOT_MIN_SHARE = 0.001;
+
+// The proof every campaign level gives, as test expectations, from one
+// play of its script: the exit is reached, the level's transition (its next
+// id in the level table) is requested and entered, the current profile
+// counts one level more and the profiles file says so, the grade is the
+// expected one, the A time lies within about 25% above the graded time of
+// the script and B and C are looser; the first frame (saved as a
+// screenshot) shows the level, and the first frame of play the robot.
+// Returns the result for further checks.
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade);
+// Standing still for twice the level's A time neither finishes the level nor
+// leaves it.
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level);
 
 } // namespace TestSupport
 } // namespace QRX

@@ -14,17 +14,19 @@
 #include "game/flow/BaseLevel.h"
 #include "game/flow/LoadingLevel.h"
 #include "tools/Console.h"
+#include "tools/LevelEditor.h"
 #include "flow/StateTestKit.h"
 #include "support/EngineFixture.h"
+#include "support/ScratchData.h"
 
 using namespace QRX;
 
 namespace {
 
 using Lines = std::vector<std::string>;
-const char* const SAVE_REASON = "The level editor, which writes level files, is not available.";
 
-// A console in a small engine whose splash screen has loaded (and so made its objects).
+// A console in a small engine whose splash screen has loaded (and so made its
+// objects), in a scratch folder whose level files "save" may replace.
 class ConsoleTest : public TestSupport::StateTest
 {
 protected:
@@ -83,6 +85,7 @@ protected:
         return std::find(console->GetOutput().begin(), console->GetOutput().end(), line) != console->GetOutput().end();
     }
 
+    TestSupport::ScratchDataFolder scratch;
     InputManager* input = nullptr;
     Console* console = nullptr;
     BaseLevel level;
@@ -218,8 +221,11 @@ TEST_F(ConsoleTest, CommandTable)
         {"god 1", {"God mode enabled."}},
         {"editor", {"Invalid level to edit.", "Type a gamestate name or a .xml file name"}},
         {"edit nothere.xml", {"Level nothere.xml does not exist"}},
-        {"save", {"Failed to save splash.xml (the previous file is kept)", SAVE_REASON}},
-        {"save mine.xml", {"Failed to save mine.xml (the previous file is kept)", SAVE_REASON}},
+        {"save", {"Saved as splash.xml"}},
+        {"save mine.xml", {"Saved as mine.xml"}},
+        {"save mine.txt", {"Level not saved as mine.txt: \"mine.txt\" does not end in .xml",  // logged, echoed
+                           "Failed to save mine.txt (the previous file is kept)",
+                           "\"mine.txt\" does not end in .xml"}},
     };
     for (const auto& row : rows) EXPECT_EQ(Run(row.first), row.second) << "\"" << row.first << "\"";
     EXPECT_EQ(Run("spawn   ").size(), 9u);
@@ -262,22 +268,30 @@ TEST_F(ConsoleTest, StateRequests)
     Frame();
     Run("goto Bazinga.xml");
     EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOADNEXT);
-    EXPECT_EQ(Run("save"), (Lines{"Failed to save Bazinga.xml (the previous file is kept)", SAVE_REASON}));
+    EXPECT_EQ(Run("save"), (Lines{"Saved as Bazinga.xml"}));  // the free-load file
+    EXPECT_NE(TestSupport::ReadFile(scratch.LevelFile("Bazinga.xml")).find("<Row>"), std::string::npos);
     Go(STATE_LEVEL1);
     EXPECT_EQ(Run("goto"), (Lines{"Loading next level in leveltable"}));
     EXPECT_EQ(gsm.GetRequestedState(), 17);
 
-    // Editor requests are refused (warned once) while no editor state exists.
+    // Each edit command names the editor's file and asks for the editor.
+    LevelEditor* editor = FindLevelEditor();
+    ASSERT_NE(editor, nullptr);
     testing::internal::CaptureStdout();
-    for (const char* line : {"edit new", "edit level1", "edit BOOM.xml", "edit"}) {
-        Run(line);
-        EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR) << line;
-        Frame();
-        EXPECT_EQ(gsm.GetCurrentState(), STATE_LEVEL1);
+    const std::vector<std::pair<std::string, std::string>> edits = {
+        {"edit new", "leveltemplate.xml"}, {"edit level1", "The Throw.xml"}, {"edit BOOM.xml", "BOOM.xml"},
+        {"edit", "The Throw.xml"}};
+    for (const auto& edit : edits) {
+        editor->SetFileName("");
+        gsm.RequestState(STATE_LEVEL1);
+        Run(edit.first);
+        EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR) << edit.first;
+        EXPECT_EQ(editor->GetFileName(), edit.second) << edit.first;
     }
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(TestSupport::Count(out, "No state object serves state LEVELEDITOR (30)"), 1u);
     EXPECT_NE(out.find("The Throw.xml\n"), std::string::npos);  // "edit" names the level's file
+    Frame();
+    EXPECT_EQ(gsm.GetCurrentState(), STATE_LEVELEDITOR);
 }
 
 TEST_F(ConsoleTest, EchoAndDisplayObjects)

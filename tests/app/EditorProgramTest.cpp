@@ -1,0 +1,140 @@
+// The level editor in the whole program under Xvfb, driven with xdotool in a
+// scratch working folder whose level folder is its own: "edit new" from the
+// main menu, the panels, the CUBE button, a cube stamped on the grid, the
+// level saved, opened and saved again unchanged, played, and the game quit.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include <tinyxml2.h>
+
+#include "support/ProgramRun.h"
+#include "support/ScratchData.h"
+#include "support/TestEnv.h"
+
+using namespace QRX;
+using namespace QRX::TestSupport;
+
+namespace {
+
+// Pixels of the 1024 x 768 window (data/config/config.xml): the collapse
+// arrow of the panels' help window (it covers the editor's panel), the
+// editor panel's first creator button (CUBE), and a point on the grid seen
+// from the editor's starting camera.
+constexpr int HELP_ARROW_X = 27, HELP_ARROW_Y = 25;
+constexpr int CUBE_BUTTON_X = 143, CUBE_BUTTON_Y = 209;
+constexpr int GRID_X = 650, GRID_Y = 600;
+
+class EditorProgramTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "needs an X display (run through test.sh)";
+        ASSERT_FALSE(BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
+        ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
+        ASSERT_TRUE(scratch.Ok());
+        ASSERT_FALSE(screen.Name().empty()) << "Xvfb did not start";
+    }
+    // Runs an xdotool sequence on the focused game window.
+    int Keys(const std::string& sequence)
+    {
+        return RunOnDisplay(screen.Name(), "timeout 120 xdotool search --sync --name '^Zendra$' windowfocus --sync " +
+                                               sequence);
+    }
+    // Each character held over several frames, as a person types.
+    static std::string Typed(const std::string& text)
+    {
+        std::string sequence;
+        for (char c : text) {
+            std::string key(1, c);
+            if (c == ' ') key = "space";
+            else if (c == '`') key = "grave";
+            else if (c == '\n') key = "Return";
+            else if (c == '.') key = "period";
+            sequence += "keydown " + key + " sleep 0.3 keyup " + key + " sleep 0.3 ";
+        }
+        return sequence;
+    }
+    static std::string ClickAt(int x, int y)
+    {
+        return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) +
+               " sleep 0.5 mousedown 1 sleep 0.6 mouseup 1 sleep 0.6 ";
+    }
+    // Waits until the level file exists (saves are written by the game's frame).
+    bool WaitForLevel(const std::string& name)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < end) {
+            if (::access(scratch.LevelFile(name).c_str(), R_OK) == 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    ScratchDataFolder scratch{false};
+    PrivateDisplay screen;
+};
+
+TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
+{
+    Program program(scratch.Path(), {{"DISPLAY", screen.Name()}});
+    ASSERT_TRUE(program.WaitForOutput("Loading level MAINMENU")) << program.Stdout();
+
+    ASSERT_EQ(Keys(Typed("`edit new\n")), 0);
+    ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
+    // The console closed (it has the keys), the panels shown, the help window
+    // folded away, the CUBE button, a click on the grid, Delete.
+    ASSERT_EQ(Keys(Typed("`") + "keydown F1 sleep 0.4 keyup F1 sleep 0.6 " + ClickAt(HELP_ARROW_X, HELP_ARROW_Y) +
+                   ClickAt(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " + std::to_string(GRID_X) + " " +
+                   std::to_string(GRID_Y) + " sleep 0.6 " + ClickAt(GRID_X, GRID_Y) +
+                   "keydown Delete sleep 0.4 keyup Delete sleep 0.4"),
+              0);
+    ASSERT_EQ(Keys(Typed("`save t.xml\n")), 0);
+    ASSERT_TRUE(WaitForLevel("t.xml")) << program.Stdout();
+
+    const std::string saved = ReadFile(scratch.LevelFile("t.xml"));
+    tinyxml2::XMLDocument document;
+    ASSERT_EQ(document.Parse(saved.c_str()), tinyxml2::XML_SUCCESS) << saved;
+    const tinyxml2::XMLElement* map = document.RootElement()->FirstChildElement("Map");
+    ASSERT_NE(map, nullptr) << saved;
+    EXPECT_STREQ(map->FirstChildElement("Row")->GetText(), "30");
+    EXPECT_STREQ(map->FirstChildElement("Column")->GetText(), "30");
+    EXPECT_STREQ(map->FirstChildElement("Height")->GetText(), "1");
+    const tinyxml2::XMLElement* object = document.RootElement()->FirstChildElement("Object");
+    ASSERT_NE(object, nullptr) << saved;
+    EXPECT_EQ(object->NextSiblingElement("Object"), nullptr) << saved;
+    EXPECT_STREQ(object->FirstChildElement("Type")->GetText(), "CUBE");
+    float x = -1.0f, y = -1.0f, z = -1.0f;
+    ASSERT_EQ(std::sscanf(object->FirstChildElement("Position")->GetText(), "%f %f %f", &x, &y, &z), 3) << saved;
+    EXPECT_EQ(y, 0.5f);
+    EXPECT_EQ(x - std::floor(x), 0.5f);
+    EXPECT_EQ(z - std::floor(z), 0.5f);
+    EXPECT_TRUE(x > 0.0f && x < 30.0f && z > 0.0f && z < 30.0f) << saved;
+
+    // Opened again and saved under another name: the same file.
+    ASSERT_EQ(Keys(Typed("edit t.xml\n")), 0);
+    ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITORNEXT")) << program.Stdout();
+    ASSERT_EQ(Keys(Typed("save t2.xml\n")), 0);
+    ASSERT_TRUE(WaitForLevel("t2.xml"));
+    EXPECT_EQ(ReadFile(scratch.LevelFile("t2.xml")), saved);
+
+    // Played as a level, then the game ends cleanly.
+    ASSERT_EQ(Keys(Typed("goto t.xml\n")), 0);
+    ASSERT_TRUE(program.WaitForOutput("Loading level FREELOAD")) << program.Stdout();
+    Keys(Typed("quit\n"));  // the window may go while the last key is released
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
+    EXPECT_EQ(program.Stdout().find("Unable to open file: data/levels/"), std::string::npos);
+    // The repository's levels were never written.
+    EXPECT_NE(::access((SourceDir() + "/data/levels/t.xml").c_str(), F_OK), 0);
+}
+
+} // namespace

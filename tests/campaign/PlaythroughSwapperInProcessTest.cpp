@@ -1,6 +1,7 @@
 // "The Swapper" played from its key script: floor pads bring crates from
-// their spawners, and teleport crates carry the robot over two pits and the
-// wall of the exit room. Standing still never ends the level; a crate lost
+// their spawners, and teleport crates carry the robot over a pit, onto a
+// pillar halfway over the void (whose pad the landing crate presses) and
+// over the wall of the exit room. Standing still never ends the level; a crate lost
 // in the void is replaced by its spawner, so the robot is never stranded; a
 // fall past the middle island's checkpoint takes the robot back there.
 #include <gtest/gtest.h>
@@ -28,6 +29,10 @@ constexpr int THE_SWAPPER = STATE_LEVEL1 + 7;
 constexpr int THE_SWAPPER_TRANSITION = 24;
 // Script lines up to and with the walk onto the middle island's pad.
 constexpr std::size_t LINES_TO_SECOND_PAD = 13;
+// Script lines up to the swap onto the pillar.
+constexpr std::size_t LINES_TO_PILLAR_SWAP = 19;
+constexpr float PILLAR_SPAWNER_Z = 13.5f;
+constexpr float MIDDLE_SPAWNER_Z = 23.5f;
 
 class PlaythroughSwapperInProcessTest : public EngineTest
 {
@@ -36,13 +41,31 @@ protected:
     // The first lines of the level's script, then a script of its own.
     static KeyScript Then(std::size_t lines, const std::string& more)
     {
-        KeyScript script, joined, rest;
-        std::string error;
-        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level()), script, error)) << error;
+        KeyScript joined, rest;
+        const KeyScript script = Script();
         joined.lines.assign(script.lines.begin(), script.lines.begin() + std::min(lines, script.lines.size()));
+        std::string error;
         EXPECT_TRUE(ParseKeyScript(more, rest, error)) << error;
         joined.lines.insert(joined.lines.end(), rest.lines.begin(), rest.lines.end());
         return joined;
+    }
+    // A script of its own, then the level's script from a line on.
+    static KeyScript From(const std::string& before, std::size_t first)
+    {
+        KeyScript joined;
+        std::string error;
+        EXPECT_TRUE(ParseKeyScript(before, joined, error)) << error;
+        const KeyScript script = Script();
+        joined.lines.insert(joined.lines.end(), script.lines.begin() + std::min(first, script.lines.size()),
+                            script.lines.end());
+        return joined;
+    }
+    static KeyScript Script()
+    {
+        KeyScript script;
+        std::string error;
+        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level()), script, error)) << error;
+        return script;
     }
     static PlaythroughOptions NoWait()
     {
@@ -92,21 +115,39 @@ TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawne
                                                                       "200      # it falls off the level\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
-    EXPECT_EQ(SpawnedNear(run, 13.5f), 2);
+    EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);
     // The first island's crate and the new one ahead of the pad; none east.
     const std::vector<GameObject*> crates = run.Game().FindAll(CRATE);
     EXPECT_EQ(crates.size(), 2u);
     for (GameObject* crate : crates)
         EXPECT_LT(crate->position.x, 7.0f);
 
-    const PlaythroughResult result = run.Play(Then(0, "1 W      # face north again\n"
-                                                      "2\n"
-                                                      "1 LBUTTON\n3\n1 2\n3\n"
-                                                      "1 LBUTTON\n120\n1 T\n10\n20 S\n"));
+    const PlaythroughResult result = run.Play(From("1 W  # face north again\n2", LINES_TO_SECOND_PAD));
     EXPECT_TRUE(result.ExitReached());
     EXPECT_EQ(result.leftFor, THE_SWAPPER_TRANSITION);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
     EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
+}
+
+// The crate thrown onto the pillar's pad brings the pillar's crate before
+// the robot swaps; the robot landing on the pad brings no second one while
+// the first lives.
+TEST_F(PlaythroughSwapperInProcessTest, TheCrateLandingOnThePillarsPadBringsTheNextCrate)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
+    EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 0);
+    run.Play(Then(LINES_TO_PILLAR_SWAP, ""), NoWait());
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    EXPECT_GT(robot->position.z, 22.0f) << "still on the middle island";
+    EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 1);
+
+    const PlaythroughResult swap = run.Play(Then(0, "1 T\n120"), NoWait());
+    EXPECT_EQ(swap.requestedState, STATE_NONE);
+    EXPECT_NEAR(robot->position.z, 15.2f, 0.5f);
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+    EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 1);
 }
 
 // Off the middle island's west edge: the checkpoint it touched on landing
@@ -126,8 +167,8 @@ TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheck
     const glm::vec3 saved = system->checkpointStore->GetActivations().back().playerPosition;
     EXPECT_LT(glm::length(robot->position - saved), 0.1f);
     EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
-    EXPECT_GT(robot->position.z, 12.0f);
-    EXPECT_LT(robot->position.z, 19.0f);
+    EXPECT_GT(robot->position.z, 22.0f);
+    EXPECT_LT(robot->position.z, 29.0f);
 }
 
 } // namespace

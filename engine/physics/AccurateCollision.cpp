@@ -317,9 +317,13 @@ void CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
     if (bestFace < 0) return;
     if (!covered(bestFace)) {
         // A side through an open face: a body whose bottom is only a step
-        // below the block's open top goes up onto it instead.
-        if (bestFace / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || !ReachesOut(own, reach, TOP_FACE) ||
-            covered(TOP_FACE))
+        // below the block's open top goes up onto it instead, if it lies
+        // over that top. One merely flush with the block's side (a crate
+        // sliding down a wall) has nothing to stand on there.
+        const float overX = std::min(own.hi.x, reach.hi.x) - std::max(own.lo.x, reach.lo.x);
+        const float overZ = std::min(own.hi.z, reach.hi.z) - std::max(own.lo.z, reach.lo.z);
+        if (bestFace / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || std::min(overX, overZ) <= FLUSH_TOLERANCE ||
+            !ReachesOut(own, reach, TOP_FACE) || covered(TOP_FACE))
             return;
         unsigned up = NO_AXIS;
         for (unsigned index = 0; index < AXIS_COUNT; ++index)

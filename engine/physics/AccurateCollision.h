@@ -34,7 +34,9 @@
 // open top (and the body reaches above it), the least penetrating axis
 // through the top is taken: a robot pressing down sinks that far into the
 // floor in one step, and the edge of one walking beside a gap onto a wider
-// floor would otherwise catch on the side of the block it steps onto.
+// floor would otherwise catch on the side of the block it steps onto. The
+// body must lie over the top by more than FLUSH_TOLERANCE on x and z: one
+// only flush with a side stands on nothing.
 #pragma once
 #include <cstddef>
 

@@ -437,6 +437,23 @@ TEST_F(BlockFloorTest, ABodyOnlyAStepBelowAnOpenTopGoesUpOntoTheBlock)
     ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(0.0f, 0.0f, 0.3f)), aside, true).contactNormal, -X);
 }
 
+TEST_F(BlockFloorTest, ABodyFlushWithASideIsNotLiftedOntoItsTop)
+{
+    // A crate thrown against a wall slides down its side, flush with it (a
+    // hair inside) and just below the top of the wall's block: it has
+    // nothing to stand on there and is pushed off the side, not up.
+    CollisionBox& wall = Block(0.5f, 0.5f, 0.5f);
+    Add(wall);
+    const float inside = 0.5f * CollisionDetector::FLUSH_TOLERANCE;
+    for (bool crateFirst : {true, false}) {
+        CollisionBox& crate = Box(glm::vec3(0.5f), glm::vec3(0.55f, 1.43f, 1.5f - inside));
+        ExpectVec3Near(Touch(crate, wall, crateFirst).contactNormal, Z);
+    }
+    // Over the top by more than the tolerance, it still steps up.
+    CollisionBox& over = Box(glm::vec3(0.5f), glm::vec3(0.55f, 1.43f, 1.5f - 0.02f));
+    ExpectVec3Near(Touch(over, wall, true).contactNormal, Y);
+}
+
 TEST_F(BlockFloorTest, AFaceIsCoveredOnlyWhereTheBlocksBehindSpanTheBody)
 {
     // A slab two cells deep in z entered from two rows of unit blocks: the

@@ -10,17 +10,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZENDRA_SANITIZE=ON -DZENDRA_
 jobs="${ZENDRA_JOBS:-$(nproc)}"
 cmake --build build-asan -j"$jobs"
 
-fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fdfile" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true; rm -f "$fdfile"' EXIT
-for _ in $(seq 1 100); do
-  [ -s "$fdfile" ] && break
-  sleep 0.1
-done
-if [ ! -s "$fdfile" ]; then echo "test.sh: Xvfb did not start" >&2; exit 1; fi
-export DISPLAY=":$(head -n1 "$fdfile")"
-export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy ZENDRA_NONINTERACTIVE=1
+. scripts/private-xvfb.sh
 
 cd build-asan
 ctest --output-on-failure -j"$jobs" "$@"

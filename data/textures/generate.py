@@ -661,6 +661,16 @@ INSTRUCTIONS = (
     "chasing robots end the attempt. Escape pauses the game.",
 )
 
+TWO_PLAYER_RULES = (
+    "Two robots race to one exit: the first one there wins.",
+    "Player one steers the left robot, player two the right one,",
+    "each with a game pad of their own.",
+    "Left stick: walk.   A: pick up a crate, A again: throw it.",
+    "B: put the crate down.   Start: pause the race.",
+    "Put your crate on your own raised switch to open your gate.",
+    "A robot that falls off starts again where it began.",
+)
+
 CREDITS = (
     "A game by the Zendra team",
     "",
@@ -787,7 +797,8 @@ def textures():
         ("bggamecomplete", "bggamecomplete.png", screen("Game Complete!", ("Every level is done. Well played!",))),
         ("bgtransition", "bgtransition.png", screen(None)),
         ("bgnextlevel", "bgnextlevel.png", screen("Get Ready", ("The next level is waiting.",))),
-        ("bgmultiplayer", "bgmultiplayer.png", screen("Two Players", ("Two pads, one arena.",))),
+        ("bgmultiplayer", "bgmultiplayer.png", screen("Two Players", TWO_PLAYER_RULES)),
+        ("bgmultiplayerend", "bgmultiplayerend.png", screen("Race Over")),
         ("splash_00", "splash_00.png", loading()),
         ("transparent", "transparent.png", transparent),
         # Menu controls and popups whose words the screens do not carry.

@@ -160,20 +160,8 @@ void BaseLevel::Init()
     m_SkyBox = nullptr;
     if (system->camera) system->camera->Reset();
 
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    if (!levels) {
-        QRX_LOG_ERROR("Unable to start a level: no level manager.");
-        return;
-    }
-    const int id = states->GetCurrentState();
-    m_LevelPath = LevelFilePath(id, *levels);
-    if (!levels->CanOpenLevelFile(m_LevelPath)) {
-        ReportUnopenableLevelFile(m_LevelPath);
-        return;
-    }
-    levels->LoadLevelObjects(true);
-    CreateSkyBox(id);
+    const int id = LoadCurrentLevel();
+    if (id < 0) return;
     CreateStarField();
     FindPlayers();
     LinkObjects();
@@ -181,6 +169,25 @@ void BaseLevel::Init()
     StartMusic(id);
     m_LevelTime = 0.0;
     if (system->window) system->window->RescaleUIObjects();
+}
+
+int BaseLevel::LoadCurrentLevel()
+{
+    GameStateManager* states = System::GetInstance()->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) {
+        QRX_LOG_ERROR("Unable to start a level: no level manager.");
+        return -1;
+    }
+    const int id = states->GetCurrentState();
+    m_LevelPath = LevelFilePath(id, *levels);
+    if (!levels->CanOpenLevelFile(m_LevelPath)) {
+        ReportUnopenableLevelFile(m_LevelPath);
+        return -1;
+    }
+    levels->LoadLevelObjects(true);
+    CreateSkyBox(id);
+    return id;
 }
 
 void BaseLevel::CreateSkyBox(int stateId)

@@ -113,7 +113,11 @@ public:
     double GetLevelTime() const { return m_LevelTime; }
     const std::string& GetLevelPath() const { return m_LevelPath; }
 
-private:
+protected:  // the two-player level builds on these
+    // Opens the current state's level file, creates its objects and the sky
+    // box. The state id, or -1 (logged) without a level manager or when the
+    // file cannot be opened (the game then ends after the frame).
+    int LoadCurrentLevel();
     // The sky around the level, kept in m_SkyBox.
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.

@@ -4,6 +4,7 @@
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
 #include "game/flow/Menu.h"
+#include "game/flow/MultiplayerLevel.h"
 #include "game/flow/TransitionLevel.h"
 #include "tools/LevelEditor.h"
 
@@ -15,6 +16,7 @@ BaseLevel s_baseLevel;
 LoadingLevel s_loadingLevel;
 TransitionLevel s_transitionLevel;
 Menu s_menu;
+MultiplayerLevel s_multiplayerLevel;
 LevelEditor s_levelEditor;
 
 // Binds only a class that has no object yet, so a test's binding stays.
@@ -33,6 +35,7 @@ void BindGameStateObjects()
     Bind(StateObjectKind::LoadingLevel, &s_loadingLevel);
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
     Bind(StateObjectKind::Menu, &s_menu);
+    Bind(StateObjectKind::MultiplayerLevel, &s_multiplayerLevel);
     Bind(StateObjectKind::LevelEditor, &s_levelEditor);
 }
 

@@ -48,4 +48,15 @@ bool AIStateManager::PlanPath(GridPathSearch& search, const glm::vec3& from, con
     return true;
 }
 
+void AIStateManager::RunStates()
+{
+    if (m_CurrentState != m_RequestedState) {
+        OnExit();
+        ChangeState();
+        OnStart();
+    }
+    if (m_CurrentState != m_RequestedState) return;
+    OnUpdate();
+}
+
 } // namespace QRX

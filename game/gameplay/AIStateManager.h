@@ -72,7 +72,18 @@ public:
     static bool PlanPath(GridPathSearch& search, const glm::vec3& from, const glm::vec3& to,
                          std::vector<glm::vec3>& path);
 
+    int GetCurrentState() const { return m_CurrentState; }
+    int GetRequestedState() const { return m_RequestedState; }
+
 protected:
+    // The frame's turn of the machine: a requested change runs the old
+    // state's exit, the change and the new state's entry; an entry that asks
+    // for yet another state ends the frame, else the current state works.
+    void RunStates();
+
+    int m_CurrentState = 0;    // every machine starts in its state 0
+    int m_RequestedState = 0;
+
     ~AIStateManager() = default;
 };
 

@@ -7,21 +7,6 @@
 
 namespace QRX {
 
-namespace {
-
-void Show(GameObject* object, bool shown)
-{
-    if (shown) {
-        object->flags |= OBJ_ACTIVE;
-        object->flags &= ~OBJ_SKIP_DRAW;
-    } else {
-        object->flags &= ~OBJ_ACTIVE;
-        object->flags |= OBJ_SKIP_DRAW;
-    }
-}
-
-} // namespace
-
 BridgeTriggerComponent::BridgeTriggerComponent() : Component(CT_BRIDGETRIGGER)
 {
     AddSerializeVar("", "TriggerID", &m_TriggerID);
@@ -66,7 +51,7 @@ void BridgeTriggerComponent::Update()
     }
     for (BridgeComponent* bridge : GetBridges()) {
         bridge->m_IsActive = m_IsPressed;
-        if (m_Hologram) Show(m_Hologram, !m_IsPressed);
+        if (m_Hologram) SetShown(m_Hologram, !m_IsPressed);
     }
     m_IsPressed = false;
 }

@@ -32,13 +32,7 @@ void ChaseAI::Update()
     m_ToPlayer = m_HasPlayer ? m_PlayerPosition - m_OwnPosition : glm::vec3(0.0f);
     m_Body = GetPhysicsComponent(object);
     if (m_Body) m_Body->flags &= ~BODY_CAN_SLEEP;
-    if (m_CurrentState != m_RequestedState) {
-        OnExit();
-        ChangeState();
-        OnStart();
-    }
-    if (m_CurrentState != m_RequestedState) return;
-    OnUpdate();
+    RunStates();
 }
 
 void ChaseAI::Plan()

@@ -54,8 +54,6 @@ public:
     void SetOwner(AIChaseComponent* owner) { m_Owner = owner; }
     AIChaseComponent* GetOwner() const { return m_Owner; }
 
-    int GetCurrentState() const { return m_CurrentState; }
-    int GetRequestedState() const { return m_RequestedState; }
     const std::vector<glm::vec3>& GetPath() const { return m_Path; }
     const glm::vec3& GetStepTarget() const { return m_StepTarget; }
     const glm::vec3& GetGoal() const { return m_Goal; }
@@ -76,8 +74,6 @@ private:
     PhysicsComponent* m_Body = nullptr;
     AIChaseComponent* m_Owner = nullptr;
     double m_PlanTimer = 0.0;  // seconds since the last failed plan
-    int m_CurrentState = STATE_START;
-    int m_RequestedState = STATE_START;
 };
 
 } // namespace QRX

@@ -16,16 +16,6 @@ CrateSpawnerComponent* SpawnerOf(const GameObject* spawner)
                    : nullptr;
 }
 
-void Show(GameObject* object, bool shown)
-{
-    if (shown) {
-        object->flags |= OBJ_ACTIVE;
-        object->flags &= ~OBJ_SKIP_DRAW;
-    } else {
-        object->flags &= ~OBJ_ACTIVE;
-        object->flags |= OBJ_SKIP_DRAW;
-    }
-}
 
 } // namespace
 
@@ -57,7 +47,7 @@ void CrateSpawnerTriggerComponent::Init()
     m_Hologram = objects->CreateInstance(CRATEHOLOGRAM, owner->position + glm::vec3(0.0f, HOLOGRAM_HEIGHT, 0.0f));
     if (!m_Hologram) return;
     m_Hologram->scale = glm::vec3(HOLOGRAM_SCALE);
-    Show(m_Hologram, false);
+    SetShown(m_Hologram, false);
 }
 
 void CrateSpawnerTriggerComponent::OnCollision(GameObject* other)
@@ -73,7 +63,7 @@ void CrateSpawnerTriggerComponent::UpdateHologram(float d, bool spawnerShowing)
     m_HologramAngles.z += HOLOGRAM_SPIN * d;
     m_Hologram->rotation = GameObject::EulerDegreesToQuat(m_HologramAngles);
     m_Hologram->flags &= ~OBJ_WORLD_VALID;
-    if (m_Spawner) Show(m_Hologram, spawnerShowing);
+    if (m_Spawner) SetShown(m_Hologram, spawnerShowing);
 }
 
 void CrateSpawnerTriggerComponent::UpdateTexture(float d, bool spawnerReady)

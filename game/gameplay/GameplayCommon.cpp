@@ -55,6 +55,18 @@ GameObject* CreateEmitter(const glm::vec3& position, int pattern, int count, con
     return emitterObject;
 }
 
+void SetShown(GameObject* object, bool shown)
+{
+    if (!object) return;
+    if (shown) {
+        object->flags |= OBJ_ACTIVE;
+        object->flags &= ~OBJ_SKIP_DRAW;
+    } else {
+        object->flags &= ~OBJ_ACTIVE;
+        object->flags |= OBJ_SKIP_DRAW;
+    }
+}
+
 void ReleaseCompanion(GameObject*& companion)
 {
     if (companion) companion->flags |= OBJ_DESTROY;

@@ -30,6 +30,9 @@ ParticleEmitter* GetParticleEmitter(const GameObject* object);
 // The FG_GRAVITY generator of the object's body, or null.
 GravityForceGenerator* GetGravityGenerator(const GameObject* object);
 
+// Shows an object and lets it update, or hides it and stops it.
+void SetShown(GameObject* object, bool shown);
+
 // Sets an emitter's pattern, count, direction and active flag; nothing for
 // an object without an emitter.
 void SetEmitter(GameObject* emitterObject, int pattern, int count, const glm::vec3& direction, bool active);

@@ -59,14 +59,7 @@ void PatrolAI::Update()
     GameObject* object = OwnerObject();
     if (!object) return;
     Sense(object);
-    if (m_CurrentState != m_RequestedState) {
-        OnExit();
-        ChangeState();
-        OnStart();
-    }
-    // An entry that asked for yet another state ends the frame.
-    if (m_CurrentState != m_RequestedState) return;
-    OnUpdate();
+    RunStates();
     // Nothing may follow: a catch can have reloaded the level.
 }
 

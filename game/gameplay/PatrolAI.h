@@ -102,8 +102,6 @@ public:
     // without an owner object.
     glm::vec3 Facing() const;
 
-    int GetCurrentState() const { return m_CurrentState; }
-    int GetRequestedState() const { return m_RequestedState; }
     void RequestState(int state) { m_RequestedState = state; }
     int GetWaypointIndex() const { return m_WaypointIndex; }
     unsigned GetAttempts() const { return m_Attempts; }
@@ -142,8 +140,6 @@ private:
     double m_FrameTime = 0.0;
     unsigned m_Attempts = 0;
     PhysicsComponent* m_Body = nullptr;
-    int m_CurrentState = STATE_START;
-    int m_RequestedState = STATE_START;
     std::string m_AlertTexture = ALERT_TEXTURE;
     std::string m_NormalTexture = NORMAL_TEXTURE;
 };

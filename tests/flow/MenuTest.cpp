@@ -457,6 +457,8 @@ TEST_F(MenuTest, MainMenuStartsItsMusicUnlessItPlays)
 TEST_F(MenuTest, MissingScreenFileReadsNothing)
 {
     // A screen whose file is missing: the two-player transition, served here by the menu.
+    TestSupport::ScopedMissingLevelFile missing("transitionmultiplayer_start.xml");
+    ASSERT_TRUE(missing.Ok());
     BindStateObject(StateObjectKind::TransitionLevel, &menu);
     testing::internal::CaptureStdout();
     gsm.ChangeState(28);

@@ -102,14 +102,14 @@ class TransitionScreens : public ScreensTest
 {
 };
 
-TEST_F(TransitionScreens, EveryScreenOfTheCampaignOpensAndDraws)
+TEST_F(TransitionScreens, EveryTransitionScreenOpensAndDraws)
 {
     ASSERT_TRUE(game.Start());
     LevelManager& levels = *States().GetLevelManager();
     ASSERT_TRUE(Enter(16));  // the splash's level state graded its own time as it left
     game.GetSystem()->profileManager->GetCurrentProfile()->grade = 'B';
     TestSupport::Picture previous;
-    for (int id = 16; id <= 27; ++id) {
+    for (int id = 16; id <= 29; ++id) {
         const int row = FindLevelTableRow(id);
         ASSERT_GE(row, 0) << id;
         EXPECT_TRUE(levels.CanOpenLevelFile(std::string(LevelManager::LEVEL_FOLDER) + GetLevelTable()[row].fileName))
@@ -236,7 +236,7 @@ protected:
 
 // Every screen over what lies under it in the game, with the UI names it must hold.
 const std::vector<std::pair<std::vector<int>, std::vector<std::string>>> MENU_STACKS = {
-    {{36}, {"btnStart", "btnOptions", "btnCredits", "btnProfile", "btnExit", "lblProfileName"}},
+    {{36}, {"btnStart", "btnMultiplayer", "btnOptions", "btnCredits", "btnProfile", "btnExit", "lblProfileName"}},
     {{36, 37},
      {"chkboxReso1", "chkboxReso2", "chkboxReso3", "chkboxFullscreen", "chkboxBGM", "chkboxSFX", "volSliderBGM",
       "btnBack"}},

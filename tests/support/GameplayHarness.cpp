@@ -157,6 +157,32 @@ bool GameplayHarness::LoadLevel(const std::string& file)
     return states->GetCurrentState() == STATE_FREELOAD && system->IsRunning();
 }
 
+bool GameplayHarness::OverrideLevelFile(const std::string& levelName, const std::string& file)
+{
+    namespace fs = std::filesystem;
+    if (m_scratch.empty()) return false;
+    std::error_code ec;
+    const fs::path source = fs::path(SourceDir()) / "data" / "levels";
+    const fs::path levels = fs::path(m_scratch) / "data" / "levels";
+    // The level folder is first a link to the repository's; it becomes a
+    // folder of links, so that one of them can be replaced here alone.
+    if (fs::is_symlink(fs::symlink_status(levels, ec))) {
+        fs::remove(levels, ec);
+        if (ec || !fs::create_directory(levels, ec)) return false;
+        for (const fs::directory_entry& entry : fs::directory_iterator(source, ec)) {
+            const fs::path link = levels / entry.path().filename();
+            if (entry.is_directory()) fs::create_directory_symlink(entry.path(), link, ec);
+            else fs::create_symlink(entry.path(), link, ec);
+            if (ec) return false;
+        }
+        if (ec) return false;
+    }
+    const fs::path target = levels / levelName;
+    fs::remove(target, ec);
+    fs::create_symlink(fs::path(SourceDir()) / file, target, ec);
+    return !ec;
+}
+
 bool GameplayHarness::EnterState(int id)
 {
     System* system = System::PeekInstance();

@@ -79,6 +79,13 @@ public:
     // Whether frames are drawn and shown (the default) or run without drawing.
     void SetDrawing(bool drawing);
 
+    // Stands a file (path from the repository root) in for one of the game's
+    // level files (name under the level folder, as "multiplayer_VEL426.xml"),
+    // in the scratch folder only, so a state of the level table opens it. Call
+    // after Start and before the state first opens that level. False when it
+    // cannot be placed.
+    bool OverrideLevelFile(const std::string& levelName, const std::string& file);
+
     // The engine key index of a letter 'A' to 'Z'.
     static int Letter(char letter);
     // The key index of a readable name: "A" to "Z", "0" to "9", "F1" to

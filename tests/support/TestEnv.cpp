@@ -66,5 +66,34 @@ ScopedTempHome::~ScopedTempHome()
     RemoveTree(m_path);
 }
 
+ScopedMissingLevelFile::ScopedMissingLevelFile(const std::string& missingLevel)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path source = fs::path(SourceDir()) / "data";
+    m_oldCwd = fs::current_path(ec).string();
+    m_path = MakeTempDir("zendra-levels");
+    if (ec || m_path.empty()) return;
+    const fs::path data = fs::path(m_path) / "data";
+    if (!fs::create_directories(data / "levels", ec)) return;
+    for (const fs::directory_entry& entry : fs::directory_iterator(source, ec)) {
+        if (entry.path().filename() == "levels") continue;
+        fs::create_directory_symlink(entry.path(), data / entry.path().filename(), ec);
+        if (ec) return;
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(source / "levels", ec)) {
+        if (entry.path().filename() == missingLevel) continue;
+        fs::create_symlink(entry.path(), data / "levels" / entry.path().filename(), ec);
+        if (ec) return;
+    }
+    m_ok = !ec && ::chdir(m_path.c_str()) == 0;
+}
+
+ScopedMissingLevelFile::~ScopedMissingLevelFile()
+{
+    if (m_ok && ::chdir(m_oldCwd.c_str()) != 0) m_ok = false;  // nowhere better to go
+    RemoveTree(m_path);
+}
+
 } // namespace TestSupport
 } // namespace QRX

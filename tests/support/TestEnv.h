@@ -25,6 +25,26 @@ private:
     bool m_hadDocs = false;
 };
 
+// For its lifetime the working folder is a fresh one whose "data" holds links
+// to the repository's data entries, except the level folder: a folder of
+// links to each level file but `missingLevel` (a name under it), so that one
+// level file cannot be opened. The previous working folder comes back after.
+class ScopedMissingLevelFile
+{
+public:
+    explicit ScopedMissingLevelFile(const std::string& missingLevel);
+    ~ScopedMissingLevelFile();
+    ScopedMissingLevelFile(const ScopedMissingLevelFile&) = delete;
+    ScopedMissingLevelFile& operator=(const ScopedMissingLevelFile&) = delete;
+    // Whether the folder was made and entered.
+    bool Ok() const { return m_ok; }
+
+private:
+    std::string m_path;
+    std::string m_oldCwd;
+    bool m_ok = false;
+};
+
 // Makes a fresh temporary folder; the caller removes it (RemoveTree).
 std::string MakeTempDir(const std::string& prefix = "zendra-test");
 // Removes a folder and everything in it.

@@ -116,7 +116,7 @@ const std::vector<CampaignLevel>& CampaignLevels()
         {STATE_LEVEL1 + 2, "Bazinga", true},    {STATE_LEVEL1 + 3, "Warm Up", true},
         {STATE_LEVEL1 + 4, "Twister", true},    {STATE_LEVEL1 + 5, "Conveytapult", false},
         {STATE_LEVEL1 + 6, "LeapOfFaith", true}, {STATE_LEVEL1 + 7, "The Swapper", true},
-        {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", false},
+        {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", true},
         {STATE_LEVEL1 + 10, "B-B-Boss", false},
     };
     return levels;

@@ -808,6 +808,15 @@ def textures():
         ("bgPauseRestart", "bgPauseRestart.png", popup("Restart", "Restart this level?")),
         ("bgPauseOptions", "bgPauseOptions.png", popup("Options", "", size=(512, 512), alpha=255)),
     ]
+    # Tutorial popups of the last levels.
+    t += [
+        ("tutorial_bridge", "tutorial_bridge.png",
+         tutorial("Bridges", ("Pads under spinning blocks", "slide their bridges out", "while a crate sits on them"),
+                  bridge_icon)),
+        ("tutorial_boss", "tutorial_boss.png",
+         tutorial("The Boss", ("Pads drop crates on both", "switches: its door opens.", "Set a crate with 1 at it!"),
+                  boss_icon)),
+    ]
     # Tutorial popups of the first levels: one control or power each.
     t += [
         ("tutorial_move", "tutorial_move.png",
@@ -848,6 +857,29 @@ def textures():
                   spawner_icon)),
     ]
     return t
+
+
+def bridge_icon(d):
+    # A crate on a pad under its spinning block, and the bridge sliding out.
+    plank = (150, 115, 70, 255)
+    d.rectangle((20, 200, 88, 216), fill=plank, outline=(70, 56, 36, 255), width=2)
+    d.rectangle((36, 160, 72, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
+    d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=plank, outline=(70, 56, 36, 255))
+    d.rectangle((100, 150, 150, 230), fill=(90, 100, 120, 255))
+    d.rectangle((100, 132, 196, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
+    d.polygon([(176, 118), (200, 140), (176, 162)], fill=ORANGE + (255,))
+    return 204
+
+
+def boss_icon(d):
+    # The boss behind its raised door, and a crate given the explosion.
+    d.rectangle((20, 92, 150, 104), fill=ORANGE + (255,), outline=(30, 30, 40, 255), width=2)
+    d.rounded_rectangle((50, 112, 122, 200), 14, fill=(170, 40, 50, 255), outline=(60, 10, 20, 255), width=3)
+    d.ellipse((70, 128, 102, 150), fill=(255, 220, 90, 255))
+    d.rectangle((66, 206, 106, 246), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
+    d.polygon([(86, 212), (92, 222), (102, 224), (94, 230), (96, 240), (86, 234), (76, 240), (78, 230),
+               (70, 224), (80, 222)], fill=ORANGE + (255,))
+    return 160
 
 
 def check_size(tid, img):

@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* PHASE_ONE_CAPTION = "Phase 1";
 constexpr const char* PHASE_TWO_CAPTION = "Phase 2";
+constexpr const char* PHASE_THREE_CAPTION = "Phase 3";
 
 Status Result(bool success) { return success ? Status::Success : Status::Failure; }
 
@@ -126,7 +127,7 @@ Status BT_BossStage2Check::Update()
 Status BT_BossStage3Check::Update()
 {
     if (!m_Boss || !m_Boss->InPhaseThree()) return Status::Failure;
-    BossComponent::ShowCaption(PHASE_ONE_CAPTION);
+    BossComponent::ShowCaption(PHASE_THREE_CAPTION);
     return Status::Success;
 }
 

@@ -159,7 +159,7 @@ public:
     BehaviorTree::Status Update() override;
 };
 
-// Phase 3: captions "Phase 1" (there is no third caption) and succeeds.
+// Phase 3: captions "Phase 3" and succeeds.
 class BT_BossStage3Check : public BossTask
 {
 public:

@@ -78,12 +78,12 @@ TEST_F(BossTest, PhasesCompareInDoublePrecisionAndCaptionTheFrame)
     EXPECT_EQ(statuses(0.0f), "--+");
     texts = Texts();
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].text, "Phase 1");
-    EXPECT_EQ(texts[1].text, "Phase 1");
+    EXPECT_EQ(texts[0].text, "Phase 3");
+    EXPECT_EQ(texts[1].text, "Phase 3");
     EXPECT_EQ(statuses(-0.5f), "---");
     EXPECT_TRUE(Texts().empty());
 
-    // Three hits of 2, then the shipped tree: phase 3 shows "Phase 1" every
+    // Three hits of 2, then the shipped tree: phase 3 shows "Phase 3" every
     // frame and turns the boss blue, after the frame that ends the red.
     boss->m_HP = 10.0f;
     GameObject* crate = Make(CRATE, BOSS_AT + glm::vec3(0.0f, 3.0f, 0.0f));
@@ -95,7 +95,7 @@ TEST_F(BossTest, PhasesCompareInDoublePrecisionAndCaptionTheFrame)
         bossObject->UpdateComponents();
         texts = Texts();
         ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0].text, "Phase 1");
+        EXPECT_EQ(texts[0].text, "Phase 3");
         EXPECT_EQ(Texture(bossObject), frame == 0 ? "boss" : "blue");
     }
 }

@@ -15,10 +15,12 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/platform/Documents.h"
+#include "engine/platform/WindowMessages.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelScore.h"
 #include "game/flow/ProfileManager.h"
+#include "game/flow/UILogicComponent.h"
 #include "game/gameplay/ExitComponent.h"
 #include "support/GLReadback.h"
 #include "support/ProgramRun.h"
@@ -116,8 +118,8 @@ const std::vector<CampaignLevel>& CampaignLevels()
         {STATE_LEVEL1 + 2, "Bazinga", true},    {STATE_LEVEL1 + 3, "Warm Up", true},
         {STATE_LEVEL1 + 4, "Twister", true},    {STATE_LEVEL1 + 5, "Conveytapult", false},
         {STATE_LEVEL1 + 6, "LeapOfFaith", true}, {STATE_LEVEL1 + 7, "The Swapper", true},
-        {STATE_LEVEL1 + 8, "BridgesGalore", false}, {STATE_LEVEL1 + 9, "WholeShebang", true},
-        {STATE_LEVEL1 + 10, "B-B-Boss", false},
+        {STATE_LEVEL1 + 8, "BridgesGalore", true}, {STATE_LEVEL1 + 9, "WholeShebang", true},
+        {STATE_LEVEL1 + 10, "B-B-Boss", true},
     };
     return levels;
 }
@@ -186,18 +188,117 @@ bool Playthrough::Start(int stateId)
         m_error = "state " + std::to_string(stateId) + " was not entered";
         return false;
     }
-    if (system->objectManager) {
-        for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_LEVELSCORE)) {
-            if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
-                m_entered.gradeATime = score->gradeATime;
-                m_entered.gradeBTime = score->gradeBTime;
-                m_entered.gradeCTime = score->gradeCTime;
-                break;
-            }
-        }
-    }
+    ReadLevelScore();
     m_entered.started = true;
     return true;
+}
+
+void Playthrough::ReadLevelScore()
+{
+    System* system = m_game.GetSystem();
+    if (!system->objectManager) return;
+    for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_LEVELSCORE)) {
+        if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
+            m_entered.gradeATime = score->gradeATime;
+            m_entered.gradeBTime = score->gradeBTime;
+            m_entered.gradeCTime = score->gradeCTime;
+            return;
+        }
+    }
+}
+
+bool Playthrough::StartAtMainMenu()
+{
+    m_stateId = STATE_MAINMENU;
+    m_entered = PlaythroughResult();
+    m_error.clear();
+    if (!m_game.Start()) {
+        m_error = "the engine did not start";
+        return false;
+    }
+    m_game.SetDrawing(false);
+    if (!m_game.PassLoadingScreen()) {
+        m_error = "the loading screen did not hand over to the main menu";
+        return false;
+    }
+    return true;
+}
+
+bool Playthrough::Follow(int stateId)
+{
+    m_stateId = stateId;
+    m_entered = PlaythroughResult();
+    m_error.clear();
+    System* system = m_game.GetSystem();
+    if (!system || !system->IsRunning() || system->gameStateManager->GetCurrentState() != stateId) {
+        m_error = "state " + std::to_string(stateId) + " is not current";
+        return false;
+    }
+    if (Profile* profile = CurrentProfile()) m_entered.levelsCompletedBefore = profile->levelsCompleted;
+    ReadLevelScore();
+    m_entered.started = true;
+    return true;
+}
+
+void Playthrough::ClickAt(const GameObject& object)
+{
+    System* system = m_game.GetSystem();
+    const std::int64_t x = static_cast<int>(object.position.x) + system->window->GetWidth() / 2;
+    const std::int64_t y = system->window->GetHeight() / 2 - static_cast<int>(object.position.y);
+    Platform::WindowMessage move;
+    move.message = Platform::WM_MOUSEMOVE;
+    move.lParam = (x & 0xFFFF) | ((y & 0xFFFF) << 16);
+    Window::WindowProcedure(move);
+    m_game.Step();
+    m_game.Hold({KEY_LBUTTON});
+    m_game.Step();
+    m_game.Release();
+    m_game.Step(2);  // the frame the element acts in, then the one that carries out a request
+}
+
+bool Playthrough::Click(const std::string& uiName)
+{
+    System* system = m_game.GetSystem();
+    const int current = system->gameStateManager->GetCurrentState();
+    for (GameObject* object : system->objectManager->GetAllObjects()) {
+        auto* logic = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC));
+        if (logic && object->stateId == current && logic->m_UIName == uiName) {
+            ClickAt(*object);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Playthrough::ClickObject(ObjectType type)
+{
+    System* system = m_game.GetSystem();
+    const int current = system->gameStateManager->GetCurrentState();
+    for (GameObject* object : system->objectManager->GetAllObjects()) {
+        if (object->type == type && object->stateId == current && (object->flags & OBJ_ALIVE)) {
+            ClickAt(*object);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Playthrough::Type(const std::string& text)
+{
+    for (char c : text) {
+        Platform::WindowMessage typed;
+        typed.message = Platform::WM_CHAR;
+        typed.wParam = static_cast<unsigned char>(c);
+        Window::WindowProcedure(typed);
+        m_game.Step();
+    }
+}
+
+bool Playthrough::WaitForState(int stateId, int maxFrames)
+{
+    GameStateManager* states = m_game.GetSystem()->gameStateManager;
+    return states->GetCurrentState() == stateId ||
+           m_game.StepUntil([&] { return states->GetCurrentState() == stateId; }, maxFrames) > 0;
 }
 
 bool Playthrough::AnyExitReached() const

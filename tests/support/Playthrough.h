@@ -28,6 +28,7 @@
 namespace QRX {
 
 struct Profile;
+class GameObject;
 
 namespace TestSupport {
 
@@ -141,6 +142,27 @@ public:
     // Start, the level's script file, Play.
     PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
 
+    // The road as a player takes it, from the main menu on:
+    // Starts the engine and passes the loading screen to the main menu,
+    // without making a profile; frames are not drawn from then on.
+    bool StartAtMainMenu();
+    // Takes the current state, a level reached through the game's own road,
+    // as the level Play plays. False (with Error) when another state is
+    // current.
+    bool Follow(int stateId);
+    // Clicks the element of that UI name on the current screen as the mouse
+    // does (the pointer over it, the left button down for a frame) and runs
+    // a frame more. False when the screen has no such element.
+    bool Click(const std::string& uiName);
+    // Clicks the first object of that type on the current screen (such as a
+    // transition's Next button); false when there is none.
+    bool ClickObject(ObjectType type);
+    // Types text as the window's character messages, one character a frame.
+    void Type(const std::string& text);
+    // Steps until the state is current; false when it is not within
+    // maxFrames frames.
+    bool WaitForState(int stateId, int maxFrames = FRAMES_PER_SECOND * 5);
+
     const std::string& Error() const { return m_error; }
     // What Start learned: the grade times and the profile's count.
     const PlaythroughResult& Entered() const { return m_entered; }
@@ -151,6 +173,10 @@ private:
     void Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result);
     // Whether an exit of the level has been reached.
     bool AnyExitReached() const;
+    // Reads the current level's grade times into m_entered.
+    void ReadLevelScore();
+    // Points at a screen object and clicks it.
+    void ClickAt(const GameObject& object);
     Profile* CurrentProfile() const;
 
     GameplayHarness m_game;

@@ -1,0 +1,247 @@
+// The last levels of the campaign played from their scripts: each
+// reaches its exit with the grade its thresholds promise and a robot that
+// stands still does not finish it. A fall before a checkpoint opens the
+// retry menu, whose Yes restarts the level; a fall or a catch after one
+// brings the robot back to it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/gameplay/BossComponent.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/DoorComponent.h"
+#include "support/EngineFixture.h"
+#include "support/Playthrough.h"
+
+using namespace QRX;
+using namespace QRX::TestSupport;
+
+namespace {
+
+class PlaythroughLateLevelsInProcessTest : public EngineTest
+{
+protected:
+    static const CampaignLevel& Level(int number) { return *FindCampaignLevel(STATE_LEVEL1 + number - 1); }
+
+    // The first lines of a level's script.
+    static KeyScript Opening(const CampaignLevel& level, size_t lines)
+    {
+        KeyScript script;
+        std::string error;
+        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(level), script, error)) << error;
+        EXPECT_GE(script.lines.size(), lines);
+        if (script.lines.size() > lines) script.lines.resize(lines);
+        return script;
+    }
+    // Lines of "frames keys" appended to a script.
+    static void Append(KeyScript& script, const std::string& text)
+    {
+        KeyScript more;
+        std::string error;
+        ASSERT_TRUE(ParseKeyScript(text, more, error)) << error;
+        script.lines.insert(script.lines.end(), more.lines.begin(), more.lines.end());
+    }
+};
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlideTheBridgesOut)
+{
+    ExpectLevelCompleted(Level(9), 'A');
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsNotFinishedByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(9));
+}
+
+// Off the end of the first bridge before any checkpoint: the retry menu,
+// whose Yes puts the robot back at the start. Past the checkpoint, off the
+// drawn-in west bridge: back at the checkpoint, with no menu.
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheCheckpoint)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(9).stateId)) << run.Error();
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 start = robot->position;
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    KeyScript fall;
+    Append(fall, "61\n70 D\n120\n");
+    PlaythroughResult result = run.Play(fall, options);
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+    ASSERT_TRUE(run.Click("btnRetryYes"));
+    ASSERT_EQ(states->GetCurrentState(), Level(9).stateId);
+    robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    EXPECT_EQ(robot->position, start);
+
+    // The script up to the north room, where the checkpoint is, then west
+    // along the row of the drawn-in bridge and over its edge.
+    KeyScript past = Opening(Level(9), 20);
+    Append(past, "2\n13 W\n2\n100 A\n200\n");
+    float lowest = robot->position.y;
+    options.onFrame = [&](int) { lowest = std::min(lowest, robot->position.y); };
+    result = run.Play(past, options);
+    EXPECT_LT(lowest, -4.0f) << "the robot never fell";
+    EXPECT_TRUE(run.Game().GetSystem()->checkpointStore->HasCheckpoint());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    EXPECT_EQ(states->GetCurrentState(), Level(9).stateId);
+    EXPECT_NEAR(robot->position.x, 9.5f, 0.1f);
+    EXPECT_GT(robot->position.z, 4.0f);
+    EXPECT_LT(robot->position.z, 6.0f);
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossIsBeatenByExplodingCratesSetDownAgainstIt)
+{
+    ExpectLevelCompleted(Level(11), 'A');
+}
+
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossIsNotBeatenByStandingStill)
+{
+    ExpectStandingStillKeepsTheLevel(Level(11));
+}
+
+// The fight as the script plays it: the door opens only while both
+// switches are held, the boss bombs them after its open-door time so the
+// door comes down between the two pairs of hits, and when it dies the exit
+// stands where it stood while the door and the crate roof are gone.
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheExitWhereItStood)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(11).stateId)) << run.Error();
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level(11)), script, error)) << error;
+    ObjectManager* objects = run.Game().GetSystem()->objectManager;
+    const GameObjectGroup bosses = objects->GetActiveObjectsOfType(BOSS);
+    ASSERT_EQ(bosses.size(), 1u);
+    const glm::vec3 bossAt = bosses[0]->position;
+    const float maxHP = dynamic_cast<BossComponent*>(bosses[0]->GetComponent(CT_BOSS))->m_HP;
+    // A crate settling on a switch may let the door shut for a frame or two:
+    // an opening counts after the door stood shut for half a second.
+    std::string changes;  // the frames the door opened (+) and shut (-)
+    int openings = 0;
+    int shutSince = 0;
+    bool wasOpen = false;
+    float lowestHPWhileShut = maxHP;
+    int deathFrame = -1;
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    options.onFrame = [&](int frame) {
+        const GameObjectGroup doors = objects->GetActiveObjectsWithComponent(CT_DOOR);
+        bool open = false;
+        for (GameObject* door : doors) open = open || dynamic_cast<DoorComponent*>(door->GetComponent(CT_DOOR))->m_IsOpen;
+        if (open && !wasOpen && frame - shutSince > Playthrough::FRAMES_PER_SECOND / 2) ++openings;
+        if (!open && wasOpen) shutSince = frame;
+        if (open != wasOpen) changes += (open ? " +" : " -") + std::to_string(frame);
+        wasOpen = open;
+        const GameObjectGroup alive = objects->GetActiveObjectsOfType(BOSS);
+        if (!alive.empty() && !open)
+            lowestHPWhileShut =
+                std::min(lowestHPWhileShut, dynamic_cast<BossComponent*>(alive[0]->GetComponent(CT_BOSS))->m_HP);
+        if (alive.empty() && deathFrame < 0) {
+            deathFrame = frame;
+            EXPECT_TRUE(doors.empty()) << "the door outlived the boss";
+            EXPECT_TRUE(objects->GetActiveObjectsWithComponent(CT_FORCEFIELD).empty());
+            const GameObjectGroup exits = objects->GetActiveObjectsOfType(EXIT_MARKER);
+            ASSERT_EQ(exits.size(), 1u);
+            EXPECT_FLOAT_EQ(exits[0]->position.x, bossAt.x);
+            EXPECT_FLOAT_EQ(exits[0]->position.z, bossAt.z);
+        }
+    };
+    const PlaythroughResult result = run.Play(script, options);
+    EXPECT_EQ(openings, 2) << changes;
+    EXPECT_GT(deathFrame, 0);
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_GT(result.exitFrame, deathFrame);
+    // Two hits in the first opening, none while the door was down.
+    EXPECT_FLOAT_EQ(lowestHPWhileShut, maxHP / 2);
+}
+
+// A slow robot: after the third hit it stays out while the door comes
+// down. The weakened boss drops guards, each over the arena's floor slab
+// (the first block larger than those before it), never over the unit
+// blocks around it; walking into one is a catch whose retry menu's Yes
+// restarts the fight.
+TEST_F(PlaythroughLateLevelsInProcessTest, BBBossGuardsFallOnTheArenaAndACatchIsRetried)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(Level(11).stateId)) << run.Error();
+    ObjectManager* objects = run.Game().GetSystem()->objectManager;
+    GameObject* slab = objects->GetActiveObjectsOfType(CUBE).front();
+    ASSERT_GT(slab->scale.x, 1.0f);
+    const glm::vec3 low = slab->position - slab->scale / 2.0f, high = slab->position + slab->scale / 2.0f;
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 start = robot->position;
+
+    KeyScript script = Opening(Level(11), 50);
+    Append(script, "600\n");
+    // Where each falling box and each guard is first seen: guards walk
+    // off the slab later.
+    std::set<std::int32_t> seen;
+    int guards = 0;
+    auto watch = [&](int) {
+        for (ObjectType type : {ENEMYBOX, ENEMY}) {
+            for (GameObject* object : objects->GetActiveObjectsOfType(type)) {
+                if (!seen.insert(object->id).second) continue;
+                guards += type == ENEMY;
+                const glm::vec3 at = object->position;
+                EXPECT_TRUE(at.x > low.x && at.x < high.x && at.z > low.z && at.z < high.z)
+                    << ObjectTypeToString(type) << " at " << at.x << " " << at.z;
+            }
+        }
+    };
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    options.onFrame = watch;
+    const PlaythroughResult result = run.Play(script, options);
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    ASSERT_GT(guards, 0);
+
+    // Then the robot walks at the nearest guard until it is caught.
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    for (int frame = 0; frame < 20 * Playthrough::FRAMES_PER_SECOND && states->GetCurrentState() == Level(11).stateId;
+         ++frame) {
+        const GameObjectGroup near = objects->GetActiveObjectsOfType(ENEMY);
+        const glm::vec3 at = robot->position;
+        glm::vec3 to(0.0f);
+        for (GameObject* guard : near)
+            if (to == glm::vec3(0.0f) || glm::length(guard->position - at) < glm::length(to))
+                to = guard->position - at;
+        std::vector<int> keys;
+        if (std::fabs(to.x) > 0.3f) keys.push_back(GameplayHarness::Letter(to.x > 0.0f ? 'D' : 'A'));
+        if (std::fabs(to.z) > 0.3f) keys.push_back(GameplayHarness::Letter(to.z > 0.0f ? 'S' : 'W'));
+        run.Game().Hold(keys);
+        run.Game().Step();
+        watch(frame);
+    }
+    run.Game().Release();
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+    ASSERT_TRUE(run.Click("btnRetryYes"));
+    ASSERT_EQ(states->GetCurrentState(), Level(11).stateId);
+    robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    EXPECT_EQ(robot->position, start);
+    const GameObjectGroup bosses = objects->GetActiveObjectsOfType(BOSS);
+    ASSERT_EQ(bosses.size(), 1u);
+    auto* boss = dynamic_cast<BossComponent*>(bosses[0]->GetComponent(CT_BOSS));
+    EXPECT_EQ(boss->m_HP, boss->m_MaxHP);
+    EXPECT_TRUE(objects->GetActiveObjectsOfType(ENEMY).empty());
+}
+
+} // namespace

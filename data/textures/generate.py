@@ -450,6 +450,13 @@ def arrows(d):
         d.polygon([(40, y), (88, y), (64, y + 28)], fill=(250, 210, 0, 255))
 
 
+def cracks(d):
+    for points in (((8, 30), (34, 44), (50, 36), (72, 58), (96, 52), (120, 70)),
+                   ((40, 120), (52, 94), (44, 76), (64, 58)),
+                   ((96, 52), (102, 80), (88, 100), (94, 122))):
+        d.line(points, fill=(52, 54, 60, 255), width=3)
+
+
 def exit_mark(d):
     d.ellipse((24, 24, 104, 104), outline=(90, 255, 140, 255), width=8)
     d.polygon([(52, 40), (88, 64), (52, 88)], fill=(90, 255, 140, 255))
@@ -619,15 +626,17 @@ def conveyor_icon(d):
 
 
 def platform_icon(d):
-    d.rectangle((24, 120, 84, 136), fill=(150, 160, 176, 255), outline=(40, 40, 50, 255), width=2)
+    # One icon beside each line: a blue platform on its jet, a grey one
+    # falling, a comet.
+    d.rectangle((24, 86, 84, 100), fill=(70, 130, 170, 255), outline=(40, 40, 50, 255), width=2)
     for i in range(5):
-        d.line([(34 + 10 * i, 142), (30 + 10 * i, 160 + (i % 2) * 8)], fill=CYAN + (255,), width=3)
-    d.rectangle((100, 170, 160, 186), fill=(150, 160, 176, 255), outline=(40, 40, 50, 255), width=2)
-    d.line([(130, 192), (130, 218)], fill=ORANGE + (255,), width=4)
-    d.polygon([(120, 214), (140, 214), (130, 228)], fill=ORANGE + (255,))
-    d.ellipse((120, 88, 140, 108), fill=(255, 180, 60, 255))
-    d.line([(140, 90), (158, 74)], fill=(255, 220, 120, 255), width=3)
-    return 170
+        d.line([(34 + 10 * i, 104), (30 + 10 * i, 116 + (i % 2) * 6)], fill=CYAN + (255,), width=3)
+    d.rectangle((24, 136, 84, 150), fill=(150, 152, 158, 255), outline=(40, 40, 50, 255), width=2)
+    d.line([(54, 154), (54, 170)], fill=ORANGE + (255,), width=4)
+    d.polygon([(44, 166), (64, 166), (54, 180)], fill=ORANGE + (255,))
+    d.ellipse((40, 196, 60, 216), fill=(255, 180, 60, 255))
+    d.line([(60, 198), (80, 182)], fill=(255, 220, 120, 255), width=3)
+    return 96
 
 
 def spawner_icon(d):
@@ -749,6 +758,7 @@ def textures():
         ("bridge", "bridge.png", tile((110, 90, 60), (70, 56, 36), step=16, seed=25)),
         ("conveyorbelt", "conveyorbelt.png", tile((40, 40, 46), (25, 25, 30), step=16, noise=3, mark=arrows)),
         ("platform", "platform.png", tile((70, 130, 170), (40, 80, 110), step=64, seed=27)),
+        ("fallingplatform", "fallingplatform.png", tile((150, 152, 158), (104, 106, 114), step=64, seed=29, mark=cracks)),
         ("barrier", "barrier.png", stripes((230, 230, 230), (210, 40, 40))),
         ("exit", "exit.png", tile((30, 60, 40), (20, 40, 26), step=64, noise=3, mark=exit_mark)),
         ("checkpoint", "checkpoint.png", tile((40, 56, 80), (26, 36, 54), step=64, noise=3, mark=checkpoint_mark)),

@@ -315,7 +315,26 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         return known[face] == 1;
     };
     const int bestFace = faceOf(best);
-    if (bestFace < 0 || !covered(bestFace)) return true;
+    if (bestFace < 0) return true;
+    if (!covered(bestFace)) {
+        // A side through an open face: a body whose bottom is only a step
+        // below the block's open top goes up onto it instead, if it lies
+        // over that top. One merely flush with the block's side (a crate
+        // sliding down a wall) has nothing to stand on there.
+        const float overX = std::min(own.hi.x, reach.hi.x) - std::max(own.lo.x, reach.lo.x);
+        const float overZ = std::min(own.hi.z, reach.hi.z) - std::max(own.lo.z, reach.lo.z);
+        if (bestFace / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || std::min(overX, overZ) <= FLUSH_TOLERANCE ||
+            !ReachesOut(own, reach, TOP_FACE) || covered(TOP_FACE))
+            return true;
+        unsigned up = NO_AXIS;
+        for (unsigned index = 0; index < AXIS_COUNT; ++index)
+            if ((up == NO_AXIS || depths[index] < depths[up]) && depths[index] < FLT_MAX && faceOf(index) == TOP_FACE)
+                up = index;
+        if (up == NO_AXIS) return true;
+        best = up;
+        if (up < 6) bestSingleAxis = up;
+        return true;
+    }
     // Only touching a face inside the solid: the body rests in the cell
     // beside this block's (a crate on a floor or a belt), and the face
     // would stop every push along the floor.

@@ -32,6 +32,14 @@
 // normal goes through a face when it lies within FACE_COSINE of the face's
 // axis, and a covering block must meet the body's bounds (so the blocks the
 // broad phase pairs with the body are all it needs).
+// Steps: when the axis would push the body back out through an open side
+// face while the body's bottom lies at most STEP_HEIGHT below the block's
+// open top (and the body reaches above it), the least penetrating axis
+// through the top is taken: a robot pressing down sinks that far into the
+// floor in one step, and the edge of one walking beside a gap onto a wider
+// floor would otherwise catch on the side of the block it steps onto. The
+// body must lie over the top by more than FLUSH_TOLERANCE on x and z: one
+// only flush with a side stands on nothing.
 #pragma once
 #include <cstddef>
 
@@ -118,6 +126,11 @@ public:
     static constexpr float FACE_COSINE = 0.9999f;
     // At most this many blocks cover one face; more leave it uncovered.
     static constexpr std::size_t MAX_COVERING_BLOCKS = 16;
+    // How far below a block's open top a body's bottom may lie and still
+    // step up onto it: the robot's 5 units a second over the longest step.
+    static constexpr float STEP_HEIGHT = 0.25f;
+    // The upper y face of a block (2 x axis + 1).
+    static constexpr int TOP_FACE = 3;
 
     // Chooses the test for an earlier primitive a and a later one b of the
     // physics step's list: spheres (a, b); box and sphere (box, sphere); two
@@ -180,8 +193,10 @@ private:
                                     const BlockFaces& blocks);
     // When the chosen axis pushes the body out through a covered face of
     // the block, chooses the least penetrating one through an open face the
-    // body reaches out of (and the best face axis among those), if any.
-    // False when the body only touches (zero depth) a covered face: no contact.
+    // body reaches out of (and the best face axis among those), if any;
+    // through an open side face, a body a step below the open top goes up
+    // onto it. False when the body only touches (zero depth) a covered face:
+    // no contact.
     static bool AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
                                   const glm::vec3& toCentre, const float depths[AXIS_COUNT], unsigned& best,
                                   unsigned& bestSingleAxis);

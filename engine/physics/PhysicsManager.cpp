@@ -265,15 +265,15 @@ bool PhysicsManager::IsBlock(const GameObject* object, const PhysicsComponent* b
                              const CollisionComponent* collision)
 {
     // Enemies are never part of the level's solid (and two never meet).
-    return object && !body && collision && collision->active && collision->GetPrimitive() &&
+    return object && (!body || body->inverseMass <= BLOCK_INVERSE_MASS) && collision && collision->active && collision->GetPrimitive() &&
            collision->GetPrimitive()->type == PR_BOX && collision->autoResolve && !collision->ethereal &&
            object->type != ENEMY;
 }
 
 std::uint8_t PhysicsManager::KindOf(const StepObject& entry)
 {
-    if (entry.body) return entry.collision->GetPrimitive()->type == PR_BOX ? KIND_BODY_BOX : 0;
-    return IsBlock(entry.object, entry.body, entry.collision) ? KIND_BLOCK : 0;
+    if (IsBlock(entry.object, entry.body, entry.collision)) return KIND_BLOCK;
+    return entry.body && entry.collision->GetPrimitive()->type == PR_BOX ? KIND_BODY_BOX : 0;
 }
 
 void PhysicsManager::GatherBlocks()

@@ -65,6 +65,9 @@ public:
     // What a waking body gets: full gravity and a push downwards.
     static constexpr float WAKE_GRAVITY_Y = -20.0f;
     static constexpr float WAKE_VELOCITY_Y = -5.0f;
+    // A body whose inverse mass is at most this barely moves when pushed:
+    // the face rule takes it as a block.
+    static constexpr float BLOCK_INVERSE_MASS = 0.01f;
 
     // The default settings, the contact pool and three empty maps.
     PhysicsManager();
@@ -104,8 +107,10 @@ public:
 
     // Whether an object is a block of the level's solid, whose faces flush
     // against other blocks never push a body (AccurateCollision.h): no body,
-    // an active collision component with a box that resolves (AutoResolve)
-    // and is not Ethereal, and no ENEMY. False for a null object.
+    // or a body no heavier to push than BLOCK_INVERSE_MASS (a hovering
+    // platform set among floor blocks); an active collision component with a
+    // box that resolves (AutoResolve) and is not Ethereal, and no ENEMY.
+    // False for a null object.
     static bool IsBlock(const GameObject* object, const PhysicsComponent* body, const CollisionComponent* collision);
 
     FactoryMap<Primitive>& GetPrimitiveFactories() { return m_primitiveFactories; }
@@ -142,8 +147,8 @@ private:
     void UpdateWakeTimer(PhysicsComponent* body, const CollisionComponent* collision, float dt) const;
     void DetectCollisions();
     // Kinds of detection items for the block face rule (a bit each).
-    static constexpr std::uint8_t KIND_BODY_BOX = 1;  // a box with a body
-    static constexpr std::uint8_t KIND_BLOCK = 2;     // a static solid box
+    static constexpr std::uint8_t KIND_BODY_BOX = 1;  // a box with a body that is no block
+    static constexpr std::uint8_t KIND_BLOCK = 2;     // a solid box that stands (IsBlock)
     static std::uint8_t KindOf(const StepObject& entry);
     // Lists, for each body box, the blocks the broad phase pairs it with.
     void GatherBlocks();

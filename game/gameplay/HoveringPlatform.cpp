@@ -15,6 +15,7 @@ glm::vec3 HoveringPlatform::JetPosition() const { return owner->position + glm::
 void HoveringPlatform::Init()
 {
     if (!owner) return;
+    m_HoverHeight = owner->position.y;
     if (!m_Jetstream) {
         ObjectManager* objects = Objects();
         m_Jetstream = objects ? objects->CreateInstance(JETSTREAM, JetPosition()) : nullptr;
@@ -25,6 +26,10 @@ void HoveringPlatform::Init()
 void HoveringPlatform::Update()
 {
     if (!owner) return;
+    if (owner->position.y != m_HoverHeight) {
+        owner->position.y = m_HoverHeight;
+        owner->flags &= ~OBJ_WORLD_VALID;
+    }
     MoveObject(m_Jetstream, JetPosition());
     if (PhysicsComponent* body = GetPhysicsComponent(owner)) body->velocity.y = 0.0f;
 }

@@ -9,6 +9,10 @@
 //   the body's vertical velocity to 0: speed gained downward in the last
 //   step (a landing crate, a robot) is dropped, so it neither sinks nor
 //   rises; a sideways push still moves it.
+// - Every update also puts the platform back at the height it had at Init:
+//   a robot standing on it is pushed out of it every step, and that push
+//   moves the platform a hair too, which would add up to a visible sinking
+//   and leave a step up to the floor blocks around it.
 // - Free marks the companion for destruction (its own plume goes with it)
 //   and forgets it.
 // No fields in files.
@@ -36,6 +40,7 @@ public:
     void CopyFrom(const Component* other) override { CopySerializeVars(other); }
 
     GameObject* m_Jetstream = nullptr;  // the companion JETSTREAM; not owned
+    float m_HoverHeight = 0.0f;          // the platform's y at Init
 
 private:
     glm::vec3 JetPosition() const;

@@ -304,6 +304,8 @@ protected:
         return Box(glm::vec3(0.4f, 0.5f, 0.4f), centre, Turn(yawDegrees, Y));
     }
     static glm::vec3 AtSeam() { return glm::vec3(1.0f + PAST - 0.4f, 1.5f - SUNK, 0.5f); }
+    // The same robot sunk deeper than a step: an open face pushes it back.
+    static glm::vec3 BelowAStep() { return AtSeam() - glm::vec3(0.0f, CollisionDetector::STEP_HEIGHT, 0.0f); }
     BlockFaces Around(const CollisionBox& block)
     {
         return BlockFaces{&block, m_blocks.data(), m_blocks.size()};
@@ -388,7 +390,8 @@ TEST_F(BlockFloorTest, OpenFacesStillPushBack)
     ExpectVec3Near(Touch(robot, behind, true).contactNormal, Y);
 
     // A block a hair away is flush; one a hundredth away is not, nor is a
-    // face seen without the block that covers it.
+    // face seen without the block that covers it. An open face pushes back
+    // a body sunk deeper than a step below the block's top.
     CollisionBox& near = Block(2.5f + 0.5f * CollisionDetector::FLUSH_TOLERANCE, 0.5f, 0.5f);
     CollisionBox& apart = Block(2.5f + 0.01f, 0.5f, 2.5f);
     CollisionBox& pastAhead = Robot(AtSeam() + glm::vec3(1.0f, 0.0f, 0.0f));
@@ -396,9 +399,59 @@ TEST_F(BlockFloorTest, OpenFacesStillPushBack)
     ExpectVec3Near(Touch(pastAhead, near, true).contactNormal, Y);
     CollisionBox& lonely = Block(1.5f, 0.5f, 2.5f);
     m_blocks = {&lonely, &apart};
-    ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(1.01f, 0.0f, 2.0f)), apart, true).contactNormal, -X);
+    CollisionBox& pastLonely = Robot(BelowAStep() + glm::vec3(1.01f, 0.0f, 2.0f));
+    EXPECT_FALSE(CollisionDetector::FaceCovered(apart, -X, pastLonely, Around(apart)));
+    ExpectVec3Near(Touch(pastLonely, apart, true).contactNormal, -X);
     m_blocks = {&ahead};
-    ExpectVec3Near(Touch(robot, ahead, true).contactNormal, -X);
+    ExpectVec3Near(Touch(Robot(BelowAStep()), ahead, true).contactNormal, -X);
+}
+
+TEST_F(BlockFloorTest, ABodyOnlyAStepBelowAnOpenTopGoesUpOntoTheBlock)
+{
+    // A robot walking a path one block wide, off its middle line, onto a
+    // wider floor: its edge meets the side of a floor block that has no
+    // block in front. Sunk into the floor by less than a step, it goes up.
+    CollisionBox& path = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& ahead = Block(1.5f, 0.5f, 0.5f);
+    CollisionBox& aside = Block(1.5f, 0.5f, 1.5f);
+    Add(path);
+    Add(ahead);
+    Add(aside);
+    for (bool robotFirst : {true, false}) {
+        CollisionBox& offLine = Robot(AtSeam() + glm::vec3(0.0f, 0.0f, 0.3f), 90.0f);
+        EXPECT_FALSE(CollisionDetector::FaceCovered(aside, -X, offLine, Around(aside)));
+        const Contact stepped = Touch(offLine, aside, robotFirst);
+        ExpectVec3Near(stepped.contactNormal, Y);
+        EXPECT_NEAR(stepped.penetration, SUNK, 1e-5f);
+        ExpectVec3Near(Touch(offLine, ahead, robotFirst).contactNormal, Y);
+    }
+    // The same over a gap a hundredth wide, where no face is flush.
+    CollisionBox& beyond = Block(2.51f, 0.5f, 0.5f);
+    Add(beyond);
+    ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(1.01f, 0.0f, 0.0f)), beyond, true).contactNormal, Y);
+    // Sunk deeper than a step, or facing a block with another on its top
+    // (a wall), it is pushed back.
+    ExpectVec3Near(Touch(Robot(BelowAStep() + glm::vec3(0.0f, 0.0f, 0.3f)), aside, true).contactNormal, -X);
+    CollisionBox& wall = Block(1.5f, 1.5f, 1.5f);
+    Add(wall);
+    ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(0.0f, 0.0f, 0.3f)), aside, true).contactNormal, -X);
+}
+
+TEST_F(BlockFloorTest, ABodyFlushWithASideIsNotLiftedOntoItsTop)
+{
+    // A crate thrown against a wall slides down its side, flush with it (a
+    // hair inside) and just below the top of the wall's block: it has
+    // nothing to stand on there and is pushed off the side, not up.
+    CollisionBox& wall = Block(0.5f, 0.5f, 0.5f);
+    Add(wall);
+    const float inside = 0.5f * CollisionDetector::FLUSH_TOLERANCE;
+    for (bool crateFirst : {true, false}) {
+        CollisionBox& crate = Box(glm::vec3(0.5f), glm::vec3(0.55f, 1.43f, 1.5f - inside));
+        ExpectVec3Near(Touch(crate, wall, crateFirst).contactNormal, Z);
+    }
+    // Over the top by more than the tolerance, it still steps up.
+    CollisionBox& over = Box(glm::vec3(0.5f), glm::vec3(0.55f, 1.43f, 1.5f - 0.02f));
+    ExpectVec3Near(Touch(over, wall, true).contactNormal, Y);
 }
 
 TEST_F(BlockFloorTest, AFaceIsCoveredOnlyWhereTheBlocksBehindSpanTheBody)
@@ -413,7 +466,7 @@ TEST_F(BlockFloorTest, AFaceIsCoveredOnlyWhereTheBlocksBehindSpanTheBody)
     m_blocks = {&slab, &rowOne, &rowTwo};
     ExpectVec3Near(Touch(robot, slab, true).contactNormal, Y);
     m_blocks = {&slab, &rowOne};
-    ExpectVec3Near(Touch(robot, slab, true).contactNormal, -X);
+    ExpectVec3Near(Touch(Robot(glm::vec3(AtSeam().x, BelowAStep().y, 1.0f)), slab, true).contactNormal, -X);
     // Within one row the one block is enough.
     CollisionBox& inRow = Robot(AtSeam());
     ExpectVec3Near(Touch(inRow, slab, true).contactNormal, Y);
@@ -500,8 +553,9 @@ TEST_F(BlockFloorTest, BadBlockListsAreHarmless)
     ExpectVec3Near(Touch(robot, ahead, true).contactNormal, Y);
     // A missing list (whatever count it claims), or a block that is neither
     // box of the pair.
+    CollisionBox& deep = Robot(BelowAStep());
     BlockFaces none{&ahead, nullptr, 3};
-    CollisionDetector::BoxAndBox(robot, ahead, pool, &none);
+    CollisionDetector::BoxAndBox(deep, ahead, pool, &none);
     ExpectVec3Near(pool.activeContacts.back()->contactNormal, -X);
     BlockFaces stranger = Around(behind);
     stranger.block = &lost;
@@ -516,7 +570,7 @@ TEST_F(BlockFloorTest, BadBlockListsAreHarmless)
     // More covering blocks than the rule looks at leave the face open.
     m_blocks = {&ahead};
     for (std::size_t i = 0; i <= CollisionDetector::MAX_COVERING_BLOCKS; ++i) m_blocks.push_back(&behind);
-    ExpectVec3Near(Touch(robot, ahead, true).contactNormal, -X);
+    ExpectVec3Near(Touch(deep, ahead, true).contactNormal, -X);
 }
 
 TEST(EdgeContactPointTest, MidpointOfTheClosestPointsOrTheFavouredEdge)

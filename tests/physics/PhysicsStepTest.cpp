@@ -366,6 +366,48 @@ TEST_F(PhysicsStepTest, ARobotPressedIntoAFloorOfBlocksWalksOverEverySeam)
     EXPECT_LE(walk(-1.0f, 0.0f, 0.5f), 120);
 }
 
+TEST_F(PhysicsStepTest, ARobotWalksFromBlocksOntoHeavyBodiesLevelWithThemAndBack)
+{
+    // Five blocks, five hovering platforms (bodies a thousand times heavier
+    // than the robot) and five blocks in a row, tops at y 1: the platforms'
+    // faces flush with each other and with the blocks never stop the robot.
+    SetFrame(1.0 / 32.0);
+    std::vector<GameObject*> platforms;
+    for (int x = 0; x < 15; ++x) {
+        GameObject* block = Make(x >= 5 && x < 10 ? HOVERINGPLATFORM : CUBE, glm::vec3(x + 0.5f, 0.5f, 0.5f));
+        if (block && Body(block)) {
+            Body(block)->flags &= ~BODY_CAN_SLEEP;
+            platforms.push_back(block);
+        }
+    }
+    // What the platform component does every frame: no vertical speed, its
+    // own height.
+    auto hover = [&] {
+        for (GameObject* platform : platforms) {
+            Body(platform)->velocity.y = 0.0f;
+            platform->position.y = 0.5f;
+        }
+    };
+    GameObject* robot = Make(PLAYER, glm::vec3(0.5f, 1.5f, 0.5f));
+    static_cast<CollisionBox*>(Collision(robot)->GetPrimitive())->halfSize = glm::vec3(0.4f, 0.5f, 0.4f);
+    Collision(robot)->UpdatePrimitive();
+    for (float direction : {1.0f, -1.0f}) {
+        const float until = direction > 0.0f ? 14.0f : 1.0f;
+        int steps = 0;
+        float lowest = robot->position.y;
+        for (; steps < 120 && direction * (until - robot->position.x) > 0.0f; ++steps) {
+            hover();
+            Body(robot)->velocity = glm::vec3(5.0f * direction, -5.0f, 0.0f);
+            Step();
+            lowest = std::min(lowest, robot->position.y);
+        }
+        // 13 units at 5/32 a step: never held back at a seam, never sunk.
+        EXPECT_LE(steps, 88) << direction;
+        EXPECT_GT(lowest, 1.45f) << direction;
+        EXPECT_NEAR(robot->position.z, 0.5f, 1e-3f) << direction;
+    }
+}
+
 TEST_F(PhysicsStepTest, HooksMayRemoveComponentsWhileTheStepTellsThem)
 {
     // The crate's hook takes away its own collision component and the

@@ -157,7 +157,7 @@ private:
                 BlockFaces around;
                 const BlockFaces* given = nullptr;
                 for (const auto& [body, block] : {std::make_pair(&shaped[a], &shaped[b]), std::make_pair(&shaped[b], &shaped[a])}) {
-                    if (body->body && body->primitive->type == PR_BOX && block->block) {
+                    if (body->body && !body->block && body->primitive->type == PR_BOX && block->block) {
                         around = {static_cast<const CollisionBox*>(block->primitive), blocks.data(), blocks.size()};
                         given = &around;
                     }

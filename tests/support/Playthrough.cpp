@@ -117,7 +117,7 @@ const std::vector<CampaignLevel>& CampaignLevels()
         {STATE_LEVEL1, "The Throw", true},      {STATE_LEVEL1 + 1, "BOOM", true},
         {STATE_LEVEL1 + 2, "Bazinga", true},    {STATE_LEVEL1 + 3, "Warm Up", true},
         {STATE_LEVEL1 + 4, "Twister", true},    {STATE_LEVEL1 + 5, "Conveytapult", true},
-        {STATE_LEVEL1 + 6, "LeapOfFaith", false}, {STATE_LEVEL1 + 7, "The Swapper", false},
+        {STATE_LEVEL1 + 6, "LeapOfFaith", true}, {STATE_LEVEL1 + 7, "The Swapper", true},
         {STATE_LEVEL1 + 8, "BridgesGalore", true}, {STATE_LEVEL1 + 9, "WholeShebang", true},
         {STATE_LEVEL1 + 10, "B-B-Boss", true},
     };

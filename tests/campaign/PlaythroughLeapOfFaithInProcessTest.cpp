@@ -1,0 +1,202 @@
+// "LeapOfFaith" played from its key script: the robot crosses the hovering
+// platforms, the grey bridge and the crumbling run to the checkpoint, then
+// takes the crumbling bridge to the exit. Standing still never ends the
+// level; lingering on the grey bridge drops the robot into the void before
+// any checkpoint, which opens the retry menu whose Yes restarts the level;
+// lingering on the crumbling bridge past the checkpoint drops it too, the
+// checkpoint takes it back, and the safe walkway round the south still
+// leads to the exit. A comet that strikes the robot only bursts.
+#include <gtest/gtest.h>
+
+#include <glm/glm.hpp>
+
+#include "engine/core/System.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CometSpawnerComponent.h"
+#include "game/gameplay/FallingPlatformComponent.h"
+#include "support/EngineFixture.h"
+#include "support/Playthrough.h"
+
+using namespace QRX;
+using namespace QRX::TestSupport;
+
+namespace {
+
+constexpr int LEAP_OF_FAITH = STATE_LEVEL1 + 6;
+constexpr int LEAP_OF_FAITH_TRANSITION = 23;
+
+class PlaythroughLeapOfFaithInProcessTest : public EngineTest
+{
+protected:
+    static KeyScript Script()
+    {
+        KeyScript script;
+        std::string error;
+        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(*FindCampaignLevel(LEAP_OF_FAITH)), script, error)) << error;
+        return script;
+    }
+    // The first lines of a script, then a script of its own.
+    static KeyScript Then(const KeyScript& script, std::size_t lines, const std::string& more)
+    {
+        KeyScript joined;
+        joined.lines.assign(script.lines.begin(), script.lines.begin() + std::min(lines, script.lines.size()));
+        KeyScript rest;
+        std::string error;
+        EXPECT_TRUE(ParseKeyScript(more, rest, error)) << error;
+        joined.lines.insert(joined.lines.end(), rest.lines.begin(), rest.lines.end());
+        return joined;
+    }
+    // Falling platforms that are gone (off the level grid).
+    static int FallenPlatforms(Playthrough& run)
+    {
+        int fallen = 0;
+        for (GameObject* object : run.Game().FindAll(FALLINGPLATFORM)) {
+            auto* platform = dynamic_cast<FallingPlatformComponent*>(object->GetComponent(CT_FALLINGPLATFORM));
+            if (platform && platform->m_IsOffGrid) ++fallen;
+        }
+        return fallen;
+    }
+    static PlaythroughOptions NoWait()
+    {
+        PlaythroughOptions options;
+        options.waitFrames = 0;
+        return options;
+    }
+};
+
+TEST_F(PlaythroughLeapOfFaithInProcessTest, TheScriptReachesTheExitWithAnA)
+{
+    Playthrough run;
+    PlaythroughOptions options;
+    // The first frame, and the first once the robot has beamed in.
+    options.screenshotFrames = {1, 62};
+    const PlaythroughResult result =
+        run.RunScript(LEAP_OF_FAITH, PlaythroughScriptPath(*FindCampaignLevel(LEAP_OF_FAITH)), options);
+    ASSERT_TRUE(result.started) << result.error;
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, LEAP_OF_FAITH_TRANSITION);
+    EXPECT_EQ(result.leftFor, LEAP_OF_FAITH_TRANSITION);
+    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.grade, 'A');
+    EXPECT_GT(result.levelSeconds, 0);
+    EXPECT_LE(result.levelSeconds, static_cast<int>(result.gradeATime));
+    // The A time leaves the script about a quarter to spare.
+    EXPECT_GE(result.gradeATime * 4, static_cast<unsigned>(result.levelSeconds) * 5 - 8);
+    ASSERT_EQ(result.shots.size(), 2u);
+    for (const PlaythroughShot& shot : result.shots) {
+        EXPECT_FALSE(shot.path.empty()) << shot.frame;
+        EXPECT_GT(shot.robotShare, 0.0) << shot.frame;
+    }
+    EXPECT_GT(result.shots[1].robotShare, 0.001);
+}
+
+TEST_F(PlaythroughLeapOfFaithInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
+    const glm::vec3 start = run.Game().Player()->position;
+    const unsigned aTime = run.Play(KeyScript::Idle(1), NoWait()).gradeATime;
+    ASSERT_GT(aTime, 0u);
+    const PlaythroughResult result =
+        run.Play(KeyScript::Idle(2 * static_cast<int>(aTime) * Playthrough::FRAMES_PER_SECOND), NoWait());
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    EXPECT_EQ(run.Game().GetSystem()->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
+    ASSERT_NE(run.Game().Player(), nullptr);
+    EXPECT_LT(glm::length(run.Game().Player()->position - start), 0.05f);
+    // The comets kept falling all the while, and every platform stands.
+    int comets = 0;
+    for (GameObject* object : run.Game().FindAll(COMETSPAWNER))
+        if (auto* spawner = dynamic_cast<CometSpawnerComponent*>(object->GetComponent(CT_COMETSPAWNER)))
+            comets += spawner->m_SpawnAmount;
+    EXPECT_GT(comets, 2 * static_cast<int>(aTime));
+    EXPECT_EQ(FallenPlatforms(run), 0);
+}
+
+TEST_F(PlaythroughLeapOfFaithInProcessTest, LingeringOnTheGreyBridgeBeforeTheCheckpointOpensTheRetryMenu)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
+    const glm::vec3 start = run.Game().Player()->position;
+    const std::size_t platforms = run.Game().FindAll(FALLINGPLATFORM).size();
+    // Over the hovering platforms onto the grey bridge's corner, and stay.
+    const PlaythroughResult result = run.Play(Then(Script(), 4, "300"), NoWait());
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+
+    // Yes ("btnRetryYes") restarts the level with every platform back.
+    states->RequestState(STATE_RESTART);
+    run.Game().Step(2);
+    EXPECT_EQ(states->GetCurrentState(), LEAP_OF_FAITH);
+    ASSERT_NE(run.Game().Player(), nullptr);
+    EXPECT_EQ(run.Game().Player()->position, start);
+    EXPECT_EQ(run.Game().FindAll(FALLINGPLATFORM).size(), platforms);
+    EXPECT_EQ(FallenPlatforms(run), 0);
+}
+
+TEST_F(PlaythroughLeapOfFaithInProcessTest, AFallPastTheCheckpointRestoresItAndTheSafeWayLeadsToTheExit)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
+    System* system = run.Game().GetSystem();
+    // Up to the checkpoint island, a few steps onto the crumbling bridge,
+    // and stay there until it drops the robot.
+    const PlaythroughResult fall = run.Play(Then(Script(), 6, "24 D\n150"), NoWait());
+    EXPECT_FALSE(fall.ExitReached());
+    EXPECT_EQ(fall.requestedState, STATE_NONE);
+    EXPECT_EQ(system->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
+    ASSERT_TRUE(system->checkpointStore->HasCheckpoint());
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    // Back where it reached the checkpoint, on the island's floor.
+    const glm::vec3 saved = system->checkpointStore->GetActivations().back().playerPosition;
+    EXPECT_LT(glm::length(robot->position - saved), 0.1f);
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+    EXPECT_GE(FallenPlatforms(run), 4);
+
+    // The walkway round the south: the exit, a little later.
+    const PlaythroughResult result = run.Play(Then({}, 0, "12 A\n100 W\n118 D\n75 S\n30 D"));
+    EXPECT_TRUE(result.ExitReached());
+    EXPECT_EQ(result.leftFor, LEAP_OF_FAITH_TRANSITION);
+    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
+    EXPECT_EQ(result.grade, 'B');
+}
+
+TEST_F(PlaythroughLeapOfFaithInProcessTest, ACometStrikingTheRobotOnlyBursts)
+{
+    Playthrough run;
+    ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
+    run.Play(KeyScript::Idle(62), NoWait());
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 start = robot->position;
+    GameObject* comet =
+        run.Game().GetSystem()->objectManager->CreateInstance(COMET, start + glm::vec3(0.0f, 2.5f, 0.0f));
+    ASSERT_NE(comet, nullptr);
+    const int id = comet->id;
+    auto gone = [&] {
+        for (GameObject* object : run.Game().FindAll(COMET))
+            if (object->id == id) return false;
+        return true;
+    };
+    ASSERT_GT(run.Game().StepUntil(gone, 120), 0);
+    run.Game().Step(10);
+    EXPECT_EQ(run.Game().GetSystem()->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
+    EXPECT_NEAR(robot->position.y, start.y, 0.05f);
+    EXPECT_LT(glm::length(robot->position - start), 0.1f);
+    // It walks on as before.
+    const PlaythroughResult walk = run.Play(Then({}, 0, "30 W"), NoWait());
+    EXPECT_EQ(walk.requestedState, STATE_NONE);
+    EXPECT_LT(robot->position.z, start.z - 1.5f);
+    EXPECT_NEAR(robot->position.y, start.y, 0.05f);
+}
+
+} // namespace

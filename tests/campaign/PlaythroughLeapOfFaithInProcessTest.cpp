@@ -70,29 +70,7 @@ protected:
 
 TEST_F(PlaythroughLeapOfFaithInProcessTest, TheScriptReachesTheExitWithAnA)
 {
-    Playthrough run;
-    PlaythroughOptions options;
-    // The first frame, and the first once the robot has beamed in.
-    options.screenshotFrames = {1, 62};
-    const PlaythroughResult result =
-        run.RunScript(LEAP_OF_FAITH, PlaythroughScriptPath(*FindCampaignLevel(LEAP_OF_FAITH)), options);
-    ASSERT_TRUE(result.started) << result.error;
-    EXPECT_TRUE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, LEAP_OF_FAITH_TRANSITION);
-    EXPECT_EQ(result.leftFor, LEAP_OF_FAITH_TRANSITION);
-    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.grade, 'A');
-    EXPECT_GT(result.levelSeconds, 0);
-    EXPECT_LE(result.levelSeconds, static_cast<int>(result.gradeATime));
-    // The A time leaves the script about a quarter to spare.
-    EXPECT_GE(result.gradeATime * 4, static_cast<unsigned>(result.levelSeconds) * 5 - 8);
-    ASSERT_EQ(result.shots.size(), 2u);
-    for (const PlaythroughShot& shot : result.shots) {
-        EXPECT_FALSE(shot.path.empty()) << shot.frame;
-        EXPECT_GT(shot.robotShare, 0.0) << shot.frame;
-    }
-    EXPECT_GT(result.shots[1].robotShare, 0.001);
+    ExpectLevelCompleted(*FindCampaignLevel(LEAP_OF_FAITH), 'A');
 }
 
 TEST_F(PlaythroughLeapOfFaithInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)

@@ -21,7 +21,6 @@ using namespace QRX::TestSupport;
 namespace {
 
 constexpr int TWISTER = STATE_LEVEL1 + 4;
-constexpr int TWISTER_TRANSITION = 21;
 
 class PlaythroughTwisterInProcessTest : public EngineTest
 {
@@ -50,29 +49,7 @@ protected:
 
 TEST_F(PlaythroughTwisterInProcessTest, TheScriptReachesTheExitWithAnA)
 {
-    Playthrough run;
-    PlaythroughOptions options;
-    // The first frame, and the first once the robot has beamed in.
-    options.screenshotFrames = {1, 62};
-    const PlaythroughResult result =
-        run.RunScript(TWISTER, PlaythroughScriptPath(*FindCampaignLevel(TWISTER)), options);
-    ASSERT_TRUE(result.started) << result.error;
-    EXPECT_TRUE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, TWISTER_TRANSITION);
-    EXPECT_EQ(result.leftFor, TWISTER_TRANSITION);
-    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.grade, 'A');
-    EXPECT_GT(result.levelSeconds, 0);
-    EXPECT_LE(result.levelSeconds, static_cast<int>(result.gradeATime));
-    // The A time leaves the script about a quarter to spare.
-    EXPECT_GE(result.gradeATime * 4, static_cast<unsigned>(result.levelSeconds) * 5 - 8);
-    ASSERT_EQ(result.shots.size(), 2u);
-    for (const PlaythroughShot& shot : result.shots) {
-        EXPECT_FALSE(shot.path.empty()) << shot.frame;
-        EXPECT_GT(shot.robotShare, 0.0) << shot.frame;
-    }
-    EXPECT_GT(result.shots[1].robotShare, 0.001);
+    ExpectLevelCompleted(*FindCampaignLevel(TWISTER), 'A');
 }
 
 TEST_F(PlaythroughTwisterInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)

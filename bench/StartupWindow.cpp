@@ -1,10 +1,9 @@
 // The start-up reference: the least a program of this kind does before its
-// first frame: an SDL2 window with an OpenGL 2.1 context, one shader
+// first frame: a bare window with an OpenGL 2.1 context, one shader
 // program, one texture, one textured quad and one swap. It writes when that
 // frame was on the screen, as CLOCK_MONOTONIC nanoseconds, to the file named
 // by its argument. It links SDL2, GLEW and OpenGL only, not the engine.
 #include <GL/glew.h>
-#include <SDL.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <time.h>
@@ -12,6 +11,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+#include "engine/platform/BareGLWindow.h"
 
 namespace {
 
@@ -64,16 +65,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <times file>\n", argv[0]);
         return 2;
     }
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("zendra-bench reference", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                          WIDTH, HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    QRX::Platform::BareGLWindow window;
     int result = 1;
-    if (context && glewInit() == GLEW_OK) {
+    if (window.Open("zendra-bench reference", WIDTH, HEIGHT) && glewInit() == GLEW_OK) {
         PinLoadedLibraries();
         GLuint program = glCreateProgram();
         GLuint vertex = Compile(GL_VERTEX_SHADER, VERTEX);
@@ -109,7 +103,7 @@ int main(int argc, char** argv)
         glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
         glEnableVertexAttribArray(0);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        SDL_GL_SwapWindow(window);
+        window.Swap();
         glFinish();
         const std::int64_t frame = MonotonicNanoseconds();
 
@@ -123,8 +117,5 @@ int main(int argc, char** argv)
         glDeleteShader(fragment);
         glDeleteProgram(program);
     }
-    if (context) SDL_GL_DeleteContext(context);
-    if (window) SDL_DestroyWindow(window);
-    SDL_Quit();
     return result;
 }

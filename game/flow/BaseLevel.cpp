@@ -274,7 +274,7 @@ void BaseLevel::Pause() { PauseAllObjects(); }
 
 void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 
-void BaseLevel::Update(GameStateManager& manager)
+bool BaseLevel::BeginLevelFrame()
 {
     UpdateCursorVisibility();
     // While the console has the keyboard (it had it when the frame began,
@@ -287,6 +287,12 @@ void BaseLevel::Update(GameStateManager& manager)
         system->inputManager && system->objectManager)
         system->inputManager->PickObject(system->objectManager->GetActiveObjectsWithComponent(CT_GRAPHICS), true);
     UpdateCurrentStateObjects();
+    return typing;
+}
+
+void BaseLevel::Update(GameStateManager& manager)
+{
+    const bool typing = BeginLevelFrame();
     CheckFall(manager);
 
     const int id = manager.GetCurrentState();

@@ -118,6 +118,10 @@ protected:  // the two-player level builds on these
     // box. The state id, or -1 (logged) without a level manager or when the
     // file cannot be opened (the game then ends after the frame).
     int LoadCurrentLevel();
+    // The opening of a level's frame: the cursor, the console, the panels'
+    // help key and pick, the level's objects. True while the console has
+    // the keyboard (the level's own keys then wait).
+    bool BeginLevelFrame();
     // The sky around the level, kept in m_SkyBox.
     void CreateSkyBox(int stateId);
     // A one-shot emitter at the origin that fills the level with stars.

@@ -123,17 +123,8 @@ void MultiplayerLevel::Respawn(GameObject* robot, const glm::vec3& spawn)
 
 void MultiplayerLevel::Update(GameStateManager& manager)
 {
-    UpdateCursorVisibility();
-    // While the console has the keyboard (it had it when the frame began,
-    // so the Escape that closes it counts too) the level's own keys wait.
-    const bool typing = IsConsoleOpen();
-    UpdateConsole();
+    const bool typing = BeginLevelFrame();
     System* system = System::GetInstance();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
-        system->inputManager && system->objectManager)
-        system->inputManager->PickObject(system->objectManager->GetActiveObjectsWithComponent(CT_GRAPHICS), true);
-    UpdateCurrentStateObjects();
 
     Respawn(system->playerOne, m_MainSpawn);
     Respawn(m_OtherPlayer, m_OtherSpawn);

@@ -134,17 +134,7 @@ TEST_F(PlaythroughConveytapultInProcessTest, AFallIntoThePitOpensTheRetryMenuWho
     PlaythroughOptions options;
     options.waitFrames = 0;
     const PlaythroughResult result = run.Play(fall, options);
-    EXPECT_FALSE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
-    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
-    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
-
-    // Yes ("btnRetryYes") asks for the restart of the level under the menu.
-    states->RequestState(STATE_RESTART);
-    run.Game().Step(2);
-    EXPECT_EQ(states->GetCurrentState(), CONVEYTAPULT);
-    ASSERT_NE(run.Game().Player(), nullptr);
-    EXPECT_EQ(run.Game().Player()->position, start);
+    ASSERT_NO_FATAL_FAILURE(ExpectRetryRestartsTheLevel(run, result, CONVEYTAPULT, start));
     EXPECT_EQ(run.Game().FindAll(CRATE).size(), 3u);
 }
 

@@ -104,17 +104,7 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, LingeringOnTheGreyBridgeBeforeTheChe
     const std::size_t platforms = run.Game().FindAll(FALLINGPLATFORM).size();
     // Over the hovering platforms onto the grey bridge's corner, and stay.
     const PlaythroughResult result = run.Play(Then(Script(), 4, "300"), NoWait());
-    EXPECT_FALSE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
-    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
-    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
-
-    // Yes ("btnRetryYes") restarts the level with every platform back.
-    states->RequestState(STATE_RESTART);
-    run.Game().Step(2);
-    EXPECT_EQ(states->GetCurrentState(), LEAP_OF_FAITH);
-    ASSERT_NE(run.Game().Player(), nullptr);
-    EXPECT_EQ(run.Game().Player()->position, start);
+    ASSERT_NO_FATAL_FAILURE(ExpectRetryRestartsTheLevel(run, result, LEAP_OF_FAITH, start));
     EXPECT_EQ(run.Game().FindAll(FALLINGPLATFORM).size(), platforms);
     EXPECT_EQ(FallenPlatforms(run), 0);
 }

@@ -82,17 +82,7 @@ TEST_F(PlaythroughTwisterInProcessTest, TheChasersCatchOpensTheRetryMenuWhoseYes
     PlaythroughOptions options;
     options.waitFrames = 0;
     const PlaythroughResult result = run.Play(opening, options);
-    EXPECT_FALSE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
-    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
-    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
-
-    // Yes ("btnRetryYes") asks for the restart of the level under the menu.
-    states->RequestState(STATE_RESTART);
-    run.Game().Step(2);
-    EXPECT_EQ(states->GetCurrentState(), TWISTER);
-    ASSERT_NE(run.Game().Player(), nullptr);
-    EXPECT_EQ(run.Game().Player()->position, start);
+    ASSERT_NO_FATAL_FAILURE(ExpectRetryRestartsTheLevel(run, result, TWISTER, start));
     GameObject* chaser = Chaser(run);
     ASSERT_NE(chaser, nullptr);
     EXPECT_LT(chaser->position.z, 5.0f);

@@ -460,5 +460,20 @@ void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level)
     EXPECT_EQ(still.levelsCompletedAfter, still.levelsCompletedBefore);
 }
 
+void ExpectRetryRestartsTheLevel(Playthrough& run, const PlaythroughResult& result, int stateId,
+                                 const glm::vec3& start)
+{
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameStateManager* states = run.Game().GetSystem()->gameStateManager;
+    ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
+    // Yes ("btnRetryYes") asks for the restart of the level under the menu.
+    states->RequestState(STATE_RESTART);
+    run.Game().Step(2);
+    EXPECT_EQ(states->GetCurrentState(), stateId);
+    ASSERT_NE(run.Game().Player(), nullptr);
+    EXPECT_EQ(run.Game().Player()->position, start);
+}
+
 } // namespace TestSupport
 } // namespace QRX

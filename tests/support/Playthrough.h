@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include <glm/vec3.hpp>
+
 #include "support/GameplayHarness.h"
 
 namespace QRX {
@@ -209,6 +211,11 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade);
 // Standing still for twice the level's A time neither finishes the level nor
 // leaves it.
 void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level);
+// A play that ended on the retry menu: the level asked for it and it is
+// current; its Yes restarts the level, with the robot back at `start`.
+// Fatal failures (test with ASSERT_NO_FATAL_FAILURE) when a step fails.
+void ExpectRetryRestartsTheLevel(Playthrough& run, const PlaythroughResult& result, int stateId,
+                                 const glm::vec3& start);
 
 } // namespace TestSupport
 } // namespace QRX

@@ -24,6 +24,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/SoftwareRenderer.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Documents.h"
@@ -140,6 +141,8 @@ bool Renderer::InitGL()
     glBindVertexArray(m_vertexArray);
     glGenBuffers(GRAPHICS_ATTRIB_COUNT, m_vertexBufferObject);
     glGenBuffers(1, &m_particleIndexBuffer);
+    // Shading every fragment costs most where nothing skips hidden ones.
+    m_depthPrepass = IsSoftwareRenderer();
     m_glReady = true;
     return true;
 }

@@ -18,7 +18,10 @@
 // - GL object checks in draw code are severity-1 assertions ("BO INVALID");
 //   drawing goes on after them.
 // - The frame draws objects with a graphics component, opaque first, then
-//   back to front; an empty scene still runs the 2-D steps.
+//   back to front; an empty scene still runs the 2-D steps. On a software
+//   renderer (m_depthPrepass) the main pass first lays down the depth of the
+//   objects that cover what lies behind them (DrawDepthPrepass), so hidden
+//   fragments are never shaded; the picture stays the same.
 // - The player-one slot of the System is used (occluder fade, light) only
 //   while it holds a live PLAYER.
 // - Shadows come from one depth map of the scene light (ShadowMap); while
@@ -158,6 +161,15 @@ public:
     // The main pass over the frame's sorted group, then the debug overlays.
     // Leaves program 0 bound, polygon mode fill and line width 1.
     void RenderObjects(GameObjectGroup& group);
+    // Depth only, nearest first, through the bound "main" program: every
+    // object of the sorted group that the main pass draws fully opaque and in
+    // the same place (opacity 1, an opaque texture, a mesh that is not skinned
+    // and not the sky). Its fragments then pass the depth test in the colour
+    // pass exactly where they are the nearest. Colour writes are on again on
+    // return.
+    void DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection);
+    // Whether the main pass draws an object in the depth pre-pass.
+    bool InDepthPrepass(const GameObject* object) const;
     // Faded opacity (clamped to [0, 1]) for every CUBE and CRATE whose
     // collision box the segment from the live player one (0.15 above its
     // position) to the camera crosses, opacity 1 for those it misses. Objects
@@ -250,6 +262,7 @@ public:
     bool CollisionWire = false;    // collision-primitive overlay of the main pass
     int m_isB = 0;                 // the "isB" value of the last object drawn
     int m_postProcessing = 1;      // 1 sends the main pass through post-processing
+    bool m_depthPrepass = false;   // depth of opaque objects first (InitGL: on for a software renderer)
     ShadowMap m_shadowMap;         // the shadow map and its parameters
     PostProcessing m_postProcess;  // targets, chain and bloom tuning ("uHue" of the particles too)
 

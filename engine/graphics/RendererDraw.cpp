@@ -174,6 +174,8 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     const int lightType = m_sceneLight ? m_sceneLight->m_type : SceneLight::OFF;
     const int lightOn = m_sceneLight && m_sceneLight->m_on > 0 ? 1 : 0;
 
+    if (m_depthPrepass) DrawDepthPrepass(group, view, cameraProjection);
+
     for (GameObject* object : group) {
         auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
         if (!graphics || (object->flags & OBJ_SKIP_DRAW)) continue;
@@ -278,6 +280,42 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     EndWireframe();
     glUseProgram(0);
     program->SetInUse(false);
+}
+
+bool Renderer::InDepthPrepass(const GameObject* object) const
+{
+    if (!object || (object->flags & OBJ_SKIP_DRAW)) return false;
+    const auto* graphics = static_cast<const GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+    if (!graphics || graphics->GetOpacity() < 1.0f || graphics->m_meshId == SKY_MESH) return false;
+    System* system = System::PeekInstance();
+    MeshManager* meshes = system ? system->meshManager : nullptr;
+    TextureManager* textures = system ? system->textureManager : nullptr;
+    if (!meshes || !textures) return false;
+    // A skinned mesh is posed by the shared animation clock at each draw, so
+    // a second draw would not land in the same place.
+    const Mesh* mesh = meshes->GetMesh(graphics->m_meshId);
+    if (!mesh || mesh->animated) return false;
+    textures->GetTexture(graphics->m_textureId);  // loads it, so its opacity is known
+    return textures->IsOpaque(graphics->m_textureId);
+}
+
+void Renderer::DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection)
+{
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    SetMatrix(m_mainLocations.viewMatrix, view);
+    SetMatrix(m_mainLocations.projectionMatrix, projection);
+    Program* program = FindProgram("main");
+    if (program) glUniform1i(glGetUniformLocation(program->GetProgramObject(), "isAnimated"), 0);
+    // The group runs far to near; near to far lets the depth test drop more.
+    for (auto it = group.rbegin(); it != group.rend(); ++it) {
+        GameObject* object = *it;
+        if (!InDepthPrepass(object)) continue;
+        const auto* graphics = static_cast<const GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+        if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
+        SetMatrix(m_mainLocations.modelMatrix, object->world);
+        DrawMesh(graphics->m_meshId, graphics->m_textureId);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void Renderer::DrawDebugShape(GameObject* object, int shape, const glm::vec4& colour)

@@ -21,7 +21,10 @@
 //   back to front; an empty scene still runs the 2-D steps. On a software
 //   renderer (m_depthPrepass) the main pass first lays down the depth of the
 //   objects that cover what lies behind them (DrawDepthPrepass), so hidden
-//   fragments are never shaded; the picture stays the same.
+//   fragments are never shaded, and draws the sky, which the light leaves
+//   unlit, with "mainUnlit" (main.vert with the main program's unlit colour)
+//   instead of paying the light and shadow work for it; the picture stays
+//   the same.
 // - The player-one slot of the System is used (occluder fade, light) only
 //   while it holds a live PLAYER.
 // - Shadows come from one depth map of the scene light (ShadowMap); while
@@ -53,7 +56,11 @@ class ParticleSystem;
 class Program;
 class SceneLight;
 
-// Attribute locations of the mesh programs ("main", "shadowmain").
+// The main program's unlit build (main.vert, main_unlit.frag) for the sky on
+// a software renderer.
+constexpr const char* UNLIT_PROGRAM = "mainUnlit";
+
+// Attribute locations of the mesh programs ("main", "mainUnlit", "shadowmain").
 constexpr GLuint GRAPHICS_ATTRIB_POSITION = 0;    // "inPosition"
 constexpr GLuint GRAPHICS_ATTRIB_NORMAL = 1;      // "inNormal"
 constexpr GLuint GRAPHICS_ATTRIB_TEXCOORD = 2;    // "texcoord" (also hud and particle)
@@ -255,6 +262,7 @@ public:
 
     GLuint m_vertexBufferObject[GRAPHICS_ATTRIB_COUNT] = {};
     MainProgramLocations m_mainLocations;
+    MainProgramLocations m_unlitLocations;  // "mainUnlit"
     HudLocations m_hudLocations;
     LineProgramLocations m_lineLocations;
     ParticleProgramLocations m_particleLocations;
@@ -263,6 +271,7 @@ public:
     int m_isB = 0;                 // the "isB" value of the last object drawn
     int m_postProcessing = 1;      // 1 sends the main pass through post-processing
     bool m_depthPrepass = false;   // depth of opaque objects first (InitGL: on for a software renderer)
+    bool m_unlitSky = false;       // the sky through "mainUnlit" (InitGL: on for a software renderer)
     ShadowMap m_shadowMap;         // the shadow map and its parameters
     PostProcessing m_postProcess;  // targets, chain and bloom tuning ("uHue" of the particles too)
 

@@ -176,14 +176,26 @@ void Renderer::RenderObjects(GameObjectGroup& group)
 
     if (m_depthPrepass) DrawDepthPrepass(group, view, cameraProjection);
 
+    // The sky's colour is the main program's unlit one: "mainUnlit" gives it
+    // without the light and shadow work.
+    Program* unlit = m_unlitSky && m_sceneLight ? FindProgram(UNLIT_PROGRAM) : nullptr;
+    Program* bound = program;
     for (GameObject* object : group) {
         auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
         if (!graphics || (object->flags & OBJ_SKIP_DRAW)) continue;
 
         m_isB = IsBoosted(*graphics) ? 1 : 0;
-        glUniform1i(m_mainLocations.isB, m_isB);
-
         const bool sky = graphics->m_meshId == SKY_MESH;
+        Program* drawProgram = sky && unlit ? unlit : program;
+        const MainProgramLocations& at = drawProgram == program ? m_mainLocations : m_unlitLocations;
+        if (drawProgram != bound) {
+            bound->SetInUse(false);
+            glUseProgram(drawProgram->GetProgramObject());
+            drawProgram->SetInUse(true);
+            bound = drawProgram;
+        }
+        glUniform1i(at.isB, m_isB);
+
         if (m_sceneLight) {
             if (sky) {
                 m_sceneLight->m_on = 0;
@@ -208,20 +220,25 @@ void Renderer::RenderObjects(GameObjectGroup& group)
             m_sceneLight->m_specular = graphics->m_specular;
             m_sceneLight->m_positionView = playerView;
             m_sceneLight->m_directionView = toLight;
-            m_sceneLight->Upload();
+            if (drawProgram == program) m_sceneLight->Upload();
         }
 
         if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
-        SetMatrix(m_mainLocations.modelMatrix, object->world);
+        SetMatrix(at.modelMatrix, object->world);
         const glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(view * object->world));
-        glUniformMatrix3fv(m_mainLocations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
-        SetMatrix(m_mainLocations.projectionMatrix, sky ? BuildInfiniteProjection() : cameraProjection);
-        SetMatrix(m_mainLocations.viewMatrix, view);
+        glUniformMatrix3fv(at.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+        SetMatrix(at.projectionMatrix, sky ? BuildInfiniteProjection() : cameraProjection);
+        SetMatrix(at.viewMatrix, view);
 
-        SendAnimationDataPerObject(program, object);
-        glUniform1f(m_mainLocations.opacity, graphics->GetOpacity());
-        glUniform1i(glGetUniformLocation(programObject, "shadowMap"), SHADOW_MAP_UNIT);
+        SendAnimationDataPerObject(drawProgram, object);
+        glUniform1f(at.opacity, graphics->GetOpacity());
+        if (drawProgram == program) glUniform1i(glGetUniformLocation(programObject, "shadowMap"), SHADOW_MAP_UNIT);
         DrawMesh(graphics->m_meshId, graphics->m_textureId);
+    }
+    if (bound != program) {
+        bound->SetInUse(false);
+        glUseProgram(programObject);
+        program->SetInUse(true);
     }
 
     if (m_sceneLight) {

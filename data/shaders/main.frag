@@ -71,21 +71,18 @@ float ShadowFactor()
     // The taps' order does not matter: a negative spacing gives the same set.
     vec2 spacing = abs(vec2(filterX, filterY));
     vec2 span = (count - 1.0) * spacing;
-    // Texels per cell: 1 while the kernel fits the window. Every fragment
-    // runs every instruction on a renderer that shades blocks of fragments in
-    // step, so the divisions by the uniform sizes are made once each.
+    // Texels per cell: 1 while the kernel fits the window.
     vec2 cell = max(span / (WINDOW - 1.0), 1.0);
-    vec2 perCell = 1.0 / cell;
 
     // In cells from the window's first one: where the first tap lies and how
-    // many taps a cell's width holds.
-    vec2 first = (coord.xy * mapSize - 0.5 * span) * perCell;
+    // far apart the taps are.
+    vec2 first = (coord.xy * mapSize - 0.5 * span) / cell;
     vec2 window = floor(first);
     first -= window;
-    vec2 tapsPerCell = 1.0 / max(spacing * perCell, 1.0e-6);
+    vec2 apart = max(spacing / cell, 1.0e-6);
     // Taps before each inner cell edge; the cells take the differences.
-    vec4 beforeX = clamp(ceil((vec4(1.0, 2.0, 3.0, 4.0) - first.x) * tapsPerCell.x), 0.0, count.x);
-    vec3 beforeY = clamp(ceil((vec3(1.0, 2.0, 3.0) - first.y) * tapsPerCell.y), 0.0, count.y);
+    vec4 beforeX = clamp(ceil((vec4(1.0, 2.0, 3.0, 4.0) - first.x) / apart.x), 0.0, count.x);
+    vec3 beforeY = clamp(ceil((vec3(1.0, 2.0, 3.0) - first.y) / apart.y), 0.0, count.y);
     vec4 tapsX = beforeX - vec4(0.0, beforeX.xyz);
     float tapsLastX = count.x - beforeX.w;
     vec4 tapsY = vec4(beforeY, count.y) - vec4(0.0, beforeY);
@@ -96,7 +93,7 @@ float ShadowFactor()
     // of fragments in step then fetches only the rows some fragment needs.
     vec2 pitch = cell / mapSize;
     vec2 start = (window + 0.5) * pitch;
-    int rows = inside ? int(min(floor(first.y + span.y * perCell.y), WINDOW.y - 1.0)) + 1 : 0;
+    int rows = inside ? int(min(floor(first.y + span.y / cell.y), WINDOW.y - 1.0)) + 1 : 0;
     float depth = coord.z - depthBias;
     float lit = 0.0;
     for (int j = 0; j < rows; ++j) {
@@ -123,26 +120,27 @@ void main()
 
     if (LON != 0) {
         vec3 n = normalize(vNormalView);
-        // Toward the light: along its direction, or from the fragment to it.
-        // Both are worked out for every light (a renderer shading fragments in
-        // step runs both sides of a branch), sharing what they can.
-        vec3 lightDirection = normalize(lightDirView);
-        vec3 d = lightPosView - vPositionView;
-        float distance = length(d);
-        bool directional = lightType == DIRECTIONAL;
-        vec3 toLight = directional ? lightDirection : d / max(distance, 0.0001);
-        float attenuation = directional ? 1.0
-            : 1.0 / max(attCoef.x + attCoef.y * distance + attCoef.z * distance * distance, 0.0001);
-        float angle = acos(clamp(dot(-toLight, lightDirection), -1.0, 1.0));
-        float cone = clamp((outerAngle - angle) / max(outerAngle - innerAngle, 0.0001), 0.0, 1.0);
-        if (lightType == SPOT) attenuation *= pow(cone, Falloff);
+        vec3 toLight;
+        float attenuation = 1.0;
+        if (lightType == DIRECTIONAL) {
+            toLight = normalize(lightDirView);
+        } else {
+            vec3 d = lightPosView - vPositionView;
+            float distance = length(d);
+            toLight = d / max(distance, 0.0001);
+            attenuation = 1.0 / max(attCoef.x + attCoef.y * distance + attCoef.z * distance * distance, 0.0001);
+            if (lightType == SPOT) {
+                float angle = acos(clamp(dot(-toLight, normalize(lightDirView)), -1.0, 1.0));
+                float cone = clamp((outerAngle - angle) / max(outerAngle - innerAngle, 0.0001), 0.0, 1.0);
+                attenuation *= pow(cone, Falloff);
+            }
+        }
         // Nothing beyond the far plane distance, full light before the near one.
         float depth = length(vPositionView);
         attenuation *= clamp((farPlaneDis - depth) / max(farPlaneDis - nearPlaneDis, 0.0001), 0.0, 1.0);
 
         float lambert = lightType == OFF ? 0.0 : max(dot(n, toLight), 0.0);
-        vec3 toEye = -vPositionView / max(depth, 1.0e-20);
-        vec3 halfway = normalize(toLight + toEye);
+        vec3 halfway = normalize(toLight + normalize(-vPositionView));
         float shininess = 8.0 + 120.0 * specular.a;
         float highlight = lambert > 0.0 ? pow(max(dot(n, halfway), 0.0), shininess) : 0.0;
         float shadow = ShadowFactor();

@@ -24,6 +24,7 @@
 #include "engine/graphics/Program.h"
 #include "engine/graphics/SceneLight.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/SoftwareRenderer.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Documents.h"
@@ -140,6 +141,10 @@ bool Renderer::InitGL()
     glBindVertexArray(m_vertexArray);
     glGenBuffers(GRAPHICS_ATTRIB_COUNT, m_vertexBufferObject);
     glGenBuffers(1, &m_particleIndexBuffer);
+    // Shading every fragment costs most where nothing skips hidden ones or
+    // the sides of a branch.
+    m_depthPrepass = IsSoftwareRenderer();
+    m_unlitSky = m_depthPrepass;
     m_glReady = true;
     return true;
 }
@@ -297,6 +302,19 @@ void Renderer::SetupShaders()
     m_mainLocations.opacity = Uniform(main, "opacity");
     m_mainLocations.isB = Uniform(main, "isB");
     if (m_sceneLight && main) m_sceneLight->GetUniformLocations(main->GetProgramObject());
+
+    Program* unlit = BuildProgram(UNLIT_PROGRAM, "data\\shaders\\main.vert", "data\\shaders\\main_unlit.frag",
+                                  {{GRAPHICS_ATTRIB_POSITION, "inPosition"},
+                                   {GRAPHICS_ATTRIB_NORMAL, "inNormal"},
+                                   {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"},
+                                   {GRAPHICS_ATTRIB_WEIGHT, "weight"},
+                                   {GRAPHICS_ATTRIB_JOINTINDEX, "jointIndex"}});
+    m_unlitLocations.projectionMatrix = Uniform(unlit, "projectionMatrix");
+    m_unlitLocations.viewMatrix = Uniform(unlit, "viewMatrix");
+    m_unlitLocations.modelMatrix = Uniform(unlit, "modelMatrix");
+    m_unlitLocations.normalMatrix = Uniform(unlit, "normalMatrix");
+    m_unlitLocations.opacity = Uniform(unlit, "opacity");
+    m_unlitLocations.isB = Uniform(unlit, "isB");
 
     Program* hud = BuildProgram("hud", "data\\shaders\\hud.vert", "data\\shaders\\hud.frag",
                                 {{GRAPHICS_ATTRIB_HUDPOS, "inPosition"}, {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"}});

@@ -18,7 +18,13 @@
 // - GL object checks in draw code are severity-1 assertions ("BO INVALID");
 //   drawing goes on after them.
 // - The frame draws objects with a graphics component, opaque first, then
-//   back to front; an empty scene still runs the 2-D steps.
+//   back to front; an empty scene still runs the 2-D steps. On a software
+//   renderer (m_depthPrepass) the main pass first lays down the depth of the
+//   objects that cover what lies behind them (DrawDepthPrepass), so hidden
+//   fragments are never shaded, and draws the sky, which the light leaves
+//   unlit, with "mainUnlit" (main.vert with the main program's unlit colour)
+//   instead of paying the light and shadow work for it; the picture stays
+//   the same.
 // - The player-one slot of the System is used (occluder fade, light) only
 //   while it holds a live PLAYER.
 // - Shadows come from one depth map of the scene light (ShadowMap); while
@@ -50,7 +56,11 @@ class ParticleSystem;
 class Program;
 class SceneLight;
 
-// Attribute locations of the mesh programs ("main", "shadowmain").
+// The main program's unlit build (main.vert, main_unlit.frag) for the sky on
+// a software renderer.
+constexpr const char* UNLIT_PROGRAM = "mainUnlit";
+
+// Attribute locations of the mesh programs ("main", "mainUnlit", "shadowmain").
 constexpr GLuint GRAPHICS_ATTRIB_POSITION = 0;    // "inPosition"
 constexpr GLuint GRAPHICS_ATTRIB_NORMAL = 1;      // "inNormal"
 constexpr GLuint GRAPHICS_ATTRIB_TEXCOORD = 2;    // "texcoord" (also hud and particle)
@@ -158,6 +168,15 @@ public:
     // The main pass over the frame's sorted group, then the debug overlays.
     // Leaves program 0 bound, polygon mode fill and line width 1.
     void RenderObjects(GameObjectGroup& group);
+    // Depth only, nearest first, through the bound "main" program: every
+    // object of the sorted group that the main pass draws fully opaque and in
+    // the same place (opacity 1, an opaque texture, a mesh that is not skinned
+    // and not the sky). Its fragments then pass the depth test in the colour
+    // pass exactly where they are the nearest. Colour writes are on again on
+    // return.
+    void DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection);
+    // Whether the main pass draws an object in the depth pre-pass.
+    bool InDepthPrepass(const GameObject* object) const;
     // Faded opacity (clamped to [0, 1]) for every CUBE and CRATE whose
     // collision box the segment from the live player one (0.15 above its
     // position) to the camera crosses, opacity 1 for those it misses. Objects
@@ -243,6 +262,7 @@ public:
 
     GLuint m_vertexBufferObject[GRAPHICS_ATTRIB_COUNT] = {};
     MainProgramLocations m_mainLocations;
+    MainProgramLocations m_unlitLocations;  // "mainUnlit"
     HudLocations m_hudLocations;
     LineProgramLocations m_lineLocations;
     ParticleProgramLocations m_particleLocations;
@@ -250,6 +270,8 @@ public:
     bool CollisionWire = false;    // collision-primitive overlay of the main pass
     int m_isB = 0;                 // the "isB" value of the last object drawn
     int m_postProcessing = 1;      // 1 sends the main pass through post-processing
+    bool m_depthPrepass = false;   // depth of opaque objects first (InitGL: on for a software renderer)
+    bool m_unlitSky = false;       // the sky through "mainUnlit" (InitGL: on for a software renderer)
     ShadowMap m_shadowMap;         // the shadow map and its parameters
     PostProcessing m_postProcess;  // targets, chain and bloom tuning ("uHue" of the particles too)
 

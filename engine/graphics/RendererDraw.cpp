@@ -174,14 +174,28 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     const int lightType = m_sceneLight ? m_sceneLight->m_type : SceneLight::OFF;
     const int lightOn = m_sceneLight && m_sceneLight->m_on > 0 ? 1 : 0;
 
+    if (m_depthPrepass) DrawDepthPrepass(group, view, cameraProjection);
+
+    // The sky's colour is the main program's unlit one: "mainUnlit" gives it
+    // without the light and shadow work.
+    Program* unlit = m_unlitSky && m_sceneLight ? FindProgram(UNLIT_PROGRAM) : nullptr;
+    Program* bound = program;
     for (GameObject* object : group) {
         auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
         if (!graphics || (object->flags & OBJ_SKIP_DRAW)) continue;
 
         m_isB = IsBoosted(*graphics) ? 1 : 0;
-        glUniform1i(m_mainLocations.isB, m_isB);
-
         const bool sky = graphics->m_meshId == SKY_MESH;
+        Program* drawProgram = sky && unlit ? unlit : program;
+        const MainProgramLocations& at = drawProgram == program ? m_mainLocations : m_unlitLocations;
+        if (drawProgram != bound) {
+            bound->SetInUse(false);
+            glUseProgram(drawProgram->GetProgramObject());
+            drawProgram->SetInUse(true);
+            bound = drawProgram;
+        }
+        glUniform1i(at.isB, m_isB);
+
         if (m_sceneLight) {
             if (sky) {
                 m_sceneLight->m_on = 0;
@@ -206,20 +220,25 @@ void Renderer::RenderObjects(GameObjectGroup& group)
             m_sceneLight->m_specular = graphics->m_specular;
             m_sceneLight->m_positionView = playerView;
             m_sceneLight->m_directionView = toLight;
-            m_sceneLight->Upload();
+            if (drawProgram == program) m_sceneLight->Upload();
         }
 
         if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
-        SetMatrix(m_mainLocations.modelMatrix, object->world);
+        SetMatrix(at.modelMatrix, object->world);
         const glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(view * object->world));
-        glUniformMatrix3fv(m_mainLocations.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
-        SetMatrix(m_mainLocations.projectionMatrix, sky ? BuildInfiniteProjection() : cameraProjection);
-        SetMatrix(m_mainLocations.viewMatrix, view);
+        glUniformMatrix3fv(at.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+        SetMatrix(at.projectionMatrix, sky ? BuildInfiniteProjection() : cameraProjection);
+        SetMatrix(at.viewMatrix, view);
 
-        SendAnimationDataPerObject(program, object);
-        glUniform1f(m_mainLocations.opacity, graphics->GetOpacity());
-        glUniform1i(glGetUniformLocation(programObject, "shadowMap"), SHADOW_MAP_UNIT);
+        SendAnimationDataPerObject(drawProgram, object);
+        glUniform1f(at.opacity, graphics->GetOpacity());
+        if (drawProgram == program) glUniform1i(glGetUniformLocation(programObject, "shadowMap"), SHADOW_MAP_UNIT);
         DrawMesh(graphics->m_meshId, graphics->m_textureId);
+    }
+    if (bound != program) {
+        bound->SetInUse(false);
+        glUseProgram(programObject);
+        program->SetInUse(true);
     }
 
     if (m_sceneLight) {
@@ -278,6 +297,42 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     EndWireframe();
     glUseProgram(0);
     program->SetInUse(false);
+}
+
+bool Renderer::InDepthPrepass(const GameObject* object) const
+{
+    if (!object || (object->flags & OBJ_SKIP_DRAW)) return false;
+    const auto* graphics = static_cast<const GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+    if (!graphics || graphics->GetOpacity() < 1.0f || graphics->m_meshId == SKY_MESH) return false;
+    System* system = System::PeekInstance();
+    MeshManager* meshes = system ? system->meshManager : nullptr;
+    TextureManager* textures = system ? system->textureManager : nullptr;
+    if (!meshes || !textures) return false;
+    // A skinned mesh is posed by the shared animation clock at each draw, so
+    // a second draw would not land in the same place.
+    const Mesh* mesh = meshes->GetMesh(graphics->m_meshId);
+    if (!mesh || mesh->animated) return false;
+    textures->GetTexture(graphics->m_textureId);  // loads it, so its opacity is known
+    return textures->IsOpaque(graphics->m_textureId);
+}
+
+void Renderer::DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection)
+{
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    SetMatrix(m_mainLocations.viewMatrix, view);
+    SetMatrix(m_mainLocations.projectionMatrix, projection);
+    Program* program = FindProgram("main");
+    if (program) glUniform1i(glGetUniformLocation(program->GetProgramObject(), "isAnimated"), 0);
+    // The group runs far to near; near to far lets the depth test drop more.
+    for (auto it = group.rbegin(); it != group.rend(); ++it) {
+        GameObject* object = *it;
+        if (!InDepthPrepass(object)) continue;
+        const auto* graphics = static_cast<const GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
+        if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
+        SetMatrix(m_mainLocations.modelMatrix, object->world);
+        DrawMesh(graphics->m_meshId, graphics->m_textureId);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void Renderer::DrawDebugShape(GameObject* object, int shape, const glm::vec4& colour)

@@ -2,6 +2,7 @@
 
 #include <SOIL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/SoftwareRenderer.h"
 #include "engine/platform/FilePath.h"
 
 namespace QRX {
@@ -107,6 +109,13 @@ bool TextureManager::LoadTexture(const std::string& id)
         glActiveTexture(GL_TEXTURE0);
         texture = SOIL_load_OGL_texture(Platform::ResolvePath(path).c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID,
                                         LOAD_FLAGS);
+        if (texture != 0) {
+            if (m_expandCompressed < 0) m_expandCompressed = IsSoftwareRenderer() ? 1 : 0;
+            bool opaque = false;
+            if (m_expandCompressed == 1 && !ExpandCompressedLevels(texture, &opaque))
+                QRX_LOG_WARNING("Texture \"%s\" could not be read back: it stays compressed.", id.c_str());
+            if (opaque) m_opaqueIds.insert(id);
+        }
         if (texture == 0) {
             std::cout << "SOIL is unable to load textureId: " << id << " (" << SOIL_last_result()
                       << "). Loading filenotfound texture instead." << std::endl;
@@ -178,6 +187,7 @@ void TextureManager::UnloadAllTextures()
                      !m_rawIds.count(it->first);
         if (owned) glDeleteTextures(1, &it->second);
         m_rawIds.erase(it->first);
+        m_opaqueIds.erase(it->first);
         it = m_textures.erase(it);
     }
 }
@@ -192,8 +202,66 @@ void TextureManager::UnloadAll()
     }
     m_textures.clear();
     m_rawIds.clear();
+    m_opaqueIds.clear();
     m_notFoundTexture = 0;
     m_wrongMeshTexture = 0;
+}
+
+bool TextureManager::ExpandCompressedLevels(GLuint texture, bool* opaque)
+{
+    if (opaque) *opaque = false;
+    if (texture == 0) return false;
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint compressed = GL_FALSE;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+
+    struct Level
+    {
+        GLint width = 0, height = 0;
+        std::vector<std::uint8_t> texels;
+    };
+    std::vector<Level> levels;
+    bool readable = true;
+    if (compressed == GL_TRUE) {
+        GLint packAlignment = 4;
+        glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        // Every level is read before any is replaced: a level read back is
+        // always still the compressed one.
+        for (int level = 0; level < MAX_MIP_LEVELS; ++level) {
+            Level l;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &l.width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &l.height);
+            if (l.width <= 0 || l.height <= 0) break;
+            l.texels.resize(static_cast<size_t>(l.width) * static_cast<size_t>(l.height) * 4);
+            while (glGetError() != GL_NO_ERROR) {}
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, l.texels.data());
+            if (glGetError() != GL_NO_ERROR) {
+                readable = false;
+                break;
+            }
+            levels.push_back(std::move(l));
+        }
+        glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    }
+    if (readable && !levels.empty()) {
+        if (opaque) {
+            *opaque = true;
+            for (const Level& l : levels)
+                for (size_t a = 3; a < l.texels.size() && *opaque; a += 4) *opaque = l.texels[a] == 255;
+        }
+        GLint unpackAlignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (size_t level = 0; level < levels.size(); ++level)
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, levels[level].width, levels[level].height, 0,
+                         GL_RGBA, GL_UNSIGNED_BYTE, levels[level].texels.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return readable;
 }
 
 GLuint TextureManager::CreateCheckerboard()

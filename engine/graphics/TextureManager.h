@@ -8,6 +8,13 @@
 // the "filenotfound" image itself cannot be loaded, a built-in checkerboard
 // takes its place, so fallbacks never draw with texture 0.
 //
+// SOIL compresses every image to DXT, as the loader asks. On a renderer that
+// samples in software (SoftwareRenderer.h) decoding DXT costs several times a
+// plain fetch on every texel read, so there each compressed mip level is read
+// back decoded and stored again as plain RGBA8: the same texels, the same
+// filtering, only cheaper to draw. Other renderers keep the DXT levels. The
+// decoded texels also tell whether a texture is opaque (IsOpaque).
+//
 // Textures the renderer makes without a file (shadow map, debug targets) are
 // registered with CreateRawTexture; the renderer deletes those GL names itself.
 // UnloadAllTextures releases everything but the two defaults and lists the
@@ -35,6 +42,8 @@ public:
     // The built-in stand-in for a missing "filenotfound" image.
     static constexpr int CHECKERBOARD_SIZE = 64;
     static constexpr int CHECKERBOARD_CELL = 8;
+    // Mip levels a texture can have (a 2^31-texel side has 32).
+    static constexpr int MAX_MIP_LEVELS = 32;
 
     TextureManager();
     // UnloadAll: needs the context the textures were made in.
@@ -76,6 +85,16 @@ public:
     // The ids released by the last UnloadAllTextures, in id order.
     const std::vector<std::string>& GetUnloadedIds() const { return m_unloadedIds; }
 
+    // Replaces every compressed mip level of a texture by the same texels as
+    // plain RGBA8; a texture that is not compressed is left alone. False (and
+    // the texture unchanged) when a level cannot be read back. *opaque (when
+    // given) tells whether every texel of every level read has alpha 1; it is
+    // false when nothing was read.
+    static bool ExpandCompressedLevels(GLuint texture, bool* opaque = nullptr);
+    // Whether the id's texture is known to have no texel with alpha below 1:
+    // only textures stored decoded are known; false for any other id.
+    bool IsOpaque(const std::string& id) const { return m_opaqueIds.count(id) != 0; }
+
 private:
     // Opens and flattens the catalogue; false (with the warning) when it
     // cannot be opened.
@@ -92,6 +111,10 @@ private:
     std::map<std::string, std::string> m_paths;
     // Ids registered by CreateRawTexture: their GL names belong to the renderer.
     std::set<std::string> m_rawIds;
+    // Decided on the first load, once a context exists: store textures decoded.
+    int m_expandCompressed = -1;  // -1 not decided yet, else 0 or 1
+    // Loaded ids whose decoded texels all have alpha 1.
+    std::set<std::string> m_opaqueIds;
 };
 
 } // namespace QRX

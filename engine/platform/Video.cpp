@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <link.h>
 
@@ -75,8 +76,15 @@ DisplayMode FromSdl(const SDL_DisplayMode& m)
 
 } // namespace
 
+void PreferSoftwareRendererJit()
+{
+    // Only unless the user chose flags of their own; other drivers ignore it.
+    setenv(SOFTWARE_RENDERER_FLAGS_VARIABLE, SOFTWARE_RENDERER_FLAGS, 0);
+}
+
 bool StartVideo(std::string* error)
 {
+    PreferSoftwareRendererJit();
     // Clicks and drags must not grab the mouse outside the window.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // X11 with GLX unless the user chose otherwise in the environment.

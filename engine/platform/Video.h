@@ -7,6 +7,12 @@
 // 8/8/8/8, depth 24, stencil 8, double-buffered, no multisampling) and any
 // visual, accelerated or not, so Mesa's software renderer is accepted.
 // Full screen takes only a mode that the display lists exactly.
+//
+// Mesa's software renderer (llvmpipe) draws simple passes (copies, blurs,
+// full-screen quads) through a fixed-point "linear" path that on this game's
+// passes is slower than its compiled shaders; StartVideo asks for the compiled
+// shaders (LP_PERF=no_linear) before any GL library loads, unless LP_PERF is
+// already set. Other drivers never read the variable.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -34,7 +40,15 @@ constexpr int FULLSCREEN_BITS_PER_PIXEL = 32;
 constexpr int GL_REQUEST_MAJOR = 2;
 constexpr int GL_REQUEST_MINOR = 1;
 
-// Starts the video subsystem; on failure returns false and sets the error.
+// The software renderer's tuning variable and the flags the game asks for.
+constexpr const char* SOFTWARE_RENDERER_FLAGS_VARIABLE = "LP_PERF";
+constexpr const char* SOFTWARE_RENDERER_FLAGS = "no_linear";
+
+// Sets the software renderer's flags unless the environment has its own; the
+// driver reads them once, when the first context of the process is made.
+void PreferSoftwareRendererJit();
+// Starts the video subsystem (after PreferSoftwareRendererJit); on failure
+// returns false and sets the error.
 bool StartVideo(std::string* error);
 // Undoes one successful StartVideo.
 void StopVideo();

@@ -14,7 +14,10 @@
 //
 // The main program reads its shadow kernel texel by texel; a second check
 // draws the block level with several kernels through it and through a copy
-// of the program that reads the kernel tap by tap, and compares.
+// of the program that reads the kernel tap by tap, and compares. A third
+// draws a level with a faded block and a see-through one with and without the
+// software renderer's short cuts (opaque depth first, the sky unlit): not one
+// pixel may change.
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
@@ -35,10 +38,15 @@
 #include "engine/core/FrameRateController.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/Camera.h"
+#include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/ShaderManager.h"
+#include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/physics/CollisionComponent.h"
+#include "engine/physics/Primitive.h"
 #include "engine/platform/Clock.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
@@ -71,6 +79,10 @@ constexpr std::uint64_t FRAME_TICKS = 50000;
 constexpr int SPLASH_FRAMES = 8;
 constexpr int LOADING_FRAMES = 10;
 constexpr int LEVEL_FRAMES = 12;
+// Draws at most before a frame with a frame time of 0 stands still.
+constexpr int MAX_SETTLING_DRAWS = 60;
+// Frames the camera takes to come to rest behind the robot.
+constexpr int CAMERA_SETTLING_FRAMES = 30;
 // Draws at a frame time of 0 before the frame stays the same.
 constexpr int SETTLING_DRAWS = 4;
 // A state change can take a few frames (popping first, then changing).
@@ -380,6 +392,70 @@ TEST_F(PictureCheck, ShadowKernelReadTexelByTexelMatchesTheTapByTapKernel)
         }
         std::printf("kernel %zu: mean difference %g, largest %d\n", i, mean, d.largest);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PictureCheck, OpaqueDepthFirstAndTheUnlitSkyChangeNoPixel)
+{
+    EnterBlockLevel();
+    for (int i = 0; i < LEVEL_FRAMES; ++i) Frame();
+    Renderer* renderer = m_system->renderer;
+    ASSERT_TRUE(renderer->m_depthPrepass) << "the tests run on Mesa's software renderer";
+    ASSERT_TRUE(renderer->m_unlitSky);
+
+    // A block between the robot and the camera (the occluder fade draws it at
+    // half opacity, last) and a see-through one beside the robot, in front
+    // of the floor: neither may go into the depth pass.
+    GameObject* robot = nullptr;
+    for (GameObject* o : m_system->objectManager->GetAllObjects())
+        if (o->type == PLAYER) robot = o;
+    ASSERT_NE(robot, nullptr);
+    // The occluder fade looks from player one; the camera settles on it.
+    m_system->playerOne = robot;
+    for (int i = 0; i < CAMERA_SETTLING_FRAMES; ++i) Frame();
+    const glm::vec3 eye = renderer->GetCamera()->GetEye();
+    GameObject* faded = m_system->objectManager->CreateInstance(CUBE, glm::mix(robot->position, eye, 0.4f));
+    GameObject* seeThrough = m_system->objectManager->CreateInstance(CUBE, robot->position + glm::vec3(1.5f, 0.5f, 1.5f));
+    ASSERT_NE(faded, nullptr);
+    ASSERT_NE(seeThrough, nullptr);
+    static_cast<GraphicsComponent*>(seeThrough->GetComponent(CT_GRAPHICS))->m_textureId = "star";
+    // The fade tests the block's box where the block stands.
+    CollisionComponent* collision = GetCollisionComponent(faded);
+    auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+    ASSERT_NE(box, nullptr);
+    box->halfSize = glm::vec3(0.5f);
+    collision->UpdatePrimitive();
+    // Draws at a frame time of 0 until the robot's pose has caught up.
+    Picture previous = Again();
+    for (int i = 0; i < MAX_SETTLING_DRAWS; ++i) {
+        Picture next = Again();
+        const bool still = Compare(previous, next).largest == 0;
+        previous = std::move(next);
+        if (still) break;
+    }
+    EXPECT_EQ(static_cast<GraphicsComponent*>(faded->GetComponent(CT_GRAPHICS))->GetOpacity(), 0.5f);
+    TextureManager* textures = m_system->textureManager;
+    EXPECT_TRUE(textures->IsOpaque("floor"));
+    EXPECT_FALSE(textures->IsOpaque("star"));
+    EXPECT_FALSE(renderer->InDepthPrepass(faded));
+    EXPECT_FALSE(renderer->InDepthPrepass(seeThrough));
+    EXPECT_FALSE(renderer->InDepthPrepass(robot)) << "a skinned mesh is posed again at each draw";
+
+    const Picture shortCuts = Again();
+    ASSERT_EQ(Compare(previous, shortCuts).largest, 0) << "the frame does not stand still";
+    renderer->m_depthPrepass = false;
+    renderer->m_unlitSky = false;
+    const Picture plain = Again();
+    const Difference d = Compare(shortCuts, plain);
+    EXPECT_EQ(d.largest, 0) << d.pixelsOff << " pixels off";
+    // The faded and the see-through block do show.
+    seeThrough->flags |= OBJ_SKIP_DRAW;
+    faded->flags |= OBJ_SKIP_DRAW;
+    EXPECT_GT(Compare(plain, Again()).largest, MAX_PIXEL_DIFFERENCE);
+    m_system->playerOne = nullptr;
 }
 
 } // namespace

@@ -157,8 +157,10 @@ TEST_F(RendererTest, RecompileRebuildsEveryProgramUnderTheSameNames)
     ASSERT_NE(ProgramNamed("main"), nullptr);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -7);
     EXPECT_NE(m_renderer->m_mainLocations.opacity, -1);
-    // main, hud, line, shadowmain, particle and the seven post-processing programs.
-    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 12u);
+    // main, its unlit build, hud, line, shadowmain, particle and the seven
+    // post-processing programs.
+    EXPECT_EQ(System::GetInstance()->shaderManager->GetProgramCount(), 13u);
+    EXPECT_NE(ProgramNamed(UNLIT_PROGRAM), nullptr);
     EXPECT_EQ(glIsProgram(before), GL_FALSE);
     const std::string log = LogText();
     EXPECT_NE(log.find("Setting up shaders.."), std::string::npos);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
+#include <SOIL.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,6 +28,39 @@ GLint Width(GLuint texture)
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     glBindTexture(GL_TEXTURE_2D, 0);
     return w;
+}
+
+// Every mip level of the bound texture as RGBA bytes, with its size and
+// whether GL keeps it compressed.
+struct Level
+{
+    GLint width = 0, height = 0;
+    bool compressed = false;
+    GLint internalFormat = 0;
+    std::vector<std::uint8_t> texels;
+};
+
+std::vector<Level> ReadLevels(GLuint texture)
+{
+    std::vector<Level> levels;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int i = 0; i < TextureManager::MAX_MIP_LEVELS; ++i) {
+        Level l;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, i, GL_TEXTURE_WIDTH, &l.width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, i, GL_TEXTURE_HEIGHT, &l.height);
+        if (l.width <= 0 || l.height <= 0) break;
+        GLint compressed = GL_FALSE;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, i, GL_TEXTURE_COMPRESSED, &compressed);
+        l.compressed = compressed == GL_TRUE;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, i, GL_TEXTURE_INTERNAL_FORMAT, &l.internalFormat);
+        l.texels.resize(static_cast<size_t>(l.width) * l.height * 4);
+        glGetTexImage(GL_TEXTURE_2D, i, GL_RGBA, GL_UNSIGNED_BYTE, l.texels.data());
+        levels.push_back(std::move(l));
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return levels;
 }
 
 std::string Entry(const std::string& id, const std::string& path)
@@ -258,6 +293,65 @@ TEST_F(TextureTest, CatalogueOrderDuplicatesAndRereading)
     EXPECT_EQ(textures.GetTextureNames(), (std::vector<std::string>{"filenotfound", "wrongmeshid", "a", "b"}));
     EXPECT_EQ(textures.GetTexture("a"), a);
     EXPECT_NE(textures.GetTexture("b"), textures.GetNotFoundTexture());
+}
+
+// On the software renderer the tests run on, loaded textures are stored
+// decoded: every level as SOIL's compressed one reads back, texel for texel.
+TEST_F(TextureTest, CompressedImagesAreStoredDecodedWithTheSameTexels)
+{
+    UseCatalogue(Defaults() + Entry("crate", "data/textures/crate.png") + Entry("star", "data/textures/star.png"));
+    TextureManager textures;
+    textures.Init();
+    for (const char* id : {"crate", "star"}) {
+        // What SOIL uploads on its own: DXT levels.
+        GLuint soil = SOIL_load_OGL_texture((m_dir + "/data/textures/" + id + ".png").c_str(), SOIL_LOAD_AUTO,
+                                            SOIL_CREATE_NEW_ID, TextureManager::LOAD_FLAGS);
+        ASSERT_NE(soil, 0u) << id;
+        const std::vector<Level> expected = ReadLevels(soil);
+        glDeleteTextures(1, &soil);
+        ASSERT_GT(expected.size(), 1u) << id << ": mipmaps";
+        ASSERT_TRUE(expected[0].compressed) << id;
+
+        const std::vector<Level> stored = ReadLevels(textures.GetTexture(id));
+        ASSERT_EQ(stored.size(), expected.size()) << id;
+        bool opaque = true;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            EXPECT_FALSE(stored[i].compressed) << id << " level " << i;
+            EXPECT_EQ(stored[i].internalFormat, GL_RGBA8) << id << " level " << i;
+            EXPECT_EQ(stored[i].width, expected[i].width) << id << " level " << i;
+            EXPECT_EQ(stored[i].height, expected[i].height) << id << " level " << i;
+            EXPECT_TRUE(stored[i].texels == expected[i].texels) << id << " level " << i;
+            for (size_t a = 3; a < expected[i].texels.size(); a += 4) opaque = opaque && expected[i].texels[a] == 255;
+        }
+        EXPECT_EQ(textures.IsOpaque(id), opaque) << id;
+    }
+    EXPECT_FALSE(textures.IsOpaque("star")) << "the star's corners are see-through";
+    EXPECT_FALSE(textures.IsOpaque("nosuchid"));
+
+    // Forgotten ids are no longer known to be opaque.
+    textures.UnloadAllTextures();
+    EXPECT_FALSE(textures.IsOpaque("crate"));
+}
+
+TEST_F(TextureTest, ExpandingLeavesPlainTexturesAndNothingAlone)
+{
+    bool opaque = true;
+    EXPECT_FALSE(TextureManager::ExpandCompressedLevels(0, &opaque));
+    EXPECT_FALSE(opaque);
+
+    // A plain RGBA texture, half see-through: already plain, left as it is.
+    const std::vector<std::uint8_t> texels = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 255, 1, 2, 3, 0};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(TextureManager::ExpandCompressedLevels(texture, &opaque));
+    EXPECT_FALSE(opaque) << "nothing was read";
+    const std::vector<Level> levels = ReadLevels(texture);
+    ASSERT_EQ(levels.size(), 1u);
+    EXPECT_TRUE(levels[0].texels == texels);
+    glDeleteTextures(1, &texture);
 }
 
 TEST_F(TextureTest, RawTexturesKeepTheirFirstName)

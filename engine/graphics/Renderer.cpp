@@ -87,6 +87,27 @@ GLint Uniform(const Program* program, const char* name)
     return program ? glGetUniformLocation(program->GetProgramObject(), name) : -1;
 }
 
+// A program of main.vert with the mesh attributes and the given fragment
+// shader; its locations go to `at` (-1 for what the program lacks).
+Program* BuildMainVertexProgram(const std::string& name, const std::string& fragmentFile, MainProgramLocations& at)
+{
+    Program* program = BuildProgram(name, "data\\shaders\\main.vert", fragmentFile,
+                                    {{GRAPHICS_ATTRIB_POSITION, "inPosition"},
+                                     {GRAPHICS_ATTRIB_NORMAL, "inNormal"},
+                                     {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"},
+                                     {GRAPHICS_ATTRIB_WEIGHT, "weight"},
+                                     {GRAPHICS_ATTRIB_JOINTINDEX, "jointIndex"}});
+    at.projectionMatrix = Uniform(program, "projectionMatrix");
+    at.viewMatrix = Uniform(program, "viewMatrix");
+    at.modelMatrix = Uniform(program, "modelMatrix");
+    at.normalMatrix = Uniform(program, "normalMatrix");
+    at.wireFrame = Uniform(program, "wireFrame");
+    at.wireFrameColor = Uniform(program, "wireFrameColor");
+    at.opacity = Uniform(program, "opacity");
+    at.isB = Uniform(program, "isB");
+    return program;
+}
+
 } // namespace
 
 Renderer::Renderer()
@@ -287,34 +308,9 @@ void Renderer::SetupShaders()
     System* system = System::PeekInstance();
     if (system && system->fontManager) system->fontManager->SetupFontShader();
 
-    Program* main = BuildProgram("main", "data\\shaders\\main.vert", "data\\shaders\\main.frag",
-                                 {{GRAPHICS_ATTRIB_POSITION, "inPosition"},
-                                  {GRAPHICS_ATTRIB_NORMAL, "inNormal"},
-                                  {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"},
-                                  {GRAPHICS_ATTRIB_WEIGHT, "weight"},
-                                  {GRAPHICS_ATTRIB_JOINTINDEX, "jointIndex"}});
-    m_mainLocations.projectionMatrix = Uniform(main, "projectionMatrix");
-    m_mainLocations.viewMatrix = Uniform(main, "viewMatrix");
-    m_mainLocations.modelMatrix = Uniform(main, "modelMatrix");
-    m_mainLocations.normalMatrix = Uniform(main, "normalMatrix");
-    m_mainLocations.wireFrame = Uniform(main, "wireFrame");
-    m_mainLocations.wireFrameColor = Uniform(main, "wireFrameColor");
-    m_mainLocations.opacity = Uniform(main, "opacity");
-    m_mainLocations.isB = Uniform(main, "isB");
+    Program* main = BuildMainVertexProgram("main", "data\\shaders\\main.frag", m_mainLocations);
     if (m_sceneLight && main) m_sceneLight->GetUniformLocations(main->GetProgramObject());
-
-    Program* unlit = BuildProgram(UNLIT_PROGRAM, "data\\shaders\\main.vert", "data\\shaders\\main_unlit.frag",
-                                  {{GRAPHICS_ATTRIB_POSITION, "inPosition"},
-                                   {GRAPHICS_ATTRIB_NORMAL, "inNormal"},
-                                   {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"},
-                                   {GRAPHICS_ATTRIB_WEIGHT, "weight"},
-                                   {GRAPHICS_ATTRIB_JOINTINDEX, "jointIndex"}});
-    m_unlitLocations.projectionMatrix = Uniform(unlit, "projectionMatrix");
-    m_unlitLocations.viewMatrix = Uniform(unlit, "viewMatrix");
-    m_unlitLocations.modelMatrix = Uniform(unlit, "modelMatrix");
-    m_unlitLocations.normalMatrix = Uniform(unlit, "normalMatrix");
-    m_unlitLocations.opacity = Uniform(unlit, "opacity");
-    m_unlitLocations.isB = Uniform(unlit, "isB");
+    BuildMainVertexProgram(UNLIT_PROGRAM, "data\\shaders\\main_unlit.frag", m_unlitLocations);
 
     Program* hud = BuildProgram("hud", "data\\shaders\\hud.vert", "data\\shaders\\hud.frag",
                                 {{GRAPHICS_ATTRIB_HUDPOS, "inPosition"}, {GRAPHICS_ATTRIB_TEXCOORD, "texcoord"}});

@@ -14,7 +14,6 @@
 #include "engine/objects/GameObject.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
-#include "game/flow/LevelScore.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
@@ -25,7 +24,6 @@ using namespace QRX::TestSupport;
 namespace {
 
 constexpr int CONVEYTAPULT = STATE_LEVEL1 + 5;
-constexpr int CONVEYTAPULT_TRANSITION = 22;
 // The carousel's ring of belts, in cell centres.
 constexpr float RING_LOW = 10.5f;
 constexpr float RING_HIGH = 14.5f;
@@ -56,69 +54,34 @@ protected:
 
 TEST_F(PlaythroughConveytapultInProcessTest, TheScriptReachesTheExitWithAnA)
 {
-    Playthrough run;
-    PlaythroughOptions options;
-    // The first frame, and the first once the robot has beamed in.
-    options.screenshotFrames = {1, 62};
     int pressedAtExit = -1;
     bool doorOpenAtExit = false;
-    options.onFrame = [&](int) {
+    ExpectLevelCompleted(*FindCampaignLevel(CONVEYTAPULT), 'A', [&](Playthrough& run) {
         if (pressedAtExit >= 0 || !run.Game().Player()) return;
         // The exit's contact: the robot reached the exit room.
         if (run.Game().Player()->position.z > 3.0f) return;
         pressedAtExit = PressedSwitches(run);
         GameObject* door = run.Game().Find(DOOR);
         doorOpenAtExit = door && door->position.y > 3.5f;
-    };
-    const PlaythroughResult result =
-        run.RunScript(CONVEYTAPULT, PlaythroughScriptPath(*FindCampaignLevel(CONVEYTAPULT)), options);
-    ASSERT_TRUE(result.started) << result.error;
-    EXPECT_TRUE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, CONVEYTAPULT_TRANSITION);
-    EXPECT_EQ(result.leftFor, CONVEYTAPULT_TRANSITION);
-    EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.savedLevelsCompleted, result.levelsCompletedBefore + 1);
-    EXPECT_EQ(result.grade, 'A');
-    EXPECT_GT(result.levelSeconds, 0);
-    EXPECT_LE(result.levelSeconds, static_cast<int>(result.gradeATime));
-    // The A time leaves the script about a quarter to spare.
-    EXPECT_GE(result.gradeATime * 4, static_cast<unsigned>(result.levelSeconds) * 5 - 8);
+    });
     // The way opened as the level means: both crates rode onto the switches.
     EXPECT_EQ(pressedAtExit, 2);
     EXPECT_TRUE(doorOpenAtExit);
-    ASSERT_EQ(result.shots.size(), 2u);
-    for (const PlaythroughShot& shot : result.shots) {
-        EXPECT_FALSE(shot.path.empty()) << shot.frame;
-        EXPECT_GT(shot.robotShare, 0.0) << shot.frame;
-    }
-    EXPECT_GT(result.shots[1].robotShare, 0.001);
 }
 
 TEST_F(PlaythroughConveytapultInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)
 {
-    Playthrough run;
-    ASSERT_TRUE(run.Start(CONVEYTAPULT)) << run.Error();
-    GameObject* scoreObject = run.Game().Find(LEVELSCORE);
-    ASSERT_NE(scoreObject, nullptr);
-    auto* score = dynamic_cast<LevelScore*>(scoreObject->GetComponent(CT_LEVELSCORE));
-    ASSERT_TRUE(score && score->gradeATime > 0u);
-    const unsigned aTime = score->gradeATime;
-    PlaythroughOptions options;
-    options.waitFrames = 0;
-    const PlaythroughResult result =
-        run.Play(KeyScript::Idle(static_cast<int>(2 * aTime) * Playthrough::FRAMES_PER_SECOND), options);
-    EXPECT_FALSE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, STATE_NONE);
-    EXPECT_EQ(run.Game().GetSystem()->gameStateManager->GetCurrentState(), CONVEYTAPULT);
-    // The carousel still carries all three crates round; the door is shut.
-    const auto crates = run.Game().FindAll(CRATE);
-    ASSERT_EQ(crates.size(), 3u);
-    for (GameObject* crate : crates)
-        EXPECT_TRUE(OnTheRing(crate)) << crate->position.x << " " << crate->position.y << " " << crate->position.z;
-    EXPECT_EQ(PressedSwitches(run), 0);
-    GameObject* door = run.Game().Find(DOOR);
-    ASSERT_NE(door, nullptr);
-    EXPECT_NEAR(door->position.y, 1.5f, 1e-3f);
+    ExpectStandingStillKeepsTheLevel(*FindCampaignLevel(CONVEYTAPULT), [](Playthrough& run, const glm::vec3&) {
+        // The carousel still carries all three crates round; the door is shut.
+        const auto crates = run.Game().FindAll(CRATE);
+        ASSERT_EQ(crates.size(), 3u);
+        for (GameObject* crate : crates)
+            EXPECT_TRUE(OnTheRing(crate)) << crate->position.x << " " << crate->position.y << " " << crate->position.z;
+        EXPECT_EQ(PressedSwitches(run), 0);
+        GameObject* door = run.Game().Find(DOOR);
+        ASSERT_NE(door, nullptr);
+        EXPECT_NEAR(door->position.y, 1.5f, 1e-3f);
+    });
 }
 
 TEST_F(PlaythroughConveytapultInProcessTest, AFallIntoThePitOpensTheRetryMenuWhoseYesRestartsTheLevel)
@@ -128,12 +91,7 @@ TEST_F(PlaythroughConveytapultInProcessTest, AFallIntoThePitOpensTheRetryMenuWho
     const glm::vec3 start = run.Game().Player()->position;
     // Beamed in, east to the belt column's side of the room, north off the
     // edge into the pit.
-    KeyScript fall;
-    std::string error;
-    ASSERT_TRUE(ParseKeyScript("62\n30 D\n300 W\n", fall, error)) << error;
-    PlaythroughOptions options;
-    options.waitFrames = 0;
-    const PlaythroughResult result = run.Play(fall, options);
+    const PlaythroughResult result = run.Play(ScriptThen({}, 0, "62\n30 D\n300 W\n"), NoWait());
     ASSERT_NO_FATAL_FAILURE(ExpectRetryRestartsTheLevel(run, result, CONVEYTAPULT, start));
     EXPECT_EQ(run.Game().FindAll(CRATE).size(), 3u);
 }

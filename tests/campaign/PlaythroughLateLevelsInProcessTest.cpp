@@ -32,25 +32,6 @@ class PlaythroughLateLevelsInProcessTest : public EngineTest
 {
 protected:
     static const CampaignLevel& Level(int number) { return *FindCampaignLevel(STATE_LEVEL1 + number - 1); }
-
-    // The first lines of a level's script.
-    static KeyScript Opening(const CampaignLevel& level, size_t lines)
-    {
-        KeyScript script;
-        std::string error;
-        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(level), script, error)) << error;
-        EXPECT_GE(script.lines.size(), lines);
-        if (script.lines.size() > lines) script.lines.resize(lines);
-        return script;
-    }
-    // Lines of "frames keys" appended to a script.
-    static void Append(KeyScript& script, const std::string& text)
-    {
-        KeyScript more;
-        std::string error;
-        ASSERT_TRUE(ParseKeyScript(text, more, error)) << error;
-        script.lines.insert(script.lines.end(), more.lines.begin(), more.lines.end());
-    }
 };
 
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlideTheBridgesOut)
@@ -73,10 +54,8 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     GameObject* robot = run.Game().Player();
     ASSERT_NE(robot, nullptr);
     const glm::vec3 start = robot->position;
-    PlaythroughOptions options;
-    options.waitFrames = 0;
-    KeyScript fall;
-    Append(fall, "61\n70 D\n120\n");
+    PlaythroughOptions options = NoWait();
+    const KeyScript fall = ScriptThen({}, 0, "61\n70 D\n120\n");
     PlaythroughResult result = run.Play(fall, options);
     EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
     GameStateManager* states = run.Game().GetSystem()->gameStateManager;
@@ -89,8 +68,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
 
     // The script up to the north room, where the checkpoint is, then west
     // along the row of the drawn-in bridge and over its edge.
-    KeyScript past = Opening(Level(9), 20);
-    Append(past, "2\n13 W\n2\n100 A\n200\n");
+    const KeyScript past = ScriptThen(LevelScript(Level(9)), 20, "2\n13 W\n2\n100 A\n200\n");
     float lowest = robot->position.y;
     options.onFrame = [&](int) { lowest = std::min(lowest, robot->position.y); };
     result = run.Play(past, options);
@@ -122,9 +100,8 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheEx
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(Level(11).stateId)) << run.Error();
-    KeyScript script;
-    std::string error;
-    ASSERT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level(11)), script, error)) << error;
+    const KeyScript script = LevelScript(Level(11));
+    ASSERT_FALSE(script.lines.empty());
     ObjectManager* objects = run.Game().GetSystem()->objectManager;
     const GameObjectGroup bosses = objects->GetActiveObjectsOfType(BOSS);
     ASSERT_EQ(bosses.size(), 1u);
@@ -138,8 +115,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheEx
     bool wasOpen = false;
     float lowestHPWhileShut = maxHP;
     int deathFrame = -1;
-    PlaythroughOptions options;
-    options.waitFrames = 0;
+    PlaythroughOptions options = NoWait();
     options.onFrame = [&](int frame) {
         const GameObjectGroup doors = objects->GetActiveObjectsWithComponent(CT_DOOR);
         bool open = false;
@@ -188,8 +164,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossGuardsFallOnTheArenaAndACatchIs
     ASSERT_NE(robot, nullptr);
     const glm::vec3 start = robot->position;
 
-    KeyScript script = Opening(Level(11), 50);
-    Append(script, "600\n");
+    const KeyScript script = ScriptThen(LevelScript(Level(11)), 50, "600\n");
     // Where each falling box and each guard is first seen: guards walk
     // off the slab later.
     std::set<std::int32_t> seen;
@@ -205,8 +180,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossGuardsFallOnTheArenaAndACatchIs
             }
         }
     };
-    PlaythroughOptions options;
-    options.waitFrames = 0;
+    PlaythroughOptions options = NoWait();
     options.onFrame = watch;
     const PlaythroughResult result = run.Play(script, options);
     EXPECT_FALSE(result.ExitReached());

@@ -32,24 +32,7 @@ constexpr int LEAP_OF_FAITH_TRANSITION = 23;
 class PlaythroughLeapOfFaithInProcessTest : public EngineTest
 {
 protected:
-    static KeyScript Script()
-    {
-        KeyScript script;
-        std::string error;
-        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(*FindCampaignLevel(LEAP_OF_FAITH)), script, error)) << error;
-        return script;
-    }
-    // The first lines of a script, then a script of its own.
-    static KeyScript Then(const KeyScript& script, std::size_t lines, const std::string& more)
-    {
-        KeyScript joined;
-        joined.lines.assign(script.lines.begin(), script.lines.begin() + std::min(lines, script.lines.size()));
-        KeyScript rest;
-        std::string error;
-        EXPECT_TRUE(ParseKeyScript(more, rest, error)) << error;
-        joined.lines.insert(joined.lines.end(), rest.lines.begin(), rest.lines.end());
-        return joined;
-    }
+    static const CampaignLevel& Level() { return *FindCampaignLevel(LEAP_OF_FAITH); }
     // Falling platforms that are gone (off the level grid).
     static int FallenPlatforms(Playthrough& run)
     {
@@ -60,40 +43,26 @@ protected:
         }
         return fallen;
     }
-    static PlaythroughOptions NoWait()
-    {
-        PlaythroughOptions options;
-        options.waitFrames = 0;
-        return options;
-    }
 };
 
 TEST_F(PlaythroughLeapOfFaithInProcessTest, TheScriptReachesTheExitWithAnA)
 {
-    ExpectLevelCompleted(*FindCampaignLevel(LEAP_OF_FAITH), 'A');
+    ExpectLevelCompleted(Level(), 'A');
 }
 
 TEST_F(PlaythroughLeapOfFaithInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)
 {
-    Playthrough run;
-    ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
-    const glm::vec3 start = run.Game().Player()->position;
-    const unsigned aTime = run.Play(KeyScript::Idle(1), NoWait()).gradeATime;
-    ASSERT_GT(aTime, 0u);
-    const PlaythroughResult result =
-        run.Play(KeyScript::Idle(2 * static_cast<int>(aTime) * Playthrough::FRAMES_PER_SECOND), NoWait());
-    EXPECT_FALSE(result.ExitReached());
-    EXPECT_EQ(result.requestedState, STATE_NONE);
-    EXPECT_EQ(run.Game().GetSystem()->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
-    ASSERT_NE(run.Game().Player(), nullptr);
-    EXPECT_LT(glm::length(run.Game().Player()->position - start), 0.05f);
-    // The comets kept falling all the while, and every platform stands.
-    int comets = 0;
-    for (GameObject* object : run.Game().FindAll(COMETSPAWNER))
-        if (auto* spawner = dynamic_cast<CometSpawnerComponent*>(object->GetComponent(CT_COMETSPAWNER)))
-            comets += spawner->m_SpawnAmount;
-    EXPECT_GT(comets, 2 * static_cast<int>(aTime));
-    EXPECT_EQ(FallenPlatforms(run), 0);
+    ExpectStandingStillKeepsTheLevel(Level(), [](Playthrough& run, const glm::vec3& start) {
+        ASSERT_NE(run.Game().Player(), nullptr);
+        EXPECT_LT(glm::length(run.Game().Player()->position - start), 0.05f);
+        // The comets kept falling all the while, and every platform stands.
+        int comets = 0;
+        for (GameObject* object : run.Game().FindAll(COMETSPAWNER))
+            if (auto* spawner = dynamic_cast<CometSpawnerComponent*>(object->GetComponent(CT_COMETSPAWNER)))
+                comets += spawner->m_SpawnAmount;
+        EXPECT_GT(comets, 2 * static_cast<int>(run.Entered().gradeATime));
+        EXPECT_EQ(FallenPlatforms(run), 0);
+    });
 }
 
 TEST_F(PlaythroughLeapOfFaithInProcessTest, LingeringOnTheGreyBridgeBeforeTheCheckpointOpensTheRetryMenu)
@@ -103,7 +72,7 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, LingeringOnTheGreyBridgeBeforeTheChe
     const glm::vec3 start = run.Game().Player()->position;
     const std::size_t platforms = run.Game().FindAll(FALLINGPLATFORM).size();
     // Over the hovering platforms onto the grey bridge's corner, and stay.
-    const PlaythroughResult result = run.Play(Then(Script(), 4, "300"), NoWait());
+    const PlaythroughResult result = run.Play(ScriptThen(LevelScript(Level()), 4, "300"), NoWait());
     ASSERT_NO_FATAL_FAILURE(ExpectRetryRestartsTheLevel(run, result, LEAP_OF_FAITH, start));
     EXPECT_EQ(run.Game().FindAll(FALLINGPLATFORM).size(), platforms);
     EXPECT_EQ(FallenPlatforms(run), 0);
@@ -116,7 +85,7 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, AFallPastTheCheckpointRestoresItAndT
     System* system = run.Game().GetSystem();
     // Up to the checkpoint island, a few steps onto the crumbling bridge,
     // and stay there until it drops the robot.
-    const PlaythroughResult fall = run.Play(Then(Script(), 6, "24 D\n150"), NoWait());
+    const PlaythroughResult fall = run.Play(ScriptThen(LevelScript(Level()), 6, "24 D\n150"), NoWait());
     EXPECT_FALSE(fall.ExitReached());
     EXPECT_EQ(fall.requestedState, STATE_NONE);
     EXPECT_EQ(system->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
@@ -130,7 +99,7 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, AFallPastTheCheckpointRestoresItAndT
     EXPECT_GE(FallenPlatforms(run), 4);
 
     // The walkway round the south: the exit, a little later.
-    const PlaythroughResult result = run.Play(Then({}, 0, "12 A\n100 W\n118 D\n75 S\n30 D"));
+    const PlaythroughResult result = run.Play(ScriptThen({}, 0, "12 A\n100 W\n118 D\n75 S\n30 D"));
     EXPECT_TRUE(result.ExitReached());
     EXPECT_EQ(result.leftFor, LEAP_OF_FAITH_TRANSITION);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
@@ -161,7 +130,7 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, ACometStrikingTheRobotOnlyBursts)
     EXPECT_NEAR(robot->position.y, start.y, 0.05f);
     EXPECT_LT(glm::length(robot->position - start), 0.1f);
     // It walks on as before.
-    const PlaythroughResult walk = run.Play(Then({}, 0, "30 W"), NoWait());
+    const PlaythroughResult walk = run.Play(ScriptThen({}, 0, "30 W"), NoWait());
     EXPECT_EQ(walk.requestedState, STATE_NONE);
     EXPECT_LT(robot->position.z, start.z - 1.5f);
     EXPECT_NEAR(robot->position.y, start.y, 0.05f);

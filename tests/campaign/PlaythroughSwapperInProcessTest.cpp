@@ -38,40 +38,16 @@ class PlaythroughSwapperInProcessTest : public EngineTest
 {
 protected:
     static const CampaignLevel& Level() { return *FindCampaignLevel(THE_SWAPPER); }
-    // The first lines of the level's script, then a script of its own.
-    static KeyScript Then(std::size_t lines, const std::string& more)
-    {
-        KeyScript joined, rest;
-        const KeyScript script = Script();
-        joined.lines.assign(script.lines.begin(), script.lines.begin() + std::min(lines, script.lines.size()));
-        std::string error;
-        EXPECT_TRUE(ParseKeyScript(more, rest, error)) << error;
-        joined.lines.insert(joined.lines.end(), rest.lines.begin(), rest.lines.end());
-        return joined;
-    }
     // A script of its own, then the level's script from a line on.
     static KeyScript From(const std::string& before, std::size_t first)
     {
         KeyScript joined;
         std::string error;
         EXPECT_TRUE(ParseKeyScript(before, joined, error)) << error;
-        const KeyScript script = Script();
+        const KeyScript script = LevelScript(Level());
         joined.lines.insert(joined.lines.end(), script.lines.begin() + std::min(first, script.lines.size()),
                             script.lines.end());
         return joined;
-    }
-    static KeyScript Script()
-    {
-        KeyScript script;
-        std::string error;
-        EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(Level()), script, error)) << error;
-        return script;
-    }
-    static PlaythroughOptions NoWait()
-    {
-        PlaythroughOptions options;
-        options.waitFrames = 0;
-        return options;
     }
     // Crates made so far by the spawner whose owner is nearest to z.
     static int SpawnedNear(Playthrough& run, float z)
@@ -108,11 +84,12 @@ TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawne
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
-    const PlaythroughResult lost = run.Play(Then(LINES_TO_SECOND_PAD, "20\n"
-                                                                      "1 LBUTTON\n3\n"
-                                                                      "1 D      # face east, over the void\n2\n"
-                                                                      "1 LBUTTON\n"
-                                                                      "200      # it falls off the level\n"),
+    const PlaythroughResult lost = run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD,
+                                                       "20\n"
+                                                       "1 LBUTTON\n3\n"
+                                                       "1 D      # face east, over the void\n2\n"
+                                                       "1 LBUTTON\n"
+                                                       "200      # it falls off the level\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
     EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);
@@ -137,13 +114,13 @@ TEST_F(PlaythroughSwapperInProcessTest, TheCrateLandingOnThePillarsPadBringsTheN
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
     EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 0);
-    run.Play(Then(LINES_TO_PILLAR_SWAP, ""), NoWait());
+    run.Play(ScriptThen(LevelScript(Level()), LINES_TO_PILLAR_SWAP, ""), NoWait());
     GameObject* robot = run.Game().Player();
     ASSERT_NE(robot, nullptr);
     EXPECT_GT(robot->position.z, 22.0f) << "still on the middle island";
     EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 1);
 
-    const PlaythroughResult swap = run.Play(Then(0, "1 T\n120"), NoWait());
+    const PlaythroughResult swap = run.Play(ScriptThen({}, 0, "1 T\n120"), NoWait());
     EXPECT_EQ(swap.requestedState, STATE_NONE);
     EXPECT_NEAR(robot->position.z, 15.2f, 0.5f);
     EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
@@ -157,7 +134,8 @@ TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheck
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
     System* system = run.Game().GetSystem();
-    const PlaythroughResult fall = run.Play(Then(LINES_TO_SECOND_PAD, "40 A\n200"), NoWait());
+    const PlaythroughResult fall =
+        run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD, "40 A\n200"), NoWait());
     EXPECT_FALSE(fall.ExitReached());
     EXPECT_EQ(fall.requestedState, STATE_NONE);
     EXPECT_EQ(system->gameStateManager->GetCurrentState(), THE_SWAPPER);

@@ -404,7 +404,33 @@ PlaythroughResult Playthrough::RunScript(int stateId, const std::string& scriptP
     return Play(script, options);
 }
 
-PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade)
+KeyScript ScriptThen(const KeyScript& script, std::size_t lines, const std::string& more)
+{
+    KeyScript joined, rest;
+    joined.lines.assign(script.lines.begin(), script.lines.begin() + std::min(lines, script.lines.size()));
+    std::string error;
+    EXPECT_TRUE(ParseKeyScript(more, rest, error)) << error;
+    joined.lines.insert(joined.lines.end(), rest.lines.begin(), rest.lines.end());
+    return joined;
+}
+
+KeyScript LevelScript(const CampaignLevel& level)
+{
+    KeyScript script;
+    std::string error;
+    EXPECT_TRUE(LoadKeyScript(PlaythroughScriptPath(level), script, error)) << error;
+    return script;
+}
+
+PlaythroughOptions NoWait()
+{
+    PlaythroughOptions options;
+    options.waitFrames = 0;
+    return options;
+}
+
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
+                                       const std::function<void(Playthrough&)>& watch)
 {
     SCOPED_TRACE(level.name);
     const int row = FindLevelTableRow(level.stateId);
@@ -414,6 +440,7 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade)
     Playthrough run;
     PlaythroughOptions options;
     options.screenshotFrames = {1, FIRST_PLAY_FRAME};
+    if (watch) options.onFrame = [&](int) { watch(run); };
     const PlaythroughResult result = run.RunScript(level.stateId, PlaythroughScriptPath(level), options);
     EXPECT_TRUE(result.started) << result.error;
     EXPECT_TRUE(result.error.empty()) << result.error;
@@ -443,12 +470,14 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade)
     return result;
 }
 
-void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level)
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level, const std::function<void(Playthrough&, const glm::vec3&)>& then)
 {
     SCOPED_TRACE(level.name);
     Playthrough run;
     ASSERT_TRUE(run.Start(level.stateId)) << run.Error();
     ASSERT_GT(run.Entered().gradeATime, 0u);
+    ASSERT_NE(run.Game().Player(), nullptr);
+    const glm::vec3 start = run.Game().Player()->position;
     PlaythroughOptions options;
     options.waitFrames = 0;
     const int frames = static_cast<int>(2 * run.Entered().gradeATime) * Playthrough::FRAMES_PER_SECOND;
@@ -458,6 +487,8 @@ void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level)
     EXPECT_EQ(still.requestedState, STATE_NONE);
     EXPECT_EQ(still.leftFor, STATE_NONE);
     EXPECT_EQ(still.levelsCompletedAfter, still.levelsCompletedBefore);
+    EXPECT_EQ(run.Game().GetSystem()->gameStateManager->GetCurrentState(), level.stateId);
+    if (then) then(run, start);
 }
 
 void ExpectRetryRestartsTheLevel(Playthrough& run, const PlaythroughResult& result, int stateId,

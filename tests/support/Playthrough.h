@@ -57,6 +57,9 @@ struct KeyScript
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error);
 // Reads and parses a file; false with a message when it cannot be read.
 bool LoadKeyScript(const std::string& path, KeyScript& script, std::string& error);
+// The first `lines` lines of a script (all when it has fewer), then the
+// lines of `more`; a test failure when `more` does not parse.
+KeyScript ScriptThen(const KeyScript& script, std::size_t lines, const std::string& more = "");
 
 // A level of the campaign: its state id, its name (the level file's name up
 // to ".xml") and whether its objects are authored yet. The script of a level
@@ -207,10 +210,20 @@ constexpr double ROBOT_MIN_SHARE = 0.001;
 // the script and B and C are looser; the first frame (saved as a
 // screenshot) shows the level, and the first frame of play the robot.
 // Returns the result for further checks.
-PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade);
+// `watch` (when given) is called after every level frame with the run.
+// The level's own script; a test failure (and an empty script) when it
+// cannot be read.
+KeyScript LevelScript(const CampaignLevel& level);
+// Play options that run no frames after the script.
+PlaythroughOptions NoWait();
+
+PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
+                                       const std::function<void(Playthrough&)>& watch = {});
 // Standing still for twice the level's A time neither finishes the level nor
-// leaves it.
-void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level);
+// leaves it (it stays the current state); `then` (when given) checks the level as it stands afterwards,
+// with the robot's position when the level began.
+void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level,
+                                      const std::function<void(Playthrough&, const glm::vec3&)>& then = {});
 // A play that ended on the retry menu: the level asked for it and it is
 // current; its Yes restarts the level, with the robot back at `start`.
 // Fatal failures (test with ASSERT_NO_FATAL_FAILURE) when a step fails.

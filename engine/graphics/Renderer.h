@@ -168,13 +168,14 @@ public:
     // The main pass over the frame's sorted group, then the debug overlays.
     // Leaves program 0 bound, polygon mode fill and line width 1.
     void RenderObjects(GameObjectGroup& group);
-    // Depth only, nearest first, through the bound "main" program: every
-    // object of the sorted group that the main pass draws fully opaque and in
-    // the same place (opacity 1, an opaque texture, a mesh that is not skinned
-    // and not the sky). Its fragments then pass the depth test in the colour
-    // pass exactly where they are the nearest. Colour writes are on again on
-    // return.
-    void DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection);
+    // Depth only, nearest first, through the bound "main" program (its GL
+    // name given): every object of the sorted group that the main pass draws
+    // fully opaque and in the same place (opacity 1, an opaque texture, a mesh
+    // that is not skinned and not the sky). Its fragments then pass the depth
+    // test in the colour pass exactly where they are the nearest. Colour
+    // writes are on again on return.
+    void DrawDepthPrepass(const GameObjectGroup& group, GLuint mainProgram, const glm::mat4& view,
+                          const glm::mat4& projection);
     // Whether the main pass draws an object in the depth pre-pass.
     bool InDepthPrepass(const GameObject* object) const;
     // Faded opacity (clamped to [0, 1]) for every CUBE and CRATE whose

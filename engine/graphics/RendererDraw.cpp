@@ -174,7 +174,7 @@ void Renderer::RenderObjects(GameObjectGroup& group)
     const int lightType = m_sceneLight ? m_sceneLight->m_type : SceneLight::OFF;
     const int lightOn = m_sceneLight && m_sceneLight->m_on > 0 ? 1 : 0;
 
-    if (m_depthPrepass) DrawDepthPrepass(group, view, cameraProjection);
+    if (m_depthPrepass) DrawDepthPrepass(group, programObject, view, cameraProjection);
 
     // The sky's colour is the main program's unlit one: "mainUnlit" gives it
     // without the light and shadow work.
@@ -316,13 +316,13 @@ bool Renderer::InDepthPrepass(const GameObject* object) const
     return textures->IsOpaque(graphics->m_textureId);
 }
 
-void Renderer::DrawDepthPrepass(const GameObjectGroup& group, const glm::mat4& view, const glm::mat4& projection)
+void Renderer::DrawDepthPrepass(const GameObjectGroup& group, GLuint mainProgram, const glm::mat4& view,
+                                const glm::mat4& projection)
 {
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     SetMatrix(m_mainLocations.viewMatrix, view);
     SetMatrix(m_mainLocations.projectionMatrix, projection);
-    Program* program = FindProgram("main");
-    if (program) glUniform1i(glGetUniformLocation(program->GetProgramObject(), "isAnimated"), 0);
+    glUniform1i(glGetUniformLocation(mainProgram, "isAnimated"), 0);
     // The group runs far to near; near to far lets the depth test drop more.
     for (auto it = group.rbegin(); it != group.rend(); ++it) {
         GameObject* object = *it;

@@ -331,27 +331,9 @@ TEST_F(TextureTest, CompressedImagesAreStoredDecodedWithTheSameTexels)
     // Forgotten ids are no longer known to be opaque.
     textures.UnloadAllTextures();
     EXPECT_FALSE(textures.IsOpaque("crate"));
-}
-
-TEST_F(TextureTest, ExpandingLeavesPlainTexturesAndNothingAlone)
-{
     bool opaque = true;
     EXPECT_FALSE(TextureManager::ExpandCompressedLevels(0, &opaque));
     EXPECT_FALSE(opaque);
-
-    // A plain RGBA texture, half see-through: already plain, left as it is.
-    const std::vector<std::uint8_t> texels = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 255, 1, 2, 3, 0};
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_TRUE(TextureManager::ExpandCompressedLevels(texture, &opaque));
-    EXPECT_FALSE(opaque) << "nothing was read";
-    const std::vector<Level> levels = ReadLevels(texture);
-    ASSERT_EQ(levels.size(), 1u);
-    EXPECT_TRUE(levels[0].texels == texels);
-    glDeleteTextures(1, &texture);
 }
 
 TEST_F(TextureTest, RawTexturesKeepTheirFirstName)

@@ -15,7 +15,6 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
-#include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CometSpawnerComponent.h"
 #include "game/gameplay/FallingPlatformComponent.h"
 #include "support/EngineFixture.h"
@@ -82,20 +81,10 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, AFallPastTheCheckpointRestoresItAndT
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(LEAP_OF_FAITH)) << run.Error();
-    System* system = run.Game().GetSystem();
     // Up to the checkpoint island, a few steps onto the crumbling bridge,
-    // and stay there until it drops the robot.
+    // and stay there until it drops the robot: back on the island's floor.
     const PlaythroughResult fall = run.Play(ScriptThen(LevelScript(Level()), 6, "24 D\n150"), NoWait());
-    EXPECT_FALSE(fall.ExitReached());
-    EXPECT_EQ(fall.requestedState, STATE_NONE);
-    EXPECT_EQ(system->gameStateManager->GetCurrentState(), LEAP_OF_FAITH);
-    ASSERT_TRUE(system->checkpointStore->HasCheckpoint());
-    GameObject* robot = run.Game().Player();
-    ASSERT_NE(robot, nullptr);
-    // Back where it reached the checkpoint, on the island's floor.
-    const glm::vec3 saved = system->checkpointStore->GetActivations().back().playerPosition;
-    EXPECT_LT(glm::length(robot->position - saved), 0.1f);
-    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+    ASSERT_NO_FATAL_FAILURE(ExpectBackAtTheCheckpoint(run, fall, LEAP_OF_FAITH));
     EXPECT_GE(FallenPlatforms(run), 4);
 
     // The walkway round the south: the exit, a little later.

@@ -11,11 +11,9 @@
 
 #include <glm/glm.hpp>
 
-#include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
-#include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
@@ -133,18 +131,10 @@ TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheck
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
-    System* system = run.Game().GetSystem();
     const PlaythroughResult fall =
         run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD, "40 A\n200"), NoWait());
-    EXPECT_FALSE(fall.ExitReached());
-    EXPECT_EQ(fall.requestedState, STATE_NONE);
-    EXPECT_EQ(system->gameStateManager->GetCurrentState(), THE_SWAPPER);
-    ASSERT_TRUE(system->checkpointStore->HasCheckpoint());
-    GameObject* robot = run.Game().Player();
-    ASSERT_NE(robot, nullptr);
-    const glm::vec3 saved = system->checkpointStore->GetActivations().back().playerPosition;
-    EXPECT_LT(glm::length(robot->position - saved), 0.1f);
-    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+    ASSERT_NO_FATAL_FAILURE(ExpectBackAtTheCheckpoint(run, fall, THE_SWAPPER));
+    const GameObject* robot = run.Game().Player();
     EXPECT_GT(robot->position.z, 22.0f);
     EXPECT_LT(robot->position.z, 29.0f);
 }

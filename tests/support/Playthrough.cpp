@@ -8,6 +8,8 @@
 #include <set>
 #include <sstream>
 
+#include <glm/geometric.hpp>
+
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
@@ -21,6 +23,7 @@
 #include "game/flow/LevelScore.h"
 #include "game/flow/ProfileManager.h"
 #include "game/flow/UILogicComponent.h"
+#include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/ExitComponent.h"
 #include "support/GLReadback.h"
 #include "support/ProgramRun.h"
@@ -504,6 +507,20 @@ void ExpectRetryRestartsTheLevel(Playthrough& run, const PlaythroughResult& resu
     EXPECT_EQ(states->GetCurrentState(), stateId);
     ASSERT_NE(run.Game().Player(), nullptr);
     EXPECT_EQ(run.Game().Player()->position, start);
+}
+
+void ExpectBackAtTheCheckpoint(Playthrough& run, const PlaythroughResult& result, int stateId)
+{
+    EXPECT_FALSE(result.ExitReached());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    System* system = run.Game().GetSystem();
+    EXPECT_EQ(system->gameStateManager->GetCurrentState(), stateId);
+    ASSERT_TRUE(system->checkpointStore->HasCheckpoint());
+    const GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const glm::vec3 saved = system->checkpointStore->GetActivations().back().playerPosition;
+    EXPECT_LT(glm::length(robot->position - saved), 0.1f);
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
 }
 
 } // namespace TestSupport

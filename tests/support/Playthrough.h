@@ -229,6 +229,10 @@ void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level,
 // Fatal failures (test with ASSERT_NO_FATAL_FAILURE) when a step fails.
 void ExpectRetryRestartsTheLevel(Playthrough& run, const PlaythroughResult& result, int stateId,
                                  const glm::vec3& start);
+// A play that ended with a fall past a checkpoint: the level neither ended
+// nor asked for a state, and the robot stands where it touched the last
+// checkpoint, on a floor (y 1.5). Fatal failures as above.
+void ExpectBackAtTheCheckpoint(Playthrough& run, const PlaythroughResult& result, int stateId);
 
 } // namespace TestSupport
 } // namespace QRX

@@ -63,8 +63,11 @@ protected:
 
 TEST_F(BehaviorTasksTest, EveryTaskIsRegisteredUnderItsOwnName)
 {
+    // The behaviour-tree core's own cases, linked into this program too,
+    // register leaves named TestLeaf...; every other name is the game's.
     std::set<std::string> found;
-    for (const auto& entry : BehaviorTree::GetBehaviorRegistry()) found.insert(entry.first);
+    for (const auto& entry : BehaviorTree::GetBehaviorRegistry())
+        if (entry.first.rfind("TestLeaf", 0) != 0) found.insert(entry.first);
     EXPECT_EQ(found, TASK_NAMES);
     for (const std::string& name : TASK_NAMES) {
         BehaviorTree::BehaviorCreator creator = BehaviorTree::FindBehavior(name);

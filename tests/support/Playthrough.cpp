@@ -62,6 +62,25 @@ KeyScript KeyScript::Idle(int frames)
     return script;
 }
 
+KeyScript KeyScript::AtPace(int framesPerSecond) const
+{
+    if (framesPerSecond < 1 || framesPerSecond == Playthrough::FRAMES_PER_SECOND) return *this;
+    KeyScript paced;
+    long long endAt60 = 0;  // where the line ends, in frames of 1/60 s
+    long long endHere = 0;  // and at this pace
+    for (const ScriptLine& line : lines) {
+        endAt60 += line.frames;
+        const long long nearest =
+            (endAt60 * framesPerSecond + Playthrough::FRAMES_PER_SECOND / 2) / Playthrough::FRAMES_PER_SECOND;
+        const long long end = std::max(endHere + 1, nearest);
+        ScriptLine copy = line;
+        copy.frames = static_cast<int>(end - endHere);
+        endHere = end;
+        paced.lines.push_back(copy);
+    }
+    return paced;
+}
+
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error)
 {
     script.lines.clear();
@@ -154,7 +173,16 @@ int SavedLevelsCompleted(const std::string& profileName)
     return -1;
 }
 
-Playthrough::Playthrough() : m_game(WIDTH, HEIGHT, FRAMES_PER_SECOND) {}
+Playthrough::Playthrough(int framesPerSecond)
+    : m_framesPerSecond(framesPerSecond >= 1 ? framesPerSecond : FRAMES_PER_SECOND),
+      m_game(WIDTH, HEIGHT, static_cast<std::uint64_t>(m_framesPerSecond))
+{
+}
+
+int Playthrough::FramesIn(double seconds) const
+{
+    return std::max(1, static_cast<int>(seconds * m_framesPerSecond + 0.5));
+}
 
 Playthrough::~Playthrough() { m_game.Stop(); }
 
@@ -404,7 +432,7 @@ PlaythroughResult Playthrough::RunScript(int stateId, const std::string& scriptP
         failed.error = m_error;
         return failed;
     }
-    return Play(script, options);
+    return Play(script.AtPace(m_framesPerSecond), options);
 }
 
 KeyScript ScriptThen(const KeyScript& script, std::size_t lines, const std::string& more)
@@ -433,16 +461,19 @@ PlaythroughOptions NoWait()
 }
 
 PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
-                                       const std::function<void(Playthrough&)>& watch)
+                                       const std::function<void(Playthrough&)>& watch, int framesPerSecond)
 {
     SCOPED_TRACE(level.name);
+    SCOPED_TRACE("at " + std::to_string(framesPerSecond) + " frames a second");
     const int row = FindLevelTableRow(level.stateId);
     EXPECT_GE(row, 0);
     const int transition = row >= 0 ? GetLevelTable()[row].nextStateId : STATE_NONE;
 
-    Playthrough run;
+    Playthrough run(framesPerSecond);
+    const int firstPlayFrame = FirstPlayFrame(run.FramesPerSecond());
     PlaythroughOptions options;
-    options.screenshotFrames = {1, FIRST_PLAY_FRAME};
+    options.waitFrames = run.FramesIn(4.0);
+    options.screenshotFrames = {1, firstPlayFrame};
     if (watch) options.onFrame = [&](int) { watch(run); };
     const PlaythroughResult result = run.RunScript(level.stateId, PlaythroughScriptPath(level), options);
     EXPECT_TRUE(result.started) << result.error;
@@ -466,11 +497,16 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
         const Picture picture = ReadScreenshot(shot.path);
         EXPECT_EQ(picture.size(), static_cast<size_t>(Playthrough::WIDTH) * Playthrough::HEIGHT * 4) << shot.path;
         EXPECT_GE(ColourCount(picture), LEVEL_PICTURE_MIN_COLOURS) << "frame " << shot.frame;
-        if (shot.frame == FIRST_PLAY_FRAME) {
+        if (shot.frame == firstPlayFrame) {
             EXPECT_GE(shot.robotShare, ROBOT_MIN_SHARE);
         }
     }
     return result;
+}
+
+PlaythroughResult ExpectLevelCompletedAtTwentyFramesASecond(const CampaignLevel& level, char grade)
+{
+    return ExpectLevelCompleted(level, grade, {}, Playthrough::SLOW_FRAMES_PER_SECOND);
 }
 
 void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level, const std::function<void(Playthrough&, const glm::vec3&)>& then)

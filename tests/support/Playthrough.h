@@ -6,8 +6,10 @@
 // holds nothing; '#' starts a comment and blank lines are skipped.
 //
 // Playthrough runs the real engine (GameplayHarness) with a 640x480 window
-// and the fake clock at a fixed 1/60 s frame. Start makes a profile of its
-// own current (so completing a level writes "profiles.xml") and enters the
+// and the fake clock at a fixed frame: 1/60 s by default, or another pace
+// such as a software renderer's 1/20 s. Scripts count frames of 1/60 s; at
+// another pace each line lasts as long (KeyScript::AtPace). Start makes a
+// profile of its own current (so completing a level writes "profiles.xml") and enters the
 // level's state id through the level table, so the level runs with its real
 // state, music, HUD, exit and road to its transition. Play holds the
 // script's keys frame by frame through the window's key and mouse messages;
@@ -50,6 +52,12 @@ struct KeyScript
     int Frames() const;
     // A script that holds nothing for that many frames.
     static KeyScript Idle(int frames);
+    // The script at another pace: a script of 1/60 s frames played at
+    // `framesPerSecond`, each line ending as near as whole frames allow to
+    // the moment it ends at 1/60 s, and every line at least one frame long
+    // (so a press stays a press and the pause between two presses stays).
+    // A pace of 60 or less than 1 gives the script unchanged.
+    KeyScript AtPace(int framesPerSecond) const;
 };
 
 // Parses a script. False, with a message naming the line, for a missing or
@@ -126,11 +134,14 @@ class Playthrough
 {
 public:
     static constexpr int FRAMES_PER_SECOND = 60;
+    // A software renderer's pace.
+    static constexpr int SLOW_FRAMES_PER_SECOND = 20;
     static constexpr int WIDTH = 640;
     static constexpr int HEIGHT = 480;
     static constexpr const char* PROFILE_NAME = "Playthrough";
 
-    Playthrough();
+    // Frames of 1/framesPerSecond s (a rate below 1 is taken as 60).
+    explicit Playthrough(int framesPerSecond = FRAMES_PER_SECOND);
     ~Playthrough();
     Playthrough(const Playthrough&) = delete;
     Playthrough& operator=(const Playthrough&) = delete;
@@ -139,12 +150,12 @@ public:
     // (a frame that carries out the change); frames are not drawn from then
     // on. False, with the reason in Error, when any step fails.
     bool Start(int stateId);
-    // Plays a script in the level entered by Start, then waits up to
-    // waitFrames more while the level is current. Stops at the frame on
+    // Plays a script (frames at this run's pace) in the level entered by
+    // Start, then waits up to waitFrames more while the level is current. Stops at the frame on
     // which the level is left. Calling it again plays on (frames count from
     // 1 again).
     PlaythroughResult Play(const KeyScript& script, const PlaythroughOptions& options = {});
-    // Start, the level's script file, Play.
+    // Start, the level's script file at this run's pace, Play.
     PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
 
     // The road as a player takes it, from the main menu on:
@@ -169,6 +180,9 @@ public:
     bool WaitForState(int stateId, int maxFrames = FRAMES_PER_SECOND * 5);
 
     const std::string& Error() const { return m_error; }
+    int FramesPerSecond() const { return m_framesPerSecond; }
+    // Frames of this run's pace in that many seconds, at least 1.
+    int FramesIn(double seconds) const;
     // What Start learned: the grade times and the profile's count.
     const PlaythroughResult& Entered() const { return m_entered; }
     GameplayHarness& Game() { return m_game; }
@@ -184,6 +198,7 @@ private:
     void ClickAt(const GameObject& object);
     Profile* CurrentProfile() const;
 
+    int m_framesPerSecond;
     GameplayHarness m_game;
     int m_stateId = 0;
     std::string m_error;
@@ -195,8 +210,9 @@ private:
 int SavedLevelsCompleted(const std::string& profileName);
 
 // The level frame from which the robot has beamed in and can move (its
-// appear effect lasts one second).
+// appear effect lasts one second), at 1/60 s and at any pace.
 constexpr int FIRST_PLAY_FRAME = 61;
+constexpr int FirstPlayFrame(int framesPerSecond) { return framesPerSecond + 1; }
 // A drawn frame has at least this many colours; a blank one has one.
 constexpr size_t LEVEL_PICTURE_MIN_COLOURS = 100;
 // Share of a frame's pixels the robot covers at the least.
@@ -218,7 +234,11 @@ KeyScript LevelScript(const CampaignLevel& level);
 PlaythroughOptions NoWait();
 
 PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
-                                       const std::function<void(Playthrough&)>& watch = {});
+                                       const std::function<void(Playthrough&)>& watch = {},
+                                       int framesPerSecond = Playthrough::FRAMES_PER_SECOND);
+// The same proof with the level's script played at a software renderer's
+// pace (Playthrough::SLOW_FRAMES_PER_SECOND).
+PlaythroughResult ExpectLevelCompletedAtTwentyFramesASecond(const CampaignLevel& level, char grade);
 // Standing still for twice the level's A time neither finishes the level nor
 // leaves it (it stays the current state); `then` (when given) checks the level as it stands afterwards,
 // with the robot's position when the level began.

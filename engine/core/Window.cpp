@@ -118,7 +118,7 @@ void Window::LoadCursor()
 bool Window::Create(int width, int height)
 {
     std::string error;
-    // Step 1: the video set-up stands for the window class with its cursor.
+    // The video set-up stands for the window class with its cursor.
     if (!m_videoStarted) {
         if (!Platform::StartVideo(&error)) {
             QRX_LOG_ERROR("Failed to register the window class. Aborting");

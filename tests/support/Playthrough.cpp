@@ -4,6 +4,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -62,24 +63,33 @@ KeyScript KeyScript::Idle(int frames)
     return script;
 }
 
-KeyScript KeyScript::AtPace(int framesPerSecond) const
+bool ScriptLine::ConditionHolds(const glm::vec3& robot) const
 {
-    if (framesPerSecond < 1 || framesPerSecond == Playthrough::FRAMES_PER_SECOND) return *this;
-    KeyScript paced;
-    long long endAt60 = 0;  // where the line ends, in frames of 1/60 s
-    long long endHere = 0;  // and at this pace
-    for (const ScriptLine& line : lines) {
-        endAt60 += line.frames;
-        const long long nearest =
-            (endAt60 * framesPerSecond + Playthrough::FRAMES_PER_SECOND / 2) / Playthrough::FRAMES_PER_SECOND;
-        const long long end = std::max(endHere + 1, nearest);
-        ScriptLine copy = line;
-        copy.frames = static_cast<int>(end - endHere);
-        endHere = end;
-        paced.lines.push_back(copy);
-    }
-    return paced;
+    if (!HasCondition()) return false;
+    const float at = untilAxis == 'x' ? robot.x : (untilAxis == 'y' ? robot.y : robot.z);
+    return untilOp == '<' ? at < untilValue : at > untilValue;
 }
+
+namespace {
+
+// Reads a condition word such as "z<24.6" into the line; false when the
+// word is not one.
+bool ReadCondition(const std::string& word, ScriptLine& line)
+{
+    if (word.size() < 3 || std::string("xyz").find(word[0]) == std::string::npos ||
+        (word[1] != '<' && word[1] != '>'))
+        return false;
+    std::istringstream number(word.substr(2));
+    float value = 0.0f;
+    char rest = 0;
+    if (!(number >> value) || (number >> rest) || !std::isfinite(value)) return false;
+    line.untilAxis = word[0];
+    line.untilOp = word[1];
+    line.untilValue = value;
+    return true;
+}
+
+} // namespace
 
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error)
 {
@@ -104,6 +114,15 @@ bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& err
         }
         std::string name;
         while (words >> name) {
+            const bool condition = name.size() > 1 && (name[1] == '<' || name[1] == '>');
+            if (condition) {
+                if (line.HasCondition() || !ReadCondition(name, line)) {
+                    error = "line " + std::to_string(number) + ": \"" + name + "\" is not a condition, or the second";
+                    script.lines.clear();
+                    return false;
+                }
+                continue;
+            }
             const int key = GameplayHarness::KeyByName(name);
             if (key < 0) {
                 error = "line " + std::to_string(number) + ": unknown key \"" + name + "\"";
@@ -406,9 +425,33 @@ PlaythroughResult Playthrough::Play(const KeyScript& script, const PlaythroughOp
         return false;
     };
 
+    // Lines last as long as at 1/60 s: a plain line ends where the time of
+    // the lines since the last conditional line's end puts it.
     bool inLevel = true;
-    for (const ScriptLine& line : script.lines)
-        for (int i = 0; inLevel && i < line.frames; ++i) inLevel = runFrame(line.keys);
+    int syncFrame = 0;
+    long long framesSinceSync = 0;  // of 1/60 s
+    auto atThisPace = [&](long long frames) {
+        return static_cast<int>((frames * m_framesPerSecond + FRAMES_PER_SECOND / 2) / FRAMES_PER_SECOND);
+    };
+    for (const ScriptLine& line : script.lines) {
+        if (!inLevel) break;
+        if (line.HasCondition()) {
+            const int most = std::max(1, atThisPace(line.frames));
+            bool met = false;
+            for (int i = 0; inLevel && i < most && !met; ++i) {
+                inLevel = runFrame(line.keys);
+                const GameObject* robot = m_game.Player();
+                met = robot && line.ConditionHolds(robot->position);
+            }
+            if (!met && inLevel) result.unmetLines.push_back(line.lineNumber);
+            syncFrame = frame;
+            framesSinceSync = 0;
+            continue;
+        }
+        framesSinceSync += line.frames;
+        const int end = std::max(frame + 1, syncFrame + atThisPace(framesSinceSync));
+        while (inLevel && frame < end) inLevel = runFrame(line.keys);
+    }
     for (int i = 0; inLevel && i < options.waitFrames; ++i) inLevel = runFrame({});
     m_game.Release();
 
@@ -432,7 +475,7 @@ PlaythroughResult Playthrough::RunScript(int stateId, const std::string& scriptP
         failed.error = m_error;
         return failed;
     }
-    return Play(script.AtPace(m_framesPerSecond), options);
+    return Play(script, options);
 }
 
 KeyScript ScriptThen(const KeyScript& script, std::size_t lines, const std::string& more)
@@ -479,6 +522,8 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
     EXPECT_TRUE(result.started) << result.error;
     EXPECT_TRUE(result.error.empty()) << result.error;
     EXPECT_TRUE(result.ExitReached());
+    EXPECT_TRUE(result.unmetLines.empty()) << "a condition never held, first on script line "
+                                           << (result.unmetLines.empty() ? 0 : result.unmetLines[0]);
     EXPECT_EQ(result.requestedState, transition);
     EXPECT_EQ(result.leftFor, transition);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);

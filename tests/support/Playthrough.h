@@ -1,21 +1,27 @@
 // A level of the campaign played from a key script, in-process.
 //
 // A key script (tests/data/playthrough/<level name>.txt) is a list of lines
-// "frames keys...": the named keys (GameplayHarness::KeyByName, e.g.
-// "W A S D LBUTTON 1 2") are held for that many frames, a line without keys
-// holds nothing; '#' starts a comment and blank lines are skipped.
+// "frames keys... [condition]": the named keys (GameplayHarness::KeyByName,
+// e.g. "W A S D LBUTTON 1 2") are held for that many frames of 1/60 s, a line
+// without keys holds nothing; '#' starts a comment and blank lines are
+// skipped. A condition such as "z<24.6" or "x>3.5" (the robot's position on
+// that axis) ends its line early, at the first frame after which it holds:
+// the frames are then the most the line lasts. That is how a person walks
+// onto a pad: looking, not counting.
 //
 // Playthrough runs the real engine (GameplayHarness) with a 640x480 window
 // and the fake clock at a fixed frame: 1/60 s by default, or another pace
-// such as a software renderer's 1/20 s. Scripts count frames of 1/60 s; at
-// another pace each line lasts as long (KeyScript::AtPace). Start makes a
-// profile of its own current (so completing a level writes "profiles.xml") and enters the
-// level's state id through the level table, so the level runs with its real
-// state, music, HUD, exit and road to its transition. Play holds the
-// script's keys frame by frame through the window's key and mouse messages;
-// nothing in the game knows it is scripted. Frames run every step but the
-// drawing, except the screenshot frames, which are drawn and saved by the
-// game's own screenshot key (F12) into the documents folder.
+// such as a software renderer's 1/20 s. At another pace every line lasts as
+// long as at 1/60 s, as near as whole frames allow, counted from the end of
+// the last line that ended on its condition, and at least one frame (so a
+// press stays a press and the pause between two presses stays). Start makes
+// a profile of its own current (so completing a level writes "profiles.xml")
+// and enters the level's state id through the level table, so the level runs
+// with its real state, music, HUD, exit and road to its transition. Play
+// holds the script's keys frame by frame through the window's key and mouse
+// messages; nothing in the game knows it is scripted. Frames run every step
+// but the drawing, except the screenshot frames, which are drawn and saved by
+// the game's own screenshot key (F12) into the documents folder.
 //
 // Use it inside a TestSupport::EngineTest fixture (private HOME, fake sound)
 // in a test program named *InProcessTest.
@@ -39,9 +45,20 @@ namespace TestSupport {
 // One line of a key script.
 struct ScriptLine
 {
-    int frames = 0;
+    int frames = 0;         // of 1/60 s; the most, with a condition
     std::vector<int> keys;  // engine key indices
     int lineNumber = 0;     // in the script text, from 1
+    // The condition that ends the line early: the robot's coordinate on
+    // axis 'x', 'y' or 'z' below ('<') or above ('>') the value; no axis
+    // (0) for none.
+    char untilAxis = 0;
+    char untilOp = 0;
+    float untilValue = 0.0f;
+
+    bool HasCondition() const { return untilAxis != 0; }
+    // Whether the condition holds for a robot at that position (false
+    // without a condition).
+    bool ConditionHolds(const glm::vec3& robot) const;
 };
 
 struct KeyScript
@@ -52,16 +69,11 @@ struct KeyScript
     int Frames() const;
     // A script that holds nothing for that many frames.
     static KeyScript Idle(int frames);
-    // The script at another pace: a script of 1/60 s frames played at
-    // `framesPerSecond`, each line ending as near as whole frames allow to
-    // the moment it ends at 1/60 s, and every line at least one frame long
-    // (so a press stays a press and the pause between two presses stays).
-    // A pace of 60 or less than 1 gives the script unchanged.
-    KeyScript AtPace(int framesPerSecond) const;
 };
 
 // Parses a script. False, with a message naming the line, for a missing or
-// non-positive frame count or an unknown key name; the script is then empty.
+// non-positive frame count, an unknown key name, a malformed condition or
+// two conditions on a line; the script is then empty.
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error);
 // Reads and parses a file; false with a message when it cannot be read.
 bool LoadKeyScript(const std::string& path, KeyScript& script, std::string& error);
@@ -109,6 +121,9 @@ struct PlaythroughResult
     bool started = false;  // the engine ran and the level was entered
     std::string error;     // why not, or why the script could not be read
     int frames = 0;        // level frames run
+    // Script lines (their numbers) whose condition never held: the line ran
+    // its most frames.
+    std::vector<int> unmetLines;
     int exitFrame = -1;    // the level frame on which an exit was reached, -1 for none
     // The first state the level asked for (STATE_NONE: none); an exit asks
     // for the level's transition, a fall without checkpoint for the retry menu.
@@ -150,12 +165,12 @@ public:
     // (a frame that carries out the change); frames are not drawn from then
     // on. False, with the reason in Error, when any step fails.
     bool Start(int stateId);
-    // Plays a script (frames at this run's pace) in the level entered by
-    // Start, then waits up to waitFrames more while the level is current. Stops at the frame on
+    // Plays a script in the level entered by Start, at this run's pace (see
+    // above), then waits up to waitFrames more while the level is current. Stops at the frame on
     // which the level is left. Calling it again plays on (frames count from
     // 1 again).
     PlaythroughResult Play(const KeyScript& script, const PlaythroughOptions& options = {});
-    // Start, the level's script file at this run's pace, Play.
+    // Start, the script file, Play.
     PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
 
     // The road as a player takes it, from the main menu on:
@@ -181,7 +196,7 @@ public:
 
     const std::string& Error() const { return m_error; }
     int FramesPerSecond() const { return m_framesPerSecond; }
-    // Frames of this run's pace in that many seconds, at least 1.
+    // Frames of this run's pace in that many seconds (rounded), at least 1.
     int FramesIn(double seconds) const;
     // What Start learned: the grade times and the profile's count.
     const PlaythroughResult& Entered() const { return m_entered; }

@@ -543,7 +543,7 @@ def mouse_icon(d, x, y, left=True, right=False):
 
 def tutorial(title, lines, icons=None):
     """A tutorial picture: title, a row of keys or icons at the left, and
-    up to three lines of words."""
+    up to four lines of words (four sit closer together)."""
     def draw():
         w, h = 512, 256
         img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
@@ -553,14 +553,14 @@ def tutorial(title, lines, icons=None):
         left = 24
         if icons:
             left = icons(d) + 16
-        f = font(26, bold=False)
         y = 84
+        step = 50 if len(lines) <= 3 else 40
         for line in lines:
             size = 26
             while size > 14 and d.textbbox((0, 0), line, font=font(size, False))[2] > w - left - 20:
                 size -= 2
             d.text((left, y), line, font=font(size, False), fill=WHITE)
-            y += 50
+            y += step
         return img
     return draw
 
@@ -868,7 +868,7 @@ def textures():
                   keys_wasd)),
         ("tutorial_pickup", "tutorial_pickup.png",
          tutorial("Pick Up and Throw", ("Left click: pick up, throw", "Right click: put it down",
-                                        "Crates press switches"), keys_mouse)),
+                                        "Crates press switches", "Lost one? Step on the pad"), keys_mouse)),
         ("tutorial_explode", "tutorial_explode.png",
          tutorial("Explode Power", ("Carry a crate, press 1", "Throw it: it blows up", "barriers and crates"),
                   key_row("1"))),

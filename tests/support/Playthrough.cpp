@@ -63,19 +63,29 @@ KeyScript KeyScript::Idle(int frames)
     return script;
 }
 
-bool ScriptLine::ConditionHolds(const glm::vec3& robot) const
+bool ScriptLine::ConditionHolds(const glm::vec3& position) const
 {
     if (!HasCondition()) return false;
-    const float at = untilAxis == 'x' ? robot.x : (untilAxis == 'y' ? robot.y : robot.z);
+    const float at = untilAxis == 'x' ? position.x : (untilAxis == 'y' ? position.y : position.z);
     return untilOp == '<' ? at < untilValue : at > untilValue;
 }
 
 namespace {
 
-// Reads a condition word such as "z<24.6" into the line; false when the
-// word is not one.
-bool ReadCondition(const std::string& word, ScriptLine& line)
+// Whether a word is meant as a condition: an operator after the axis (and
+// the enemy's prefix).
+bool LooksLikeCondition(const std::string& word)
 {
+    const std::size_t op = word.size() > 1 && word[0] == 'e' ? 2 : 1;
+    return word.size() > op && (word[op] == '<' || word[op] == '>');
+}
+
+// Reads a condition word such as "z<24.6" or "ex>3" into the line; false
+// when the word is not one.
+bool ReadCondition(std::string word, ScriptLine& line)
+{
+    line.untilEnemy = word.size() > 1 && word[0] == 'e';
+    if (line.untilEnemy) word.erase(0, 1);
     if (word.size() < 3 || std::string("xyz").find(word[0]) == std::string::npos ||
         (word[1] != '<' && word[1] != '>'))
         return false;
@@ -114,8 +124,7 @@ bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& err
         }
         std::string name;
         while (words >> name) {
-            const bool condition = name.size() > 1 && (name[1] == '<' || name[1] == '>');
-            if (condition) {
+            if (LooksLikeCondition(name)) {
                 if (line.HasCondition() || !ReadCondition(name, line)) {
                     error = "line " + std::to_string(number) + ": \"" + name + "\" is not a condition, or the second";
                     script.lines.clear();
@@ -440,8 +449,8 @@ PlaythroughResult Playthrough::Play(const KeyScript& script, const PlaythroughOp
             bool met = false;
             for (int i = 0; inLevel && i < most && !met; ++i) {
                 inLevel = runFrame(line.keys);
-                const GameObject* robot = m_game.Player();
-                met = robot && line.ConditionHolds(robot->position);
+                const GameObject* subject = line.untilEnemy ? m_game.Find(ENEMY) : m_game.Player();
+                met = subject && line.ConditionHolds(subject->position);
             }
             if (!met && inLevel) result.unmetLines.push_back(line.lineNumber);
             syncFrame = frame;

@@ -5,9 +5,10 @@
 // e.g. "W A S D LBUTTON 1 2") are held for that many frames of 1/60 s, a line
 // without keys holds nothing; '#' starts a comment and blank lines are
 // skipped. A condition such as "z<24.6" or "x>3.5" (the robot's position on
-// that axis) ends its line early, at the first frame after which it holds:
-// the frames are then the most the line lasts. That is how a person walks
-// onto a pad: looking, not counting.
+// that axis), or "ez<7.5" (the first enemy's), ends its line early, at the
+// first frame after which it holds: the frames are then the most the line
+// lasts. That is how a person walks onto a pad or waits for a patrol to
+// pass: looking, not counting.
 //
 // Playthrough runs the real engine (GameplayHarness) with a 640x480 window
 // and the fake clock at a fixed frame: 1/60 s by default, or another pace
@@ -48,17 +49,18 @@ struct ScriptLine
     int frames = 0;         // of 1/60 s; the most, with a condition
     std::vector<int> keys;  // engine key indices
     int lineNumber = 0;     // in the script text, from 1
-    // The condition that ends the line early: the robot's coordinate on
-    // axis 'x', 'y' or 'z' below ('<') or above ('>') the value; no axis
-    // (0) for none.
+    // The condition that ends the line early: the coordinate on axis 'x',
+    // 'y' or 'z' of the robot, or of the first enemy (untilEnemy), below
+    // ('<') or above ('>') the value; no axis (0) for none.
     char untilAxis = 0;
     char untilOp = 0;
     float untilValue = 0.0f;
+    bool untilEnemy = false;
 
     bool HasCondition() const { return untilAxis != 0; }
-    // Whether the condition holds for a robot at that position (false
+    // Whether the condition holds for its object at that position (false
     // without a condition).
-    bool ConditionHolds(const glm::vec3& robot) const;
+    bool ConditionHolds(const glm::vec3& position) const;
 };
 
 struct KeyScript

@@ -555,8 +555,13 @@ def tutorial(title, lines, icons=None):
             left = icons(d) + 16
         y = 84
         step = 50 if len(lines) <= 3 else 40
+        # Four lines share one size: the largest at which each fits.
+        shared = 26
+        while len(lines) > 3 and shared > 14 and max(
+                d.textbbox((0, 0), line, font=font(shared, False))[2] for line in lines) > w - left - 20:
+            shared -= 2
         for line in lines:
-            size = 26
+            size = shared
             while size > 14 and d.textbbox((0, 0), line, font=font(size, False))[2] > w - left - 20:
                 size -= 2
             d.text((left, y), line, font=font(size, False), fill=WHITE)
@@ -889,7 +894,8 @@ def textures():
          tutorial("Enemy Boxes", ("A box that lands turns into", "a guard for eight seconds", "Keep clear till it is gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("It runs at you once it can", "reach you. You are faster:", "lure it round, then dash"),
+         tutorial("Chaser", ("It runs at you once it can", "reach you. Let it come round",
+                                "the pillar, then run round", "the other way: you are faster"),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
          tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed"),

@@ -26,6 +26,7 @@
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/ExitComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 #include "support/GLReadback.h"
 #include "support/ProgramRun.h"
 #include "support/TestEnv.h"
@@ -71,6 +72,9 @@ bool ScriptLine::ConditionHolds(const glm::vec3& position) const
 }
 
 namespace {
+
+// The condition word for a crate within the robot's reach.
+constexpr const char* CRATE_IN_REACH = "reach";
 
 // Whether a word is meant as a condition: an operator after the axis (and
 // the enemy's prefix).
@@ -124,8 +128,10 @@ bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& err
         }
         std::string name;
         while (words >> name) {
-            if (LooksLikeCondition(name)) {
-                if (line.HasCondition() || !ReadCondition(name, line)) {
+            if (name == CRATE_IN_REACH || LooksLikeCondition(name)) {
+                const bool second = line.HasCondition();
+                const bool read = name == CRATE_IN_REACH ? (line.untilCrateInReach = true) : ReadCondition(name, line);
+                if (second || !read) {
                     error = "line " + std::to_string(number) + ": \"" + name + "\" is not a condition, or the second";
                     script.lines.clear();
                     return false;
@@ -371,6 +377,36 @@ bool Playthrough::AnyExitReached() const
     return false;
 }
 
+bool Playthrough::ConditionHolds(const ScriptLine& line) const
+{
+    if (line.untilCrateInReach) return CrateInReach();
+    const GameObject* subject = line.untilEnemy ? m_game.Find(ENEMY) : m_game.Player();
+    return subject && line.ConditionHolds(subject->position);
+}
+
+bool Playthrough::CrateInReach() const
+{
+    // The pick-up's segment runs one unit along the facing and takes a crate
+    // whose near face it meets within REACH: a little short of that, so that
+    // a crate still moving is in reach on the next frame too.
+    constexpr float REACH = 1.15f;
+    constexpr float HALF_WIDTH = 0.45f;
+    const GameObject* robot = m_game.Player();
+    auto* player = robot ? dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER)) : nullptr;
+    if (!player) return false;
+    const glm::vec3 facing = player->m_Facing;
+    for (GameObject* crate : m_game.FindAll(CRATE)) {
+        if (player->m_CarriedCrate.isValid && player->m_CarriedCrate.object == crate) continue;
+        const glm::vec3 to = crate->position - robot->position;
+        const float along = glm::dot(to, facing);
+        const glm::vec3 across = to - facing * along;
+        if (along > 0.0f && along <= REACH && std::fabs(to.y) < 0.5f &&
+            glm::length(glm::vec2(across.x, across.z)) < HALF_WIDTH)
+            return true;
+    }
+    return false;
+}
+
 void Playthrough::Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result)
 {
     PlaythroughShot shot;
@@ -449,8 +485,7 @@ PlaythroughResult Playthrough::Play(const KeyScript& script, const PlaythroughOp
             bool met = false;
             for (int i = 0; inLevel && i < most && !met; ++i) {
                 inLevel = runFrame(line.keys);
-                const GameObject* subject = line.untilEnemy ? m_game.Find(ENEMY) : m_game.Player();
-                met = subject && line.ConditionHolds(subject->position);
+                met = ConditionHolds(line);
             }
             if (!met && inLevel) result.unmetLines.push_back(line.lineNumber);
             syncFrame = frame;

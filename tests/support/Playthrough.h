@@ -5,10 +5,11 @@
 // e.g. "W A S D LBUTTON 1 2") are held for that many frames of 1/60 s, a line
 // without keys holds nothing; '#' starts a comment and blank lines are
 // skipped. A condition such as "z<24.6" or "x>3.5" (the robot's position on
-// that axis), or "ez<7.5" (the first enemy's), ends its line early, at the
-// first frame after which it holds: the frames are then the most the line
-// lasts. That is how a person walks onto a pad or waits for a patrol to
-// pass: looking, not counting.
+// that axis), "ez<7.5" (the first enemy's) or "reach" (a crate lies within
+// the robot's reach ahead), ends its line early, at the first frame after
+// which it holds: the frames are then the most the line lasts. That is how a
+// person walks onto a pad, waits for a patrol to pass or for a crate to come
+// by: looking, not counting.
 //
 // Playthrough runs the real engine (GameplayHarness) with a 640x480 window
 // and the fake clock at a fixed frame: 1/60 s by default, or another pace
@@ -56,10 +57,12 @@ struct ScriptLine
     char untilOp = 0;
     float untilValue = 0.0f;
     bool untilEnemy = false;
+    // Or: a crate that is not carried lies ahead within the robot's reach.
+    bool untilCrateInReach = false;
 
-    bool HasCondition() const { return untilAxis != 0; }
-    // Whether the condition holds for its object at that position (false
-    // without a condition).
+    bool HasCondition() const { return untilAxis != 0 || untilCrateInReach; }
+    // Whether the axis condition holds for its object at that position
+    // (false without one).
     bool ConditionHolds(const glm::vec3& position) const;
 };
 
@@ -209,6 +212,11 @@ private:
     void Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result);
     // Whether an exit of the level has been reached.
     bool AnyExitReached() const;
+    // Whether a line's condition holds now.
+    bool ConditionHolds(const ScriptLine& line) const;
+    // Whether a crate the robot does not carry lies straight ahead of it,
+    // near enough for the pick-up.
+    bool CrateInReach() const;
     // Reads the current level's grade times into m_entered.
     void ReadLevelScore();
     // Points at a screen object and clicks it.

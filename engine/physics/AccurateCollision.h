@@ -127,8 +127,10 @@ public:
     // At most this many blocks cover one face; more leave it uncovered.
     static constexpr std::size_t MAX_COVERING_BLOCKS = 16;
     // How far below a block's open top a body's bottom may lie and still
-    // step up onto it: the robot's 5 units a second over the longest step.
-    static constexpr float STEP_HEIGHT = 0.25f;
+    // step up onto it: the robot's 5 units a second over the longest step
+    // (0.05 s), with the 20 units a second squared its gravity adds in that
+    // step, 0.275, and a margin.
+    static constexpr float STEP_HEIGHT = 0.3f;
     // The upper y face of a block (2 x axis + 1).
     static constexpr int TOP_FACE = 3;
 

@@ -14,6 +14,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -303,6 +304,40 @@ bool Playthrough::Follow(int stateId)
     ReadLevelScore();
     m_entered.started = true;
     return true;
+}
+
+bool Playthrough::StartByTheRoad(int stateId)
+{
+    if (!StartAtMainMenu()) return false;
+    ProfileManager* profiles = m_game.GetSystem()->profileManager;
+    std::string name = PROFILE_NAME;
+    if (!profiles || !profiles->CreateProfile(name) || !profiles->SelectProfile(name)) {
+        m_error = "no profile could be made current";
+        return false;
+    }
+    // The screen whose Next leads to the level.
+    int before = STATE_NONE;
+    for (const LevelTableEntry& row : GetLevelTable())
+        if (row.nextStateId == stateId && row.stateId != stateId) before = row.stateId;
+    if (before == STATE_NONE || !m_game.EnterState(before)) {
+        m_error = "no screen before state " + std::to_string(stateId);
+        return false;
+    }
+    if (!ClickObject(BUTTONNEXTLEVEL) || !WaitForState(stateId)) {
+        m_error = "the Next button did not lead to state " + std::to_string(stateId);
+        return false;
+    }
+    return Follow(stateId);
+}
+
+bool Playthrough::PictureShown(const std::string& textureId) const
+{
+    for (GameObject* sprite : m_game.FindAll(SPRITE)) {
+        auto* gui = dynamic_cast<GUIComponent*>(sprite->GetComponent(CT_GUI));
+        if (gui && (sprite->flags & OBJ_ALIVE) && !(sprite->flags & OBJ_DESTROY) && gui->m_textureId == textureId)
+            return true;
+    }
+    return false;
 }
 
 void Playthrough::ClickAt(const GameObject& object)

@@ -186,6 +186,13 @@ public:
     // as the level Play plays. False (with Error) when another state is
     // current.
     bool Follow(int stateId);
+    // A level entered as a person enters it for the first time: the engine
+    // started at the main menu with a fresh profile current, the screen
+    // before the level in the level table, its Next button, then Follow.
+    // False, with the reason in Error, when any step fails.
+    bool StartByTheRoad(int stateId);
+    // Whether a tutorial picture with that texture is on the screen.
+    bool PictureShown(const std::string& textureId) const;
     // Clicks the element of that UI name on the current screen as the mouse
     // does (the pointer over it, the left button down for a frame) and runs
     // a frame more. False when the screen has no such element.

@@ -17,6 +17,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ModelShapes.h"
@@ -311,6 +312,58 @@ TEST_F(GraphicsComponentMeshTest, PlayerSphereStartsAtTheOrigin)
     EXPECT_GT(c.m_boundingRadius, std::sqrt(3.0f) + 0.01f);
     const glm::vec3 corners[] = {{1, 0, 0}, {3, 2, 2}, {1, 2, 2}, {3, 0, 0}};
     for (const glm::vec3& p : corners) EXPECT_LE(glm::length(p - c.m_boundingCentre), c.m_boundingRadius + 1e-3f);
+}
+
+TEST_F(GraphicsComponentMeshTest, APlayerMasterReadFromItsFileTakesThePlayerSphere)
+{
+    System* s = System::GetInstance();
+    s->objectManager = new ObjectManager();
+    RegisterComponentFactories();
+    std::filesystem::create_directories("data/objects");
+    TestSupport::WriteFile("data/objects/PLAYER.xml",
+                           "<MasterObject><Object><Type>PLAYER</Type><Component><Type>CT_GRAPHICS</Type>"
+                           "<Mesh><MeshId>offbox</MeshId></Mesh></Component></Object></MasterObject>");
+    s->objectManager->SetObjectFolder("data/objects/");
+    GameObject* player = s->objectManager->CreateInstance(PLAYER, glm::vec3(0.0f));
+    ASSERT_NE(player, nullptr);
+    GameObject* master = s->objectManager->FindMasterObject(PLAYER);
+    ASSERT_NE(master, nullptr);
+    auto* graphics = static_cast<GraphicsComponent*>(master->GetComponent(CT_GRAPHICS));
+    ASSERT_NE(graphics, nullptr);
+    // The sphere grew from the origin: larger than the box's own sphere.
+    EXPECT_GT(graphics->m_boundingRadius, std::sqrt(3.0f) + 0.01f);
+    EXPECT_GT(static_cast<GraphicsComponent*>(player->GetComponent(CT_GRAPHICS))->m_boundingRadius,
+              std::sqrt(3.0f) + 0.01f);
+
+    s->objectManager->Shutdown();
+    delete s->objectManager;
+    s->objectManager = nullptr;
+}
+
+TEST_F(GraphicsComponentMeshTest, ReloadBringsBackTheMeshesOfUserInterfaceObjects)
+{
+    System* s = System::GetInstance();
+    s->objectManager = new ObjectManager();
+    RegisterComponentFactories();
+    std::filesystem::create_directories("data/objects");
+    TestSupport::WriteFile("data/objects/SPRITE.xml",
+                           "<MasterObject><Object><Type>SPRITE</Type><Component><Type>CT_GUI</Type>"
+                           "</Component></Object></MasterObject>");
+    s->objectManager->SetObjectFolder("data/objects/");
+    GameObject* sprite = s->objectManager->CreateInstance(SPRITE, glm::vec3(0.0f));
+    ASSERT_NE(sprite, nullptr);
+    auto* gui = static_cast<GUIComponent*>(sprite->GetComponent(CT_GUI));
+    ASSERT_NE(gui, nullptr);
+    gui->m_meshId = "offbox";
+
+    s->meshManager->ReleaseAllMeshesAndDefault();
+    s->meshManager->ReloadAllMeshes();
+    Mesh* box = s->meshManager->FindMesh("offbox");
+    EXPECT_TRUE(box && box->id == "offbox");
+
+    s->objectManager->Shutdown();
+    delete s->objectManager;
+    s->objectManager = nullptr;
 }
 
 TEST_F(GraphicsComponentMeshTest, TexturesAreLoadedAsTheyAreRead)

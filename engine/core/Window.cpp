@@ -44,7 +44,7 @@ void ShutdownError(const char* text)
 Window::Window()
     : m_changingMode(false), m_deactivated(false), m_window(nullptr), m_context(nullptr), m_videoStarted(false),
       m_glLibraryLoaded(false), m_cursor(nullptr), m_width(DEFAULT_WIDTH), m_height(DEFAULT_HEIGHT),
-      m_desktopWidth(0), m_desktopHeight(0), m_fullscreen(false)
+      m_desktopWidth(0), m_desktopHeight(0), m_fullscreen(false), m_fullscreenRefused(false)
 {
 }
 
@@ -94,6 +94,13 @@ bool Window::Initialize()
         m_desktopHeight = desktop.height;
     }
     bool result = Create(m_width, m_height);
+    // Full screen at a size the display does not list must not lock the
+    // player out: the game starts in the window Create opened instead.
+    if (!result && m_fullscreenRefused) {
+        QRX_LOG_WARNING("The display offers no full-screen mode of %d x %d: starting windowed at that size.",
+                        m_width, m_height);
+        result = true;
+    }
     if (held) Platform::StopVideo();
     return result;
 }
@@ -118,6 +125,7 @@ void Window::LoadCursor()
 bool Window::Create(int width, int height)
 {
     std::string error;
+    m_fullscreenRefused = false;
     // Step 1: the video set-up stands for the window class with its cursor.
     if (!m_videoStarted) {
         if (!Platform::StartVideo(&error)) {
@@ -196,6 +204,7 @@ bool Window::Create(int width, int height)
     m_width = width;
     m_height = height;
     GetSystemInformation();
+    m_fullscreenRefused = fullscreenRefused;
     return !fullscreenRefused;
 }
 

@@ -52,7 +52,9 @@ public:
     Window& operator=(const Window&) = delete;
 
     // Reads the configuration through the System's file manager, then opens
-    // the window at the configured size. Returns Create's result.
+    // the window at the configured size. Returns Create's result, except that
+    // full screen refused by the display starts the game windowed at that
+    // size (with a WARNING naming it) instead of failing.
     bool Initialize();
     // Reads a display configuration file. A missing file gives the defaults
     // and a WARNING; a size of 0 (or beyond MAX_WINDOW_SIDE) gives the
@@ -137,6 +139,7 @@ private:
     int m_desktopWidth;
     int m_desktopHeight;
     bool m_fullscreen;
+    bool m_fullscreenRefused;  // the last Create opened its window windowed in place of full screen
 };
 
 } // namespace QRX

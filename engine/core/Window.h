@@ -13,10 +13,12 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 
 #include "engine/platform/Cursor.h"
+#include "engine/platform/CursorFile.h"
 #include "engine/platform/SystemInfo.h"
 #include "engine/platform/Video.h"
 #include "engine/platform/WindowMessages.h"
@@ -35,6 +37,8 @@ public:
     static constexpr const char* TITLE = "Zendra";
     static constexpr const char* CONFIG_PATH = "data/config/config.xml";
     static constexpr const char* CURSOR_PATH = "data\\assets\\arrow.cur";
+    // The game's icon: a large and a small image.
+    static constexpr const char* ICON_PATH = "data\\assets\\zendra.ico";
 
     // The display configuration.
     struct DisplayConfig
@@ -125,6 +129,9 @@ private:
     void OnActivate();
     void OnKillFocus();
     void LoadCursor();
+    // Gives the new window the game's icon; a missing or unreadable icon file
+    // leaves the system's icon, with one WARNING.
+    void ApplyIcon();
 
     bool m_changingMode;
     bool m_deactivated;
@@ -134,6 +141,8 @@ private:
     bool m_videoStarted;  // stands for the registered window class
     bool m_glLibraryLoaded;
     Platform::CursorHandle m_cursor;
+    std::vector<Platform::CursorImage> m_icon;  // read once
+    bool m_iconRead;
     int m_width;
     int m_height;
     int m_desktopWidth;

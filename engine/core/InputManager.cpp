@@ -158,20 +158,23 @@ void InputManager::MoveCursorWithPad(int thumbX, int thumbY)
     GetCursorClientPosition(x, y);  // keeps the stored position without a window
 
     const int ax = std::abs(thumbX), ay = std::abs(thumbY);
+    bool stepped = true;
     if (ay > PAD_CURSOR_THRESHOLD && ax < ay) y += thumbY >= 1 ? -PAD_CURSOR_STEP : PAD_CURSOR_STEP;
     else if (ax > PAD_CURSOR_THRESHOLD) x += thumbX < 0 ? -PAD_CURSOR_STEP : PAD_CURSOR_STEP;
+    else stepped = false;
 
-    // The position is kept in 16 unsigned bits: a step past an edge would wrap
-    // it to the far side of the screen, so it stays inside the client area.
+    // Only a stick that moves the cursor moves the system pointer: a pad at
+    // rest leaves it wherever the mouse put it, inside the window or not.
+    if (stepped) WarpCursor(x, y);
+
+    // The stored position is kept in 16 unsigned bits: a pointer past an
+    // edge would wrap it to the far side of the screen, so it is held inside
+    // the client area.
     int w = 0, h = 0;
     const bool sized = GetCursorWindowSize(w, h) && w > 0 && h > 0;
     const int maxX = sized ? w - 1 : 0xFFFF, maxY = sized ? h - 1 : 0xFFFF;
-    x = x < 0 ? 0 : (x > maxX ? maxX : x);
-    y = y < 0 ? 0 : (y > maxY ? maxY : y);
-
-    m_currX = static_cast<std::uint16_t>(x);
-    m_currY = static_cast<std::uint16_t>(y);
-    WarpCursor(x, y);
+    m_currX = static_cast<std::uint16_t>(x < 0 ? 0 : (x > maxX ? maxX : x));
+    m_currY = static_cast<std::uint16_t>(y < 0 ? 0 : (y > maxY ? maxY : y));
 }
 
 void InputManager::MapCursorPosition(int cx, int cy, int w, int h, float& x, float& y)

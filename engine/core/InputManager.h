@@ -12,7 +12,9 @@
 //
 // While pad 0 is connected the cursor follows its left stick only: Update
 // moves the system cursor PAD_CURSOR_STEP pixels a frame along the stick's
-// dominant axis, and mouse moves no longer change the stored position.
+// dominant axis, and mouse moves no longer change the stored position. A
+// stick at rest never moves the system cursor; the stored position is the
+// system cursor's, held inside the client area.
 //
 // Picking turns the stored cursor into an object with the System's camera and
 // the window's client size: a ray pick against boxes of the objects' scale, a

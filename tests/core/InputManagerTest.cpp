@@ -293,6 +293,48 @@ TEST_F(InputPadCursorTest, PadCursorStopsAtTheWindowEdge)
     EXPECT_EQ(input.GetMouseY(), 239);
 }
 
+TEST_F(InputPadCursorTest, PadAtRestLeavesTheSystemPointerWhereverItIs)
+{
+    InputManager input;
+    VirtualPad pad;
+    ASSERT_TRUE(pad.Ok());
+    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 7849);  // inside the threshold
+    pad.Axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+    VirtualPad::Pump();
+
+    // Outside the window (another program's area): frame after frame the
+    // pointer stays there, while the stored position keeps to the window.
+    WarpTo(-60, 300);
+    int x = 0, y = 0;
+    Cursor(x, y);
+    ASSERT_EQ(x, -60);
+    for (int frame = 0; frame < 3; ++frame) {
+        input.Update();
+        Cursor(x, y);
+        EXPECT_EQ(x, -60);
+        EXPECT_EQ(y, 300);
+    }
+    EXPECT_EQ(input.GetMouseX(), 0);
+    EXPECT_EQ(input.GetMouseY(), 239);
+
+    // Inside, the stored position follows the mouse-moved pointer.
+    WarpTo(50, 60);
+    input.Update();
+    EXPECT_EQ(input.GetMouseX(), 50);
+    EXPECT_EQ(input.GetMouseY(), 60);
+
+    // Once the stick moves it, the pointer moves from where it was: the
+    // clamp holds the stored position only.
+    WarpTo(-60, 300);
+    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 20000);
+    VirtualPad::Pump();
+    input.Update();
+    Cursor(x, y);
+    EXPECT_EQ(x, -55);
+    EXPECT_EQ(y, 300);
+    EXPECT_EQ(input.GetMouseX(), 0);
+}
+
 TEST_F(InputPadCursorTest, UnpluggingGivesTheCursorBackToTheMouse)
 {
     InputManager input;

@@ -141,4 +141,19 @@ TEST(FileSearch, PatternsMatchLikeTheWindowsSearch)
     EXPECT_FALSE(Platform::MatchesPattern("xml", "*.xml"));
 }
 
+TEST(FileSearch, AMissingFolderAndAnEmptySearchAreToldApart)
+{
+    const std::string dir = TestSupport::MakeTempDir("zendra-search");
+    std::vector<std::string> names{"stale"};
+    EXPECT_EQ(Platform::SearchFolder(dir + "/absent", "*.png", names), Platform::SearchResult::NoFolder);
+    EXPECT_TRUE(names.empty());
+    ASSERT_TRUE(TestSupport::WriteFile(dir + "/notes.txt", "x"));
+    EXPECT_EQ(Platform::SearchFolder(dir + "/notes.txt/inner", "*.png", names), Platform::SearchResult::NoFolder);
+    EXPECT_EQ(Platform::SearchFolder(dir, "*.png", names), Platform::SearchResult::NoMatch);
+    ASSERT_TRUE(TestSupport::WriteFile(dir + "/Shot_1.PNG", "x"));
+    EXPECT_EQ(Platform::SearchFolder(dir, "*.png", names), Platform::SearchResult::Found);
+    EXPECT_EQ(names, std::vector<std::string>{"Shot_1.PNG"});
+    TestSupport::RemoveTree(dir);
+}
+
 } // namespace

@@ -31,6 +31,7 @@
 //   panel, Unload also hides the help window and the panels.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,13 @@ class GameObject;
 class TextComponent;
 class UILogicComponent;
 
-// The most profiles the profile screen creates ("Guest" included).
+// The most profiles the profile screen creates ("Guest" included), and the
+// most slots its list shows: profiles past them stay in the file, unlisted.
 constexpr int MAX_PROFILES = 12;
+// The longest name the name field takes: ten of the widest letter ("W",
+// 22 pixels in the font "medium") fit the main menu's greeting label (440
+// pixels) beside "Hello, " and "! (Not you?)"; the field and the slots hold more.
+constexpr std::size_t MAX_PROFILE_NAME_LENGTH = 10;
 
 // The profile slots of screen 42, in layout pixels.
 constexpr float PROFILE_SLOT_WIDTH = 256.0f;
@@ -105,8 +111,12 @@ glm::vec3 ProfileSlotPosition(int index);
 // "Hello, " + name + "! (Not you?)".
 std::string ProfileGreeting(const std::string& name);
 // The text after typing a character: Backspace removes the last character
-// (nothing when empty), any other character is appended.
+// (nothing when empty), any other character is appended while the text is
+// shorter than MAX_PROFILE_NAME_LENGTH.
 std::string ApplyTypedCharacter(const std::string& text, char typed);
+// The name a typed text gives a profile: without blanks at either end; empty
+// when nothing but blanks was typed.
+std::string ProfileNameOf(const std::string& typed);
 
 class Menu : public GameState
 {
@@ -183,9 +193,13 @@ private:
     GameObjectHandle m_RobotOverlay;
     std::string m_PendingDeletion;  // highlighted when "btnDelete" asked for 49
 
+    // Takes this frame's characters that the console left into the name field.
+    void TypeIntoNameField();
+
     // Found during this frame's element steps.
     std::array<UILogicComponent*, RESOLUTION_CHOICES> m_ResolutionBoxes{};
     TextComponent* m_NameField = nullptr;
+    GameObjectHandle m_NameFieldObject;  // its object: the console's commands may end the screen
     bool m_ConsoleTyping = false;  // the console had the keyboard as the frame began
     bool m_SelectClicked = false;
     bool m_DeleteClicked = false;

@@ -309,11 +309,17 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     EXPECT_TRUE(TestSupport::ReadFile(ProfileManager::GetProfilePath()).find("<lastUsed>An</lastUsed>") !=
                 std::string::npos);
 
-    // An empty name is a name like any other.
+    // An empty or blank name creates nothing and the screen stays for a name.
     Enter(43);
-    Click("btnProfileAdd");
-    EXPECT_EQ(Profiles().GetProfileNames(), (std::vector<std::string>{"Guest", "An", ""}));
-    EXPECT_EQ(Profiles().GetCurrentProfile()->name, "");
+    for (const char* typed : {"", "   "}) {
+        for (char c : std::string(typed)) Input().OnCharacter(static_cast<unsigned char>(c));
+        Tick();
+        EXPECT_EQ(Text(Element("lblName"))->m_text, typed);
+        Click("btnProfileAdd");
+        EXPECT_EQ(gsm.GetRequestedState(), 43);
+        EXPECT_EQ(Profiles().GetProfileNames(), (std::vector<std::string>{"Guest", "An"}));
+        EXPECT_EQ(Profiles().GetCurrentProfile()->name, "An");
+    }
 }
 
 TEST_F(MenuTest, TwelveProfilesAreTheMost)

@@ -171,7 +171,7 @@ void Console::Update()
     // was typed before the toggle, Enter or Escape lands where it belongs.
     InputManager* input = System::GetInstance()->inputManager;
     bool walked[InputManager::KEY_COUNT] = {};
-    bool afterToggle = false;  // the characters of the toggle key itself are no text
+    bool afterToggle = false;  // the character the toggle key itself makes is no text
     const size_t count = input ? input->GetStrokes().size() : 0;
     for (size_t i = 0; i < count; ++i) {
         const InputManager::Stroke stroke = input->GetStrokes()[i];
@@ -183,6 +183,7 @@ void Console::Update()
             }
         } else if (afterToggle) {
             input->ClaimStroke(i);
+            afterToggle = false;  // a key makes one character
         } else if (m_open) {
             input->ClaimStroke(i);
             TypeCharacter(stroke.character);

@@ -17,7 +17,7 @@
 //   Escape that closes it opens no pause menu.
 // - A frame's keys and characters are taken in the order they were typed:
 //   what came before the toggle key, Enter or Escape belongs to the line (or
-//   the game) as it was then; the characters the toggle key itself makes are
+//   the game) as it was then; the character the toggle key itself makes is
 //   never typed. The characters the console takes are claimed, the others
 //   are left to the game (a menu's name field).
 // - The output keeps at most LINE_LIMIT lines: a new line drops the oldest.

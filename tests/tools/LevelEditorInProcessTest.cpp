@@ -89,7 +89,8 @@ protected:
         return white;
     }
 
-    // Opens the editor on a new level with the panels shown.
+    // Starts the engine and opens the editor on a new level, snapping, with
+    // the gizmo and world picking.
     void EnterNewLevel()
     {
         ASSERT_TRUE(game.Start());
@@ -102,8 +103,6 @@ protected:
         S().gameStateManager->RequestState(STATE_LEVELEDITOR);
         game.Step(2);
         ASSERT_EQ(S().gameStateManager->GetCurrentState(), STATE_LEVELEDITOR);
-        Tap(KEY_F1);
-        ASSERT_TRUE(S().tweakBarState->shown);
     }
     // Stamps one object of the palette's type at the cell under a point.
     GameObject* Stamp(ObjectType type, const glm::vec3& at)
@@ -149,7 +148,9 @@ protected:
 
 TEST_F(LevelEditorInProcessTest, WaypointsJoinThePanelsEnemyAfterHandleClicksAndReselection)
 {
-    EnterNewLevel();
+    ASSERT_NO_FATAL_FAILURE(EnterNewLevel());
+    Tap(KEY_F1);
+    ASSERT_TRUE(S().tweakBarState->shown);
     LevelEditor* editor = FindLevelEditor();
     GameObject* enemy = Stamp(ENEMY, glm::vec3(6.5f, 0.5f, 8.5f));
     ASSERT_NE(enemy, nullptr);
@@ -204,16 +205,8 @@ TEST_F(LevelEditorInProcessTest, WaypointsJoinThePanelsEnemyAfterHandleClicksAnd
 
 TEST_F(LevelEditorInProcessTest, StampPickDragAndAddAWaypoint)
 {
-    ASSERT_TRUE(game.Start());
+    ASSERT_NO_FATAL_FAILURE(EnterNewLevel());
     LevelEditor* editor = FindLevelEditor();
-    ASSERT_NE(editor, nullptr);
-    editor->SetSnapping(true);
-    editor->SetGizmoEnabled(true);
-    editor->SetWorldPicking(true);
-    editor->SetFileName(LevelEditor::TEMPLATE_FILE);
-    S().gameStateManager->RequestState(STATE_LEVELEDITOR);
-    game.Step(2);
-    ASSERT_EQ(S().gameStateManager->GetCurrentState(), STATE_LEVELEDITOR);
     EXPECT_EQ(S().camera->GetMode(), Camera::MODE_FREE);
     EXPECT_EQ(S().flags & 0x12u, 0x12u);
     // The grid's white lines are drawn over the empty scene.

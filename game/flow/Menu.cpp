@@ -9,6 +9,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -98,9 +99,18 @@ glm::vec3 ProfileSlotPosition(int index)
 
 std::string ProfileGreeting(const std::string& name) { return "Hello, " + name + "! (Not you?)"; }
 
+bool ProfileNameFits(const std::string& name)
+{
+    const System* system = System::PeekInstance();
+    const FontManager* fonts = system ? system->fontManager : nullptr;
+    const float width = fonts ? fonts->TextWidth(GREETING_FONT_ID, ProfileGreeting(name)) : -1.0f;
+    if (width < 0.0f) return name.size() <= MAX_PROFILE_NAME_LENGTH;
+    return width <= GREETING_TEXT_ROOM;
+}
+
 std::string ApplyTypedCharacter(const std::string& text, char typed)
 {
-    if (typed != BACKSPACE_CHARACTER) return text.size() < MAX_PROFILE_NAME_LENGTH ? text + typed : text;
+    if (typed != BACKSPACE_CHARACTER) return ProfileNameFits(text + typed) ? text + typed : text;
     return text.empty() ? text : text.substr(0, text.size() - 1);
 }
 

@@ -49,9 +49,15 @@ class UILogicComponent;
 // The most profiles the profile screen creates ("Guest" included), and the
 // most slots its list shows: profiles past them stay in the file, unlisted.
 constexpr int MAX_PROFILES = 12;
-// The longest name the name field takes: ten of the widest letter ("W",
-// 22 pixels in the font "medium") fit the main menu's greeting label (440
-// pixels) beside "Hello, " and "! (Not you?)"; the field and the slots hold more.
+// A profile name must fit the main menu's greeting ("lblProfileName" of
+// menus/mainmenu.xml, in the font "medium"): the label is 440 layout pixels
+// wide and its text starts 5 in, which leaves GREETING_TEXT_ROOM for
+// "Hello, " + name + "! (Not you?)". The name field and the profile slots
+// have more room for a name.
+constexpr float GREETING_TEXT_ROOM = 435.0f;
+constexpr const char* GREETING_FONT_ID = "medium";
+// Without that font to measure with (no window), the longest name: ten of
+// the widest letter, "W", fit the greeting.
 constexpr std::size_t MAX_PROFILE_NAME_LENGTH = 10;
 
 // The profile slots of screen 42, in layout pixels.
@@ -110,9 +116,12 @@ int ResolutionChoiceOf(int width, int height);
 glm::vec3 ProfileSlotPosition(int index);
 // "Hello, " + name + "! (Not you?)".
 std::string ProfileGreeting(const std::string& name);
+// Whether the greeting shows the whole name: measured in GREETING_FONT_ID
+// when the System's font manager has it, else by MAX_PROFILE_NAME_LENGTH.
+bool ProfileNameFits(const std::string& name);
 // The text after typing a character: Backspace removes the last character
-// (nothing when empty), any other character is appended while the text is
-// shorter than MAX_PROFILE_NAME_LENGTH.
+// (nothing when empty), any other character is appended when the longer
+// name still fits (ProfileNameFits).
 std::string ApplyTypedCharacter(const std::string& text, char typed);
 // The name a typed text gives a profile: without blanks at either end; empty
 // when nothing but blanks was typed.

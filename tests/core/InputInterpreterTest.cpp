@@ -264,6 +264,10 @@ TEST_F(InputInterpreterTest, KeyboardIsSilentWhileTextEntryHasIt)
     keys.Update();
     keys.KeyDown('W');
     EXPECT_TRUE(in.GetBinding(ACTION_UP).IsTriggered(ACTION_UP));
+    // A new manager starts with the keyboard the game's.
+    InputManager::SetKeyboardTaken(true);
+    InputManager fresh;
+    EXPECT_FALSE(InputManager::IsKeyboardTaken());
 }
 
 // ------------------------------------------------------------------ with pads

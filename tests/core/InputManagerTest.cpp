@@ -180,44 +180,6 @@ TEST(InputTyping, EveryCharacterOfAFrameIsKeptInOrderWithTheKeysBetween)
     EXPECT_EQ(input.GetUnclaimedText().substr(0, 3), "abc");
 }
 
-TEST(InputTyping, TakenKeyboardHidesKeysFromTheGameUntilReleased)
-{
-    const int w = KEY_A + ('W' - 'A'), d = KEY_A + ('D' - 'A'), s = KEY_A + ('S' - 'A');
-    InputManager input;
-    input.KeyDown('W');
-    EXPECT_TRUE(InputManager::IsGameKeyTriggered(w));
-    input.Update();
-    InputManager::SetKeyboardTaken(true);
-    EXPECT_TRUE(InputManager::IsKeyboardTaken());
-    EXPECT_TRUE(InputManager::IsHeld(w));  // the raw state stays for text entry
-    EXPECT_FALSE(InputManager::IsGameKeyHeld(w));
-    input.KeyDown('D');
-    EXPECT_TRUE(InputManager::IsTriggered(d));
-    EXPECT_FALSE(InputManager::IsGameKeyTriggered(d));
-    input.Update();
-    // Given back: nothing for the rest of that frame, held keys until released.
-    InputManager::SetKeyboardTaken(false);
-    input.KeyDown('S');
-    EXPECT_FALSE(InputManager::IsGameKeyTriggered(s));
-    input.Update();
-    EXPECT_FALSE(InputManager::IsGameKeyHeld(w));
-    EXPECT_FALSE(InputManager::IsGameKeyHeld(s));
-    input.KeyDown('W');  // a repeat of the held key is no new press
-    EXPECT_FALSE(InputManager::IsGameKeyHeld(w));
-    input.KeyUp('W');
-    input.KeyUp('S');
-    input.Update();
-    input.KeyDown('W');
-    input.KeyDown('S');
-    EXPECT_TRUE(InputManager::IsGameKeyTriggered(w));
-    EXPECT_TRUE(InputManager::IsGameKeyTriggered(s));
-    EXPECT_FALSE(InputManager::IsGameKeyHeld(d));  // still down since the typing
-    // A new manager starts with the keyboard the game's.
-    InputManager::SetKeyboardTaken(true);
-    InputManager fresh;
-    EXPECT_FALSE(InputManager::IsKeyboardTaken());
-}
-
 TEST(InputMouse, MovesGiveDeltasUntilTheFrameEnds)
 {
     InputManager input;

@@ -169,31 +169,6 @@ TEST_F(InputWindowTest, WheelTextAndMotion)
     EXPECT_EQ(Input().GetMouseY(), 45);
 }
 
-TEST_F(InputWindowTest, EveryCharacterOfAPumpIsKeptInOrder)
-{
-    // Ten letters typed faster than a frame, shifted ones among them, and a
-    // text event of several characters.
-    const std::string typed = "goto LEVEL6";
-    for (char c : typed) {
-        SDL_Event text{};
-        text.type = SDL_TEXTINPUT;
-        text.text.windowID = W().GetWindowId();
-        const char one[2] = {c, 0};
-        SDL_strlcpy(text.text.text, one, sizeof(text.text.text));
-        ASSERT_EQ(SDL_PushEvent(&text), 1);
-    }
-    SDL_Event several{};
-    several.type = SDL_TEXTINPUT;
-    several.text.windowID = W().GetWindowId();
-    SDL_strlcpy(several.text.text, ".xml", sizeof(several.text.text));
-    ASSERT_EQ(SDL_PushEvent(&several), 1);
-    Key(SDL_SCANCODE_BACKSPACE, true);
-    Frame();
-    EXPECT_EQ(Input().GetUnclaimedText(), typed + ".xml\b");
-    Input().Update();
-    EXPECT_EQ(Input().GetUnclaimedText(), "");
-}
-
 TEST_F(InputWindowTest, TheGameWindowIsTheCursorsReference)
 {
     int w = 0, h = 0;

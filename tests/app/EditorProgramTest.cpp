@@ -6,15 +6,14 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include <tinyxml2.h>
 
+#include "support/ProgramDriver.h"
 #include "support/ProgramRun.h"
 #include "support/ScratchData.h"
 #include "support/TestEnv.h"
@@ -42,28 +41,8 @@ protected:
         ASSERT_FALSE(BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
         ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
         ASSERT_TRUE(scratch.Ok());
-        ASSERT_FALSE(screen.Name().empty()) << "Xvfb did not start";
     }
-    // Runs an xdotool sequence on the focused game window.
-    int Keys(const std::string& sequence)
-    {
-        return RunOnDisplay(screen.Name(), "timeout 120 xdotool search --sync --name '^Zendra$' windowfocus --sync " +
-                                               sequence);
-    }
-    // Each character held over several frames, as a person types.
-    static std::string Typed(const std::string& text)
-    {
-        std::string sequence;
-        for (char c : text) {
-            std::string key(1, c);
-            if (c == ' ') key = "space";
-            else if (c == '`') key = "grave";
-            else if (c == '\n') key = "Return";
-            else if (c == '.') key = "period";
-            sequence += "keydown " + key + " sleep 0.3 keyup " + key + " sleep 0.3 ";
-        }
-        return sequence;
-    }
+    // A held click at window pixel (x, y); the editor gives no sign of it.
     static std::string ClickAt(int x, int y)
     {
         return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) +
@@ -72,33 +51,28 @@ protected:
     // Waits until the level file exists (saves are written by the game's frame).
     bool WaitForLevel(const std::string& name)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (std::chrono::steady_clock::now() < end) {
-            if (::access(scratch.LevelFile(name).c_str(), R_OK) == 0) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
+        return WaitUntil([&]() { return ::access(scratch.LevelFile(name).c_str(), R_OK) == 0; });
     }
 
     ScratchDataFolder scratch{false};
-    PrivateDisplay screen;
 };
 
 TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
 {
-    Program program(scratch.Path(), {{"DISPLAY", screen.Name()}});
+    Program program(scratch.Path());
+    ProgramDriver driver(program);
     ASSERT_TRUE(program.WaitForOutput("Loading level MAINMENU")) << program.Stdout();
 
-    ASSERT_EQ(Keys(Typed("`edit new\n")), 0);
+    ASSERT_TRUE(driver.Type("`edit new\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
     // The console closed (it has the keys), the panels shown, the help window
     // folded away, the CUBE button, a click on the grid, Delete.
-    ASSERT_EQ(Keys(Typed("`") + "keydown F1 sleep 0.4 keyup F1 sleep 0.6 " + ClickAt(HELP_ARROW_X, HELP_ARROW_Y) +
-                   ClickAt(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " + std::to_string(GRID_X) + " " +
-                   std::to_string(GRID_Y) + " sleep 0.6 " + ClickAt(GRID_X, GRID_Y) +
-                   "keydown Delete sleep 0.4 keyup Delete sleep 0.4"),
-              0);
-    ASSERT_EQ(Keys(Typed("`save t.xml\n")), 0);
+    ASSERT_TRUE(driver.Type("`"));
+    ASSERT_TRUE(driver.Run("keydown F1 sleep 0.4 keyup F1 sleep 0.6 " + ClickAt(HELP_ARROW_X, HELP_ARROW_Y) +
+                           ClickAt(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " + std::to_string(GRID_X) +
+                           " " + std::to_string(GRID_Y) + " sleep 0.6 " + ClickAt(GRID_X, GRID_Y)));
+    ASSERT_TRUE(driver.Run("keydown Delete sleep 0.4 keyup Delete sleep 0.4"));
+    ASSERT_TRUE(driver.Type("`save t.xml\n"));
     ASSERT_TRUE(WaitForLevel("t.xml")) << program.Stdout();
 
     const std::string saved = ReadFile(scratch.LevelFile("t.xml"));
@@ -121,16 +95,16 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
     EXPECT_TRUE(x > 0.0f && x < 30.0f && z > 0.0f && z < 30.0f) << saved;
 
     // Opened again and saved under another name: the same file.
-    ASSERT_EQ(Keys(Typed("edit t.xml\n")), 0);
+    ASSERT_TRUE(driver.Type("edit t.xml\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITORNEXT")) << program.Stdout();
-    ASSERT_EQ(Keys(Typed("save t2.xml\n")), 0);
+    ASSERT_TRUE(driver.Type("save t2.xml\n"));
     ASSERT_TRUE(WaitForLevel("t2.xml"));
     EXPECT_EQ(ReadFile(scratch.LevelFile("t2.xml")), saved);
 
     // Played as a level, then the game ends cleanly.
-    ASSERT_EQ(Keys(Typed("goto t.xml\n")), 0);
+    ASSERT_TRUE(driver.Type("goto t.xml\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level FREELOAD")) << program.Stdout();
-    Keys(Typed("quit\n"));  // the window may go while the last key is released
+    driver.Type("quit\n");  // the window may go while the last key is released
     EXPECT_EQ(program.WaitForExit(), 0) << program.Stderr();
     EXPECT_EQ(program.Stdout().find("Unable to open file: data/levels/"), std::string::npos);
     // The repository's levels were never written.

@@ -3,7 +3,7 @@
 // the main menu, the options, the credits, the profile list and the exit
 // popup; back from each; a profile created by typing its name; and Escape,
 // then Yes, ending the game with code 0. Where to click comes from the menu
-// screen files by UI name; presses are held over several frames.
+// screen files by UI name; each press is held until the game answers it.
 #include <gtest/gtest.h>
 
 #include <tinyxml2.h>
@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,27 +19,20 @@
 #include <vector>
 
 #include "support/GLReadback.h"
+#include "support/ProgramDriver.h"
 #include "support/ProgramRun.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
 using TestSupport::Picture;
-using TestSupport::PrivateDisplay;
 using TestSupport::Program;
-using TestSupport::RunOnDisplay;
+using TestSupport::ProgramDriver;
 
 namespace {
 
 constexpr int WIDTH = 1024;  // data/config/config.xml
 constexpr int HEIGHT = 768;
 const char* const MENU_LOADED = "Loading level MAINMENU";
-// Every xdotool call first finds the game's window and focuses it.
-const std::string ON_WINDOW = "timeout 60 xdotool search --sync --name '^Zendra$' windowfocus --sync ";
-// A sanitizer build drawing in software may take a few frames a second:
-// every press is held, and every key typed, well over a frame.
-const std::string HOLD = " sleep 1.2 ";
-const std::string SETTLE = " sleep 0.8 ";
-const std::string TYPE_DELAY_MS = "1200";
 
 // The layout position of the element with that UI name in a menu screen file.
 bool ElementPosition(const std::string& screen, const std::string& name, float& x, float& y)
@@ -68,56 +62,64 @@ protected:
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
         ASSERT_FALSE(TestSupport::BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
     }
-    bool Run(const std::string& actions) { return RunOnDisplay(display.Name(), ON_WINDOW + actions) == 0; }
-    // Points at the element, then holds the left button over a few frames.
-    void Click(const std::string& screen, const std::string& name)
+    // Points at the element and holds the left button until the game shows
+    // it saw the click: by default a new screen set up.
+    void Click(const std::string& screen, const std::string& name, std::function<bool()> seen = {})
     {
         float x = 0.0f, y = 0.0f;
         ASSERT_TRUE(ElementPosition(screen, name, x, y)) << screen << " " << name;
-        const int cx = WIDTH / 2 + static_cast<int>(x);
-        const int cy = HEIGHT / 2 - static_cast<int>(y);
-        ASSERT_TRUE(Run("mousemove --window %1 " + std::to_string(cx) + " " + std::to_string(cy) + SETTLE +
-                        "mousedown 1" + HOLD + "mouseup 1" + SETTLE))
-            << name;
+        const size_t screens = driver->ScreensSetUp();
+        if (!seen) seen = [this, screens]() { return driver->ScreensSetUp() > screens; };
+        ASSERT_TRUE(driver->ClickUntil(WIDTH / 2 + static_cast<int>(x), HEIGHT / 2 - static_cast<int>(y), seen))
+            << name << "\n" << program->Stdout();
     }
-    void Key(const std::string& key) { ASSERT_TRUE(Run("keydown " + key + HOLD + "keyup " + key + SETTLE)); }
+    // Holds the key until a new screen is set up.
+    void KeyToNewScreen(const std::string& key)
+    {
+        const size_t screens = driver->ScreensSetUp();
+        ASSERT_TRUE(driver->PressUntil(key, [&]() { return driver->ScreensSetUp() > screens; })) << key;
+    }
     // Takes screenshots until one differs from `unlike` (when given) by more
     // than a twentieth of its pixels; the last one taken.
     Picture Screenshot(const Picture& unlike = Picture())
     {
         Picture picture;
         for (int attempt = 0; attempt < 10; ++attempt) {
-            const std::string file = "Screenshots/Screenshot_" + std::to_string(m_shots++) + ".png";
-            Key("F12");
-            for (int wait = 0; wait < 200 && !program->HasGameFile(file); ++wait)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));  // written out
-            picture = TestSupport::ReadScreenshot(program->GameFilePath(file));
+            picture = driver->Screenshot(m_shots++);
             if (unlike.empty() || TestSupport::PictureDifference(picture, unlike) > 0.05) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }
         return picture;
     }
+    // The main menu loaded for the `times`-th time and set up.
     void ExpectMainMenu(size_t times)
     {
         EXPECT_TRUE(program->WaitForOutput(MENU_LOADED, times)) << times;
-        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        EXPECT_TRUE(TestSupport::WaitUntil([&]() { return MenuSetUp(times); })) << times;
+    }
+    // Whether a screen was set up after the `times`-th main-menu load.
+    bool MenuSetUp(size_t times) const
+    {
+        const std::string out = program->Stdout();
+        size_t at = 0;
+        for (size_t i = 0; i < times; ++i) {
+            at = out.find(MENU_LOADED, i ? at + 1 : 0);
+            if (at == std::string::npos) return false;
+        }
+        return out.find("Skipping console object creation.", at) != std::string::npos;
     }
 
-    PrivateDisplay display;
     std::unique_ptr<Program> program;
+    std::unique_ptr<ProgramDriver> driver;
     int m_shots = 0;
 };
 
 TEST_F(MenuRoad, MainMenuScreensProfileCreationAndQuit)
 {
-    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-    program = std::make_unique<Program>(TestSupport::SourceDir(), std::map<std::string, std::string>{{"DISPLAY", display.Name()}});
+    program = std::make_unique<Program>(TestSupport::SourceDir());
+    driver = std::make_unique<ProgramDriver>(*program);
     // Space skips the splash screens.
     ASSERT_TRUE(program->WaitForOutput("All systems initialized correctly.")) << program->Stdout() << program->Stderr();
-    Key("space");
-    ASSERT_TRUE(program->WaitForOutput(MENU_LOADED)) << program->Stdout() << program->Stderr();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(driver->PressUntil("space", [&]() { return MenuSetUp(1); })) << program->Stdout() << program->Stderr();
 
     const Picture mainMenu = Screenshot();
     ASSERT_EQ(mainMenu.size(), static_cast<size_t>(WIDTH) * HEIGHT * 4);
@@ -137,20 +139,16 @@ TEST_F(MenuRoad, MainMenuScreensProfileCreationAndQuit)
     Click("mainmenu.xml", "btnProfile");
     shots.emplace_back("profiles", Screenshot(mainMenu));
     Click("mainprofile.xml", "btnCreate");
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    // "type" takes every word after it as text: nothing may follow it.
-    ASSERT_TRUE(Run("type --delay " + TYPE_DELAY_MS + " Tester"));
-    Click("mainprofileaddname.xml", "btnProfileAdd");
+    ASSERT_TRUE(driver->Type("Tester"));
     std::string profiles;
-    for (int wait = 0; wait < 100; ++wait) {
+    Click("mainprofileaddname.xml", "btnProfileAdd", [&]() {
         profiles = TestSupport::ReadFile(program->GameFilePath("profiles.xml"));
-        if (profiles.find("<lastUsed>Tester</lastUsed>") != std::string::npos) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+        return profiles.find("<lastUsed>Tester</lastUsed>") != std::string::npos;
+    });
     EXPECT_NE(profiles.find("<lastUsed>Tester</lastUsed>"), std::string::npos) << profiles;
     EXPECT_NE(profiles.find("<Name>Tester</Name>"), std::string::npos) << profiles;
-    Key("Escape");
-    ExpectMainMenu(4);
+    // The name screen goes back to the list by itself on a later frame.
+    ASSERT_TRUE(driver->PressAgainUntil("Escape", [&]() { return MenuSetUp(4); }));
 
     Click("mainmenu.xml", "btnExit");
     shots.emplace_back("exit popup", Screenshot(mainMenu));
@@ -163,9 +161,8 @@ TEST_F(MenuRoad, MainMenuScreensProfileCreationAndQuit)
         EXPECT_GT(TestSupport::PictureDifference(picture, mainMenu), 0.05) << name;
     }
 
-    Key("Escape");
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    Click("mainexitmenu.xml", "btnYes");
+    KeyToNewScreen("Escape");
+    Click("mainexitmenu.xml", "btnYes", [&]() { return program->Exited(); });
     EXPECT_EQ(program->WaitForExit(), 0) << program->Stderr();
     EXPECT_EQ(program->Stdout().find("Unable to find given texture id"), std::string::npos);
 }

@@ -141,44 +141,6 @@ DataCopy::DataCopy(const std::string& configXml)
 
 DataCopy::~DataCopy() { RemoveTree(m_dir); }
 
-PrivateDisplay::PrivateDisplay()
-{
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    m_pid = ::fork();
-    if (m_pid == 0) {
-        ::close(fds[0]);
-        int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        std::string fd = std::to_string(fds[1]);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                 "+extension", "GLX", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string number;
-    char c;
-    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(fds[0]);
-    if (!number.empty()) m_name = ":" + number;
-}
-
-PrivateDisplay::~PrivateDisplay()
-{
-    if (m_pid > 0) {
-        ::kill(m_pid, SIGTERM);
-        ::waitpid(m_pid, nullptr, 0);
-    }
-}
-
-int RunOnDisplay(const std::string& display, const std::string& command)
-{
-    std::string line = "DISPLAY=" + display + " " + command;
-    int status = std::system(line.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::vector<unsigned char> ReadScreenshot(const std::string& path)
 {
     std::vector<unsigned char> picture;

@@ -1,9 +1,8 @@
 // The built game run as a whole program: started as its own process from a
 // folder (the repository root, or a copy of its data with another display
 // configuration) with a fresh HOME, its standard output and error kept in
-// files, its log page and game files read back, and its exit code; plus a
-// private X server for runs that press keys or move the pointer, so nothing
-// they do reaches the programs of other tests.
+// files, its log page and game files read back, and its exit code. It runs
+// on the test's own X server (DISPLAY), which no other test shares.
 #pragma once
 #include <sys/types.h>
 
@@ -43,6 +42,8 @@ public:
     // false when the program ended first or the deadline passed.
     bool WaitForOutput(const std::string& text, size_t count = 1);
     void Signal(int sig);
+    // Whether the program has ended (it is then reaped).
+    bool Exited() { return Poll(); }
     // The exit code, or -1000 - signal when it was killed, or -2000 when it
     // did not end in time.
     int WaitForExit() { return WaitForExitWithin(PROGRAM_EXIT_DEADLINE); }
@@ -71,25 +72,6 @@ public:
 private:
     std::string m_dir;
 };
-
-// A private X server (1280 x 1024) for the lifetime of the object.
-class PrivateDisplay
-{
-public:
-    PrivateDisplay();
-    ~PrivateDisplay();
-    PrivateDisplay(const PrivateDisplay&) = delete;
-    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
-    // ":N", or empty when the server did not start.
-    const std::string& Name() const { return m_name; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_name;
-};
-
-// Runs a shell command with DISPLAY set; its exit code (-1 when it did not end normally).
-int RunOnDisplay(const std::string& display, const std::string& command);
 
 // A PNG screenshot the game wrote, as RGBA rows bottom first (as the
 // pictures of GLReadback); empty while it cannot be read.

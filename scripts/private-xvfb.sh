@@ -1,4 +1,4 @@
-# Sourced by test.sh and bench.sh: starts a private Xvfb server with GLX,
+# Sourced by bench.sh: starts a private Xvfb server with GLX,
 # stops it when the calling script exits, and points the game at it with
 # Mesa's software renderer, silent sound and non-interactive message boxes.
 # Fails the calling script when the server does not come up within 10 s.

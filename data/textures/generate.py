@@ -9,11 +9,16 @@ script again changes no file unless the script changed.
 
 Each entry of TEXTURES below is (texture id, file name, drawing function);
 the catalogue lists them in that order with the path "data/textures/<file>".
+
+It also draws the window's icon, the menu robot's head on a panel, and
+writes it as a Windows icon file with a large (32 x 32) and a small (16 x 16)
+image: data/assets/zendra.ico.
 """
 
 import math
 import os
 import random
+import struct
 import sys
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
@@ -21,6 +26,8 @@ from PIL import Image, ImageDraw, ImageFilter, ImageFont
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 CATALOGUE = os.path.join(ROOT, "data", "textures.xml")
+ICON = os.path.join(ROOT, "data", "assets", "zendra.ico")
+ICON_SIZES = (32, 16)  # the large icon first, then the small one
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 
 # Palette of the menus and the HUD.
@@ -934,6 +941,58 @@ def boss_icon(d):
     return 160
 
 
+def icon_picture():
+    """The robot's head on a rounded panel, drawn large to be scaled down."""
+    img = Image.new("RGBA", (256, 256), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    dark = (30, 40, 60, 255)
+    d.rounded_rectangle((8, 8, 248, 248), 52, fill=PANEL + (255,), outline=CYAN + (255,), width=12)
+    d.line([(128, 78), (128, 44)], fill=(200, 210, 225, 255), width=16)
+    d.ellipse((100, 20, 156, 76), fill=ORANGE + (255,))
+    d.rounded_rectangle((40, 78, 216, 214), 36, fill=(200, 210, 225, 255), outline=dark, width=8)
+    d.ellipse((66, 110, 120, 164), fill=CYAN + (255,), outline=dark, width=8)
+    d.ellipse((136, 110, 190, 164), fill=CYAN + (255,), outline=dark, width=8)
+    d.rectangle((88, 180, 168, 196), fill=dark)
+    return img
+
+
+def icon_file(images):
+    """A Windows icon file: one 32-bit bitmap (BGRA, bottom-up, with its
+    1-bit mask) per image, in the order given."""
+    blobs = []
+    for img in images:
+        w, h = img.size
+        header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        px = img.load()
+        colour = bytearray()
+        stride = ((w + 31) // 32) * 4
+        mask = bytearray()
+        for y in reversed(range(h)):
+            line = bytearray(stride)
+            for x in range(w):
+                r, g, b, a = px[x, y]
+                colour += bytes((b, g, r, a))
+                if a == 0:
+                    line[x // 8] |= 0x80 >> (x % 8)
+            mask += line
+        blobs.append((w, h, header + colour + mask))
+    out = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    for w, h, blob in blobs:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    for _, _, blob in blobs:
+        out += blob
+    return out
+
+
+def write_icon():
+    big = icon_picture()
+    images = [big.resize((size, size), Image.LANCZOS) for size in ICON_SIZES]
+    with open(ICON, "wb") as out:
+        out.write(icon_file(images))
+
+
 def check_size(tid, img):
     w, h = img.size
     for v in (w, h):
@@ -968,7 +1027,8 @@ def main():
     lines.append("</Textures>")
     with open(CATALOGUE, "w", encoding="utf-8", newline="\n") as out:
         out.write("\n".join(lines) + "\n")
-    print("%d textures written" % len(entries))
+    write_icon()
+    print("%d textures and the window icon written" % len(entries))
 
 
 if __name__ == "__main__":

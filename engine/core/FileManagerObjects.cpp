@@ -93,6 +93,9 @@ GameObject* FileManager::ReadMasterObject()
                     QRX_ASSERT(pObj, 1, "Unable to create a new GameObject");
                     return nullptr;
                 }
+                // Components read below may depend on their owner's type
+                // (the player's bounding sphere does).
+                pObj->type = current;
             }
         }
         if (pObj) pObj->Read(c);

@@ -13,6 +13,9 @@ using namespace Platform;
 
 int InputManager::current[InputManager::KEY_COUNT] = {};
 int InputManager::previous[InputManager::KEY_COUNT] = {};
+bool InputManager::s_keyboardTaken = false;
+bool InputManager::s_takenThisFrame = false;
+bool InputManager::s_hiddenFromGame[InputManager::KEY_COUNT] = {};
 
 namespace {
 
@@ -60,7 +63,11 @@ bool PadConnected(XINPUT_STATE& state)
 
 InputManager::InputManager()
 {
-    for (int i = 0; i < KEY_COUNT; ++i) current[i] = previous[i] = 0;
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        current[i] = previous[i] = 0;
+        s_hiddenFromGame[i] = false;
+    }
+    s_keyboardTaken = s_takenThisFrame = false;
 }
 
 int InputManager::KeyIndexOf(std::uint32_t virtualKey)
@@ -70,10 +77,40 @@ int InputManager::KeyIndexOf(std::uint32_t virtualKey)
     return -1;
 }
 
+void InputManager::SetKeyboardTaken(bool taken)
+{
+    s_keyboardTaken = taken;
+    if (!taken) return;  // the game gets the keys back at the end of the frame
+    s_takenThisFrame = true;
+    for (int i = 0; i < KEY_COUNT; ++i)
+        if (current[i] == 1) s_hiddenFromGame[i] = true;
+}
+
+bool InputManager::IsGameKeyHeld(int keyIndex)
+{
+    return !s_takenThisFrame && !s_hiddenFromGame[keyIndex] && IsHeld(keyIndex);
+}
+
+bool InputManager::IsGameKeyTriggered(int keyIndex)
+{
+    return !s_takenThisFrame && !s_hiddenFromGame[keyIndex] && IsTriggered(keyIndex);
+}
+
 void InputManager::KeyDown(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
-    if (index < 0) return;
+    if (index < 0) {
+        // Still a key between two characters: the console tells whose a character is by it.
+        if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(Stroke{});
+        return;
+    }
+    if (!m_down[index]) {
+        Stroke stroke;
+        stroke.keyIndex = index;
+        if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(stroke);
+        s_hiddenFromGame[index] = s_takenThisFrame;
+    }
+    m_down[index] = true;
     current[index] = 1;
     m_releaseHeld[index] = false;
 }
@@ -82,6 +119,7 @@ void InputManager::KeyUp(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
     if (index < 0) return;
+    m_down[index] = false;
     // A press no frame has seen yet stays down until the end of this frame.
     if (current[index] == 1 && previous[index] == 0) m_releaseHeld[index] = true;
     else current[index] = 0;
@@ -123,6 +161,22 @@ void InputManager::OnCharacter(std::uint64_t wParam)
     if (!IsAcceptedCharacter(wParam)) return;
     m_typedChar = static_cast<char>(wParam);
     m_charReady = true;
+    Stroke stroke;
+    stroke.character = m_typedChar;
+    if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(stroke);
+}
+
+void InputManager::ClaimStroke(std::size_t index)
+{
+    if (index < m_strokes.size()) m_strokes[index].claimed = true;
+}
+
+std::string InputManager::GetUnclaimedText() const
+{
+    std::string text;
+    for (const Stroke& stroke : m_strokes)
+        if (stroke.IsCharacter() && !stroke.claimed) text += stroke.character;
+    return text;
 }
 
 void InputManager::Update()
@@ -131,13 +185,16 @@ void InputManager::Update()
         previous[i] = current[i];
         if (m_releaseHeld[i]) current[i] = 0;
         m_releaseHeld[i] = false;
+        if (current[i] == 0) s_hiddenFromGame[i] = false;
     }
+    s_takenThisFrame = s_keyboardTaken;
 
     m_wheel = 0;
     if (m_charReady) {
         m_typedChar = 0;
         m_charReady = false;
     }
+    m_strokes.clear();
 
     XINPUT_STATE state;
     if (PadConnected(state)) {
@@ -158,20 +215,23 @@ void InputManager::MoveCursorWithPad(int thumbX, int thumbY)
     GetCursorClientPosition(x, y);  // keeps the stored position without a window
 
     const int ax = std::abs(thumbX), ay = std::abs(thumbY);
+    bool stepped = true;
     if (ay > PAD_CURSOR_THRESHOLD && ax < ay) y += thumbY >= 1 ? -PAD_CURSOR_STEP : PAD_CURSOR_STEP;
     else if (ax > PAD_CURSOR_THRESHOLD) x += thumbX < 0 ? -PAD_CURSOR_STEP : PAD_CURSOR_STEP;
+    else stepped = false;
 
-    // The position is kept in 16 unsigned bits: a step past an edge would wrap
-    // it to the far side of the screen, so it stays inside the client area.
+    // Only a stick that moves the cursor moves the system pointer: a pad at
+    // rest leaves it wherever the mouse put it, inside the window or not.
+    if (stepped) WarpCursor(x, y);
+
+    // The stored position is kept in 16 unsigned bits: a pointer past an
+    // edge would wrap it to the far side of the screen, so it is held inside
+    // the client area.
     int w = 0, h = 0;
     const bool sized = GetCursorWindowSize(w, h) && w > 0 && h > 0;
     const int maxX = sized ? w - 1 : 0xFFFF, maxY = sized ? h - 1 : 0xFFFF;
-    x = x < 0 ? 0 : (x > maxX ? maxX : x);
-    y = y < 0 ? 0 : (y > maxY ? maxY : y);
-
-    m_currX = static_cast<std::uint16_t>(x);
-    m_currY = static_cast<std::uint16_t>(y);
-    WarpCursor(x, y);
+    m_currX = static_cast<std::uint16_t>(x < 0 ? 0 : (x > maxX ? maxX : x));
+    m_currY = static_cast<std::uint16_t>(y < 0 ? 0 : (y > maxY ? maxY : y));
 }
 
 void InputManager::MapCursorPosition(int cx, int cy, int w, int h, float& x, float& y)

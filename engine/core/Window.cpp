@@ -24,6 +24,7 @@
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
 #include "engine/platform/VirtualKeys.h"
+#include "engine/platform/WindowIcon.h"
 #include "engine/platform/tweakbar/TweakBar.h"
 #include "tools/AntTweakBar.h"
 #include "tools/TweakBarState.h"
@@ -43,8 +44,9 @@ void ShutdownError(const char* text)
 
 Window::Window()
     : m_changingMode(false), m_deactivated(false), m_window(nullptr), m_context(nullptr), m_videoStarted(false),
-      m_glLibraryLoaded(false), m_cursor(nullptr), m_width(DEFAULT_WIDTH), m_height(DEFAULT_HEIGHT),
-      m_desktopWidth(0), m_desktopHeight(0), m_fullscreen(false)
+      m_glLibraryLoaded(false), m_cursor(nullptr), m_iconRead(false), m_width(DEFAULT_WIDTH),
+      m_height(DEFAULT_HEIGHT), m_desktopWidth(0), m_desktopHeight(0), m_fullscreen(false),
+      m_fullscreenRefused(false)
 {
 }
 
@@ -94,6 +96,13 @@ bool Window::Initialize()
         m_desktopHeight = desktop.height;
     }
     bool result = Create(m_width, m_height);
+    // Full screen at a size the display does not list must not lock the
+    // player out: the game starts in the window Create opened instead.
+    if (!result && m_fullscreenRefused) {
+        QRX_LOG_WARNING("The display offers no full-screen mode of %d x %d: starting windowed at that size.",
+                        m_width, m_height);
+        result = true;
+    }
     if (held) Platform::StopVideo();
     return result;
 }
@@ -115,9 +124,24 @@ void Window::LoadCursor()
     Platform::SetActiveCursor(m_cursor);
 }
 
+void Window::ApplyIcon()
+{
+    if (!m_iconRead) {
+        m_iconRead = true;
+        std::string reason;
+        if (!Platform::ReadIconFile(Platform::ResolvePath(ICON_PATH), &m_icon, &reason)) {
+            m_icon.clear();
+            QRX_LOG_WARNING("Unable to load icon %s (%s). The window keeps the system's icon.", ICON_PATH,
+                            reason.c_str());
+        }
+    }
+    Platform::SetWindowIcon(m_window, m_icon);
+}
+
 bool Window::Create(int width, int height)
 {
     std::string error;
+    m_fullscreenRefused = false;
     // The video set-up stands for the window class with its cursor.
     if (!m_videoStarted) {
         if (!Platform::StartVideo(&error)) {
@@ -167,6 +191,7 @@ bool Window::Create(int width, int height)
         QRX_LOG_DEBUG("Video: %s", error.c_str());
         return false;
     }
+    ApplyIcon();
 
     bool fellBack = false;
     m_context = Platform::CreateGLContext(m_window, &fellBack, &error);
@@ -196,6 +221,7 @@ bool Window::Create(int width, int height)
     m_width = width;
     m_height = height;
     GetSystemInformation();
+    m_fullscreenRefused = fullscreenRefused;
     return !fullscreenRefused;
 }
 

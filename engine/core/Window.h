@@ -13,10 +13,12 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 
 #include "engine/platform/Cursor.h"
+#include "engine/platform/CursorFile.h"
 #include "engine/platform/SystemInfo.h"
 #include "engine/platform/Video.h"
 #include "engine/platform/WindowMessages.h"
@@ -35,6 +37,8 @@ public:
     static constexpr const char* TITLE = "Zendra";
     static constexpr const char* CONFIG_PATH = "data/config/config.xml";
     static constexpr const char* CURSOR_PATH = "data\\assets\\arrow.cur";
+    // The game's icon: a large and a small image.
+    static constexpr const char* ICON_PATH = "data\\assets\\zendra.ico";
 
     // The display configuration.
     struct DisplayConfig
@@ -52,7 +56,9 @@ public:
     Window& operator=(const Window&) = delete;
 
     // Reads the configuration through the System's file manager, then opens
-    // the window at the configured size. Returns Create's result.
+    // the window at the configured size. Returns Create's result, except that
+    // full screen refused by the display starts the game windowed at that
+    // size (with a WARNING naming it) instead of failing.
     bool Initialize();
     // Reads a display configuration file. A missing file gives the defaults
     // and a WARNING; a size of 0 (or beyond MAX_WINDOW_SIDE) gives the
@@ -123,6 +129,9 @@ private:
     void OnActivate();
     void OnKillFocus();
     void LoadCursor();
+    // Gives the new window the game's icon; a missing or unreadable icon file
+    // leaves the system's icon, with one WARNING.
+    void ApplyIcon();
 
     bool m_changingMode;
     bool m_deactivated;
@@ -132,11 +141,14 @@ private:
     bool m_videoStarted;  // stands for the registered window class
     bool m_glLibraryLoaded;
     Platform::CursorHandle m_cursor;
+    std::vector<Platform::CursorImage> m_icon;  // read once
+    bool m_iconRead;
     int m_width;
     int m_height;
     int m_desktopWidth;
     int m_desktopHeight;
     bool m_fullscreen;
+    bool m_fullscreenRefused;  // the last Create opened its window windowed in place of full screen
 };
 
 } // namespace QRX

@@ -32,7 +32,6 @@ glm::vec3 Camera::s_savedOrbitOffset(0.0f);
 float Camera::s_offsetX = 0.0f;
 float Camera::s_offsetZ = Camera::START_OFFSET_Z;
 float Camera::s_turnProgress = 0.0f;
-float Camera::s_turnStart = 0.0f;
 bool Camera::s_turnGrowing = false;
 bool Camera::s_turnShrinking = false;
 int Camera::s_previousStateId = 0;
@@ -45,7 +44,6 @@ void Camera::ResetStatics()
     s_offsetX = 0.0f;
     s_offsetZ = START_OFFSET_Z;
     s_turnProgress = 0.0f;
-    s_turnStart = 0.0f;
     s_turnGrowing = false;
     s_turnShrinking = false;
     s_previousStateId = 0;
@@ -504,17 +502,15 @@ void Camera::PadControl(const CameraInput& input)
         } else if (input.keyQ) {
             s_turnShrinking = true;
         }
-        if (IsTurning()) {
-            s_turnProgress = 0.0f;
-            s_turnStart = s_orbitAngle;
-        }
+        if (IsTurning()) s_turnProgress = 0.0f;
     }
     if (IsTurning()) {
         const float sign = s_turnGrowing ? 1.0f : -1.0f;
         s_turnProgress += ORBIT_TURN_STEP;
         if (s_turnProgress >= QUARTER_TURN) {
-            // Last step: take the overshoot back so each turn is exactly a quarter.
-            s_orbitAngle = s_turnStart + sign * QUARTER_TURN;
+            // Last step: only the overshoot is taken back, so the turn adds
+            // exactly a quarter and the stick's turning during it stays.
+            s_orbitAngle += sign * (ORBIT_TURN_STEP - (s_turnProgress - QUARTER_TURN));
             s_turnProgress = 0.0f;
             s_turnGrowing = false;
             s_turnShrinking = false;

@@ -232,7 +232,6 @@ private:
     static float s_offsetX;
     static float s_offsetZ;
     static float s_turnProgress;
-    static float s_turnStart;
     static bool s_turnGrowing;
     static bool s_turnShrinking;
     static int s_previousStateId;

@@ -13,6 +13,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/ModelShapes.h"
 #include "engine/objects/GameObject.h"
@@ -24,6 +25,12 @@ namespace {
 
 // The file manager's answer for a missing element.
 const char* const MISSING_TEXT = "null";
+
+// Every report of the loading road names the operation its callers use,
+// whichever helper writes it.
+const char* const LOAD_MESH = "QRX::MeshManager::LoadMesh";
+#define QRX_LOAD_REPORT(level, ...) ::QRX::LogReport((level), LOAD_MESH, __FILE__, __LINE__, __VA_ARGS__)
+#define QRX_LOAD_WARNING(...) QRX_LOAD_REPORT(::QRX::LOG_WARNING, __VA_ARGS__)
 
 enum class ReadOutcome { Read, CannotOpen, Damaged };
 
@@ -45,15 +52,15 @@ ReadOutcome ReadModelFile(const std::string& id, const std::string& path, bool w
     reader->CloseFile();
 
     if (!meshWhole) {
-        QRX_LOG_WARNING("Model file %s of mesh \"%s\" is damaged; the \"error\" mesh stands in for it.",
-                        path.c_str(), id.c_str());
+        QRX_LOAD_WARNING("Model file %s of mesh \"%s\" is damaged; the \"error\" mesh stands in for it.",
+                         path.c_str(), id.c_str());
         return ReadOutcome::Damaged;
     }
     for (std::uint32_t index : mesh.indices) {
         if (index >= mesh.vertices.size()) {
-            QRX_LOG_WARNING("Model file %s of mesh \"%s\" has index %u but only %u vertices; the \"error\" mesh "
-                            "stands in for it.",
-                            path.c_str(), id.c_str(), index, unsigned(mesh.vertices.size()));
+            QRX_LOAD_WARNING("Model file %s of mesh \"%s\" has index %u but only %u vertices; the \"error\" mesh "
+                             "stands in for it.",
+                             path.c_str(), id.c_str(), index, unsigned(mesh.vertices.size()));
             return ReadOutcome::Damaged;
         }
     }
@@ -73,8 +80,8 @@ void ClampJointIndices(const std::string& id, MeshData& mesh, std::uint32_t join
         }
     }
     if (clamped)
-        QRX_LOG_WARNING("Mesh \"%s\" names joints past its %u; they are moved to joint %d.", id.c_str(),
-                        unsigned(std::min<std::size_t>(jointCount, MAX_SKIN_JOINTS)), int(last));
+        QRX_LOAD_WARNING("Mesh \"%s\" names joints past its %u; they are moved to joint %d.", id.c_str(),
+                         unsigned(std::min<std::size_t>(jointCount, MAX_SKIN_JOINTS)), int(last));
 }
 
 bool GLBuffersAvailable()
@@ -163,10 +170,10 @@ bool MeshManager::Load(const std::string& id, bool componentRoad, bool ownerIsPl
     std::string path = GetMeshPath(id);
     if (path.empty()) {
         if (componentRoad)
-            QRX_LOG_WARNING("Mesh cannot be loaded. Defaulting id \"%s\" to point to an error mesh instead.", id.c_str());
+            QRX_LOAD_WARNING("Mesh cannot be loaded. Defaulting id \"%s\" to point to an error mesh instead.", id.c_str());
         else
-            QRX_LOG_WARNING("\"%s\" mesh cannot be loaded. Defaulting \"%s\" to point to an \"error\" mesh.",
-                            id.c_str(), id.c_str());
+            QRX_LOAD_WARNING("\"%s\" mesh cannot be loaded. Defaulting \"%s\" to point to an \"error\" mesh.",
+                             id.c_str(), id.c_str());
         return MapToDefault(id);
     }
 
@@ -175,7 +182,7 @@ bool MeshManager::Load(const std::string& id, bool componentRoad, bool ownerIsPl
     Skeleton skeleton;
     ReadOutcome outcome = ReadModelFile(id, path, !componentRoad || animatedId, animatedId, mesh, skeleton);
     if (outcome == ReadOutcome::CannotOpen) {
-        QRX_LOG_WARNING("Problem opening model file!");
+        QRX_LOAD_WARNING("Problem opening model file!");
         return false;
     }
     if (outcome == ReadOutcome::Damaged) return MapToDefault(id);
@@ -193,18 +200,18 @@ bool MeshManager::Load(const std::string& id, bool componentRoad, bool ownerIsPl
             ClampJointIndices(id, mesh, skeleton.jointCount);
             animated = true;
         } else {
-            QRX_LOG_WARNING("Mesh \"%s\" has a skeleton but its vertices carry no weights; it is drawn still.",
-                            id.c_str());
+            QRX_LOAD_WARNING("Mesh \"%s\" has a skeleton but its vertices carry no weights; it is drawn still.",
+                             id.c_str());
         }
     }
 
     Mesh* record = CreateRecord(id, mesh, std::move(skeleton), animated);
     if (!record) {
-        QRX_LOG_WARNING("Probably ran out of memory :(");
+        QRX_LOAD_WARNING("Probably ran out of memory :(");
         return false;
     }
     if (!m_meshes.insert(std::make_pair(id, record)).second) {
-        QRX_LOG_WARNING("Mesh already loaded before. Duplicate meshId found - %s.", id.c_str());
+        QRX_LOAD_WARNING("Mesh already loaded before. Duplicate meshId found - %s.", id.c_str());
         record->Release();
         delete record;
         return false;
@@ -221,16 +228,16 @@ bool MeshManager::LoadDefaultMesh()
     ReadOutcome outcome = ReadOutcome::CannotOpen;
     if (!path.empty()) {
         outcome = ReadModelFile(DEFAULT_MESH_ID, path, true, false, mesh, skeleton);
-        if (outcome == ReadOutcome::CannotOpen) QRX_LOG_WARNING("Problem opening model file!");
+        if (outcome == ReadOutcome::CannotOpen) QRX_LOAD_WARNING("Problem opening model file!");
     }
     if (outcome != ReadOutcome::Read) {
-        QRX_LOG_WARNING("The \"error\" mesh cannot be loaded from the catalogue; a built-in cube stands in for it.");
+        QRX_LOAD_WARNING("The \"error\" mesh cannot be loaded from the catalogue; a built-in cube stands in for it.");
         mesh = MakeCubeMesh(BUILT_IN_DEFAULT_EDGE);
         skeleton = Skeleton();
     }
     Mesh* record = CreateRecord(DEFAULT_MESH_ID, mesh, std::move(skeleton), false);
     if (!record) {
-        QRX_LOG_WARNING("Probably ran out of memory :(");
+        QRX_LOAD_WARNING("Probably ran out of memory :(");
         return false;
     }
     m_meshes[DEFAULT_MESH_ID] = record;
@@ -248,7 +255,7 @@ bool MeshManager::MapToDefault(const std::string& id)
     Mesh* fallback = DefaultMesh();
     if (!fallback) return false;
     if (!m_meshes.insert(std::make_pair(id, fallback)).second) {
-        QRX_LOG_WARNING("Mesh already loaded before. Duplicate meshId found - %s.", id.c_str());
+        QRX_LOAD_WARNING("Mesh already loaded before. Duplicate meshId found - %s.", id.c_str());
         return false;
     }
     return true;
@@ -263,7 +270,7 @@ Mesh* MeshManager::CreateRecord(const std::string& id, const MeshData& mesh, Ske
     record->skeleton = std::move(skeleton);
     if (!GLBuffersAvailable()) {
         if (!m_reportedNoGL)
-            QRX_LOG_ERROR("No OpenGL context is ready: meshes are kept without their buffers.");
+            QRX_LOAD_REPORT(::QRX::LOG_ERROR, "No OpenGL context is ready: meshes are kept without their buffers.");
         m_reportedNoGL = true;
         return record;
     }
@@ -377,10 +384,11 @@ void MeshManager::ReloadAllMeshes()
     if (!system || !system->objectManager) return;
     const GameObjectGroup objects = system->objectManager->GetAllObjectsAndPersistent();
     for (GameObject* object : objects) {
-        auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS));
-        if (!graphics) continue;
-        if (graphics->m_meshId == ANIMATED_MESH_ID) graphics->LoadMesh();
-        else LoadMesh(graphics->m_meshId);
+        if (auto* graphics = static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS))) {
+            if (graphics->m_meshId == ANIMATED_MESH_ID) graphics->LoadMesh();
+            else LoadMesh(graphics->m_meshId);
+        }
+        if (auto* gui = static_cast<GUIComponent*>(object->GetComponent(CT_GUI))) LoadMesh(gui->m_meshId);
     }
 }
 

@@ -416,7 +416,9 @@ void PostProcessing::CreateFrameBuffers(int windowWidth, int windowHeight, Objec
         sprite->position = glm::vec3(sw * static_cast<float>(i) - (halfW - sw / 2.0f), -(halfH - sh / 2.0f),
                                      DEBUG_SPRITE_DEPTH);
         sprite->flags &= ~OBJ_WORLD_VALID;
-        sprite->flags |= OBJ_PERSISTENT;
+        // Skip-draw: after a display change their textures are gone and the
+        // ids would fall back to the "NO FILE" picture.
+        sprite->flags |= OBJ_PERSISTENT | OBJ_SKIP_DRAW;
         if (GUIComponent* gui = dynamic_cast<GUIComponent*>(sprite->GetComponent(CT_GUI))) gui->m_textureId = id;
         m_debugSprites[i] = sprite;
     }

@@ -471,7 +471,13 @@ void Renderer::TakeScreenshot(int width, int height)
         }
     } else {
         folder += std::string("/") + SCREENSHOT_FOLDER;
-        Platform::FindFiles(folder, std::string(SCREENSHOT_PREFIX) + "*.png", names);
+        // A folder that cannot be listed hides the numbers in use: writing
+        // then could overwrite an earlier screenshot.
+        if (Platform::SearchFolder(folder, std::string(SCREENSHOT_PREFIX) + "*.png", names) ==
+            Platform::SearchResult::Unlistable) {
+            QRX_LOG_WARNING("Unable to list the screenshot folder %s: no screenshot is written", folder.c_str());
+            return;
+        }
         number = NextScreenshotNumber(names);
     }
 

@@ -227,7 +227,8 @@ public:
 
     // Reads the window's colour buffer and writes the next
     // "Screenshot_N.png" into the screenshot folder (made when missing).
-    // Nothing is written for a size below 1 or a folder that cannot be made.
+    // Nothing is written for a size below 1, or a folder that cannot be made
+    // or cannot be listed (the numbers in use would be unknown).
     void TakeScreenshot(int width, int height);
     // The number of the next screenshot for the names found in the folder:
     // one above the largest "Screenshot_<digits>..." number, else 1 when any

@@ -45,14 +45,15 @@ void TextureManager::Init()
         QRX_LOG_WARNING("Unable to load the defaulted 'wrongmeshid' texture.");
 }
 
-bool TextureManager::OpenCatalogue()
+bool TextureManager::OpenCatalogue(const char* operation)
 {
     FileManager* files = Files();
     // Flattened data of a path is kept until it is closed: start afresh so a
     // second read sees the file as it is now.
     if (files) files->CloseFile(CATALOGUE_FILE);
     if (!files || !files->OpenFile(CATALOGUE_FILE)) {
-        QRX_LOG_WARNING("Unable to open data\\textures.xml file, defaulting to wrongmeshid texture");
+        LogReport(LOG_WARNING, operation, __FILE__, __LINE__,
+                  "Unable to open data\\textures.xml file, defaulting to wrongmeshid texture");
         return false;
     }
     files->ReadGenericData(CATALOGUE_FILE);
@@ -61,7 +62,7 @@ bool TextureManager::OpenCatalogue()
 
 void TextureManager::LoadTextureNames()
 {
-    if (!OpenCatalogue()) return;
+    if (!OpenCatalogue(QRX_FUNCTION)) return;
     FileManager* files = Files();
     m_textureNames.clear();
     int count = files->GetEntryCount(CATALOGUE_FILE);
@@ -72,7 +73,7 @@ void TextureManager::LoadTextureNames()
 
 void TextureManager::LoadTexturePaths()
 {
-    if (!OpenCatalogue()) return;
+    if (!OpenCatalogue(QRX_FUNCTION)) return;
     FileManager* files = Files();
     m_paths.clear();
     int count = files->GetEntryCount(CATALOGUE_FILE);

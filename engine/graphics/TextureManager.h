@@ -96,9 +96,9 @@ public:
     bool IsOpaque(const std::string& id) const { return m_opaqueIds.count(id) != 0; }
 
 private:
-    // Opens and flattens the catalogue; false (with the warning) when it
-    // cannot be opened.
-    bool OpenCatalogue();
+    // Opens and flattens the catalogue; false (with the warning, reported
+    // from the given operation) when it cannot be opened.
+    bool OpenCatalogue(const char* operation);
     // The "filenotfound" texture, loading that default first when needed.
     GLuint FallbackTexture();
     static GLuint CreateCheckerboard();

@@ -75,6 +75,10 @@ template <typename T>
 bool ComponentSerializeVar<T>::Read(const tinyxml2::XMLElement* element)
 {
     const char* text = element ? element->GetText() : nullptr;
+    // An empty string is written as an element without text: for a string
+    // field that is the value, not an absent one, or a cleared field would
+    // come back from the master on the next load.
+    if (!text && element && KindOf<T>() == SERIALIZE_STRING) text = "";
     if (!text || !member) return false;
     ParseText(text, *member);
     done = true;

@@ -45,7 +45,8 @@ public:
     // true: the text is this record's parent name (never for plain records).
     virtual bool Matches(const std::string& text, bool useParent) const = 0;
     // Member = the converted text of the element, and done. An element
-    // without text reads as absent: nothing changes and false comes back.
+    // without text reads as absent (nothing changes, false comes back),
+    // except for a string field, where it is the empty string.
     virtual bool Read(const tinyxml2::XMLElement* element) = 0;
     // Whether the member equals the value (a pointer to the same kind; null
     // is never equal).

@@ -11,6 +11,7 @@ namespace {
 constexpr std::size_t DIRECTORY_SIZE = 6;
 constexpr std::size_t ENTRY_SIZE = 16;
 constexpr std::size_t BITMAP_HEADER_SIZE = 40;
+constexpr std::uint16_t RESOURCE_ICON = 1;
 constexpr std::uint16_t RESOURCE_CURSOR = 2;
 constexpr std::uint32_t COMPRESSION_NONE = 0;
 
@@ -97,37 +98,79 @@ bool ParseImage(const std::vector<std::uint8_t>& bytes, std::size_t offset, std:
     return true;
 }
 
-} // namespace
-
-bool ParseCursorFile(const std::vector<std::uint8_t>& bytes, CursorImage* image, std::string* error)
+// Walks the image directory of a file of this resource type. One image (the
+// first usable) or all usable ones; icon entries carry no hot spot.
+bool ParseDirectory(const std::vector<std::uint8_t>& bytes, std::uint16_t resource, bool all,
+                    std::vector<CursorImage>* images, std::string* error)
 {
-    if (!image) return Fail(error, "no image to fill");
+    const bool cursor = resource == RESOURCE_CURSOR;
     if (bytes.size() < DIRECTORY_SIZE) return Fail(error, "file is too short");
-    if (U16(bytes, 0) != 0 || U16(bytes, 2) != RESOURCE_CURSOR) return Fail(error, "not a cursor file");
+    if (U16(bytes, 0) != 0 || U16(bytes, 2) != resource)
+        return Fail(error, cursor ? "not a cursor file" : "not an icon file");
     const std::size_t count = U16(bytes, 4);
-    if (count == 0) return Fail(error, "cursor file holds no image");
+    if (count == 0) return Fail(error, cursor ? "cursor file holds no image" : "icon file holds no image");
     if (bytes.size() < DIRECTORY_SIZE + count * ENTRY_SIZE) return Fail(error, "image directory is truncated");
 
     std::string firstError;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = DIRECTORY_SIZE + i * ENTRY_SIZE;
-        const int hotX = U16(bytes, entry + 4);
-        const int hotY = U16(bytes, entry + 6);
+        const int hotX = cursor ? U16(bytes, entry + 4) : 0;
+        const int hotY = cursor ? U16(bytes, entry + 6) : 0;
         const std::size_t size = U32(bytes, entry + 8);
         const std::size_t offset = U32(bytes, entry + 12);
         std::string reason;
-        if (ParseImage(bytes, offset, size, hotX, hotY, image, &reason)) return true;
-        if (firstError.empty()) firstError = reason;
+        CursorImage image;
+        if (ParseImage(bytes, offset, size, hotX, hotY, &image, &reason)) {
+            images->push_back(std::move(image));
+            if (!all) return true;
+        } else if (firstError.empty()) {
+            firstError = reason;
+        }
     }
-    return Fail(error, firstError);
+    return images->empty() ? Fail(error, firstError) : true;
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path, bool* opened)
+{
+    std::ifstream in(path, std::ios::binary);
+    *opened = static_cast<bool>(in);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+bool ParseCursorFile(const std::vector<std::uint8_t>& bytes, CursorImage* image, std::string* error)
+{
+    if (!image) return Fail(error, "no image to fill");
+    std::vector<CursorImage> images;
+    if (!ParseDirectory(bytes, RESOURCE_CURSOR, false, &images, error)) return false;
+    *image = std::move(images.front());
+    return true;
+}
+
+bool ParseIconFile(const std::vector<std::uint8_t>& bytes, std::vector<CursorImage>* images, std::string* error)
+{
+    if (!images) return Fail(error, "no image list to fill");
+    std::vector<CursorImage> found;
+    if (!ParseDirectory(bytes, RESOURCE_ICON, true, &found, error)) return false;
+    *images = std::move(found);
+    return true;
 }
 
 bool ReadCursorFile(const std::string& path, CursorImage* image, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail(error, "file cannot be opened");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bool opened = false;
+    std::vector<std::uint8_t> bytes = ReadBytes(path, &opened);
+    if (!opened) return Fail(error, "file cannot be opened");
     return ParseCursorFile(bytes, image, error);
+}
+
+bool ReadIconFile(const std::string& path, std::vector<CursorImage>* images, std::string* error)
+{
+    bool opened = false;
+    std::vector<std::uint8_t> bytes = ReadBytes(path, &opened);
+    if (!opened) return Fail(error, "file cannot be opened");
+    return ParseIconFile(bytes, images, error);
 }
 
 } // namespace Platform

@@ -1,6 +1,7 @@
 #include "engine/platform/FileSearch.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -50,12 +51,12 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
     return Match(name.c_str(), pattern.c_str());
 }
 
-bool FindFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names)
+SearchResult SearchFolder(const std::string& folder, const std::string& pattern, std::vector<std::string>& names)
 {
     names.clear();
     std::string resolved = ResolvePath(folder);
     DIR* dir = ::opendir(resolved.empty() ? "." : resolved.c_str());
-    if (!dir) return false;
+    if (!dir) return errno == ENOENT || errno == ENOTDIR ? SearchResult::NoFolder : SearchResult::Unlistable;
     while (dirent* e = ::readdir(dir)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
         if (MatchesPattern(e->d_name, pattern)) names.push_back(e->d_name);
@@ -65,7 +66,12 @@ bool FindFiles(const std::string& folder, const std::string& pattern, std::vecto
         int c = ::strcasecmp(a.c_str(), b.c_str());
         return c != 0 ? c < 0 : a < b;
     });
-    return !names.empty();
+    return names.empty() ? SearchResult::NoMatch : SearchResult::Found;
+}
+
+bool FindFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names)
+{
+    return SearchFolder(folder, pattern, names) == SearchResult::Found;
 }
 
 } // namespace Platform

@@ -14,9 +14,20 @@
 namespace QRX {
 namespace Platform {
 
+// How a search ended.
+enum class SearchResult {
+    Found,         // at least one name matched
+    NoMatch,       // the folder was listed and nothing matched
+    NoFolder,      // the folder (or a folder on its path) does not exist
+    Unlistable     // the folder exists but cannot be listed
+};
+
 // Fills `names` with the entry names (files and folders) of the folder that
-// match the pattern. False, with `names` empty, when the folder cannot be
-// opened or nothing matches.
+// match the pattern and says how the search ended; `names` is empty unless
+// something was found.
+SearchResult SearchFolder(const std::string& folder, const std::string& pattern, std::vector<std::string>& names);
+
+// SearchFolder's names; false when nothing was found, whatever the reason.
 bool FindFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names);
 
 // Whether a name matches a pattern as FindFiles matches it.

@@ -25,17 +25,17 @@ std::vector<Button> ButtonsOf(unsigned type)
     }
 }
 
-int PrintAndDefault(const std::string& text, const std::string& caption, unsigned type)
+int PrintAndGoOn(const std::string& text, const std::string& caption, unsigned type)
 {
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
     std::fflush(stderr);
-    return DefaultButton(type);
+    return GoOnButton(type);
 }
 } // namespace
 
-int DefaultButton(unsigned type)
+int GoOnButton(unsigned type)
 {
-    return ButtonsOf(type).front().id;
+    return ButtonsOf(type).back().id;
 }
 
 bool IsNonInteractive()
@@ -52,7 +52,7 @@ void SetMessageBoxHook(std::function<int(const MessageBoxRequest&)> hook)
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type)
 {
     if (g_hook) return g_hook(MessageBoxRequest{text, caption, type});
-    if (IsNonInteractive()) return PrintAndDefault(text, caption, type);
+    if (IsNonInteractive()) return PrintAndGoOn(text, caption, type);
 
     std::vector<Button> buttons = ButtonsOf(type);
     std::vector<SDL_MessageBoxButtonData> data;
@@ -75,7 +75,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
     box.buttons = data.data();
     int chosen = 0;
     if (SDL_ShowMessageBox(&box, &chosen) != 0 || chosen <= 0)
-        return PrintAndDefault(text, caption, type);
+        return PrintAndGoOn(text, caption, type);
     return chosen;
 }
 

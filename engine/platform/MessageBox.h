@@ -2,9 +2,11 @@
 //
 // Callers pass a combination of one MB_ button set and one MB_ icon and get
 // back the ID of the chosen button. Nothing here may block a test: with the
-// environment variable ZENDRA_NONINTERACTIVE=1, or when no box can be shown,
-// the caption and text go to stderr and the box's default button (the first
-// one) is returned. A hook can replace the whole box (tests record calls).
+// environment variable ZENDRA_NONINTERACTIVE=1, or when no box can be shown
+// or it reports no button, the caption and text go to stderr and the button
+// that lets the program go on (the last one: Ignore, Cancel or OK) is
+// returned; a box nobody answered never ends the program or traps. A hook can
+// replace the whole box (tests record calls).
 #pragma once
 #include <functional>
 #include <string>
@@ -39,8 +41,9 @@ struct MessageBoxRequest
 // Shows a box and returns the ID of the chosen button (never 0).
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
-// The answer a non-interactive box gives: the first button of the set.
-int DefaultButton(unsigned type);
+// The answer of a box that nobody can answer: the last button of the set,
+// the one that goes on.
+int GoOnButton(unsigned type);
 
 // True when ZENDRA_NONINTERACTIVE=1 is set.
 bool IsNonInteractive();

@@ -54,6 +54,9 @@ struct LaterOut
 
 } // namespace
 
+std::vector<GridPathSearch::CellRecord> GridPathSearch::s_Cells;
+std::uint32_t GridPathSearch::s_Stamp = 0;
+
 void GridPathSearch::SetEndpoints(int startX, int startY, int startZ, int goalX, int goalY, int goalZ)
 {
     m_StartNode = EndNode(startX, startY, startZ);
@@ -76,21 +79,21 @@ void GridPathSearch::BeginSearch(std::size_t cells)
     m_Open.clear();
     m_ClosedList.clear();
     m_Joined = 0;
-    if (m_Cells.size() < cells) m_Cells.resize(cells);
+    if (s_Cells.size() < cells) s_Cells.resize(cells);
     // Stamp 0 is what a fresh record holds: after a wrap every record is
     // cleared so that none passes for the new search's.
-    if (++m_Stamp == 0) {
-        for (CellRecord& record : m_Cells) record.stamp = 0;
-        m_Stamp = 1;
+    if (++s_Stamp == 0) {
+        for (CellRecord& record : s_Cells) record.stamp = 0;
+        s_Stamp = 1;
     }
 }
 
 GridPathSearch::CellRecord& GridPathSearch::Record(std::uint32_t cell)
 {
-    CellRecord& record = m_Cells[cell];
-    if (record.stamp != m_Stamp) {
+    CellRecord& record = s_Cells[cell];
+    if (record.stamp != s_Stamp) {
         record = CellRecord();
-        record.stamp = m_Stamp;
+        record.stamp = s_Stamp;
     }
     return record;
 }
@@ -98,7 +101,7 @@ GridPathSearch::CellRecord& GridPathSearch::Record(std::uint32_t cell)
 GridSearchNode GridPathSearch::NodeOf(std::uint32_t cell, std::uint32_t columns) const
 {
     if (cell == OFF_GRID) return m_StartNode;
-    const CellRecord& record = m_Cells[cell];
+    const CellRecord& record = s_Cells[cell];
     if (record.from == NO_STEP) return m_StartNode;
     GridSearchNode node;
     node.x = static_cast<int>(cell % columns);
@@ -139,7 +142,7 @@ bool GridPathSearch::Search(const Map& map)
         const OpenEntry entry = m_Open.back();
         m_Open.pop_back();
         if (entry.cell != OFF_GRID) {
-            const CellRecord& record = m_Cells[entry.cell];
+            const CellRecord& record = s_Cells[entry.cell];
             // Expanded already, or since given a lower f by another entry.
             if (record.state != CELL_OPEN || record.f != entry.f) continue;
         }
@@ -149,7 +152,7 @@ bool GridPathSearch::Search(const Map& map)
             return true;
         }
         m_ExpansionNode = m_CurrentNode;
-        if (entry.cell != OFF_GRID) m_Cells[entry.cell].state = CELL_CLOSED;
+        if (entry.cell != OFF_GRID) s_Cells[entry.cell].state = CELL_CLOSED;
 
         for (std::uint8_t step = 0; canStand && step < 4; ++step) {
             const std::int64_t x = static_cast<std::int64_t>(m_ExpansionNode.x) + STEPS[step][0];
@@ -199,7 +202,7 @@ void GridPathSearch::BuildPath(std::uint32_t columns, std::uint32_t rows)
         if (!InGrid(node.parentX, node.parentZ, columns, rows)) break;
         const std::uint32_t cell =
             static_cast<std::uint32_t>(node.parentZ) * columns + static_cast<std::uint32_t>(node.parentX);
-        if (m_Cells[cell].stamp != m_Stamp || m_Cells[cell].state != CELL_CLOSED) break;
+        if (s_Cells[cell].stamp != s_Stamp || s_Cells[cell].state != CELL_CLOSED) break;
         node = NodeOf(cell, columns);
         m_Path.push_back(Waypoint(node));
         if (m_Path.size() > m_ClosedList.size() + 1) break;

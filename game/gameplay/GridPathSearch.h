@@ -27,7 +27,8 @@
 // open with its f, g and parent, or expanded) sits in a table of the map's
 // cells. A search costs about n log n in the cells it reaches. The table is
 // kept from one search to the next (a search stamp marks what belongs to the
-// current one), so it grows once to the map's cells.
+// current one), so it grows once to the map's cells, and it is shared by
+// all the searches of the program.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -112,8 +113,11 @@ private:
     std::vector<glm::vec3> m_Path;
     std::vector<OpenEntry> m_Open;    // the frontier, a heap
     std::vector<GridSearchNode> m_ClosedList;
-    std::vector<CellRecord> m_Cells;  // one per map cell, row by row
-    std::uint32_t m_Stamp = 0;
+    // One table for every search object: searches run one at a time, to
+    // the end, on the frame thread, so robots need not each hold a table
+    // of the whole map.
+    static std::vector<CellRecord> s_Cells;  // one per map cell, row by row
+    static std::uint32_t s_Stamp;
     std::uint32_t m_Joined = 0;       // cells that joined the frontier in this search
     GridSearchNode m_CurrentNode;    // taken from the frontier last; the goal after a success
     GridSearchNode m_GoalNode;

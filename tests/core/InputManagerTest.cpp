@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <set>
+#include <string>
 
 #include "engine/core/InputManager.h"
 #include "engine/platform/Mouse.h"
@@ -133,6 +134,50 @@ TEST(InputMouse, TypedCharactersAreFilteredAndLastOneFrame)
         input.OnCharacter(c);
         EXPECT_FALSE(input.IsCharacterReady()) << c;
     }
+}
+
+// The strokes of a frame as text: keys as "[index]", characters as themselves.
+std::string StrokesOf(const InputManager& input)
+{
+    std::string text;
+    for (const InputManager::Stroke& s : input.GetStrokes())
+        text += s.IsCharacter() ? std::string(1, s.character) : "[" + std::to_string(s.keyIndex) + "]";
+    return text;
+}
+
+TEST(InputTyping, EveryCharacterOfAFrameIsKeptInOrderWithTheKeysBetween)
+{
+    InputManager input;
+    const std::string v = std::to_string(KEY_A + ('V' - 'A'));
+    const std::string e = std::to_string(KEY_A + ('E' - 'A'));
+    input.KeyDown(VK_OEM_3);
+    input.KeyUp(VK_OEM_3);
+    input.KeyDown(VK_SHIFT);  // a shifted letter
+    input.KeyDown('V');
+    input.OnCharacter('V');
+    input.KeyUp('V');
+    input.KeyUp(VK_SHIFT);
+    input.KeyDown('E');
+    input.OnCharacter('e');
+    input.KeyDown('E');  // held: repeats type but do not go down again
+    input.OnCharacter('e');
+    input.OnCharacter('!');  // not a console character
+    input.KeyDown(0xFF);     // outside the table: still a key between characters
+    input.OnCharacter('L');
+    EXPECT_EQ(StrokesOf(input), "[94][6][" + v + "]V[" + e + "]ee[-1]L");
+    EXPECT_EQ(input.GetTypedCharacter(), 'L');
+    EXPECT_EQ(input.GetUnclaimedText(), "VeeL");
+    input.ClaimStroke(3);
+    input.ClaimStroke(1000);
+    EXPECT_EQ(input.GetUnclaimedText(), "eeL");
+
+    input.Update();
+    EXPECT_TRUE(input.GetStrokes().empty());
+    EXPECT_EQ(input.GetUnclaimedText(), "");
+    // A paste or a runaway repeat keeps the first STROKES_PER_FRAME.
+    for (size_t i = 0; i < InputManager::STROKES_PER_FRAME + 50; ++i) input.OnCharacter('a' + static_cast<char>(i % 26));
+    EXPECT_EQ(input.GetStrokes().size(), InputManager::STROKES_PER_FRAME);
+    EXPECT_EQ(input.GetUnclaimedText().substr(0, 3), "abc");
 }
 
 TEST(InputMouse, MovesGiveDeltasUntilTheFrameEnds)
@@ -291,6 +336,48 @@ TEST_F(InputPadCursorTest, PadCursorStopsAtTheWindowEdge)
     VirtualPad::Pump();
     input.Update();
     EXPECT_EQ(input.GetMouseY(), 239);
+}
+
+TEST_F(InputPadCursorTest, PadAtRestLeavesTheSystemPointerWhereverItIs)
+{
+    InputManager input;
+    VirtualPad pad;
+    ASSERT_TRUE(pad.Ok());
+    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 7849);  // inside the threshold
+    pad.Axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+    VirtualPad::Pump();
+
+    // Outside the window (another program's area): frame after frame the
+    // pointer stays there, while the stored position keeps to the window.
+    WarpTo(-60, 300);
+    int x = 0, y = 0;
+    Cursor(x, y);
+    ASSERT_EQ(x, -60);
+    for (int frame = 0; frame < 3; ++frame) {
+        input.Update();
+        Cursor(x, y);
+        EXPECT_EQ(x, -60);
+        EXPECT_EQ(y, 300);
+    }
+    EXPECT_EQ(input.GetMouseX(), 0);
+    EXPECT_EQ(input.GetMouseY(), 239);
+
+    // Inside, the stored position follows the mouse-moved pointer.
+    WarpTo(50, 60);
+    input.Update();
+    EXPECT_EQ(input.GetMouseX(), 50);
+    EXPECT_EQ(input.GetMouseY(), 60);
+
+    // Once the stick moves it, the pointer moves from where it was: the
+    // clamp holds the stored position only.
+    WarpTo(-60, 300);
+    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 20000);
+    VirtualPad::Pump();
+    input.Update();
+    Cursor(x, y);
+    EXPECT_EQ(x, -55);
+    EXPECT_EQ(y, 300);
+    EXPECT_EQ(input.GetMouseX(), 0);
 }
 
 TEST_F(InputPadCursorTest, UnpluggingGivesTheCursorBackToTheMouse)

@@ -283,6 +283,26 @@ TEST_F(AssertTest, NoDialogWithoutWindow)
     EXPECT_EQ(m_rec.calls, 0);
 }
 
+TEST_F(AssertTest, AnAssertionWhoseBoxCannotBeShownGoesOn)
+{
+    // Real boxes, a debugger attached (so the boxes offer Abort and Retry
+    // first), and no display to show them on.
+    Platform::SetMessageBoxHook({});
+    Platform::SetDebuggerPresentOverride(1);
+    ::unsetenv("ZENDRA_NONINTERACTIVE");
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    Logger* logger = System::GetInstance()->logger;
+    EXPECT_FALSE(logger->ShowAssertDialog(1, "severity one"));  // not Abort: the process lives
+    EXPECT_FALSE(logger->ShowAssertDialog(0, "severity zero"));  // not Retry: no trap
+    QRX_ASSERT(1 == 2, 1, "goes on");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("[Assertion error!] severity one"), std::string::npos) << err;
+    // Nothing was closed as it would be before the end of the program.
+    EXPECT_EQ(TestSupport::ReadFile(logger->GetPath()).find("</html>"), std::string::npos);
+}
+
 TEST_F(AssertTest, AbortAndFatalWithoutDebuggerEndTheProcess)
 {
     EXPECT_EXIT(

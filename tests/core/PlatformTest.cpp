@@ -63,16 +63,31 @@ TEST(Documents, UserDirsFileThenHomeDocuments)
     if (oldCfg) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }
 
-TEST(MessageBoxes, NonInteractiveAnswersTheDefault)
+// A box nobody can answer takes the button that goes on: never Abort (the
+// end of the program) nor Retry (a trap).
+TEST(MessageBoxes, NonInteractiveAnswersTheButtonThatGoesOn)
 {
     ::setenv("ZENDRA_NONINTERACTIVE", "1", 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(Platform::ShowMessageBox("text", "Caption", Platform::MB_OK | Platform::MB_ICONERROR), Platform::IDOK);
-    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_RETRYCANCEL), Platform::IDRETRY);
-    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_ABORTRETRYIGNORE), Platform::IDABORT);
-    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_OKCANCEL), Platform::IDOK);
+    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_RETRYCANCEL), Platform::IDCANCEL);
+    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_ABORTRETRYIGNORE), Platform::IDIGNORE);
+    EXPECT_EQ(Platform::ShowMessageBox("t", "C", Platform::MB_OKCANCEL), Platform::IDCANCEL);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("[Caption] text"), std::string::npos);
+}
+
+TEST(MessageBoxes, ABoxThatCannotBeShownAnswersTheButtonThatGoesOn)
+{
+    // Interactive, but with no display to show a box on.
+    ::unsetenv("ZENDRA_NONINTERACTIVE");
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Platform::ShowMessageBox("t", "Nobody", Platform::MB_ABORTRETRYIGNORE | Platform::MB_ICONWARNING),
+              Platform::IDIGNORE);
+    EXPECT_EQ(Platform::ShowMessageBox("t", "Nobody", Platform::MB_RETRYCANCEL), Platform::IDCANCEL);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[Nobody] t"), std::string::npos);
 }
 
 TEST(ConsoleText, AttributesBecomeAnsiColours)

@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
@@ -21,9 +23,11 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
+#include "engine/platform/CursorFile.h"
 #include "engine/platform/Video.h"
 #include "support/EngineFixture.h"
 #include "support/TestEnv.h"
+#include "support/WindowIconProperty.h"
 
 using namespace QRX;
 
@@ -339,6 +343,62 @@ TEST_F(WindowDisplayTest, QuitEventEndsTheLoop)
     ASSERT_EQ(SDL_PushEvent(&quit), 1);
     W().PumpMessages();
     EXPECT_FALSE(System::GetInstance()->IsRunning());
+}
+
+std::vector<unsigned long> IconProperty(const Window& window)
+{
+    return TestSupport::ReadWindowIconProperty(window.GetWindowId());
+}
+
+TEST_F(WindowDisplayTest, TheWindowCarriesTheGamesIconLargeAndSmall)
+{
+    std::vector<Platform::CursorImage> images;
+    std::string error;
+    ASSERT_TRUE(Platform::ReadIconFile(TestSupport::SourceDir() + "/data/assets/zendra.ico", &images, &error))
+        << error;
+    ASSERT_EQ(images.size(), 2u);
+    std::vector<unsigned long> expected;
+    for (const Platform::CursorImage& image : images) {
+        expected.push_back(static_cast<unsigned long>(image.width));
+        expected.push_back(static_cast<unsigned long>(image.height));
+        for (size_t i = 0; i < image.rgba.size(); i += 4)
+            expected.push_back((static_cast<unsigned long>(image.rgba[i + 3]) << 24) |
+                               (static_cast<unsigned long>(image.rgba[i]) << 16) |
+                               (static_cast<unsigned long>(image.rgba[i + 1]) << 8) | image.rgba[i + 2]);
+    }
+    const std::vector<unsigned long> icon = IconProperty(W());
+    ASSERT_EQ(icon.size(), 2u + 32 * 32 + 2u + 16 * 16);
+    EXPECT_EQ(icon[0], 32u);
+    EXPECT_EQ(icon[1], 32u);
+    EXPECT_EQ(icon[2 + 32 * 32], 16u);
+    EXPECT_EQ(icon[3 + 32 * 32], 16u);
+    EXPECT_EQ(icon, expected);
+
+    // A rebuilt window gets it again.
+    ASSERT_TRUE(W().ChangeResolution(800, 600, true));
+    EXPECT_EQ(IconProperty(W()), expected);
+    EXPECT_EQ(Page().find("Unable to load icon"), std::string::npos);
+}
+
+TEST_F(WindowDisplayTest, WithoutItsIconFileTheWindowOpensWithAWarning)
+{
+    W().KillWindow(true);
+    const std::string dir = TestSupport::MakeTempDir("zendra-noicon");
+    const std::string back = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir);
+    Window bare;
+    const bool opened = bare.Initialize();
+    std::filesystem::current_path(back);
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(bare.HasContext());
+    EXPECT_TRUE(IconProperty(bare).empty());
+    const std::string page = Page();
+    const size_t at = page.find("Unable to load icon data\\assets\\zendra.ico (file cannot be opened). The window "
+                                "keeps the system's icon.");
+    ASSERT_NE(at, std::string::npos) << page;
+    EXPECT_NE(page.rfind("<strong>WARNING</strong>", at), std::string::npos);
+    bare.KillWindow(true);
+    TestSupport::RemoveTree(dir);
 }
 
 TEST_F(WindowDisplayTest, KillWindowReleasesEverythingAndMayRunTwice)

@@ -69,6 +69,16 @@ TEST_F(LevelManagerTest, ScanListsLevelsAndSubFolderFilesInCaseInsensitiveOrder)
     EXPECT_FALSE(levels.IsLevelFileFound("ONE.xml"));
 }
 
+TEST_F(LevelManagerTest, NamesEndingInBlanksAreFoundAsTheFileSystemOpensThem)
+{
+    Write("Twister.xml");
+    LevelManager levels;
+    levels.LoadLevelPaths(m_dir);
+    EXPECT_TRUE(levels.IsLevelFileFound("Twister.xml "));  // as the level table writes it
+    EXPECT_FALSE(levels.IsLevelFileFound(" Twister.xml"));
+    EXPECT_FALSE(levels.IsLevelFileFound("   "));
+}
+
 TEST_F(LevelManagerTest, MissingFolderKeepsTheEarlierList)
 {
     Write("a.xml");
@@ -139,6 +149,21 @@ TEST(FileSearch, PatternsMatchLikeTheWindowsSearch)
     EXPECT_TRUE(Platform::MatchesPattern("a.b.xml", "*.xml"));
     EXPECT_TRUE(Platform::MatchesPattern("level7.xml", "level?.xml"));
     EXPECT_FALSE(Platform::MatchesPattern("xml", "*.xml"));
+}
+
+TEST(FileSearch, AMissingFolderAndAnEmptySearchAreToldApart)
+{
+    const std::string dir = TestSupport::MakeTempDir("zendra-search");
+    std::vector<std::string> names{"stale"};
+    EXPECT_EQ(Platform::SearchFolder(dir + "/absent", "*.png", names), Platform::SearchResult::NoFolder);
+    EXPECT_TRUE(names.empty());
+    ASSERT_TRUE(TestSupport::WriteFile(dir + "/notes.txt", "x"));
+    EXPECT_EQ(Platform::SearchFolder(dir + "/notes.txt/inner", "*.png", names), Platform::SearchResult::NoFolder);
+    EXPECT_EQ(Platform::SearchFolder(dir, "*.png", names), Platform::SearchResult::NoMatch);
+    ASSERT_TRUE(TestSupport::WriteFile(dir + "/Shot_1.PNG", "x"));
+    EXPECT_EQ(Platform::SearchFolder(dir, "*.png", names), Platform::SearchResult::Found);
+    EXPECT_EQ(names, std::vector<std::string>{"Shot_1.PNG"});
+    TestSupport::RemoveTree(dir);
 }
 
 } // namespace

@@ -242,8 +242,10 @@ std::string Text(const std::vector<GridSearchNode>& nodes)
 TEST(GridPathSearch, GivesThePlainListSearchsAnswersOnRandomGrids)
 {
     std::mt19937 random(20240611u);
-    GridPathSearch search;  // one object across grids, as a robot keeps its own
-    PlainSearch plain;
+    // Two robots' search objects in turn, each kept across grids (they share
+    // one table of cells), each with its own plain counterpart.
+    GridPathSearch searches[2];
+    PlainSearch plains[2];
     int found = 0, refused = 0;
     for (int round = 0; round < 4000; ++round) {
         // Mostly small grids, every tenth one larger.
@@ -272,6 +274,8 @@ TEST(GridPathSearch, GivesThePlainListSearchsAnswersOnRandomGrids)
         goal.z = coordinate(rows);
         goal.y = static_cast<int>(random() % 4);
 
+        GridPathSearch& search = searches[round % 2];
+        PlainSearch& plain = plains[round % 2];
         search.SetEndpoints(start.x, start.y, start.z, goal.x, goal.y, goal.z);
         const bool result = search.Search(map);
         ASSERT_EQ(result, plain.Run(map, start, goal)) << "round " << round;

@@ -425,7 +425,7 @@ TEST_F(CameraTest, QuarterTurnsEndExactlyAQuarterAway)
         ++frames;
     }
     EXPECT_EQ(frames, 40);  // 39 full steps and a shortened last one
-    EXPECT_EQ(Camera::GetOrbitAngle(), Camera::QUARTER_TURN);
+    EXPECT_NEAR(Camera::GetOrbitAngle(), Camera::QUARTER_TURN, 1e-5f);
     ExpectVec(camera.GetEye(), glm::vec3(30, 13, 0), 1e-3f);
 
     CameraInput back = InState(LEVEL);
@@ -433,8 +433,38 @@ TEST_F(CameraTest, QuarterTurnsEndExactlyAQuarterAway)
     camera.Update(0.016f, back);
     for (int i = 0; i < 60; ++i) camera.Update(0.016f, idle);
     EXPECT_FALSE(Camera::IsTurning());
-    EXPECT_EQ(Camera::GetOrbitAngle(), 0.0f);
+    EXPECT_NEAR(Camera::GetOrbitAngle(), 0.0f, 1e-5f);
     ExpectVec(camera.GetEye(), glm::vec3(0, 13, 30), 1e-3f);
+}
+
+TEST_F(CameraTest, QuarterTurnKeepsTheStickTurningMadeDuringIt)
+{
+    Camera camera;
+    CameraInput input = InState(LEVEL);
+    input.keyE = true;
+    input.padRightStickX = -20000;  // grows the angle as the turn does
+    int frames = 0;
+    do {
+        camera.Update(0.016f, input);
+        input.keyE = false;
+        ++frames;
+    } while (Camera::IsTurning() && frames < 100);
+    ASSERT_EQ(frames, 40);
+    // Forty stick steps plus exactly a quarter: no snap back at the end.
+    const float expected = 40 * Camera::ORBIT_TURN_STEP + Camera::QUARTER_TURN;
+    EXPECT_NEAR(Camera::GetOrbitAngle(), expected, 1e-4f);
+    ExpectVec(camera.GetEye(), glm::vec3(30 * std::sin(expected), 13, 30 * std::cos(expected)), 1e-2f);
+
+    // The stick against a Q turn: the two cancel but for the last step's rest.
+    const float before = Camera::GetOrbitAngle();
+    input.keyQ = true;
+    frames = 0;
+    do {
+        camera.Update(0.016f, input);
+        input.keyQ = false;
+        ++frames;
+    } while (Camera::IsTurning() && frames < 100);
+    EXPECT_NEAR(Camera::GetOrbitAngle(), before + frames * Camera::ORBIT_TURN_STEP - Camera::QUARTER_TURN, 1e-4f);
 }
 
 TEST_F(CameraTest, RightStickTurnsBeyondItsDeadZone)

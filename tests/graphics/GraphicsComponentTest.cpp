@@ -17,6 +17,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/BinaryFileManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/ModelShapes.h"
@@ -232,6 +233,9 @@ protected:
     void TearDown() override
     {
         System* s = System::GetInstance();
+        if (s->objectManager) s->objectManager->Shutdown();
+        delete s->objectManager;
+        s->objectManager = nullptr;
         delete s->meshManager;
         delete s->binaryFileManager;
         s->meshManager = nullptr;
@@ -239,6 +243,20 @@ protected:
         std::filesystem::current_path(m_oldDir);
         TestSupport::RemoveTree(m_dir);
         GraphicsComponentTest::TearDown();
+    }
+
+    // An object manager in the System whose master objects are these
+    // (object type name, file text) files of data/objects/.
+    static ObjectManager& Objects(const std::vector<std::pair<std::string, std::string>>& masters)
+    {
+        System* s = System::GetInstance();
+        s->objectManager = new ObjectManager();
+        RegisterComponentFactories();
+        std::filesystem::create_directories("data/objects");
+        for (const auto& master : masters)
+            TestSupport::WriteFile("data/objects/" + master.first + ".xml", master.second);
+        s->objectManager->SetObjectFolder("data/objects/");
+        return *s->objectManager;
     }
 
     static ModelSource Model(const MeshData& mesh)
@@ -313,6 +331,39 @@ TEST_F(GraphicsComponentMeshTest, PlayerSphereStartsAtTheOrigin)
     for (const glm::vec3& p : corners) EXPECT_LE(glm::length(p - c.m_boundingCentre), c.m_boundingRadius + 1e-3f);
 }
 
+TEST_F(GraphicsComponentMeshTest, APlayerMasterReadFromItsFileTakesThePlayerSphere)
+{
+    ObjectManager& objects =
+        Objects({{"PLAYER", "<MasterObject><Object><Type>PLAYER</Type><Component><Type>CT_GRAPHICS</Type>"
+                            "<Mesh><MeshId>offbox</MeshId></Mesh></Component></Object></MasterObject>"}});
+    GameObject* player = objects.CreateInstance(PLAYER, glm::vec3(0.0f));
+    ASSERT_NE(player, nullptr);
+    GameObject* master = objects.FindMasterObject(PLAYER);
+    ASSERT_NE(master, nullptr);
+    // The sphere grew from the origin: larger than the box's own sphere.
+    for (GameObject* object : {master, player})
+        EXPECT_GT(static_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS))->m_boundingRadius,
+                  std::sqrt(3.0f) + 0.01f);
+}
+
+TEST_F(GraphicsComponentMeshTest, ReloadBringsBackTheMeshesOfUserInterfaceObjects)
+{
+    ObjectManager& objects = Objects(
+        {{"SPRITE", "<MasterObject><Object><Type>SPRITE</Type><Component><Type>CT_GUI</Type></Component></Object>"
+                    "</MasterObject>"}});
+    GameObject* sprite = objects.CreateInstance(SPRITE, glm::vec3(0.0f));
+    ASSERT_NE(sprite, nullptr);
+    auto* gui = static_cast<GUIComponent*>(sprite->GetComponent(CT_GUI));
+    ASSERT_NE(gui, nullptr);
+    gui->m_meshId = "offbox";
+
+    MeshManager* meshes = System::GetInstance()->meshManager;
+    meshes->ReleaseAllMeshesAndDefault();
+    meshes->ReloadAllMeshes();
+    Mesh* box = meshes->FindMesh("offbox");
+    EXPECT_TRUE(box && box->id == "offbox");
+}
+
 TEST_F(GraphicsComponentMeshTest, TexturesAreLoadedAsTheyAreRead)
 {
     System* s = System::GetInstance();
@@ -327,18 +378,13 @@ TEST_F(GraphicsComponentMeshTest, TexturesAreLoadedAsTheyAreRead)
 TEST_F(GraphicsComponentMeshTest, ReloadBringsBackTheMeshesOfObjectsInPlay)
 {
     System* s = System::GetInstance();
-    s->objectManager = new ObjectManager();
-    RegisterComponentFactories();
-    std::filesystem::create_directories("data/objects");
-    TestSupport::WriteFile("data/objects/CUBE.xml",
-                           "<MasterObject><Object><Type>CUBE</Type><Component><Type>CT_GRAPHICS</Type>"
-                           "<Mesh><MeshId>offbox</MeshId></Mesh></Component></Object></MasterObject>");
-    TestSupport::WriteFile("data/objects/PLAYER.xml",
-                           "<MasterObject><Object><Type>PLAYER</Type><Component><Type>CT_GRAPHICS</Type>"
-                           "<Mesh><MeshId>robot</MeshId></Mesh></Component></Object></MasterObject>");
-    s->objectManager->SetObjectFolder("data/objects/");
-    EXPECT_NE(s->objectManager->CreateInstance(CUBE, glm::vec3(0.0f)), nullptr);
-    EXPECT_NE(s->objectManager->CreateInstance(PLAYER, glm::vec3(0.0f)), nullptr);
+    ObjectManager& objects =
+        Objects({{"CUBE", "<MasterObject><Object><Type>CUBE</Type><Component><Type>CT_GRAPHICS</Type>"
+                          "<Mesh><MeshId>offbox</MeshId></Mesh></Component></Object></MasterObject>"},
+                 {"PLAYER", "<MasterObject><Object><Type>PLAYER</Type><Component><Type>CT_GRAPHICS</Type>"
+                            "<Mesh><MeshId>robot</MeshId></Mesh></Component></Object></MasterObject>"}});
+    EXPECT_NE(objects.CreateInstance(CUBE, glm::vec3(0.0f)), nullptr);
+    EXPECT_NE(objects.CreateInstance(PLAYER, glm::vec3(0.0f)), nullptr);
 
     s->meshManager->ReleaseAllMeshesAndDefault();
     EXPECT_EQ(s->meshManager->FindMesh("offbox"), nullptr);
@@ -347,10 +393,6 @@ TEST_F(GraphicsComponentMeshTest, ReloadBringsBackTheMeshesOfObjectsInPlay)
     Mesh* robot = s->meshManager->FindMesh("robot");
     EXPECT_TRUE(box && box->id == "offbox");
     EXPECT_TRUE(robot && robot->animated);
-
-    s->objectManager->Shutdown();
-    delete s->objectManager;
-    s->objectManager = nullptr;
 }
 
 } // namespace

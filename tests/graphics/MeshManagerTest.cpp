@@ -28,6 +28,9 @@ namespace {
 
 TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(); }
 
+// What follows the location of a WARNING entry on the log page.
+const std::string WARNING_LABEL = "<span style=\"color: #ffff00;\"><strong>WARNING</strong></span> - ";
+
 GLint BufferSize(unsigned int buffer)
 {
     GLint size = -1;
@@ -163,6 +166,11 @@ TEST_F(MeshManagerTest, AnIdWithoutAPathWarnsOnceAndSharesTheErrorMesh)
     EXPECT_EQ(TestSupport::Count(LogText(), "Mesh cannot be loaded. Defaulting id \"othermesh\" to point to an error mesh "
                                "instead."),
               1u);
+    // Both roads report as the load operation, never as a helper.
+    EXPECT_EQ(TestSupport::Count(LogText(), "|QRX::MeshManager::LoadMesh] " + WARNING_LABEL + "\"wrongmesh\" mesh"), 1u);
+    EXPECT_EQ(TestSupport::Count(LogText(), "|QRX::MeshManager::LoadMesh] " + WARNING_LABEL + "Mesh cannot be loaded."),
+              1u);
+    EXPECT_EQ(LogText().find("QRX::MeshManager::Load]"), std::string::npos);
 }
 
 TEST_F(MeshManagerTest, AMissingFileIsReportedOnEveryRequest)
@@ -179,6 +187,9 @@ TEST_F(MeshManagerTest, AMissingFileIsReportedOnEveryRequest)
     EXPECT_EQ(meshes.GetMesh("ghost"), error);
     EXPECT_EQ(meshes.FindMesh("ghost"), nullptr);  // tried again next time
     EXPECT_EQ(TestSupport::Count(LogText(), "Problem opening model file!"), 3u);
+    // Reported under the operation's own name, whichever road reached it.
+    EXPECT_EQ(TestSupport::Count(LogText(), "|QRX::MeshManager::LoadMesh] " + WARNING_LABEL + "Problem opening model file!"),
+              3u);
     // Once the file appears, the id loads.
     WriteModel("data/models/ghost.bin", EncodeModel(CubeModel()));
     EXPECT_NE(meshes.GetMesh("ghost"), error);

@@ -495,6 +495,7 @@ TEST_F(EngineTest, StartUpMakesTheDebugFrameBufferWithFivePersistentSpritesAlong
         ASSERT_NE(sprite, nullptr);
         EXPECT_EQ(sprite->type, SPRITE);
         EXPECT_TRUE(sprite->flags & OBJ_PERSISTENT);
+        EXPECT_TRUE(sprite->flags & OBJ_SKIP_DRAW);  // never drawn, even once its texture is gone
         EXPECT_FLOAT_EQ(sprite->scale.x, w);
         EXPECT_FLOAT_EQ(sprite->scale.y, h);
         EXPECT_FLOAT_EQ(sprite->position.x, w * i - (W / 2.0f - w / 2.0f));

@@ -5,6 +5,11 @@
 #include <GL/glew.h>
 
 #include <FreeImage.h>
+#include <dirent.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -292,6 +297,46 @@ TEST_F(ScreenshotTest, NumbersContinueAboveTheHighestAndGapsStay)
     EXPECT_TRUE(std::filesystem::exists(m_folder + "/Screenshot_11.png"));
     EXPECT_FALSE(std::filesystem::exists(m_folder + "/Screenshot_4.png"));
     EXPECT_EQ(ImageSize(m_folder + "/Screenshot_11.png"), glm::ivec2(64, 48));
+}
+
+// Switches on or off, for this thread, the capabilities that let root read
+// and write past file permissions, so that a folder's mode holds for the test
+// as it does for a player. False when the kernel refuses.
+bool SetPermissionOverrides(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    for (unsigned cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        const unsigned bit = 1u << (cap % 32);
+        if (on) data[cap / 32].effective |= data[cap / 32].permitted & bit;
+        else data[cap / 32].effective &= ~bit;
+    }
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+TEST_F(ScreenshotTest, AFolderThatCannotBeListedGetsNothingWritten)
+{
+    std::filesystem::create_directories(m_folder);
+    const std::string earlier = m_folder + "/Screenshot_0.png";
+    ASSERT_TRUE(TestSupport::WriteFile(earlier, "earlier"));
+    // Enterable and writable, but not readable: its names cannot be listed.
+    ASSERT_EQ(::chmod(m_folder.c_str(), 0300), 0);
+    ASSERT_TRUE(SetPermissionOverrides(false));
+    DIR* probe = ::opendir(m_folder.c_str());
+    if (probe) ::closedir(probe);
+
+    Renderer renderer;
+    if (!probe) renderer.TakeScreenshot(16, 16);
+
+    SetPermissionOverrides(true);
+    ::chmod(m_folder.c_str(), 0755);
+    if (probe) GTEST_SKIP() << "this process lists folders whatever their mode";
+    EXPECT_EQ(TestSupport::ReadFile(earlier), "earlier");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"Screenshot_0.png"});
 }
 
 TEST_F(ScreenshotTest, EmptyFolderStartsAtZeroAndEmptySizesWriteNothing)

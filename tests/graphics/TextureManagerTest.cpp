@@ -15,6 +15,7 @@
 #include "engine/core/System.h"
 #include "engine/graphics/TextureManager.h"
 #include "support/EngineFixture.h"
+#include "support/ProgramRun.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -264,6 +265,12 @@ TEST_F(TextureTest, MissingCatalogueMapsEveryIdToTheFallback)
                          "texture\n"),
               4u)  // the two catalogue reads and the two default lookups
         << out;
+    // Each catalogue read reports under its own name, not a shared helper's.
+    const std::string page = TestSupport::ReadFile(System::GetInstance()->logger->GetPath());
+    TestSupport::ExpectInOrder(page, {"|QRX::TextureManager::LoadTextureNames]", "Unable to open data\\textures.xml",
+                                      "|QRX::TextureManager::LoadTexturePaths]", "Unable to open data\\textures.xml",
+                                      "|QRX::TextureManager::GetTexturePath]"});
+    EXPECT_EQ(page.find("OpenCatalogue"), std::string::npos);
     EXPECT_TRUE(textures.GetTextureNames().empty());
     GLuint notFound = textures.GetNotFoundTexture();
     EXPECT_EQ(glIsTexture(notFound), GL_TRUE);

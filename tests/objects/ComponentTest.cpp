@@ -118,6 +118,30 @@ TEST_F(ComponentTest, FloatsKeepSixDigitsAndStringsTheirFirstWord)
     EXPECT_EQ(back.m_name, "two");
 }
 
+TEST_F(ComponentTest, ClearedStringSurvivesASaveAndReload)
+{
+    ProbeComponent c, master, back;
+    c.m_name.clear();  // cleared in the editor; the master says "door"
+    tinyxml2::XMLDocument doc;
+    const tinyxml2::XMLElement* comp = WrittenComponent(doc, c, &master);
+    ASSERT_NE(comp, nullptr);
+    const tinyxml2::XMLElement* name = comp->FirstChildElement("Name");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->GetText(), nullptr);
+
+    // Loading copies the master first, then reads the object's fields.
+    back.CopyFrom(&master);
+    back.Read(comp->FirstChildElement("Type")->NextSiblingElement());
+    EXPECT_EQ(back.m_name, "");
+    EXPECT_TRUE(back.IsEqual(&c));
+
+    // Blanks only are an empty string too; numbers without text stay absent.
+    back.m_name = "door";
+    ReadInto(back, "<Name>   </Name><Id></Id>");
+    EXPECT_EQ(back.m_name, "");
+    EXPECT_EQ(back.m_id, master.m_id);
+}
+
 TEST_F(ComponentTest, GroupIsWrittenFromItsFirstDifferenceWithChildrenReversed)
 {
     ProbeComponent c, master;

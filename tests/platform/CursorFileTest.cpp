@@ -183,4 +183,60 @@ TEST(CursorFile, MissingFileIsRefused)
     EXPECT_FALSE(error.empty());
 }
 
+// ---- icon files -------------------------------------------------------------
+
+TEST(IconFile, EveryUsableImageComesBackInFileOrderWithoutHotSpots)
+{
+    std::vector<std::uint8_t> px24(2 * 2 * 4, 0);
+    std::vector<std::uint8_t> one(4 * 4 * 4, 200);
+    // An icon entry's hot-spot fields hold planes and bit count (1, 32).
+    auto bytes = CursorFile({Bitmap(4, 4, one), Bitmap(2, 2, px24, 24), Bitmap(2, 2, Pixels2x2())},
+                            {{1, 32}, {1, 24}, {1, 32}}, 1);
+    std::vector<CursorImage> images;
+    std::string error;
+    ASSERT_TRUE(ParseIconFile(bytes, &images, &error)) << error;
+    ASSERT_EQ(images.size(), 2u);  // the 24-bit image is skipped
+    EXPECT_EQ(images[0].width, 4);
+    EXPECT_EQ(images[1].width, 2);
+    EXPECT_EQ(images[1].hotSpotX, 0);
+    EXPECT_EQ(images[1].rgba, (std::vector<std::uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 128, 0, 0, 0, 0}));
+}
+
+TEST(IconFile, RefusesCursorsEmptyAndTruncatedFiles)
+{
+    std::vector<CursorImage> images;
+    std::string error;
+    EXPECT_FALSE(ParseIconFile(CursorFile({Bitmap(2, 2, Pixels2x2())}, {{0, 0}}), &images, &error));
+    EXPECT_EQ(error, "not an icon file");
+    EXPECT_FALSE(ParseIconFile(CursorFile({}, {}, 1), &images, &error));
+    EXPECT_EQ(error, "icon file holds no image");
+    std::vector<std::uint8_t> px(16, 0);
+    EXPECT_FALSE(ParseIconFile(CursorFile({Bitmap(2, 2, px, 8)}, {{1, 8}}, 1), &images, &error));
+    auto bytes = CursorFile({Bitmap(2, 2, Pixels2x2())}, {{1, 32}}, 1);
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + n);
+        EXPECT_FALSE(ParseIconFile(cut, &images, nullptr)) << "length " << n;
+    }
+    EXPECT_TRUE(images.empty());
+    EXPECT_FALSE(ReadIconFile("/nonexistent/zendra.ico", &images, &error));
+    EXPECT_EQ(error, "file cannot be opened");
+}
+
+TEST(IconFile, TheGameIconHasALargeAndASmallImage)
+{
+    std::vector<CursorImage> images;
+    std::string error;
+    ASSERT_TRUE(ReadIconFile(QRX::TestSupport::SourceDir() + "/data/assets/zendra.ico", &images, &error)) << error;
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].width, 32);
+    EXPECT_EQ(images[0].height, 32);
+    EXPECT_EQ(images[1].width, 16);
+    EXPECT_EQ(images[1].height, 16);
+    for (const CursorImage& image : images) {
+        const int w = image.width;
+        EXPECT_EQ(image.rgba[((w / 2) * w + w / 2) * 4 + 3], 255);  // the middle is drawn
+        EXPECT_LT(image.rgba[3], 255);                               // the rounded corner is not
+    }
+}
+
 } // namespace

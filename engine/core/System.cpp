@@ -50,17 +50,17 @@ void System::DestroyInstance()
 
 bool System::Initialize()
 {
-    // Step 1: the console, so that it can take the logger's echo.
+    // The console, so that it can take the logger's echo.
     console = new (std::nothrow) Console();
     if (!console) return false;
 
-    // Step 2: the logger opens the page and writes its first entry.
+    // The logger opens the page and writes its first entry.
     logger = new (std::nothrow) Logger();
     if (!logger) return false;
     QRX_LOG_INFO("Console initialized.");
     QRX_LOG_INFO("Logging system initialized.");
 
-    // Step 3: the file manager.
+    // The file manager.
     fileManager = new (std::nothrow) FileManager();
     if (!fileManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -68,7 +68,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("File manager initialized.");
 
-    // Step 4: the input manager (keys up, no deltas, wheel or character).
+    // The input manager (keys up, no deltas, wheel or character).
     inputManager = new (std::nothrow) InputManager();
     if (!inputManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -76,7 +76,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Input manager initialized.");
 
-    // Steps 5 and 6: the two pads.
+    // The two pads.
     pad0 = new (std::nothrow) Controller(0);
     if (!pad0) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -90,7 +90,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Controller manager initialized.");
 
-    // Step 7: the audio manager, before the window.
+    // The audio manager, before the window.
     audioManager = new (std::nothrow) AudioManager();
     if (!audioManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -102,7 +102,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Audio manager initialized.");
 
-    // Step 8: the window and its OpenGL context.
+    // The window and its OpenGL context.
     window = new (std::nothrow) Window();
     if (!window) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -114,7 +114,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Window initialized.");
 
-    // Step 9: the input interpreter; without a readable mappings file it
+    // The input interpreter; without a readable mappings file it
     // keeps its defaults, so its result does not stop the start.
     inputInterpreter = new (std::nothrow) InputInterpreter();
     if (!inputInterpreter) {
@@ -124,7 +124,7 @@ bool System::Initialize()
     inputInterpreter->Init();
     QRX_LOG_INFO("Controller manager initialized.");
 
-    // Step 10: the binary model reader; its failure ends the start without a line.
+    // The binary model reader; its failure ends the start without a line.
     binaryFileManager = new (std::nothrow) BinaryFileManager();
     if (!binaryFileManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -133,7 +133,7 @@ bool System::Initialize()
     if (!binaryFileManager->Initialize()) return false;
     QRX_LOG_INFO("Binary file manager initialized.");
 
-    // Step 11: the renderer and the shader manager; the renderer's GL set-up
+    // The renderer and the shader manager; the renderer's GL set-up
     // needs the context (its outcome is not tested: a context that cannot be
     // used clears the running bit). A recompile runs the renderer's set-up.
     renderer = new (std::nothrow) Renderer();
@@ -154,7 +154,7 @@ bool System::Initialize()
     camera = renderer->GetCamera();
     QRX_LOG_INFO("Graphics system initialized.");
 
-    // Step 12: the font manager starts FreeType and loads the catalogue's
+    // The font manager starts FreeType and loads the catalogue's
     // fonts (needs the OpenGL context). No report of its own.
     fontManager = new (std::nothrow) FontManager();
     if (!fontManager) {
@@ -162,7 +162,7 @@ bool System::Initialize()
         return false;
     }
 
-    // Step 13: the mesh manager with its catalogue and default mesh (the
+    // The mesh manager with its catalogue and default mesh (the
     // outcome is not tested: a missing "error" is replaced by a built-in cube).
     meshManager = new (std::nothrow) MeshManager();
     if (!meshManager) {
@@ -171,7 +171,7 @@ bool System::Initialize()
     }
     meshManager->Initialize();
 
-    // Step 14: the texture manager reads its catalogue and loads the two
+    // The texture manager reads its catalogue and loads the two
     // defaults; needs the OpenGL context. Its result is not checked.
     textureManager = new (std::nothrow) TextureManager();
     if (!textureManager) {
@@ -181,8 +181,8 @@ bool System::Initialize()
     textureManager->Init();
     renderer->SetupShaders();
 
-    // Step 15: the physics manager, before the object manager; its factory
-    // maps are filled at step 17.
+    // The physics manager, before the object manager; its factory maps are
+    // filled when the factories are registered below.
     physicsManager = new (std::nothrow) PhysicsManager();
     if (!physicsManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -190,7 +190,7 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Physics manager initialized.");
 
-    // Step 16: the object manager, with its pool of objects.
+    // The object manager, with its pool of objects.
     objectManager = new (std::nothrow) ObjectManager();
     if (!objectManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -198,13 +198,13 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Object manager initialized.");
 
-    // Step 17: the factories, into the maps of the managers that hold them.
+    // The factories, into the maps of the managers that hold them.
     RegisterForceGeneratorFactories();
     RegisterSteerGeneratorFactories();
     RegisterComponentFactories();
     RegisterPrimitiveFactories();
 
-    // Step 18: the profile manager loads the saved profiles.
+    // The profile manager loads the saved profiles.
     profileManager = new (std::nothrow) ProfileManager();
     if (!profileManager) {
         QRX_LOG_ERROR("System probably ran out of memory");
@@ -212,30 +212,30 @@ bool System::Initialize()
     }
     QRX_LOG_INFO("Profile manager initialized.");
 
-    // Step 19: the game-state manager; its Initialize loads the first state.
+    // The game-state manager; its Initialize loads the first state.
     gameStateManager = new (std::nothrow) GameStateManager();
     if (!gameStateManager) return false;
     if (!gameStateManager->Initialize()) return false;
     QRX_LOG_INFO("Game state manager initialized.");
 
-    // Step 20: the shadow map, then the debug frame buffer and its sprites.
+    // The shadow map, then the debug frame buffer and its sprites.
     renderer->ShadowMapInit();
     renderer->CreateFrameBuffers();
 
-    // Step 21: the frame-rate controller.
+    // The frame-rate controller.
     frameRateController = new (std::nothrow) FrameRateController();
     if (!frameRateController) return false;
     frameRateController->Init();
     QRX_LOG_INFO("Frame rate controller initialized.");
 
-    // Step 22: the cursor display count.
+    // The cursor display count.
     cursorShowCount = new (std::nothrow) int(0);
     if (!cursorShowCount) {
         QRX_LOG_ERROR("System probably ran out of memory");
         return false;
     }
 
-    // Step 23: the developer panels (hidden); a library that does not start
+    // The developer panels (hidden); a library that does not start
     // is reported and the game goes on.
     tweakBarState = new (std::nothrow) TweakBarState();
     if (!tweakBarState) {
@@ -245,7 +245,7 @@ bool System::Initialize()
     AntTweakBar::SetUp(tweakBarState);
     QRX_LOG_INFO("Twakbar manager initialized.");
 
-    // Last step: the checkpoint store (no line of its own).
+    // Last, the checkpoint store (no line of its own).
     checkpointStore = new (std::nothrow) CheckpointStore();
     if (!checkpointStore) return false;
     return true;
@@ -256,38 +256,38 @@ void System::Update()
     frameRateController->StartFrame();
     frameRateController->lockFrameRate = true;
 
-    // Step 2: every queued window message goes to the window procedure.
+    // Every queued window message goes to the window procedure.
     window->PumpMessages();
 
-    // Step 3: Alt+F4 ends the loop after this frame.
+    // Alt+F4 ends the loop after this frame.
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
-    // Step 4: a pending state request, or the top state's update.
+    // A pending state request, or the top state's update.
     gameStateManager->Update();
 
-    // Step 5: the music fade.
+    // The music fade.
     audioManager->Update();
 
-    // Step 6: objects marked for destruction go.
+    // Objects marked for destruction go.
     objectManager->Update();
 
-    // Step 7: the physics step, suspended while the level editor is loaded.
+    // The physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
     if (physicsManager && !editorLoaded) physicsManager->Update();
 
-    // Step 8: the frame's drawing.
+    // The frame's drawing.
     if (renderer) {
         if (drawFrames) renderer->RenderScene();
         else renderer->SkipScene();
     }
 
-    // Step 9: present the frame.
+    // Present the frame.
     if (drawFrames) window->SwapBuffers();
 
-    // Step 10: this frame's key states become the previous ones.
+    // This frame's key states become the previous ones.
     inputManager->Update();
 
-    // Step 11: one keystroke per pad and frame, then the dead zones.
+    // One keystroke per pad and frame, then the dead zones.
     for (Controller* pad : {pad0, pad1}) {
         pad->TakeKeystroke();
         pad->ApplyThumbDeadZone();
@@ -296,7 +296,7 @@ void System::Update()
 
 void System::Shutdown()
 {
-    // Step 1: every state is popped while the other managers still exist.
+    // Every state is popped while the other managers still exist.
     if (gameStateManager) {
         gameStateManager->Shutdown();
         delete gameStateManager;
@@ -306,26 +306,26 @@ void System::Shutdown()
     delete frameRateController;
     frameRateController = nullptr;
 
-    // Step 3: the console hands its display objects back while the object
+    // The console hands its display objects back while the object
     // manager still exists.
     delete console;
     console = nullptr;
 
-    // Step 4: the profile manager.
+    // The profile manager.
     delete profileManager;
     profileManager = nullptr;
 
-    // Step 5: the object manager releases every object and master.
+    // The object manager releases every object and master.
     if (objectManager) objectManager->Shutdown();
     delete objectManager;
     objectManager = nullptr;
 
-    // Step 6: the physics manager, after the objects have handed their
+    // The physics manager, after the objects have handed their
     // generators back to its factories.
     delete physicsManager;
     physicsManager = nullptr;
 
-    // Step 7: all sound stops before the sound system is released.
+    // All sound stops before the sound system is released.
     if (audioManager) {
         if (audioManager->m_System) {
             Platform::AudioChannelGroup* master = nullptr;
@@ -338,11 +338,11 @@ void System::Shutdown()
         audioManager = nullptr;
     }
 
-    // Step 8: the input manager.
+    // The input manager.
     delete inputManager;
     inputManager = nullptr;
 
-    // Step 9: the binary model reader.
+    // The binary model reader.
     delete binaryFileManager;
     binaryFileManager = nullptr;
 
@@ -353,18 +353,18 @@ void System::Shutdown()
     delete cursorShowCount;
     cursorShowCount = nullptr;
 
-    // Step 12: the pads, then the pad layer behind them.
+    // The pads, then the pad layer behind them.
     delete pad0;
     pad0 = nullptr;
     delete pad1;
     pad1 = nullptr;
     Platform::ShutdownPads();
 
-    // Step 13: the input interpreter.
+    // The input interpreter.
     delete inputInterpreter;
     inputInterpreter = nullptr;
 
-    // Step 14: the tweak-bar library (its GL objects go while the context
+    // The tweak-bar library (its GL objects go while the context
     // exists), then the record.
     if (tweakBarState) {
         AntTweakBar::Destroy(tweakBarState);
@@ -372,29 +372,29 @@ void System::Shutdown()
         tweakBarState = nullptr;
     }
 
-    // Step 15: the font manager, its atlases and buffer first.
+    // The font manager, its atlases and buffer first.
     delete fontManager;
     fontManager = nullptr;
 
-    // Step 16: the texture manager releases every texture as it goes.
+    // The texture manager releases every texture as it goes.
     delete textureManager;
     textureManager = nullptr;
 
-    // Step 17: the mesh manager (its buffers go while the context still exists).
+    // The mesh manager (its buffers go while the context still exists).
     delete meshManager;
     meshManager = nullptr;
 
-    // Step 18: the renderer releases its GL objects and the programs.
+    // The renderer releases its GL objects and the programs.
     delete renderer;
     renderer = nullptr;
     camera = nullptr;
 
-    // Step 19: the shader manager, its programs first (the context still exists).
+    // The shader manager, its programs first (the context still exists).
     if (shaderManager) shaderManager->DeleteAllPrograms();
     delete shaderManager;
     shaderManager = nullptr;
 
-    // Step 20: the window and its context.
+    // The window and its context.
     if (window) window->KillWindow(true);
     delete window;
     window = nullptr;

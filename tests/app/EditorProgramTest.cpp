@@ -42,12 +42,6 @@ protected:
         ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
         ASSERT_TRUE(scratch.Ok());
     }
-    // A held click at window pixel (x, y); the editor gives no sign of it.
-    static std::string ClickAt(int x, int y)
-    {
-        return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) +
-               " sleep 0.5 mousedown 1 sleep 0.6 mouseup 1 sleep 0.6 ";
-    }
     // Waits until the level file exists (saves are written by the game's frame).
     bool WaitForLevel(const std::string& name)
     {
@@ -67,11 +61,16 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
     // The console closed (it has the keys), the panels shown, the help window
     // folded away, the CUBE button, a click on the grid, Delete.
+    // None of these steps gives a sign the test can wait for: each is held
+    // for twice as long as the game takes to write a screenshot.
+    EXPECT_FALSE(driver.Screenshot(0).empty());
     ASSERT_TRUE(driver.Type("`"));
-    ASSERT_TRUE(driver.Run("keydown F1 sleep 0.4 keyup F1 sleep 0.6 " + ClickAt(HELP_ARROW_X, HELP_ARROW_Y) +
-                           ClickAt(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " + std::to_string(GRID_X) +
-                           " " + std::to_string(GRID_Y) + " sleep 0.6 " + ClickAt(GRID_X, GRID_Y)));
-    ASSERT_TRUE(driver.Run("keydown Delete sleep 0.4 keyup Delete sleep 0.4"));
+    ASSERT_TRUE(driver.Press("F1"));
+    ASSERT_TRUE(driver.Run(driver.HeldClick(HELP_ARROW_X, HELP_ARROW_Y) +
+                           driver.HeldClick(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " +
+                           std::to_string(GRID_X) + " " + std::to_string(GRID_Y) + " sleep " +
+                           std::to_string(driver.HoldSeconds()) + " " + driver.HeldClick(GRID_X, GRID_Y)));
+    ASSERT_TRUE(driver.Press("Delete"));
     ASSERT_TRUE(driver.Type("`save t.xml\n"));
     ASSERT_TRUE(WaitForLevel("t.xml")) << program.Stdout();
 

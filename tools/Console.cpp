@@ -128,6 +128,7 @@ Console::~Console()
         if (object) object->flags &= ~OBJ_PERSISTENT;
     m_consoleObject = nullptr;
     m_graphObject = nullptr;
+    InputManager::consoleHasKeyboard = false;
 }
 
 void Console::Load()
@@ -225,6 +226,7 @@ void Console::HandleKeys()
 void Console::SetOpen(bool open)
 {
     m_open = open;
+    InputManager::consoleHasKeyboard = open;
     SetHidden(m_consoleObject, !open);
 }
 

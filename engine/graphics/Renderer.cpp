@@ -31,12 +31,10 @@
 #include "engine/platform/FileSearch.h"
 #include "engine/platform/WindowSystemGL.h"
 #include "engine/platform/tweakbar/TweakBar.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/LevelEditor.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
+
+Renderer::Overlays Renderer::overlays;
 
 namespace {
 
@@ -604,23 +602,11 @@ void Renderer::DrawScene()
     // the console closes; the graph draws once a frame whoever asks.
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
-    RenderConsoleOverlay(m_hudLocations, m_projection2D);
-    if (Console* console = system->console) {
-        if (console->IsOpen()) console->Draw();
-        if (console->GetGraphMode() != 0) console->DrawFPSGraph();
-    }
+    for (const auto& overlay : overlays.underText) overlay(*this);
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 
-    // Step 13: the level editor's grid and shapes (only while it is current;
-    // the line queue was emptied at step 10, so it draws directly).
-    if (LevelEditor* editor = FindLevelEditor()) editor->Draw();
-
-    // Step 15: the developer panels while shown, without an object panel
-    // whose object died or was deleted.
-    if (system->tweakBarState && system->tweakBarState->shown) {
-        AntTweakBar::DeletePendingObjectBar(system->tweakBarState);
-        TwDraw();
-    }
+    // The level editor's grid and shapes, and the developer panels.
+    for (const auto& overlay : overlays.overText) overlay(*this);
 
     // Steps 16 and 17: developer keys, on the frame the key goes down. The
     // viewport is the window's size (Resize follows every window change).

@@ -77,4 +77,9 @@ private:
 // The object's collision component, or null (also for a null object).
 CollisionComponent* GetCollisionComponent(const GameObject* object);
 
+// The cursor pick's test: whether the segment start..end enters the object's
+// pick box (a unit box scaled, turned and placed as the object, moved by its
+// collision primitive's offset when it has one), and at which ray parameter.
+bool SegmentEntersPickBox(const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t);
+
 } // namespace QRX

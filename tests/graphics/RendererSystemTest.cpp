@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/core/Logger.h"
 #include "engine/core/Window.h"
@@ -118,6 +119,42 @@ TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
     system->Shutdown();
     EXPECT_EQ(system->renderer, nullptr);
     EXPECT_EQ(system->camera, nullptr);
+    System::DestroyInstance();
+    BindStateObject(StateObjectKind::BaseLevel, nullptr);
+}
+
+TEST(RendererSystem, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
+{
+    TestSupport::ScopedTempHome home;
+    static TestSupport::GLTestContext* gl = new TestSupport::GLTestContext(64, 64);
+    ASSERT_TRUE(gl->Ok()) << gl->Error();
+    QuietState state;
+    BindStateObject(StateObjectKind::BaseLevel, &state);
+    System* system = System::GetInstance();
+    testing::internal::CaptureStdout();
+    const bool started = system->Initialize();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(started);
+
+    const Renderer::Overlays saved = Renderer::overlays;
+    std::vector<std::string> calls;
+    Renderer::overlays.underText = {[&](Renderer& renderer) {
+                                        EXPECT_EQ(&renderer, system->renderer);
+                                        calls.push_back("under 1");
+                                    },
+                                    [&](Renderer&) { calls.push_back("under 2"); }};
+    Renderer::overlays.overText = {[&](Renderer&) { calls.push_back("over"); }};
+    system->renderer->RenderScene();
+    EXPECT_EQ(calls, (std::vector<std::string>{"under 1", "under 2", "over"}));
+    // A frame that is not drawn draws no overlay.
+    system->renderer->SkipScene();
+    EXPECT_EQ(calls.size(), 3u);
+    // Without overlays the frame is drawn all the same.
+    Renderer::overlays = {};
+    system->renderer->RenderScene();
+    Renderer::overlays = saved;
+
+    system->Shutdown();
     System::DestroyInstance();
     BindStateObject(StateObjectKind::BaseLevel, nullptr);
 }

@@ -324,6 +324,21 @@ TEST_F(ConsoleTest, EchoAndDisplayObjects)
     EXPECT_FALSE(other->flags & OBJ_PERSISTENT);  // handed back to the pool
 }
 
+TEST_F(ConsoleTest, AnOpenConsoleHoldsTheKeyboardFlagOfTheInputLayer)
+{
+    EXPECT_FALSE(InputManager::consoleHasKeyboard);
+    Press(KEY_OEM_3);
+    EXPECT_TRUE(InputManager::consoleHasKeyboard);
+    Press(KEY_ESCAPE);
+    EXPECT_FALSE(InputManager::consoleHasKeyboard);
+    // A console that goes while open lets the keyboard go with it.
+    auto other = std::make_unique<Console>();
+    other->SetOpen(true);
+    EXPECT_TRUE(InputManager::consoleHasKeyboard);
+    other.reset();
+    EXPECT_FALSE(InputManager::consoleHasKeyboard);
+}
+
 TEST_F(ConsoleTest, MissingMastersLeaveTheObjectsOut)
 {
     System* system = System::GetInstance();

@@ -128,7 +128,7 @@ Console::~Console()
         if (object) object->flags &= ~OBJ_PERSISTENT;
     m_consoleObject = nullptr;
     m_graphObject = nullptr;
-    InputManager::consoleHasKeyboard = false;
+    if (m_open) InputManager::SetKeyboardTaken(false);
 }
 
 void Console::Load()
@@ -164,19 +164,34 @@ void Console::Load()
 void Console::Update()
 {
     SampleGraph();
-
-    InputManager* input = System::GetInstance()->inputManager;
-    if (m_open && input && input->IsCharacterReady() && input->GetTypedCharacter() != 0)
-        TypeCharacter(input->GetTypedCharacter());
-
-    if (m_open && InputManager::IsTriggered(KEY_ESCAPE)) SetOpen(false);
-
     m_panelWidth = PANEL_SIZE;
     m_panelHeight = PANEL_SIZE;
 
-    if (InputManager::IsTriggered(KEY_OEM_3)) SetOpen(!m_open);
-
-    if (m_open) HandleKeys();
+    // The frame's keys and characters in the order they came, so that what
+    // was typed before the toggle, Enter or Escape lands where it belongs.
+    InputManager* input = System::GetInstance()->inputManager;
+    bool walked[InputManager::KEY_COUNT] = {};
+    bool afterToggle = false;  // the character the toggle key itself makes is no text
+    const size_t count = input ? input->GetStrokes().size() : 0;
+    for (size_t i = 0; i < count; ++i) {
+        const InputManager::Stroke stroke = input->GetStrokes()[i];
+        if (!stroke.IsCharacter()) {
+            afterToggle = stroke.keyIndex == KEY_OEM_3;
+            if (stroke.keyIndex >= 0) {
+                walked[stroke.keyIndex] = true;
+                OnKeyPressed(stroke.keyIndex);
+            }
+        } else if (afterToggle) {
+            input->ClaimStroke(i);
+            afterToggle = false;  // a key makes one character
+        } else if (m_open) {
+            input->ClaimStroke(i);
+            TypeCharacter(stroke.character);
+        }
+    }
+    // Keys down without a message of this frame (set by other code) come last.
+    for (int key : {KEY_ESCAPE, KEY_OEM_3, KEY_RETURN, KEY_UP, KEY_DOWN, KEY_PAGEUP, KEY_PAGEDOWN, KEY_HOME, KEY_END})
+        if (!walked[key] && InputManager::IsTriggered(key)) OnKeyPressed(key);
 }
 
 void Console::SampleGraph()
@@ -194,40 +209,54 @@ void Console::SampleGraph()
     if (m_graphSamples.size() > GRAPH_SAMPLES) m_graphSamples.pop_front();
 }
 
-void Console::HandleKeys()
+void Console::OnKeyPressed(int key)
 {
-    if (InputManager::IsTriggered(KEY_RETURN)) {
+    if (key == KEY_OEM_3) {
+        SetOpen(!m_open);
+        return;
+    }
+    if (!m_open) return;
+    switch (key) {
+    case KEY_ESCAPE:
+        SetOpen(false);
+        break;
+    case KEY_RETURN:
         SubmitLine();
         s_historyCursor = 0;
         m_history.erase(std::unique(m_history.begin(), m_history.end()), m_history.end());
         std::cout << "Enter triggered\n" << std::flush;
-    }
-    if (InputManager::IsTriggered(KEY_UP)) {
+        break;
+    case KEY_UP:
         ++s_historyCursor;
         m_input = GetHistoryEntry();
-    }
-    if (InputManager::IsTriggered(KEY_DOWN)) {
+        break;
+    case KEY_DOWN:
         --s_historyCursor;
         m_input = GetHistoryEntry();
         if (s_historyCursor < 0) s_historyCursor = 0;
-    }
-
-    if (InputManager::IsTriggered(KEY_PAGEUP)) {
+        break;
+    case KEY_PAGEUP:
         if (m_scrollOffset < LINE_LIMIT) ++m_scrollOffset;
-    } else if (InputManager::IsTriggered(KEY_PAGEDOWN)) {
+        break;
+    case KEY_PAGEDOWN:
         if (m_scrollOffset > 0) --m_scrollOffset;
-    } else if (InputManager::IsTriggered(KEY_HOME)) {
+        break;
+    case KEY_HOME:
         m_scrollOffset = static_cast<unsigned>(m_output.size());
-    } else if (InputManager::IsTriggered(KEY_END)) {
+        break;
+    case KEY_END:
         m_scrollOffset = 0;
+        break;
+    default:
+        break;
     }
 }
 
 void Console::SetOpen(bool open)
 {
     m_open = open;
-    InputManager::consoleHasKeyboard = open;
     SetHidden(m_consoleObject, !open);
+    InputManager::SetKeyboardTaken(open);
 }
 
 void Console::SetGraphMode(int mode)
@@ -473,6 +502,7 @@ void Console::Goto(const std::string& line)
     if (line == "goto" && InEditor()) {
         // The edited file: its own level-table state, else as a free load.
         const std::string file = EditorFile();
+        if (!SaveBeforePlaying(file)) return;
         if (!levels || !levels->IsLevelFileFound(file)) {
             Print("Invalid level path to 'goto'");
             return;
@@ -520,6 +550,27 @@ void Console::Goto(const std::string& line)
     } else {
         Print(rest + " is not a valid gamestate to load.");
     }
+}
+
+bool Console::SaveBeforePlaying(const std::string& file)
+{
+    LevelEditor* editor = FindLevelEditor();
+    if (!editor || !editor->HasUnsavedChanges()) return true;
+    // What is played is what the designer sees: the changes go to the file
+    // first (its previous content kept as ".bak"), or nothing is played.
+    if (file == LevelEditor::TEMPLATE_FILE) {
+        Print("Unsaved changes: leveltemplate.xml cannot be overwritten. Use command 'save yourname.xml', then 'goto'");
+        return false;
+    }
+    std::string reason;
+    if (!SaveLevel(file, reason)) {
+        Print("Failed to save " + file + " (the previous file is kept); nothing played");
+        if (!reason.empty()) Print(reason);
+        return false;
+    }
+    Print("Saved as " + file);
+    if (LevelManager* levels = Levels()) levels->LoadLevelPaths(LevelManager::LEVEL_SCAN_FOLDER);
+    return true;
 }
 
 void Console::Spawn(const std::string& line)

@@ -12,6 +12,14 @@
 // once the panel object exists, open or not.
 //
 // Rules:
+// - While open the console has the keyboard: the game sees no key (see
+//   InputManager::SetKeyboardTaken) until the frame after it closes, so the
+//   Escape that closes it opens no pause menu.
+// - A frame's keys and characters are taken in the order they were typed:
+//   what came before the toggle key, Enter or Escape belongs to the line (or
+//   the game) as it was then; the character the toggle key itself makes is
+//   never typed. The characters the console takes are claimed, the others
+//   are left to the game (a menu's name field).
 // - The output keeps at most LINE_LIMIT lines: a new line drops the oldest.
 // - A submitted line is echoed as "] " + line; a line longer than WRAP_WIDTH
 //   is echoed as "] " alone followed by pieces of WRAP_WIDTH characters.
@@ -117,8 +125,10 @@ public:
     // and showing them by the open flag and the graph mode. A failure logs
     // at ERROR and leaves that object (and, for the panel, the graph) null.
     void Load();
-    // One frame: graph sampling, typing, Escape, the toggle key, Enter, Up,
-    // Down and the scroll keys. Needs no manager: what is missing is skipped.
+    // One frame: graph sampling, then the frame's keys and characters in
+    // order: typing, Escape, the toggle key, Enter, Up, Down and the scroll
+    // keys; keys down without a stroke of this frame are taken last. Needs no
+    // manager: what is missing is skipped.
     void Update();
     // Appends one output line, dropping the oldest when LINE_LIMIT are held.
     void Print(const std::string& line);
@@ -185,7 +195,8 @@ public:
 
 private:
     void SampleGraph();
-    void HandleKeys();
+    // What one key going down does (only the toggle key while closed).
+    void OnKeyPressed(int key);
     void SetOpen(bool open);
     void SetGraphMode(int mode);
 
@@ -199,6 +210,10 @@ private:
     // Writes the level file; false with the reason when it was not written.
     bool SaveLevel(const std::string& name, std::string& reason);
     void Goto(const std::string& line);
+    // Before "goto" plays the edited file: saves the editor's unsaved changes
+    // to it. False, with the reason printed, when they could not be saved
+    // (the template file is never overwritten).
+    bool SaveBeforePlaying(const std::string& file);
     void Spawn(const std::string& line);
     void Password(const std::string& line);
     void PrintHelp();

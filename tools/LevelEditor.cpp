@@ -207,6 +207,7 @@ void LevelEditor::Init()
         for (GameObject* enemy : enemies) AddAIRecord(enemy);
     }
     if (system->window) system->window->RescaleUIObjects();
+    m_savedLevel = RenderLevel();
 }
 
 void LevelEditor::Free()
@@ -273,16 +274,8 @@ void LevelEditor::Update(GameStateManager& manager)
     UpdateConsole();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
 
+    // A pick also makes the last picked object and its panel's "AddWaypoint".
     PickObjectForEditing();
-
-    InputManager* input = system->inputManager;
-    GameObject* picked = input ? input->GetPickedObject() : nullptr;
-    if (picked && (!m_lastPicked.object || !m_lastPicked.Refresh() || m_lastPicked.object != picked)) {
-        m_lastPicked = picked;
-        TweakBarState* panels = system->tweakBarState;
-        if (!m_placing && picked->GetComponent(CT_AI) && panels && panels->objectBar)
-            TwAddButton(panels->objectBar, "AddWaypoint", AntTweakBar::SetFlagButton, &m_addWaypointClicked, "");
-    }
 
     if (GetBrush()) {
         if (InputManager::IsHeld(KEY_LBUTTON)) HandlePlaceClick();
@@ -362,11 +355,21 @@ void LevelEditor::PickObjectForEditing()
 void LevelEditor::SelectObject(GameObject* picked)
 {
     m_selected = picked;
+    // A gizmo handle (another layer) leaves the panels and the enemy a new
+    // waypoint joins as they are.
+    if (!picked || picked->layer != 0) {
+        if (!picked && Panels()) AntTweakBar::DeleteObjectBar(Panels());
+        return;
+    }
+    m_lastPicked = picked;
     TweakBarState* panels = Panels();
     if (!panels) return;
-    // A gizmo handle (another layer) leaves the panels as they are.
-    if (!picked) AntTweakBar::DeleteObjectBar(panels);
-    else if (picked->layer == 0) AntTweakBar::CreateObjectBar(panels, picked);
+    // Every panel made for an enemy offers its waypoint button, also one made
+    // again for the same enemy; a panel kept as it was has it already.
+    const bool kept = panels->objectBar && panels->selectedObject.Refresh() && panels->selectedObject.object == picked;
+    AntTweakBar::CreateObjectBar(panels, picked);
+    if (!kept && !m_placing && picked->GetComponent(CT_AI) && panels->objectBar)
+        TwAddButton(panels->objectBar, "AddWaypoint", AntTweakBar::SetFlagButton, &m_addWaypointClicked, "");
 }
 
 // ------------------------------------------------------------------ gizmo

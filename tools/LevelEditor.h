@@ -26,6 +26,8 @@
 //   then keeps the previous file as ".bak"; any failure leaves the target and
 //   the ".bak" as they were and is reported with its reason.
 // - While the console is open its typing is no editor key.
+// - The level being edited is the file last opened or saved from the editor;
+//   what differs from that file's content is an unsaved change.
 // - Outside states 30 and 31 only SaveAs acts (the console's "save" in a
 //   level); Draw does nothing there.
 #pragma once
@@ -117,8 +119,14 @@ public:
     // rest in id order; waypoint markers and objects marked for destruction
     // never. Refused: an empty name, an absolute path, a ".." part, a name
     // not ending in ".xml". False, with the reason (also logged), when
-    // nothing was written.
+    // nothing was written. Saved from an editor state, the file becomes the
+    // level being edited (GetFileName) and its content the saved one.
     bool SaveAs(const std::string& fileName, std::string* reason = nullptr);
+    // The text SaveAs would write now (empty without a file or object manager).
+    std::string RenderLevel() const;
+    // In an editor state with its level open: whether the level differs from
+    // what was last opened or saved (placing, removing, moving, panel edits).
+    bool HasUnsavedChanges() const;
     // The grid, objects the renderer hides, the brush, the selection and the
     // trigger links, drawn straight through the renderer; only in 30 and 31.
     void Draw();
@@ -164,8 +172,9 @@ public:
     // true when it did.
     bool ReplaceObjectUnderBrush(GameObject* object, GameObject* brush, bool snap);
     // What a pick does: the object (null: none) becomes the selection; one of
-    // layer 0 opens in the object panel, none closes it, a gizmo handle
-    // leaves the panels as they are.
+    // layer 0 also becomes the object a new waypoint joins and opens in the
+    // object panel (an enemy's panel with the "AddWaypoint" button), none
+    // closes it, a gizmo handle leaves the panels and that object as they are.
     void SelectObject(GameObject* picked);
     // The gizmo's part of a frame: target, mode keys, refresh and update.
     void UpdateGizmo();
@@ -238,6 +247,7 @@ private:
     bool m_keysBlocked = false;  // the console had the keyboard when the frame began
     bool m_fileOpened = false;  // Load opened the file (or there is none to open)
     std::string m_openedPath;
+    std::string m_savedLevel;   // RenderLevel as the level was opened or last saved
 
     // Kept for the whole run.
     glm::vec3 m_lastBrushPosition{0.5f, 0.5f, 0.5f};

@@ -74,6 +74,45 @@ bool SpawnerTriggerId(const GameObject& object, int& id)
 
 } // namespace
 
+std::string LevelEditor::RenderLevel() const
+{
+    System* system = System::GetInstance();
+    FileManager* files = system->fileManager;
+    ObjectManager* objects = system->objectManager;
+    if (!files || !objects) return std::string();
+
+    files->BeginWrite("level");
+    GameStateManager* states = system->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    const Map* map = m_map ? m_map.get() : (levels ? levels->GetMap() : nullptr);
+    if (map) {
+        files->WriteParent("Map");
+        files->WriteChild("Row");
+        files->WriteValue(std::to_string(map->GetRows()));
+        files->WriteSibling("Column");
+        files->WriteValue(std::to_string(map->GetColumns()));
+        files->WriteSibling("Height");
+        files->WriteValue(std::to_string(map->GetHeight()));
+    }
+
+    // Each object once: the kinds a level lists first, then the rest in id order.
+    const int current = CurrentStateId();
+    const GameObjectGroup active = objects->GetActiveObjects();
+    auto saves = [current](const GameObject* o) {
+        return o->layer == 0 && o->stateId == current && !(o->flags & OBJ_DESTROY) && o->type != WAYPOINT;
+    };
+    std::set<const GameObject*> written;
+    auto write = [&written](const GameObject* o) {
+        if (written.insert(o).second) o->Write();
+    };
+    for (Components kind : FIRST_WRITTEN)
+        for (const GameObject* o : active)
+            if (saves(o) && o->GetComponent(kind)) write(o);
+    for (const GameObject* o : active)
+        if (saves(o)) write(o);
+    return files->RenderCommands();
+}
+
 bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
 {
     std::string why;
@@ -81,50 +120,29 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
     bool saved = LevelFiles::CheckLevelFileName(name, why);
 
     System* system = System::GetInstance();
-    FileManager* files = system->fileManager;
-    ObjectManager* objects = system->objectManager;
-    if (saved && (!files || !objects)) {
+    if (saved && (!system->fileManager || !system->objectManager)) {
         why = "no file manager or object manager";
         saved = false;
     }
+    std::string text;
     if (saved) {
-        files->BeginWrite("level");
-        GameStateManager* states = system->gameStateManager;
-        LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-        const Map* map = m_map ? m_map.get() : (levels ? levels->GetMap() : nullptr);
-        if (map) {
-            files->WriteParent("Map");
-            files->WriteChild("Row");
-            files->WriteValue(std::to_string(map->GetRows()));
-            files->WriteSibling("Column");
-            files->WriteValue(std::to_string(map->GetColumns()));
-            files->WriteSibling("Height");
-            files->WriteValue(std::to_string(map->GetHeight()));
-        }
-
-        // Each object once: the kinds a level lists first, then the rest in id order.
-        const int current = CurrentStateId();
-        const GameObjectGroup active = objects->GetActiveObjects();
-        auto saves = [current](const GameObject* o) {
-            return o->layer == 0 && o->stateId == current && !(o->flags & OBJ_DESTROY) && o->type != WAYPOINT;
-        };
-        std::set<const GameObject*> written;
-        auto write = [&written](const GameObject* o) {
-            if (written.insert(o).second) o->Write();
-        };
-        for (Components kind : FIRST_WRITTEN)
-            for (const GameObject* o : active)
-                if (saves(o) && o->GetComponent(kind)) write(o);
-        for (const GameObject* o : active)
-            if (saves(o)) write(o);
-
+        text = RenderLevel();
         const std::string folder = LevelManager::LEVEL_FOLDER;
-        saved = LevelFiles::ReplaceKeepingBackup(folder + name, folder + LevelFiles::BackupName(name),
-                                                 files->RenderCommands(), why);
+        saved = LevelFiles::ReplaceKeepingBackup(folder + name, folder + LevelFiles::BackupName(name), text, why);
     }
     if (!saved) QRX_LOG_ERROR("Level not saved as %s: %s", name.c_str(), why.c_str());
     if (reason) *reason = saved ? std::string() : why;
+    // In the editor the level being edited is now that file.
+    if (saved && IsEditorState(CurrentStateId())) {
+        m_fileName = fileName;
+        m_savedLevel = text;
+    }
     return saved;
+}
+
+bool LevelEditor::HasUnsavedChanges() const
+{
+    return IsEditorState(CurrentStateId()) && m_fileOpened && RenderLevel() != m_savedLevel;
 }
 
 void LevelEditor::Draw()

@@ -119,7 +119,7 @@ bool InputBinding::IsTriggered(int action)
         return m_pad->m_keystroke.VirtualKey == m_padCode && m_padCode != 0 &&
                m_pad->m_keystroke.Flags == XINPUT_KEYSTROKE_KEYDOWN;
     }
-    return KeyInRange(m_keyIndex) && InputManager::IsTriggered(m_keyIndex);
+    return KeyInRange(m_keyIndex) && InputManager::IsGameKeyTriggered(m_keyIndex);
 }
 
 bool InputBinding::IsHeld(int action)
@@ -129,7 +129,7 @@ bool InputBinding::IsHeld(int action)
         return m_pad->m_keystroke.VirtualKey == m_padCode && m_padCode != 0 &&
                (m_pad->m_keystroke.Flags & XINPUT_KEYSTROKE_REPEAT) != 0;
     }
-    return KeyInRange(m_keyIndex) && InputManager::IsHeld(m_keyIndex);
+    return KeyInRange(m_keyIndex) && InputManager::IsGameKeyHeld(m_keyIndex);
 }
 
 int InputBinding::GetStickDirection() const

@@ -5,7 +5,7 @@
 // ACTIONS_PER_PLAYER * player + action, joins an action to a keyboard key
 // index, a pad keystroke code and, for the movement and rotation actions, a
 // stick. While a player's pad is connected only the pad answers; otherwise the
-// keyboard does.
+// keyboard does, as the game sees it: not while the console has it.
 //
 // The bindings come from "data/mappings.xml" (root "controls"; one entry per
 // player holding action + "Keyboard", a key index, and action + "Xbox", a
@@ -55,7 +55,8 @@ public:
     // True on the frame the action went down. With a connected pad: the
     // binding's stick points to `action`, or the pad's keystroke this frame is
     // the binding's code with flags exactly KEYDOWN. Otherwise the key went
-    // down this frame. `action` is the binding's own position.
+    // down this frame and the console does not have the keyboard
+    // (InputManager::IsGameKeyTriggered). `action` is the binding's own position.
     bool IsTriggered(int action);
     // As IsTriggered, but the keystroke must carry the REPEAT flag and the key
     // need only be down.

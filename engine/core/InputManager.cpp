@@ -13,6 +13,9 @@ using namespace Platform;
 
 int InputManager::current[InputManager::KEY_COUNT] = {};
 int InputManager::previous[InputManager::KEY_COUNT] = {};
+bool InputManager::s_keyboardTaken = false;
+bool InputManager::s_takenThisFrame = false;
+bool InputManager::s_hiddenFromGame[InputManager::KEY_COUNT] = {};
 
 namespace {
 
@@ -60,7 +63,11 @@ bool PadConnected(XINPUT_STATE& state)
 
 InputManager::InputManager()
 {
-    for (int i = 0; i < KEY_COUNT; ++i) current[i] = previous[i] = 0;
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        current[i] = previous[i] = 0;
+        s_hiddenFromGame[i] = false;
+    }
+    s_keyboardTaken = s_takenThisFrame = false;
 }
 
 int InputManager::KeyIndexOf(std::uint32_t virtualKey)
@@ -70,10 +77,40 @@ int InputManager::KeyIndexOf(std::uint32_t virtualKey)
     return -1;
 }
 
+void InputManager::SetKeyboardTaken(bool taken)
+{
+    s_keyboardTaken = taken;
+    if (!taken) return;  // the game gets the keys back at the end of the frame
+    s_takenThisFrame = true;
+    for (int i = 0; i < KEY_COUNT; ++i)
+        if (current[i] == 1) s_hiddenFromGame[i] = true;
+}
+
+bool InputManager::IsGameKeyHeld(int keyIndex)
+{
+    return !s_takenThisFrame && !s_hiddenFromGame[keyIndex] && IsHeld(keyIndex);
+}
+
+bool InputManager::IsGameKeyTriggered(int keyIndex)
+{
+    return !s_takenThisFrame && !s_hiddenFromGame[keyIndex] && IsTriggered(keyIndex);
+}
+
 void InputManager::KeyDown(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
-    if (index < 0) return;
+    if (index < 0) {
+        // Still a key between two characters: the console tells whose a character is by it.
+        if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(Stroke{});
+        return;
+    }
+    if (!m_down[index]) {
+        Stroke stroke;
+        stroke.keyIndex = index;
+        if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(stroke);
+        s_hiddenFromGame[index] = s_takenThisFrame;
+    }
+    m_down[index] = true;
     current[index] = 1;
     m_releaseHeld[index] = false;
 }
@@ -82,6 +119,7 @@ void InputManager::KeyUp(std::uint32_t virtualKey)
 {
     int index = KeyIndexOf(virtualKey);
     if (index < 0) return;
+    m_down[index] = false;
     // A press no frame has seen yet stays down until the end of this frame.
     if (current[index] == 1 && previous[index] == 0) m_releaseHeld[index] = true;
     else current[index] = 0;
@@ -123,6 +161,22 @@ void InputManager::OnCharacter(std::uint64_t wParam)
     if (!IsAcceptedCharacter(wParam)) return;
     m_typedChar = static_cast<char>(wParam);
     m_charReady = true;
+    Stroke stroke;
+    stroke.character = m_typedChar;
+    if (m_strokes.size() < STROKES_PER_FRAME) m_strokes.push_back(stroke);
+}
+
+void InputManager::ClaimStroke(std::size_t index)
+{
+    if (index < m_strokes.size()) m_strokes[index].claimed = true;
+}
+
+std::string InputManager::GetUnclaimedText() const
+{
+    std::string text;
+    for (const Stroke& stroke : m_strokes)
+        if (stroke.IsCharacter() && !stroke.claimed) text += stroke.character;
+    return text;
 }
 
 void InputManager::Update()
@@ -131,13 +185,16 @@ void InputManager::Update()
         previous[i] = current[i];
         if (m_releaseHeld[i]) current[i] = 0;
         m_releaseHeld[i] = false;
+        if (current[i] == 0) s_hiddenFromGame[i] = false;
     }
+    s_takenThisFrame = s_keyboardTaken;
 
     m_wheel = 0;
     if (m_charReady) {
         m_typedChar = 0;
         m_charReady = false;
     }
+    m_strokes.clear();
 
     XINPUT_STATE state;
     if (PadConnected(state)) {

@@ -6,9 +6,22 @@
 // current is 1 and triggered when current is 1 and previous 0, so a press
 // triggers for exactly one frame. A key pressed and released inside one pump
 // (a quick tap on a slow frame) still counts as down for that frame: its
-// release is held back until Update. The window procedure feeds KeyDown/KeyUp with Win32 virtual-key codes,
-// mouse moves, the wheel and typed characters; the frame loop calls Update
-// after the buffers are swapped.
+// release is held back until Update. The window procedure feeds KeyDown/KeyUp
+// with Win32 virtual-key codes, mouse moves, the wheel and typed characters;
+// the frame loop calls Update after the buffers are swapped.
+//
+// Typing: every character typed in a frame is kept, in order, among the
+// frame's strokes together with the keys that went down (a key held down and
+// repeating goes down once), so that text entry can tell which characters
+// came before and after a key. Text entry claims the characters it takes;
+// the rest are the game's (GetUnclaimedText).
+//
+// Keyboard ownership: while text entry (the console) has taken the keyboard,
+// the game's view of the keys (IsGameKeyHeld, IsGameKeyTriggered, which the
+// action bindings read) sees every key up, until the end of the frame in
+// which it gives the keyboard back; a key that went down meanwhile stays up
+// for the game until it is released. IsHeld and IsTriggered are the raw
+// state that text entry and the developer keys read.
 //
 // While pad 0 is connected the cursor follows its left stick only: Update
 // moves the system cursor PAD_CURSOR_STEP pixels a frame along the stick's
@@ -23,8 +36,10 @@
 // y up) and the point under the cursor on a horizontal plane. The picked
 // object is held by a handle, so it reads as gone once the object dies.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <glm/glm.hpp>
@@ -79,13 +94,25 @@ public:
     static constexpr int PAD_CURSOR_THRESHOLD = 7849;
     // The user index of the pad that drives the cursor.
     static constexpr std::uint32_t CURSOR_PAD = 0;
+    // Strokes kept in one frame; more are dropped (a runaway repeat or paste).
+    static constexpr std::size_t STROKES_PER_FRAME = 256;
+    // The key index of a stroke for a key outside the table.
+    static constexpr int UNKNOWN_KEY = -1;
+
+    // One entry of the frame's typing, in message order: a key going down
+    // (character 0) or a typed character (keyIndex UNKNOWN_KEY). `claimed`
+    // marks what text entry took.
+    struct Stroke
+    {
+        int keyIndex = UNKNOWN_KEY;
+        char character = 0;
+        bool claimed = false;
+        bool IsCharacter() const { return character != 0; }
+    };
 
     // 1 down, 0 up; indexed by key index.
     static int current[KEY_COUNT];
     static int previous[KEY_COUNT];
-    // Set while the in-game console is open: it has the keyboard, so the
-    // camera and the game leave typed keys alone.
-    static bool consoleHasKeyboard;
 
     // What picking needs from the floors above input, set by the program's
     // start. A part left empty acts as a missing camera, a miss, no panel.
@@ -110,9 +137,20 @@ public:
     static bool IsHeld(int keyIndex) { return current[keyIndex] == 1; }
     static bool IsTriggered(int keyIndex) { return current[keyIndex] == 1 && previous[keyIndex] == 0; }
 
+    // Text entry takes the keyboard from the game (true) or gives it back
+    // (false; the game sees keys again from the next frame on). Taking it
+    // also hides the keys held at that moment until they are released.
+    static void SetKeyboardTaken(bool taken);
+    static bool IsKeyboardTaken() { return s_keyboardTaken; }
+    // The game's view of a key: IsHeld / IsTriggered, but up while text entry
+    // has the keyboard and, for a key that went down meanwhile, until its release.
+    static bool IsGameKeyHeld(int keyIndex);
+    static bool IsGameKeyTriggered(int keyIndex);
+
     // Marks the key of a virtual-key code down / up; codes outside the table
-    // are ignored. The release of a key pressed since the last Update is
-    // carried out by the next Update, so the press is seen for one frame.
+    // only count as a stroke. The release of a key pressed since the last
+    // Update is carried out by the next Update, so the press is seen for one
+    // frame. A key that was up adds a stroke.
     void KeyDown(std::uint32_t virtualKey);
     void KeyUp(std::uint32_t virtualKey);
     // A mouse message's lParam (client x low word, y high word). The stored
@@ -120,15 +158,23 @@ public:
     void OnMouseMove(std::int64_t lParam);
     // A wheel message's wParam: keeps its signed high word (multiples of 120).
     void OnMouseWheel(std::uint64_t wParam);
-    // A character message's wParam: keeps it when it is one the console
-    // accepts (backspace, space, ( ) - . / : ; > \ _, digits, letters).
+    // A character message's wParam: keeps it (as the typed character and as
+    // a stroke) when it is one the console accepts (backspace, space,
+    // ( ) - . / : ; > \ _, digits, letters).
     void OnCharacter(std::uint64_t wParam);
     static bool IsAcceptedCharacter(std::uint64_t character);
 
     // End of frame: previous := current, held-back releases carried out,
-    // wheel and typed character cleared, the pad-driven cursor moved, deltas
-    // zeroed.
+    // released keys given back to the game, wheel, typed character and
+    // strokes cleared, the pad-driven cursor moved, deltas zeroed.
     void Update();
+
+    // This frame's strokes in message order.
+    const std::vector<Stroke>& GetStrokes() const { return m_strokes; }
+    // Text entry took the stroke at the index (out of range: nothing).
+    void ClaimStroke(std::size_t index);
+    // The characters of this frame that text entry did not claim, in order.
+    std::string GetUnclaimedText() const;
 
     // The system cursor mapped so that the window centre is (0.5, 0.5) and the
     // edges -0.1 / 1.1 (y up). (0.5, 0.5) when the window size is unknown or 0.
@@ -174,6 +220,7 @@ public:
     float GetDeltaY() const { return m_deltaY; }
     int GetWheel() const { return m_wheel; }
     bool HasMoved() const { return m_moved; }
+    // The last character typed this frame.
     char GetTypedCharacter() const { return m_typedChar; }
     bool IsCharacterReady() const { return m_charReady; }
 
@@ -187,6 +234,8 @@ private:
     std::uint16_t m_currX = 0;
     std::uint16_t m_currY = 0;
     bool m_releaseHeld[KEY_COUNT] = {};  // released in the pump that pressed it
+    bool m_down[KEY_COUNT] = {};         // down as the messages last said (repeats do not press again)
+    std::vector<Stroke> m_strokes;       // this frame's, in message order
     float m_deltaX = 0.0f;  // current - previous as of the last mouse message
     float m_deltaY = 0.0f;
     int m_wheel = 0;        // zeroed every frame
@@ -195,6 +244,10 @@ private:
     bool m_charReady = false;
     GameObjectHandle m_picked;
     GameObjectHandle m_previouslyPicked;  // the picked object before the last pick
+
+    static bool s_keyboardTaken;           // text entry has the keyboard
+    static bool s_takenThisFrame;          // it had it at some point of this frame
+    static bool s_hiddenFromGame[KEY_COUNT];  // went down while taken, not released since
 };
 
 } // namespace QRX

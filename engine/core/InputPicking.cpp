@@ -35,7 +35,6 @@ bool UnprojectThroughCamera(float x, float y, float depth, glm::vec3& point)
 
 } // namespace
 
-bool InputManager::consoleHasKeyboard = false;
 InputManager::PickingSeam InputManager::picking;
 
 glm::vec3 InputManager::Unproject(float x, float y, float depth) const

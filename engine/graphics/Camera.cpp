@@ -295,7 +295,7 @@ CameraInput Camera::ReadInput()
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
     if (system->gameStateManager && System::hooks.currentState) input.stateId = System::hooks.currentState();
-    input.consoleOpen = InputManager::consoleHasKeyboard;
+    input.consoleOpen = InputManager::IsKeyboardTaken();
 
     if (system->inputManager) {
         auto held = [](char letter) { return InputManager::IsHeld(KEY_A + (letter - 'A')); };

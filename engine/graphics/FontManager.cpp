@@ -302,4 +302,16 @@ Font* FontManager::GetFont(const std::string& id) const
     return it == m_fonts.end() ? nullptr : it->second.get();
 }
 
+float FontManager::TextWidth(const std::string& fontId, const std::string& text) const
+{
+    const Font* font = GetFont(fontId);
+    if (!font || !font->HasAtlas()) return -1.0f;
+    float width = 0.0f;
+    for (char ch : text) {
+        const int c = static_cast<unsigned char>(ch);
+        if (c >= Font::FIRST_CHAR && c <= Font::LAST_CHAR) width += font->GetGlyph(c).ax;
+    }
+    return width;
+}
+
 } // namespace QRX

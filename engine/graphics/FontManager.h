@@ -139,6 +139,10 @@ public:
 
     // The font of an id, or null.
     Font* GetFont(const std::string& id) const;
+    // The width in pixels of a line in the font of an id, as RenderAllText
+    // lays it out (the characters' advances; codes outside 32..127 take
+    // none); -1 when that font is missing or has no atlas.
+    float TextWidth(const std::string& fontId, const std::string& text) const;
     size_t GetFontCount() const { return m_fonts.size(); }
     bool HasLibrary() const { return m_library != nullptr; }
     GLuint GetBufferObject() const { return m_bufferObject[0]; }

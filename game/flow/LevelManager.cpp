@@ -14,6 +14,18 @@
 
 namespace QRX {
 
+namespace {
+
+// A level name as the file system opens it: without its trailing blanks
+// (the level table writes some names with one, "Twister.xml ").
+std::string WithoutTrailingBlanks(const std::string& name)
+{
+    const size_t end = name.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+} // namespace
+
 LevelManager::LevelManager(GameStateManager* owner) : m_Owner(owner) {}
 
 LevelManager::~LevelManager() = default;
@@ -122,8 +134,9 @@ int LevelManager::GetLevelStateId(const std::string& fileName) const
 
 bool LevelManager::IsLevelFileFound(const std::string& path) const
 {
+    const std::string wanted = WithoutTrailingBlanks(path);
     for (const std::string& file : m_LevelFiles)
-        if (file == path) return true;
+        if (WithoutTrailingBlanks(file) == wanted) return true;
     return false;
 }
 

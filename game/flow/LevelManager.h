@@ -65,7 +65,9 @@ public:
     // The id of the first row whose file name equals the name exactly
     // (trailing blank included), or 0.
     int GetLevelStateId(const std::string& fileName) const;
-    // Whether the scanned list holds the path exactly.
+    // Whether the scanned list holds the path, trailing blanks left out on
+    // both sides as the file system drops them ("Twister.xml "); otherwise
+    // exactly (separator and case as listed).
     bool IsLevelFileFound(const std::string& path) const;
 
     Map* GetMap() const { return m_Map.get(); }

@@ -9,6 +9,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -98,10 +99,26 @@ glm::vec3 ProfileSlotPosition(int index)
 
 std::string ProfileGreeting(const std::string& name) { return "Hello, " + name + "! (Not you?)"; }
 
+bool ProfileNameFits(const std::string& name)
+{
+    const System* system = System::PeekInstance();
+    const FontManager* fonts = system ? system->fontManager : nullptr;
+    const float width = fonts ? fonts->TextWidth(GREETING_FONT_ID, ProfileGreeting(name)) : -1.0f;
+    if (width < 0.0f) return name.size() <= MAX_PROFILE_NAME_LENGTH;
+    return width <= GREETING_TEXT_ROOM;
+}
+
 std::string ApplyTypedCharacter(const std::string& text, char typed)
 {
-    if (typed != BACKSPACE_CHARACTER) return text + typed;
+    if (typed != BACKSPACE_CHARACTER) return ProfileNameFits(text + typed) ? text + typed : text;
     return text.empty() ? text : text.substr(0, text.size() - 1);
+}
+
+std::string ProfileNameOf(const std::string& typed)
+{
+    const size_t first = typed.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return typed.substr(first, typed.find_last_not_of(' ') - first + 1);
 }
 
 // Game-state slots ---------------------------------------------------------
@@ -205,6 +222,7 @@ void Menu::Update(GameStateManager& manager)
 
     m_ResolutionBoxes.fill(nullptr);
     m_NameField = nullptr;
+    m_NameFieldObject = nullptr;
     m_SelectClicked = m_DeleteClicked = m_AddClicked = false;
     const int id = manager.GetCurrentState();
     if (objects) {
@@ -225,8 +243,18 @@ void Menu::Update(GameStateManager& manager)
 
     UpdateCursorVisibility();
     UpdateConsole();
+    TypeIntoNameField();
     AntTweakBar::ToggleHelpBar(system->tweakBarState);
     if (!m_ConsoleTyping) HandleBackKey(manager);
+}
+
+void Menu::TypeIntoNameField()
+{
+    InputManager* input = System::GetInstance()->inputManager;
+    if (!input || !m_NameFieldObject.Refresh()) return;
+    auto* field = dynamic_cast<TextComponent*>(m_NameFieldObject.object->GetComponent(CT_TEXT));
+    if (!field) return;
+    for (char typed : input->GetUnclaimedText()) field->m_text = ApplyTypedCharacter(field->m_text, typed);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -239,10 +267,9 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     const bool hovered = IsHovered(element);
     AudioManager* audio = system->audioManager;
     if (name == "lblName") {
+        // Typed into after the console has taken its characters.
         m_NameField = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
-        InputManager* input = system->inputManager;
-        if (m_NameField && input && input->IsCharacterReady() && !m_ConsoleTyping)
-            m_NameField->m_text = ApplyTypedCharacter(m_NameField->m_text, input->GetTypedCharacter());
+        m_NameFieldObject = &object;
     } else if (name == "chkboxFullscreen") {
         SetElementTexture(&element, CheckboxTexture(system->window && system->window->IsFullscreen(), hovered));
     } else if (name == "chkboxBGM") {
@@ -441,7 +468,13 @@ void Menu::RebuildProfileSlots()
     ObjectManager* objects = System::GetInstance()->objectManager;
     ProfileManager* profiles = Profiles();
     if (!objects || !profiles) return;
-    const size_t count = profiles->GetProfileNames().size();
+    // The list has room for MAX_PROFILES slots; a longer file (hand-edited or
+    // damaged) must not take the pool's objects from the screen itself.
+    size_t count = profiles->GetProfiles().size();
+    if (count > static_cast<size_t>(MAX_PROFILES)) {
+        QRX_LOG_WARNING("%zu profiles; the profile list shows the first %d.", count, MAX_PROFILES);
+        count = static_cast<size_t>(MAX_PROFILES);
+    }
     for (size_t i = 0; i < count; ++i) {
         GameObject* slot = objects->CreateUIObject(id, ProfileSlotPosition(static_cast<int>(i)), SLOT_ROTATION,
                                                    glm::vec3(PROFILE_SLOT_WIDTH, PROFILE_SLOT_HEIGHT, 1.0f));
@@ -535,8 +568,13 @@ void Menu::AddProfile(GameStateManager& manager)
         return;
     }
     if (ProfileManager* profiles = Profiles()) {
+        std::string name = ProfileNameOf(m_NameField->m_text);
+        if (name.empty()) {
+            // A blank name would greet nobody and not survive a restart: the screen stays for a name.
+            QRX_LOG_WARNING("A profile needs a name; nothing created.");
+            return;
+        }
         if (static_cast<int>(profiles->GetProfiles().size()) < MAX_PROFILES) {
-            std::string name = m_NameField->m_text;
             profiles->CreateProfile(name);
             profiles->SelectProfile(name);
         } else {

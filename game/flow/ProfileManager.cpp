@@ -176,6 +176,11 @@ void ProfileManager::WriteProfile(const Profile* profile)
 
 bool ProfileManager::CreateProfile(const std::string& name)
 {
+    // A blank name reads back as DEFAULT_PROFILE_NAME, away from its "lastUsed".
+    if (name.find_first_not_of(' ') == std::string::npos) {
+        QRX_LOG_WARNING("A profile needs a name that is not blank; none created.");
+        return false;
+    }
     if (FindProfile(name)) return false;
     auto profile = std::make_unique<Profile>();
     profile->name = name;

@@ -79,7 +79,8 @@ public:
     // or null.
     void WriteProfile(const Profile* profile);
     // Appends a new profile and saves; the save's result. False, saving
-    // nothing, when the name exists. The current profile does not change.
+    // nothing, when the name exists or is empty or blank (with a WARNING).
+    // The current profile does not change.
     bool CreateProfile(const std::string& name);
     // Makes the first profile of that name current, saves and answers true.
     // For an unknown name: the name becomes "Guest", "Guest" becomes current,

@@ -33,9 +33,6 @@ namespace {
 constexpr int WIDTH = 1024;  // data/config/config.xml
 constexpr int HEIGHT = 768;
 const char* const MENU_LOADED = "Loading level MAINMENU";
-// Typed text: one character held per step until typing keeps every
-// character of a frame.
-const std::string TYPE_DELAY_MS = "1200";
 
 // The layout position of the element with that UI name in a menu screen file.
 bool ElementPosition(const std::string& screen, const std::string& name, float& x, float& y)
@@ -142,8 +139,7 @@ TEST_F(MenuRoad, MainMenuScreensProfileCreationAndQuit)
     Click("mainmenu.xml", "btnProfile");
     shots.emplace_back("profiles", Screenshot(mainMenu));
     Click("mainprofile.xml", "btnCreate");
-    // "type" takes every word after it as text: nothing may follow it.
-    ASSERT_TRUE(driver->Run("type --delay " + TYPE_DELAY_MS + " Tester"));
+    ASSERT_TRUE(driver->Type("Tester"));
     std::string profiles;
     Click("mainprofileaddname.xml", "btnProfileAdd", [&]() {
         profiles = TestSupport::ReadFile(program->GameFilePath("profiles.xml"));

@@ -237,6 +237,39 @@ TEST_F(InputInterpreterTest, KeyboardAnswersWhileNoPadIsConnected)
     EXPECT_TRUE(in.GetBinding(ACTION_THROW).IsTriggered(ACTION_THROW));
 }
 
+TEST_F(InputInterpreterTest, KeyboardIsSilentWhileTextEntryHasIt)
+{
+    InputInterpreter in;
+    in.Init(m_dir + "/missing.xml");
+    InputManager keys;
+    keys.KeyDown('D');  // walking when the console opens
+    keys.Update();
+    ASSERT_TRUE(in.GetBinding(ACTION_RIGHT).IsHeld(ACTION_RIGHT));
+    InputManager::SetKeyboardTaken(true);
+    EXPECT_FALSE(in.GetBinding(ACTION_RIGHT).IsHeld(ACTION_RIGHT));
+    // Typing: the reset, movement, power and mouse actions stay silent.
+    for (std::uint32_t key : {std::uint32_t('P'), std::uint32_t('W'), std::uint32_t('T'), std::uint32_t('1'),
+                              std::uint32_t(VK_LBUTTON), std::uint32_t(VK_ESCAPE)})
+        keys.KeyDown(key);
+    for (int action : {ACTION_RESET, ACTION_UP, ACTION_ACTIVE_POWER, ACTION_POWER1, ACTION_PICKUP, ACTION_ESCAPE}) {
+        EXPECT_FALSE(in.GetBinding(action).IsTriggered(action)) << action;
+        EXPECT_FALSE(in.GetBinding(action).IsHeld(action)) << action;
+    }
+    // Given back: keys still held from the typing wait for their release.
+    InputManager::SetKeyboardTaken(false);
+    EXPECT_FALSE(in.GetBinding(ACTION_ESCAPE).IsTriggered(ACTION_ESCAPE));  // the frame it closed in
+    keys.Update();
+    EXPECT_FALSE(in.GetBinding(ACTION_UP).IsHeld(ACTION_UP));
+    keys.KeyUp('W');
+    keys.Update();
+    keys.KeyDown('W');
+    EXPECT_TRUE(in.GetBinding(ACTION_UP).IsTriggered(ACTION_UP));
+    // A new manager starts with the keyboard the game's.
+    InputManager::SetKeyboardTaken(true);
+    InputManager fresh;
+    EXPECT_FALSE(InputManager::IsKeyboardTaken());
+}
+
 // ------------------------------------------------------------------ with pads
 
 class InputInterpreterPadTest : public InputInterpreterTest

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <set>
+#include <string>
 
 #include "engine/core/InputManager.h"
 #include "engine/platform/Mouse.h"
@@ -133,6 +134,50 @@ TEST(InputMouse, TypedCharactersAreFilteredAndLastOneFrame)
         input.OnCharacter(c);
         EXPECT_FALSE(input.IsCharacterReady()) << c;
     }
+}
+
+// The strokes of a frame as text: keys as "[index]", characters as themselves.
+std::string StrokesOf(const InputManager& input)
+{
+    std::string text;
+    for (const InputManager::Stroke& s : input.GetStrokes())
+        text += s.IsCharacter() ? std::string(1, s.character) : "[" + std::to_string(s.keyIndex) + "]";
+    return text;
+}
+
+TEST(InputTyping, EveryCharacterOfAFrameIsKeptInOrderWithTheKeysBetween)
+{
+    InputManager input;
+    const std::string v = std::to_string(KEY_A + ('V' - 'A'));
+    const std::string e = std::to_string(KEY_A + ('E' - 'A'));
+    input.KeyDown(VK_OEM_3);
+    input.KeyUp(VK_OEM_3);
+    input.KeyDown(VK_SHIFT);  // a shifted letter
+    input.KeyDown('V');
+    input.OnCharacter('V');
+    input.KeyUp('V');
+    input.KeyUp(VK_SHIFT);
+    input.KeyDown('E');
+    input.OnCharacter('e');
+    input.KeyDown('E');  // held: repeats type but do not go down again
+    input.OnCharacter('e');
+    input.OnCharacter('!');  // not a console character
+    input.KeyDown(0xFF);     // outside the table: still a key between characters
+    input.OnCharacter('L');
+    EXPECT_EQ(StrokesOf(input), "[94][6][" + v + "]V[" + e + "]ee[-1]L");
+    EXPECT_EQ(input.GetTypedCharacter(), 'L');
+    EXPECT_EQ(input.GetUnclaimedText(), "VeeL");
+    input.ClaimStroke(3);
+    input.ClaimStroke(1000);
+    EXPECT_EQ(input.GetUnclaimedText(), "eeL");
+
+    input.Update();
+    EXPECT_TRUE(input.GetStrokes().empty());
+    EXPECT_EQ(input.GetUnclaimedText(), "");
+    // A paste or a runaway repeat keeps the first STROKES_PER_FRAME.
+    for (size_t i = 0; i < InputManager::STROKES_PER_FRAME + 50; ++i) input.OnCharacter('a' + static_cast<char>(i % 26));
+    EXPECT_EQ(input.GetStrokes().size(), InputManager::STROKES_PER_FRAME);
+    EXPECT_EQ(input.GetUnclaimedText().substr(0, 3), "abc");
 }
 
 TEST(InputMouse, MovesGiveDeltasUntilTheFrameEnds)

@@ -69,6 +69,16 @@ TEST_F(LevelManagerTest, ScanListsLevelsAndSubFolderFilesInCaseInsensitiveOrder)
     EXPECT_FALSE(levels.IsLevelFileFound("ONE.xml"));
 }
 
+TEST_F(LevelManagerTest, NamesEndingInBlanksAreFoundAsTheFileSystemOpensThem)
+{
+    Write("Twister.xml");
+    LevelManager levels;
+    levels.LoadLevelPaths(m_dir);
+    EXPECT_TRUE(levels.IsLevelFileFound("Twister.xml "));  // as the level table writes it
+    EXPECT_FALSE(levels.IsLevelFileFound(" Twister.xml"));
+    EXPECT_FALSE(levels.IsLevelFileFound("   "));
+}
+
 TEST_F(LevelManagerTest, MissingFolderKeepsTheEarlierList)
 {
     Write("a.xml");

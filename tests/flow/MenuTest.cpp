@@ -5,13 +5,16 @@
 // input manager, which ages them after every frame as the game does.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "engine/core/Window.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
+#include "engine/platform/VirtualKeys.h"
 #include "flow/StateTestKit.h"
+#include "support/EngineFixture.h"
 #include "game/flow/LoadingLevel.h"
 #include "game/flow/Menu.h"
 #include "game/flow/ProfileManager.h"
@@ -19,6 +22,7 @@
 #include "tools/Console.h"
 
 using namespace QRX;
+using namespace QRX::Platform;
 
 namespace {
 
@@ -39,6 +43,13 @@ TEST(MenuRules, SliderTracksResolutionsAndTyping)
     for (char c : {'A', 'n', char(8), 'n'}) typed = ApplyTypedCharacter(typed, c);
     EXPECT_EQ(typed, "An");
     EXPECT_EQ(ApplyTypedCharacter("", 8), "");
+    // A name stops at what the greeting has room for; Backspace still works.
+    const std::string full(MAX_PROFILE_NAME_LENGTH, 'W');
+    EXPECT_EQ(ApplyTypedCharacter(full, 'x'), full);
+    EXPECT_EQ(ApplyTypedCharacter(full, 8), full.substr(1));
+    EXPECT_EQ(ProfileNameOf("  Ann Lee "), "Ann Lee");
+    EXPECT_EQ(ProfileNameOf("   "), "");
+    EXPECT_EQ(ProfileNameOf(""), "");
 }
 
 class MenuTest : public TestSupport::StateTest
@@ -309,11 +320,17 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     EXPECT_TRUE(TestSupport::ReadFile(ProfileManager::GetProfilePath()).find("<lastUsed>An</lastUsed>") !=
                 std::string::npos);
 
-    // An empty name is a name like any other.
+    // An empty or blank name creates nothing and the screen stays for a name.
     Enter(43);
-    Click("btnProfileAdd");
-    EXPECT_EQ(Profiles().GetProfileNames(), (std::vector<std::string>{"Guest", "An", ""}));
-    EXPECT_EQ(Profiles().GetCurrentProfile()->name, "");
+    for (const char* typed : {"", "   "}) {
+        for (char c : std::string(typed)) Input().OnCharacter(static_cast<unsigned char>(c));
+        Tick();
+        EXPECT_EQ(Text(Element("lblName"))->m_text, typed);
+        Click("btnProfileAdd");
+        EXPECT_EQ(gsm.GetRequestedState(), 43);
+        EXPECT_EQ(Profiles().GetProfileNames(), (std::vector<std::string>{"Guest", "An"}));
+        EXPECT_EQ(Profiles().GetCurrentProfile()->name, "An");
+    }
 }
 
 TEST_F(MenuTest, TwelveProfilesAreTheMost)
@@ -496,6 +513,75 @@ TEST_F(MenuTest, OpenConsoleTakesTheTypingAndTheEscape)
     // The console hands its objects back before the pool goes.
     delete console;
     System::GetInstance()->console = nullptr;
+}
+
+TEST_F(MenuTest, NameFieldTakesAFastTypistsNameUpToItsLength)
+{
+    Console* console = new Console();
+    System::GetInstance()->console = console;
+    Enter(42);
+    Enter(43);
+    // A whole name within one frame, shifted letters too, capped at the length.
+    for (char c : std::string("Christopher Robin")) Input().OnCharacter(static_cast<unsigned char>(c));
+    Tick();
+    EXPECT_EQ(Text(Element("lblName"))->m_text, std::string("Christopher Robin").substr(0, MAX_PROFILE_NAME_LENGTH));
+    // Typed around the console key in one frame: the field keeps what came
+    // before it, the console's line what came after.
+    for (int i = 0; i < 10; ++i) Input().OnCharacter(8);
+    auto type = [this](const std::string& text) {
+        for (char c : text) {
+            const auto key = static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(c)));
+            Input().KeyDown(key);
+            Input().OnCharacter(static_cast<unsigned char>(c));
+            Input().KeyUp(key);
+        }
+    };
+    type("Al");
+    Input().KeyDown(VK_OEM_3);
+    Input().KeyUp(VK_OEM_3);
+    type("help");
+    Tick();
+    EXPECT_EQ(Text(Element("lblName"))->m_text, "Al");
+    EXPECT_EQ(console->GetInput(), "help");
+    Input().KeyDown(VK_OEM_3);
+    Input().KeyUp(VK_OEM_3);
+    type("i");
+    Tick();
+    EXPECT_EQ(Text(Element("lblName"))->m_text, "Ali");
+    Click("btnProfileAdd");
+    EXPECT_EQ(Profiles().GetCurrentProfile()->name, "Ali");
+    delete console;
+    System::GetInstance()->console = nullptr;
+}
+
+TEST_F(MenuTest, AVeryLongProfileFileLeavesTheScreenItsObjectsAndKeepsEveryProfile)
+{
+    constexpr int STORED = 2100;
+    std::string file = "<Profiles><lastUsed>P7</lastUsed>";
+    for (int i = 0; i < STORED; ++i)
+        file += "<Profile><Name>P" + std::to_string(i) + "</Name><LevelsCompleted>1</LevelsCompleted></Profile>";
+    file += "</Profiles>";
+    ASSERT_TRUE(TestSupport::WriteFile(ProfileManager::GetProfilePath(), file));
+    Profiles().Init();
+    ASSERT_EQ(Profiles().GetProfiles().size(), static_cast<size_t>(STORED + 1));
+
+    testing::internal::CaptureStdout();
+    Enter(42);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("WARNING - 2101 profiles; the profile list shows the first 12."), std::string::npos);
+    EXPECT_EQ(menu.GetProfileSlots().size(), static_cast<size_t>(MAX_PROFILES));
+    for (const char* button : {"btnSelect", "btnDelete", "btnCreate", "btnBack"})
+        EXPECT_NE(Element(button), nullptr) << button;
+    EXPECT_EQ(SlotNames().front(), "Guest");
+    EXPECT_EQ(SlotNames().back(), "P10");
+    EXPECT_EQ(menu.GetSelectedSlot(), Logic(Slot("P7")));
+
+    // Selecting rewrites the file: every profile is still in it.
+    Click("btnSelect");
+    EXPECT_EQ(Profiles().GetCurrentProfile()->name, "P7");
+    const std::string saved = TestSupport::ReadFile(ProfileManager::GetProfilePath());
+    EXPECT_EQ(TestSupport::Count(saved, "<Profile>"), static_cast<size_t>(STORED));
+    EXPECT_NE(saved.find("<Name>P2099</Name>"), std::string::npos);
 }
 
 } // namespace

@@ -179,6 +179,17 @@ TEST_F(ProfileManagerTest, ChangesRewriteTheFileOrNothing)
     EXPECT_EQ(TestSupport::ReadFile(m_path), afterDelete);
     EXPECT_EQ(manager->GetProfileNames(), (Names{"Guest", "Ann"}));
 
+    // A blank name would come back as "DefaultPlayer", away from its
+    // "lastUsed": it is no profile.
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(manager->CreateProfile(""));
+    EXPECT_FALSE(manager->CreateProfile("   "));
+    EXPECT_EQ(TestSupport::Count(testing::internal::GetCapturedStdout(),
+                                 "[LOG] WARNING - A profile needs a name that is not blank; none created.\n"),
+              2u);
+    EXPECT_EQ(TestSupport::ReadFile(m_path), afterDelete);
+    EXPECT_EQ(manager->GetProfileNames(), (Names{"Guest", "Ann"}));
+
     // "Guest" is still live; progress is saved by the caller's save.
     manager->GetCurrentProfile()->levelsCompleted += 1;
     name = "Ann";

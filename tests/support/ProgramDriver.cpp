@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -17,19 +18,6 @@ namespace {
 const std::string ON_WINDOW = "timeout 120 xdotool search --sync --name '^Zendra$' windowfocus --sync ";
 // The console's line for every screen set up after the first.
 const char* const SCREEN_SET_UP = "Skipping console object creation.";
-
-std::string KeyName(char c)
-{
-    switch (c) {
-    case ' ': return "space";
-    case '`': return "grave";
-    case '\n': return "Return";
-    case '.': return "period";
-    case '_': return "underscore";
-    case '-': return "minus";
-    default: return std::string(1, c);
-    }
-}
 
 } // namespace
 
@@ -99,10 +87,20 @@ bool ProgramDriver::Press(const std::string& key)
 
 bool ProgramDriver::Type(const std::string& text)
 {
-    std::string sequence;
-    const std::string hold = " sleep " + std::to_string(PLAIN_HOLD_SECONDS) + " ";
-    for (char c : text) sequence += "keydown " + KeyName(c) + hold + "keyup " + KeyName(c) + hold;
-    return Run(sequence);
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        std::string part = text.substr(start, end - start);
+        // "type" takes every word after it as text: one call a line, quoted
+        // for the shell.
+        std::string quoted;
+        for (char c : part) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        if (!part.empty() && !Run("type --delay " + std::to_string(FAST_TYPING_DELAY_MS) + " '" + quoted + "'"))
+            return false;
+        if (end < text.size() && !Key("Return")) return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 size_t ProgramDriver::ScreensSetUp() const { return Count(m_program.Stdout(), SCREEN_SET_UP); }

@@ -20,6 +20,9 @@ class Program;
 constexpr auto PRESS_DEADLINE = std::chrono::seconds(60);
 // How long a press with nothing to wait for is held: several frames of a slow build.
 constexpr double PLAIN_HOLD_SECONDS = 0.3;
+// xdotool's pause between two typed characters, in milliseconds: faster
+// than the frames of a sanitizer build on the software renderer.
+constexpr int FAST_TYPING_DELAY_MS = 30;
 // How long PressAgainUntil holds each press.
 constexpr auto REPRESS_INTERVAL = std::chrono::seconds(3);
 
@@ -47,9 +50,11 @@ public:
     bool ClickUntil(int x, int y, const std::function<bool()>& seen);
     // A key held for PLAIN_HOLD_SECONDS, for presses the game gives no sign of.
     bool Press(const std::string& key);
-    // Types the text one key at a time, each held for PLAIN_HOLD_SECONDS
-    // ('\n' is Return, '`' the console key).
+    // Types the text as fast as a quick typist ('\n' is Return): the game
+    // keeps every key and character of a frame, in order.
     bool Type(const std::string& text);
+    // Sends one key press and release at once (an xdotool key name).
+    bool Key(const std::string& key) { return Run("key " + key); }
     // How often the game has set up a screen (a state's objects made): a
     // screen change shows as this count going up.
     size_t ScreensSetUp() const;

@@ -1,6 +1,7 @@
 // The in-game console without a window: input, history, output and its
 // layout, graph samples, the command table, the logger's echo, missing
-// masters and the console inside the game flow.
+// masters, the console inside the game flow, and typing faster than the
+// frames (keys and characters of one frame taken in their order).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "engine/core/InputManager.h"
 #include "engine/graphics/Camera.h"
+#include "engine/platform/VirtualKeys.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/LoadingLevel.h"
 #include "tools/Console.h"
@@ -20,6 +22,7 @@
 #include "support/ScratchData.h"
 
 using namespace QRX;
+using namespace QRX::Platform;
 
 namespace {
 
@@ -80,6 +83,39 @@ protected:
         }
         FrameWithKey(KEY_RETURN);
     }
+    // One frame whose message pump brought these keys (virtual-key codes,
+    // each pressed and released) and characters, in this order: "`" stands
+    // for the console key, "\n" for Enter, "\x1b" for Escape, "^" for Shift
+    // going down (with the next letter).
+    void TypeInOneFrame(const std::string& messages)
+    {
+        bool shift = false;
+        for (char c : messages) {
+            std::uint32_t vk = 0;
+            if (c == '`') vk = VK_OEM_3;
+            else if (c == '\n') vk = VK_RETURN;
+            else if (c == '\x1b') vk = VK_ESCAPE;
+            else if (c == '^') {
+                input->KeyDown(VK_SHIFT);
+                shift = true;
+                continue;
+            }
+            if (vk) {
+                input->KeyDown(vk);
+                input->KeyUp(vk);
+                continue;
+            }
+            const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (std::isalnum(static_cast<unsigned char>(key))) input->KeyDown(static_cast<std::uint32_t>(key));
+            input->OnCharacter(static_cast<unsigned char>(c));
+            if (std::isalnum(static_cast<unsigned char>(key))) input->KeyUp(static_cast<std::uint32_t>(key));
+            if (shift) input->KeyUp(VK_SHIFT);
+            shift = false;
+        }
+        console->Update();
+        unclaimed = input->GetUnclaimedText();
+        input->Update();
+    }
     bool OutputHas(const std::string& line) const
     {
         return std::find(console->GetOutput().begin(), console->GetOutput().end(), line) != console->GetOutput().end();
@@ -88,6 +124,7 @@ protected:
     TestSupport::ScratchDataFolder scratch;
     InputManager* input = nullptr;
     Console* console = nullptr;
+    std::string unclaimed;  // what the last TypeInOneFrame left to the game
     BaseLevel level;
     LoadingLevel loading;
 };
@@ -324,21 +361,6 @@ TEST_F(ConsoleTest, EchoAndDisplayObjects)
     EXPECT_FALSE(other->flags & OBJ_PERSISTENT);  // handed back to the pool
 }
 
-TEST_F(ConsoleTest, AnOpenConsoleHoldsTheKeyboardFlagOfTheInputLayer)
-{
-    EXPECT_FALSE(InputManager::consoleHasKeyboard);
-    Press(KEY_OEM_3);
-    EXPECT_TRUE(InputManager::consoleHasKeyboard);
-    Press(KEY_ESCAPE);
-    EXPECT_FALSE(InputManager::consoleHasKeyboard);
-    // A console that goes while open lets the keyboard go with it.
-    auto other = std::make_unique<Console>();
-    other->SetOpen(true);
-    EXPECT_TRUE(InputManager::consoleHasKeyboard);
-    other.reset();
-    EXPECT_FALSE(InputManager::consoleHasKeyboard);
-}
-
 TEST_F(ConsoleTest, MissingMastersLeaveTheObjectsOut)
 {
     System* system = System::GetInstance();
@@ -397,6 +419,47 @@ TEST_F(ConsoleTest, TypedThroughTheGameFlow)
     EnterThroughFrames("quit");
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(System::GetInstance()->IsRunning());
+}
+
+TEST_F(ConsoleTest, TypingFasterThanTheFramesKeepsEveryCharacterInOrder)
+{
+    // What comes before the console key is the game's; after it, the line's.
+    TypeInOneFrame("p`help");
+    ASSERT_TRUE(console->IsOpen());
+    EXPECT_TRUE(InputManager::IsKeyboardTaken());
+    EXPECT_EQ(console->GetInput(), "help");
+    EXPECT_EQ(unclaimed, "p");
+    // Shifted letters, and Enter between two lines of one frame.
+    TypeInOneFrame("\b\b\b\bgoto ^L^E^V^E^L6 x\nlist");
+    EXPECT_EQ(console->GetHistory().back(), "goto LEVEL6 x");
+    EXPECT_EQ(console->GetInput(), "list");
+    EXPECT_EQ(unclaimed, "");
+    // Escape in the middle: the rest is the game's, and the console is shut.
+    TypeInOneFrame("s\x1bwasd");
+    EXPECT_FALSE(console->IsOpen());
+    EXPECT_EQ(console->GetInput(), "lists");
+    EXPECT_EQ(unclaimed, "wasd");
+    // The console key's own character (a layout that makes one) is never
+    // text, neither the line's nor, as it closes, the game's.
+    TypeInOneFrame("`");
+    ASSERT_TRUE(console->IsOpen());
+    input->KeyDown(VK_OEM_3);
+    input->OnCharacter('o');
+    input->KeyUp(VK_OEM_3);
+    input->KeyDown('K');
+    input->OnCharacter('k');
+    input->KeyUp('K');
+    console->Update();
+    EXPECT_EQ(input->GetUnclaimedText(), "k");
+    input->Update();
+    EXPECT_FALSE(console->IsOpen());
+    EXPECT_FALSE(InputManager::IsKeyboardTaken());
+    TypeInOneFrame("`");
+    ASSERT_TRUE(console->IsOpen());
+    EXPECT_EQ(console->GetInput(), "lists");
+    // Ten letters in one frame, none lost.
+    TypeInOneFrame("\babcdefghij");
+    EXPECT_EQ(console->GetInput(), "listabcdefghij");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The level editor in the running engine: the grid it draws, its panel, a
 // cube stamped where the cursor meets the grid, the cube picked and dragged
 // by the move handle along x, a waypoint added to a picked enemy's patrol and
-// the enemy deleted with its marker through the object panel.
+// the enemy deleted with its marker through the object panel; waypoints
+// added after a click on a gizmo handle and after picking the enemy again.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -88,21 +89,116 @@ protected:
         return white;
     }
 
+    // Starts the engine and opens the editor on a new level, snapping, with
+    // the gizmo and world picking.
+    void EnterNewLevel()
+    {
+        ASSERT_TRUE(game.Start());
+        LevelEditor* editor = FindLevelEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->SetSnapping(true);
+        editor->SetGizmoEnabled(true);
+        editor->SetWorldPicking(true);
+        editor->SetFileName(LevelEditor::TEMPLATE_FILE);
+        S().gameStateManager->RequestState(STATE_LEVELEDITOR);
+        game.Step(2);
+        ASSERT_EQ(S().gameStateManager->GetCurrentState(), STATE_LEVELEDITOR);
+    }
+    // Stamps one object of the palette's type at the cell under a point.
+    GameObject* Stamp(ObjectType type, const glm::vec3& at)
+    {
+        LevelEditor* editor = FindLevelEditor();
+        const auto& palette = editor->GetPalette();
+        const auto button = std::find(palette.begin(), palette.end(), type);
+        if (button == palette.end()) return nullptr;
+        MoveMouse(ScreenOf(at));
+        editor->PressCreatorButton(static_cast<size_t>(button - palette.begin()));
+        game.Step(2);
+        Tap(KEY_LBUTTON);
+        Tap(KEY_DELETE);
+        return editor->GetBrush() ? nullptr : Placed(type);
+    }
+    // Clicks the object on screen (the point half a cell above its centre).
+    void ClickOn(const glm::vec3& at)
+    {
+        MoveMouse(ScreenOf(at));
+        game.Step();
+        Tap(KEY_LBUTTON);
+    }
+    // Presses the object panel's "AddWaypoint" and stamps the marker at a point;
+    // false when the panel has no such button.
+    bool AddWaypointAt(const glm::vec3& at)
+    {
+        TweakBar::Model* model = TweakBar::LibraryModel();
+        TweakBar::Bar* panel = model ? model->FindBarByName("GameObject") : nullptr;
+        TweakBar::Node* add = panel ? model->FindNode(*panel, "AddWaypoint") : nullptr;
+        if (!add || !model->QueuePress(add->id)) return false;
+        model->RunPending();
+        MoveMouse(ScreenOf(at));
+        game.Step(2);
+        GameObject* brush = FindLevelEditor()->GetBrush();
+        if (!brush || brush->type != WAYPOINT) return false;
+        Tap(KEY_LBUTTON);
+        Tap(KEY_DELETE);
+        return true;
+    }
+
     GameplayHarness game{WIDTH, HEIGHT};
 };
 
+TEST_F(LevelEditorInProcessTest, WaypointsJoinThePanelsEnemyAfterHandleClicksAndReselection)
+{
+    ASSERT_NO_FATAL_FAILURE(EnterNewLevel());
+    Tap(KEY_F1);
+    ASSERT_TRUE(S().tweakBarState->shown);
+    LevelEditor* editor = FindLevelEditor();
+    GameObject* enemy = Stamp(ENEMY, glm::vec3(6.5f, 0.5f, 8.5f));
+    ASSERT_NE(enemy, nullptr);
+    ASSERT_EQ(editor->GetAIRecords().size(), 1u);
+
+    // The enemy picked, then its move handle pressed and let go: the panel
+    // still shows the enemy and its marker joins the enemy's patrol.
+    ClickOn(enemy->position + glm::vec3(0.0f, 0.5f, 0.0f));
+    ASSERT_EQ(editor->GetSelected(), enemy);
+    ClickOn(enemy->position + glm::vec3(2.2f, 0.0f, 0.0f));
+    ASSERT_NE(editor->GetSelected(), nullptr);
+    ASSERT_EQ(editor->GetSelected()->type, MOVE_X);
+    ASSERT_EQ(S().tweakBarState->selectedObject.object, enemy);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(AddWaypointAt(glm::vec3(6.5f, 0.5f, 12.5f)));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("Attempting to add waypoint to non AI object"), std::string::npos) << out;
+    ASSERT_EQ(editor->GetAIRecords().size(), 1u);
+    ASSERT_EQ(editor->GetAIRecords()[0].waypoints.size(), 1u);
+    EXPECT_FALSE(editor->GetAIRecords()[0].waypoints[0]->flags & OBJ_DESTROY);
+
+    // Empty ground closes the panel; the enemy picked again gets a panel with
+    // the button, and the second marker follows the first.
+    ClickOn(glm::vec3(20.5f, 0.0f, 20.5f));
+    EXPECT_EQ(S().tweakBarState->objectBar, nullptr);
+    ClickOn(enemy->position + glm::vec3(0.0f, 0.5f, 0.0f));
+    ASSERT_EQ(editor->GetSelected(), enemy);
+    ASSERT_TRUE(AddWaypointAt(glm::vec3(10.5f, 0.5f, 12.5f)));
+    ASSERT_EQ(editor->GetAIRecords()[0].waypoints.size(), 2u);
+    auto* ai = dynamic_cast<AIComponent*>(enemy->GetComponent(CT_AI));
+    ASSERT_NE(ai, nullptr);
+    ASSERT_EQ(ai->GetPatrol().GetWaypoints().size(), 2u);
+    EXPECT_EQ(ai->GetPatrol().GetWaypoints()[1], editor->GetAIRecords()[0].waypoints[1]->position);
+
+    // The same enemy picked again keeps its panel, with one button.
+    ClickOn(enemy->position + glm::vec3(0.0f, 0.5f, 0.0f));
+    TweakBar::Model* model = TweakBar::LibraryModel();
+    TweakBar::Bar* panel = model->FindBarByName("GameObject");
+    ASSERT_NE(panel, nullptr);
+    int buttons = 0;
+    for (const TweakBar::Node& n : panel->nodes) buttons += n.name == "AddWaypoint";
+    EXPECT_EQ(buttons, 1);
+}
+
 TEST_F(LevelEditorInProcessTest, StampPickDragAndAddAWaypoint)
 {
-    ASSERT_TRUE(game.Start());
+    ASSERT_NO_FATAL_FAILURE(EnterNewLevel());
     LevelEditor* editor = FindLevelEditor();
-    ASSERT_NE(editor, nullptr);
-    editor->SetSnapping(true);
-    editor->SetGizmoEnabled(true);
-    editor->SetWorldPicking(true);
-    editor->SetFileName(LevelEditor::TEMPLATE_FILE);
-    S().gameStateManager->RequestState(STATE_LEVELEDITOR);
-    game.Step(2);
-    ASSERT_EQ(S().gameStateManager->GetCurrentState(), STATE_LEVELEDITOR);
     EXPECT_EQ(S().camera->GetMode(), Camera::MODE_FREE);
     EXPECT_EQ(S().flags & 0x12u, 0x12u);
     // The grid's white lines are drawn over the empty scene.

@@ -538,6 +538,92 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     EXPECT_EQ(Run("goto"), (Lines{"Invalid level path to 'goto'"}));
 }
 
+TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
+{
+    Run("edit new");
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVELEDITOR);
+    ASSERT_NE(Brush(CUBE), nullptr);
+    PlaceAt(glm::vec3(5.5f, 0.5f, 6.5f));
+    // Changes to the template have no file of their own to play: nothing goes.
+    EXPECT_EQ(Run("goto"), (Lines{"Unsaved changes: leveltemplate.xml cannot be overwritten. Use command 'save "
+                                  "yourname.xml', then 'goto'"}));
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
+    EXPECT_TRUE(fs::is_symlink(scratch.LevelFile("leveltemplate.xml")));
+
+    // Saved under its own name, the level being edited is that file.
+    EXPECT_EQ(Run("save mytest.xml"), (Lines{"Saved as mytest.xml"}));
+    EXPECT_EQ(editor->GetFileName(), "mytest.xml");
+    EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
+    EXPECT_EQ(gsm.GetLevelManager()->GetFreeLoadPath(), "mytest.xml");
+    EXPECT_EQ(InLayer(0, CUBE).size(), 1u);
+
+    // A wall placed and not saved: "goto" saves it first (the previous file
+    // kept as ".bak") and plays it.
+    Run("edit");
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVELEDITOR);
+    const std::string saved = Level("mytest.xml");
+    ASSERT_NE(Brush(WALL), nullptr);
+    PlaceAt(glm::vec3(8.5f, 0.5f, 6.5f));
+    EXPECT_EQ(Run("goto"), (Lines{"Saved as mytest.xml", "Loading level: mytest.xml"}));
+    EXPECT_EQ(Level("mytest.bak"), saved);
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
+    EXPECT_EQ(InLayer(0, WALL).size(), 1u);
+    EXPECT_EQ(InLayer(0, CUBE).size(), 1u);
+
+    // Nothing changed: the file and its backup stay as they are.
+    Run("edit mytest.xml");
+    Frame();
+    const std::string played = Level("mytest.xml");
+    EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
+    EXPECT_EQ(Level("mytest.xml"), played);
+    EXPECT_EQ(Level("mytest.bak"), saved);
+
+    // A change that cannot be saved keeps the editor (and the change) where they are.
+    Frame();
+    Run("edit mytest.xml");
+    Frame();
+    ASSERT_FALSE(editor->HasUnsavedChanges());
+    ASSERT_NE(Brush(CUBE), nullptr);
+    PlaceAt(glm::vec3(2.5f, 0.5f, 2.5f));
+    EXPECT_TRUE(editor->HasUnsavedChanges());
+    fs::remove(scratch.LevelFile("mytest.bak"));
+    fs::create_directories(scratch.LevelFile("mytest.bak") + "/inside");
+    const int editing = gsm.GetCurrentState();
+    const Lines failed = Run("goto");
+    EXPECT_NE(std::find(failed.begin(), failed.end(), "Failed to save mytest.xml (the previous file is kept); nothing played"),
+              failed.end());
+    EXPECT_EQ(gsm.GetRequestedState(), editing);
+    EXPECT_EQ(Level("mytest.xml"), played);
+    EXPECT_TRUE(editor->HasUnsavedChanges());
+}
+
+TEST_F(LevelEditorTest, GotoFindsTableNamesEndingInABlank)
+{
+    Run("edit level5");
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVELEDITOR);
+    EXPECT_EQ(editor->GetFileName(), "Twister.xml ");
+    EXPECT_EQ(Run("goto"), (Lines{"Loading level: Twister.xml "}));
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVEL1 + 4);  // LEVEL5
+
+    // Every such name of the table goes to its own state.
+    int blankEnded = 0;
+    for (const LevelTableEntry& row : GetLevelTable()) {
+        const std::string file = row.fileName;
+        if (file.empty() || file.back() != ' ') continue;
+        ++blankEnded;
+        editor->SetFileName(file);
+        EXPECT_EQ(Run("goto"), (Lines{"Loading level: " + file})) << file;
+        EXPECT_EQ(gsm.GetRequestedState(), row.stateId) << file;
+    }
+    EXPECT_EQ(blankEnded, 17);
+}
+
 TEST_F(LevelEditorTest, MissingFileEndsTheGameWithoutReadingOn)
 {
     testing::internal::CaptureStdout();

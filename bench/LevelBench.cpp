@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
+#include "game/gameplay/GridPathSearch.h"
 
 namespace QRX {
 namespace Bench {
@@ -164,12 +166,97 @@ void RunGrid(const Settings& settings, Figures& figures)
     figures.Add("levels", "grid/cells", static_cast<double>(cells), "cells");
 }
 
+// A side x side floor of blocks at layer 0, with the cell (goal, goal)
+// ringed by holes so that nothing reaches it.
+Map RingedFloor(unsigned side, unsigned goal)
+{
+    Map map;
+    map.SetSize(side, side, 2);
+    map.AllocateCells();
+    map.ResizeLayers();
+    for (unsigned r = 0; r < side; ++r)
+        for (unsigned c = 0; c < side; ++c) map.SetCellValue(r, c, 0, CUBE, false);
+    const int ring[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& step : ring)
+        map.SetCellValue(goal + static_cast<unsigned>(step[1]), goal + static_cast<unsigned>(step[0]), 0, 0, false);
+    return map;
+}
+
+// Milliseconds of one search from the corner to an unreachable goal: every
+// reachable cell is expanded. `expanded` gets how many.
+double SearchUnreachable(GridPathSearch& search, const Map& map, unsigned goal, std::size_t& expanded)
+{
+    search.SetEndpoints(0, 1, 0, static_cast<int>(goal), 1, static_cast<int>(goal));
+    const double start = Now();
+    const bool found = search.Search(map);
+    const double ms = (Now() - start) * 1000.0;
+    expanded = search.GetClosedList().size();
+    return found ? std::nan("") : ms;
+}
+
+// Milliseconds of a breadth-first flood from the corner over the same cells
+// (each visited once, no costs, no order): the least a search can do.
+double FloodFill(const Map& map, std::size_t& visited)
+{
+    const unsigned columns = map.GetColumns(), rows = map.GetRows();
+    const double start = Now();
+    std::vector<std::uint8_t> seen(static_cast<std::size_t>(columns) * rows, 0);
+    std::deque<std::uint32_t> frontier{0};
+    seen[0] = 1;
+    visited = 0;
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    while (!frontier.empty()) {
+        const std::uint32_t cell = frontier.front();
+        frontier.pop_front();
+        ++visited;
+        const long x = static_cast<long>(cell % columns), z = static_cast<long>(cell / columns);
+        for (const auto& step : steps) {
+            const long nx = x + step[0], nz = z + step[1];
+            if (nx < 0 || nz < 0 || nx >= static_cast<long>(columns) || nz >= static_cast<long>(rows)) continue;
+            const std::uint32_t next = static_cast<std::uint32_t>(nz) * columns + static_cast<std::uint32_t>(nx);
+            if (seen[next] || map.GetCellValue(static_cast<std::uint32_t>(nz), static_cast<std::uint32_t>(nx), 0) == 0)
+                continue;
+            seen[next] = 1;
+            frontier.push_back(next);
+        }
+    }
+    return (Now() - start) * 1000.0;
+}
+
+void RunPathSearch(const Settings& settings, Figures& figures)
+{
+    const unsigned side = settings.smoke ? 32 : PATH_GRID_SIDE;
+    const unsigned goal = side * 3 / 4;
+    const Map map = RingedFloor(side, goal);
+    GridPathSearch search;
+    Series searches, floods;
+    std::size_t expanded = 0, visited = 0;  // both count the cells the robot could reach
+    for (int round = 0; round < settings.rounds; ++round) {
+        searches.Add(SearchUnreachable(search, map, goal, expanded));
+        floods.Add(FloodFill(map, visited));
+    }
+    const Series ratio = Ratios(searches, floods);
+    Table table("Grid path search: a chasing robot that cannot reach its goal on a " + std::to_string(side) + " x " +
+                std::to_string(side) + " floor (" + std::to_string(expanded) +
+                " cells expanded); median [min-max] of " + std::to_string(settings.rounds) + " round(s)");
+    table.Header({"operation", "ms", "x flood"});
+    table.Row({"search to an unreachable goal", Spread(searches, 2), Spread(ratio, 1)});
+    table.Row({"breadth-first flood of the same cells", Spread(floods, 2), "1"});
+    table.Note("A chasing robot plans again every half second: the search should stay well under 50 ms.");
+    table.Print(ReportStream());
+    figures.AddSeries("levels", "path/unreachable", searches, "ms");
+    figures.AddSeries("levels", "path/flood", floods, "ms");
+    figures.AddSeries("levels", "path/ratio", ratio, "x");
+    figures.Add("levels", "path/expanded", static_cast<double>(expanded), "cells");
+}
+
 } // namespace
 
 void RunLevelSection(System* system, const Settings& settings, Figures& figures)
 {
     RunLevelLoad(system, settings, figures);
     RunGrid(settings, figures);
+    RunPathSearch(settings, figures);
 }
 
 } // namespace Bench

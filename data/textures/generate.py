@@ -58,8 +58,14 @@ def text_centered(draw, box, text, size, fill=WHITE, bold=True):
     l, t, r, b = draw.textbbox((0, 0), text, font=f)
     x = x0 + ((x1 - x0) - (r - l)) / 2 - l
     y = y0 + ((y1 - y0) - (b - t)) / 2 - t
-    draw.text((x + 2, y + 2), text, font=f, fill=(0, 0, 0, 160))
-    draw.text((x, y), text, font=f, fill=fill)
+    # The shadow and the words are laid over the picture, not punched into
+    # it: drawn straight on, the shadow's alpha would replace the panel's.
+    image = draw._image
+    layer = Image.new("RGBA", image.size, (0, 0, 0, 0))
+    ld = ImageDraw.Draw(layer)
+    ld.text((x + 2, y + 2), text, font=f, fill=(0, 0, 0, 160))
+    ld.text((x, y), text, font=f, fill=fill)
+    image.alpha_composite(layer)
 
 
 def text_lines(draw, x, y, lines, size, fill=TEXT_DIM, spacing=1.45, bold=False):
@@ -197,10 +203,12 @@ def screen(title, lines=(), size=(1024, 512), body=None):
     return draw
 
 
-def popup(title, question, size=(512, 256), alpha=240):
+def popup(title, question, size=(512, 256)):
+    """A dialog panel. Opaque: nothing of the screen it covers may show
+    through it (only its rounded corners are clear)."""
     def draw():
         w, h = size
-        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=alpha)
+        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=255)
         d = ImageDraw.Draw(img)
         text_centered(d, (0, 14, w, 14 + h // 4), title, h // 6, fill=ORANGE)
         text_centered(d, (20, h // 4 + 10, w - 20, h // 2 + 20), question, h // 9, fill=WHITE, bold=False)
@@ -657,16 +665,49 @@ def spawner_icon(d):
 # Screens -------------------------------------------------------------------
 
 INSTRUCTIONS = (
-    "Guide the robot through every room to the exit.",
-    "Move the robot and turn the camera; pick up crates, put them down",
-    "or throw them.",
-    "A crate or the robot on a switch opens doors and extends bridges.",
-    "Powers: choose the explosion or the teleport and give it to a",
-    "carried crate. The explosion clears the way; the teleport swaps",
-    "the places of two crates.",
-    "Patrolling robots send you back to the last checkpoint;",
-    "chasing robots end the attempt. Escape pauses the game.",
+    "Take the robot to the green exit of every level.",
+    "Pick up crates, carry them, put them down or throw",
+    "them. A crate or the robot on a switch opens doors",
+    "and extends bridges.",
+    "Powers: choose one for the crate you carry, then put",
+    "it down or throw it. The explosion blows up crates",
+    "and barriers where the crate lands. The teleport,",
+    "once its crate lies still, swaps the robot and the",
+    "crate when you press T.",
+    "A patrolling robot that catches you sends you back to",
+    "the last checkpoint; a chaser ends the attempt.",
 )
+
+# The keyboard and mouse of player one, as data/mappings.xml binds them.
+INSTRUCTION_KEYS = (
+    ("W A S D", "walk"),
+    ("Q  E", "turn the camera"),
+    ("Left click", "pick up, throw"),
+    ("Right click", "put down"),
+    ("1  2", "explosion, teleport"),
+    ("T", "teleport the robot"),
+    ("P", "back to the checkpoint"),
+    ("Esc", "pause"),
+)
+
+
+def instructions(img, d):
+    """The rules on the left, the keys on the right, above the Back button."""
+    rules_left, rules_right, keys_left, top = 70, 590, 630, 150
+    size = 17
+    f = font(size, bold=False)
+    for line in INSTRUCTIONS:
+        if d.textbbox((0, 0), line, font=f)[2] > rules_right - rules_left:
+            sys.exit("instructions line too wide: " + line)
+    bottom = text_lines(d, rules_left, top, INSTRUCTIONS, size)
+    d.text((keys_left, top - 4), "Keys", font=font(20), fill=ORANGE)
+    y = top + 30
+    for keys, meaning in INSTRUCTION_KEYS:
+        d.text((keys_left, y), keys, font=font(size), fill=WHITE)
+        d.text((keys_left + 130, y), meaning, font=f, fill=TEXT_DIM)
+        y += 30
+    if max(bottom, y) > 430:
+        sys.exit("instructions run into the Back button")
 
 TWO_PLAYER_RULES = (
     "Two robots race to one exit: the first one there wins.",
@@ -706,6 +747,9 @@ def textures():
         ("black", "black.png", colour((12, 12, 12), noise=0)),
         # Pause menu and its screens.
         ("bgpausemenu", "bgpausemenu.png", popup("PAUSED", "", size=(512, 512))),
+        # Behind the pause panel over the whole window: the level, its
+        # popups and the screen below neither show nor seem clickable.
+        ("bgpauseshade", "bgpauseshade.png", screen("")),
         ("resume", "resume.png", button("Resume")),
         ("restart", "restart.png", button("Restart")),
         ("howtoplay", "howtoplay.png", button("How to Play")),
@@ -714,10 +758,10 @@ def textures():
         ("quittomenu", "quittomenu.png", button("Quit to Menu")),
         ("exitgame", "exitgame.png", button("Exit Game")),
         ("multiplayer", "multiplayer.png", button("Two Players")),
-        ("bgPauseInstructions", "bgPauseInstructions.png", screen("How to Play", INSTRUCTIONS)),
+        ("bgPauseInstructions", "bgPauseInstructions.png", screen("How to Play", body=instructions)),
         ("bgPauseExit", "bgPauseExit.png", popup("Quit", "Quit to the main menu?")),
         ("bgExitPopup", "bgExitPopup.png", popup("Exit", "Quit the game?")),
-        ("bgGameRetry", "bgGameRetry.png", popup("Caught!", "Try this level again?")),
+        ("bgGameRetry", "bgGameRetry.png", popup("Try Again?", "Start this level over?")),
         ("bgmainoptions", "bgmainoptions.png", screen("Options")),
         ("bgmaincredits", "bgmaincredits.png", screen("Credits", CREDITS)),
         # Check boxes.
@@ -813,7 +857,7 @@ def textures():
         ("slidertrack", "slidertrack.png", slider_track),
         ("namefield", "namefield.png", name_field),
         ("bgPauseRestart", "bgPauseRestart.png", popup("Restart", "Restart this level?")),
-        ("bgPauseOptions", "bgPauseOptions.png", popup("Options", "", size=(512, 512), alpha=255)),
+        ("bgPauseOptions", "bgPauseOptions.png", popup("Options", "", size=(512, 512))),
     ]
     # Tutorial popups of the last levels.
     t += [

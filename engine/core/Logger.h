@@ -8,7 +8,7 @@
 // through the QRX_LOG macros, which set the location first; assertions through
 // QRX_ASSERT, which logs the failure at ERROR and shows a dialog chosen by the
 // severity and by debugger presence. Both macros are harmless when no logger
-// exists (before start-up step 2 and after shut-down).
+// exists (before the logger is made at start-up and after shut-down).
 #pragma once
 #include <cstdarg>
 #include <ctime>

@@ -131,7 +131,7 @@ bool Window::Create(int width, int height)
 {
     std::string error;
     m_fullscreenRefused = false;
-    // Step 1: the video set-up stands for the window class with its cursor.
+    // The video set-up stands for the window class with its cursor.
     if (!m_videoStarted) {
         if (!Platform::StartVideo(&error)) {
             QRX_LOG_ERROR("Failed to register the window class. Aborting");

@@ -540,7 +540,7 @@ void Renderer::StepScene()
     System* system = System::GetInstance();
     const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
 
-    // Steps 1 to 3: particles, camera, light.
+    // Particles, camera, light.
     if (m_particleSystem)
         m_particleSystem->Update(static_cast<float>(frameTime), m_camera ? m_camera->GetEye() : glm::vec3(0.0f));
     UpdateCamera();
@@ -556,26 +556,26 @@ void Renderer::DrawScene()
 {
     System* system = System::GetInstance();
 
-    // Step 4: this frame's objects. The manager's result list is shared with
-    // every later query of the frame, so the frame keeps its own copy. An
-    // empty scene (a menu) still goes on to the 2-D steps.
+    // This frame's objects. The manager's result list is shared with every
+    // later query of the frame, so the frame keeps its own copy. An empty
+    // scene (a menu) still goes on to the 2-D passes.
     m_frameGroup.clear();
     if (system->objectManager) m_frameGroup = system->objectManager->GetObjectsWithComponent(CT_GRAPHICS);
 
-    // Steps 5 to 7: occluder fade, shadow pass, then opaque first and back to front.
+    // Occluder fade, shadow pass, then opaque first and back to front.
     FadeOccludingCrates(m_frameGroup, FADED_OPACITY);
     RenderShadowMap(m_frameGroup);
     const glm::mat4 view = ViewMatrix();
     std::sort(m_frameGroup.begin(), m_frameGroup.end(),
               [&view](const GameObject* a, const GameObject* b) { return CompareDrawOrder(a, b, view); });
 
-    // Step 8.
+    // A clear picture and depth buffer.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    // Step 9: the main pass and the particles, through the post-processing
-    // chain or straight into the window.
+    // The main pass and the particles, through the post-processing chain or
+    // straight into the window.
     const bool postProcessing = m_postProcessing == 1;
     if (postProcessing) m_postProcess.BindSceneCapture();
     RenderObjects(m_frameGroup);
@@ -593,11 +593,11 @@ void Renderer::DrawScene()
     }
     if (postProcessing) PostProcess();
 
-    // Step 10.
+    // The queued debug lines.
     DrawQueuedLines();
 
-    // Steps 11 and 12: the user interface, the text components, the console
-    // overlay, the text queue. The console's own text and graph go before the
+    // The user interface, the text components, the console overlay, the
+    // text queue. The console's own text and graph go before the
     // text queue is drawn, so they show in this frame and not once more after
     // the console closes; the graph draws once a frame whoever asks.
     RenderUI(m_hudLocations, m_projection2D);
@@ -608,7 +608,7 @@ void Renderer::DrawScene()
     // The level editor's grid and shapes, and the developer panels.
     for (const auto& overlay : overlays.overText) overlay(*this);
 
-    // Steps 16 and 17: developer keys, on the frame the key goes down. The
+    // Developer keys, on the frame the key goes down. The
     // viewport is the window's size (Resize follows every window change).
     if (InputManager::IsTriggered(KEY_F12)) TakeScreenshot(m_viewportWidth, m_viewportHeight);
     if (InputManager::IsTriggered(KEY_F10) && system->shaderManager) system->shaderManager->RecompileAllShaders();

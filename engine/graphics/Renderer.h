@@ -167,11 +167,11 @@ public:
     // developer panels. An empty scene still draws the 2-D steps.
     // StepScene, then DrawScene.
     void RenderScene();
-    // Steps 1 to 3 of the frame: the particles, the camera and the light
-    // move. This is all a frame changes besides its picture.
+    // The frame's motion: the particles, the camera and the light move.
+    // This is all a frame changes besides its picture.
     void StepScene();
-    // Steps 4 to 17: the frame's picture of the objects as they stand; the
-    // line and text queues are emptied.
+    // The frame's picture of the objects as they stand, from the shadow
+    // pass to the developer keys; the line and text queues are emptied.
     void DrawScene();
     // A frame that is not drawn: StepScene, then the frame's queued lines
     // and text are dropped, as drawing would have used them up.

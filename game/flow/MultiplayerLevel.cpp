@@ -68,8 +68,9 @@ TwoPlayerResult DecideTwoPlayerResult(const std::vector<GameObject*>& exits)
         auto* exit = object ? dynamic_cast<ExitComponent*>(object->GetComponent(CT_EXIT)) : nullptr;
         if (!exit) continue;
         result.hasExit = true;
-        if (!exit->m_IsTriggered) continue;
-        result.decided = true;
+        // Once one was reached, an exit nobody reached takes nothing away.
+        if (result.reached && !exit->m_IsTriggered) continue;
+        result.reached = exit->m_IsTriggered;
         result.winner = exit->m_IsMainPlayerReached ? 1 : 0;
     }
     return result;
@@ -156,18 +157,17 @@ void MultiplayerLevel::RecordResult()
 
     TwoPlayerResult result;
     if (system->objectManager) result = DecideTwoPlayerResult(system->objectManager->GetObjectsWithComponent(CT_EXIT));
-    if (result.decided) {
-        profile->winner = result.winner;
-        QRX_LOG_INFO("The two-player level is won by %s.", WinnerName(result.winner));
-        return;
-    }
     if (!result.hasExit) {
         QRX_LOG_WARNING("The two-player level %s has no exit: no winner is recorded, %s stays the last winner.",
                         m_LevelPath.c_str(), WinnerName(profile->winner));
-    } else {
-        QRX_LOG_WARNING("No robot reached the exit of %s: no winner is recorded, %s stays the last winner.",
-                        m_LevelPath.c_str(), WinnerName(profile->winner));
+        return;
     }
+    profile->winner = result.winner;
+    if (result.reached)
+        QRX_LOG_INFO("The two-player level is won by %s.", WinnerName(result.winner));
+    else
+        QRX_LOG_INFO("No robot reached the exit of %s: %s is recorded as the winner.", m_LevelPath.c_str(),
+                     WinnerName(result.winner));
 }
 
 void MultiplayerLevel::Free()

@@ -21,10 +21,11 @@
 //   without both pads (so once while the menu is on top, and again when it
 //   closes with the pad still out).
 // - Free records the result in the current profile instead of a grade: the
-//   whole seconds of the level time, and the winner flag from the last exit
-//   that a robot reached (1 when the main player reached it). With no exit,
-//   or no exit reached (a skip, a quit), the flag keeps its value and a
-//   WARNING says so.
+//   whole seconds of the level time, and the winner flag from the exits: the
+//   last exit a robot reached decides (1 when the main player reached it);
+//   when no robot reached one (a skip, a quit) the last exit decides, and
+//   its flag is 0, so no winner of an earlier race is announced. With no
+//   exit the flag keeps its value and a WARNING says so.
 // - While the level is between Init and Free the program's two-player flag
 //   is set (ControllerWaitComponent::SetTwoPlayerLevel), so controller waits
 //   meant only for the two-player level act.
@@ -44,13 +45,14 @@ class GameObject;
 // What the exits of a finished two-player level decide.
 struct TwoPlayerResult
 {
-    bool hasExit = false;    // the level has an exit
-    bool decided = false;    // a robot reached one
-    char winner = 0;         // when decided: 1 when the main player reached the last exit reached, else 0
+    bool hasExit = false;  // the level has an exit: the winner flag is decided
+    bool reached = false;  // a robot reached one
+    char winner = 0;       // with an exit: 1 when the main player reached the deciding exit, else 0
 };
 
 // The result of the level's exits (objects with CT_EXIT), in query order:
-// the last exit a robot reached decides.
+// the last exit a robot reached decides, or, when none was reached, the last
+// exit (whose flag is 0).
 TwoPlayerResult DecideTwoPlayerResult(const std::vector<GameObject*>& exits);
 
 class MultiplayerLevel : public BaseLevel

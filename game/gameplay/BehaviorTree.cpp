@@ -1,6 +1,10 @@
 #include "game/gameplay/BehaviorTree.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <tinyxml.h>
@@ -32,6 +36,58 @@ const char* FileOf(const TiXmlElement* element)
 {
     const TiXmlDocument* document = element->GetDocument();
     return document ? document->Value() : "";
+}
+
+// How deep the elements of an XML text nest (the top element is 1), found
+// without building anything: comments, CDATA, declarations and quoted
+// attribute values are passed over. The walk stops once past `limit`.
+int ElementDepth(const std::string& text, int limit)
+{
+    const size_t n = text.size();
+    size_t i = 0;
+    int depth = 0, deepest = 0;
+    auto skipPast = [&](const char* end) {
+        const size_t at = text.find(end, i);
+        i = at == std::string::npos ? n : at + std::strlen(end);
+    };
+    while (deepest <= limit) {
+        i = text.find('<', i);
+        if (i == std::string::npos) break;
+        if (text.compare(i, 4, "<!--") == 0) {
+            i += 4;
+            skipPast("-->");
+        } else if (text.compare(i, 9, "<![CDATA[") == 0) {
+            i += 9;
+            skipPast("]]>");
+        } else if (text.compare(i, 2, "<?") == 0 || text.compare(i, 2, "<!") == 0) {
+            i += 2;
+            skipPast(">");
+        } else if (text.compare(i, 2, "</") == 0) {
+            i += 2;
+            skipPast(">");
+            if (depth > 0) --depth;
+        } else {
+            // A start tag, up to its '>' outside quoted values; "/>" closes it.
+            char quote = 0;
+            bool empty = false;
+            for (++i; i < n; ++i) {
+                const char c = text[i];
+                if (quote) {
+                    if (c == quote) quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '>') {
+                    empty = text[i - 1] == '/';
+                    ++i;
+                    break;
+                }
+            }
+            // An empty element is as deep as one with content.
+            deepest = std::max(deepest, depth + 1);
+            if (!empty) ++depth;
+        }
+    }
+    return deepest;
 }
 
 } // namespace
@@ -152,6 +208,15 @@ bool BehaviorTree::Load(const std::string& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(resolved, error)) {
         QRX_LOG_WARNING("Unable to load behavior tree file %s: not found, or not a file.", path.c_str());
+        return false;
+    }
+    // The parser, and the tree built from it, recurse once per level: a file
+    // nested deeper than any tree needs is refused before either runs.
+    std::ifstream file(resolved, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (ElementDepth(text, MAX_ELEMENT_DEPTH) > MAX_ELEMENT_DEPTH) {
+        QRX_LOG_WARNING("Unable to load behavior tree file %s: its elements nest deeper than %d.", path.c_str(),
+                        MAX_ELEMENT_DEPTH);
         return false;
     }
     TiXmlDocument document;

@@ -29,7 +29,8 @@
 //   "BehaviorType"       attribute of a "Behavior" node: a registered name
 // A Behavior node whose name is not registered (or missing) is left out with a
 // WARNING; its siblings keep their order. A "Children" element after a
-// Behavior node is ignored.
+// Behavior node is ignored. A file whose elements nest deeper than
+// BehaviorTree::MAX_ELEMENT_DEPTH is refused like an unreadable one.
 //
 // Leaf tasks in the library: how they reach the registry
 //   A task file holds its class and, at namespace scope in its .cpp, one line
@@ -194,6 +195,11 @@ private:
 class BehaviorTree
 {
 public:
+    // The deepest nesting of elements a tree file may have (the top element
+    // counts 1, and each level of the tree adds one "Children"); the game's
+    // trees use a handful. tinyxml2 stops at a depth of 100 as well.
+    static constexpr int MAX_ELEMENT_DEPTH = 100;
+
     // A root node with a Root task and no children; resume index 0. The owner
     // is the component the tasks reach the game through (may be null).
     explicit BehaviorTree(QRX::Component* owner);
@@ -204,7 +210,8 @@ public:
 
     // Reads a tree file (path as the data names it, resolved here) and
     // rebuilds the root's children from it. False, with a WARNING naming the
-    // file, when it cannot be read or parsed; the previous children stay.
+    // file, when it cannot be read or parsed or its elements nest deeper
+    // than MAX_ELEMENT_DEPTH; the previous children stay.
     // A document without a top element, or whose top element has no element
     // as its first child, leaves the root without children (true).
     bool Load(const std::string& path);

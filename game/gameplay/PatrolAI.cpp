@@ -22,6 +22,8 @@ namespace QRX {
 namespace {
 
 const glm::vec3 UP(0.0f, 1.0f, 0.0f);
+// The robot model looks along its local -x.
+const glm::vec3 MODEL_FRONT(-1.0f, 0.0f, 0.0f);
 const glm::vec4 VIEW_CONE_COLOUR(1.0f, 0.0f, 0.0f, 0.7f);
 
 } // namespace
@@ -77,8 +79,8 @@ bool PatrolAI::SeesPlayer() const
 glm::vec3 PatrolAI::Facing() const
 {
     const GameObject* object = OwnerObject();
-    if (!object) return glm::vec3(1.0f, 0.0f, 0.0f);
-    return object->rotation * glm::vec3(1.0f, 0.0f, 0.0f);
+    if (!object) return -MODEL_FRONT;
+    return object->rotation * MODEL_FRONT;
 }
 
 bool PatrolAI::Turn()

@@ -26,7 +26,10 @@
 // Seeing: the player within SIGHT_DISTANCE and less than 30 degrees
 // (cosine above SIGHT_COSINE) off the robot's horizontal velocity; a robot
 // standing still, or one at the player's very position, sees nothing.
-// Facing is the owner's rotation applied to +x. Times advance by the capped
+// Facing is the owner's rotation applied to the robot model's front, its
+// local -x, so the model looks where the robot turns and walks (the ENEMY
+// master is turned half round, so an unturned robot still faces +x at the
+// start). Times advance by the capped
 // frame time. The robot's update returns right after a catch: nothing of
 // the robot is used after the reload call.
 #pragma once
@@ -98,8 +101,8 @@ public:
 
     // Whether the robot sees the player this frame (see the header comment).
     bool SeesPlayer() const;
-    // The unit vector the owner faces: its rotation applied to +x; +x
-    // without an owner object.
+    // The unit vector the owner faces: its rotation applied to the model's
+    // front (-x); +x without an owner object.
     glm::vec3 Facing() const;
 
     void RequestState(int state) { m_RequestedState = state; }

@@ -202,7 +202,9 @@ void PlayerComponent::Init()
 
 void PlayerComponent::Update()
 {
-    if (!owner) return;
+    // A robot that left through the exit is done: a reset would reload a
+    // level already counted as completed, a step could walk it off an edge.
+    if (!owner || m_HasLeft) return;
     if (m_IsSpawning) {
         UpdateSpawnEffect();
         return;
@@ -348,9 +350,10 @@ void PlayerComponent::UpdateCrateActions()
             ThrowCrate();
             PlayEffect(THROW_SOUND);
         }
-        // A frame that handled a carried crate picks nothing up.
-        return;
+        if (GetCarriedCrate()) return;
     }
+    // Pick-up and throw share a button: the press that threw a crate also
+    // picks up one within reach.
     if (IsPressed(ACTION_PICKUP)) PickUpCrate(FindCrateAhead());
 }
 
@@ -567,6 +570,7 @@ void PlayerComponent::StartSpawnEffect(bool appearing)
                                        SPAWN_EFFECT_COUNT, SPAWN_EFFECT_DIRECTION, true);
     m_IsSpawning = true;
     m_IsAppearing = appearing;
+    m_HasLeft = false;
     GraphicsComponent* graphics = GetGraphicsComponent(owner);
     if (!graphics) return;
     if (appearing) {
@@ -594,6 +598,7 @@ void PlayerComponent::UpdateSpawnEffect()
     if (m_SpawnTimer > m_SpawnTime || m_SpawnTime <= 0.0f) {
         m_SpawnTimer = 0.0f;
         m_IsSpawning = false;
+        m_HasLeft = !m_IsAppearing;
         EndSpawnEffect();
     }
 }

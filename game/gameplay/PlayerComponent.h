@@ -6,7 +6,8 @@
 // turns the robot to face where it moves, picks up, carries, puts down and
 // throws crates with a dotted preview of the throw, and restores the last
 // checkpoint (or asks for a reload) on the reset action. While its appear or
-// leave effect runs it does nothing else.
+// leave effect runs it does nothing else, and once the leave effect (the
+// exit's) has ended it does nothing at all until an appear effect starts.
 //
 // Rules:
 // - Movement holds its keys (the first held of up, down, left, right
@@ -25,6 +26,9 @@
 //   floats one unit ahead of and one unit above the robot, without vertical
 //   velocity. Drop puts it down; throw launches it at m_ThrowForce along the
 //   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
+//   A frame that ends with no crate carried (put down or thrown in it)
+//   still picks up, so the shared pick-up/throw button throws one crate and
+//   takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
 //   but the last two points turquoise, the last one red, the others hidden;
 //   fewer than two points show none. It is recomputed only when marked
@@ -148,7 +152,8 @@ public:
     void CopyFrom(const Component* other) override;
 
     // Starts the appear (true) or leave (false) effect; a running effect
-    // restarts with its emitter kept.
+    // restarts with its emitter kept. A robot that had left acts again once
+    // a new appear effect ends.
     void StartSpawnEffect(bool appearing);
 
     // The steps of Update, each callable alone.
@@ -188,6 +193,8 @@ public:
     // The carried crate, or null.
     GameObject* GetCarriedCrate();
     bool IsSpawning() const { return m_IsSpawning; }
+    // The leave effect has ended: the robot has left the level.
+    bool HasLeft() const { return m_HasLeft; }
 
     PowerManager m_PowerManager;
 
@@ -212,6 +219,7 @@ public:
     bool m_IsSpawning = false;
     float m_SpawnTimer = 0.0f;
     bool m_IsAppearing = false;
+    bool m_HasLeft = false;  // the leave effect ended; no more actions
     float m_StartOpacity = 0.0f;
     float m_TargetOpacity = 0.0f;
     GameObject* m_SpawnEmitter = nullptr;  // not owned

@@ -255,6 +255,17 @@ TEST_F(MultiplayerLevelInProcessTest, TheRobotAtTheExitWinsAndAFileWithOneRobotA
         ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == STATE_MULTIPLAYER1; }, 5), 0);
     }
 
+    // Player one won the last race; this one is skipped with pad 0's Back
+    // before anybody reaches the exit: the closing screen does not announce
+    // the last race's winner.
+    CurrentProfile().winner = 1;
+    game.Step(40);
+    Press(0, SDL_CONTROLLER_BUTTON_BACK);
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 29; }, 3), 0);
+    EXPECT_EQ(CurrentProfile().winner, 0);
+    EXPECT_FALSE(Shows("Player One Wins!!"));
+    EXPECT_NE(LogPage().find("No robot reached the exit of"), std::string::npos);
+
     // One robot and no exit: nothing of the last race's robots is kept, the
     // robot is caught when it falls; pad 0's Back skips to the closing
     // screen, which keeps the last winner.

@@ -27,27 +27,29 @@ protected:
     std::vector<GameObject*> exits;
 };
 
-TEST_F(MultiplayerLevelTest, TheLastExitARobotReachedDecides)
+TEST_F(MultiplayerLevelTest, TheLastExitARobotReachedDecidesElseTheLastExit)
 {
     // No exit, or objects that are none (a gone one, a floor block): nothing decided.
     std::vector<GameObject*> none = {nullptr, Make(CUBE, glm::vec3(0.0f))};
     TwoPlayerResult result = DecideTwoPlayerResult(none);
     EXPECT_FALSE(result.hasExit);
-    EXPECT_FALSE(result.decided);
+    EXPECT_FALSE(result.reached);
 
-    // Exits nobody reached decide nothing either.
+    // Exits nobody reached (a skipped race): the last one decides, and its
+    // flag is 0, whatever an earlier race left.
     ExitComponent* first = MakeExit();
     ExitComponent* second = MakeExit();
     ASSERT_TRUE(first && second);
     result = DecideTwoPlayerResult(exits);
     EXPECT_TRUE(result.hasExit);
-    EXPECT_FALSE(result.decided);
+    EXPECT_FALSE(result.reached);
+    EXPECT_EQ(result.winner, 0);
 
     // The main player at the first exit: an untouched exit after it does
     // not take the win away.
     Reach(first, true);
     result = DecideTwoPlayerResult(exits);
-    EXPECT_TRUE(result.decided);
+    EXPECT_TRUE(result.reached);
     EXPECT_EQ(result.winner, 1);
 
     // Both reached (one robot each): the last one in the walk decides.

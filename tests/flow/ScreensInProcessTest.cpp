@@ -4,6 +4,7 @@
 // and a finished level leads through its screen to the next one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -317,6 +318,93 @@ TEST_F(MenuScreens, EveryScreenOpensDrawsAndKeepsTheLayoutRules)
         }
     }
     EXPECT_EQ(seen.size(), 16u);
+}
+
+// Dialogs over the screens they belong to: the quit questions, the delete
+// confirmation, the restart question, the display failures, the retry
+// question over a level, and the pause menu, whose shade covers the window.
+const std::vector<std::vector<int>> DIALOG_STACKS = {
+    {36, 41}, {17, 44, 48}, {36, 42, 49}, {17, 44, 45}, {36, 37, 39}, {36, 37, 38}, {3, 52}, {3, 44}, {17, 44},
+};
+
+TEST_F(MenuScreens, DialogsShowNothingOfTheScreensUnderThemAndKeepThemFromClicks)
+{
+    ASSERT_TRUE(game.Start());
+    System* system = game.GetSystem();
+    // Slots on the profile screen, under the delete confirmation.
+    system->profileManager->CreateProfile("Ann");
+    system->profileManager->CreateProfile("Bob");
+    auto windowRow = [](float y) { return static_cast<int>(HEIGHT / 2.0f - y); };
+    auto windowColumn = [](float x) { return static_cast<int>(x + WIDTH / 2.0f); };
+    int clicks = 0;
+    for (const std::vector<int>& ids : DIALOG_STACKS) {
+        const int id = ids.back();
+        SCOPED_TRACE(id);
+        Stack(ids);
+        game.Step(2);
+        ASSERT_EQ(States().GetCurrentState(), id);
+
+        // The dialog's background: its largest picture, inset past its
+        // rounded corners and its frame.
+        GameObject* panel = nullptr;
+        for (GameObject* o : OwnedBy(id))
+            if (o->GetComponent(CT_GUI) && (!panel || o->scale.x * o->scale.y > panel->scale.x * panel->scale.y))
+                panel = o;
+        ASSERT_NE(panel, nullptr);
+        const float inset = 30.0f;
+        const Rect inside{panel->position.x - panel->scale.x / 2 + inset, panel->position.y - panel->scale.y / 2 + inset,
+                          panel->position.x + panel->scale.x / 2 - inset,
+                          panel->position.y + panel->scale.y / 2 - inset};
+
+        // The same frame with everything below drawn and with it hidden:
+        // inside the dialog not one pixel differs.
+        const TestSupport::Picture over = Picture();
+        std::vector<std::pair<GameObject*, unsigned>> hidden;
+        for (size_t i = 0; i + 1 < ids.size(); ++i)
+            for (GameObject* o : OwnedBy(ids[i])) {
+                hidden.emplace_back(o, o->flags);
+                o->flags |= OBJ_SKIP_DRAW;
+            }
+        const TestSupport::Picture alone = Picture();
+        for (auto& [o, flags] : hidden) o->flags = flags;
+        int differing = 0;
+        for (int row = windowRow(inside.top); row <= windowRow(inside.bottom); ++row)
+            for (int column = windowColumn(inside.left); column <= windowColumn(inside.right); ++column) {
+                const size_t at = (static_cast<size_t>(HEIGHT - 1 - row) * WIDTH + static_cast<size_t>(column)) * 4;
+                for (int c = 0; c < 3; ++c) differing += over[at + c] != alone[at + c] ? 1 : 0;
+            }
+        EXPECT_EQ(differing, 0);
+
+        // A click on an element below, where no element of the dialog lies,
+        // does nothing: the dialog stays, nothing is asked for, and the
+        // element below never registers it.
+        std::vector<GameObject*> own;
+        for (GameObject* o : OwnedBy(id))
+            if (Reactive(o)) own.push_back(o);
+        for (size_t i = 0; i + 1 < ids.size(); ++i)
+            for (GameObject* below : OwnedBy(ids[i])) {
+                auto* element = dynamic_cast<UILogicComponent*>(below->GetComponent(CT_UILOGIC));
+                const glm::vec3 at = below->position;
+                const Rect point{at.x, at.y, at.x, at.y};
+                if (!element || !inside.Meets(point)) continue;
+                if (std::any_of(own.begin(), own.end(), [&](GameObject* o) { return Box(o).Meets(point); })) continue;
+                system->inputManager->OnMouseMove(windowColumn(at.x) |
+                                                  (static_cast<std::int64_t>(windowRow(at.y)) << 16));
+                game.Step();
+                game.Hold({KEY_LBUTTON});
+                game.Step(2);
+                game.Release();
+                game.Step(2);
+                ++clicks;
+                EXPECT_EQ(States().GetCurrentState(), id) << element->m_UIName;
+                EXPECT_EQ(States().GetRequestedState(), id) << element->m_UIName;
+                EXPECT_EQ(States().GetStates().size(), ids.size()) << element->m_UIName;
+                EXPECT_EQ(element->m_LeftClickState, UI_STATE_IDLE) << element->m_UIName;
+            }
+    }
+    // The profile slots, the main menu's and the options' buttons, the
+    // transition's: enough of them lie under the dialogs to count.
+    EXPECT_GE(clicks, 8);
 }
 
 TEST_F(MenuScreens, SliderSlotsAndDisplayChangesAtTheLayoutSize)

@@ -236,6 +236,62 @@ TEST_F(BehaviorTreeTest, FailedLoadKeepsTheChildrenAndNamesTheFile)
     }
 }
 
+// A tree file whose elements nest `depth` deep: a chain of selectors, each
+// under the "Children" of the one before, ending in the leaf TestLeafB
+// (followed by `extra`).
+std::string ChainFile(int depth, const std::string& extra = "")
+{
+    std::string text = "<?xml version=\"1.0\" ?>\n<BehaviorTree><Node Type=\"Root\" />";
+    const int lists = depth - 2;  // the top element and the leaf take two levels
+    for (int i = 0; i < lists; ++i) text += i ? "<Node Type=\"Selector\" /><Children>" : "<Children>";
+    text += "<Node Type=\"Behavior\" BehaviorType=\"TestLeafB\" />" + extra;
+    for (int i = 0; i < lists; ++i) text += "</Children>";
+    return text + "</BehaviorTree>\n";
+}
+
+TEST_F(BehaviorTreeTest, FilesNestedBeyondTheLimitAreRefused)
+{
+    const std::string folder = QRX::TestSupport::MakeTempDir();
+    auto write = [&](const std::string& name, const std::string& text) {
+        EXPECT_TRUE(QRX::TestSupport::WriteFile(folder + "/" + name, text));
+        return folder + "/" + name;
+    };
+    const int limit = Tree::MAX_ELEMENT_DEPTH;
+    // At the limit the whole chain loads; markup inside a comment, a CDATA
+    // section or a quoted value does not count.
+    const std::string deepest =
+        write("deepest.xml", ChainFile(limit, "<!-- " + std::string(300, '<') + " --><![CDATA[<a><b>]]>"));
+    Tree tree(nullptr);
+    EXPECT_EQ(Count(Load(tree, deepest), "WARNING"), 0u);
+    const Node* node = tree.GetRoot();
+    int levels = 0;
+    while (!node->GetChildren().empty()) {
+        node = node->GetChildren().front().get();
+        ++levels;
+    }
+    EXPECT_EQ(levels, limit - 2);
+    EXPECT_EQ(static_cast<const CustomBehavior*>(node->GetTask())->GetName(), "TestLeafB");
+
+    // One more level, and files nested far deeper (which would take the
+    // parser seconds, or its stack), are refused at once with one WARNING
+    // naming the file; the tree keeps what it had.
+    Load(tree, TREES + "unregistered.xml");
+    for (int depth : {limit + 1, 10000, 50000}) {
+        const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth));
+        const std::string log = Load(tree, path, false);
+        EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
+        EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;
+        EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA TestLeafC]") << depth;
+    }
+    // Quoted values may hold '>' and "/>" without ending a tag early.
+    const std::string quoted =
+        write("quoted.xml", "<T a='/>'><Node Type=\"Root\" x=\"a>b\" /><Children>"
+                            "<Node Type=\"Behavior\" BehaviorType=\"TestLeafA\" /></Children></T>");
+    EXPECT_EQ(Count(Load(tree, quoted), "WARNING"), 0u);
+    EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA]");
+    QRX::TestSupport::RemoveTree(folder);
+}
+
 TEST_F(BehaviorTreeTest, ReloadReplacesTheChildrenWithNewerIds)
 {
     Tree tree(nullptr);

@@ -126,6 +126,62 @@ TEST_F(ExitTest, NextLevelIsAskedForOnceTheTimeHasPassedAndUntilTheStateChanges)
     EXPECT_EQ(gsm.GetRequestedState(), 17);
 }
 
+TEST_F(ExitTest, ARobotThatLeftTakesNoActionsWhileTheExitWaits)
+{
+    // The game's masters: the robot fades out in 1 s, the exit waits 1.5 s.
+    // Reset (P) and a walking key are held through the whole wait: the level
+    // counted once is neither reloaded nor counted again, and the invisible
+    // robot does not walk (off an edge, into the fall handling).
+    std::filesystem::create_directories(home.GameFolder());
+    ASSERT_TRUE(TestSupport::WriteFile(ProfileManager::GetProfilePath(),
+                                       "<Profiles><lastUsed>Ada</lastUsed>"
+                                       "<Profile><Name>Ada</Name><LevelsCompleted>2</LevelsCompleted></Profile>"
+                                       "</Profiles>"));
+    System::GetInstance()->profileManager = new ProfileManager();
+    StartStates();
+    ASSERT_TRUE(gsm.ChangeState(STATE_LEVEL1));
+    GameObject* exitObject = Make(EXIT_MARKER, AT);
+    GameObject* robot = MakeRobot();
+    ASSERT_EQ(Exit(exitObject)->m_TimeTillNextLevel, 1.5f);
+    ASSERT_EQ(Player(robot)->m_SpawnTime, 1.0f);
+    exitObject->NotifyCollision(robot);
+
+    const int keyReset = KEY_A + ('P' - 'A'), keyUp = KEY_A + ('W' - 'A');
+    int frames = 0;
+    auto frame = [&] {
+        ApplyKeys();
+        robot->UpdateComponents();
+        exitObject->UpdateComponents();
+        EndInputFrame();
+        ++frames;
+    };
+    // Every update presses P anew.
+    while (gsm.GetRequestedState() == STATE_LEVEL1 && frames < 64) {
+        Hold({keyReset, keyUp});
+        frame();
+        ReleaseAll();
+        ApplyKeys();
+        EndInputFrame();
+        ASSERT_FALSE(gsm.IsReloadRequested()) << frames;
+        ASSERT_EQ(Body(robot)->velocity.z, 0.0f) << frames;
+    }
+    EXPECT_EQ(frames, 49);  // the first update past 1.5 s asks for the next level
+    EXPECT_EQ(gsm.GetRequestedState(), 17);
+    EXPECT_TRUE(Player(robot)->HasLeft());
+    EXPECT_EQ(Graphics(robot)->GetOpacity(), 0.0f);
+    EXPECT_EQ(SavedLevels("Ada"), 3);
+
+    // A robot made to appear again (the two-player level's respawn) acts
+    // once that effect has ended.
+    Player(robot)->StartSpawnEffect(true);
+    EXPECT_FALSE(Player(robot)->HasLeft());
+    for (int update = 0; update < 33; ++update) frame();
+    EXPECT_FALSE(Player(robot)->IsSpawning());
+    Hold({keyReset});
+    frame();
+    EXPECT_TRUE(gsm.IsReloadRequested());
+}
+
 TEST_F(ExitTest, MissingPartsSkipTheirStepsAndCubesBounceAnExitWithABody)
 {
     // No profile or game-state manager, a robot without a player component,

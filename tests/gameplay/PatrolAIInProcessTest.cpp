@@ -139,6 +139,35 @@ TEST_F(PatrolAIInProcessTest, TheEnemyWalksItsWaypointsInOrderAndACatchReloadsTh
     EXPECT_EQ(Patrol(enemy).GetWaypointIndex(), 0);
 }
 
+TEST_F(PatrolAIInProcessTest, TheEnemysModelLooksWhereItWalks)
+{
+    // The robot model looks along its local -x (as the player's robot does):
+    // every frame the enemy walks a leg of its loop, that front is the way
+    // it goes, and it faces +x before its first turn.
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.LoadLevel("tests/data/gameplay/levels/patrol.xml"));
+    GameObject* enemy = Enemy();
+    ASSERT_NE(enemy, nullptr);
+    PatrolAI& patrol = Patrol(enemy);
+    EXPECT_LT(glm::length(FacingFromRotation(enemy->rotation) - glm::vec3(1.0f, 0.0f, 0.0f)), 1e-4f);
+    int walking = 0;
+    std::vector<int> legs;
+    for (int frame = 0; frame < 900 && legs.size() < 4; ++frame) {
+        game.Step();
+        const int leg = patrol.GetWaypointIndex();
+        if (leg >= 0 && (legs.empty() || legs.back() != leg)) legs.push_back(leg);
+        const glm::vec3& v = GetPhysicsComponent(enemy)->velocity;
+        const glm::vec3 heading(v.x, 0.0f, v.z);
+        if (patrol.GetCurrentState() != PatrolAI::STATE_WALK || glm::length(heading) < 2.9f) continue;
+        ++walking;
+        const glm::vec3 front = FacingFromRotation(enemy->rotation);
+        ASSERT_GT(glm::dot(front, glm::normalize(heading)), 0.99f) << "frame " << frame;
+        ASSERT_GT(glm::dot(patrol.Facing(), front), 0.9999f) << "frame " << frame;
+    }
+    EXPECT_EQ(legs, (std::vector<int>{0, 1, 2, 0}));
+    EXPECT_GT(walking, 100);
+}
+
 TEST_F(PatrolAIInProcessTest, ACatchAfterACheckpointRestoresItAndTheEnemyPausesThenPatrols)
 {
     ASSERT_TRUE(game.Start());

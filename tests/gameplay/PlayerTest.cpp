@@ -289,6 +289,36 @@ TEST_F(PlayerTest, ThrowLaunchesAlongTheAimAndDropWinsInOneFrame)
     EXPECT_EQ(Body(crate)->velocity, glm::vec3(0.0f, 0.0f, 0.5f));
 }
 
+TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
+{
+    // Pick-up and throw share the left button: the press that throws the
+    // carried crate goes on to pick up one standing within reach.
+    GameObject* robot = MakeRobot();
+    Hold({KEY_W});
+    UpdateRobot(robot);
+    ReleaseAll();
+    GameObject* first = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
+    Press(robot, {KEY_LBUTTON});
+    ASSERT_EQ(Player(robot)->GetCarriedCrate(), first);
+    robot->position = AT;
+    GameObject* second = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
+    Press(robot, {KEY_LBUTTON});
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), second);
+    EXPECT_TRUE(Near(Body(first)->velocity, 40.0f * glm::normalize(glm::vec3(0.0f, 0.707f, -1.0f)), 1e-4f));
+    EXPECT_EQ(second->position.y, AT.y + 1.0f);
+    EXPECT_TRUE(Player(robot)->m_AreMarkersShown);
+
+    // Putting down with the right button picks nothing up: that takes a
+    // press of the left one, which then finds the crate put back in reach.
+    Press(robot, {KEY_RBUTTON});
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+    second->position = AT + glm::vec3(0.0f, 0.0f, -1.0f);
+    UpdateRobot(robot);
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+    Press(robot, {KEY_LBUTTON});
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), second);
+}
+
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
 {
     Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -3.0f))->scale = glm::vec3(3.0f, 1.0f, 12.0f);

@@ -419,7 +419,7 @@ TEST_F(PostProcessingTest, AnIncompleteTargetPrintsItsStatusAsANumber)
     empty.Release();
 }
 
-// --- inside the engine: start-up step 20 and a display change ----------------------------
+// --- inside the engine: the start-up's shadow map and frame buffers, and a display change ---
 
 // Stands in for the first state so that the test controls the scene.
 class QuietState : public GameState

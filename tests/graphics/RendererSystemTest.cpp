@@ -1,6 +1,7 @@
-// The renderer inside the engine: start-up step 11 with its report, the
-// program table built at step 14, a frame of a small scene drawn by the
-// frame loop, and the shut-down.
+// The renderer inside the engine: made at start-up after the binary model
+// reader, with its report, the program table built once the textures are
+// loaded, a frame of a small scene drawn by the frame loop, and the
+// shut-down.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -39,7 +40,7 @@ public:
     void Unload() override {}
 };
 
-TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
+TEST(RendererSystem, StartsAfterTheModelReaderDrawsAFrameAndShutsDown)
 {
     TestSupport::ScopedTempHome home;
     // The game's window brings its own context; this one only keeps the GL
@@ -86,7 +87,7 @@ TEST(RendererSystem, StartsAtStepElevenDrawsAFrameAndShutsDown)
     EXPECT_EQ(skyGraphics->GetMeshName(), "sphereinverted");
     system->camera->LookAt(glm::vec3(0.0f, 13.0f, 30.0f), glm::vec3(0.0f));
 
-    // The frame's drawing step (System::Update's step 8). The whole Update is
+    // The frame's drawing, as System::Update draws it. The whole Update is
     // left out here: with the pads' frame step and a drawn frame in one run,
     // the leak checker fails on a library's thread storage at exit.
     system->renderer->RenderScene();

@@ -28,6 +28,7 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Pads.h"
 #include "engine/platform/tweakbar/TweakBar.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
@@ -108,14 +109,15 @@ std::vector<StartStep> StartSteps()
          },
          {"Graphics system initialized."}},
         // FreeType and the catalogue's fonts (needs the context); no line.
-        {"font manager", [](S& s) { return CreateInto(s.fontManager); }},
+        {"font manager", [](S& s) { return CreateInto(s.fontManager); }, {}},
         // A missing "error" mesh is replaced by a built-in cube.
         {"mesh manager",
          [](S& s) {
              if (CreateInto(s.meshManager) != DONE) return StepOutcome::OutOfMemory;
              s.meshManager->Initialize();
              return DONE;
-         }},
+         },
+         {}},
         // The catalogue and the two defaults (needs the context), then the
         // shaders' textures; the result is not checked.
         {"texture manager",
@@ -124,7 +126,8 @@ std::vector<StartStep> StartSteps()
              s.textureManager->Init();
              s.renderer->SetupShaders();
              return DONE;
-         }},
+         },
+         {}},
         {"physics manager", [](S& s) { return CreateInto(s.physicsManager); }, {"Physics manager initialized."}},
         {"object manager", [](S& s) { return CreateInto(s.objectManager); }, {"Object manager initialized."}},
         {"factories",
@@ -134,7 +137,8 @@ std::vector<StartStep> StartSteps()
              RegisterComponentFactories();
              RegisterPrimitiveFactories();
              return DONE;
-         }},
+         },
+         {}},
         {"profile manager", [](S& s) { return CreateInto(s.profileManager); }, {"Profile manager initialized."}},
         // Its Initialize makes the level manager and loads the first state.
         {"game-state manager",
@@ -149,7 +153,8 @@ std::vector<StartStep> StartSteps()
              s.renderer->ShadowMapInit();
              s.renderer->CreateFrameBuffers();
              return DONE;
-         }},
+         },
+         {}},
         {"frame-rate controller",
          [](S& s) {
              if (CreateInto(s.frameRateController) != DONE) return StepOutcome::OutOfMemory;
@@ -157,7 +162,7 @@ std::vector<StartStep> StartSteps()
              return DONE;
          },
          {"Frame rate controller initialized."}, nullptr, false},
-        {"cursor display count", [](S& s) { return CreateInto(s.cursorShowCount, 0); }},
+        {"cursor display count", [](S& s) { return CreateInto(s.cursorShowCount, 0); }, {}},
         // Hidden; a library that does not start is reported and the game goes on.
         {"developer panels",
          [](S& s) {
@@ -361,6 +366,26 @@ void InstallDrawingParts()
          []() { System::PeekInstance()->textureManager->UnloadAllTextures(); }}};
 }
 
+// The level editor is one of the game's states, made and bound as theirs are.
+LevelEditor s_levelEditor;
+
+void InstallStateParts()
+{
+    ProvideStateObject(StateObjectKind::LevelEditor, &s_levelEditor);
+    DeveloperTools& tools = GetDeveloperTools();
+    tools.loadConsole = LoadConsole;
+    tools.updateConsole = UpdateConsole;
+    tools.toggleHelp = []() { AntTweakBar::ToggleHelpBar(Panels()); };
+    tools.panelsShown = PanelsShown;
+    tools.closeObjectPanel = []() { AntTweakBar::DeleteObjectBar(Panels()); };
+    tools.hideHelp = [](bool panelsToo) {
+        TweakBarState* panels = Panels();
+        if (!panels) return;
+        TwDefine(" TW_HELP visible=false ");
+        if (panelsToo) panels->shown = false;
+    };
+}
+
 void InstallInputParts()
 {
     InputManager::PickingSeam& picking = InputManager::picking;
@@ -385,6 +410,7 @@ void InstallProgramParts()
     InstallDisplayParts();
     InstallDrawingParts();
     InstallInputParts();
+    InstallStateParts();
     Logger::SetEchoSink(EchoToConsole);
     TwSetFailureReport(ReportTweakBarFailure);
 }

@@ -15,6 +15,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/BaseLevel.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
@@ -22,9 +23,6 @@
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
 #include "game/flow/UILogicComponent.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -129,7 +127,7 @@ void Menu::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
-    LoadConsole();
+    LoadDeveloperConsole();
     RefreshProfileList();
 }
 
@@ -178,7 +176,7 @@ void Menu::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     HideLoadingOverlay();
     if (CurrentStateId() == STATE_MAINPROFILE) {
@@ -192,12 +190,9 @@ void Menu::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
-    if (system->tweakBarState) {
-        TwDefine(" TW_HELP visible=false ");
-        system->tweakBarState->shown = false;
-    }
+    HideDeveloperHelp(true);
 }
 
 // One frame ------------------------------------------------------------------
@@ -206,13 +201,9 @@ void Menu::Update(GameStateManager& manager)
 {
     // While the console has the keyboard (it had it as the frame began, so
     // the Escape that closes it counts too) the name field and the back key wait.
-    m_ConsoleTyping = IsConsoleOpen();
+    m_ConsoleTyping = InputManager::IsKeyboardTaken();
     System* system = System::GetInstance();
     ObjectManager* objects = system->objectManager;
-    // A left click belongs to the screen's elements; the right one picks.
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_RBUTTON) &&
-        system->inputManager && objects)
-        system->inputManager->PickScreenObject(objects->GetActiveObjectsWithComponent(CT_GUI), true);
 
     if (objects) {
         const std::vector<GameObject*> active = objects->GetActiveObjects();
@@ -241,10 +232,9 @@ void Menu::Update(GameStateManager& manager)
     if (id == STATE_MAINPROFILE && m_ConfirmResult == 1) DeleteConfirmedProfile();
     if (id != STATE_CONFIRMATIONMENU) m_ConfirmResult = 0;
 
-    UpdateCursorVisibility();
-    UpdateConsole();
+    // A left click belongs to the screen's elements; the right one picks.
+    RunDeveloperFrame(PickTarget::ScreenObjects, KEY_RBUTTON);
     TypeIntoNameField();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
     if (!m_ConsoleTyping) HandleBackKey(manager);
 }
 

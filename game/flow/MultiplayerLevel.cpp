@@ -12,6 +12,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/platform/Pads.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
@@ -21,9 +22,6 @@
 #include "game/gameplay/ControllerWaitComponent.h"
 #include "game/gameplay/ExitComponent.h"
 #include "game/gameplay/PlayerComponent.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -176,7 +174,7 @@ void MultiplayerLevel::Free()
     System* system = System::GetInstance();
     if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     m_OtherPlayer = nullptr;

@@ -175,6 +175,14 @@ std::vector<StartStep> StartSteps()
     };
 }
 
+// Runs the manager's last work, when there is a manager, then deletes it.
+template <typename T>
+void FinishAndDestroy(T*& slot, void (T::*finish)())
+{
+    if (slot) (slot->*finish)();
+    DestroySlot(slot);
+}
+
 // The shut-down: the states first while every other manager exists; the
 // objects before physics (they hand their generators back to its factories);
 // OpenGL users while the context exists; the logger's last line, then the
@@ -183,19 +191,13 @@ std::vector<StopStep> StopSteps()
 {
     return {
         {"game-state manager (every state popped)",
-         [](S& s) {
-             if (s.gameStateManager) s.gameStateManager->Shutdown();
-             DestroySlot(s.gameStateManager);
-         }},
+         [](S& s) { FinishAndDestroy(s.gameStateManager, &GameStateManager::Shutdown); }},
         {"frame-rate controller", [](S& s) { DestroySlot(s.frameRateController); }},
         // Its display objects go back while the object manager exists.
         {"console", [](S& s) { DestroySlot(s.console); }},
         {"profile manager", [](S& s) { DestroySlot(s.profileManager); }},
         {"object manager (every object and master)",
-         [](S& s) {
-             if (s.objectManager) s.objectManager->Shutdown();
-             DestroySlot(s.objectManager);
-         }},
+         [](S& s) { FinishAndDestroy(s.objectManager, &ObjectManager::Shutdown); }},
         {"physics manager", [](S& s) { DestroySlot(s.physicsManager); }},
         // All sound stops before the sound system is released.
         {"audio manager",
@@ -213,10 +215,7 @@ std::vector<StopStep> StopSteps()
         {"input manager", [](S& s) { DestroySlot(s.inputManager); }},
         {"binary model reader", [](S& s) { DestroySlot(s.binaryFileManager); }},
         {"file manager",
-         [](S& s) {
-             if (s.fileManager) s.fileManager->Clear();
-             DestroySlot(s.fileManager);
-         }},
+         [](S& s) { FinishAndDestroy(s.fileManager, &FileManager::Clear); }},
         {"cursor display count", [](S& s) { DestroySlot(s.cursorShowCount); }},
         {"pads, then the pad layer",
          [](S& s) {
@@ -241,10 +240,7 @@ std::vector<StopStep> StopSteps()
              s.camera = nullptr;
          }},
         {"shader manager",
-         [](S& s) {
-             if (s.shaderManager) s.shaderManager->DeleteAllPrograms();
-             DestroySlot(s.shaderManager);
-         }},
+         [](S& s) { FinishAndDestroy(s.shaderManager, &ShaderManager::DeleteAllPrograms); }},
         {"window and OpenGL context",
          [](S& s) {
              if (s.window) s.window->KillWindow(true);
@@ -252,10 +248,7 @@ std::vector<StopStep> StopSteps()
          }},
         {"logger", [](S& s) { DestroySlot(s.logger); }},
         {"checkpoint store",
-         [](S& s) {
-             if (s.checkpointStore) s.checkpointStore->Clear();
-             DestroySlot(s.checkpointStore);
-         }},
+         [](S& s) { FinishAndDestroy(s.checkpointStore, &CheckpointStore::Clear); }},
     };
 }
 

@@ -49,7 +49,7 @@ void RescaleGUIObjects(int width, int height)
     // A copy: the manager's result list is shared by every query.
     const GameObjectGroup objects = system->objectManager->GetObjectsWithComponent(CT_GUI);
     for (GameObject* object : objects) {
-        auto* gui = dynamic_cast<GUIComponent*>(object->GetComponent(CT_GUI));
+        auto* gui = object->GetComponent<GUIComponent>();
         if (!gui) continue;
         if (Window::RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, width,
                                     height))

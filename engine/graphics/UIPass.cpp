@@ -33,7 +33,7 @@ constexpr GLboolean TRUE = GL_TRUE;
 
 const GUIComponent* GuiOf(const GameObject* object)
 {
-    return object ? dynamic_cast<const GUIComponent*>(object->GetComponent(CT_GUI)) : nullptr;
+    return object ? object->GetComponent<const GUIComponent>() : nullptr;
 }
 
 float GuiOpacity(const GameObject* object)
@@ -151,7 +151,7 @@ void RenderTextComponents()
     System* system = System::PeekInstance();
     if (!system || !system->objectManager) return;
     for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT)) {
-        const TextComponent* text = dynamic_cast<const TextComponent*>(object->GetComponent(CT_TEXT));
+        const TextComponent* text = object->GetComponent<const TextComponent>();
         if (text && text->m_drawMe) text->Render();
     }
 }

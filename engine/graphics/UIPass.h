@@ -1,4 +1,4 @@
-// The user-interface pass: flat quads, text components and the console overlay.
+// The user-interface pass: flat quads, text components and the console overlay's text.
 //
 // After the world, the renderer's frame draws every object with a GUI
 // component as a textured mesh placed by its world matrix in the window's

@@ -44,7 +44,7 @@ PrimitiveType PrimitiveTypeOf(const tinyxml2::XMLElement* primitiveElement, cons
 
 CollisionComponent* GetCollisionComponent(const GameObject* object)
 {
-    return object ? dynamic_cast<CollisionComponent*>(object->GetComponent(CT_COLLISION)) : nullptr;
+    return object ? object->GetComponent<CollisionComponent>() : nullptr;
 }
 
 bool SegmentEntersPickBox(const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t)

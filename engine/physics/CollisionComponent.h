@@ -29,6 +29,7 @@ class Primitive;
 class CollisionComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_COLLISION;
     // Every flag false, frictions 0, no primitive.
     CollisionComponent();
     // Hands the primitive back to its factory.

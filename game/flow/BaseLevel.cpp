@@ -225,7 +225,7 @@ void BaseLevel::FindPlayers()
     const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
     PlayerComponent* last = nullptr;
     for (GameObject* object : players) {
-        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+        auto* player = object->GetComponent<PlayerComponent>();
         if (!player) continue;
         if (player->m_IsMainPlayer) system->playerOne = object;
         else system->playerTwo = object;
@@ -242,16 +242,16 @@ void BaseLevel::LinkObjects()
     // A copy: the trigger search queries the manager again.
     const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
     for (GameObject* object : spawners) {
-        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+        if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
             spawner->FindTriggers();
     }
     const GameObjectGroup doors = objects->GetObjectsWithComponent(CT_DOOR);
     for (GameObject* object : doors) {
-        if (auto* door = dynamic_cast<DoorComponent*>(object->GetComponent(CT_DOOR))) door->FindSwitches();
+        if (auto* door = object->GetComponent<DoorComponent>()) door->FindSwitches();
     }
     const GameObjectGroup bridges = objects->GetObjectsWithComponent(CT_BRIDGE);
     for (GameObject* object : bridges) {
-        if (auto* bridge = dynamic_cast<BridgeComponent*>(object->GetComponent(CT_BRIDGE))) bridge->FindTriggers();
+        if (auto* bridge = object->GetComponent<BridgeComponent>()) bridge->FindTriggers();
     }
 }
 
@@ -342,7 +342,7 @@ void BaseLevel::GradeLevel()
     const LevelScoreTimes* found = nullptr;
     if (system->objectManager) {
         for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_LEVELSCORE)) {
-            if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
+            if (auto* score = object->GetComponent<LevelScore>()) {
                 times = LevelScoreTimes{score->gradeATime, score->gradeBTime};
                 found = &times;
                 break;

@@ -162,7 +162,7 @@ void Menu::Pause()
     PauseCurrentStateObjects();
     if (CurrentStateId() != STATE_MAINPROFILE) return;
     for (GameObject* slot : m_ProfileSlots)
-        if (auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT))) text->m_drawMe = false;
+        if (auto* text = slot->GetComponent<TextComponent>()) text->m_drawMe = false;
 }
 
 void Menu::Resume()
@@ -221,7 +221,7 @@ void Menu::Update(GameStateManager& manager)
         for (GameObject* object : elements) {
             // An earlier action may have returned objects to the pool.
             if (!(object->flags & OBJ_ALIVE) || !(object->flags & OBJ_ACTIVE) || object->stateId != id) continue;
-            if (auto* element = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC)))
+            if (auto* element = object->GetComponent<UILogicComponent>())
                 UpdateElement(manager, *object, *element);
         }
     }
@@ -242,7 +242,7 @@ void Menu::TypeIntoNameField()
 {
     InputManager* input = System::GetInstance()->inputManager;
     if (!input || !m_NameFieldObject.Refresh()) return;
-    auto* field = dynamic_cast<TextComponent*>(m_NameFieldObject.object->GetComponent(CT_TEXT));
+    auto* field = m_NameFieldObject.object->GetComponent<TextComponent>();
     if (!field) return;
     for (char typed : input->GetUnclaimedText()) field->m_text = ApplyTypedCharacter(field->m_text, typed);
 }
@@ -258,7 +258,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     AudioManager* audio = system->audioManager;
     if (name == "lblName") {
         // Typed into after the console has taken its characters.
-        m_NameField = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
+        m_NameField = object.GetComponent<TextComponent>();
         m_NameFieldObject = &object;
     } else if (name == "chkboxFullscreen") {
         SetElementTexture(&element, CheckboxTexture(system->window && system->window->IsFullscreen(), hovered));
@@ -270,7 +270,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
         m_ResolutionBoxes[static_cast<size_t>(name.back() - '1')] = &element;
     } else if (name == "lblProfileName") {
         ProfileManager* profiles = Profiles();
-        auto* text = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
+        auto* text = object.GetComponent<TextComponent>();
         if (text && profiles && profiles->GetCurrentProfile())
             text->m_text = ProfileGreeting(profiles->GetCurrentProfile()->name);
     }
@@ -412,7 +412,7 @@ void Menu::HandleBackKey(GameStateManager& manager)
 
 TextComponent* Menu::SlotText(const UILogicComponent* element)
 {
-    return element && element->owner ? dynamic_cast<TextComponent*>(element->owner->GetComponent(CT_TEXT)) : nullptr;
+    return element && element->owner ? element->owner->GetComponent<TextComponent>() : nullptr;
 }
 
 void Menu::SetElementTexture(UILogicComponent* element, const std::string& textureId)
@@ -421,7 +421,7 @@ void Menu::SetElementTexture(UILogicComponent* element, const std::string& textu
     element->m_CurrentTexture = textureId;
     // Shown from this frame on, not only after the element's next update.
     if (element->owner)
-        if (auto* gui = dynamic_cast<GUIComponent*>(element->owner->GetComponent(CT_GUI))) gui->m_textureId = textureId;
+        if (auto* gui = element->owner->GetComponent<GUIComponent>()) gui->m_textureId = textureId;
 }
 
 void Menu::RefreshProfileList()
@@ -432,7 +432,7 @@ void Menu::RefreshProfileList()
     const std::vector<std::string> names = profiles->GetProfileNames();
     for (size_t i = 0; i < m_ProfileSlots.size() && i < names.size(); ++i) {
         GameObject* slot = m_ProfileSlots[i];
-        auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT));
+        auto* text = slot->GetComponent<TextComponent>();
         if (!text) continue;
         text->m_text = names[i];
         text->m_drawMe = true;
@@ -489,13 +489,13 @@ void Menu::SelectCurrentProfileSlot()
 {
     m_SelectedSlot = nullptr;
     if (m_ProfileSlots.empty()) return;
-    m_SelectedSlot = dynamic_cast<UILogicComponent*>(m_ProfileSlots.front()->GetComponent(CT_UILOGIC));
+    m_SelectedSlot = m_ProfileSlots.front()->GetComponent<UILogicComponent>();
     ProfileManager* profiles = Profiles();
     const Profile* current = profiles ? profiles->GetCurrentProfile() : nullptr;
     for (GameObject* slot : m_ProfileSlots) {
-        auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT));
+        auto* text = slot->GetComponent<TextComponent>();
         if (current && text && text->m_text == current->name) {
-            m_SelectedSlot = dynamic_cast<UILogicComponent*>(slot->GetComponent(CT_UILOGIC));
+            m_SelectedSlot = slot->GetComponent<UILogicComponent>();
             break;
         }
     }
@@ -509,13 +509,13 @@ void Menu::SelectCurrentProfileSlot()
 void Menu::UpdateProfileSlots(GameStateManager& manager)
 {
     for (GameObject* slot : m_ProfileSlots)
-        if (auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT))) {
+        if (auto* text = slot->GetComponent<TextComponent>()) {
             text->m_posX = PROFILE_SLOT_TEXT_MARGIN - 0.5f * slot->scale.x;
             text->m_posY = PROFILE_SLOT_TEXT_Y;
         }
 
     for (GameObject* slot : m_ProfileSlots) {
-        auto* element = dynamic_cast<UILogicComponent*>(slot->GetComponent(CT_UILOGIC));
+        auto* element = slot->GetComponent<UILogicComponent>();
         if (!element) continue;
         const int selection = element->m_SelectState;
         if (selection == UI_STATE_IDLE || selection == UI_STATE_ENDED)
@@ -594,7 +594,7 @@ void Menu::ShowLoadingOverlay()
     if (!objects) return;
     if (!m_LoadingOverlay.Refresh()) {
         if (GameObject* picture = objects->CreateInstanceHelper(SPRITE, true)) {
-            if (auto* gui = dynamic_cast<GUIComponent*>(picture->GetComponent(CT_GUI))) gui->m_textureId = OVERLAY_TEXTURE;
+            if (auto* gui = picture->GetComponent<GUIComponent>()) gui->m_textureId = OVERLAY_TEXTURE;
             picture->scale.x = GUIComponent::LAYOUT_WIDTH;
             picture->scale.y = GUIComponent::LAYOUT_HEIGHT;
             picture->position = picture->previousPosition = glm::vec3(0.0f, 0.0f, OVERLAY_Z);

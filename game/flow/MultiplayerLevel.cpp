@@ -63,7 +63,7 @@ TwoPlayerResult DecideTwoPlayerResult(const std::vector<GameObject*>& exits)
 {
     TwoPlayerResult result;
     for (GameObject* object : exits) {
-        auto* exit = object ? dynamic_cast<ExitComponent*>(object->GetComponent(CT_EXIT)) : nullptr;
+        auto* exit = object ? object->GetComponent<ExitComponent>() : nullptr;
         if (!exit) continue;
         result.hasExit = true;
         // Once one was reached, an exit nobody reached takes nothing away.
@@ -117,7 +117,7 @@ void MultiplayerLevel::Respawn(GameObject* robot, const glm::vec3& spawn)
     // The fall's speed would carry it on through the floor in this frame's step.
     if (PhysicsComponent* body = GetPhysicsComponent(robot))
         body->velocity = glm::vec3(0.0f, PlayerComponent::GROUND_VELOCITY_Y, 0.0f);
-    if (auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER))) player->StartSpawnEffect(true);
+    if (auto* player = robot->GetComponent<PlayerComponent>()) player->StartSpawnEffect(true);
 }
 
 void MultiplayerLevel::Update(GameStateManager& manager)

@@ -97,7 +97,7 @@ void TransitionLevel::CreateStars(int stateId)
             continue;
         }
         m_Stars.push_back(star);
-        if (auto* gui = dynamic_cast<GUIComponent*>(star->GetComponent(CT_GUI)))
+        if (auto* gui = star->GetComponent<GUIComponent>())
             gui->m_textureId = StarTexture(i, fullStars);
         star->scale.x = STAR_SIZE;
         star->scale.y = STAR_SIZE;

@@ -22,6 +22,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameState.h"
 #include "game/flow/GameStateTables.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -124,20 +125,25 @@ TEST(RendererSystem, StartsAfterTheModelReaderDrawsAFrameAndShutsDown)
     BindStateObject(StateObjectKind::BaseLevel, nullptr);
 }
 
-TEST(RendererSystem, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
+// The whole engine with the test's quiet state in place of the first one.
+class RendererOverlaysTest : public TestSupport::EngineTest
 {
-    TestSupport::ScopedTempHome home;
-    static TestSupport::GLTestContext* gl = new TestSupport::GLTestContext(64, 64);
-    ASSERT_TRUE(gl->Ok()) << gl->Error();
-    QuietState state;
-    BindStateObject(StateObjectKind::BaseLevel, &state);
-    System* system = System::GetInstance();
-    testing::internal::CaptureStdout();
-    const bool started = system->Initialize();
-    testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(started);
+protected:
+    void TearDown() override
+    {
+        Renderer::overlays = m_saved;
+        TestSupport::EngineTest::TearDown();
+        BindStateObject(StateObjectKind::BaseLevel, nullptr);
+    }
+    QuietState m_state;
+    const Renderer::Overlays m_saved = Renderer::overlays;
+};
 
-    const Renderer::Overlays saved = Renderer::overlays;
+TEST_F(RendererOverlaysTest, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
+{
+    BindStateObject(StateObjectKind::BaseLevel, &m_state);
+    System* system = System::GetInstance();
+    ASSERT_TRUE(system->Initialize());
     std::vector<std::string> calls;
     Renderer::overlays.underText = {[&](Renderer& renderer) {
                                         EXPECT_EQ(&renderer, system->renderer);
@@ -153,11 +159,6 @@ TEST(RendererSystem, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
     // Without overlays the frame is drawn all the same.
     Renderer::overlays = {};
     system->renderer->RenderScene();
-    Renderer::overlays = saved;
-
-    system->Shutdown();
-    System::DestroyInstance();
-    BindStateObject(StateObjectKind::BaseLevel, nullptr);
 }
 
 } // namespace

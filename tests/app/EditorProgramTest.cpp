@@ -15,7 +15,7 @@
 
 #include "support/ProgramDriver.h"
 #include "support/ProgramRun.h"
-#include "support/ScratchData.h"
+#include "support/ScratchProgramTest.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -31,24 +31,8 @@ constexpr int HELP_ARROW_X = 27, HELP_ARROW_Y = 25;
 constexpr int CUBE_BUTTON_X = 143, CUBE_BUTTON_Y = 209;
 constexpr int GRID_X = 650, GRID_Y = 600;
 
-class EditorProgramTest : public ::testing::Test
+class EditorProgramTest : public ScratchProgramTest
 {
-protected:
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs an X display (run through test.sh)";
-        ASSERT_FALSE(BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
-        ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
-        ASSERT_TRUE(scratch.Ok());
-    }
-    // Waits until the level file exists (saves are written by the game's frame).
-    bool WaitForLevel(const std::string& name)
-    {
-        return WaitUntil([&]() { return ::access(scratch.LevelFile(name).c_str(), R_OK) == 0; });
-    }
-
-    ScratchDataFolder scratch{false};
 };
 
 TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)

@@ -24,6 +24,7 @@
 #include "bench/FrameBench.h"
 #include "bench/PhysicsBench.h"
 #include "bench/StartupBench.h"
+#include "tools/ProgramParts.h"
 
 using namespace QRX::Bench;
 
@@ -103,6 +104,7 @@ std::string LogPathFor(const std::string& output)
 
 int main(int argc, char** argv)
 {
+    QRX::InstallProgramParts();
     Options options;
     if (!Parse(argc, argv, options)) {
         Usage(stderr);

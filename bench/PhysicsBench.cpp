@@ -11,6 +11,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 
 namespace QRX {

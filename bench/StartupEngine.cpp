@@ -11,6 +11,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "tools/ProgramParts.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ std::int64_t MonotonicNanoseconds()
 
 int main(int argc, char** argv)
 {
+    QRX::InstallProgramParts();
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <times file>\n", argv[0]);
         return 2;

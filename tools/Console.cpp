@@ -312,77 +312,88 @@ std::string Console::GetHistoryEntry() const
 }
 
 // The command table, tested in this order; "exact" rows need the whole line.
+const std::vector<Console::Command>& Console::Commands()
+{
+    using C = Console;
+    using L = const std::string&;
+    static const std::vector<Command> commands = {
+        // Listed by help, in this order.
+        {{"clear"}, nullptr, 0, {"clear\t-\tclear the console prompt"}, [](C& c, L) { c.m_output.clear(); }},
+        {{"quit", "exit"}, nullptr, 0, {"quit\t-\texit game"}, [](C&, L) { System::GetInstance()->StopRunning(); }},
+        {{"fps 0", "fps 1", "fps 2"}, nullptr, 0, {"fps #\t-\tshow frames per second graph. 0 = off, 1 = on"},
+         [](C& c, L line) { c.SetGraphMode(line.back() - '0'); }},
+        {{"edit"}, nullptr, 0,
+         {"edit #\t-\tenter level editor using data for specified level.",
+          "\t\t\t# = level (enum; leave # empty default to current level)",
+          "\t\t\t# = new to create a new level to edit"},
+         [](C& c, L) { c.EditCurrentLevel(); }},
+        {{"edit new"}, nullptr, 0, {},
+         [](C& c, L) {
+             SetEditorFile(LevelEditor::TEMPLATE_FILE);
+             c.RequestEditor();
+         }},
+        // "edit" and at least two more characters ("edit " alone is unknown).
+        {{}, "edit", 6, {}, [](C& c, L line) { c.EditWithArgument(line); }},
+        {{}, "goto", 4,
+         {"goto #\t-\tload a specific level. # = level (enum)", "\t\t\t# = 'yourlevelname.xml' load custom xml)"},
+         [](C& c, L line) { c.Goto(line); }},
+        {{}, "save", 4, {"save #\t-\tsave current level state to an levelname.XML file.", "\t\t\t# = level (enum)"},
+         [](C& c, L line) { c.Save(line); }},
+        {{"restart"}, nullptr, 0, {"restart\t-\treset current level"},
+         [](C&, L) {
+             if (GameStateManager* states = States()) states->RestartState();
+         }},
+        {{"reload"}, nullptr, 0, {"reload\t-\tfully unload and reload current level"},
+         [](C&, L) {
+             if (GameStateManager* states = States()) states->ReloadState();
+         }},
+        {{"list"}, nullptr, 0, {"list #\t-\tdisplay available levels/paths in levelloadtable."},
+         [](C& c, L) { c.ListLevels(); }},
+        {{"log 1", "log 0"}, nullptr, 0, {"log #\t-\tdisplay or set log status. 0 = off, 1 = on"},
+         [](C& c, L line) {
+             const bool on = line.back() == '1';
+             if (Logger* logger = System::GetInstance()->logger) logger->SetEnabled(on);
+             c.Print(on ? "Logging is turned On" : "Logging is turned Off");
+         }},
+        // Not listed.
+        {{"help"}, nullptr, 0, {}, [](C& c, L) { c.PrintHelp(); }},
+        {{"objsize", "log"}, nullptr, 0, {}, [](C&, L) {}},  // known words that do nothing
+        {{"mainmenu"}, nullptr, 0, {}, [](C& c, L) { c.Print(NOTHING_YET); }},
+        {{"mouse 0", "mouse 1", "mouse 2"}, nullptr, 0, {},
+         [](C& c, L line) {
+             c.Print(NOTHING_YET);
+             c.m_mouseMode = line.back() - '0';
+         }},
+        {{"debugdraw 0", "debugdraw 1"}, nullptr, 0, {},
+         [](C& c, L line) {
+             c.Print(NOTHING_YET);
+             c.m_debugDraw = line.back() == '1';
+         }},
+        {{}, "delete", 6, {}, [](C& c, L line) { c.Delete(line); }},
+        {{"god 1", "god 0"}, nullptr, 0, {},
+         [](C& c, L line) {
+             c.m_godMode = line.back() == '1';
+             c.Print(c.m_godMode ? "God mode enabled." : "God mode disabled.");
+         }},
+        {{"password"}, nullptr, 0, {}, [](C& c, L) { c.Print("You're so smart."); }},
+        {{}, "password", 8, {}, [](C& c, L line) { c.Password(line); }},
+        {{"waves 0"}, nullptr, 0, {}, [](C& c, L) { c.Print("Waves spawns are halted indefinitely."); }},
+        {{"waves 1"}, nullptr, 0, {}, [](C& c, L) { c.Print("Waves spawns will now resume from this time on."); }},
+        {{}, "spawn", 5, {}, [](C& c, L line) { c.Spawn(line); }},
+    };
+    return commands;
+}
+
 void Console::ExecuteCommand()
 {
     const std::string line = m_input;
-    System* system = System::GetInstance();
-
-    if (line == "exit" || line == "quit") {
-        system->StopRunning();
-    } else if (line == "clear") {
-        m_output.clear();
-    } else if (line == "help") {
-        PrintHelp();
-    } else if (line == "fps 1") {
-        SetGraphMode(1);
-    } else if (line == "fps 0") {
-        SetGraphMode(0);
-    } else if (line == "fps 2") {
-        SetGraphMode(2);
-    } else if (line == "mainmenu") {
-        Print(NOTHING_YET);
-    } else if (line == "mouse 2" || line == "mouse 1" || line == "mouse 0") {
-        Print(NOTHING_YET);
-        m_mouseMode = line.back() - '0';
-    } else if (line == "debugdraw 0" || line == "debugdraw 1") {
-        Print(NOTHING_YET);
-        m_debugDraw = line.back() == '1';
-    } else if (line == "list") {
-        ListLevels();
-    } else if (line == "edit new") {
-        SetEditorFile(LevelEditor::TEMPLATE_FILE);
-        RequestEditor();
-    } else if (StartsWith(line, "edit") && line.size() > 5) {
-        EditWithArgument(line);
-    } else if (line == "edit") {
-        EditCurrentLevel();
-    } else if (StartsWith(line, "delete")) {
-        Delete(line);
-    } else if (StartsWith(line, "save")) {
-        Save(line);
-    } else if (StartsWith(line, "goto")) {
-        Goto(line);
-    } else if (line == "restart") {
-        if (GameStateManager* states = States()) states->RestartState();
-    } else if (line == "reload") {
-        if (GameStateManager* states = States()) states->ReloadState();
-    } else if (line == "objsize" || line == "log") {
-        // Known words that do nothing.
-    } else if (line == "log 1") {
-        if (system->logger) system->logger->SetEnabled(true);
-        Print("Logging is turned On");
-    } else if (line == "log 0") {
-        if (system->logger) system->logger->SetEnabled(false);
-        Print("Logging is turned Off");
-    } else if (line == "god 1") {
-        Print("God mode enabled.");
-        m_godMode = true;
-    } else if (line == "god 0") {
-        Print("God mode disabled.");
-        m_godMode = false;
-    } else if (line == "password") {
-        Print("You're so smart.");
-    } else if (StartsWith(line, "password")) {
-        Password(line);
-    } else if (line == "waves 0") {
-        Print("Waves spawns are halted indefinitely.");
-    } else if (line == "waves 1") {
-        Print("Waves spawns will now resume from this time on.");
-    } else if (StartsWith(line, "spawn")) {
-        Spawn(line);
-    } else {
-        Print("Unknown command: " + line);
-    }
+    for (const Command& command : Commands())
+        for (const char* word : command.words)
+            if (line == word) return command.run(*this, line);
+    for (const Command& command : Commands())
+        if (command.prefix && line.size() >= command.minLength && StartsWith(line, command.prefix))
+            return command.run(*this, line);
+    Print("Unknown command: " + line);
 }
 
 void Console::ListLevels()
@@ -609,18 +620,9 @@ void Console::Password(const std::string& line)
 
 void Console::PrintHelp()
 {
-    for (const char* help : {"Commands available:", "clear\t-\tclear the console prompt", "quit\t-\texit game",
-                             "fps #\t-\tshow frames per second graph. 0 = off, 1 = on",
-                             "edit #\t-\tenter level editor using data for specified level.",
-                             "\t\t\t# = level (enum; leave # empty default to current level)",
-                             "\t\t\t# = new to create a new level to edit",
-                             "goto #\t-\tload a specific level. # = level (enum)",
-                             "\t\t\t# = 'yourlevelname.xml' load custom xml)",
-                             "save #\t-\tsave current level state to an levelname.XML file.", "\t\t\t# = level (enum)",
-                             "restart\t-\treset current level", "reload\t-\tfully unload and reload current level",
-                             "list #\t-\tdisplay available levels/paths in levelloadtable.",
-                             "log #\t-\tdisplay or set log status. 0 = off, 1 = on"})
-        Print(help);
+    Print("Commands available:");
+    for (const Command& command : Commands())
+        for (const char* usage : command.usage) Print(usage);
 }
 
 // ---- drawing ----

@@ -138,9 +138,24 @@ public:
     // Echoes, records and runs the input line, then empties it and scrolls
     // to the newest line. An empty input line does nothing.
     void SubmitLine();
-    // Runs the command of the input line (see the command table in the
-    // source). Never fails: unknown lines are reported on the output.
+    // Runs the command of the input line: the row of the command table that
+    // names the line exactly, else the first row whose prefix it starts with.
+    // Never fails: unknown lines are reported on the output.
     void ExecuteCommand();
+
+    // One row of the command table: the lines it answers exactly, or (with a
+    // prefix) every line that starts with it and is at least minLength long;
+    // the lines `help` prints for it, in table order (none: not listed); and
+    // what it does with the line.
+    struct Command
+    {
+        std::vector<const char*> words;
+        const char* prefix;
+        size_t minLength;
+        std::vector<const char*> usage;
+        void (*run)(Console& console, const std::string& line);
+    };
+    static const std::vector<Command>& Commands();
     // The history entry of the shared cursor: k >= 1 gives the k-th newest
     // entry; 0, a negative cursor or an empty history give ""; a cursor past
     // the oldest entry is brought back to it.

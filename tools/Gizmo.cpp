@@ -62,7 +62,7 @@ bool Gizmo::Components(GizmoComponent* (&components)[3])
                                               "!m_zAxis->GetComponent(CT_GIZMO)"};
     for (int axis = 0; axis < 3; ++axis) {
         GameObject* object = GetAxis(axis);
-        components[axis] = object ? dynamic_cast<GizmoComponent*>(object->GetComponent(CT_GIZMO)) : nullptr;
+        components[axis] = object ? object->GetComponent<GizmoComponent>() : nullptr;
         if (!components[axis]) {
             AssertFailed(0, conditions[axis], QRX_FUNCTION, __FILE__, __LINE__, MISSING_COMPONENT);
             return false;
@@ -79,7 +79,7 @@ void Gizmo::Attach(GameObject* target)
     GizmoComponent* components[3] = {};
     for (int axis = 0; axis < 3; ++axis) {
         GameObject* object = GetAxis(axis);
-        components[axis] = object ? dynamic_cast<GizmoComponent*>(object->GetComponent(CT_GIZMO)) : nullptr;
+        components[axis] = object ? object->GetComponent<GizmoComponent>() : nullptr;
         if (!components[axis]) {
             AssertFailed(0, conditions[axis], QRX_FUNCTION, __FILE__, __LINE__, MISSING_COMPONENT);
             return;

@@ -63,6 +63,7 @@ glm::vec3 AlignToScale(const glm::vec3& position, const glm::vec3& scale);
 class GizmoComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_GIZMO;
     // The lowest y a dragged target keeps.
     static constexpr float MIN_HEIGHT = 0.5f;
     static constexpr float ROTATION_STEP_DEGREES = 45.0f;

@@ -190,7 +190,7 @@ void LevelEditor::Init()
 
     if (system->objectManager) {
         for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_PLAYER)) {
-            auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+            auto* player = object->GetComponent<PlayerComponent>();
             if (!player) continue;
             if (player->m_IsMainPlayer) system->playerOne = object;
             else system->playerTwo = object;

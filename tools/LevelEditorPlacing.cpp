@@ -260,12 +260,12 @@ namespace {
 
 AIComponent* PatrolOf(GameObject* enemy)
 {
-    return enemy ? dynamic_cast<AIComponent*>(enemy->GetComponent(CT_AI)) : nullptr;
+    return enemy ? enemy->GetComponent<AIComponent>() : nullptr;
 }
 
 WaypointComponent* MarkerOf(GameObject* waypoint)
 {
-    return waypoint ? dynamic_cast<WaypointComponent*>(waypoint->GetComponent(CT_WAYPOINT)) : nullptr;
+    return waypoint ? waypoint->GetComponent<WaypointComponent>() : nullptr;
 }
 
 } // namespace

@@ -44,32 +44,32 @@ using TriggerIdOf = std::function<bool(const GameObject&, int&)>;
 
 // The id a component of the class holds in its member, when the object has one.
 template <typename ComponentClass, typename Member>
-bool IdOf(const GameObject& object, Components type, Member ComponentClass::*member, int& id)
+bool IdOf(const GameObject& object, Member ComponentClass::*member, int& id)
 {
-    const auto* component = dynamic_cast<const ComponentClass*>(object.GetComponent(type));
+    const auto* component = object.GetComponent<const ComponentClass>();
     if (!component) return false;
     id = static_cast<int>(component->*member);
     return true;
 }
 
-bool DoorId(const GameObject& object, int& id) { return IdOf(object, CT_DOOR, &DoorComponent::m_Id, id); }
-bool SwitchId(const GameObject& object, int& id) { return IdOf(object, CT_SWITCH, &SwitchComponent::m_Id, id); }
+bool DoorId(const GameObject& object, int& id) { return IdOf(object, &DoorComponent::m_Id, id); }
+bool SwitchId(const GameObject& object, int& id) { return IdOf(object, &SwitchComponent::m_Id, id); }
 bool BridgeId(const GameObject& object, int& id)
 {
-    return IdOf(object, CT_BRIDGE, &BridgeComponent::m_TriggerID, id);
+    return IdOf(object, &BridgeComponent::m_TriggerID, id);
 }
 bool BridgeTriggerId(const GameObject& object, int& id)
 {
-    return IdOf(object, CT_BRIDGETRIGGER, &BridgeTriggerComponent::m_TriggerID, id);
+    return IdOf(object, &BridgeTriggerComponent::m_TriggerID, id);
 }
 
 bool SpawnerId(const GameObject& object, int& id)
 {
-    return IdOf(object, CT_CRATESPAWNERCOMPONENT, &CrateSpawnerComponent::m_TriggerID, id);
+    return IdOf(object, &CrateSpawnerComponent::m_TriggerID, id);
 }
 bool SpawnerTriggerId(const GameObject& object, int& id)
 {
-    return IdOf(object, CT_CRATESPAWNERTRIGGERCOMPONENT, &CrateSpawnerTriggerComponent::m_TriggerID, id);
+    return IdOf(object, &CrateSpawnerTriggerComponent::m_TriggerID, id);
 }
 
 } // namespace
@@ -181,7 +181,7 @@ void LevelEditor::Draw()
     // Each enemy's patrol: from the enemy to its first waypoint, then on.
     const GameObjectGroup enemies = system->objectManager->GetObjectsWithComponent(CT_AI);
     for (GameObject* enemy : enemies) {
-        const auto* ai = dynamic_cast<const AIComponent*>(enemy->GetComponent(CT_AI));
+        const auto* ai = enemy->GetComponent<const AIComponent>();
         if (!ai) continue;
         glm::vec3 from = enemy->position;
         for (const glm::vec3& to : ai->GetPatrol().GetWaypoints()) {

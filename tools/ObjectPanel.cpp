@@ -43,45 +43,12 @@ DeleteButtonData g_deleteButton;
 
 GameObject* ObjectOf(void* clientData) { return static_cast<GameObject*>(clientData); }
 
-template <typename C>
-struct ComponentType;
-template <>
-struct ComponentType<GraphicsComponent>
-{
-    static constexpr Components value = CT_GRAPHICS;
-};
-template <>
-struct ComponentType<PhysicsComponent>
-{
-    static constexpr Components value = CT_PHYSICS;
-};
-template <>
-struct ComponentType<CollisionComponent>
-{
-    static constexpr Components value = CT_COLLISION;
-};
-template <>
-struct ComponentType<GUIComponent>
-{
-    static constexpr Components value = CT_GUI;
-};
-template <>
-struct ComponentType<TextComponent>
-{
-    static constexpr Components value = CT_TEXT;
-};
-template <>
-struct ComponentType<UILogicComponent>
-{
-    static constexpr Components value = CT_UILOGIC;
-};
-
 // The object's component of the class, looked up now (it may have gone).
 template <typename C>
 C* ComponentOf(void* clientData)
 {
     GameObject* object = ObjectOf(clientData);
-    return object ? dynamic_cast<C*>(object->GetComponent(ComponentType<C>::value)) : nullptr;
+    return object ? object->GetComponent<C>() : nullptr;
 }
 
 // A member shown as it is stored (the library's value has the member's bytes).

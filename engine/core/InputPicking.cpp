@@ -1,16 +1,10 @@
-// The input manager's picks: cursor rays through the System camera, tested
-// against temporary boxes; user-interface rectangles; the horizontal plane.
+// The input manager's picks: cursor rays through the camera, tested against
+// the objects' pick boxes; user-interface rectangles; the horizontal plane.
 #include <cmath>
 
 #include "engine/core/InputManager.h"
-#include "engine/core/System.h"
-#include "engine/graphics/Camera.h"
 #include "engine/objects/GameObject.h"
-#include "engine/physics/AccurateCollision.h"
-#include "engine/physics/CollisionComponent.h"
-#include "engine/physics/Primitive.h"
 #include "engine/platform/Mouse.h"
-#include "tools/AntTweakBar.h"
 
 namespace QRX {
 
@@ -24,49 +18,48 @@ constexpr float LOWEST_DEPTH = -1000000.0f;
 // horizontal plane: it meets it nowhere (or everywhere).
 constexpr float PARALLEL_SHARE = 1e-6f;
 
-const Camera* SystemCamera() { return System::GetInstance()->camera; }
-
 bool ClientSize(int& width, int& height)
 {
     return Platform::GetCursorWindowSize(width, height) && width > 0 && height > 0;
 }
 
+// The world point under window pixel (x, y) at the depth, through the
+// picking seam's camera; false without one.
+bool UnprojectThroughCamera(float x, float y, float depth, glm::vec3& point)
+{
+    if (!InputManager::picking.unproject) return false;
+    int width = 0, height = 0;
+    Platform::GetCursorWindowSize(width, height);
+    return InputManager::picking.unproject(x, y, depth, width, height, point);
+}
+
 } // namespace
+
+InputManager::PickingSeam InputManager::picking;
 
 glm::vec3 InputManager::Unproject(float x, float y, float depth) const
 {
-    const Camera* camera = SystemCamera();
-    if (!camera) return glm::vec3(0.0f);
-    int width = 0, height = 0;
-    Platform::GetCursorWindowSize(width, height);
-    return camera->Unproject(x, y, depth, width, height);
+    glm::vec3 point(0.0f);
+    if (!UnprojectThroughCamera(x, y, depth, point)) return glm::vec3(0.0f);
+    return point;
 }
 
 GameObject* InputManager::RayPick(const std::vector<GameObject*>& objects) const
 {
     int width = 0, height = 0;
-    if (!SystemCamera() || !ClientSize(width, height)) return nullptr;
+    if (!ClientSize(width, height)) return nullptr;
     const float x = static_cast<float>(m_currX);
     const float y = static_cast<float>(height - m_currY);
-    LineSegment segment;
-    segment.start = Unproject(x, y, 0.0f);
-    segment.end = Unproject(x, y, 1.0f);
-    segment.length = glm::length(segment.end - segment.start);
-    segment.UpdateDirection();
+    glm::vec3 start(0.0f), end(0.0f);
+    if (!UnprojectThroughCamera(x, y, 0.0f, start) || !UnprojectThroughCamera(x, y, 1.0f, end)) return nullptr;
+    if (!picking.enterPickBox) return nullptr;
 
     float best = NO_HIT;
     GameObject* result = nullptr;
     for (GameObject* object : objects) {
         if (!object || !(object->flags & OBJ_ACTIVE) || object->type == SKYBOX) continue;
-        CollisionBox box;
-        box.owner = object;
-        box.halfSize = glm::vec3(0.5f);
-        const CollisionComponent* collision = GetCollisionComponent(object);
-        if (collision && collision->GetPrimitive()) box.offsetTransform = collision->GetPrimitive()->offsetTransform;
-        box.UpdateTransform();
         float t = NO_HIT;
-        glm::vec3 point(0.0f);
-        if (CollisionDetector::SegmentAndBox(segment, box, t, point) && t < best) {
+        if (picking.enterPickBox(start, end, *object, t) && t < best) {
             best = t;
             result = object;
         }
@@ -84,10 +77,11 @@ GameObject* InputManager::ScreenPick(const std::vector<GameObject*>& objects) co
     GameObject* result = nullptr;
     for (GameObject* object : objects) {
         if (!object) continue;
-        BoundingRect rect;
-        rect.centre = glm::vec3(object->position.x, object->position.y, 0.0f);
-        rect.halfExtent = glm::vec3(0.5f * object->scale.x, 0.5f * object->scale.y, 0.0f);
-        if (PointInRect(point, rect) && object->position.z > best) {
+        // The object's rectangle: its x and y, half its scale each way (edges in).
+        const glm::vec2 half(0.5f * object->scale.x, 0.5f * object->scale.y);
+        const bool inside = object->position.x - half.x <= point.x && point.x <= object->position.x + half.x &&
+                            object->position.y - half.y <= point.y && point.y <= object->position.y + half.y;
+        if (inside && object->position.z > best) {
             best = object->position.z;
             result = object;
         }
@@ -114,9 +108,7 @@ GameObject* InputManager::PickScreenObject(const std::vector<GameObject*>& objec
 void InputManager::OpenPickInObjectPanel()
 {
     // No pick (null) closes the panel.
-    System* system = System::PeekInstance();
-    if (system && system->tweakBarState)
-        AntTweakBar::CreateObjectBar(system->tweakBarState, m_picked.isValid ? m_picked.object : nullptr);
+    if (picking.showInPanel) picking.showInPanel(m_picked.isValid ? m_picked.object : nullptr);
 }
 
 GameObject* InputManager::GetPickedObject()
@@ -136,11 +128,11 @@ void InputManager::ReleasePickedObject() { m_picked = nullptr; }
 glm::vec3 InputManager::GetMouseOnPlane(const glm::vec3& point, bool useCurrent) const
 {
     int width = 0, height = 0;
-    if (!SystemCamera() || !ClientSize(width, height)) return point;
+    if (!ClientSize(width, height)) return point;
     const float x = static_cast<float>(useCurrent ? m_currX : m_prevX);
     const float y = static_cast<float>(height - (useCurrent ? m_currY : m_prevY) - 1);
-    const glm::vec3 nearPoint = Unproject(x, y, 0.0f);
-    const glm::vec3 farPoint = Unproject(x, y, 1.0f);
+    glm::vec3 nearPoint(0.0f), farPoint(0.0f);
+    if (!UnprojectThroughCamera(x, y, 0.0f, nearPoint) || !UnprojectThroughCamera(x, y, 1.0f, farPoint)) return point;
     const glm::vec3 d = farPoint - nearPoint;
     if (!(std::fabs(d.y) > PARALLEL_SHARE * glm::length(d))) return point;
     const float t = (point.y - nearPoint.y) / d.y;

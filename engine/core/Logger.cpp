@@ -11,7 +11,6 @@
 #include "engine/platform/Debugger.h"
 #include "engine/platform/Documents.h"
 #include "engine/platform/MessageBox.h"
-#include "tools/Console.h"
 
 namespace QRX {
 
@@ -19,6 +18,7 @@ namespace {
 
 std::function<std::time_t()> g_timeSource;
 int g_dialogOverride = -1;
+std::function<void(const std::string&)> g_echoSink;
 
 const char* const PAGE_HEAD =
     "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
@@ -253,12 +253,11 @@ void Logger::WriteTextToConsole(const std::string& message)
     ClearLocation();
 }
 
+void Logger::SetEchoSink(std::function<void(const std::string& line)> sink) { g_echoSink = std::move(sink); }
+
 void Logger::EchoToGameConsole(const std::string& message)
 {
-    System* system = System::PeekInstance();
-    Console* console = system ? system->console : nullptr;
-    // Before its panel exists the console has nowhere to show the line.
-    if (!console || !console->GetConsoleObject()) return;
+    if (!g_echoSink) return;
     // One output line per text line: a newline ends a line, so a message
     // that ends with one has no empty line after it.
     const size_t end = !message.empty() && message.back() == '\n' ? message.size() - 1 : message.size();
@@ -266,10 +265,10 @@ void Logger::EchoToGameConsole(const std::string& message)
     while (true) {
         const size_t newline = message.find('\n', start);
         if (newline == std::string::npos || newline >= end) {
-            console->Print(message.substr(start, end - start));
+            g_echoSink(message.substr(start, end - start));
             return;
         }
-        console->Print(message.substr(start, newline - start));
+        g_echoSink(message.substr(start, newline - start));
         start = newline + 1;
     }
 }

@@ -49,9 +49,12 @@ public:
     // Writes an entry whose text is used as is, not as a format.
     void WriteTextToFile(int level, const std::string& text);
     void WriteTextToConsole(const std::string& text);
-    // Hands a report's message to the in-game console, one output line per
-    // text line, once the console has made its panel object (open or not).
+    // Hands a report's message to the echo sink, one output line per text
+    // line; without a sink the message goes nowhere else.
     static void EchoToGameConsole(const std::string& message);
+    // The sink of the echo: the in-game console registers one at the program's
+    // start (it drops lines until it has made its panel object). Empty: none.
+    static void SetEchoSink(std::function<void(const std::string& line)> sink);
 
     // Shows the assertion dialog; true when the user chose to break.
     // Ends the process (exit -1) where the dialog table says so.

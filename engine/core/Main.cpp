@@ -1,5 +1,4 @@
-// Program entry: starts the engine, runs frames while it is running, shuts down.
-#include <cstdlib>
+#include "engine/core/Main.h"
 
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -28,9 +27,4 @@ int WinMain()
     system->Shutdown();
     QRX::System::DestroyInstance();
     return 0;
-}
-
-int main()
-{
-    return WinMain();
 }

@@ -2,11 +2,20 @@
 //
 // System exists once, is created by the first GetInstance, and owns every
 // manager through one pointer each; the rest of the program reaches managers
-// through it. Initialize creates the managers in a fixed order (writing one
-// log line per step), Update runs one frame, Shutdown deletes the managers in
-// a fixed order. A manager is created exactly once and never replaced.
+// through it. Initialize runs the start-up steps in order (each writes its
+// log lines), Update runs one frame, Shutdown runs the shut-down steps in
+// order. A manager is created exactly once and never replaced.
+//
+// The engine does not know the game or the tools: the steps, and the frame's
+// phases that belong to the floors above (the states, the physics step, the
+// drawing), are installed by the program's start (SetSteps, hooks) before
+// Initialize. With none installed Initialize succeeds and does nothing.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <new>
+#include <utility>
+#include <vector>
 
 namespace QRX {
 
@@ -30,9 +39,62 @@ class FrameRateController;
 class GameObject;
 class GameStateManager;
 class ShaderManager;
+class System;
 class TextureManager;
 struct TweakBarState;
 class Window;
+
+// How a start-up step ended.
+enum class StepOutcome { Done, OutOfMemory, Failed };
+
+// One start-up step: what it sets up, and its log lines. A step that ends
+// OutOfMemory writes "System probably ran out of memory" at ERROR (unless
+// reportsOutOfMemory is false); one that ends Failed writes its failureLine
+// at WARNING when it has one. Either stops the start.
+struct StartStep
+{
+    const char* name;
+    std::function<StepOutcome(System& system)> run;
+    std::vector<const char*> readyLines;  // at INFO, in order, after success
+    const char* failureLine = nullptr;
+    bool reportsOutOfMemory = true;
+};
+
+// One shut-down step; it must cope with a manager that was never made.
+struct StopStep
+{
+    const char* name;
+    std::function<void(System& system)> run;
+};
+
+// The frame's phases and questions that belong to the floors above the
+// engine's base; set by the program's start. An empty one is skipped (a
+// question then answers 0 / false).
+struct SystemHooks
+{
+    std::function<void(System& system)> updateStates;  // a pending state request, or the top state's update
+    std::function<void(System& system)> stepPhysics;   // not called while the level editor is loaded
+    std::function<void(System& system)> renderFrame;   // the frame's drawing (or its skipping, see drawFrames)
+    std::function<int()> currentState;                 // the game-state manager's current state id
+    std::function<bool()> panelsShown;                 // the developer panels are shown
+};
+
+// Allocates a manager into its slot without throwing: Done, or OutOfMemory
+// with the slot null.
+template <typename T, typename... Args>
+StepOutcome CreateInto(T*& slot, Args&&... args)
+{
+    slot = new (std::nothrow) T(std::forward<Args>(args)...);
+    return slot ? StepOutcome::Done : StepOutcome::OutOfMemory;
+}
+
+// Deletes what a slot holds (null is fine) and clears it.
+template <typename T>
+void DestroySlot(T*& slot)
+{
+    delete slot;
+    slot = nullptr;
+}
 
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
@@ -49,12 +111,20 @@ public:
     // Deletes the singleton (after Shutdown); the next GetInstance makes a new one.
     static void DestroyInstance();
 
-    // Creates and initialises every manager in order. False at the first
-    // failure; what was created stays for Shutdown.
+    // Replaces the program's start-up and shut-down steps (for every
+    // System made afterwards too).
+    static void SetSteps(std::vector<StartStep> start, std::vector<StopStep> stop);
+    static const std::vector<StartStep>& GetStartSteps();
+    static const std::vector<StopStep>& GetStopSteps();
+    // The program's hooks, kept across Systems like the steps.
+    static SystemHooks hooks;
+
+    // Runs every start-up step in order. False at the first failure; what was
+    // created stays for Shutdown.
     bool Initialize();
     // Runs one frame.
     void Update();
-    // Deletes every manager that exists, in order. Safe after a failed start.
+    // Runs every shut-down step in order. Safe after a failed start.
     void Shutdown();
 
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }

@@ -9,27 +9,16 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
-#include "engine/graphics/FontManager.h"
-#include "engine/graphics/GUIComponent.h"
-#include "engine/graphics/MeshManager.h"
-#include "engine/graphics/Renderer.h"
-#include "engine/graphics/TextureManager.h"
-#include "engine/objects/GameObject.h"
-#include "engine/objects/ObjectManager.h"
-#include "game/flow/GameStateManager.h"
-#include "game/flow/GameStateTables.h"
-#include "game/flow/LoadingLevel.h"
 #include "engine/platform/CursorFile.h"
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
 #include "engine/platform/VirtualKeys.h"
 #include "engine/platform/WindowIcon.h"
-#include "engine/platform/tweakbar/TweakBar.h"
-#include "tools/AntTweakBar.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
+
+Window::DisplaySeam Window::seam;
 
 namespace {
 
@@ -274,7 +263,7 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
     InputManager* input = system ? system->inputManager : nullptr;
     // While the panels are shown they see every message first; what they use
     // (a click on a panel) goes no further.
-    if (system && system->tweakBarState && system->tweakBarState->shown && TwEventWin(message)) return 0;
+    if (seam.takeMessage && seam.takeMessage(message)) return 0;
     switch (message.message) {
     case WM_CREATE:
     case WM_MOVE:
@@ -428,12 +417,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     m_changingMode = true;
 
     // Every OpenGL resource goes while its context is still current.
-    if (system && system->renderer) system->renderer->ReleaseResources();
-    if (system && system->fontManager) system->fontManager->ReleaseFonts();
-    if (system && system->meshManager) system->meshManager->ReleaseAllMeshesAndDefault();
-    if (system && system->textureManager) system->textureManager->UnloadAll();
-    // The panels of the old library go with it (the object panel too).
-    if (system && system->tweakBarState) AntTweakBar::Destroy(system->tweakBarState);
+    for (const auto& release : seam.releaseResources) release();
 
     const int previousWidth = m_width;
     const int previousHeight = m_height;
@@ -471,16 +455,9 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.
-    if (system && system->renderer) system->renderer->InitGL();
-    if (system && system->fontManager) system->fontManager->ReloadFonts();
-    if (system && system->renderer) {
-        system->renderer->SetupShaders();
-        system->renderer->Resize(m_width, m_height, Renderer::DEFAULT_FIELD_OF_VIEW);
-    }
-    if (system && system->tweakBarState) AntTweakBar::SetUp(system->tweakBarState);
+    for (const auto& restore : seam.restoreContext) restore(*this);
     if (!setFullscreen) RescaleUIObjects();
-    if (system && system->renderer) system->renderer->ShadowMapInit();
-    if (system && system->meshManager) system->meshManager->ReloadAllMeshes();
+    for (const auto& restore : seam.restoreScene) restore(*this);
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");
     m_changingMode = false;
     return result;
@@ -501,26 +478,12 @@ void Window::OnResize(bool restoreDisplay)
 {
     ChangeResolution(m_width, m_height, restoreDisplay);
     // The loading screen brings the released resources back.
-    System* system = System::PeekInstance();
-    if (system && system->gameStateManager) {
-        SetLoadingReloadMode(true);
-        system->gameStateManager->RequestState(STATE_LOADING);
-    }
+    if (seam.resized) seam.resized();
 }
 
 void Window::RescaleUIObjects()
 {
-    System* system = System::PeekInstance();
-    if (!system || !system->objectManager) return;
-    // A copy: the manager's result list is shared by every query.
-    const GameObjectGroup objects = system->objectManager->GetObjectsWithComponent(CT_GUI);
-    for (GameObject* object : objects) {
-        auto* gui = dynamic_cast<GUIComponent*>(object->GetComponent(CT_GUI));
-        if (!gui) continue;
-        if (RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, m_width,
-                            m_height))
-            object->flags &= ~OBJ_WORLD_VALID;
-    }
+    if (seam.rescaleUI) seam.rescaleUI(m_width, m_height);
 }
 
 bool Window::RescaleUIObject(glm::vec3& position, glm::vec3& scale, float& layoutWidth, float& layoutHeight,

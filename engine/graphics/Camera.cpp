@@ -10,8 +10,6 @@
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Mouse.h"
-#include "game/flow/GameStateManager.h"
-#include "tools/Console.h"
 
 namespace QRX {
 
@@ -296,8 +294,8 @@ CameraInput Camera::ReadInput()
     System* system = System::GetInstance();
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
-    if (system->gameStateManager) input.stateId = system->gameStateManager->GetCurrentState();
-    input.consoleOpen = system->console && system->console->IsOpen();
+    if (system->gameStateManager && System::hooks.currentState) input.stateId = System::hooks.currentState();
+    input.consoleOpen = InputManager::IsKeyboardTaken();
 
     if (system->inputManager) {
         auto held = [](char letter) { return InputManager::IsHeld(KEY_A + (letter - 'A')); };

@@ -21,6 +21,7 @@ namespace QRX {
 class GUIComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_GUI;
     static constexpr const char* DEFAULT_MESH_ID = "2dplane";
     // The window size that interface files are laid out for.
     static constexpr float LAYOUT_WIDTH = 1024.0f;

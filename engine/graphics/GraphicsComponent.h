@@ -26,6 +26,7 @@ namespace QRX {
 class GraphicsComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_GRAPHICS;
     GraphicsComponent();
     ~GraphicsComponent() override = default;
 

@@ -21,6 +21,7 @@ class ParticleSystem;
 class ParticleEmitter : public Component
 {
 public:
+    static constexpr Components TYPE = CT_PARTICLEEMITTER;
     // Extra particles a PARTICLE_BURST emitter adds every frame.
     static constexpr int BURST_SIZE = 200;
     // Advance of the spiral phase per frame, and where it starts over.

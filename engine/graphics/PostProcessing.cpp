@@ -419,7 +419,7 @@ void PostProcessing::CreateFrameBuffers(int windowWidth, int windowHeight, Objec
         // Skip-draw: after a display change their textures are gone and the
         // ids would fall back to the "NO FILE" picture.
         sprite->flags |= OBJ_PERSISTENT | OBJ_SKIP_DRAW;
-        if (GUIComponent* gui = dynamic_cast<GUIComponent*>(sprite->GetComponent(CT_GUI))) gui->m_textureId = id;
+        if (GUIComponent* gui = sprite->GetComponent<GUIComponent>()) gui->m_textureId = id;
         m_debugSprites[i] = sprite;
     }
 }

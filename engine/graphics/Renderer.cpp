@@ -31,12 +31,10 @@
 #include "engine/platform/FileSearch.h"
 #include "engine/platform/WindowSystemGL.h"
 #include "engine/platform/tweakbar/TweakBar.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/LevelEditor.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
+
+Renderer::Overlays Renderer::overlays;
 
 namespace {
 
@@ -598,29 +596,18 @@ void Renderer::DrawScene()
     // The queued debug lines.
     DrawQueuedLines();
 
-    // The user interface, the text components, the console overlay, the
-    // text queue. The console's own text and graph go before the
-    // text queue is drawn, so they show in this frame and not once more after
-    // the console closes; the graph draws once a frame whoever asks.
+    // The user interface, the text components, the overlays under the text
+    // (the console's), the text queue. The console's own text and graph go
+    // before the text queue is drawn, so they show in this frame and not once
+    // more after the console closes; the graph draws once a frame whoever asks.
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
-    RenderConsoleOverlay(m_hudLocations, m_projection2D);
-    if (Console* console = system->console) {
-        if (console->IsOpen()) console->Draw();
-        if (console->GetGraphMode() != 0) console->DrawFPSGraph();
-    }
+    for (const auto& overlay : overlays.underText) overlay(*this);
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 
-    // The level editor's grid and shapes (only while it is current; the line
-    // queue was emptied with the debug lines, so it draws directly).
-    if (LevelEditor* editor = FindLevelEditor()) editor->Draw();
-
-    // The developer panels while shown, without an object panel
-    // whose object died or was deleted.
-    if (system->tweakBarState && system->tweakBarState->shown) {
-        AntTweakBar::DeletePendingObjectBar(system->tweakBarState);
-        TwDraw();
-    }
+    // The overlays over the text: the level editor's grid and shapes, and
+    // the developer panels.
+    for (const auto& overlay : overlays.overText) overlay(*this);
 
     // Developer keys, on the frame the key goes down. The
     // viewport is the window's size (Resize follows every window change).

@@ -23,6 +23,7 @@ namespace QRX {
 class TextComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_TEXT;
     static constexpr const char* DEFAULT_FONT_ID = "default";
 
     TextComponent();

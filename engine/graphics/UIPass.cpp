@@ -21,9 +21,6 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/core/FrameRateController.h"
-#include "game/flow/GameStateManager.h"
-#include "game/flow/GameStateTables.h"
-#include "tools/Console.h"
 
 namespace QRX {
 
@@ -36,7 +33,7 @@ constexpr GLboolean TRUE = GL_TRUE;
 
 const GUIComponent* GuiOf(const GameObject* object)
 {
-    return object ? dynamic_cast<const GUIComponent*>(object->GetComponent(CT_GUI)) : nullptr;
+    return object ? object->GetComponent<const GUIComponent>() : nullptr;
 }
 
 float GuiOpacity(const GameObject* object)
@@ -154,7 +151,7 @@ void RenderTextComponents()
     System* system = System::PeekInstance();
     if (!system || !system->objectManager) return;
     for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT)) {
-        const TextComponent* text = dynamic_cast<const TextComponent*>(object->GetComponent(CT_TEXT));
+        const TextComponent* text = object->GetComponent<const TextComponent>();
         if (text && text->m_drawMe) text->Render();
     }
 }
@@ -185,35 +182,6 @@ void QueueConsoleOverlayText(const std::string& stateName, const std::string* le
                    OVERLAY_FONT_ID, OVERLAY_TEXT_COLOR, 1.0f);
     const int fps = FrameRateOf(frameTime);
     fonts->AddText(mode, std::to_string(fps), 0.0f, OVERLAY_RATE_Y, OVERLAY_FONT_ID, FrameRateColorIndex(fps), 1.0f);
-}
-
-void QueueConsoleOverlayText(int stateId, double frameTime)
-{
-    const int row = FindLevelTableRow(stateId);
-    if (row < 0) {
-        QueueConsoleOverlayText(GameStateToString(stateId), nullptr, frameTime);
-        return;
-    }
-    const std::string file = GetLevelTable()[static_cast<size_t>(row)].fileName;
-    QueueConsoleOverlayText(GameStateToString(stateId), &file, frameTime);
-}
-
-void RenderConsoleOverlay(const HudLocations& hud, const glm::mat4& projection2D)
-{
-    System* system = System::PeekInstance();
-    Console* console = system ? system->console : nullptr;
-    if (!console) return;
-    if (console->IsOpen()) {
-        const int stateId = system->gameStateManager ? system->gameStateManager->GetCurrentState() : 0;
-        const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
-        QueueConsoleOverlayText(stateId, frameTime);
-        DrawGUIObject(hud, projection2D, console->GetConsoleObject());
-    }
-    GameObject* graph = console->GetGraphObject();
-    if (graph && !(graph->flags & OBJ_SKIP_DRAW)) {
-        DrawGUIObject(hud, projection2D, graph);
-        console->DrawFPSGraph();
-    }
 }
 
 } // namespace QRX

@@ -1,4 +1,4 @@
-// The user-interface pass: flat quads, text components and the console overlay.
+// The user-interface pass: flat quads, text components and the console overlay's text.
 //
 // After the world, the renderer's frame draws every object with a GUI
 // component as a textured mesh placed by its world matrix in the window's
@@ -12,9 +12,8 @@
 //
 // The renderer owns the "hud" program's uniform locations and the orthographic
 // projection and hands them in; its frame calls RenderUI, RenderTextComponents,
-// then RenderConsoleOverlay (QueueConsoleOverlayText with the current state id
-// and the raw frame time while the console is open, and DrawGUIObject for the
-// console's background and frame-time graph).
+// then its overlays (the console's draws its lines with QueueConsoleOverlayText
+// and its background and graph with DrawGUIObject).
 #pragma once
 #include <GL/glew.h>
 
@@ -85,14 +84,5 @@ int FrameRateColorIndex(int framesPerSecond);
 // name, "Loaded XML: " + the level file (an empty line when levelFile is
 // null: the state has no level-table row), and the frame rate in its colour.
 void QueueConsoleOverlayText(const std::string& stateName, const std::string* levelFile, double frameTime);
-// The same for a game-state id: its name from the state-name table and the
-// file of its first level-table row.
-void QueueConsoleOverlayText(int stateId, double frameTime);
-
-// The console overlay: while the console is open, its three lines (current
-// state, raw frame time) and its background quad; whenever the frame-time
-// graph object is shown, the graph's quad and the console's graph. Nothing
-// without a console; a display object the console could not make is skipped.
-void RenderConsoleOverlay(const HudLocations& hud, const glm::mat4& projection2D);
 
 } // namespace QRX

@@ -9,7 +9,8 @@
 // AddSerializeVar and the members the editor shows with AddEditorVar. Two
 // components of one class register the same records in the same order, so
 // their records pair by index; records of another kind never pair.
-// Components are made and unmade only through their factories.
+// Components are made and unmade only through their factories. Each class
+// names its type as a constant TYPE, for GameObject::GetComponent<T>().
 //
 // Read, Write, IsEqual and CopyFrom are pure: most classes implement them with
 // the shared bodies below (ReadSerializeVars, WriteAgainstMaster,

@@ -68,6 +68,13 @@ public:
     void DestroyComponents();
     // The component of the type, or null.
     Component* GetComponent(Components componentType) const;
+    // The component of class T (every component class names its type as
+    // T::TYPE), or null when the object has none or one of another class.
+    template <typename T>
+    T* GetComponent() const
+    {
+        return dynamic_cast<T*>(GetComponent(T::TYPE));
+    }
 
     // Broadcasts in ascending component type. A component removed by an
     // earlier one during the walk is not called.

@@ -5,14 +5,14 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
-#include "engine/graphics/MeshManager.h"
-#include "engine/graphics/TextureManager.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/GameObjectHandle.h"
 #include "engine/objects/GameStateInfo.h"
 
 namespace QRX {
+
+std::vector<ObjectManager::HeldResources> ObjectManager::heldResources;
 
 ObjectManager::ObjectManager()
 {
@@ -310,14 +310,10 @@ void ObjectManager::Shutdown()
 {
     ReleaseAllObjects();
     ReleaseMasterObjects();
-    System* system = System::PeekInstance();
-    if (system && system->meshManager) {
-        QRX_LOG_INFO("Releasing all meshes except default mesh");
-        system->meshManager->ReleaseAllMeshes();
-    }
-    if (system && system->textureManager) {
-        QRX_LOG_INFO("Releasing all textures except default textures");
-        system->textureManager->UnloadAllTextures();
+    for (const HeldResources& resources : heldResources) {
+        if (!resources.held || !resources.held()) continue;
+        QRX_LOG_INFO("%s", resources.releaseLine);
+        if (resources.release) resources.release();
     }
 }
 

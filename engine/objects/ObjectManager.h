@@ -22,6 +22,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -117,8 +118,20 @@ public:
     void RenumberObjects();
     // Frees every live object's components, invalidates every handle, empties
     // the live and persistent maps, then destroys every slot and master; then
-    // the mesh and texture managers release all but their defaults.
+    // the held resources are released in order (the mesh and texture managers
+    // keep only their defaults).
     void Shutdown();
+
+    // What the objects' components held outside the pool (meshes, textures),
+    // set by the program's start: released at Shutdown, each announced by
+    // its line at INFO, when held says its manager exists.
+    struct HeldResources
+    {
+        const char* releaseLine;
+        std::function<bool()> held;
+        std::function<void()> release;
+    };
+    static std::vector<HeldResources> heldResources;
 
     // Handle bookkeeping: a handle is registered in the live entry under its
     // object's id when that entry holds that object (once).

@@ -1,141 +1,31 @@
 #include "engine/objects/TemplateFactory.h"
 
 #include "engine/core/System.h"
-#include "engine/graphics/GUIComponent.h"
-#include "engine/graphics/GraphicsComponent.h"
-#include "engine/graphics/ParticleEmitter.h"
-#include "engine/graphics/TextComponent.h"
-#include "engine/objects/Component.h"
 #include "engine/objects/ObjectManager.h"
-#include "engine/physics/CollisionComponent.h"
-#include "engine/physics/ForceGenerators.h"
-#include "engine/physics/PhysicsComponent.h"
-#include "engine/physics/PhysicsManager.h"
-#include "engine/physics/Primitive.h"
-#include "engine/physics/SteerGenerators.h"
-#include "game/flow/LevelButtonComponents.h"
-#include "game/flow/LevelScore.h"
-#include "game/flow/MenuRobotAnimation.h"
-#include "game/flow/TutorialPopupComponent.h"
-#include "game/flow/UILogicComponent.h"
-#include "game/gameplay/AIChaseComponent.h"
-#include "game/gameplay/AIComponent.h"
-#include "game/gameplay/BarrierComponent.h"
-#include "game/gameplay/BossComponent.h"
-#include "game/gameplay/BridgeComponent.h"
-#include "game/gameplay/BridgeTriggerComponent.h"
-#include "game/gameplay/CheckPointComponent.h"
-#include "game/gameplay/CollectableComponent.h"
-#include "game/gameplay/CometComponent.h"
-#include "game/gameplay/CometSpawnerComponent.h"
-#include "game/gameplay/ControllerWaitComponent.h"
-#include "game/gameplay/ConveyorBeltComponent.h"
-#include "game/gameplay/CrateComponent.h"
-#include "game/gameplay/CrateSpawnerComponent.h"
-#include "game/gameplay/CrateSpawnerTriggerComponent.h"
-#include "game/gameplay/DoorComponent.h"
-#include "game/gameplay/EnemyBox.h"
-#include "game/gameplay/ExitComponent.h"
-#include "game/gameplay/ExplodeComponent.h"
-#include "game/gameplay/FallingPlatformComponent.h"
-#include "game/gameplay/FollowPath.h"
-#include "game/gameplay/ForceFieldComponent.h"
-#include "game/gameplay/HoveringPlatform.h"
-#include "game/gameplay/JetstreamComponent.h"
-#include "game/gameplay/PlayerComponent.h"
-#include "game/gameplay/SwitchComponent.h"
-#include "game/gameplay/TeleportPowerComponent.h"
-#include "game/gameplay/Turret.h"
-#include "game/gameplay/TurretBullet.h"
-#include "game/gameplay/WallComponent.h"
-#include "game/gameplay/WaypointComponent.h"
-#include "tools/GizmoComponent.h"
 
 namespace QRX {
 
-void RegisterForceGeneratorFactories()
+namespace {
+
+std::vector<ComponentRegistration>& Registrations()
 {
-    PhysicsManager* physics = System::GetInstance()->physicsManager;
-    if (!physics) return;
-    FactoryMap<ForceGenerator>& factories = physics->GetForceGeneratorFactories();
-    FactoryRegister<ForceGenerator>(new Factory<ForceGenerator, GravityForceGenerator>(FG_GRAVITY), factories);
-    FactoryRegister<ForceGenerator>(new Factory<ForceGenerator, DragForceGenerator>(FG_DRAG), factories);
+    static std::vector<ComponentRegistration> registrations;
+    return registrations;
 }
 
-void RegisterSteerGeneratorFactories()
+} // namespace
+
+void SetComponentRegistrations(std::vector<ComponentRegistration> registrations)
 {
-    PhysicsManager* physics = System::GetInstance()->physicsManager;
-    if (!physics) return;
-    FactoryMap<SteerGenerator>& factories = physics->GetSteerGeneratorFactories();
-    FactoryRegister<SteerGenerator>(new Factory<SteerGenerator, SeekSteerGenerator>(SG_SEEK), factories);
-    FactoryRegister<SteerGenerator>(new Factory<SteerGenerator, ArriveSteerGenerator>(SG_ARRIVE), factories);
+    Registrations() = std::move(registrations);
 }
 
 void RegisterComponentFactories()
 {
     ObjectManager* manager = System::GetInstance()->objectManager;
     if (!manager) return;
-    // One line per component class, in key order, as the classes are added.
-    FactoryMap<Component>& factories = manager->GetFactories();
-    FactoryRegister<Component>(new Factory<Component, GraphicsComponent>(CT_GRAPHICS), factories);
-    FactoryRegister<Component>(new Factory<Component, PhysicsComponent>(CT_PHYSICS), factories);
-    FactoryRegister<Component>(new Factory<Component, CollisionComponent>(CT_COLLISION), factories);
-    FactoryRegister<Component>(new Factory<Component, PlayerComponent>(CT_PLAYER), factories);
-    FactoryRegister<Component>(new Factory<Component, AIComponent>(CT_AI), factories);
-    FactoryRegister<Component>(new Factory<Component, AIChaseComponent>(CT_AICHASE), factories);
-    FactoryRegister<Component>(new Factory<Component, SwitchComponent>(CT_SWITCH), factories);
-    FactoryRegister<Component>(new Factory<Component, DoorComponent>(CT_DOOR), factories);
-    FactoryRegister<Component>(new Factory<Component, CrateComponent>(CT_CRATE), factories);
-    FactoryRegister<Component>(new Factory<Component, CheckPointComponent>(CT_CHECKPOINT), factories);
-    FactoryRegister<Component>(new Factory<Component, ExitComponent>(CT_EXIT), factories);
-    FactoryRegister<Component>(new Factory<Component, GUIComponent>(CT_GUI), factories);
-    FactoryRegister<Component>(new Factory<Component, TextComponent>(CT_TEXT), factories);
-    FactoryRegister<Component>(new Factory<Component, ExplodeComponent>(CT_EXPLODE), factories);
-    FactoryRegister<Component>(new Factory<Component, TeleportPowerComponent>(CT_TELEPORT), factories);
-    FactoryRegister<Component>(new Factory<Component, ParticleEmitter>(CT_PARTICLEEMITTER), factories);
-    FactoryRegister<Component>(new Factory<Component, WaypointComponent>(CT_WAYPOINT), factories);
-    FactoryRegister<Component>(new Factory<Component, CrateSpawnerComponent>(CT_CRATESPAWNERCOMPONENT), factories);
-    FactoryRegister<Component>(
-        new Factory<Component, CrateSpawnerTriggerComponent>(CT_CRATESPAWNERTRIGGERCOMPONENT), factories);
-    FactoryRegister<Component>(new Factory<Component, UILogicComponent>(CT_UILOGIC), factories);
-    FactoryRegister<Component>(new Factory<Component, ConveyorBeltComponent>(CT_CONVEYORBELT), factories);
-    FactoryRegister<Component>(new Factory<Component, CollectableComponent>(CT_COLLECTABLE), factories);
-    FactoryRegister<Component>(new Factory<Component, ForceFieldComponent>(CT_FORCEFIELD), factories);
-    FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
-    FactoryRegister<Component>(new Factory<Component, BarrierComponent>(CT_BARRIER), factories);
-    FactoryRegister<Component>(new Factory<Component, TutorialPopupComponent>(CT_TUTORIALPOPUP), factories);
-    FactoryRegister<Component>(new Factory<Component, JetstreamComponent>(CT_JETSTREAM), factories);
-    FactoryRegister<Component>(new Factory<Component, ButtonPreviousLevelComponent>(CT_BUTTONPREVIOUSLEVEL), factories);
-    FactoryRegister<Component>(new Factory<Component, ButtonNextLevelComponent>(CT_BUTTONNEXTLEVEL), factories);
-    FactoryRegister<Component>(new Factory<Component, CometComponent>(CT_COMET), factories);
-    FactoryRegister<Component>(new Factory<Component, CometSpawnerComponent>(CT_COMETSPAWNER), factories);
-    FactoryRegister<Component>(new Factory<Component, HoveringPlatform>(CT_HOVERINGPLATFORM), factories);
-    FactoryRegister<Component>(new Factory<Component, BridgeComponent>(CT_BRIDGE), factories);
-    FactoryRegister<Component>(new Factory<Component, BridgeTriggerComponent>(CT_BRIDGETRIGGER), factories);
-    FactoryRegister<Component>(new Factory<Component, FallingPlatformComponent>(CT_FALLINGPLATFORM), factories);
-    FactoryRegister<Component>(new Factory<Component, BossComponent>(CT_BOSS), factories);
-    FactoryRegister<Component>(new Factory<Component, Turret>(CT_TURRET), factories);
-    FactoryRegister<Component>(new Factory<Component, TurretBullet>(CT_TURRETBULLET), factories);
-    FactoryRegister<Component>(new Factory<Component, MenuRobotAnimation>(CT_MENUROBOTANIMATION), factories);
-    FactoryRegister<Component>(new Factory<Component, LevelScore>(CT_LEVELSCORE), factories);
-    FactoryRegister<Component>(new Factory<Component, EnemyBox>(CT_ENEMYBOX), factories);
-    FactoryRegister<Component>(new Factory<Component, FollowPath>(CT_FOLLOWPATH), factories);
-    FactoryRegister<Component>(new Factory<Component, WallComponent>(CT_WALL), factories);
-    FactoryRegister<Component>(new Factory<Component, ControllerWaitComponent>(CT_CONTROLLERWAIT), factories);
-}
-
-void RegisterPrimitiveFactories()
-{
-    PhysicsManager* physics = System::GetInstance()->physicsManager;
-    if (!physics) return;
-    RegisterPrimitiveFactories(physics->GetPrimitiveFactories());
-}
-
-void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories)
-{
-    FactoryRegister<Primitive>(new Factory<Primitive, CollisionSphere>(PR_SPHERE), factories);
-    FactoryRegister<Primitive>(new Factory<Primitive, CollisionBox>(PR_BOX), factories);
-    FactoryRegister<Primitive>(new Factory<Primitive, CollisionPlane>(PR_PLANE), factories);
+    for (ComponentRegistration registration : Registrations())
+        if (registration) registration(manager->GetFactories());
 }
 
 } // namespace QRX

@@ -4,17 +4,18 @@
 // FactoryPlant<Base> is the abstract factory of one base class; Factory<Base,
 // Concrete> makes Concrete with its default construction. A factory map goes
 // from key to factory and owns its factories (its holder deletes them). Keys
-// are registered once, at start-up, by the four registration functions, which
-// System::Initialize calls in this order: force generators, steering
-// generators, components, collision primitives.
+// are registered once, at start-up, by four registrations run in this order:
+// force generators, steering generators, components, collision primitives
+// (the physics floor has the generators' and primitives').
 #pragma once
 #include <map>
+#include <vector>
 
 #include "engine/core/Logger.h"
 
 namespace QRX {
 
-class Primitive;
+class Component;
 
 template <typename Base>
 class FactoryPlant
@@ -81,17 +82,15 @@ void DeleteFactories(FactoryMap<Base>& factoryList)
     factoryList.clear();
 }
 
-// The start-up registrations. Each fills the map of the manager that holds it
-// (the physics manager for generators and primitives, the object manager for
-// components); a manager that does not exist gets nothing.
-void RegisterForceGeneratorFactories();
-void RegisterSteerGeneratorFactories();
-void RegisterComponentFactories();
-void RegisterPrimitiveFactories();
+// Puts one floor's component factories into a component factory map.
+using ComponentRegistration = void (*)(FactoryMap<Component>& factories);
 
-// Puts the sphere (PR_SPHERE), box (PR_BOX) and plane (PR_PLANE) factories
-// into a primitive factory map; RegisterPrimitiveFactories gives it the
-// physics manager's. Keys already present are asserted and kept.
-void RegisterPrimitiveFactories(FactoryMap<Primitive>& factories);
+// The component registrations, one per floor that has components, set by the
+// program's start; RegisterComponentFactories runs them in order.
+void SetComponentRegistrations(std::vector<ComponentRegistration> registrations);
+
+// The start-up registration of components: fills the object manager's map
+// through every registration set; without an object manager nothing happens.
+void RegisterComponentFactories();
 
 } // namespace QRX

@@ -8,6 +8,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
+#include "engine/physics/AccurateCollision.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 
@@ -43,7 +44,24 @@ PrimitiveType PrimitiveTypeOf(const tinyxml2::XMLElement* primitiveElement, cons
 
 CollisionComponent* GetCollisionComponent(const GameObject* object)
 {
-    return object ? dynamic_cast<CollisionComponent*>(object->GetComponent(CT_COLLISION)) : nullptr;
+    return object ? object->GetComponent<CollisionComponent>() : nullptr;
+}
+
+bool SegmentEntersPickBox(const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t)
+{
+    LineSegment segment;
+    segment.start = start;
+    segment.end = end;
+    segment.length = glm::length(end - start);
+    segment.UpdateDirection();
+    CollisionBox box;
+    box.owner = &object;
+    box.halfSize = glm::vec3(0.5f);
+    const CollisionComponent* collision = GetCollisionComponent(&object);
+    if (collision && collision->GetPrimitive()) box.offsetTransform = collision->GetPrimitive()->offsetTransform;
+    box.UpdateTransform();
+    glm::vec3 point(0.0f);
+    return CollisionDetector::SegmentAndBox(segment, box, t, point);
 }
 
 CollisionComponent::CollisionComponent() : Component(CT_COLLISION) {}

@@ -29,6 +29,7 @@ class Primitive;
 class CollisionComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_COLLISION;
     // Every flag false, frictions 0, no primitive.
     CollisionComponent();
     // Hands the primitive back to its factory.
@@ -76,5 +77,10 @@ private:
 
 // The object's collision component, or null (also for a null object).
 CollisionComponent* GetCollisionComponent(const GameObject* object);
+
+// The cursor pick's test: whether the segment start..end enters the object's
+// pick box (a unit box scaled, turned and placed as the object, moved by its
+// collision primitive's offset when it has one), and at which ray parameter.
+bool SegmentEntersPickBox(const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t);
 
 } // namespace QRX

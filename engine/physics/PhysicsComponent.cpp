@@ -43,7 +43,7 @@ int GeneratorTypeOf(const tinyxml2::XMLElement* first, const EnumStringTable& na
 
 PhysicsComponent* GetPhysicsComponent(const GameObject* object)
 {
-    return object ? dynamic_cast<PhysicsComponent*>(object->GetComponent(CT_PHYSICS)) : nullptr;
+    return object ? object->GetComponent<PhysicsComponent>() : nullptr;
 }
 
 PhysicsComponent::PhysicsComponent() : Component(CT_PHYSICS) {}

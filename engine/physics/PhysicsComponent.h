@@ -37,6 +37,7 @@ constexpr std::uint32_t BODY_DEFAULT_FLAGS = BODY_ENABLED | BODY_AWAKE | BODY_CA
 class PhysicsComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_PHYSICS;
     using ForceGeneratorMap = std::map<int, ForceGenerator*>;
     using SteerGeneratorMap = std::map<int, SteerGenerator*>;
 

@@ -19,6 +19,7 @@
 #include "engine/graphics/ParticleSystem.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
@@ -26,9 +27,6 @@
 #include "game/flow/Map.h"
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
@@ -125,7 +123,7 @@ void BaseLevel::Load()
     if (system->objectManager) system->objectManager->RefillPool();
     // The console's objects outlive every level; made first, they show what
     // the loading below reports.
-    LoadConsole();
+    LoadDeveloperConsole();
 
     GameStateManager* states = system->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
@@ -227,7 +225,7 @@ void BaseLevel::FindPlayers()
     const GameObjectGroup players = system->objectManager->GetObjectsWithComponent(CT_PLAYER);
     PlayerComponent* last = nullptr;
     for (GameObject* object : players) {
-        auto* player = dynamic_cast<PlayerComponent*>(object->GetComponent(CT_PLAYER));
+        auto* player = object->GetComponent<PlayerComponent>();
         if (!player) continue;
         if (player->m_IsMainPlayer) system->playerOne = object;
         else system->playerTwo = object;
@@ -244,16 +242,16 @@ void BaseLevel::LinkObjects()
     // A copy: the trigger search queries the manager again.
     const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
     for (GameObject* object : spawners) {
-        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+        if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
             spawner->FindTriggers();
     }
     const GameObjectGroup doors = objects->GetObjectsWithComponent(CT_DOOR);
     for (GameObject* object : doors) {
-        if (auto* door = dynamic_cast<DoorComponent*>(object->GetComponent(CT_DOOR))) door->FindSwitches();
+        if (auto* door = object->GetComponent<DoorComponent>()) door->FindSwitches();
     }
     const GameObjectGroup bridges = objects->GetObjectsWithComponent(CT_BRIDGE);
     for (GameObject* object : bridges) {
-        if (auto* bridge = dynamic_cast<BridgeComponent*>(object->GetComponent(CT_BRIDGE))) bridge->FindTriggers();
+        if (auto* bridge = object->GetComponent<BridgeComponent>()) bridge->FindTriggers();
     }
 }
 
@@ -276,16 +274,8 @@ void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
 
 bool BaseLevel::BeginLevelFrame()
 {
-    UpdateCursorVisibility();
-    // While the console has the keyboard (it had it when the frame began,
-    // so the Escape that closes it counts too) the level's own keys wait.
-    const bool typing = IsConsoleOpen();
-    UpdateConsole();
-    System* system = System::GetInstance();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
-        system->inputManager && system->objectManager)
-        system->inputManager->PickObject(system->objectManager->GetActiveObjectsWithComponent(CT_GRAPHICS), true);
+    // While the console has the keyboard the level's own keys wait.
+    const bool typing = RunDeveloperFrame(PickTarget::WorldObjects, KEY_LBUTTON);
     UpdateCurrentStateObjects();
     return typing;
 }
@@ -352,7 +342,7 @@ void BaseLevel::GradeLevel()
     const LevelScoreTimes* found = nullptr;
     if (system->objectManager) {
         for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_LEVELSCORE)) {
-            if (auto* score = dynamic_cast<LevelScore*>(object->GetComponent(CT_LEVELSCORE))) {
+            if (auto* score = object->GetComponent<LevelScore>()) {
                 times = LevelScoreTimes{score->gradeATime, score->gradeBTime};
                 found = &times;
                 break;
@@ -372,7 +362,7 @@ void BaseLevel::Free()
     System* system = System::GetInstance();
     if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     KillAllParticles();
@@ -382,8 +372,8 @@ void BaseLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
-    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
+    CloseObjectPanel();
+    HideDeveloperHelp(false);
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     if (system->fileManager && !m_LevelPath.empty()) system->fileManager->CloseFile(m_LevelPath);
     KillAllParticles();

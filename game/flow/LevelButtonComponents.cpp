@@ -32,7 +32,7 @@ bool Exists(GameObjectHandle& handle) { return handle.Refresh(); }
 void LevelButtonComponent::Update()
 {
     if (!owner) return;
-    auto* element = dynamic_cast<UILogicComponent*>(owner->GetComponent(CT_UILOGIC));
+    auto* element = owner->GetComponent<UILogicComponent>();
     if (!element) return;
 
     if (element->m_HoverState == UI_STATE_BEGUN) PlayEffect(UI_HOVER_SOUND);
@@ -46,7 +46,7 @@ void LevelButtonComponent::Update()
                                      LOADING_WORLD_CAPTION_Y, LOADING_WORLD_CAPTION_FONT, CAPTION_WHITE);
     if (system->objectManager) {
         for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT))
-            if (auto* text = dynamic_cast<TextComponent*>(object->GetComponent(CT_TEXT))) text->m_drawMe = false;
+            if (auto* text = object->GetComponent<TextComponent>()) text->m_drawMe = false;
     }
     HideTransitionTexts();
     GameStateManager* states = system->gameStateManager;
@@ -69,7 +69,7 @@ void LevelButtonComponent::ShowLoadingPicture()
             picture->scale.x = width;
             picture->scale.y = height;
             picture->flags &= ~OBJ_WORLD_VALID;
-            if (auto* gui = dynamic_cast<GUIComponent*>(picture->GetComponent(CT_GUI))) {
+            if (auto* gui = picture->GetComponent<GUIComponent>()) {
                 gui->m_textureId = LOADING_PICTURE_TEXTURE;
                 // Already in window pixels: a later rescale leaves it alone.
                 gui->m_layoutWidth = width;

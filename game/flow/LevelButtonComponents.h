@@ -67,6 +67,7 @@ private:
 class ButtonNextLevelComponent : public LevelButtonComponent
 {
 public:
+    static constexpr Components TYPE = CT_BUTTONNEXTLEVEL;
     ButtonNextLevelComponent() : LevelButtonComponent(CT_BUTTONNEXTLEVEL) {}
 
 protected:
@@ -76,6 +77,7 @@ protected:
 class ButtonPreviousLevelComponent : public LevelButtonComponent
 {
 public:
+    static constexpr Components TYPE = CT_BUTTONPREVIOUSLEVEL;
     ButtonPreviousLevelComponent() : LevelButtonComponent(CT_BUTTONPREVIOUSLEVEL) {}
 
 protected:

@@ -15,6 +15,7 @@ namespace QRX {
 class LevelScore : public Component
 {
 public:
+    static constexpr Components TYPE = CT_LEVELSCORE;
     LevelScore();
     ~LevelScore() override = default;
 

@@ -10,13 +10,11 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/BaseLevel.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/StateCommon.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -65,7 +63,7 @@ void LoadingLevel::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
-    LoadConsole();
+    LoadDeveloperConsole();
 
     // Reading on after a failed open would take the objects of whatever
     // level file was open before.
@@ -96,14 +94,8 @@ void LoadingLevel::Resume() { ResumeCurrentStateObjects(); }
 
 void LoadingLevel::Update(GameStateManager& manager)
 {
-    UpdateCursorVisibility();
-    UpdateConsole();
-    System* system = System::GetInstance();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
     // The screen is made of sprites only: they are what a click can pick.
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_LBUTTON) &&
-        system->inputManager && system->objectManager)
-        system->inputManager->PickScreenObject(system->objectManager->GetActiveObjectsWithComponent(CT_GUI), true);
+    RunDeveloperFrame(PickTarget::ScreenObjects, KEY_LBUTTON);
     UpdateCurrentStateObjects();
 
     m_Timer += static_cast<float>(CappedFrameStep());
@@ -193,7 +185,7 @@ void LoadingLevel::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_Textures.clear();
     m_Meshes.clear();
@@ -209,9 +201,9 @@ void LoadingLevel::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
-    if (system->tweakBarState) TwDefine(" TW_HELP visible=false ");
+    HideDeveloperHelp(false);
 }
 
 void SetLoadingReloadMode(bool reloading)

@@ -15,6 +15,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/BaseLevel.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
@@ -22,9 +23,6 @@
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
 #include "game/flow/UILogicComponent.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -129,7 +127,7 @@ void Menu::Load()
     System* system = System::GetInstance();
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
-    LoadConsole();
+    LoadDeveloperConsole();
     RefreshProfileList();
 }
 
@@ -164,7 +162,7 @@ void Menu::Pause()
     PauseCurrentStateObjects();
     if (CurrentStateId() != STATE_MAINPROFILE) return;
     for (GameObject* slot : m_ProfileSlots)
-        if (auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT))) text->m_drawMe = false;
+        if (auto* text = slot->GetComponent<TextComponent>()) text->m_drawMe = false;
 }
 
 void Menu::Resume()
@@ -178,7 +176,7 @@ void Menu::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     HideLoadingOverlay();
     if (CurrentStateId() == STATE_MAINPROFILE) {
@@ -192,12 +190,9 @@ void Menu::Unload()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
-    if (system->tweakBarState) {
-        TwDefine(" TW_HELP visible=false ");
-        system->tweakBarState->shown = false;
-    }
+    HideDeveloperHelp(true);
 }
 
 // One frame ------------------------------------------------------------------
@@ -206,13 +201,9 @@ void Menu::Update(GameStateManager& manager)
 {
     // While the console has the keyboard (it had it as the frame began, so
     // the Escape that closes it counts too) the name field and the back key wait.
-    m_ConsoleTyping = IsConsoleOpen();
+    m_ConsoleTyping = InputManager::IsKeyboardTaken();
     System* system = System::GetInstance();
     ObjectManager* objects = system->objectManager;
-    // A left click belongs to the screen's elements; the right one picks.
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_RBUTTON) &&
-        system->inputManager && objects)
-        system->inputManager->PickScreenObject(objects->GetActiveObjectsWithComponent(CT_GUI), true);
 
     if (objects) {
         const std::vector<GameObject*> active = objects->GetActiveObjects();
@@ -230,7 +221,7 @@ void Menu::Update(GameStateManager& manager)
         for (GameObject* object : elements) {
             // An earlier action may have returned objects to the pool.
             if (!(object->flags & OBJ_ALIVE) || !(object->flags & OBJ_ACTIVE) || object->stateId != id) continue;
-            if (auto* element = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC)))
+            if (auto* element = object->GetComponent<UILogicComponent>())
                 UpdateElement(manager, *object, *element);
         }
     }
@@ -241,10 +232,9 @@ void Menu::Update(GameStateManager& manager)
     if (id == STATE_MAINPROFILE && m_ConfirmResult == 1) DeleteConfirmedProfile();
     if (id != STATE_CONFIRMATIONMENU) m_ConfirmResult = 0;
 
-    UpdateCursorVisibility();
-    UpdateConsole();
+    // A left click belongs to the screen's elements; the right one picks.
+    RunDeveloperFrame(PickTarget::ScreenObjects, KEY_RBUTTON);
     TypeIntoNameField();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
     if (!m_ConsoleTyping) HandleBackKey(manager);
 }
 
@@ -252,7 +242,7 @@ void Menu::TypeIntoNameField()
 {
     InputManager* input = System::GetInstance()->inputManager;
     if (!input || !m_NameFieldObject.Refresh()) return;
-    auto* field = dynamic_cast<TextComponent*>(m_NameFieldObject.object->GetComponent(CT_TEXT));
+    auto* field = m_NameFieldObject.object->GetComponent<TextComponent>();
     if (!field) return;
     for (char typed : input->GetUnclaimedText()) field->m_text = ApplyTypedCharacter(field->m_text, typed);
 }
@@ -268,7 +258,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     AudioManager* audio = system->audioManager;
     if (name == "lblName") {
         // Typed into after the console has taken its characters.
-        m_NameField = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
+        m_NameField = object.GetComponent<TextComponent>();
         m_NameFieldObject = &object;
     } else if (name == "chkboxFullscreen") {
         SetElementTexture(&element, CheckboxTexture(system->window && system->window->IsFullscreen(), hovered));
@@ -280,7 +270,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
         m_ResolutionBoxes[static_cast<size_t>(name.back() - '1')] = &element;
     } else if (name == "lblProfileName") {
         ProfileManager* profiles = Profiles();
-        auto* text = dynamic_cast<TextComponent*>(object.GetComponent(CT_TEXT));
+        auto* text = object.GetComponent<TextComponent>();
         if (text && profiles && profiles->GetCurrentProfile())
             text->m_text = ProfileGreeting(profiles->GetCurrentProfile()->name);
     }
@@ -422,7 +412,7 @@ void Menu::HandleBackKey(GameStateManager& manager)
 
 TextComponent* Menu::SlotText(const UILogicComponent* element)
 {
-    return element && element->owner ? dynamic_cast<TextComponent*>(element->owner->GetComponent(CT_TEXT)) : nullptr;
+    return element && element->owner ? element->owner->GetComponent<TextComponent>() : nullptr;
 }
 
 void Menu::SetElementTexture(UILogicComponent* element, const std::string& textureId)
@@ -431,7 +421,7 @@ void Menu::SetElementTexture(UILogicComponent* element, const std::string& textu
     element->m_CurrentTexture = textureId;
     // Shown from this frame on, not only after the element's next update.
     if (element->owner)
-        if (auto* gui = dynamic_cast<GUIComponent*>(element->owner->GetComponent(CT_GUI))) gui->m_textureId = textureId;
+        if (auto* gui = element->owner->GetComponent<GUIComponent>()) gui->m_textureId = textureId;
 }
 
 void Menu::RefreshProfileList()
@@ -442,7 +432,7 @@ void Menu::RefreshProfileList()
     const std::vector<std::string> names = profiles->GetProfileNames();
     for (size_t i = 0; i < m_ProfileSlots.size() && i < names.size(); ++i) {
         GameObject* slot = m_ProfileSlots[i];
-        auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT));
+        auto* text = slot->GetComponent<TextComponent>();
         if (!text) continue;
         text->m_text = names[i];
         text->m_drawMe = true;
@@ -499,13 +489,13 @@ void Menu::SelectCurrentProfileSlot()
 {
     m_SelectedSlot = nullptr;
     if (m_ProfileSlots.empty()) return;
-    m_SelectedSlot = dynamic_cast<UILogicComponent*>(m_ProfileSlots.front()->GetComponent(CT_UILOGIC));
+    m_SelectedSlot = m_ProfileSlots.front()->GetComponent<UILogicComponent>();
     ProfileManager* profiles = Profiles();
     const Profile* current = profiles ? profiles->GetCurrentProfile() : nullptr;
     for (GameObject* slot : m_ProfileSlots) {
-        auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT));
+        auto* text = slot->GetComponent<TextComponent>();
         if (current && text && text->m_text == current->name) {
-            m_SelectedSlot = dynamic_cast<UILogicComponent*>(slot->GetComponent(CT_UILOGIC));
+            m_SelectedSlot = slot->GetComponent<UILogicComponent>();
             break;
         }
     }
@@ -519,13 +509,13 @@ void Menu::SelectCurrentProfileSlot()
 void Menu::UpdateProfileSlots(GameStateManager& manager)
 {
     for (GameObject* slot : m_ProfileSlots)
-        if (auto* text = dynamic_cast<TextComponent*>(slot->GetComponent(CT_TEXT))) {
+        if (auto* text = slot->GetComponent<TextComponent>()) {
             text->m_posX = PROFILE_SLOT_TEXT_MARGIN - 0.5f * slot->scale.x;
             text->m_posY = PROFILE_SLOT_TEXT_Y;
         }
 
     for (GameObject* slot : m_ProfileSlots) {
-        auto* element = dynamic_cast<UILogicComponent*>(slot->GetComponent(CT_UILOGIC));
+        auto* element = slot->GetComponent<UILogicComponent>();
         if (!element) continue;
         const int selection = element->m_SelectState;
         if (selection == UI_STATE_IDLE || selection == UI_STATE_ENDED)
@@ -604,7 +594,7 @@ void Menu::ShowLoadingOverlay()
     if (!objects) return;
     if (!m_LoadingOverlay.Refresh()) {
         if (GameObject* picture = objects->CreateInstanceHelper(SPRITE, true)) {
-            if (auto* gui = dynamic_cast<GUIComponent*>(picture->GetComponent(CT_GUI))) gui->m_textureId = OVERLAY_TEXTURE;
+            if (auto* gui = picture->GetComponent<GUIComponent>()) gui->m_textureId = OVERLAY_TEXTURE;
             picture->scale.x = GUIComponent::LAYOUT_WIDTH;
             picture->scale.y = GUIComponent::LAYOUT_HEIGHT;
             picture->position = picture->previousPosition = glm::vec3(0.0f, 0.0f, OVERLAY_Z);

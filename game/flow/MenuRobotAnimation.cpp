@@ -10,7 +10,7 @@ namespace {
 
 GUIComponent* OwnerGui(GameObject* owner)
 {
-    return owner ? dynamic_cast<GUIComponent*>(owner->GetComponent(CT_GUI)) : nullptr;
+    return owner ? owner->GetComponent<GUIComponent>() : nullptr;
 }
 
 } // namespace

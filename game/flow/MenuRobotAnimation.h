@@ -22,6 +22,7 @@ constexpr float MENU_ROBOT_SWAP_TIME = 0.4f;
 class MenuRobotAnimation : public Component
 {
 public:
+    static constexpr Components TYPE = CT_MENUROBOTANIMATION;
     MenuRobotAnimation();
     ~MenuRobotAnimation() override = default;
 

@@ -12,6 +12,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/platform/Pads.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
@@ -21,9 +22,6 @@
 #include "game/gameplay/ControllerWaitComponent.h"
 #include "game/gameplay/ExitComponent.h"
 #include "game/gameplay/PlayerComponent.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -65,7 +63,7 @@ TwoPlayerResult DecideTwoPlayerResult(const std::vector<GameObject*>& exits)
 {
     TwoPlayerResult result;
     for (GameObject* object : exits) {
-        auto* exit = object ? dynamic_cast<ExitComponent*>(object->GetComponent(CT_EXIT)) : nullptr;
+        auto* exit = object ? object->GetComponent<ExitComponent>() : nullptr;
         if (!exit) continue;
         result.hasExit = true;
         // Once one was reached, an exit nobody reached takes nothing away.
@@ -119,7 +117,7 @@ void MultiplayerLevel::Respawn(GameObject* robot, const glm::vec3& spawn)
     // The fall's speed would carry it on through the floor in this frame's step.
     if (PhysicsComponent* body = GetPhysicsComponent(robot))
         body->velocity = glm::vec3(0.0f, PlayerComponent::GROUND_VELOCITY_Y, 0.0f);
-    if (auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER))) player->StartSpawnEffect(true);
+    if (auto* player = robot->GetComponent<PlayerComponent>()) player->StartSpawnEffect(true);
 }
 
 void MultiplayerLevel::Update(GameStateManager& manager)
@@ -176,7 +174,7 @@ void MultiplayerLevel::Free()
     System* system = System::GetInstance();
     if (system->checkpointStore) system->checkpointStore->Clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     m_SkyBox = nullptr;
     m_OtherPlayer = nullptr;

@@ -1,12 +1,12 @@
 // The program's state objects, one per state class, bound to the state table.
-// Each state class adds its global object here when it is built.
+// Each state class of the game adds its global object here when it is built;
+// the tools provide theirs (the level editor) through ProvideStateObject.
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
 #include "game/flow/Menu.h"
 #include "game/flow/MultiplayerLevel.h"
 #include "game/flow/TransitionLevel.h"
-#include "tools/LevelEditor.h"
 
 namespace QRX {
 
@@ -17,7 +17,9 @@ LoadingLevel s_loadingLevel;
 TransitionLevel s_transitionLevel;
 Menu s_menu;
 MultiplayerLevel s_multiplayerLevel;
-LevelEditor s_levelEditor;
+
+// The objects the floors above provide, by class.
+GameState* g_provided[STATE_OBJECT_KIND_COUNT] = {};
 
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
@@ -26,6 +28,12 @@ void Bind(StateObjectKind kind, GameState* object)
 }
 
 } // namespace
+
+void ProvideStateObject(StateObjectKind kind, GameState* object)
+{
+    const int index = static_cast<int>(kind);
+    if (index >= 0 && index < STATE_OBJECT_KIND_COUNT) g_provided[index] = object;
+}
 
 void BindGameStateObjects()
 {
@@ -36,7 +44,8 @@ void BindGameStateObjects()
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
     Bind(StateObjectKind::Menu, &s_menu);
     Bind(StateObjectKind::MultiplayerLevel, &s_multiplayerLevel);
-    Bind(StateObjectKind::LevelEditor, &s_levelEditor);
+    for (int kind = 0; kind < STATE_OBJECT_KIND_COUNT; ++kind)
+        if (g_provided[kind]) Bind(static_cast<StateObjectKind>(kind), g_provided[kind]);
 }
 
 } // namespace QRX

@@ -9,15 +9,13 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/BaseLevel.h"
+#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/LoadingLevel.h"
 #include "game/flow/ProfileManager.h"
 #include "game/flow/StateCommon.h"
-#include "tools/AntTweakBar.h"
-#include "tools/Console.h"
-#include "tools/TweakBarState.h"
 
 namespace QRX {
 
@@ -65,7 +63,7 @@ void TransitionLevel::Load()
     if (system->objectManager) system->objectManager->RefillPool();
     system->flags &= ~SYSTEM_MODAL_LOOP_DONE;
     // Made first, the console shows what the loading below reports.
-    LoadConsole();
+    LoadDeveloperConsole();
 
     // Reading on after a failed open would take the objects of whatever
     // level file was open before.
@@ -99,7 +97,7 @@ void TransitionLevel::CreateStars(int stateId)
             continue;
         }
         m_Stars.push_back(star);
-        if (auto* gui = dynamic_cast<GUIComponent*>(star->GetComponent(CT_GUI)))
+        if (auto* gui = star->GetComponent<GUIComponent>())
             gui->m_textureId = StarTexture(i, fullStars);
         star->scale.x = STAR_SIZE;
         star->scale.y = STAR_SIZE;
@@ -115,17 +113,9 @@ void TransitionLevel::Resume() { ResumeCurrentStateObjects(); }
 
 void TransitionLevel::Update(GameStateManager& manager)
 {
-    UpdateCursorVisibility();
-    // While the console has the keyboard (it had it as the frame began, so
-    // the Escape that closes it counts too) the pause key waits.
-    const bool typing = IsConsoleOpen();
-    UpdateConsole();
-    System* system = System::GetInstance();
-    AntTweakBar::ToggleHelpBar(system->tweakBarState);
-    // A left click belongs to the screen's buttons; the right one picks.
-    if (system->tweakBarState && system->tweakBarState->shown && InputManager::IsTriggered(KEY_RBUTTON) &&
-        system->inputManager && system->objectManager)
-        system->inputManager->PickScreenObject(system->objectManager->GetActiveObjectsWithComponent(CT_GUI), true);
+    // While the console has the keyboard the pause key waits. A left click
+    // belongs to the screen's buttons; the right one picks.
+    const bool typing = RunDeveloperFrame(PickTarget::ScreenObjects, KEY_RBUTTON);
     // The level buttons act here and may hide the texts for this very frame.
     UpdateCurrentStateObjects();
     DrawTexts(manager.GetCurrentState());
@@ -159,7 +149,7 @@ void TransitionLevel::Free()
 {
     System* system = System::GetInstance();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (system->objectManager) system->objectManager->ClearLevelObjects();
     // The stars went back to the pool with the rest of the screen.
     m_Stars.clear();
@@ -176,12 +166,9 @@ void TransitionLevel::Unload()
     }
     m_Stars.clear();
     if (system->inputManager) system->inputManager->ReleasePickedObject();
-    AntTweakBar::DeleteObjectBar(system->tweakBarState);
+    CloseObjectPanel();
     if (objects) objects->ClearLevelObjects();
-    if (system->tweakBarState) {
-        TwDefine(" TW_HELP visible=false ");
-        system->tweakBarState->shown = false;
-    }
+    HideDeveloperHelp(true);
 }
 
 void HideTransitionTexts()

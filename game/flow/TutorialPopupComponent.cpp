@@ -55,7 +55,7 @@ void TutorialPopupComponent::ShowPopup()
     popup->scale.x = TUTORIAL_POPUP_WIDTH;
     popup->scale.y = TUTORIAL_POPUP_HEIGHT;
     popup->flags &= ~OBJ_WORLD_VALID;
-    if (auto* gui = dynamic_cast<GUIComponent*>(popup->GetComponent(CT_GUI))) {
+    if (auto* gui = popup->GetComponent<GUIComponent>()) {
         gui->m_textureId = m_TutorialTextureID;
         gui->m_opacity = 1.0f;
     }

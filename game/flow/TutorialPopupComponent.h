@@ -34,6 +34,7 @@ constexpr float TUTORIAL_POPUP_HEIGHT = 180.0f;
 class TutorialPopupComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_TUTORIALPOPUP;
     TutorialPopupComponent();
     ~TutorialPopupComponent() override = default;
 

@@ -129,7 +129,7 @@ void UILogicComponent::UpdateMouseStates()
 void UILogicComponent::ApplyTexture()
 {
     if (!owner) return;
-    if (auto* gui = dynamic_cast<GUIComponent*>(owner->GetComponent(CT_GUI))) gui->m_textureId = m_CurrentTexture;
+    if (auto* gui = owner->GetComponent<GUIComponent>()) gui->m_textureId = m_CurrentTexture;
 }
 
 void UILogicComponent::Read(const tinyxml2::XMLElement* firstElement)

@@ -45,6 +45,7 @@ constexpr const char* UI_CLICK_SOUND = "mouse_click.mp3";
 class UILogicComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_UILOGIC;
     UILogicComponent();
     ~UILogicComponent() override = default;
 

@@ -13,6 +13,7 @@ namespace QRX {
 class AIChaseComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_AICHASE;
     AIChaseComponent();
 
     // The chase's owner := this; the chase's Reset.

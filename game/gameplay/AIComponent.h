@@ -29,6 +29,7 @@ namespace QRX {
 class AIComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_AI;
     static constexpr float DEFAULT_LIFE_LIMIT = 100.0f;
 
     AIComponent();

@@ -16,6 +16,7 @@ namespace QRX {
 class BarrierComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_BARRIER;
     BarrierComponent();
 
     // Removes the barrier's cells from the current level's map, if any.

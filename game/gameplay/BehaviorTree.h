@@ -38,11 +38,11 @@
 //   which registers the class under its own unqualified name ("BT_Example")
 //   from a static initialiser, so the registry is complete before main.
 //   Nothing has to reference the task file: every program links the CMake
-//   target qrx_engine, which takes the static archive (qrx_engine_archive)
-//   whole, so every object file of the library is linked and its static
-//   initialisers run. Link qrx_engine, never qrx_engine_archive: a plain
-//   static link drops a file nothing references, and its task silently
-//   vanishes from the game and the tests. The registry is built on first use,
+//   target qrx_engine, through which the game floor's library (qrx_game) is
+//   taken whole, so every object file of it is linked and its static
+//   initialisers run. Link qrx_engine, never qrx_game alone: a plain static
+//   link drops a file nothing references, and its task silently vanishes
+//   from the game and the tests. The registry is built on first use,
 //   so registrations may run in any order; the first one of a name wins.
 //
 // Single-threaded: the registry is filled during static initialisation and

@@ -111,7 +111,7 @@ bool BossComponent::AnyDoorOpen()
     ObjectManager* objects = Objects();
     if (!objects) return false;
     for (GameObject* object : objects->GetActiveObjectsWithComponent(CT_DOOR)) {
-        auto* door = dynamic_cast<DoorComponent*>(object->GetComponent(CT_DOOR));
+        auto* door = object->GetComponent<DoorComponent>();
         if (door && door->m_IsOpen) return true;
     }
     return false;

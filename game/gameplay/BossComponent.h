@@ -38,6 +38,7 @@ namespace QRX {
 class BossComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_BOSS;
     static constexpr const char* TREE_FILE = "data\\behaviorTrees\\BossBehaviorTree.xml";
     static constexpr float DEFAULT_MAX_HP = 10.0f;
     static constexpr float DEFAULT_DAMAGE_ON_HIT = 2.0f;

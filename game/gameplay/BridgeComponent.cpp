@@ -139,7 +139,7 @@ void BridgeComponent::FindTriggers()
     ObjectManager* objects = Objects();
     if (!owner || !objects) return;
     for (GameObject* object : objects->GetObjectsWithComponent(CT_BRIDGETRIGGER)) {
-        auto* trigger = dynamic_cast<BridgeTriggerComponent*>(object->GetComponent(CT_BRIDGETRIGGER));
+        auto* trigger = object->GetComponent<BridgeTriggerComponent>();
         if (trigger && trigger->m_TriggerID == m_TriggerID) trigger->m_Bridges.emplace_back(owner);
     }
 }

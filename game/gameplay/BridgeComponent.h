@@ -39,6 +39,7 @@ namespace QRX {
 class BridgeComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_BRIDGE;
     static constexpr const char* MOVE_SOUND = "bridge_extend.mp3";
     // A bridge closer than this to its limit (along the axis) has arrived.
     static constexpr float LIMIT_TOLERANCE = 0.001f;

@@ -34,7 +34,7 @@ std::vector<BridgeComponent*> BridgeTriggerComponent::GetBridges()
     std::vector<BridgeComponent*> found;
     for (GameObjectHandle& handle : m_Bridges) {
         if (!handle.Refresh()) continue;
-        if (auto* bridge = dynamic_cast<BridgeComponent*>(handle.object->GetComponent(CT_BRIDGE)))
+        if (auto* bridge = handle.object->GetComponent<BridgeComponent>())
             found.push_back(bridge);
     }
     return found;

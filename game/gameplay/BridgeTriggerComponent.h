@@ -28,6 +28,7 @@ class BridgeComponent;
 class BridgeTriggerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_BRIDGETRIGGER;
     static constexpr float HOLOGRAM_HEIGHT = 1.5f;
     static constexpr float HOLOGRAM_SCALE_ACROSS = 0.5f;  // x and z
     static constexpr float HOLOGRAM_SCALE_UP = 0.8f;      // y

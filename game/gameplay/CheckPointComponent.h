@@ -21,6 +21,7 @@ namespace QRX {
 class CheckPointComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CHECKPOINT;
     static constexpr int LOOK_IDLE = 0;
     static constexpr int LOOK_IDLE_SHOWN = 1;
     static constexpr int LOOK_ACTIVATED = 2;

@@ -19,6 +19,7 @@ namespace QRX {
 class CollectableComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_COLLECTABLE;
     // Units a second the collected object rises.
     static constexpr float RISE_SPEED = 3.0f;
     static constexpr float DEFAULT_COLLECT_ANIMATION_TIME = 0.5f;

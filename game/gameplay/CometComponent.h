@@ -27,6 +27,7 @@ namespace QRX {
 class CometComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_COMET;
     static constexpr int PLUME_PATTERN = 12;
     static constexpr int PLUME_COUNT = 20;
     static constexpr int BURST_PATTERN = 0;

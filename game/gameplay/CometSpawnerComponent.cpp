@@ -90,7 +90,7 @@ bool CometSpawnerComponent::SpawnComet(const glm::vec3& position, const glm::vec
     ObjectManager* objects = Objects();
     GameObject* comet = objects ? objects->CreateInstance(COMET, position) : nullptr;
     if (!comet) return false;
-    if (auto* part = dynamic_cast<CometComponent*>(comet->GetComponent(CT_COMET))) {
+    if (auto* part = comet->GetComponent<CometComponent>()) {
         part->m_Direction = CometComponent::Heading(direction);
         part->m_Speed = speed;
     }

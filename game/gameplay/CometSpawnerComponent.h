@@ -36,6 +36,7 @@ namespace QRX {
 class CometSpawnerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_COMETSPAWNER;
     // SpawnAmountMax meaning no limit.
     static constexpr int UNLIMITED = -1;
     // A random direction draw: each part is rand() mod this.

@@ -25,6 +25,7 @@ namespace QRX {
 class ControllerWaitComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CONTROLLERWAIT;
     // The text's x as fractions of the window width: centre minus this.
     static constexpr float TEXT_CENTRE_FRACTION = 0.5f;
     static constexpr float TEXT_LEFT_SHIFT_FRACTION = 0.2f;

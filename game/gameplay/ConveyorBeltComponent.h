@@ -25,6 +25,7 @@ namespace QRX {
 class ConveyorBeltComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CONVEYORBELT;
     static constexpr const char* CONVEYOR_SOUND = "conveyorbelt.mp3";
     // Share of the offset from the centre line added to a body per contact.
     static constexpr float CENTRING_FACTOR = 0.1f;

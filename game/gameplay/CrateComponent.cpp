@@ -20,7 +20,7 @@ void CrateComponent::Update()
 void CrateComponent::OnCollision(GameObject* other)
 {
     if (!owner || !other || other->type != WALL) return;
-    const auto* wall = dynamic_cast<const WallComponent*>(other->GetComponent(CT_WALL));
+    const auto* wall = other->GetComponent<const WallComponent>();
     if (!wall || !wall->m_IsApplyDownwardForce) return;
     if (GravityForceGenerator* gravity = GetGravityGenerator(owner)) gravity->gravity.y = FULL_GRAVITY_Y;
     if (PhysicsComponent* body = GetPhysicsComponent(owner)) body->velocity.y = WALL_PUSH_VELOCITY_Y;

@@ -14,6 +14,7 @@ namespace QRX {
 class CrateComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CRATE;
     static constexpr float CRATE_INVERSE_MASS = 5.0f;
     // A crate whose y is at most this is removed.
     static constexpr float CRATE_FALL_Y = -5.0f;

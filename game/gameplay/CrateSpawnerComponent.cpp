@@ -120,7 +120,7 @@ void CrateSpawnerComponent::FindTriggers()
     if (!owner || !objects) return;
     for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERTRIGGERCOMPONENT)) {
         auto* trigger =
-            dynamic_cast<CrateSpawnerTriggerComponent*>(object->GetComponent(CT_CRATESPAWNERTRIGGERCOMPONENT));
+            object->GetComponent<CrateSpawnerTriggerComponent>();
         if (trigger && trigger->m_TriggerID == m_TriggerID) trigger->m_Spawner = owner;
     }
 }

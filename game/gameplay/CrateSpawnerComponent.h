@@ -39,6 +39,7 @@ namespace QRX {
 class CrateSpawnerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CRATESPAWNERCOMPONENT;
     // AmountOfCratesToSpawn meaning no limit.
     static constexpr int UNLIMITED_CRATES = -1;
 

@@ -12,7 +12,7 @@ namespace {
 
 CrateSpawnerComponent* SpawnerOf(const GameObject* spawner)
 {
-    return spawner ? dynamic_cast<CrateSpawnerComponent*>(spawner->GetComponent(CT_CRATESPAWNERCOMPONENT))
+    return spawner ? spawner->GetComponent<CrateSpawnerComponent>()
                    : nullptr;
 }
 

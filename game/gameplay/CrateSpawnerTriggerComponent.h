@@ -26,6 +26,7 @@ namespace QRX {
 class CrateSpawnerTriggerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_CRATESPAWNERTRIGGERCOMPONENT;
     static constexpr float HOLOGRAM_HEIGHT = 1.5f;
     static constexpr float HOLOGRAM_SCALE = 0.8f;
     // Degrees a second the hologram turns about x and about z.

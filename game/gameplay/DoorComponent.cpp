@@ -17,7 +17,7 @@ namespace {
 SwitchComponent* SwitchOf(GameObjectHandle& handle)
 {
     if (!handle.Refresh()) return nullptr;
-    return dynamic_cast<SwitchComponent*>(handle.object->GetComponent(CT_SWITCH));
+    return handle.object->GetComponent<SwitchComponent>();
 }
 
 } // namespace
@@ -29,7 +29,7 @@ void DropCarriedCrate(GameObject* other)
     GameObject* robot = system ? system->playerOne : nullptr;
     // A slot whose object went back to the pool holds no robot.
     if (!robot || !(robot->flags & OBJ_ALIVE)) return;
-    auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER));
+    auto* player = robot->GetComponent<PlayerComponent>();
     if (player && player->GetCarriedCrate() == other) player->PutDownCrate();
 }
 
@@ -46,7 +46,7 @@ void DoorComponent::FindSwitches()
     ObjectManager* objects = Objects();
     if (!objects) return;
     for (GameObject* object : objects->GetObjectsWithComponent(CT_SWITCH)) {
-        auto* candidate = dynamic_cast<SwitchComponent*>(object->GetComponent(CT_SWITCH));
+        auto* candidate = object->GetComponent<SwitchComponent>();
         if (candidate && candidate->m_Id == m_Id) m_Switches.emplace_back(object);
     }
 }

@@ -39,6 +39,7 @@ void DropCarriedCrate(GameObject* other);
 class DoorComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_DOOR;
     enum State { STATE_RESTING = 0, STATE_OPENING = 1, STATE_CLOSING = 2 };
 
     static constexpr const char* OPEN_SOUND = "door_open_new.mp3";

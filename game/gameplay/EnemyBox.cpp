@@ -26,7 +26,7 @@ void EnemyBox::MakeEnemy(const glm::vec3& at)
         QRX_LOG_WARNING("An enemy box could not make its enemy");
         return;
     }
-    auto* ai = dynamic_cast<AIComponent*>(enemy->GetComponent(CT_AI));
+    auto* ai = enemy->GetComponent<AIComponent>();
     if (!ai) {
         QRX_LOG_WARNING("The enemy of an enemy box has no AI component: it gets no patrol and no time limit");
         return;

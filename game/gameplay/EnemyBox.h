@@ -23,6 +23,7 @@ namespace QRX {
 class EnemyBox : public Component
 {
 public:
+    static constexpr Components TYPE = CT_ENEMYBOX;
     static constexpr float SQUARE_SIDE = 2.0f;
     static constexpr float ENEMY_LIFE_SECONDS = 8.0f;
 

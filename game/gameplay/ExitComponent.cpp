@@ -45,7 +45,7 @@ void ExitComponent::Reach(GameObject* robot)
 
     if (owner) CreateEmitter(owner->position + glm::vec3(0.0f, BURST_HEIGHT, 0.0f), PARTICLE_FLICKER, BURST_COUNT,
                              glm::vec3(0.0f), false);
-    auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER));
+    auto* player = robot->GetComponent<PlayerComponent>();
     if (player) player->StartSpawnEffect(false);
     if (owner) {
         owner->flags |= OBJ_SKIP_DRAW;

@@ -27,6 +27,7 @@ namespace QRX {
 class ExitComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_EXIT;
     static constexpr const char* VICTORY_SOUND = "victory.mp3";
     static constexpr float BURST_HEIGHT = 1.0f;
     static constexpr int BURST_COUNT = 80;

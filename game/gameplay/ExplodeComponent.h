@@ -30,6 +30,7 @@ namespace QRX {
 class ExplodeComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_EXPLODE;
     static constexpr float DEFAULT_DESTROY_RADIUS = 2.0f;
     static constexpr float DEFAULT_PUSH_RADIUS = 5.0f;
     static constexpr float DEFAULT_PUSH_STRENGTH = 27.5f;

@@ -31,6 +31,7 @@ namespace QRX {
 class FallingPlatformComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_FALLINGPLATFORM;
     static constexpr float SHAKE_RANDOM_LOW = 4.4f;
     static constexpr float SHAKE_RANDOM_HIGH = 8.6f;
     // Opacity lost and units sunk per second once the shaking is over.

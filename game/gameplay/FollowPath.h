@@ -28,6 +28,7 @@ namespace QRX {
 class FollowPath : public Component
 {
 public:
+    static constexpr Components TYPE = CT_FOLLOWPATH;
     static constexpr float DEFAULT_SPEED = 5.0f;
     static constexpr float FALL_Y = -5.0f;
 

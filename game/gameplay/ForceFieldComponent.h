@@ -11,6 +11,7 @@ namespace QRX {
 class ForceFieldComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_FORCEFIELD;
     ForceFieldComponent();
 
     void Read(const tinyxml2::XMLElement* firstElement) override { ReadSerializeVars(firstElement); }

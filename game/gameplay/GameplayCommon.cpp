@@ -22,12 +22,12 @@ ObjectManager* Objects()
 
 GraphicsComponent* GetGraphicsComponent(const GameObject* object)
 {
-    return object ? dynamic_cast<GraphicsComponent*>(object->GetComponent(CT_GRAPHICS)) : nullptr;
+    return object ? object->GetComponent<GraphicsComponent>() : nullptr;
 }
 
 ParticleEmitter* GetParticleEmitter(const GameObject* object)
 {
-    return object ? dynamic_cast<ParticleEmitter*>(object->GetComponent(CT_PARTICLEEMITTER)) : nullptr;
+    return object ? object->GetComponent<ParticleEmitter>() : nullptr;
 }
 
 GravityForceGenerator* GetGravityGenerator(const GameObject* object)

@@ -26,6 +26,7 @@ namespace QRX {
 class HoveringPlatform : public Component
 {
 public:
+    static constexpr Components TYPE = CT_HOVERINGPLATFORM;
     // Where the jet stream sits relative to the platform.
     static constexpr float JET_OFFSET_Y = -1.0f;
 

@@ -16,6 +16,7 @@ namespace QRX {
 class JetstreamComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_JETSTREAM;
     static constexpr int PLUME_PATTERN = 10;
     static constexpr int PLUME_COUNT = 20;
 

@@ -80,7 +80,7 @@ void SetDepth(GameObject* object, float z)
 
 UILogicComponent* IconOf(GameObjectHandle& icon)
 {
-    return icon.Refresh() ? dynamic_cast<UILogicComponent*>(icon.object->GetComponent(CT_UILOGIC)) : nullptr;
+    return icon.Refresh() ? icon.object->GetComponent<UILogicComponent>() : nullptr;
 }
 
 // An icon asked to show its clicked texture (1) or to let it go (3 when
@@ -441,7 +441,7 @@ void PlayerComponent::LinkPowerIcons()
     if (!objects) return;
     const GameObjectGroup elements = objects->GetObjectsWithComponent(CT_UILOGIC);
     for (GameObject* object : elements) {
-        auto* logic = dynamic_cast<UILogicComponent*>(object->GetComponent(CT_UILOGIC));
+        auto* logic = object->GetComponent<UILogicComponent>();
         if (!logic) continue;
         const std::string texture = logic->GetTextureDefault();
         if (texture == EXPLOSION_ICON_TEXTURE) m_ExplosionIconObject = object;
@@ -450,7 +450,7 @@ void PlayerComponent::LinkPowerIcons()
         SetDepth(object, POWER_ICON_Z);
     }
     for (GameObject* object : objects->GetObjectsWithComponent(CT_GUI)) {
-        auto* gui = dynamic_cast<GUIComponent*>(object->GetComponent(CT_GUI));
+        auto* gui = object->GetComponent<GUIComponent>();
         if (gui && gui->m_textureId == POWERS_BACKING_TEXTURE) SetDepth(object, POWERS_BACKING_Z);
     }
 }

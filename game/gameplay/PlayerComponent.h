@@ -99,6 +99,7 @@ glm::vec3 FacingFromRotation(const glm::quat& rotation);
 class PlayerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_PLAYER;
     static constexpr int THROW_MARKER_COUNT = 30;
     static constexpr float DEFAULT_THROW_FORCE = 40.0f;
     // Added to every action id of the second player.

@@ -106,7 +106,7 @@ void PowerManager::ApplySelectedPower(GameObject* crate, GameObject* robot)
     if (power != CT_TELEPORT) return;
     auto* teleport = dynamic_cast<TeleportPowerComponent*>(added);
     if (!teleport) return;
-    const auto* placer = robot ? dynamic_cast<const PlayerComponent*>(robot->GetComponent(CT_PLAYER)) : nullptr;
+    const auto* placer = robot ? robot->GetComponent<const PlayerComponent>() : nullptr;
     const int keyOffset = placer ? placer->m_KeyOffset : 0;
     teleport->Place(robot, keyOffset + ACTION_ACTIVE_POWER);
 }

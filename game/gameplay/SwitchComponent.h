@@ -23,6 +23,7 @@ namespace QRX {
 class SwitchComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_SWITCH;
     static constexpr const char* PRESSED_TEXTURE = "switch_green";
     static constexpr const char* RELEASED_TEXTURE = "switch_red";
     static constexpr const char* ACTIVATE_SOUND = "switch_activate_new.mp3";

@@ -82,7 +82,7 @@ bool TeleportPowerComponent::Teleport()
     std::swap(player->position, owner->position);
     player->flags &= ~OBJ_WORLD_VALID;
     owner->flags &= ~OBJ_WORLD_VALID;
-    if (auto* robot = dynamic_cast<PlayerComponent*>(player->GetComponent(CT_PLAYER))) robot->m_IsPreviewDirty = true;
+    if (auto* robot = player->GetComponent<PlayerComponent>()) robot->m_IsPreviewDirty = true;
     return true;
 }
 

@@ -25,6 +25,7 @@ namespace QRX {
 class TeleportPowerComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_TELEPORT;
     // The trigger action before a robot placed the crate.
     static constexpr int UNPLACED_TRIGGER_ACTION = 13;
     // Particles a frame of the spiral over the crate.

@@ -37,6 +37,7 @@ namespace QRX {
 class Turret : public Component
 {
 public:
+    static constexpr Components TYPE = CT_TURRET;
     static constexpr const char* TREE_FILE = "data\\behaviorTrees\\TurretBehaviorTree.xml";
     static constexpr float DEFAULT_MAX_HP = 10.0f;
     static constexpr float DEFAULT_DAMAGE_ON_HIT = 2.0f;

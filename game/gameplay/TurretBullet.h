@@ -18,6 +18,7 @@ namespace QRX {
 class TurretBullet : public Component
 {
 public:
+    static constexpr Components TYPE = CT_TURRETBULLET;
     static constexpr float DEFAULT_SPEED = 5.0f;
 
     TurretBullet();

@@ -39,7 +39,7 @@ Status BT_FireBulletAtPlayer::Update()
     if (!player || !objects) return Status::Success;
     const glm::vec3 muzzle = m_Turret->owner->position + glm::vec3(0.0f, MUZZLE_HEIGHT, 0.0f);
     GameObject* bullet = objects->CreateInstance(TURRETBULLET, muzzle);
-    auto* flight = bullet ? dynamic_cast<TurretBullet*>(bullet->GetComponent(CT_TURRETBULLET)) : nullptr;
+    auto* flight = bullet ? bullet->GetComponent<TurretBullet>() : nullptr;
     if (flight) {
         flight->m_Speed = BULLET_SPEED;
         flight->m_Direction = player->position - muzzle;

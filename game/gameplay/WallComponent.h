@@ -12,6 +12,7 @@ namespace QRX {
 class WallComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_WALL;
     WallComponent();
 
     void Read(const tinyxml2::XMLElement* firstElement) override { ReadSerializeVars(firstElement); }

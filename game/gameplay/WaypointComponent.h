@@ -12,6 +12,7 @@ namespace QRX {
 class WaypointComponent : public Component
 {
 public:
+    static constexpr Components TYPE = CT_WAYPOINT;
     WaypointComponent();
     ~WaypointComponent() override;
 

@@ -18,7 +18,7 @@
 #include "support/EngineFixture.h"
 #include "support/ProgramDriver.h"
 #include "support/ProgramRun.h"
-#include "support/ScratchData.h"
+#include "support/ScratchProgramTest.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -51,24 +51,8 @@ Position RobotIn(const std::string& text)
     return at;
 }
 
-class ConsoleTypingProgramTest : public ::testing::Test
+class ConsoleTypingProgramTest : public ScratchProgramTest
 {
-protected:
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs an X display (run through test.sh)";
-        ASSERT_FALSE(BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
-        ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
-        ASSERT_TRUE(scratch.Ok());
-    }
-    // Waits until the level file exists (saves are written by the game's frame).
-    bool WaitForLevel(const std::string& name)
-    {
-        return WaitUntil([&]() { return ::access(scratch.LevelFile(name).c_str(), R_OK) == 0; });
-    }
-
-    ScratchDataFolder scratch{false};
 };
 
 TEST_F(ConsoleTypingProgramTest, ALineOfTheRobotsKeysTypedFastStaysInTheConsole)

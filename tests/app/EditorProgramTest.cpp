@@ -15,7 +15,7 @@
 
 #include "support/ProgramDriver.h"
 #include "support/ProgramRun.h"
-#include "support/ScratchData.h"
+#include "support/ScratchProgramTest.h"
 #include "support/TestEnv.h"
 
 using namespace QRX;
@@ -31,30 +31,8 @@ constexpr int HELP_ARROW_X = 27, HELP_ARROW_Y = 25;
 constexpr int CUBE_BUTTON_X = 143, CUBE_BUTTON_Y = 209;
 constexpr int GRID_X = 650, GRID_Y = 600;
 
-class EditorProgramTest : public ::testing::Test
+class EditorProgramTest : public ScratchProgramTest
 {
-protected:
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs an X display (run through test.sh)";
-        ASSERT_FALSE(BinaryDir().empty()) << "ZENDRA_BINARY_DIR is not set";
-        ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0) << "xdotool is not installed";
-        ASSERT_TRUE(scratch.Ok());
-    }
-    // A held click at window pixel (x, y); the editor gives no sign of it.
-    static std::string ClickAt(int x, int y)
-    {
-        return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) +
-               " sleep 0.5 mousedown 1 sleep 0.6 mouseup 1 sleep 0.6 ";
-    }
-    // Waits until the level file exists (saves are written by the game's frame).
-    bool WaitForLevel(const std::string& name)
-    {
-        return WaitUntil([&]() { return ::access(scratch.LevelFile(name).c_str(), R_OK) == 0; });
-    }
-
-    ScratchDataFolder scratch{false};
 };
 
 TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
@@ -67,11 +45,16 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
     // The console closed (it has the keys), the panels shown, the help window
     // folded away, the CUBE button, a click on the grid, Delete.
+    // None of these steps gives a sign the test can wait for: each is held
+    // for twice as long as the game takes to write a screenshot.
+    EXPECT_FALSE(driver.Screenshot(0).empty());
     ASSERT_TRUE(driver.Type("`"));
-    ASSERT_TRUE(driver.Run("keydown F1 sleep 0.4 keyup F1 sleep 0.6 " + ClickAt(HELP_ARROW_X, HELP_ARROW_Y) +
-                           ClickAt(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " + std::to_string(GRID_X) +
-                           " " + std::to_string(GRID_Y) + " sleep 0.6 " + ClickAt(GRID_X, GRID_Y)));
-    ASSERT_TRUE(driver.Run("keydown Delete sleep 0.4 keyup Delete sleep 0.4"));
+    ASSERT_TRUE(driver.Press("F1"));
+    ASSERT_TRUE(driver.Run(driver.HeldClick(HELP_ARROW_X, HELP_ARROW_Y) +
+                           driver.HeldClick(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " +
+                           std::to_string(GRID_X) + " " + std::to_string(GRID_Y) + " sleep " +
+                           std::to_string(driver.HoldSeconds()) + " " + driver.HeldClick(GRID_X, GRID_Y)));
+    ASSERT_TRUE(driver.Press("Delete"));
     ASSERT_TRUE(driver.Type("`save t.xml\n"));
     ASSERT_TRUE(WaitForLevel("t.xml")) << program.Stdout();
 

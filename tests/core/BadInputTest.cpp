@@ -18,6 +18,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/platform/CursorFile.h"
 #include "game/flow/Map.h"

@@ -213,3 +213,45 @@ TEST_F(InputPickingTest, MouseOnAHorizontalPlane)
     System::GetInstance()->camera = nullptr;
     ExpectVec(input.GetMouseOnPlane(glm::vec3(1, 0, 2), true), glm::vec3(1, 0, 2), 0.0f);
 }
+
+TEST_F(InputPickingTest, PickingReachesCameraBoxesAndPanelOnlyThroughItsSeam)
+{
+    const InputManager::PickingSeam saved = InputManager::picking;
+    InputManager input;
+    input.OnMouseMove(MakeMouseLParam(W / 2, H / 2));
+    GameObject* near = Crate(glm::vec3(0, 0, -10));
+    GameObject* far = Crate(glm::vec3(0, 0, -20));
+
+    // An empty seam: no camera, no boxes, no panel, even with the camera set.
+    InputManager::picking = {};
+    ExpectVec(input.Unproject(W, H, 1), glm::vec3(0));
+    EXPECT_EQ(input.RayPick({near, far}), nullptr);
+    ExpectVec(input.GetMouseOnPlane(glm::vec3(1, 2, 3), true), glm::vec3(1, 2, 3));
+    EXPECT_EQ(input.PickObject({near, far}, true), nullptr);
+
+    // A stub camera whose ray runs down -z, boxes entered at their depth, and
+    // a panel that records what it is shown.
+    std::vector<GameObject*> shown;
+    InputManager::picking.unproject = [](float, float, float depth, int width, int height, glm::vec3& point) {
+        EXPECT_EQ(width, W);
+        EXPECT_EQ(height, H);
+        point = glm::vec3(0, 0, -100.0f * depth);
+        return true;
+    };
+    InputManager::picking.enterPickBox = [](const glm::vec3& start, const glm::vec3& end, GameObject& object,
+                                            float& t) {
+        if (object.position.x != 0.0f) return false;
+        t = (start.z - object.position.z) / (start.z - end.z);
+        return true;
+    };
+    InputManager::picking.showInPanel = [&shown](GameObject* object) { shown.push_back(object); };
+    EXPECT_EQ(input.RayPick({far, near}), near);
+    EXPECT_EQ(input.PickObject({far, near}, true), near);
+    EXPECT_EQ(input.PickObject({far}, false), far);
+    near->position.x = 5.0f;
+    far->position.x = 5.0f;
+    EXPECT_EQ(input.PickObject({far, near}, true), nullptr);
+    // The panel saw the pick, then the miss (which closes it); not the quiet pick.
+    EXPECT_EQ(shown, (std::vector<GameObject*>{near, nullptr}));
+    InputManager::picking = saved;
+}

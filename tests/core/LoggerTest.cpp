@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <string>
+#include <vector>
+
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/platform/Debugger.h"
@@ -143,6 +146,27 @@ TEST_F(LoggerTest, ConsoleEchoIsPlainWithoutTerminal)
     logger.WriteToConsole("echo %s", "this");
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "[LOG] WARNING - echo this\n");
+}
+
+TEST_F(LoggerTest, TheEchoSinkGetsEachTextLineAndNothingWithoutOne)
+{
+    std::vector<std::string> lines;
+    Logger::SetEchoSink([&lines](const std::string& line) { lines.push_back(line); });
+    Logger logger;
+    testing::internal::CaptureStdout();
+    logger.WriteToConsole("first\nsecond\n");
+    logger.WriteToConsole("%s", "");
+    LogPageReport(LOG_INFO, "f", "file.cpp", 1, "page only");
+    testing::internal::GetCapturedStdout();
+    // A closing newline ends the last line without an empty one after it; an
+    // empty message is one empty line; page-only reports are not echoed.
+    EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", ""}));
+
+    Logger::SetEchoSink(nullptr);
+    testing::internal::CaptureStdout();
+    logger.WriteToConsole("unheard");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[LOG] INFO - unheard\n");
+    EXPECT_EQ(lines.size(), 3u);
 }
 
 TEST_F(LoggerTest, UnwritableFolderStaysSilent)

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "engine/core/FileManager.h"
@@ -213,6 +214,64 @@ TEST_F(WindowDisplayTest, ResolutionChangeKeepsTheModeAndRebuilds)
     EXPECT_NE(Page().find("|QRX::Window::ChangeResolution] <span style=\"color: #004ef0;\"><strong>INFO</strong></span> - Releasing resources..."),
               std::string::npos);
     ExpectWorkingContext();
+}
+
+TEST_F(WindowDisplayTest, ARebuildGoesThroughTheDisplaySeamInOrder)
+{
+    const Window::DisplaySeam saved = Window::seam;
+    std::vector<std::string> calls;
+    bool contextCurrent = false;
+    Window::seam.releaseResources = {[&]() {
+                                         // Still the old context: its resources can go.
+                                         contextCurrent = W().HasContext();
+                                         calls.push_back("release graphics");
+                                     },
+                                     [&]() { calls.push_back("release panels"); }};
+    Window::seam.restoreContext = {[&](const Window& window) {
+                                       calls.push_back("context at " + std::to_string(window.GetWidth()));
+                                   },
+                                   [&](const Window&) { calls.push_back("panels"); }};
+    Window::seam.rescaleUI = [&](int width, int height) {
+        calls.push_back("rescale to " + std::to_string(width) + "x" + std::to_string(height));
+    };
+    Window::seam.restoreScene = {[&](const Window&) { calls.push_back("scene"); }};
+    Window::seam.resized = [&]() { calls.push_back("resized"); };
+
+    ASSERT_TRUE(W().ChangeResolution(800, 600, true));
+    EXPECT_TRUE(contextCurrent);
+    EXPECT_EQ(calls, (std::vector<std::string>{"release graphics", "release panels", "context at 800", "panels",
+                                               "rescale to 800x600", "scene"}));
+    // OnResize rebuilds at the same size, then asks for the resources back.
+    calls.clear();
+    W().OnResize(true);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "resized");
+
+    // An empty seam: the rebuild still works and touches nothing above it.
+    Window::seam = {};
+    ASSERT_TRUE(W().ChangeResolution(640, 480, true));
+    ExpectWorkingContext();
+    Window::seam = saved;
+}
+
+TEST_F(WindowDisplayTest, TheSeamSeesEveryMessageFirstAndKeepsWhatItUses)
+{
+    const Window::DisplaySeam saved = Window::seam;
+    std::vector<std::uint32_t> seen;
+    bool take = true;
+    Window::seam.takeMessage = [&](const Platform::WindowMessage& message) {
+        seen.push_back(message.message);
+        return take;
+    };
+    Platform::WindowMessage close;
+    close.message = Platform::WM_CLOSE;
+    EXPECT_EQ(Window::WindowProcedure(close), 0);
+    EXPECT_TRUE(System::GetInstance()->IsRunning());
+    take = false;
+    Window::WindowProcedure(close);
+    EXPECT_FALSE(System::GetInstance()->IsRunning());
+    EXPECT_EQ(seen, (std::vector<std::uint32_t>{Platform::WM_CLOSE, Platform::WM_CLOSE}));
+    Window::seam = saved;
 }
 
 TEST_F(WindowDisplayTest, FullScreenAtASizeTheScreenDoesNotOfferIsRefused)

@@ -27,6 +27,7 @@
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"

@@ -29,6 +29,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/CollisionComponent.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "engine/platform/VirtualKeys.h"

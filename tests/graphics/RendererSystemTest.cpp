@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/core/Logger.h"
 #include "engine/core/Window.h"
@@ -21,6 +22,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameState.h"
 #include "game/flow/GameStateTables.h"
+#include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
 
@@ -121,6 +123,42 @@ TEST(RendererSystem, StartsAfterTheModelReaderDrawsAFrameAndShutsDown)
     EXPECT_EQ(system->camera, nullptr);
     System::DestroyInstance();
     BindStateObject(StateObjectKind::BaseLevel, nullptr);
+}
+
+// The whole engine with the test's quiet state in place of the first one.
+class RendererOverlaysTest : public TestSupport::EngineTest
+{
+protected:
+    void TearDown() override
+    {
+        Renderer::overlays = m_saved;
+        TestSupport::EngineTest::TearDown();
+        BindStateObject(StateObjectKind::BaseLevel, nullptr);
+    }
+    QuietState m_state;
+    const Renderer::Overlays m_saved = Renderer::overlays;
+};
+
+TEST_F(RendererOverlaysTest, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
+{
+    BindStateObject(StateObjectKind::BaseLevel, &m_state);
+    System* system = System::GetInstance();
+    ASSERT_TRUE(system->Initialize());
+    std::vector<std::string> calls;
+    Renderer::overlays.underText = {[&](Renderer& renderer) {
+                                        EXPECT_EQ(&renderer, system->renderer);
+                                        calls.push_back("under 1");
+                                    },
+                                    [&](Renderer&) { calls.push_back("under 2"); }};
+    Renderer::overlays.overText = {[&](Renderer&) { calls.push_back("over"); }};
+    system->renderer->RenderScene();
+    EXPECT_EQ(calls, (std::vector<std::string>{"under 1", "under 2", "over"}));
+    // A frame that is not drawn draws no overlay.
+    system->renderer->SkipScene();
+    EXPECT_EQ(calls.size(), 3u);
+    // Without overlays the frame is drawn all the same.
+    Renderer::overlays = {};
+    system->renderer->RenderScene();
 }
 
 } // namespace

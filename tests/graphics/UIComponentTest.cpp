@@ -31,6 +31,7 @@
 #include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateTables.h"
+#include "tools/ConsoleOverlay.h"
 #include "support/FakeAudio.h"
 #include "support/EngineFixture.h"
 #include "support/GLReadback.h"

@@ -188,6 +188,35 @@ TEST_F(GameObjectTest, BroadcastsVisitComponentsInAscendingType)
     EXPECT_TRUE(o.components.empty());
 }
 
+// Two classes that both claim the wall's type, as a test may register one
+// class under another's key.
+class WallMarker : public RecorderComponent<CT_WALL>
+{
+public:
+    static constexpr Components TYPE = CT_WALL;
+};
+class OtherWallMarker : public RecorderComponent<CT_WALL>
+{
+public:
+    static constexpr Components TYPE = CT_WALL;
+};
+
+TEST_F(GameObjectTest, TypedLookUpFindsTheClassUnderItsTypeOrNothing)
+{
+    FactoryRegister<Component>(new Factory<Component, WallMarker>(CT_WALL), manager->GetFactories());
+    GameObject o;
+    EXPECT_EQ(o.GetComponent<WallMarker>(), nullptr);  // none yet
+    Component* wall = o.AddComponentHelper(CT_WALL);
+    ASSERT_NE(wall, nullptr);
+    EXPECT_EQ(o.GetComponent<WallMarker>(), wall);
+    const GameObject& seen = o;
+    EXPECT_EQ(seen.GetComponent<const WallMarker>(), wall);
+    // Another class under the same type is not taken for it.
+    EXPECT_EQ(o.GetComponent<OtherWallMarker>(), nullptr);
+    o.DestroyComponents();
+    EXPECT_EQ(o.GetComponent<WallMarker>(), nullptr);
+}
+
 // A component that removes another component of its owner when updated.
 class RemoverComponent : public RecorderComponent<CT_AI>
 {

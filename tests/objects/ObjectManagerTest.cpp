@@ -442,3 +442,32 @@ TEST_F(ObjectManagerTest, ObjectMarkedByAFreeGoesNextFrameWithItsFree)
 }
 
 } // namespace
+
+TEST_F(ObjectManagerTest, ShutdownReleasesTheHeldResourcesInOrderAfterTheObjects)
+{
+    const std::vector<ObjectManager::HeldResources> saved = ObjectManager::heldResources;
+    GameObject* crate = manager->CreateInstance(SWITCH, glm::vec3(0.0f));
+    ASSERT_NE(crate, nullptr);
+    std::vector<std::string> released;
+    ObjectManager::heldResources = {
+        {"Releasing the first kind",
+         []() { return true; },
+         [&]() {
+             // The objects are gone before their resources.
+             EXPECT_TRUE(manager->GetPool().empty());
+             released.push_back("first");
+         }},
+        {"Releasing a kind nobody loaded", []() { return false; }, [&]() { released.push_back("never"); }},
+        {"Releasing the last kind", []() { return true; }, [&]() { released.push_back("last"); }},
+        {"Releasing what is held with no release", []() { return true; }, nullptr}};
+    const std::string path = System::GetInstance()->logger->GetPath();
+    manager->Shutdown();
+    EXPECT_EQ(released, (std::vector<std::string>{"first", "last"}));
+    const std::string page = TestSupport::ReadFile(path);
+    const size_t first = page.find("Releasing the first kind"), last = page.find("Releasing the last kind");
+    ASSERT_NE(first, std::string::npos) << page;
+    EXPECT_LT(first, last);
+    EXPECT_EQ(page.find("nobody loaded"), std::string::npos);
+    EXPECT_NE(page.find("|QRX::ObjectManager::Shutdown]"), std::string::npos);
+    ObjectManager::heldResources = saved;
+}

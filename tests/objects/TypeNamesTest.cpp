@@ -1,6 +1,8 @@
 // Name tables and factories.
 #include <gtest/gtest.h>
 
+#include "engine/physics/PhysicsFactories.h"
+#include "tools/ProgramParts.h"
 #include "objects/ObjectTestKit.h"
 
 using namespace QRX;
@@ -123,6 +125,53 @@ TEST_F(FactoryTest, CreateAndDestroy)
     factory->Destroy(c);
     factory->Destroy(nullptr);
     EXPECT_EQ(Calls().back(), "8:~");
+}
+
+void RegisterProbe(FactoryMap<Component>& factories)
+{
+    Calls().push_back("probe");
+    FactoryRegister<Component>(new Factory<Component, ProbeComponent>(CT_DOOR), factories);
+}
+
+void RegisterNothing(FactoryMap<Component>&) { Calls().push_back("nothing"); }
+
+TEST(ObjectStartupTest, ComponentRegistrationsRunInOrderIntoTheObjectManager)
+{
+    Calls().clear();
+    SetComponentRegistrations({RegisterNothing, RegisterProbe, nullptr});
+    // No object manager: no registration runs.
+    RegisterComponentFactories();
+    EXPECT_TRUE(Calls().empty());
+
+    System* system = System::GetInstance();
+    system->objectManager = new ObjectManager();
+    RegisterComponentFactories();
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"nothing", "probe"}));
+    ASSERT_EQ(system->objectManager->GetFactories().size(), 1u);
+    EXPECT_EQ(system->objectManager->GetFactories().count(CT_DOOR), 1u);
+    DestroySlot(system->objectManager);
+    System::DestroyInstance();
+    InstallProgramParts();
+}
+
+TEST(ObjectStartupTest, TheProgramRegistersEveryComponentClassOnce)
+{
+    InstallProgramParts();
+    System* system = System::GetInstance();
+    system->objectManager = new ObjectManager();
+    RegisterComponentFactories();
+    const FactoryMap<Component>& factories = system->objectManager->GetFactories();
+    for (int type = CT_GRAPHICS; type <= CT_CONTROLLERWAIT; ++type) {
+        if (type == CT_BLACKHOLE) {
+            EXPECT_EQ(factories.count(type), 0u);
+            continue;
+        }
+        ASSERT_EQ(factories.count(type), 1u) << ComponentsToString(type);
+        EXPECT_EQ(factories.at(type)->key, type);
+    }
+    EXPECT_EQ(factories.size(), 44u);
+    DestroySlot(system->objectManager);
+    System::DestroyInstance();
 }
 
 TEST(ObjectStartupTest, RegistrationWithoutManagersDoesNothing)

@@ -15,6 +15,7 @@
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/SteerGenerators.h"
 #include "support/EngineFixture.h"

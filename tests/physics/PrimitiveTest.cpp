@@ -14,6 +14,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/Primitive.h"
 #include "support/EngineFixture.h"
 #include "support/TestEnv.h"

@@ -22,6 +22,7 @@
 #include "engine/physics/CollisionComponent.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/physics/Primitive.h"
 #include "support/EngineFixture.h"

@@ -12,6 +12,7 @@
 #include "engine/platform/tweakbar/TweakBarDefine.h"
 #include "engine/platform/tweakbar/TweakBarModel.h"
 #include "support/TestEnv.h"
+#include "tools/ProgramParts.h"
 
 using namespace QRX;
 using namespace QRX::TweakBar;
@@ -581,6 +582,29 @@ TEST(TweakBarLog, QuietBeforeTheStartAndOnThePageAloneAfterIt)
     delete System::GetInstance()->logger;
     System::GetInstance()->logger = nullptr;
     System::DestroyInstance();
+}
+
+std::vector<std::string> g_reports;
+
+void RecordReport(const char* call, const char* file, int, const std::string& reason)
+{
+    g_reports.push_back(std::string(call) + " @ " + file + ": " + reason);
+}
+
+TEST_F(TweakBarApi, FailuresGoToTheInstalledReportAndNowhereWithoutOne)
+{
+    g_reports.clear();
+    TwSetFailureReport(RecordReport);
+    EXPECT_EQ(TwWindowSize(-4, 10), 0);
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_NE(g_reports[0].find("TwWindowSize @ "), std::string::npos) << g_reports[0];
+    EXPECT_NE(g_reports[0].find("TweakBar.cpp: Window size -4 x 10 is negative"), std::string::npos) << g_reports[0];
+
+    TwSetFailureReport(nullptr);
+    EXPECT_EQ(TwWindowSize(-5, 10), 0);
+    EXPECT_NE(std::string(TwGetLastError()).find("-5"), std::string::npos);
+    EXPECT_EQ(g_reports.size(), 1u);
+    InstallProgramParts();
 }
 
 TEST_F(TweakBarApi, StringsGoThroughTheCopyFunctions)

@@ -23,6 +23,7 @@
 #include "game/flow/ProfileManager.h"
 #include "tools/AntTweakBar.h"
 #include "tools/Console.h"
+#include "tools/ProgramParts.h"
 #include "tools/TweakBarState.h"
 #include "game/gameplay/CheckpointStore.h"
 
@@ -88,6 +89,7 @@ void ReleaseSystem()
 
 void EngineTest::SetUp()
 {
+    InstallProgramParts();
     ASSERT_TRUE(SharedContext().Ok()) << SharedContext().Error();
     SharedContext().MakeCurrent();
 }

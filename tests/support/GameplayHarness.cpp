@@ -16,6 +16,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LevelManager.h"
+#include "tools/ProgramParts.h"
 #include "support/TestEnv.h"
 
 namespace QRX {
@@ -128,6 +129,7 @@ bool GameplayHarness::Start()
     m_started = true;
     m_frames = 0;
     if (!EnterScratchFolder()) return false;
+    InstallProgramParts();
     return System::GetInstance()->Initialize();
 }
 

@@ -43,7 +43,7 @@ bool ProgramDriver::Run(const std::string& actions)
 bool ProgramDriver::PressUntil(const std::string& key, const std::function<bool()>& seen)
 {
     if (!Run("keydown " + key)) return false;
-    const bool ok = WaitUntil(seen);
+    const bool ok = AwaitAnswer(seen, PRESS_DEADLINE);
     Release("keyup " + key);
     return ok;
 }
@@ -53,7 +53,7 @@ bool ProgramDriver::PressAgainUntil(const std::string& key, const std::function<
     const auto end = std::chrono::steady_clock::now() + PRESS_DEADLINE;
     while (std::chrono::steady_clock::now() < end) {
         if (!Run("keydown " + key)) return false;
-        const bool ok = WaitUntil(seen, REPRESS_INTERVAL);
+        const bool ok = AwaitAnswer(seen, REPRESS_INTERVAL);
         Release("keyup " + key);
         if (ok) return true;
     }
@@ -70,19 +70,45 @@ void ProgramDriver::Release(const std::string& action)
 
 bool ProgramDriver::ClickUntil(int x, int y, const std::function<bool()>& seen)
 {
-    // The pointer is moved a frame ahead of the press, as a hand does.
-    if (!Run("mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + " sleep " +
-             std::to_string(PLAIN_HOLD_SECONDS) + " mousedown 1"))
-        return false;
-    const bool ok = WaitUntil(seen);
-    Release("mouseup 1");
-    return ok;
+    // A click the screen was not ready for (or that came while the pointer
+    // was still elsewhere) is clicked again, as a person would.
+    const auto end = std::chrono::steady_clock::now() + PRESS_DEADLINE;
+    while (std::chrono::steady_clock::now() < end) {
+        // The pointer is moved a frame ahead of the press, as a hand does.
+        if (!Run("mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + Hold() + "mousedown 1"))
+            return false;
+        const bool ok = AwaitAnswer(seen, REPRESS_INTERVAL);
+        Release("mouseup 1");
+        if (ok) return true;
+    }
+    return false;
 }
 
 bool ProgramDriver::Press(const std::string& key)
 {
-    const std::string hold = " sleep " + std::to_string(PLAIN_HOLD_SECONDS) + " ";
-    return Run("keydown " + key + hold + "keyup " + key + hold);
+    return Run("keydown " + key + Hold() + "keyup " + key + Hold());
+}
+
+std::string ProgramDriver::HeldClick(int x, int y) const
+{
+    return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + Hold() + "mousedown 1" + Hold() +
+           "mouseup 1" + Hold();
+}
+
+double ProgramDriver::HoldSeconds() const
+{
+    return std::max(PLAIN_HOLD_SECONDS, ANSWERS_PER_HOLD * m_longestAnswerSeconds);
+}
+
+std::string ProgramDriver::Hold() const { return " sleep " + std::to_string(HoldSeconds()) + " "; }
+
+bool ProgramDriver::AwaitAnswer(const std::function<bool()>& seen, std::chrono::steady_clock::duration deadline)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (!WaitUntil(seen, deadline)) return false;
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m_longestAnswerSeconds = std::max(m_longestAnswerSeconds, took);
+    return true;
 }
 
 bool ProgramDriver::Type(const std::string& text)

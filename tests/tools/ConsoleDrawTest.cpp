@@ -18,6 +18,7 @@
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/GameObject.h"
 #include "tools/Console.h"
+#include "tools/ConsoleOverlay.h"
 #include "support/EngineFixture.h"
 
 using namespace QRX;

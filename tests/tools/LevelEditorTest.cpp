@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/Map.h"
 #include "game/gameplay/AIComponent.h"

@@ -17,6 +17,7 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
+#include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "engine/platform/tweakbar/TweakBar.h"
 #include "engine/platform/tweakbar/TweakBarModel.h"

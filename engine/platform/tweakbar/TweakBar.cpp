@@ -3,7 +3,6 @@
 #include <memory>
 #include <vector>
 
-#include "engine/core/Logger.h"
 #include "engine/platform/tweakbar/TweakBarModel.h"
 #include "engine/platform/tweakbar/TweakBarView.h"
 
@@ -21,6 +20,7 @@ struct Library
 std::unique_ptr<Library> g_library;
 std::string g_lastError;
 TwCopyStdStringToClient g_copyToClient = nullptr;
+TwFailureReport g_failureReport = nullptr;
 
 int Succeeded()
 {
@@ -32,7 +32,7 @@ int Succeeded()
 int Failed(const char* call, const std::string& reason)
 {
     g_lastError = reason;
-    LogPageReport(LOG_WARNING, call, __FILE__, __LINE__, "Tweak bar: %s", reason.c_str());
+    if (g_failureReport) g_failureReport(call, __FILE__, __LINE__, reason);
     return 0;
 }
 
@@ -51,6 +51,8 @@ int FromModel(const char* call, bool ok)
 }
 
 } // namespace
+
+void TwSetFailureReport(TwFailureReport report) { g_failureReport = report; }
 
 int TwInit(TwGraphAPI graphAPI, void* device)
 {

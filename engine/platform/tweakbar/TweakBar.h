@@ -31,6 +31,12 @@
 
 namespace QRX {
 
+// Where a started library's failures are written (the log page, without
+// console echo): set by the program's start. Unset, failures are only kept
+// for TwGetLastError.
+using TwFailureReport = void (*)(const char* call, const char* file, int line, const std::string& reason);
+void TwSetFailureReport(TwFailureReport report);
+
 // A bar, seen only through pointers.
 struct TwBar;
 

@@ -57,7 +57,7 @@ void CheckpointStore::ReleaseSpawners()
     ObjectManager* objects = system ? system->objectManager : nullptr;
     if (!objects) return;
     for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT))
-        if (auto* spawner = dynamic_cast<CrateSpawnerComponent*>(object->GetComponent(CT_CRATESPAWNERCOMPONENT)))
+        if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
             spawner->ForgetLastCrate();
 }
 

@@ -43,7 +43,7 @@ protected:
         ASSERT_NE(robot, nullptr);
         std::vector<std::string> atStart;
         for (GameObject* tile : run.Game().FindAll(TUTORIALPOPUP)) {
-            auto* popup = dynamic_cast<TutorialPopupComponent*>(tile->GetComponent(CT_TUTORIALPOPUP));
+            auto* popup = tile->GetComponent<TutorialPopupComponent>();
             ASSERT_NE(popup, nullptr);
             const bool underRobot = std::floor(tile->position.x) == std::floor(robot->position.x) &&
                                     std::floor(tile->position.z) == std::floor(robot->position.z);
@@ -82,7 +82,7 @@ protected:
     }
     static bool Pressed(GameObject* object)
     {
-        auto* part = dynamic_cast<SwitchComponent*>(object->GetComponent(CT_SWITCH));
+        auto* part = object->GetComponent<SwitchComponent>();
         return part && part->IsShownPressed();
     }
     // Steps until a crate lies on the switch and it shows pressed, at most

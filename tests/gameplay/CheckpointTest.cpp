@@ -130,7 +130,7 @@ TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
     store->Save(CheckpointActivation{});
     GameObject* spawnerObject = Make(CRATESPAWNER, B);
     spawnerObject->InitComponents();
-    auto* spawner = dynamic_cast<CrateSpawnerComponent*>(spawnerObject->GetComponent(CT_CRATESPAWNERCOMPONENT));
+    auto* spawner = spawnerObject->GetComponent<CrateSpawnerComponent>();
     ASSERT_NE(spawner, nullptr);
     spawner->m_IsShake = false;
     spawner->m_IsOneCrateAtATime = true;

@@ -106,7 +106,7 @@ TEST_F(MovementInProcessTest, AtTheLongestStepTheRobotWalksOffAPathOntoAWiderFlo
     ASSERT_TRUE(slow.LoadLevel("tests/data/gameplay/levels/widening.xml"));
     GameObject* robot = slow.Player();
     ASSERT_NE(robot, nullptr);
-    auto* player = dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER));
+    auto* player = robot->GetComponent<PlayerComponent>();
     ASSERT_NE(player, nullptr);
     ASSERT_GT(slow.StepUntil([&] { return !player->IsSpawning(); }, SLOW_FRAMES_PER_SECOND * 2), 0);
     const float x = robot->position.x;

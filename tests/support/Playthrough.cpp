@@ -333,7 +333,7 @@ bool Playthrough::StartByTheRoad(int stateId)
 bool Playthrough::PictureShown(const std::string& textureId) const
 {
     for (GameObject* sprite : m_game.FindAll(SPRITE)) {
-        auto* gui = dynamic_cast<GUIComponent*>(sprite->GetComponent(CT_GUI));
+        auto* gui = sprite->GetComponent<GUIComponent>();
         if (gui && (sprite->flags & OBJ_ALIVE) && !(sprite->flags & OBJ_DESTROY) && gui->m_textureId == textureId)
             return true;
     }
@@ -427,7 +427,7 @@ bool Playthrough::CrateInReach() const
     constexpr float REACH = 1.15f;
     constexpr float HALF_WIDTH = 0.45f;
     const GameObject* robot = m_game.Player();
-    auto* player = robot ? dynamic_cast<PlayerComponent*>(robot->GetComponent(CT_PLAYER)) : nullptr;
+    auto* player = robot ? robot->GetComponent<PlayerComponent>() : nullptr;
     if (!player) return false;
     const glm::vec3 facing = player->m_Facing;
     for (GameObject* crate : m_game.FindAll(CRATE)) {

@@ -38,7 +38,8 @@ void Usage(std::FILE* out)
     std::fprintf(out,
                  "usage: zendra-bench [--smoke] [--rounds N] [--out FILE] [physics] [frames] [levels] [startup]\n"
                  "  physics  crates dropped on a plane and on a floor of CUBEs, engine against Bullet\n"
-                 "  frames   splash, loading screen and a level of 500 CUBEs, against a textured quad\n"
+                 "  frames   splash, loading screen, a level of 500 CUBEs and the campaign's levels,\n"
+                 "           against a textured quad\n"
                  "  levels   each level file through the level manager, against a bare tinyxml2 parse;\n"
                  "           the enemies' path search on a large floor, against a breadth-first flood\n"
                  "  startup  process start to the first frame, against a minimal SDL2 window\n"

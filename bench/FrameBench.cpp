@@ -364,6 +364,133 @@ void PrintFrames(const std::vector<SceneFigures>& scenes, const FrameCounts& cou
     shares.Print(ReportStream());
 }
 
+// ---- the campaign ----
+
+// The longest frame time a per-frame computation takes (its cap), and the
+// shortest frame the frame lock lets through.
+constexpr double FRAME_TIME_CAP = 0.05;
+constexpr double FRAME_LOCK = 1.0 / 60.0;
+
+// Seconds of game time per real second for frames that take that many
+// milliseconds: the frame lock holds them to 1/60 s at the least, and past
+// the cap the game sees only the cap.
+double GameTimeRate(double milliseconds)
+{
+    if (!(milliseconds > 0.0)) return std::nan("");
+    const double frame = std::max(milliseconds / 1000.0, FRAME_LOCK);
+    return std::min(frame, FRAME_TIME_CAP) / frame;
+}
+
+struct CampaignLevelFigures
+{
+    int stateId = 0;
+    std::string name;   // the level file's name up to ".xml"
+    Series defaults, quad, rate;
+};
+
+// The campaign's levels by the level table, in the order of play.
+std::vector<CampaignLevelFigures> CampaignLevels()
+{
+    std::vector<CampaignLevelFigures> levels;
+    for (int id = STATE_LEVEL1; id < STATE_LEVEL1 + CAMPAIGN_LEVELS; ++id) {
+        const int row = FindLevelTableRow(id);
+        if (row < 0) continue;
+        std::string name = GetLevelTable()[row].fileName;
+        name = name.substr(0, name.find('.'));
+        levels.push_back(CampaignLevelFigures{id, name, {}, {}, {}});
+    }
+    return levels;
+}
+
+// Enters a level through the level table as its Next button does and lets
+// the robot beam in; false when the state did not change.
+bool EnterCampaignLevel(System* system, int stateId, int settleFrames)
+{
+    GameStateManager* states = system->gameStateManager;
+    for (int i = 0; i < 4 && states->GetCurrentState() != stateId; ++i) {
+        states->RequestState(stateId);
+        EngineFrame(system);
+    }
+    if (states->GetCurrentState() != stateId) return false;
+    for (int i = 0; i < settleFrames; ++i) {
+        EngineFrame(system);
+        HoldScene(states);
+    }
+    return true;
+}
+
+void PrintCampaign(const std::vector<CampaignLevelFigures>& levels, const FrameCounts& counts,
+                   const std::string& gl, int width, int height, Figures& figures)
+{
+    Table table("The campaign's levels at " + std::to_string(width) + "x" + std::to_string(height) + " on " + gl +
+                ", defaults, the robot standing where it appears; median [min-max] of " +
+                std::to_string(counts.rounds) + " round(s) of " + std::to_string(counts.perRound) + " frame(s)");
+    table.Header({"level", "ms/frame", "x quad", "game s / real s"});
+    for (const CampaignLevelFigures& level : levels) {
+        const Series ratio = Ratios(level.defaults, level.quad);
+        table.Row({level.name, Spread(level.defaults, 2), Spread(ratio, 2), Spread(level.rate, 2)});
+        const std::string key = "campaign/" + level.name;
+        figures.AddSeries("frames", key + "/defaults", level.defaults, "ms/frame");
+        figures.AddSeries("frames", key + "/ratio", ratio, "x");
+        figures.AddSeries("frames", key + "/game_time_rate", level.rate, "s/s");
+    }
+    table.Note("x quad: the level's frame / a full-screen textured quad plus swap, same context, same round.");
+    table.Note("game s / real s: the game time a real second brings at that frame cost: every frame lasts 1/60 s");
+    table.Note("at the least, and a frame longer than 0.05 s counts as 0.05 s for the game.");
+    table.Print(ReportStream());
+}
+
+// The campaign's levels one after the other in an engine started afresh
+// (the level of CUBEs put the benchmark's own masters in its place), each
+// timed with the renderer's defaults, interleaved with the quad.
+void RunCampaignFrames(const Settings& settings, Figures& figures)
+{
+    Progress("frames: the campaign's levels");
+    System* system = System::GetInstance();
+    if (!system->Initialize() || !system->IsRunning()) {
+        figures.Add("frames", "campaign/engine_started", std::nan(""), "");
+        system->Shutdown();
+        System::DestroyInstance();
+        return;
+    }
+    const int width = system->window->GetWidth();
+    const int height = system->window->GetHeight();
+    const char* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const std::string gl = rendererName ? rendererName : "an unknown renderer";
+    FrameCounts counts;
+    counts.rounds = settings.rounds;
+    counts.perRound = CAMPAIGN_FRAMES_PER_ROUND;
+    if (settings.smoke) counts = FrameCounts{1, 1, 1};
+    QuadReference quad(width, height);
+    if (!quad.Ok()) figures.Add("frames", "campaign/quad_program", std::nan(""), "");
+    quad.Frame(system->window);
+    system->gameStateManager->RequestState(STATE_LOADING);
+    if (!FinishLoading(system, settings.smoke ? 2 : 600) && !settings.smoke)
+        figures.Add("frames", "campaign/loading_finished", std::nan(""), "");
+
+    std::vector<CampaignLevelFigures> levels = CampaignLevels();
+    if (levels.size() != static_cast<std::size_t>(CAMPAIGN_LEVELS))
+        figures.Add("frames", "campaign/levels_listed", std::nan(""), "");
+    ApplyVariant(system->renderer, true);
+    for (CampaignLevelFigures& level : levels) {
+        Progress("frames: %s", level.name.c_str());
+        if (!EnterCampaignLevel(system, level.stateId, settings.smoke ? 1 : CAMPAIGN_SETTLE_FRAMES)) {
+            figures.Add("frames", "campaign/" + level.name + "/entered", std::nan(""), "");
+            continue;
+        }
+        for (int round = 0; round < counts.rounds; ++round) {
+            const double ms = TimedSceneFrames(system, counts.perRound);
+            level.defaults.Add(ms);
+            level.rate.Add(GameTimeRate(ms));
+            level.quad.Add(TimedQuadFrames(quad, system->window, counts.perRound));
+        }
+    }
+    PrintCampaign(levels, counts, gl, width, height, figures);
+    system->playerOne = nullptr;
+    system->Shutdown();
+    System::DestroyInstance();
+}
+
 } // namespace
 
 void RunEngineSections(const Settings& settings, Figures& figures, bool frames, bool levels)
@@ -423,6 +550,7 @@ void RunEngineSections(const Settings& settings, Figures& figures, bool frames, 
     system->playerOne = nullptr;
     system->Shutdown();
     System::DestroyInstance();
+    if (frames) RunCampaignFrames(settings, figures);
     RemoveFakeClock();
 }
 

@@ -550,7 +550,7 @@ def mouse_icon(d, x, y, left=True, right=False):
 
 def tutorial(title, lines, icons=None):
     """A tutorial picture: title, a row of keys or icons at the left, and
-    up to three lines of words."""
+    up to four lines of words (four sit closer together)."""
     def draw():
         w, h = 512, 256
         img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
@@ -560,14 +560,19 @@ def tutorial(title, lines, icons=None):
         left = 24
         if icons:
             left = icons(d) + 16
-        f = font(26, bold=False)
         y = 84
+        step = 50 if len(lines) <= 3 else 40
+        # Four lines share one size: the largest at which each fits.
+        shared = 26
+        while len(lines) > 3 and shared > 14 and max(
+                d.textbbox((0, 0), line, font=font(shared, False))[2] for line in lines) > w - left - 20:
+            shared -= 2
         for line in lines:
-            size = 26
+            size = shared
             while size > 14 and d.textbbox((0, 0), line, font=font(size, False))[2] > w - left - 20:
                 size -= 2
             d.text((left, y), line, font=font(size, False), fill=WHITE)
-            y += 50
+            y += step
         return img
     return draw
 
@@ -875,12 +880,13 @@ def textures():
                   keys_wasd)),
         ("tutorial_pickup", "tutorial_pickup.png",
          tutorial("Pick Up and Throw", ("Left click: pick up, throw", "Right click: put it down",
-                                        "Crates press switches"), keys_mouse)),
+                                        "Crates press switches", "Lost one? Step on the pad"), keys_mouse)),
         ("tutorial_explode", "tutorial_explode.png",
          tutorial("Explode Power", ("Carry a crate, press 1", "Throw it: it blows up", "barriers and crates"),
                   key_row("1"))),
         ("tutorial_teleport", "tutorial_teleport.png",
-         tutorial("Teleport Power", ("Carry a crate, press 2", "Throw it over the gap", "Once it lands, press T"),
+         tutorial("Teleport Power", ("Carry a crate, press 2", "Throw it over the gap", "Once it lands, press T",
+                                     "A pad brings a new crate"),
                   key_row("2", "T"))),
         ("tutorial_checkpoint", "tutorial_checkpoint.png",
          tutorial("Checkpoint", ("Walk through it: a fall", "or a catch brings you", "back here. P: back now"),
@@ -895,10 +901,12 @@ def textures():
          tutorial("Enemy Boxes", ("A box that lands turns into", "a guard for eight seconds", "Keep clear till it is gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("It runs at you once it can", "reach you. You are faster:", "lure it round, then dash"),
+         tutorial("Chaser", ("It runs at you once it can", "reach you. Let it come round",
+                                "the pillar, then run round", "the other way: you are faster"),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
-         tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed"),
+         tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed",
+                                     "Lost one? The pad adds one"),
                   conveyor_icon)),
         ("tutorial_platforms", "tutorial_platforms.png",
          tutorial("Platforms", ("Jets hold hovering platforms", "Grey ones fall if you stay", "Mind the comets above"),

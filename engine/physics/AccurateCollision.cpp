@@ -314,37 +314,47 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         if (known[face] == 0) known[face] = CoveredWhereTouched(block, own, reach, face, blocks) ? 1 : 2;
         return known[face] == 1;
     };
-    const int bestFace = faceOf(best);
-    if (bestFace < 0) return true;
-    if (!covered(bestFace)) {
-        // A side through an open face: a body whose bottom is only a step
-        // below the block's open top goes up onto it instead, if it lies
-        // over that top. One merely flush with the block's side (a crate
-        // sliding down a wall) has nothing to stand on there.
+    // Through an open side face: a body whose bottom is only a step below
+    // the block's open top goes up onto it instead, if it lies over that
+    // top. One merely flush with the block's side (a crate sliding down a
+    // wall) has nothing to stand on there. The axis up, or NO_AXIS.
+    auto stepUp = [&](int face) {
         const float overX = std::min(own.hi.x, reach.hi.x) - std::max(own.lo.x, reach.lo.x);
         const float overZ = std::min(own.hi.z, reach.hi.z) - std::max(own.lo.z, reach.lo.z);
-        if (bestFace / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || std::min(overX, overZ) <= FLUSH_TOLERANCE ||
-            !ReachesOut(own, reach, TOP_FACE) || covered(TOP_FACE))
-            return true;
         unsigned up = NO_AXIS;
+        if (face / 2 == 1 || reach.lo.y < own.hi.y - STEP_HEIGHT || std::min(overX, overZ) <= FLUSH_TOLERANCE ||
+            !ReachesOut(own, reach, TOP_FACE) || covered(TOP_FACE))
+            return up;
         for (unsigned index = 0; index < AXIS_COUNT; ++index)
             if ((up == NO_AXIS || depths[index] < depths[up]) && depths[index] < FLT_MAX && faceOf(index) == TOP_FACE)
                 up = index;
-        if (up == NO_AXIS) return true;
-        best = up;
-        if (up < 6) bestSingleAxis = up;
+        return up;
+    };
+    auto take = [&](unsigned index) {
+        best = index;
+        if (index < 6) bestSingleAxis = index;
+    };
+    const int bestFace = faceOf(best);
+    if (bestFace < 0) return true;
+    if (!covered(bestFace)) {
+        const unsigned up = stepUp(bestFace);
+        if (up != NO_AXIS) take(up);
         return true;
     }
     // Only touching a face inside the solid: the body rests in the cell
     // beside this block's (a crate on a floor or a belt), and the face
-    // would stop every push along the floor.
-    if (depths[best] <= 0.0f) return false;
+    // would stop every push along the floor. Within the flush tolerance it
+    // touches too: a turned robot's extent comes out a hair over.
+    if (depths[best] <= FLUSH_TOLERANCE) return false;
 
     // Instead the least penetrating axis (the earlier on a tie) through an
     // open face that the body reaches out of; without one (a body in the
     // corner of a wall and the floor) the contact stays as it was.
+    // That face a side, the step rule above holds too: a robot walking
+    // onto a wider floor with its side a hair over the next row's block.
     unsigned chosen = NO_AXIS;
     unsigned chosenSingle = NO_AXIS;
+    int chosenFace = -1;
     float least = FLT_MAX;
     for (unsigned index = 0; index < AXIS_COUNT; ++index) {
         if (!(depths[index] < least)) continue;
@@ -352,11 +362,14 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
         if (face < 0 || !ReachesOut(own, reach, face) || covered(face)) continue;
         least = depths[index];
         chosen = index;
+        chosenFace = face;
         if (index < 6) chosenSingle = index;
     }
     if (chosen == NO_AXIS) return true;
     best = chosen;
     bestSingleAxis = chosenSingle;
+    const unsigned up = stepUp(chosenFace);
+    if (up != NO_AXIS) take(up);
     return true;
 }
 

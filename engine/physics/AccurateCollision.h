@@ -25,21 +25,25 @@
 // reaches out of is taken; when there is none (a body in the corner of a
 // wall and the floor under it) the contact stays as it was, and every other
 // contact is made exactly as without the blocks. A body that only touches a
-// covered face (zero depth) makes no contact: blocks lie on whole cells, so
-// a crate set down in one cell touches the blocks of the cells beside it,
-// whose faces would otherwise cancel every push along the floor. Only
+// covered face (zero depth, or within FLUSH_TOLERANCE: the extent of a
+// turned body comes out a hair over) makes no contact: blocks lie on whole
+// cells, so a crate set down in one cell touches the blocks of the cells
+// beside it, whose faces would otherwise cancel every push along the floor,
+// and a robot sunk into the floor as it walks flush past a wall's foot
+// would be stopped by it. Only
 // blocks whose axes all lie within ALIGNED_COSINE of world axes take part, a
 // normal goes through a face when it lies within FACE_COSINE of the face's
 // axis, and a covering block must meet the body's bounds (so the blocks the
 // broad phase pairs with the body are all it needs).
-// Steps: when the axis would push the body back out through an open side
-// face while the body's bottom lies at most STEP_HEIGHT below the block's
-// open top (and the body reaches above it), the least penetrating axis
-// through the top is taken: a robot pressing down sinks that far into the
-// floor in one step, and the edge of one walking beside a gap onto a wider
-// floor would otherwise catch on the side of the block it steps onto. The
-// body must lie over the top by more than FLUSH_TOLERANCE on x and z: one
-// only flush with a side stands on nothing.
+// Steps: when the axis (the least penetrating one, or the one taken in place
+// of an axis through a covered face) would push the body back out through an
+// open side face while the body's bottom lies at most STEP_HEIGHT below the
+// block's open top (and the body reaches above it), the least penetrating
+// axis through the top is taken: a robot pressing down sinks that far into
+// the floor in one step, and the edge of one walking beside a gap onto a
+// wider floor would otherwise catch on the side of the block it steps onto.
+// The body must lie over the top by more than FLUSH_TOLERANCE on x and z:
+// one only flush with a side stands on nothing.
 #pragma once
 #include <cstddef>
 
@@ -127,8 +131,10 @@ public:
     // At most this many blocks cover one face; more leave it uncovered.
     static constexpr std::size_t MAX_COVERING_BLOCKS = 16;
     // How far below a block's open top a body's bottom may lie and still
-    // step up onto it: the robot's 5 units a second over the longest step.
-    static constexpr float STEP_HEIGHT = 0.25f;
+    // step up onto it: the robot's 5 units a second over the longest step
+    // (0.05 s), with the 20 units a second squared its gravity adds in that
+    // step, 0.275, and a margin.
+    static constexpr float STEP_HEIGHT = 0.3f;
     // The upper y face of a block (2 x axis + 1).
     static constexpr int TOP_FACE = 3;
 

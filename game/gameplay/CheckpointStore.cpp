@@ -3,6 +3,7 @@
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
 
 namespace QRX {
 
@@ -47,6 +48,17 @@ void CheckpointStore::Restore()
     // depend on the store staying as it is meanwhile.
     const Snapshot snapshot = m_Snapshots.back();
     for (int type : m_SavedTypes) RestoreType(type, snapshot);
+    ReleaseSpawners();
+}
+
+void CheckpointStore::ReleaseSpawners()
+{
+    System* system = System::PeekInstance();
+    ObjectManager* objects = system ? system->objectManager : nullptr;
+    if (!objects) return;
+    for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT))
+        if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
+            spawner->ForgetLastCrate();
 }
 
 void CheckpointStore::RestoreType(int type, const Snapshot& snapshot)

@@ -14,7 +14,10 @@
 // - Restore works on the newest snapshot and matches records to the live
 //   objects of a type purely by order: matched objects move back, missing
 //   ones are made again, and surplus ones (when the type's records end at a
-//   record of another type) are marked for destruction.
+//   record of another type) are marked for destruction. Crate spawners then
+//   forget their last crate: by order, the crate a spawner made may have
+//   become a saved one, standing anywhere, and the spawner would wait for it
+//   to be lost before giving another.
 // - Restoring an empty store changes nothing. An object the full pool cannot
 //   give is skipped.
 #pragma once
@@ -72,6 +75,8 @@ public:
 private:
     // Restores the objects of one type from the snapshot.
     void RestoreType(int type, const Snapshot& snapshot);
+    // Every crate spawner forgets its last crate.
+    static void ReleaseSpawners();
 
     std::deque<CheckpointActivation> m_Activations;
     std::deque<Snapshot> m_Snapshots;

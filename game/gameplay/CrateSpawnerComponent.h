@@ -20,6 +20,10 @@
 // - With OneCrateAtATime the spawner is not ready while its last crate lives
 //   and ready again on the update after the crate dies.
 // - A crate the full pool cannot give is not counted as spawned.
+// - A checkpoint restore makes the spawner forget its last crate
+//   (ForgetLastCrate): the restore moves crates back by order, so the object
+//   it pointed at may now stand where another saved crate stood, and the
+//   spawner would hold back for it for good.
 //
 // In files: "TriggerID", "SpawnCooldown", "AmountOfCratesToSpawn",
 // "SpawnVelocity", "SpawnOffset", "OneCrateAtATime", "IsShake",
@@ -59,6 +63,9 @@ public:
 
     // Whether the spawner has made all the crates it may make.
     bool IsExhausted() const;
+    // No last crate any more: with OneCrateAtATime the spawner is ready
+    // again on its next update.
+    void ForgetLastCrate() { m_LastCrate = nullptr; }
 
     int m_TriggerID = 0;
     glm::vec3 m_SpawnVelocity{0.0f};

@@ -1,6 +1,7 @@
 // The activity log page of a whole run (start, the first level, quit) against
-// a reference written by the program before its libraries were split: the
-// same entries in the same order, at the same levels, from the same places.
+// a reference written by the program before its libraries were split (with
+// the masters the first level's spare pad has brought since): the same
+// entries in the same order, at the same levels, from the same places.
 // What changes from run to run or machine to machine is masked: times, the
 // date, line numbers, the temporary home folder, pointer values, and the
 // machine's hardware and OpenGL details below their entries' first lines.

@@ -1,7 +1,9 @@
 // The playthrough harness itself: its frames last 1/60 s without the
 // frame-rate controller ever waiting, frames that are not drawn still move
 // the camera after the robot and leave no queued text or lines behind, and
-// held keys reach the game as the window's key and mouse messages do.
+// held keys reach the game as the window's key and mouse messages do; at a
+// slower pace a script's lines keep their time, and a line ends on its
+// condition.
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
@@ -84,6 +86,45 @@ TEST_F(PlaythroughHarnessInProcessTest, HeldKeysArriveAsKeyAndMouseMessages)
     game.Release();
     game.Step();
     EXPECT_EQ(InputManager::current[w], 0);
+}
+
+// At 1/20 s a frame a script of 1/60 s frames lasts as long: a line ends
+// where it ends at 1/60 s as near as whole frames allow, a press keeps a
+// frame of its own, and a line that ended on its condition starts the count
+// again from where it ended.
+TEST_F(PlaythroughHarnessInProcessTest, AtTwentyFramesASecondLinesKeepTheirTimeAndEndOnTheirCondition)
+{
+    game.Stop();
+    Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
+    ASSERT_TRUE(run.Start(STATE_LEVEL1)) << run.Error();
+    EXPECT_EQ(run.FramesIn(1.0), 20);
+    EXPECT_EQ(run.FramesIn(0.001), 1);
+    KeyScript script;
+    std::string error;
+    // 61 frames: 20.33, so 20; then a press and a pause of one 1/60 s frame
+    // each: a frame each; then 30 more: to 93/3 = 31 in all.
+    ASSERT_TRUE(ParseKeyScript("61\n1 LBUTTON\n1\n30\n", script, error)) << error;
+    PlaythroughResult result = run.Play(script, NoWait());
+    EXPECT_EQ(result.frames, 31);
+
+    GameObject* robot = run.Game().Player();
+    ASSERT_NE(robot, nullptr);
+    const float x = robot->position.x;
+    ASSERT_TRUE(ParseKeyScript("120 A x<" + std::to_string(x - 1.0f) + "\n6\n", script, error)) << error;
+    result = run.Play(script, NoWait());
+    EXPECT_TRUE(result.unmetLines.empty());
+    EXPECT_LT(robot->position.x, x - 1.0f);
+    EXPECT_GT(robot->position.x, x - 1.5f);
+    // Walking a unit takes a few frames; the pause after it two more.
+    EXPECT_GT(result.frames, 2);
+    EXPECT_LT(result.frames, 10);
+
+    // A condition that never holds runs the line's most and is reported.
+    ASSERT_TRUE(ParseKeyScript("30 z<-100\n", script, error)) << error;
+    result = run.Play(script, NoWait());
+    EXPECT_EQ(result.frames, 10);
+    ASSERT_EQ(result.unmetLines.size(), 1u);
+    EXPECT_EQ(result.unmetLines[0], 1);
 }
 
 } // namespace

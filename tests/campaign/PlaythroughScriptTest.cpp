@@ -1,7 +1,10 @@
 // Key scripts of the playthroughs: the readable key names and the line
-// format "frames keys...", with comments, and the mistakes a script writer
-// makes (a missing count, a misspelt key) named by their line.
+// format "frames keys... [condition]", with comments, and the mistakes a
+// script writer makes (a missing count, a misspelt key, a condition that is
+// not one) named by their line.
 #include <gtest/gtest.h>
+
+#include <glm/vec3.hpp>
 
 #include "engine/core/InputManager.h"
 #include "support/GameplayHarness.h"
@@ -47,6 +50,47 @@ TEST(PlaythroughScriptTest, LinesHoldTheirKeysForTheirFrames)
     EXPECT_EQ(script.Frames(), 92);
     EXPECT_EQ(KeyScript::Idle(120).Frames(), 120);
     EXPECT_EQ(KeyScript::Idle(0).lines.size(), 0u);
+}
+
+TEST(PlaythroughScriptTest, AConditionEndsItsLineAndNamesWhatItWatches)
+{
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("90 W z<24.6   # onto the pad\n"
+                               "600 ex>-3.5\n"
+                               "60 A reach\n"
+                               "10 E\n",
+                               script, error))
+        << error;
+    ASSERT_EQ(script.lines.size(), 4u);
+    const ScriptLine& pad = script.lines[0];
+    EXPECT_EQ(pad.keys, (std::vector<int>{KEY_A + ('W' - 'A')}));
+    EXPECT_EQ(pad.untilAxis, 'z');
+    EXPECT_EQ(pad.untilOp, '<');
+    EXPECT_FLOAT_EQ(pad.untilValue, 24.6f);
+    EXPECT_FALSE(pad.untilEnemy);
+    EXPECT_TRUE(pad.ConditionHolds(glm::vec3(0.0f, 0.0f, 24.5f)));
+    EXPECT_FALSE(pad.ConditionHolds(glm::vec3(0.0f, 0.0f, 24.6f)));
+    const ScriptLine& patrol = script.lines[1];
+    EXPECT_TRUE(patrol.keys.empty());
+    EXPECT_TRUE(patrol.untilEnemy);
+    EXPECT_EQ(patrol.untilAxis, 'x');
+    EXPECT_TRUE(patrol.ConditionHolds(glm::vec3(-3.0f, 0.0f, 0.0f)));
+    EXPECT_FALSE(patrol.ConditionHolds(glm::vec3(-4.0f, 0.0f, 0.0f)));
+    EXPECT_TRUE(script.lines[2].untilCrateInReach);
+    EXPECT_TRUE(script.lines[2].HasCondition());
+    EXPECT_FALSE(script.lines[2].ConditionHolds(glm::vec3(0.0f)));
+    // A lone E is the key, not an enemy's condition.
+    EXPECT_FALSE(script.lines[3].HasCondition());
+    EXPECT_EQ(script.lines[3].keys, (std::vector<int>{KEY_A + ('E' - 'A')}));
+    EXPECT_EQ(script.Frames(), 760);
+
+    for (const char* bad : {"10 W z<\n", "10 W z<2x\n", "10 W q<3\n", "10 W x<1 z<2\n", "10 reach x<1\n",
+                            "10 W z<nan\n"}) {
+        EXPECT_FALSE(ParseKeyScript(std::string("5\n") + bad, script, error)) << bad;
+        EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+        EXPECT_TRUE(script.lines.empty());
+    }
 }
 
 TEST(PlaythroughScriptTest, AMistakeNamesItsLineAndLeavesNoScript)

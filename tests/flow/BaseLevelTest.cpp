@@ -362,7 +362,7 @@ TEST_F(BaseLevelTest, DegenerateMapKeepsTheEarlierGrid)
     Go(STATE_FREELOAD);
     EXPECT_EQ(Grid().GetRows(), 16u);
     EXPECT_EQ(Grid().GetColumns(), 16u);
-    EXPECT_EQ(Grid().GetHeight(), 4u);
+    EXPECT_EQ(Grid().GetHeight(), 7u);
     EXPECT_TRUE(System::GetInstance()->IsRunning());
 }
 

@@ -7,6 +7,7 @@
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
 #include "game/gameplay/CheckPointComponent.h"
+#include "game/gameplay/CrateSpawnerComponent.h"
 #include "gameplay/GameplayTestKit.h"
 
 using namespace QRX;
@@ -117,6 +118,47 @@ TEST_F(CheckpointTest, NewestSnapshotIsRestoredAndClearForgetsThemAll)
     robot->position = glm::vec3(0.0f, -9.0f, 0.0f);
     store->Restore();
     EXPECT_EQ(robot->position, glm::vec3(0.0f, -9.0f, 0.0f));
+}
+
+// One crate at a time: a crate lay on the island when the checkpoint
+// saved, the pad's spawner made another later, and the first was lost. The
+// restore, matching by order, puts the spawner's crate where the lost one
+// stood; the spawner must not wait for that crate to be lost too.
+TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
+{
+    GameObject* saved = Make(CRATE, A);
+    store->Save(CheckpointActivation{});
+    GameObject* spawnerObject = Make(CRATESPAWNER, B);
+    spawnerObject->InitComponents();
+    auto* spawner = spawnerObject->GetComponent<CrateSpawnerComponent>();
+    ASSERT_NE(spawner, nullptr);
+    spawner->m_IsShake = false;
+    spawner->m_IsOneCrateAtATime = true;
+    spawner->m_IsRequested = true;
+    spawnerObject->UpdateComponents();
+    ASSERT_EQ(All(CRATE).size(), 2u);
+    saved->flags |= OBJ_DESTROY;
+    objects->Update();
+    GameObject* made = All(CRATE)[0];
+    spawnerObject->UpdateComponents();
+    ASSERT_FALSE(spawner->m_IsTriggerable);
+
+    store->Restore();
+    EXPECT_EQ(made->position, A);
+    EXPECT_FALSE(Marked(made));
+    spawnerObject->UpdateComponents();
+    EXPECT_TRUE(spawner->m_IsTriggerable);
+    spawner->m_IsRequested = true;
+    spawnerObject->UpdateComponents();
+    EXPECT_EQ(All(CRATE).size(), 2u);
+
+    // A restore with nothing to restore leaves the spawner as it is.
+    store->Clear();
+    spawnerObject->UpdateComponents();
+    ASSERT_FALSE(spawner->m_IsTriggerable);
+    store->Restore();
+    spawnerObject->UpdateComponents();
+    EXPECT_FALSE(spawner->m_IsTriggerable);
 }
 
 TEST_F(CheckpointTest, RestoreWithAFullPoolSkipsTheObjectsItCannotMake)

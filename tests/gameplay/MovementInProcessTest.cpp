@@ -3,7 +3,9 @@
 // seam after seam, walks off its end and falls until the level's fall check
 // sends the game to the retry menu; a crate carried at walking speed and
 // set down stays where it lands; a patrolling enemy walks its waypoints over
-// the seams of a floor of blocks.
+// the seams of a floor of blocks; at a software renderer's pace (1/20 s a
+// frame, the longest step) a robot walking off a path's middle line onto a
+// wider floor steps onto it instead of catching on its side.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -91,6 +93,30 @@ TEST_F(MovementInProcessTest, TheRobotWalksARowOfBlocksEndToEndAndFallsOffItsEnd
     ASSERT_NE(states, nullptr);
     EXPECT_TRUE(states->GetCurrentState() == STATE_GAMERETRYMENU ||
                 states->GetRequestedState() == STATE_GAMERETRYMENU);
+}
+
+// A frame of 1/20 s sinks the walking robot 0.275 into the floor (its
+// 5 units a second and what gravity adds in the step): its west side, over
+// the wider floor's first block, must still go up onto that block.
+TEST_F(MovementInProcessTest, AtTheLongestStepTheRobotWalksOffAPathOntoAWiderFloor)
+{
+    constexpr int SLOW_FRAMES_PER_SECOND = 20;
+    GameplayHarness slow{GameplayHarness::DEFAULT_WIDTH, GameplayHarness::DEFAULT_HEIGHT, SLOW_FRAMES_PER_SECOND};
+    ASSERT_TRUE(slow.Start());
+    ASSERT_TRUE(slow.LoadLevel("tests/data/gameplay/levels/widening.xml"));
+    GameObject* robot = slow.Player();
+    ASSERT_NE(robot, nullptr);
+    auto* player = robot->GetComponent<PlayerComponent>();
+    ASSERT_NE(player, nullptr);
+    ASSERT_GT(slow.StepUntil([&] { return !player->IsSpawning(); }, SLOW_FRAMES_PER_SECOND * 2), 0);
+    const float x = robot->position.x;
+
+    slow.Hold({GameplayHarness::Letter('W')});
+    const int frames = slow.StepUntil([&] { return robot->position.z <= 2.5f; }, SLOW_FRAMES_PER_SECOND * 3);
+    EXPECT_GT(frames, 0) << "stopped at z " << robot->position.z;
+    EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+    EXPECT_NEAR(robot->position.x, x, 0.01f);
+    slow.Stop();
 }
 
 TEST_F(MovementInProcessTest, ACrateCarriedAtWalkingSpeedAndSetDownStaysWhereItLands)

@@ -437,6 +437,31 @@ TEST_F(BlockFloorTest, ABodyOnlyAStepBelowAnOpenTopGoesUpOntoTheBlock)
     ExpectVec3Near(Touch(Robot(AtSeam() + glm::vec3(0.0f, 0.0f, 0.3f)), aside, true).contactNormal, -X);
 }
 
+TEST_F(BlockFloorTest, ABodyAHairOverTheNextRowAlsoGoesUpOntoItsBlock)
+{
+    // A robot walking a bridge one block wide onto an island, its side a
+    // hair over the island's next row: the least penetrating axis goes out
+    // through that row's side that the island's first block covers, and the
+    // open way left is back through the row block's west side. Sunk by less
+    // than a step, the robot goes up onto the block instead.
+    CollisionBox& bridge = Block(0.5f, 0.5f, 0.5f);
+    CollisionBox& island = Block(1.5f, 0.5f, 0.5f);
+    CollisionBox& nextRow = Block(1.5f, 0.5f, -0.5f);
+    for (CollisionBox* block : {&bridge, &island, &nextRow}) Add(*block);
+    const float hair = 0.0167f;
+    // The robot's near side (half size 0.4) that far past z 0 into the row.
+    const float z = 0.4f - hair;
+    for (bool robotFirst : {true, false}) {
+        CollisionBox& robot = Robot(glm::vec3(AtSeam().x, AtSeam().y, z));
+        const Contact stepped = Touch(robot, nextRow, robotFirst);
+        ExpectVec3Near(stepped.contactNormal, Y);
+        EXPECT_NEAR(stepped.penetration, SUNK, 1e-5f);
+    }
+    // Sunk deeper than a step it is pushed back as before.
+    CollisionBox& deep = Robot(glm::vec3(AtSeam().x, BelowAStep().y, z));
+    ExpectVec3Near(Touch(deep, nextRow, true).contactNormal, -X);
+}
+
 TEST_F(BlockFloorTest, ABodyFlushWithASideIsNotLiftedOntoItsTop)
 {
     // A crate thrown against a wall slides down its side, flush with it (a
@@ -540,6 +565,39 @@ TEST_F(BlockFloorTest, ABoxRestingInACellOnlyTouchesTheBlocksBesideIt)
     Contact stopped = Touch(crate, wall, true);
     ExpectVec3Near(stopped.contactNormal, -X);
     EXPECT_EQ(stopped.penetration, 0.0f);
+}
+
+TEST_F(BlockFloorTest, ARobotWalkingFlushPastAWallsFootIsNotStoppedByIt)
+{
+    // A robot turned to walk along -z, its side flush with the wall beside a
+    // one-cell opening (at 1/20 s a frame its steps land on the 0.05 grid,
+    // so this happens), sunk into the floor by a step and a quarter into
+    // the wall's row. The block under the wall has the opening's floor
+    // against its side: the robot only touches it, the turn making that a
+    // hair more than zero, and it neither stops nor pushes the robot.
+    // Where a level puts them: a wall at x 8.5, the opening at x 9.5.
+    CollisionBox& foot = Block(8.5f, 0.5f, 5.5f);
+    CollisionBox& wall = Block(8.5f, 1.5f, 5.5f);
+    CollisionBox& opening = Block(9.5f, 0.5f, 5.5f);
+    CollisionBox& behind = Block(9.5f, 0.5f, 6.5f);
+    for (CollisionBox* block : {&foot, &wall, &opening, &behind}) Add(*block);
+    const float sunk = 0.275f;
+    CollisionBox& robot = Robot(glm::vec3(9.4f, 1.5f - sunk, 6.4f - 0.25f), -90.0f);
+    for (bool robotFirst : {true, false}) {
+        pool.ReleaseAll();
+        const BlockFaces around = Around(foot);
+        if (robotFirst) CollisionDetector::BoxAndBox(robot, foot, pool, &around);
+        else CollisionDetector::BoxAndBox(foot, robot, pool, &around);
+        EXPECT_EQ(Count(), 0u) << (robotFirst ? "robot first" : "block first");
+    }
+    // The floor of the opening holds it up; the wall beside it, whose side
+    // is open, stops it at zero depth only across.
+    Contact held = Touch(robot, opening, true);
+    ExpectVec3Near(held.contactNormal, Y);
+    EXPECT_NEAR(held.penetration, sunk, 1e-4f);
+    Contact beside = Touch(robot, wall, true);
+    ExpectVec3Near(beside.contactNormal, X);
+    EXPECT_NEAR(beside.penetration, 0.0f, 1e-4f);
 }
 
 TEST_F(BlockFloorTest, BadBlockListsAreHarmless)

@@ -4,6 +4,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -25,6 +27,7 @@
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/ExitComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 #include "support/GLReadback.h"
 #include "support/ProgramRun.h"
 #include "support/TestEnv.h"
@@ -62,6 +65,47 @@ KeyScript KeyScript::Idle(int frames)
     return script;
 }
 
+bool ScriptLine::ConditionHolds(const glm::vec3& position) const
+{
+    if (!HasCondition()) return false;
+    const float at = untilAxis == 'x' ? position.x : (untilAxis == 'y' ? position.y : position.z);
+    return untilOp == '<' ? at < untilValue : at > untilValue;
+}
+
+namespace {
+
+// The condition word for a crate within the robot's reach.
+constexpr const char* CRATE_IN_REACH = "reach";
+
+// Whether a word is meant as a condition: an operator after the axis (and
+// the enemy's prefix).
+bool LooksLikeCondition(const std::string& word)
+{
+    const std::size_t op = word.size() > 1 && word[0] == 'e' ? 2 : 1;
+    return word.size() > op && (word[op] == '<' || word[op] == '>');
+}
+
+// Reads a condition word such as "z<24.6" or "ex>3" into the line; false
+// when the word is not one.
+bool ReadCondition(std::string word, ScriptLine& line)
+{
+    line.untilEnemy = word.size() > 1 && word[0] == 'e';
+    if (line.untilEnemy) word.erase(0, 1);
+    if (word.size() < 3 || std::string("xyz").find(word[0]) == std::string::npos ||
+        (word[1] != '<' && word[1] != '>'))
+        return false;
+    std::istringstream number(word.substr(2));
+    float value = 0.0f;
+    char rest = 0;
+    if (!(number >> value) || (number >> rest) || !std::isfinite(value)) return false;
+    line.untilAxis = word[0];
+    line.untilOp = word[1];
+    line.untilValue = value;
+    return true;
+}
+
+} // namespace
+
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error)
 {
     script.lines.clear();
@@ -85,6 +129,16 @@ bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& err
         }
         std::string name;
         while (words >> name) {
+            if (name == CRATE_IN_REACH || LooksLikeCondition(name)) {
+                const bool second = line.HasCondition();
+                const bool read = name == CRATE_IN_REACH ? (line.untilCrateInReach = true) : ReadCondition(name, line);
+                if (second || !read) {
+                    error = "line " + std::to_string(number) + ": \"" + name + "\" is not a condition, or the second";
+                    script.lines.clear();
+                    return false;
+                }
+                continue;
+            }
             const int key = GameplayHarness::KeyByName(name);
             if (key < 0) {
                 error = "line " + std::to_string(number) + ": unknown key \"" + name + "\"";
@@ -154,7 +208,16 @@ int SavedLevelsCompleted(const std::string& profileName)
     return -1;
 }
 
-Playthrough::Playthrough() : m_game(WIDTH, HEIGHT, FRAMES_PER_SECOND) {}
+Playthrough::Playthrough(int framesPerSecond)
+    : m_framesPerSecond(framesPerSecond >= 1 ? framesPerSecond : FRAMES_PER_SECOND),
+      m_game(WIDTH, HEIGHT, static_cast<std::uint64_t>(m_framesPerSecond))
+{
+}
+
+int Playthrough::FramesIn(double seconds) const
+{
+    return std::max(1, static_cast<int>(seconds * m_framesPerSecond + 0.5));
+}
 
 Playthrough::~Playthrough() { m_game.Stop(); }
 
@@ -243,6 +306,40 @@ bool Playthrough::Follow(int stateId)
     return true;
 }
 
+bool Playthrough::StartByTheRoad(int stateId)
+{
+    if (!StartAtMainMenu()) return false;
+    ProfileManager* profiles = m_game.GetSystem()->profileManager;
+    std::string name = PROFILE_NAME;
+    if (!profiles || !profiles->CreateProfile(name) || !profiles->SelectProfile(name)) {
+        m_error = "no profile could be made current";
+        return false;
+    }
+    // The screen whose Next leads to the level.
+    int before = STATE_NONE;
+    for (const LevelTableEntry& row : GetLevelTable())
+        if (row.nextStateId == stateId && row.stateId != stateId) before = row.stateId;
+    if (before == STATE_NONE || !m_game.EnterState(before)) {
+        m_error = "no screen before state " + std::to_string(stateId);
+        return false;
+    }
+    if (!ClickObject(BUTTONNEXTLEVEL) || !WaitForState(stateId)) {
+        m_error = "the Next button did not lead to state " + std::to_string(stateId);
+        return false;
+    }
+    return Follow(stateId);
+}
+
+bool Playthrough::PictureShown(const std::string& textureId) const
+{
+    for (GameObject* sprite : m_game.FindAll(SPRITE)) {
+        auto* gui = sprite->GetComponent<GUIComponent>();
+        if (gui && (sprite->flags & OBJ_ALIVE) && !(sprite->flags & OBJ_DESTROY) && gui->m_textureId == textureId)
+            return true;
+    }
+    return false;
+}
+
 void Playthrough::ClickAt(const GameObject& object)
 {
     System* system = m_game.GetSystem();
@@ -315,6 +412,36 @@ bool Playthrough::AnyExitReached() const
     return false;
 }
 
+bool Playthrough::ConditionHolds(const ScriptLine& line) const
+{
+    if (line.untilCrateInReach) return CrateInReach();
+    const GameObject* subject = line.untilEnemy ? m_game.Find(ENEMY) : m_game.Player();
+    return subject && line.ConditionHolds(subject->position);
+}
+
+bool Playthrough::CrateInReach() const
+{
+    // The pick-up's segment runs one unit along the facing and takes a crate
+    // whose near face it meets within REACH: a little short of that, so that
+    // a crate still moving is in reach on the next frame too.
+    constexpr float REACH = 1.15f;
+    constexpr float HALF_WIDTH = 0.45f;
+    const GameObject* robot = m_game.Player();
+    auto* player = robot ? robot->GetComponent<PlayerComponent>() : nullptr;
+    if (!player) return false;
+    const glm::vec3 facing = player->m_Facing;
+    for (GameObject* crate : m_game.FindAll(CRATE)) {
+        if (player->m_CarriedCrate.isValid && player->m_CarriedCrate.object == crate) continue;
+        const glm::vec3 to = crate->position - robot->position;
+        const float along = glm::dot(to, facing);
+        const glm::vec3 across = to - facing * along;
+        if (along > 0.0f && along <= REACH && std::fabs(to.y) < 0.5f &&
+            glm::length(glm::vec2(across.x, across.z)) < HALF_WIDTH)
+            return true;
+    }
+    return false;
+}
+
 void Playthrough::Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result)
 {
     PlaythroughShot shot;
@@ -378,9 +505,32 @@ PlaythroughResult Playthrough::Play(const KeyScript& script, const PlaythroughOp
         return false;
     };
 
+    // Lines last as long as at 1/60 s: a plain line ends where the time of
+    // the lines since the last conditional line's end puts it.
     bool inLevel = true;
-    for (const ScriptLine& line : script.lines)
-        for (int i = 0; inLevel && i < line.frames; ++i) inLevel = runFrame(line.keys);
+    int syncFrame = 0;
+    long long framesSinceSync = 0;  // of 1/60 s
+    auto atThisPace = [&](long long frames) {
+        return static_cast<int>((frames * m_framesPerSecond + FRAMES_PER_SECOND / 2) / FRAMES_PER_SECOND);
+    };
+    for (const ScriptLine& line : script.lines) {
+        if (!inLevel) break;
+        if (line.HasCondition()) {
+            const int most = std::max(1, atThisPace(line.frames));
+            bool met = false;
+            for (int i = 0; inLevel && i < most && !met; ++i) {
+                inLevel = runFrame(line.keys);
+                met = ConditionHolds(line);
+            }
+            if (!met && inLevel) result.unmetLines.push_back(line.lineNumber);
+            syncFrame = frame;
+            framesSinceSync = 0;
+            continue;
+        }
+        framesSinceSync += line.frames;
+        const int end = std::max(frame + 1, syncFrame + atThisPace(framesSinceSync));
+        while (inLevel && frame < end) inLevel = runFrame(line.keys);
+    }
     for (int i = 0; inLevel && i < options.waitFrames; ++i) inLevel = runFrame({});
     m_game.Release();
 
@@ -433,21 +583,26 @@ PlaythroughOptions NoWait()
 }
 
 PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
-                                       const std::function<void(Playthrough&)>& watch)
+                                       const std::function<void(Playthrough&)>& watch, int framesPerSecond)
 {
     SCOPED_TRACE(level.name);
+    SCOPED_TRACE("at " + std::to_string(framesPerSecond) + " frames a second");
     const int row = FindLevelTableRow(level.stateId);
     EXPECT_GE(row, 0);
     const int transition = row >= 0 ? GetLevelTable()[row].nextStateId : STATE_NONE;
 
-    Playthrough run;
+    Playthrough run(framesPerSecond);
+    const int firstPlayFrame = FirstPlayFrame(run.FramesPerSecond());
     PlaythroughOptions options;
-    options.screenshotFrames = {1, FIRST_PLAY_FRAME};
+    options.waitFrames = run.FramesIn(4.0);
+    options.screenshotFrames = {1, firstPlayFrame};
     if (watch) options.onFrame = [&](int) { watch(run); };
     const PlaythroughResult result = run.RunScript(level.stateId, PlaythroughScriptPath(level), options);
     EXPECT_TRUE(result.started) << result.error;
     EXPECT_TRUE(result.error.empty()) << result.error;
     EXPECT_TRUE(result.ExitReached());
+    EXPECT_TRUE(result.unmetLines.empty()) << "a condition never held, first on script line "
+                                           << (result.unmetLines.empty() ? 0 : result.unmetLines[0]);
     EXPECT_EQ(result.requestedState, transition);
     EXPECT_EQ(result.leftFor, transition);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
@@ -466,11 +621,16 @@ PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
         const Picture picture = ReadScreenshot(shot.path);
         EXPECT_EQ(picture.size(), static_cast<size_t>(Playthrough::WIDTH) * Playthrough::HEIGHT * 4) << shot.path;
         EXPECT_GE(ColourCount(picture), LEVEL_PICTURE_MIN_COLOURS) << "frame " << shot.frame;
-        if (shot.frame == FIRST_PLAY_FRAME) {
+        if (shot.frame == firstPlayFrame) {
             EXPECT_GE(shot.robotShare, ROBOT_MIN_SHARE);
         }
     }
     return result;
+}
+
+PlaythroughResult ExpectLevelCompletedAtTwentyFramesASecond(const CampaignLevel& level, char grade)
+{
+    return ExpectLevelCompleted(level, grade, {}, Playthrough::SLOW_FRAMES_PER_SECOND);
 }
 
 void ExpectStandingStillKeepsTheLevel(const CampaignLevel& level, const std::function<void(Playthrough&, const glm::vec3&)>& then)

@@ -1,19 +1,29 @@
 // A level of the campaign played from a key script, in-process.
 //
 // A key script (tests/data/playthrough/<level name>.txt) is a list of lines
-// "frames keys...": the named keys (GameplayHarness::KeyByName, e.g.
-// "W A S D LBUTTON 1 2") are held for that many frames, a line without keys
-// holds nothing; '#' starts a comment and blank lines are skipped.
+// "frames keys... [condition]": the named keys (GameplayHarness::KeyByName,
+// e.g. "W A S D LBUTTON 1 2") are held for that many frames of 1/60 s, a line
+// without keys holds nothing; '#' starts a comment and blank lines are
+// skipped. A condition such as "z<24.6" or "x>3.5" (the robot's position on
+// that axis), "ez<7.5" (the first enemy's) or "reach" (a crate lies within
+// the robot's reach ahead), ends its line early, at the first frame after
+// which it holds: the frames are then the most the line lasts. That is how a
+// person walks onto a pad, waits for a patrol to pass or for a crate to come
+// by: looking, not counting.
 //
 // Playthrough runs the real engine (GameplayHarness) with a 640x480 window
-// and the fake clock at a fixed 1/60 s frame. Start makes a profile of its
-// own current (so completing a level writes "profiles.xml") and enters the
-// level's state id through the level table, so the level runs with its real
-// state, music, HUD, exit and road to its transition. Play holds the
-// script's keys frame by frame through the window's key and mouse messages;
-// nothing in the game knows it is scripted. Frames run every step but the
-// drawing, except the screenshot frames, which are drawn and saved by the
-// game's own screenshot key (F12) into the documents folder.
+// and the fake clock at a fixed frame: 1/60 s by default, or another pace
+// such as a software renderer's 1/20 s. At another pace every line lasts as
+// long as at 1/60 s, as near as whole frames allow, counted from the end of
+// the last line that ended on its condition, and at least one frame (so a
+// press stays a press and the pause between two presses stays). Start makes
+// a profile of its own current (so completing a level writes "profiles.xml")
+// and enters the level's state id through the level table, so the level runs
+// with its real state, music, HUD, exit and road to its transition. Play
+// holds the script's keys frame by frame through the window's key and mouse
+// messages; nothing in the game knows it is scripted. Frames run every step
+// but the drawing, except the screenshot frames, which are drawn and saved by
+// the game's own screenshot key (F12) into the documents folder.
 //
 // Use it inside a TestSupport::EngineTest fixture (private HOME, fake sound)
 // in a test program named *InProcessTest.
@@ -37,9 +47,23 @@ namespace TestSupport {
 // One line of a key script.
 struct ScriptLine
 {
-    int frames = 0;
+    int frames = 0;         // of 1/60 s; the most, with a condition
     std::vector<int> keys;  // engine key indices
     int lineNumber = 0;     // in the script text, from 1
+    // The condition that ends the line early: the coordinate on axis 'x',
+    // 'y' or 'z' of the robot, or of the first enemy (untilEnemy), below
+    // ('<') or above ('>') the value; no axis (0) for none.
+    char untilAxis = 0;
+    char untilOp = 0;
+    float untilValue = 0.0f;
+    bool untilEnemy = false;
+    // Or: a crate that is not carried lies ahead within the robot's reach.
+    bool untilCrateInReach = false;
+
+    bool HasCondition() const { return untilAxis != 0 || untilCrateInReach; }
+    // Whether the axis condition holds for its object at that position
+    // (false without one).
+    bool ConditionHolds(const glm::vec3& position) const;
 };
 
 struct KeyScript
@@ -53,7 +77,8 @@ struct KeyScript
 };
 
 // Parses a script. False, with a message naming the line, for a missing or
-// non-positive frame count or an unknown key name; the script is then empty.
+// non-positive frame count, an unknown key name, a malformed condition or
+// two conditions on a line; the script is then empty.
 bool ParseKeyScript(const std::string& text, KeyScript& script, std::string& error);
 // Reads and parses a file; false with a message when it cannot be read.
 bool LoadKeyScript(const std::string& path, KeyScript& script, std::string& error);
@@ -101,6 +126,9 @@ struct PlaythroughResult
     bool started = false;  // the engine ran and the level was entered
     std::string error;     // why not, or why the script could not be read
     int frames = 0;        // level frames run
+    // Script lines (their numbers) whose condition never held: the line ran
+    // its most frames.
+    std::vector<int> unmetLines;
     int exitFrame = -1;    // the level frame on which an exit was reached, -1 for none
     // The first state the level asked for (STATE_NONE: none); an exit asks
     // for the level's transition, a fall without checkpoint for the retry menu.
@@ -126,11 +154,14 @@ class Playthrough
 {
 public:
     static constexpr int FRAMES_PER_SECOND = 60;
+    // A software renderer's pace.
+    static constexpr int SLOW_FRAMES_PER_SECOND = 20;
     static constexpr int WIDTH = 640;
     static constexpr int HEIGHT = 480;
     static constexpr const char* PROFILE_NAME = "Playthrough";
 
-    Playthrough();
+    // Frames of 1/framesPerSecond s (a rate below 1 is taken as 60).
+    explicit Playthrough(int framesPerSecond = FRAMES_PER_SECOND);
     ~Playthrough();
     Playthrough(const Playthrough&) = delete;
     Playthrough& operator=(const Playthrough&) = delete;
@@ -139,12 +170,12 @@ public:
     // (a frame that carries out the change); frames are not drawn from then
     // on. False, with the reason in Error, when any step fails.
     bool Start(int stateId);
-    // Plays a script in the level entered by Start, then waits up to
-    // waitFrames more while the level is current. Stops at the frame on
+    // Plays a script in the level entered by Start, at this run's pace (see
+    // above), then waits up to waitFrames more while the level is current. Stops at the frame on
     // which the level is left. Calling it again plays on (frames count from
     // 1 again).
     PlaythroughResult Play(const KeyScript& script, const PlaythroughOptions& options = {});
-    // Start, the level's script file, Play.
+    // Start, the script file, Play.
     PlaythroughResult RunScript(int stateId, const std::string& scriptPath, const PlaythroughOptions& options = {});
 
     // The road as a player takes it, from the main menu on:
@@ -155,6 +186,13 @@ public:
     // as the level Play plays. False (with Error) when another state is
     // current.
     bool Follow(int stateId);
+    // A level entered as a person enters it for the first time: the engine
+    // started at the main menu with a fresh profile current, the screen
+    // before the level in the level table, its Next button, then Follow.
+    // False, with the reason in Error, when any step fails.
+    bool StartByTheRoad(int stateId);
+    // Whether a tutorial picture with that texture is on the screen.
+    bool PictureShown(const std::string& textureId) const;
     // Clicks the element of that UI name on the current screen as the mouse
     // does (the pointer over it, the left button down for a frame) and runs
     // a frame more. False when the screen has no such element.
@@ -169,6 +207,9 @@ public:
     bool WaitForState(int stateId, int maxFrames = FRAMES_PER_SECOND * 5);
 
     const std::string& Error() const { return m_error; }
+    int FramesPerSecond() const { return m_framesPerSecond; }
+    // Frames of this run's pace in that many seconds (rounded), at least 1.
+    int FramesIn(double seconds) const;
     // What Start learned: the grade times and the profile's count.
     const PlaythroughResult& Entered() const { return m_entered; }
     GameplayHarness& Game() { return m_game; }
@@ -178,12 +219,18 @@ private:
     void Shoot(const std::vector<int>& keys, int frame, PlaythroughResult& result);
     // Whether an exit of the level has been reached.
     bool AnyExitReached() const;
+    // Whether a line's condition holds now.
+    bool ConditionHolds(const ScriptLine& line) const;
+    // Whether a crate the robot does not carry lies straight ahead of it,
+    // near enough for the pick-up.
+    bool CrateInReach() const;
     // Reads the current level's grade times into m_entered.
     void ReadLevelScore();
     // Points at a screen object and clicks it.
     void ClickAt(const GameObject& object);
     Profile* CurrentProfile() const;
 
+    int m_framesPerSecond;
     GameplayHarness m_game;
     int m_stateId = 0;
     std::string m_error;
@@ -195,8 +242,9 @@ private:
 int SavedLevelsCompleted(const std::string& profileName);
 
 // The level frame from which the robot has beamed in and can move (its
-// appear effect lasts one second).
+// appear effect lasts one second), at 1/60 s and at any pace.
 constexpr int FIRST_PLAY_FRAME = 61;
+constexpr int FirstPlayFrame(int framesPerSecond) { return framesPerSecond + 1; }
 // A drawn frame has at least this many colours; a blank one has one.
 constexpr size_t LEVEL_PICTURE_MIN_COLOURS = 100;
 // Share of a frame's pixels the robot covers at the least.
@@ -218,7 +266,11 @@ KeyScript LevelScript(const CampaignLevel& level);
 PlaythroughOptions NoWait();
 
 PlaythroughResult ExpectLevelCompleted(const CampaignLevel& level, char grade,
-                                       const std::function<void(Playthrough&)>& watch = {});
+                                       const std::function<void(Playthrough&)>& watch = {},
+                                       int framesPerSecond = Playthrough::FRAMES_PER_SECOND);
+// The same proof with the level's script played at a software renderer's
+// pace (Playthrough::SLOW_FRAMES_PER_SECOND).
+PlaythroughResult ExpectLevelCompletedAtTwentyFramesASecond(const CampaignLevel& level, char grade);
 // Standing still for twice the level's A time neither finishes the level nor
 // leaves it (it stays the current state); `then` (when given) checks the level as it stands afterwards,
 // with the robot's position when the level began.

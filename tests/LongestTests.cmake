@@ -2,7 +2,6 @@
 # that run for half a minute or more start first, so that none of them is the
 # last one running alone at the end of a parallel run. A name that no longer
 # exists is passed over.
-cmake_policy(SET CMP0057 NEW)
 set(zendra_longest_tests
   PlaythroughWholeRoadInProcessTest.WholeRoadFromTheMainMenuThroughElevenLevelsBackToIt
   MenuRoad.MainMenuScreensProfileCreationAndQuit
@@ -15,7 +14,8 @@ set(zendra_longest_tests
 set(zendra_cost 1000)
 foreach(test ${zendra_longest_tests})
   foreach(program AppTests CampaignTests)
-    if(test IN_LIST ${program}_TESTS)
+    list(FIND ${program}_TESTS ${test} found)
+    if(found GREATER -1)
       set_tests_properties(${test} PROPERTIES COST ${zendra_cost})
     endif()
   endforeach()

@@ -22,7 +22,10 @@
 // - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
 //   +x, -x (facing indices 0 to 3).
 // - Pick-up takes the first active CRATE whose box the segment from the
-//   robot to one unit ahead enters at PICKUP_REACH or nearer. A carried crate
+//   robot to one unit ahead enters at PICKUP_REACH or nearer; when none,
+//   the same segment raised to the carry height: a crate put down while the
+//   robot faces a block one cell high lands on the block's top (or rim),
+//   where it was carried, and is taken back from there. A carried crate
 //   floats one unit ahead of and one unit above the robot, without vertical
 //   velocity. Drop puts it down; throw launches it at m_ThrowForce along the
 //   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
@@ -240,8 +243,8 @@ private:
     void EndSpawnEffect();
     void StopMoving();
     void ResetToCheckpoint();
-    // The first CRATE ahead within reach, or null.
-    GameObject* FindCrateAhead() const;
+    // The first CRATE ahead within reach but the one given, or null.
+    GameObject* FindCrateAhead(const GameObject* except) const;
     // A power key pressed: select or deselect, the crate plain again, and
     // the chosen icon shown (or released) while the other one is released.
     void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);

@@ -898,11 +898,12 @@ def textures():
     # Tutorial popups of the middle levels.
     t += [
         ("tutorial_enemybox", "tutorial_enemybox.png",
-         tutorial("Enemy Boxes", ("A box that lands turns into", "a guard for eight seconds", "Keep clear till it is gone"),
+         tutorial("Enemy Boxes", ("Two boxes drop into the arena:", "each turns into a guard for",
+                                  "eight seconds. Wait here in", "the alcove till both are gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("It runs at you once it can", "reach you. Let it come round",
-                                "the pillar, then run round", "the other way: you are faster"),
+         tutorial("Chaser", ("A crate set on the switch lets", "it out. Wait till it comes round",
+                             "the pillar to you, then run round", "the other way: you are faster"),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
          tutorial("Conveyor Belts", ("Belts carry crates along", "Catch one as it comes by", "and throw it where needed",

@@ -246,6 +246,7 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two) &&
         !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis))
         return;
+    SlideOffRim(one, two, blocks, depths, best, bestSingleAxis);
     smallest = depths[best];
 
     if (best < 3) {
@@ -371,6 +372,46 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
     const unsigned up = stepUp(chosenFace);
     if (up != NO_AXIS) take(up);
     return true;
+}
+
+void CollisionDetector::SlideOffRim(const CollisionBox& one, const CollisionBox& two, const BlockFaces* blocks,
+                                    const float depths[AXIS_COUNT], unsigned& best, unsigned& bestSingleAxis)
+{
+    auto axisOf = [&](unsigned index) {
+        return index < 3 ? one.GetAxis(static_cast<int>(index)) : two.GetAxis(static_cast<int>(index - 3));
+    };
+    if (best >= 6 || std::fabs(axisOf(best).y) < FACE_COSINE || !GridAligned(one) || !GridAligned(two)) return;
+    const Bounds a = BoundsOf(one);
+    const Bounds b = BoundsOf(two);
+    const float overX = std::min(a.hi.x, b.hi.x) - std::max(a.lo.x, b.lo.x);
+    const float overZ = std::min(a.hi.z, b.hi.z) - std::max(a.lo.z, b.lo.z);
+    if (std::min(overX, overZ) >= RIM_SLIVER) return;
+    // The body on top of a block stands on it when its centre lies over
+    // another block whose top is within a step (the next block of a path,
+    // a lower platform it steps up from).
+    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two)) {
+        const Bounds& own = blocks->block == &one ? a : b;
+        const Bounds& body = blocks->block == &one ? b : a;
+        const glm::vec3 centre = 0.5f * (body.lo + body.hi);
+        if (centre.y < own.hi.y) return;
+        for (std::size_t n = 0; n < (blocks->others ? blocks->count : 0); ++n) {
+            const CollisionBox* other = blocks->others[n];
+            if (!other || other == blocks->block || !GridAligned(*other)) continue;
+            const Bounds top = BoundsOf(*other);
+            if (std::fabs(top.hi.y - own.hi.y) <= STEP_HEIGHT && top.lo.x <= centre.x && centre.x <= top.hi.x &&
+                top.lo.z <= centre.z && centre.z <= top.hi.z)
+                return;
+        }
+    }
+    // Off sideways along the thinner overlap.
+    const int across = overX < overZ ? 0 : 2;
+    for (unsigned index = 0; index < 6; ++index) {
+        if (depths[index] < FLT_MAX && std::fabs(axisOf(index)[across]) >= FACE_COSINE) {
+            best = index;
+            bestSingleAxis = index;
+            return;
+        }
+    }
 }
 
 bool CollisionDetector::FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,

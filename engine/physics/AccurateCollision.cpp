@@ -243,10 +243,9 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     QRX_ASSERT(best != 0xffffff, 0, "No result");
     if (best == NO_AXIS) return;
 
-    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two) &&
-        !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis))
-        return;
-    SlideOffRim(one, two, blocks, depths, best, bestSingleAxis);
+    const bool withBlock = blocks && blocks->block && (blocks->block == &one || blocks->block == &two);
+    if (withBlock && !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis)) return;
+    if (!withBlock) SlideOffRim(one, two, depths, best, bestSingleAxis);
     smallest = depths[best];
 
     if (best < 3) {
@@ -374,8 +373,8 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
     return true;
 }
 
-void CollisionDetector::SlideOffRim(const CollisionBox& one, const CollisionBox& two, const BlockFaces* blocks,
-                                    const float depths[AXIS_COUNT], unsigned& best, unsigned& bestSingleAxis)
+void CollisionDetector::SlideOffRim(const CollisionBox& one, const CollisionBox& two, const float depths[AXIS_COUNT],
+                                    unsigned& best, unsigned& bestSingleAxis)
 {
     auto axisOf = [&](unsigned index) {
         return index < 3 ? one.GetAxis(static_cast<int>(index)) : two.GetAxis(static_cast<int>(index - 3));
@@ -386,23 +385,6 @@ void CollisionDetector::SlideOffRim(const CollisionBox& one, const CollisionBox&
     const float overX = std::min(a.hi.x, b.hi.x) - std::max(a.lo.x, b.lo.x);
     const float overZ = std::min(a.hi.z, b.hi.z) - std::max(a.lo.z, b.lo.z);
     if (std::min(overX, overZ) >= RIM_SLIVER) return;
-    // The body on top of a block stands on it when its centre lies over
-    // another block whose top is within a step (the next block of a path,
-    // a lower platform it steps up from).
-    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two)) {
-        const Bounds& own = blocks->block == &one ? a : b;
-        const Bounds& body = blocks->block == &one ? b : a;
-        const glm::vec3 centre = 0.5f * (body.lo + body.hi);
-        if (centre.y < own.hi.y) return;
-        for (std::size_t n = 0; n < (blocks->others ? blocks->count : 0); ++n) {
-            const CollisionBox* other = blocks->others[n];
-            if (!other || other == blocks->block || !GridAligned(*other)) continue;
-            const Bounds top = BoundsOf(*other);
-            if (std::fabs(top.hi.y - own.hi.y) <= STEP_HEIGHT && top.lo.x <= centre.x && centre.x <= top.hi.x &&
-                top.lo.z <= centre.z && centre.z <= top.hi.z)
-                return;
-        }
-    }
     // Off sideways along the thinner overlap.
     const int across = overX < overZ ? 0 : 2;
     for (unsigned index = 0; index < 6; ++index) {

@@ -44,12 +44,11 @@
 // wider floor would otherwise catch on the side of the block it steps onto.
 // The body must lie over the top by more than FLUSH_TOLERANCE on x and z:
 // one only flush with a side stands on nothing.
-// Rims: a box that would be held up by another's top while the two overlap
-// by less than RIM_SLIVER on x or z is pushed off sideways instead, along
-// that thin overlap: a crate set down a hair over the rim of a wall falls
-// beside it. A body on a block keeps its footing when its centre lies over
-// another block whose top is within STEP_HEIGHT (the next block of a path,
-// a lower platform it steps up from).
+// Rims: outside the block rules (two bodies, or a body and an ethereal
+// field that stops it), a box that would be held up by another's top while
+// the two overlap by less than RIM_SLIVER on x or z is pushed off sideways
+// instead, along that thin overlap: a crate set down a hair over the rim of
+// a see-through wall falls beside it.
 #pragma once
 #include <cstddef>
 
@@ -213,8 +212,8 @@ private:
     // no contact.
     // When the chosen face axis holds one box up on the other's top over a
     // rim thinner than RIM_SLIVER, takes the face axis across that rim.
-    static void SlideOffRim(const CollisionBox& one, const CollisionBox& two, const BlockFaces* blocks,
-                            const float depths[AXIS_COUNT], unsigned& best, unsigned& bestSingleAxis);
+    static void SlideOffRim(const CollisionBox& one, const CollisionBox& two, const float depths[AXIS_COUNT],
+                            unsigned& best, unsigned& bestSingleAxis);
     static bool AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
                                   const glm::vec3& toCentre, const float depths[AXIS_COUNT], unsigned& best,
                                   unsigned& bestSingleAxis);

@@ -373,6 +373,9 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
         segment.UpdateDirection();
         for (GameObject* crate : crates) {
             if (crate == except) continue;
+            // Up there only a crate at rest: not one falling past the robot.
+            const PhysicsComponent* body = GetPhysicsComponent(crate);
+            if (rise > 0.0f && body && std::fabs(body->velocity.y) > PICKUP_RESTING_SPEED) continue;
             CollisionComponent* collision = GetCollisionComponent(crate);
             auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
             if (!box) continue;

@@ -23,9 +23,9 @@
 //   +x, -x (facing indices 0 to 3).
 // - Pick-up takes the first active CRATE whose box the segment from the
 //   robot to one unit ahead enters at PICKUP_REACH or nearer; when none,
-//   the same segment raised to the carry height: a crate put down while the
-//   robot faces a block one cell high lands on the block's top (or rim),
-//   where it was carried, and is taken back from there. A carried crate
+//   the same segment raised to the carry height, for a crate at rest there:
+//   one put down while the robot faces a block one cell high lands on the
+//   block's top, where it was carried, and is taken back from there. A carried crate
 //   floats one unit ahead of and one unit above the robot, without vertical
 //   velocity. Drop puts it down; throw launches it at m_ThrowForce along the
 //   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
@@ -119,6 +119,9 @@ public:
     static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
     // A crate is held this far above the robot's centre.
     static constexpr float CARRY_HEIGHT = 1.0f;
+    // A crate at the carry height is taken only while its vertical speed is
+    // at most this (it lies on something).
+    static constexpr float PICKUP_RESTING_SPEED = 0.5f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;

@@ -238,10 +238,11 @@ TEST_F(BehaviorTreeTest, FailedLoadKeepsTheChildrenAndNamesTheFile)
 
 // A tree file whose elements nest `depth` deep: a chain of selectors, each
 // under the "Children" of the one before, ending in the leaf TestLeafB
-// (followed by `extra`).
-std::string ChainFile(int depth, const std::string& extra = "")
+// (followed by `extra`); `head` opens the file and its top element.
+std::string ChainFile(int depth, const std::string& extra = "",
+                      const std::string& head = "<?xml version=\"1.0\" ?>\n<BehaviorTree>")
 {
-    std::string text = "<?xml version=\"1.0\" ?>\n<BehaviorTree><Node Type=\"Root\" />";
+    std::string text = head + "<Node Type=\"Root\" />";
     const int lists = depth - 2;  // the top element and the leaf take two levels
     for (int i = 0; i < lists; ++i) text += i ? "<Node Type=\"Selector\" /><Children>" : "<Children>";
     text += "<Node Type=\"Behavior\" BehaviorType=\"TestLeafB\" />" + extra;
@@ -273,15 +274,21 @@ TEST_F(BehaviorTreeTest, FilesNestedBeyondTheLimitAreRefused)
     EXPECT_EQ(static_cast<const CustomBehavior*>(node->GetTask())->GetName(), "TestLeafB");
 
     // One more level, and files nested far deeper (which would take the
-    // parser seconds, or its stack), are refused at once with one WARNING
-    // naming the file; the tree keeps what it had.
+    // parser's stack), are refused at once with one WARNING naming the file,
+    // whatever markup comes before or around the elements; the tree keeps
+    // what it had.
     Load(tree, TREES + "unregistered.xml");
-    for (int depth : {limit + 1, 10000, 50000}) {
-        const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth));
-        const std::string log = Load(tree, path, false);
-        EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
-        EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;
-        EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA TestLeafC]") << depth;
+    const std::string heads[] = {"<?xml version=\"1.0\" ?>\n<BehaviorTree>",
+                                 "<?xml version=\"1.0\" note=\"> <!--\" ?><BehaviorTree>",
+                                 "<!-- <? -- > --><BehaviorTree><![CDATA[ <!-- ]]>", "<BehaviorTree note='<!--'>"};
+    for (int depth : {limit + 1, 101, 100000}) {
+        for (const std::string& head : heads) {
+            const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth, "", head));
+            const std::string log = Load(tree, path, false);
+            EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
+            EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;
+            EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA TestLeafC]") << depth << head;
+        }
     }
     // Quoted values may hold '>' and "/>" without ending a tag early.
     const std::string quoted =

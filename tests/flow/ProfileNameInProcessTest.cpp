@@ -1,6 +1,5 @@
 // A new profile's name in the running engine, its fonts loaded: the name
-// field takes a name whole however wide its letters are (a name has no
-// length limit), and Backspace still takes the last character.
+// field takes a name whole however wide its letters are.
 #include <gtest/gtest.h>
 
 #include <string>

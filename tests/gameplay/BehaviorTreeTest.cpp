@@ -274,21 +274,20 @@ TEST_F(BehaviorTreeTest, FilesNestedBeyondTheLimitAreRefused)
     EXPECT_EQ(static_cast<const CustomBehavior*>(node->GetTask())->GetName(), "TestLeafB");
 
     // One more level, and files nested far deeper (which would take the
-    // parser's stack), are refused at once with one WARNING naming the file,
-    // whatever markup comes before or around the elements; the tree keeps
-    // what it had.
+    // parser seconds, or its stack), are refused at once with one WARNING
+    // naming the file, whatever markup is around; the tree keeps what it had.
     Load(tree, TREES + "unregistered.xml");
-    const std::string heads[] = {"<?xml version=\"1.0\" ?>\n<BehaviorTree>",
-                                 "<?xml version=\"1.0\" note=\"> <!--\" ?><BehaviorTree>",
-                                 "<!-- <? -- > --><BehaviorTree><![CDATA[ <!-- ]]>", "<BehaviorTree note='<!--'>"};
-    for (int depth : {limit + 1, 101, 100000}) {
-        for (const std::string& head : heads) {
-            const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth, "", head));
-            const std::string log = Load(tree, path, false);
-            EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
-            EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;
-            EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA TestLeafC]") << depth << head;
-        }
+    std::vector<std::pair<int, std::string>> cases;
+    for (int depth : {limit + 1, 101, 100000})
+        for (const char* head : {"<?xml version=\"1.0\" note=\"> <!--\" ?><BehaviorTree>",
+                                 "<!-- <? -- > --><BehaviorTree><![CDATA[ <!-- ]]>", "<BehaviorTree note='<!--'>"})
+            cases.emplace_back(depth, head);
+    for (const auto& [depth, head] : cases) {
+        const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth, "", head));
+        const std::string log = Load(tree, path, false);
+        EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
+        EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;
+        EXPECT_EQ(Shape(tree.GetRoot()), "Root[TestLeafA TestLeafC]") << depth;
     }
     // Quoted values may hold '>' and "/>" without ending a tag early.
     const std::string quoted =

@@ -1,6 +1,11 @@
 // WholeShebang played from its script: it reaches the exit with the grade
-// its thresholds promise, and a robot that stands still does not finish it.
+// its thresholds promise, showing each step's picture in turn and never two
+// at once, and a robot that stands still does not finish it.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "game/flow/GameStateTables.h"
 #include "support/EngineFixture.h"
@@ -19,7 +24,21 @@ protected:
 
 TEST_F(PlaythroughWholeShebangInProcessTest, IsFinishedWithEveryMechanismInTurn)
 {
-    ExpectLevelCompleted(Level(), 'A');
+    const std::vector<std::string> pictures = {"tutorial_shebang", "tutorial_shebangwall", "tutorial_shebangpatrol",
+                                               "tutorial_bridge", "tutorial_shebangswap"};
+    std::vector<std::string> shown;  // in the order they came up
+    int most = 0;
+    ExpectLevelCompleted(Level(), 'A', [&](Playthrough& run) {
+        int now = 0;
+        for (const std::string& picture : pictures) {
+            if (!run.PictureShown(picture)) continue;
+            ++now;
+            if (shown.empty() || shown.back() != picture) shown.push_back(picture);
+        }
+        most = std::max(most, now);
+    });
+    EXPECT_EQ(shown, pictures);
+    EXPECT_EQ(most, 1);
 }
 
 TEST_F(PlaythroughWholeShebangInProcessTest, IsNotFinishedByStandingStill)

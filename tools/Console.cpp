@@ -563,8 +563,8 @@ bool Console::MayLeaveEditor(const std::string& line)
     // Nothing is written and nothing left: the same line again drops the changes.
     m_warnedGoto = line;
     const bool fileKeeps = editor->GetFileName() != LevelEditor::TEMPLATE_FILE;
-    Print(std::string("Unsaved changes: ") + (fileKeeps ? "'save' or " : "") + "'save name.xml' keeps them; '" + line +
-          "' again leaves without them");
+    Print(std::string("Unsaved changes: ") + (fileKeeps ? "'save' or " : "") +
+          "'save name.xml' keeps them; same goto again drops them");
     return false;
 }
 

@@ -556,7 +556,7 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     ASSERT_NE(Brush(CUBE), nullptr);
     PlaceAt(glm::vec3(5.5f, 0.5f, 6.5f));
     // Changes to the template have no file of their own to play: nothing goes.
-    EXPECT_EQ(Run("goto"), (Lines{"Unsaved changes: 'save name.xml' keeps them; 'goto' again leaves without them"}));
+    EXPECT_EQ(Run("goto"), (Lines{"Unsaved changes: 'save name.xml' keeps them; same goto again drops them"}));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
     EXPECT_TRUE(fs::is_symlink(scratch.LevelFile("leveltemplate.xml")));
 
@@ -578,8 +578,8 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     ASSERT_NE(Brush(WALL), nullptr);
     PlaceAt(glm::vec3(8.5f, 0.5f, 6.5f));
     EXPECT_EQ(Run("goto LEVEL1").size(), 1u);
-    EXPECT_EQ(Run("goto"), (Lines{"Unsaved changes: 'save' or 'save name.xml' keeps them; 'goto' again leaves "
-                                  "without them"}));
+    EXPECT_EQ(Run("goto"),
+              (Lines{"Unsaved changes: 'save' or 'save name.xml' keeps them; same goto again drops them"}));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
     EXPECT_FALSE(fs::exists(scratch.LevelFile("mytest.bak")));
     EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));

@@ -1,8 +1,5 @@
 #include "engine/core/FileManager.h"
 
-#include <dirent.h>
-#include <strings.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +11,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/platform/FilePath.h"
+#include "engine/platform/FileSearch.h"
 
 namespace QRX {
 
@@ -272,22 +270,13 @@ void FileManager::ReadMap(unsigned& rows, unsigned& columns, unsigned& height)
 
 void FileManager::GetAllFileFromDirectory(const std::string& folder)
 {
-    DIR* dir = ::opendir(Platform::ResolvePath(folder).c_str());
-    if (!dir) {
+    // Listed by the platform, by name ignoring case: the same order on every machine.
+    std::vector<std::string> names;
+    const Platform::SearchResult result = Platform::SearchFolder(folder, "*.*", names);
+    if (result == Platform::SearchResult::NoFolder || result == Platform::SearchResult::Unlistable) {
         QRX_LOG_WARNING("Directory not found!");
         return;
     }
-    std::vector<std::string> names;
-    while (dirent* e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-        names.push_back(e->d_name);
-    }
-    ::closedir(dir);
-    // The same order on every machine: by name, ignoring case.
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int c = ::strcasecmp(a.c_str(), b.c_str());
-        return c != 0 ? c < 0 : a < b;
-    });
     for (const std::string& name : names) {
         std::printf("%s\n", name.c_str());
         directoryFiles.push_back(folder + name);

@@ -55,6 +55,15 @@ const std::vector<StopStep>& System::GetStopSteps() { return StopSteps(); }
 
 bool System::Initialize()
 {
+    if (StartSteps().empty()) {
+        // Nothing would make the managers the frame uses. The line needs a
+        // logger, which only the steps make: one is made for it alone.
+        const bool ownLogger = !logger;
+        if (ownLogger) CreateInto(logger);
+        QRX_LOG_ERROR("No start-up steps are installed: the program must install its parts before the start.");
+        if (ownLogger) DestroySlot(logger);
+        return false;
+    }
     for (const StartStep& step : StartSteps()) {
         const StepOutcome outcome = step.run ? step.run(*this) : StepOutcome::Done;
         if (outcome == StepOutcome::OutOfMemory) {

@@ -9,7 +9,8 @@
 // The engine does not know the game or the tools: the steps, and the frame's
 // phases that belong to the floors above (the states, the physics step, the
 // drawing), are installed by the program's start (SetSteps, hooks) before
-// Initialize. With none installed Initialize succeeds and does nothing.
+// Initialize. With none installed Initialize fails at once with an ERROR
+// line (the program forgot to install its parts), and no frame runs.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -120,7 +121,8 @@ public:
     static SystemHooks hooks;
 
     // Runs every start-up step in order. False at the first failure; what was
-    // created stays for Shutdown.
+    // created stays for Shutdown. False, with an ERROR line written to a page
+    // of its own, when no steps are installed.
     bool Initialize();
     // Runs one frame.
     void Update();

@@ -9,7 +9,6 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
-#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -97,18 +96,9 @@ glm::vec3 ProfileSlotPosition(int index)
 
 std::string ProfileGreeting(const std::string& name) { return "Hello, " + name + "! (Not you?)"; }
 
-bool ProfileNameFits(const std::string& name)
-{
-    const System* system = System::PeekInstance();
-    const FontManager* fonts = system ? system->fontManager : nullptr;
-    const float width = fonts ? fonts->TextWidth(GREETING_FONT_ID, ProfileGreeting(name)) : -1.0f;
-    if (width < 0.0f) return name.size() <= MAX_PROFILE_NAME_LENGTH;
-    return width <= GREETING_TEXT_ROOM;
-}
-
 std::string ApplyTypedCharacter(const std::string& text, char typed)
 {
-    if (typed != BACKSPACE_CHARACTER) return ProfileNameFits(text + typed) ? text + typed : text;
+    if (typed != BACKSPACE_CHARACTER) return text + typed;
     return text.empty() ? text : text.substr(0, text.size() - 1);
 }
 
@@ -199,9 +189,12 @@ void Menu::Unload()
 
 void Menu::Update(GameStateManager& manager)
 {
-    // While the console has the keyboard (it had it as the frame began, so
-    // the Escape that closes it counts too) the name field and the back key wait.
-    m_ConsoleTyping = InputManager::IsKeyboardTaken();
+    // The developer step comes first, as in every state: the console takes
+    // its characters before the name field takes the rest, and both before
+    // this frame's clicks act. While the console has the keyboard (it had it
+    // as the frame began, so the Escape that closes it counts too) the back
+    // key waits. A left click belongs to the screen's elements; the right one picks.
+    m_ConsoleTyping = RunDeveloperFrame(PickTarget::ScreenObjects, KEY_RBUTTON);
     System* system = System::GetInstance();
     ObjectManager* objects = system->objectManager;
 
@@ -213,7 +206,6 @@ void Menu::Update(GameStateManager& manager)
 
     m_ResolutionBoxes.fill(nullptr);
     m_NameField = nullptr;
-    m_NameFieldObject = nullptr;
     m_SelectClicked = m_DeleteClicked = m_AddClicked = false;
     const int id = manager.GetCurrentState();
     if (objects) {
@@ -226,25 +218,21 @@ void Menu::Update(GameStateManager& manager)
         }
     }
 
+    TypeIntoNameField();
     UpdateResolutionBoxes();
     if (id == STATE_MAINPROFILE) UpdateProfileSlots(manager);
     if (m_AddClicked) AddProfile(manager);
     if (id == STATE_MAINPROFILE && m_ConfirmResult == 1) DeleteConfirmedProfile();
     if (id != STATE_CONFIRMATIONMENU) m_ConfirmResult = 0;
 
-    // A left click belongs to the screen's elements; the right one picks.
-    RunDeveloperFrame(PickTarget::ScreenObjects, KEY_RBUTTON);
-    TypeIntoNameField();
     if (!m_ConsoleTyping) HandleBackKey(manager);
 }
 
 void Menu::TypeIntoNameField()
 {
     InputManager* input = System::GetInstance()->inputManager;
-    if (!input || !m_NameFieldObject.Refresh()) return;
-    auto* field = m_NameFieldObject.object->GetComponent<TextComponent>();
-    if (!field) return;
-    for (char typed : input->GetUnclaimedText()) field->m_text = ApplyTypedCharacter(field->m_text, typed);
+    if (!input || !m_NameField) return;
+    for (char typed : input->GetUnclaimedText()) m_NameField->m_text = ApplyTypedCharacter(m_NameField->m_text, typed);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -257,9 +245,8 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     const bool hovered = IsHovered(element);
     AudioManager* audio = system->audioManager;
     if (name == "lblName") {
-        // Typed into after the console has taken its characters.
+        // Typed into once every element has had its step, before the clicks act.
         m_NameField = object.GetComponent<TextComponent>();
-        m_NameFieldObject = &object;
     } else if (name == "chkboxFullscreen") {
         SetElementTexture(&element, CheckboxTexture(system->window && system->window->IsFullscreen(), hovered));
     } else if (name == "chkboxBGM") {

@@ -31,7 +31,6 @@
 //   panel, Unload also hides the help window and the panels.
 #pragma once
 #include <array>
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -49,17 +48,6 @@ class UILogicComponent;
 // The most profiles the profile screen creates ("Guest" included), and the
 // most slots its list shows: profiles past them stay in the file, unlisted.
 constexpr int MAX_PROFILES = 12;
-// A profile name must fit the main menu's greeting ("lblProfileName" of
-// menus/mainmenu.xml, in the font "medium"): the label is 440 layout pixels
-// wide and its text starts 5 in, which leaves GREETING_TEXT_ROOM for
-// "Hello, " + name + "! (Not you?)". The name field and the profile slots
-// have more room for a name.
-constexpr float GREETING_TEXT_ROOM = 435.0f;
-constexpr const char* GREETING_FONT_ID = "medium";
-// Without that font to measure with (no window), the longest name: ten of
-// the widest letter, "W", fit the greeting.
-constexpr std::size_t MAX_PROFILE_NAME_LENGTH = 10;
-
 // The profile slots of screen 42, in layout pixels.
 constexpr float PROFILE_SLOT_WIDTH = 256.0f;
 constexpr float PROFILE_SLOT_HEIGHT = 32.0f;
@@ -116,12 +104,9 @@ int ResolutionChoiceOf(int width, int height);
 glm::vec3 ProfileSlotPosition(int index);
 // "Hello, " + name + "! (Not you?)".
 std::string ProfileGreeting(const std::string& name);
-// Whether the greeting shows the whole name: measured in GREETING_FONT_ID
-// when the System's font manager has it, else by MAX_PROFILE_NAME_LENGTH.
-bool ProfileNameFits(const std::string& name);
 // The text after typing a character: Backspace removes the last character
-// (nothing when empty), any other character is appended when the longer
-// name still fits (ProfileNameFits).
+// (nothing when empty), any other character is appended; a name has no
+// length limit.
 std::string ApplyTypedCharacter(const std::string& text, char typed);
 // The name a typed text gives a profile: without blanks at either end; empty
 // when nothing but blanks was typed.
@@ -208,7 +193,6 @@ private:
     // Found during this frame's element steps.
     std::array<UILogicComponent*, RESOLUTION_CHOICES> m_ResolutionBoxes{};
     TextComponent* m_NameField = nullptr;
-    GameObjectHandle m_NameFieldObject;  // its object: the console's commands may end the screen
     bool m_ConsoleTyping = false;  // the console had the keyboard as the frame began
     bool m_SelectClicked = false;
     bool m_DeleteClicked = false;

@@ -42,6 +42,14 @@ const char* TextOrWarn(const tinyxml2::XMLElement* element, bool warn, const cha
     return text;
 }
 
+// The text of a string field's element: Write stores a cleared field as an
+// element without text, so that is the empty string (with the warning).
+std::string StringOrWarn(const tinyxml2::XMLElement* element, bool warn, const char* warning)
+{
+    const char* text = TextOrWarn(element, warn, warning);
+    return text ? text : "";
+}
+
 } // namespace
 
 UILogicComponent::UILogicComponent() : Component(CT_UILOGIC) {}
@@ -138,21 +146,17 @@ void UILogicComponent::Read(const tinyxml2::XMLElement* firstElement)
         const char* name = e->Name();
         const bool button = m_IsButton != 0;
         if (std::strcmp(name, "UIName") == 0) {
-            if (const char* text = TextOrWarn(e, true, "Name data section is empty!")) m_UIName = text;
+            m_UIName = StringOrWarn(e, true, "Name data section is empty!");
         } else if (std::strcmp(name, "IsButton") == 0) {
             if (const char* text = TextOrWarn(e, true, "IsButton data section is empty!"))
                 m_IsButton = FileManager::ConvertToInt(text);
         } else if (std::strcmp(name, "Default") == 0) {
-            if (const char* text = TextOrWarn(e, button, "TextureDefault for button data section is empty!")) {
-                m_TextureDefault = text;
-                m_CurrentTexture = text;
-            }
+            m_TextureDefault = StringOrWarn(e, button, "TextureDefault for button data section is empty!");
+            m_CurrentTexture = m_TextureDefault;
         } else if (std::strcmp(name, "Hover") == 0) {
-            if (const char* text = TextOrWarn(e, button, "TextureHover for button data section is empty!"))
-                m_TextureHover = text;
+            m_TextureHover = StringOrWarn(e, button, "TextureHover for button data section is empty!");
         } else if (std::strcmp(name, "Clicked") == 0) {
-            if (const char* text = TextOrWarn(e, button, "TextureClicked for button data section is empty!"))
-                m_TextureClicked = text;
+            m_TextureClicked = StringOrWarn(e, button, "TextureClicked for button data section is empty!");
         } else if (std::strcmp(name, "UseMouse") == 0) {
             if (const char* text = ElementText(e)) m_UseMouse = StringToBool(text);
         }

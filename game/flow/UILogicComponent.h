@@ -24,7 +24,9 @@
 // XML: "UIName", "IsButton" (an integer), "Default", "Hover", "Clicked"
 // (texture ids) and "UseMouse". An empty "Default", "Hover" or "Clicked" is
 // reported only once "IsButton" has been read as non-zero, so buttons list
-// "IsButton" first. Write queues the fields that differ from the master's.
+// "IsButton" first. Write queues the fields that differ from the master's; a
+// cleared name or texture is written as an empty element, which reads back
+// as the empty string (with its warning), never as the master's value.
 #pragma once
 #include <string>
 
@@ -57,8 +59,8 @@ public:
     // the owner's GUI component gets the current texture.
     void Update() override;
     // Applies the element and its following siblings by name (see above);
-    // unknown names are skipped, an empty element keeps the field. Null
-    // reads nothing.
+    // unknown names are skipped; an empty element empties a name or texture
+    // and keeps IsButton and UseMouse. Null reads nothing.
     void Read(const tinyxml2::XMLElement* firstElement) override;
     // Nothing when equal to the master (or without a file manager); otherwise
     // "Component" with "Type" CT_UILOGIC and every field that differs:

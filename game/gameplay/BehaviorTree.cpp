@@ -1,13 +1,10 @@
 #include "game/gameplay/BehaviorTree.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
-#include <tinyxml.h>
+#include <tinyxml2.h>
 
 #include "engine/core/Logger.h"
 #include "engine/platform/FilePath.h"
@@ -25,67 +22,42 @@ BehaviorRegistry& Registry()
     return registry;
 }
 
-std::string AttributeOf(const TiXmlElement* element, const char* name)
+// tinyxml2 refuses a document nested TINYXML2_MAX_ELEMENT_DEPTH deep while it
+// parses (a chain ending in an element with content reaches its bound two
+// levels earlier), so its recursion, and this loader's, stay bounded; the
+// tree files' own limit lies inside that bound.
+static_assert(BehaviorTree::MAX_ELEMENT_DEPTH <= TINYXML2_MAX_ELEMENT_DEPTH - 2,
+              "the parser must read every file the limit allows");
+
+// The file the tree is being built from, for the builder's log lines.
+std::string s_LoadingPath;
+
+std::string AttributeOf(const tinyxml2::XMLElement* element, const char* name)
 {
     const char* value = element->Attribute(name);
     return value ? value : "";
 }
 
-// The file an element came from, for log lines.
-const char* FileOf(const TiXmlElement* element)
+// How deep the document's elements nest (the top element is 1), walked
+// without recursion so that no shape of document can exhaust the stack.
+int ElementDepth(const tinyxml2::XMLDocument& document)
 {
-    const TiXmlDocument* document = element->GetDocument();
-    return document ? document->Value() : "";
-}
-
-// How deep the elements of an XML text nest (the top element is 1), found
-// without building anything: comments, CDATA, declarations and quoted
-// attribute values are passed over. The walk stops once past `limit`.
-int ElementDepth(const std::string& text, int limit)
-{
-    const size_t n = text.size();
-    size_t i = 0;
     int depth = 0, deepest = 0;
-    auto skipPast = [&](const char* end) {
-        const size_t at = text.find(end, i);
-        i = at == std::string::npos ? n : at + std::strlen(end);
-    };
-    while (deepest <= limit) {
-        i = text.find('<', i);
-        if (i == std::string::npos) break;
-        if (text.compare(i, 4, "<!--") == 0) {
-            i += 4;
-            skipPast("-->");
-        } else if (text.compare(i, 9, "<![CDATA[") == 0) {
-            i += 9;
-            skipPast("]]>");
-        } else if (text.compare(i, 2, "<?") == 0 || text.compare(i, 2, "<!") == 0) {
-            i += 2;
-            skipPast(">");
-        } else if (text.compare(i, 2, "</") == 0) {
-            i += 2;
-            skipPast(">");
-            if (depth > 0) --depth;
-        } else {
-            // A start tag, up to its '>' outside quoted values; "/>" closes it.
-            char quote = 0;
-            bool empty = false;
-            for (++i; i < n; ++i) {
-                const char c = text[i];
-                if (quote) {
-                    if (c == quote) quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    empty = text[i - 1] == '/';
-                    ++i;
-                    break;
-                }
-            }
-            // An empty element is as deep as one with content.
-            deepest = std::max(deepest, depth + 1);
-            if (!empty) ++depth;
+    const tinyxml2::XMLElement* element = document.FirstChildElement();
+    if (element) depth = deepest = 1;
+    while (element) {
+        if (const tinyxml2::XMLElement* child = element->FirstChildElement()) {
+            element = child;
+            deepest = std::max(deepest, ++depth);
+            continue;
         }
+        // Up until an element with a following sibling, or out of the document.
+        while (element && !element->NextSiblingElement()) {
+            const tinyxml2::XMLNode* parent = element->Parent();
+            element = parent ? parent->ToElement() : nullptr;
+            --depth;
+        }
+        if (element) element = element->NextSiblingElement();
     }
     return deepest;
 }
@@ -157,25 +129,25 @@ void Node::SetTask(Task* task)
     task->SetNode(this);
 }
 
-void Node::BuildFromXml(const TiXmlElement* element)
+void Node::BuildFromXml(const tinyxml2::XMLElement* element)
 {
     if (!element) return;
     NodeType type = ParseNodeType(AttributeOf(element, "Type"));
     // Only the root node element can be a Behavior here; it keeps its task.
     if (type != NodeType::Behavior) SetTask(CreateTask(type, this));
 
-    const TiXmlElement* list = element->NextSiblingElement();
-    if (!list || list->ValueStr() != "Children") return;
+    const tinyxml2::XMLElement* list = element->NextSiblingElement();
+    if (!list || std::string(list->Name()) != "Children") return;
     // A comment or text first in the list means no children at all.
-    const TiXmlNode* first = list->FirstChild();
-    const TiXmlElement* child = first ? first->ToElement() : nullptr;
+    const tinyxml2::XMLNode* first = list->FirstChild();
+    const tinyxml2::XMLElement* child = first ? first->ToElement() : nullptr;
     for (; child; child = child->NextSiblingElement("Node")) {
         if (ParseNodeType(AttributeOf(child, "Type")) == NodeType::Behavior) AddBehavior(child);
         else AddChild()->BuildFromXml(child);
     }
 }
 
-void Node::AddBehavior(const TiXmlElement* element)
+void Node::AddBehavior(const tinyxml2::XMLElement* element)
 {
     std::unique_ptr<Node> node(new Node(m_Tree, this));
     const char* name = element->Attribute("BehaviorType");
@@ -184,10 +156,10 @@ void Node::AddBehavior(const TiXmlElement* element)
     if (!task) {
         if (!name)
             QRX_LOG_WARNING("Behavior tree %s, line %d: a Behavior node has no BehaviorType; it is left out.",
-                            FileOf(element), element->Row());
+                            s_LoadingPath.c_str(), element->GetLineNum());
         else
             QRX_LOG_WARNING("Behavior tree %s, line %d: no task is registered as \"%s\"; the node is left out.",
-                            FileOf(element), element->Row(), name);
+                            s_LoadingPath.c_str(), element->GetLineNum(), name);
         return;
     }
     node->SetTask(task);
@@ -204,31 +176,33 @@ BehaviorTree::~BehaviorTree() = default;
 bool BehaviorTree::Load(const std::string& path)
 {
     const std::string resolved = QRX::Platform::ResolvePath(path);
-    // TinyXML cannot tell a folder from a file (it tries to read a folder whole).
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(resolved, error)) {
+    // A folder opens like a file here: say plainly what is wrong.
+    std::error_code fileError;
+    if (!std::filesystem::is_regular_file(resolved, fileError)) {
         QRX_LOG_WARNING("Unable to load behavior tree file %s: not found, or not a file.", path.c_str());
         return false;
     }
-    // The parser, and the tree built from it, recurse once per level: a file
-    // nested deeper than any tree needs is refused before either runs.
-    std::ifstream file(resolved, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (ElementDepth(text, MAX_ELEMENT_DEPTH) > MAX_ELEMENT_DEPTH) {
+    // The parser bounds how deep it goes itself; the depth is then measured
+    // on what it read, so no markup around the elements can hide any.
+    tinyxml2::XMLDocument document;
+    const tinyxml2::XMLError error = document.LoadFile(resolved.c_str());
+    if (error == tinyxml2::XML_ELEMENT_DEPTH_EXCEEDED ||
+        (error == tinyxml2::XML_SUCCESS && ElementDepth(document) > MAX_ELEMENT_DEPTH)) {
         QRX_LOG_WARNING("Unable to load behavior tree file %s: its elements nest deeper than %d.", path.c_str(),
                         MAX_ELEMENT_DEPTH);
         return false;
     }
-    TiXmlDocument document;
-    if (!document.LoadFile(resolved.c_str())) {
-        QRX_LOG_WARNING("Unable to load behavior tree file %s: %s (line %d).", path.c_str(), document.ErrorDesc(),
-                        document.ErrorRow());
+    if (error != tinyxml2::XML_SUCCESS) {
+        QRX_LOG_WARNING("Unable to load behavior tree file %s: %s (line %d).", path.c_str(), document.ErrorName(),
+                        document.ErrorLineNum());
         return false;
     }
     m_Root->DestroyChildren();
-    const TiXmlElement* top = document.FirstChildElement();
-    const TiXmlNode* first = top ? top->FirstChild() : nullptr;
+    const tinyxml2::XMLElement* top = document.FirstChildElement();
+    const tinyxml2::XMLNode* first = top ? top->FirstChild() : nullptr;
+    s_LoadingPath = path;
     m_Root->BuildFromXml(first ? first->ToElement() : nullptr);
+    s_LoadingPath.clear();
     return true;
 }
 

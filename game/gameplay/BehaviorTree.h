@@ -17,7 +17,8 @@
 // process-wide counter that is never reset: the first node ever built is 1,
 // and ids keep growing across trees and reloads.
 //
-// Tree files (TinyXML; names and values case-sensitive, element text unread):
+// Tree files (XML read with tinyxml2; names and values case-sensitive,
+// element text unread):
 //   top element          the document's first element, any name
 //   root node element    the top element's first child; must be an element
 //   "Children"           the element sibling right after a node element,
@@ -30,7 +31,10 @@
 // A Behavior node whose name is not registered (or missing) is left out with a
 // WARNING; its siblings keep their order. A "Children" element after a
 // Behavior node is ignored. A file whose elements nest deeper than
-// BehaviorTree::MAX_ELEMENT_DEPTH is refused like an unreadable one.
+// BehaviorTree::MAX_ELEMENT_DEPTH is refused like an unreadable one: the
+// parser stops going deeper by itself, and the depth is measured on the
+// document it read, so no markup before or around the elements hides any;
+// no file of any shape can exhaust the stack.
 //
 // Leaf tasks in the library: how they reach the registry
 //   A task file holds its class and, at namespace scope in its .cpp, one line
@@ -53,7 +57,9 @@
 #include <string>
 #include <vector>
 
-class TiXmlElement;
+namespace tinyxml2 {
+class XMLElement;
+}
 
 namespace QRX {
 class Component;
@@ -167,7 +173,7 @@ public:
     Node* AddChild();
     // Builds this node's task and children from a node element of a tree
     // file (see the file format above). A null element does nothing.
-    void BuildFromXml(const TiXmlElement* element);
+    void BuildFromXml(const tinyxml2::XMLElement* element);
     // Deletes the children in list order and empties the list; the task stays.
     void DestroyChildren();
     // Deletes the current task and installs the new one, pointing it at this
@@ -183,7 +189,7 @@ public:
 private:
     // Builds and appends a leaf of a "Behavior" element; an unknown or missing
     // name is left out with a WARNING.
-    void AddBehavior(const TiXmlElement* element);
+    void AddBehavior(const tinyxml2::XMLElement* element);
 
     std::vector<std::unique_ptr<Node>> m_Children;
     Node* m_Parent;  // not owned; null for the root
@@ -197,8 +203,8 @@ class BehaviorTree
 public:
     // The deepest nesting of elements a tree file may have (the top element
     // counts 1, and each level of the tree adds one "Children"); the game's
-    // trees use a handful. tinyxml2 stops at a depth of 100 as well.
-    static constexpr int MAX_ELEMENT_DEPTH = 100;
+    // trees use a handful. It lies inside the parser's own bound.
+    static constexpr int MAX_ELEMENT_DEPTH = 64;
 
     // A root node with a Root task and no children; resume index 0. The owner
     // is the component the tasks reach the game through (may be null).

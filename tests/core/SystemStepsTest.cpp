@@ -109,11 +109,15 @@ TEST_F(SystemStepsTest, AFailedStepStopsTheStartWithItsWarningOrSilently)
     EXPECT_EQ(page.find("WARNING"), std::string::npos) << page;
 }
 
-TEST_F(SystemStepsTest, WithoutStepsTheStartSucceedsAndShutdownDoesNothing)
+TEST_F(SystemStepsTest, WithoutStepsTheStartFailsWithItsLineAndShutdownDoesNothing)
 {
+    // A program that forgot to install its parts: no frame may run on null managers.
     System::SetSteps({}, {});
     System* system = System::GetInstance();
-    EXPECT_TRUE(system->Initialize());
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(system->Initialize());
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("[LOG] ERROR - No start-up steps are installed"), std::string::npos) << out;
     EXPECT_EQ(system->logger, nullptr);
     system->Shutdown();
     // A step without work counts as done.

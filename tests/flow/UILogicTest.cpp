@@ -179,7 +179,10 @@ TEST_F(UILogicTest, FilesWarnAfterIsButtonAndWriteAChangeOfIsButton)
     EXPECT_NE(Read(after, "<IsButton>1</IsButton><Default></Default>")
                   .find("TextureDefault for button data section is empty!"),
               std::string::npos);
-    EXPECT_NE(Read(after, "<UIName/>").find("Name data section is empty!"), std::string::npos);
+    // A cleared name or texture is written as an empty element: it reads back empty, not as the master's.
+    EXPECT_NE(Read(after, "<Hover>h</Hover><UIName/><Hover/>").find("Name data section is empty!"), std::string::npos);
+    EXPECT_EQ(after.m_UIName, "");
+    EXPECT_EQ(after.m_TextureHover, "");
     Read(master, "<UIName>btnNextLevel</UIName><Default>btn_next</Default><UseMouse>false</UseMouse>");
     EXPECT_EQ(master.m_CurrentTexture, "btn_next");
     EXPECT_FALSE(master.m_UseMouse);

@@ -238,10 +238,11 @@ TEST_F(BehaviorTreeTest, FailedLoadKeepsTheChildrenAndNamesTheFile)
 
 // A tree file whose elements nest `depth` deep: a chain of selectors, each
 // under the "Children" of the one before, ending in the leaf TestLeafB
-// (followed by `extra`).
-std::string ChainFile(int depth, const std::string& extra = "")
+// (followed by `extra`); `head` opens the file and its top element.
+std::string ChainFile(int depth, const std::string& extra = "",
+                      const std::string& head = "<?xml version=\"1.0\" ?>\n<BehaviorTree>")
 {
-    std::string text = "<?xml version=\"1.0\" ?>\n<BehaviorTree><Node Type=\"Root\" />";
+    std::string text = head + "<Node Type=\"Root\" />";
     const int lists = depth - 2;  // the top element and the leaf take two levels
     for (int i = 0; i < lists; ++i) text += i ? "<Node Type=\"Selector\" /><Children>" : "<Children>";
     text += "<Node Type=\"Behavior\" BehaviorType=\"TestLeafB\" />" + extra;
@@ -274,10 +275,15 @@ TEST_F(BehaviorTreeTest, FilesNestedBeyondTheLimitAreRefused)
 
     // One more level, and files nested far deeper (which would take the
     // parser seconds, or its stack), are refused at once with one WARNING
-    // naming the file; the tree keeps what it had.
+    // naming the file, whatever markup is around; the tree keeps what it had.
     Load(tree, TREES + "unregistered.xml");
-    for (int depth : {limit + 1, 10000, 50000}) {
-        const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth));
+    std::vector<std::pair<int, std::string>> cases;
+    for (int depth : {limit + 1, 101, 100000})
+        for (const char* head : {"<?xml version=\"1.0\" note=\"> <!--\" ?><BehaviorTree>",
+                                 "<!-- <? -- > --><BehaviorTree><![CDATA[ <!-- ]]>", "<BehaviorTree note='<!--'>"})
+            cases.emplace_back(depth, head);
+    for (const auto& [depth, head] : cases) {
+        const std::string path = write("nested" + std::to_string(depth) + ".xml", ChainFile(depth, "", head));
         const std::string log = Load(tree, path, false);
         EXPECT_EQ(Count(log, "WARNING"), 1u) << log;
         EXPECT_EQ(Count(log, "Unable to load behavior tree file " + path), 1u) << log;

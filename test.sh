@@ -8,6 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-packages.sh scripts/packages.txt scripts/test-packages.txt
 jobs="${ZENDRA_JOBS:-$(nproc)}"
+# The test launcher gives each test its share of the processors.
+export ZENDRA_JOBS="$jobs"
 build_start=$SECONDS
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZENDRA_SANITIZE=ON -DZENDRA_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"

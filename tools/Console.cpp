@@ -387,6 +387,10 @@ const std::vector<Console::Command>& Console::Commands()
 void Console::ExecuteCommand()
 {
     const std::string line = m_input;
+    // A goto that warned of unsaved changes counts as confirmed only when it
+    // is the very next line.
+    m_gotoRepeated = !m_warnedGoto.empty() && line == m_warnedGoto;
+    m_warnedGoto.clear();
     for (const Command& command : Commands())
         for (const char* word : command.words)
             if (line == word) return command.run(*this, line);
@@ -485,26 +489,13 @@ void Console::Save(const std::string& line)
         name = line.substr(5);
         write = true;
     }
+    // A refusal is reported once, by the editor's log line.
     if (write) {
-        std::string reason;
-        if (SaveLevel(name, reason)) {
-            Print("Saved as " + name);
-        } else {
-            Print("Failed to save " + name + " (the previous file is kept)");
-            if (!reason.empty()) Print(reason);
-        }
+        LevelEditor* editor = FindLevelEditor();
+        if (!editor) Print("No level editor writes level files in this program.");
+        else if (editor->SaveAs(name)) Print("Saved as " + name);
     }
     if (levels) levels->LoadLevelPaths(LevelManager::LEVEL_SCAN_FOLDER);
-}
-
-bool Console::SaveLevel(const std::string& name, std::string& reason)
-{
-    LevelEditor* editor = FindLevelEditor();
-    if (!editor) {
-        reason = "No level editor writes level files in this program.";
-        return false;
-    }
-    return editor->SaveAs(name, &reason);
 }
 
 void Console::Goto(const std::string& line)
@@ -513,11 +504,11 @@ void Console::Goto(const std::string& line)
     if (line == "goto" && InEditor()) {
         // The edited file: its own level-table state, else as a free load.
         const std::string file = EditorFile();
-        if (!SaveBeforePlaying(file)) return;
         if (!levels || !levels->IsLevelFileFound(file)) {
             Print("Invalid level path to 'goto'");
             return;
         }
+        if (!MayLeaveEditor(line)) return;
         const int id = levels->GetLevelStateId(file);
         if (id != 0) {
             Request(id);
@@ -545,6 +536,7 @@ void Console::Goto(const std::string& line)
     }
     if (argument.find(".xml") != std::string::npos) {
         if (levels && levels->IsLevelFileFound(argument)) {
+            if (!MayLeaveEditor(line)) return;
             levels->SetFreeLoadPath(argument);
             Request(CurrentState() == STATE_FREELOAD ? STATE_FREELOADNEXT : STATE_FREELOAD);
             Print("Loading level: " + argument);
@@ -555,33 +547,25 @@ void Console::Goto(const std::string& line)
     }
     const std::string name = ToUpper(argument);
     int id = STATE_NONE;
-    if (StringToGameState(name, id)) {
-        Request(id);
-        Print("Loading level: " + name);
-    } else {
+    if (!StringToGameState(name, id)) {
         Print(rest + " is not a valid gamestate to load.");
+        return;
     }
+    if (!MayLeaveEditor(line)) return;
+    Request(id);
+    Print("Loading level: " + name);
 }
 
-bool Console::SaveBeforePlaying(const std::string& file)
+bool Console::MayLeaveEditor(const std::string& line)
 {
     LevelEditor* editor = FindLevelEditor();
-    if (!editor || !editor->HasUnsavedChanges()) return true;
-    // What is played is what the designer sees: the changes go to the file
-    // first (its previous content kept as ".bak"), or nothing is played.
-    if (file == LevelEditor::TEMPLATE_FILE) {
-        Print("Unsaved changes: leveltemplate.xml cannot be overwritten. Use command 'save yourname.xml', then 'goto'");
-        return false;
-    }
-    std::string reason;
-    if (!SaveLevel(file, reason)) {
-        Print("Failed to save " + file + " (the previous file is kept); nothing played");
-        if (!reason.empty()) Print(reason);
-        return false;
-    }
-    Print("Saved as " + file);
-    if (LevelManager* levels = Levels()) levels->LoadLevelPaths(LevelManager::LEVEL_SCAN_FOLDER);
-    return true;
+    if (!InEditor() || !editor || !editor->HasUnsavedChanges() || m_gotoRepeated) return true;
+    // Nothing is written and nothing left: the same line again drops the changes.
+    m_warnedGoto = line;
+    const bool fileKeeps = editor->GetFileName() != LevelEditor::TEMPLATE_FILE;
+    Print(std::string("Unsaved changes: ") + (fileKeeps ? "'save' or " : "") +
+          "'save name.xml' keeps them; same goto again drops them");
+    return false;
 }
 
 void Console::Spawn(const std::string& line)

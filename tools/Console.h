@@ -28,6 +28,9 @@
 // - Commands never fail loudly: an unknown line prints "Unknown command: " +
 //   line, bad arguments print their own message, a missing level file is
 //   logged at ERROR (and so reaches the output through the logger).
+// - "goto" never writes a level file. In the level editor with unsaved
+//   changes a goto that would leave only says so; the same line entered
+//   next leaves without them.
 // - A display object that could not be made stays null: the graph sampling
 //   and drawing that need it are skipped.
 // - The panel text is laid out in pixels from the window centre (y up) in
@@ -222,13 +225,12 @@ private:
     void RequestEditor();
     void Delete(const std::string& line);
     void Save(const std::string& line);
-    // Writes the level file; false with the reason when it was not written.
-    bool SaveLevel(const std::string& name, std::string& reason);
     void Goto(const std::string& line);
-    // Before "goto" plays the edited file: saves the editor's unsaved changes
-    // to it. False, with the reason printed, when they could not be saved
-    // (the template file is never overwritten).
-    bool SaveBeforePlaying(const std::string& file);
+    // Whether a goto may leave: always outside the editor states and without
+    // unsaved changes there. Otherwise it writes nothing, prints that the
+    // changes are unsaved and how to keep them, and the same line entered
+    // next leaves without them.
+    bool MayLeaveEditor(const std::string& line);
     void Spawn(const std::string& line);
     void Password(const std::string& line);
     void PrintHelp();
@@ -246,6 +248,8 @@ private:
     std::vector<std::string> m_history;   // oldest first
     std::string m_input;
     unsigned m_scrollOffset = 0;          // newest lines skipped when drawing
+    std::string m_warnedGoto;             // the goto refused for unsaved changes by the last line
+    bool m_gotoRepeated = false;          // the line being run repeats it
     GameObject* m_consoleObject = nullptr;  // persistent pool object, not owned
     GameObject* m_graphObject = nullptr;    // persistent pool object, not owned
     std::deque<glm::vec2> m_graphSamples;

@@ -113,17 +113,26 @@ public:
     void Unload() override;
 
     // Writes the level to the level folder + fileName (trailing blanks
-    // dropped): the grid's "Map" (the editor's grid, else the level
-    // manager's, else none), then each layer-0 object of the current state
-    // once: robots, checkpoints, crates, doors and switches first, then the
-    // rest in id order; waypoint markers and objects marked for destruction
-    // never. Refused: an empty name, an absolute path, a ".." part, a name
-    // not ending in ".xml". False, with the reason (also logged), when
-    // nothing was written. Saved from an editor state, the file becomes the
+    // dropped): the "Map" of ScreenMapSizes (none when it gives none), then
+    // each layer-0 object of the current state once: robots, checkpoints,
+    // crates, doors and switches first, then the rest in id order; waypoint
+    // markers and objects marked for destruction never. Refused: an empty
+    // name, an absolute path, a ".." part, a name not ending in ".xml" or
+    // with nothing before it. False, with the reason, when nothing was
+    // written; the refusal is logged once at ERROR (saying that the previous
+    // file is kept when there is one). Saved from an editor state, the file becomes the
     // level being edited (GetFileName) and its content the saved one.
     bool SaveAs(const std::string& fileName, std::string* reason = nullptr);
     // The text SaveAs would write now (empty without a file or object manager).
     std::string RenderLevel() const;
+    // The "Map" a save from the state writes: the editor's grid, else the
+    // level's grid for a state that owns it, else the sizes in the screen's
+    // own open file (a menu reached from a level keeps its own). False: none.
+    struct MapSizes
+    {
+        unsigned rows = 0, columns = 0, height = 0;
+    };
+    bool ScreenMapSizes(int stateId, MapSizes& sizes) const;
     // In an editor state with its level open: whether the level differs from
     // what was last opened or saved (placing, removing, moving, panel edits).
     bool HasUnsavedChanges() const;

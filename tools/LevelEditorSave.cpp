@@ -3,6 +3,8 @@
 #include <functional>
 #include <set>
 
+#include <tinyxml2.h>
+
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -72,7 +74,39 @@ bool SpawnerTriggerId(const GameObject& object, int& id)
     return IdOf(object, &CrateSpawnerTriggerComponent::m_TriggerID, id);
 }
 
+// The "Map" sizes of the screen file the state opened (a menu, a transition
+// or the loading screen): false when it is not open or has no "Map".
+bool OpenedFileMapSizes(int stateId, const LevelManager& levels, LevelEditor::MapSizes& sizes)
+{
+    FileManager* files = System::GetInstance()->fileManager;
+    if (!files) return false;
+    const auto open = files->documentContainer.find(LevelManager::LEVEL_FOLDER + levels.GetLevelFileName(stateId));
+    if (open == files->documentContainer.end() || !open->second) return false;
+    const tinyxml2::XMLElement* root = open->second->RootElement();
+    const tinyxml2::XMLElement* map = root ? root->FirstChildElement("Map") : nullptr;
+    if (!map) return false;
+    auto read = [map](const char* name) {
+        const char* text = ElementText(map->FirstChildElement(name));
+        return text ? FileManager::ConvertToUnsigned(text) : 0u;
+    };
+    sizes = {read("Row"), read("Column"), read("Height")};
+    return true;
+}
+
 } // namespace
+
+bool LevelEditor::ScreenMapSizes(int stateId, MapSizes& sizes) const
+{
+    const Map* map = m_map.get();
+    GameStateManager* states = System::GetInstance()->gameStateManager;
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    // A screen over (or after) a level has its own sizes, not the level's grid.
+    if (!map && levels && !LevelManager::OwnsGrid(stateId)) return OpenedFileMapSizes(stateId, *levels, sizes);
+    if (!map && levels) map = levels->GetMap();
+    if (!map) return false;
+    sizes = {map->GetRows(), map->GetColumns(), map->GetHeight()};
+    return true;
+}
 
 std::string LevelEditor::RenderLevel() const
 {
@@ -82,21 +116,19 @@ std::string LevelEditor::RenderLevel() const
     if (!files || !objects) return std::string();
 
     files->BeginWrite("level");
-    GameStateManager* states = system->gameStateManager;
-    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
-    const Map* map = m_map ? m_map.get() : (levels ? levels->GetMap() : nullptr);
-    if (map) {
+    const int current = CurrentStateId();
+    MapSizes sizes;
+    if (ScreenMapSizes(current, sizes)) {
         files->WriteParent("Map");
         files->WriteChild("Row");
-        files->WriteValue(std::to_string(map->GetRows()));
+        files->WriteValue(std::to_string(sizes.rows));
         files->WriteSibling("Column");
-        files->WriteValue(std::to_string(map->GetColumns()));
+        files->WriteValue(std::to_string(sizes.columns));
         files->WriteSibling("Height");
-        files->WriteValue(std::to_string(map->GetHeight()));
+        files->WriteValue(std::to_string(sizes.height));
     }
 
     // Each object once: the kinds a level lists first, then the rest in id order.
-    const int current = CurrentStateId();
     const GameObjectGroup active = objects->GetActiveObjects();
     auto saves = [current](const GameObject* o) {
         return o->layer == 0 && o->stateId == current && !(o->flags & OBJ_DESTROY) && o->type != WAYPOINT;
@@ -130,7 +162,10 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
         const std::string folder = LevelManager::LEVEL_FOLDER;
         saved = LevelFiles::ReplaceKeepingBackup(folder + name, folder + LevelFiles::BackupName(name), text, why);
     }
-    if (!saved) QRX_LOG_ERROR("Level not saved as %s: %s", name.c_str(), why.c_str());
+    // The one report of a refusal (the console shows it through the log's echo).
+    if (!saved)
+        QRX_LOG_ERROR("Level not saved as %s: %s%s", name.c_str(), why.c_str(),
+                      LevelFiles::FileExists(LevelManager::LEVEL_FOLDER + name) ? " (the previous file is kept)" : "");
     if (reason) *reason = saved ? std::string() : why;
     // In the editor the level being edited is now that file.
     if (saved && IsEditorState(CurrentStateId())) {

@@ -80,11 +80,22 @@ bool CheckLevelFileName(const std::string& name, std::string& reason)
         start = end + 1;
     }
     const size_t suffix = std::strlen(LEVEL_SUFFIX);
-    if (name.size() <= suffix || ::strcasecmp(name.c_str() + name.size() - suffix, LEVEL_SUFFIX) != 0) {
+    if (name.size() < suffix || ::strcasecmp(name.c_str() + name.size() - suffix, LEVEL_SUFFIX) != 0) {
         reason = "\"" + name + "\" does not end in " + LEVEL_SUFFIX;
         return false;
     }
+    const size_t fileStart = name.find_last_of("/\\") + 1;  // 0 without a folder
+    if (name.size() - fileStart == suffix) {
+        reason = "\"" + name + "\" has no name before " + LEVEL_SUFFIX;
+        return false;
+    }
     return true;
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_regular_file(Platform::ResolvePath(path), ec);
 }
 
 std::string BackupName(const std::string& name)

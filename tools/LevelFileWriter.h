@@ -25,8 +25,11 @@ constexpr const char* KEPT_BACKUP_SUFFIX = ".kept";
 std::string DropTrailingBlanks(const std::string& name);
 // Whether a name (trailing blanks already dropped) may be written: not empty,
 // not absolute (a leading slash or backslash, or a drive letter), no part made
-// of dots only but ".", ending in ".xml". False with the reason otherwise.
+// of dots only but ".", ending in ".xml" with a name before it. False with
+// the one reason that refuses it otherwise.
 bool CheckLevelFileName(const std::string& name, std::string& reason);
+// Whether a file (path as the program names it) is there to be kept.
+bool FileExists(const std::string& path);
 // The name with its last four characters replaced by ".bak" (".bak" alone
 // for a shorter name).
 std::string BackupName(const std::string& name);

@@ -242,7 +242,7 @@ void ParticleSystem::Emit(int pattern, const glm::vec3& position, const glm::vec
     m_searchFrom = i + 1;
 }
 
-void ParticleSystem::Update(float frameTime, const glm::vec3& eye)
+void ParticleSystem::Update(float frameTime, const glm::vec3& eye, bool buildQuads)
 {
     float dt = std::min(std::max(frameTime, 0.0f), MAX_STEP);
     m_totalTime += dt;
@@ -253,7 +253,7 @@ void ParticleSystem::Update(float frameTime, const glm::vec3& eye)
             continue;
         m_cursor = i;
         p.Update(dt);
-        if (!p.dead)
+        if (!p.dead && buildQuads)
             AppendQuad(p, eye);
     }
     m_searchFrom = 0;

@@ -99,8 +99,10 @@ public:
     void Emit(int pattern, const glm::vec3& position, const glm::vec3& direction);
     // Once a frame: steps every live particle by frameTime capped at MAX_STEP
     // (a negative time counts as 0) and rebuilds the vertex stream with the
-    // quads facing eye (the camera's position).
-    void Update(float frameTime, const glm::vec3& eye);
+    // quads facing eye (the camera's position). A frame that will not be
+    // drawn (buildQuads false) steps the particles and leaves the stream
+    // empty: only the particle pass reads it.
+    void Update(float frameTime, const glm::vec3& eye, bool buildQuads = true);
     // Kills every particle and empties the vertex stream (the level states
     // clear all effects when they start and end). The pool keeps its size.
     void KillAll();

@@ -524,25 +524,26 @@ void Renderer::UpdateCamera()
 
 void Renderer::RenderScene()
 {
-    StepScene();
+    StepScene(true);
     DrawScene();
 }
 
 void Renderer::SkipScene()
 {
-    StepScene();
+    StepScene(false);
     m_lineQueue.clear();
     if (FontManager* fonts = System::GetInstance()->fontManager) fonts->ClearText();
 }
 
-void Renderer::StepScene()
+void Renderer::StepScene(bool drawn)
 {
     System* system = System::GetInstance();
     const double frameTime = system->frameRateController ? system->frameRateController->dt : 0.0;
 
     // Particles, camera, light.
     if (m_particleSystem)
-        m_particleSystem->Update(static_cast<float>(frameTime), m_camera ? m_camera->GetEye() : glm::vec3(0.0f));
+        m_particleSystem->Update(static_cast<float>(frameTime), m_camera ? m_camera->GetEye() : glm::vec3(0.0f),
+                                 drawn);
     UpdateCamera();
     if (m_sceneLight) {
         m_sceneLight->FollowCamera();

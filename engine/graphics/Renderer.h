@@ -168,8 +168,9 @@ public:
     // StepScene, then DrawScene.
     void RenderScene();
     // The frame's motion: the particles, the camera and the light move.
-    // This is all a frame changes besides its picture.
-    void StepScene();
+    // This is all a frame changes besides its picture; the particles' quads
+    // are built only for a frame that is drawn.
+    void StepScene(bool drawn = true);
     // The frame's picture of the objects as they stand, from the shadow
     // pass to the developer keys; the line and text queues are emptied.
     void DrawScene();

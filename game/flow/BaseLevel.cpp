@@ -268,9 +268,28 @@ void BaseLevel::StartMusic(int stateId)
     PlayLoopingMusic(MENU_MUSIC);
 }
 
-void BaseLevel::Pause() { PauseAllObjects(); }
+void BaseLevel::Pause()
+{
+    PauseAllObjects();
+    // The screen pushed over the level shows nothing of its heads-up display.
+    m_HiddenScreenObjects.clear();
+    System* system = System::GetInstance();
+    if (!system->objectManager) return;
+    const int id = CurrentStateId();
+    for (GameObject* object : system->objectManager->GetAllObjects())
+        if (object->stateId == id && object->GetComponent(CT_GUI) && !(object->flags & OBJ_SKIP_DRAW)) {
+            object->flags |= OBJ_SKIP_DRAW;
+            m_HiddenScreenObjects.emplace_back(object);
+        }
+}
 
-void BaseLevel::Resume() { ResumeCurrentStateObjects(); }
+void BaseLevel::Resume()
+{
+    ResumeCurrentStateObjects();
+    for (GameObjectHandle& hidden : m_HiddenScreenObjects)
+        if (hidden.Refresh()) hidden.object->flags &= ~OBJ_SKIP_DRAW;
+    m_HiddenScreenObjects.clear();
+}
 
 bool BaseLevel::BeginLevelFrame()
 {

@@ -24,9 +24,11 @@
 #pragma once
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include <glm/vec3.hpp>
 
+#include "engine/objects/GameObjectHandle.h"
 #include "game/flow/GameState.h"
 
 namespace QRX {
@@ -98,9 +100,11 @@ public:
     // level's objects, fills the player slots, links spawners to their
     // triggers, starts the music and the time.
     void Init() override;
-    // Every live object stops being active, whichever state owns it.
+    // Every live object stops being active, whichever state owns it; the
+    // level's user-interface pictures that show are hidden.
     void Pause() override;
-    // The current state's objects are active again.
+    // The current state's objects are active again and the pictures Pause
+    // hid show again.
     void Resume() override;
     // One frame of the level (see the header's overview).
     void Update(GameStateManager& manager) override;
@@ -145,6 +149,7 @@ protected:  // the two-player level builds on these
     double m_LevelTime = 0.0;        // seconds in this level, advanced by the capped frame time
     GameObject* m_SkyBox = nullptr;  // made by Init; not owned
     std::string m_LevelPath;
+    std::vector<GameObjectHandle> m_HiddenScreenObjects;  // hidden by Pause, shown by Resume
 };
 
 } // namespace QRX

@@ -83,6 +83,15 @@ bool LevelManager::CanOpenLevelFile(const std::string& path)
     return true;
 }
 
+bool LevelManager::OwnsGrid(int stateId)
+{
+    // Menus, loading and transition screens are pushed over (or replace) a
+    // level without its grid.
+    const StateTableEntry* entry = FindStateTableEntry(stateId);
+    return entry && (entry->kind == StateObjectKind::BaseLevel || entry->kind == StateObjectKind::MultiplayerLevel ||
+                     entry->kind == StateObjectKind::LevelEditor);
+}
+
 void LevelManager::LoadLevelObjects(bool initialise)
 {
     System* system = System::GetInstance();
@@ -92,12 +101,7 @@ void LevelManager::LoadLevelObjects(bool initialise)
     }
     system->fileManager->ReadObjects();
 
-    // Only the levels and the editor own the grid: menus, loading and
-    // transition screens are pushed over (or replace) a level without it.
-    const StateTableEntry* entry = m_Owner ? FindStateTableEntry(m_Owner->GetCurrentState()) : nullptr;
-    bool ownsGrid = !m_Owner || (entry && (entry->kind == StateObjectKind::BaseLevel ||
-                                           entry->kind == StateObjectKind::MultiplayerLevel ||
-                                           entry->kind == StateObjectKind::LevelEditor));
+    const bool ownsGrid = !m_Owner || OwnsGrid(m_Owner->GetCurrentState());
     if (ownsGrid && m_Map) m_Map->Build();
 
     if (initialise) system->objectManager->InitLevelObjects();

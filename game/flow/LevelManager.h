@@ -48,8 +48,12 @@ public:
     // current level document for the map and object readers. False when it
     // cannot be read, or is no level file (both logged).
     bool CanOpenLevelFile(const std::string& path);
+    // Whether the state's screen owns the grid map: the level states, the
+    // two-player level and the level editor (not the menus, the transition
+    // and loading screens, which may stand over a level).
+    static bool OwnsGrid(int stateId);
     // Creates one object per object element of the open level document, then,
-    // for the level states and the level editor only, builds the grid map
+    // for the states that own the grid only, builds the grid map
     // from them (a screen pushed over a level leaves the level's grid alone),
     // then, when `initialise` is set, initialises the components of the
     // current state's objects.

@@ -61,7 +61,12 @@ void ExitComponent::Update()
     if (m_Timer <= m_TimeTillNextLevel) return;
     System* system = System::PeekInstance();
     GameStateManager* states = system ? system->gameStateManager : nullptr;
-    if (LevelManager* levels = states ? states->GetLevelManager() : nullptr) levels->GoToNextLevel();
+    LevelManager* levels = states ? states->GetLevelManager() : nullptr;
+    if (!levels) return;
+    // A level that is its own successor (a free load) starts again.
+    const int row = FindLevelTableRow(states->GetCurrentState());
+    if (row >= 0 && GetLevelTable()[row].nextStateId == states->GetCurrentState()) states->RequestReload();
+    else levels->GoToNextLevel();
 }
 
 } // namespace QRX

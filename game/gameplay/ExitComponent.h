@@ -35,7 +35,9 @@ public:
 
     ExitComponent();
 
-    // Advances the timer once reached; asks for the next level once it has run out.
+    // Advances the timer once reached; once it has run out asks for the next
+    // level, or for a reload when the level table names the state itself as
+    // its successor (a free-loaded level starts again).
     void Update() override;
     // A robot reaches the exit, a CUBE bounces it (see the rules); null and
     // other objects are ignored.

@@ -44,16 +44,17 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
     ASSERT_TRUE(driver.Type("`edit new\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
     // The console closed (it has the keys), the panels shown, the help window
-    // folded away, the CUBE button, a click on the grid, Delete.
-    // None of these steps gives a sign the test can wait for: each is held
-    // for twice as long as the game takes to write a screenshot.
+    // folded away, the CUBE button, a click on the grid, Delete. None of
+    // these steps gives a sign the test can wait for: each is held for some
+    // frames the window shows.
     EXPECT_FALSE(driver.Screenshot(0).empty());
     ASSERT_TRUE(driver.Type("`"));
-    ASSERT_TRUE(driver.Press("F1"));
-    ASSERT_TRUE(driver.Run(driver.HeldClick(HELP_ARROW_X, HELP_ARROW_Y) +
-                           driver.HeldClick(CUBE_BUTTON_X, CUBE_BUTTON_Y) + "mousemove --window %1 " +
-                           std::to_string(GRID_X) + " " + std::to_string(GRID_Y) + " sleep " +
-                           std::to_string(driver.HoldSeconds()) + " " + driver.HeldClick(GRID_X, GRID_Y)));
+    ASSERT_TRUE(driver.Press("F1")) << driver.FramesFailure();
+    ASSERT_TRUE(driver.Click(HELP_ARROW_X, HELP_ARROW_Y)) << driver.FramesFailure();
+    ASSERT_TRUE(driver.Click(CUBE_BUTTON_X, CUBE_BUTTON_Y)) << driver.FramesFailure();
+    // The cube follows the pointer onto the grid before it is stamped.
+    ASSERT_TRUE(driver.MoveTo(GRID_X, GRID_Y)) << driver.FramesFailure();
+    ASSERT_TRUE(driver.Click(GRID_X, GRID_Y)) << driver.FramesFailure();
     ASSERT_TRUE(driver.Press("Delete"));
     ASSERT_TRUE(driver.Type("`save t.xml\n"));
     ASSERT_TRUE(WaitForLevel("t.xml")) << program.Stdout();

@@ -148,7 +148,7 @@ TEST_F(MenuRoad, MainMenuScreensProfileCreationAndQuit)
     EXPECT_NE(profiles.find("<lastUsed>Tester</lastUsed>"), std::string::npos) << profiles;
     EXPECT_NE(profiles.find("<Name>Tester</Name>"), std::string::npos) << profiles;
     // The name screen goes back to the list by itself on a later frame.
-    ASSERT_TRUE(driver->PressAgainUntil("Escape", [&]() { return MenuSetUp(4); }));
+    ASSERT_TRUE(driver->PressAgainUntil("Escape", [&]() { return MenuSetUp(4); })) << program->Stdout();
 
     Click("mainmenu.xml", "btnExit");
     shots.emplace_back("exit popup", Screenshot(mainMenu));

@@ -425,12 +425,20 @@ TEST_F(BaseLevelTest, PauseStopsEveryObjectAndResumeOnlyTheLevels)
     ObjectManager* objects = System::GetInstance()->objectManager;
     GameObject* other = objects->CreatePlacedInstance(SPRITE, glm::vec3(0.0f), 1, STATE_PAUSEMENU);
     ASSERT_NE(other, nullptr);
+    GameObject* picture = AnyObjectOf(STATE_FREELOAD);
+    GameObject* hidden = objects->CreatePlacedInstance(SPRITE, glm::vec3(0.0f), 1, STATE_FREELOAD);
+    hidden->flags |= OBJ_SKIP_DRAW;
 
+    // The screen over the level shows none of its pictures; they come back
+    // with the level, but for the one it had hidden itself.
     level.Pause();
     for (GameObject* o : objects->GetAllObjects()) EXPECT_FALSE(o->flags & OBJ_ACTIVE);
+    EXPECT_TRUE(picture->flags & OBJ_SKIP_DRAW);
     level.Resume();
-    EXPECT_EQ(objects->GetActiveObjects().size(), 4u);  // two pictures, the sky and the star field
+    EXPECT_EQ(objects->GetActiveObjects().size(), 5u);  // three pictures, the sky and the star field
     EXPECT_FALSE(other->flags & OBJ_ACTIVE);
+    EXPECT_FALSE(picture->flags & OBJ_SKIP_DRAW);
+    EXPECT_TRUE(hidden->flags & OBJ_SKIP_DRAW);
 }
 
 } // namespace

@@ -322,9 +322,11 @@ TEST_F(MenuScreens, EveryScreenOpensDrawsAndKeepsTheLayoutRules)
 
 // Dialogs over the screens they belong to: the quit questions, the delete
 // confirmation, the restart question, the display failures, the retry
-// question over a level, and the pause menu, whose shade covers the window.
+// question over a level, and the pause menu, whose shade covers the window;
+// and the credits that a console goto puts over a level with its HUD.
 const std::vector<std::vector<int>> DIALOG_STACKS = {
     {36, 41}, {17, 44, 48}, {36, 42, 49}, {17, 44, 45}, {36, 37, 39}, {36, 37, 38}, {3, 52}, {3, 44}, {17, 44},
+    {5, 40},
 };
 
 TEST_F(MenuScreens, DialogsShowNothingOfTheScreensUnderThemAndKeepThemFromClicks)

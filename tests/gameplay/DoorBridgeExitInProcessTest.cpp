@@ -3,7 +3,7 @@
 // The robot beams in on a switch and the door of its Id rises; it walks off
 // and the door sinks back; a crate that fell on a bridge trigger grows the
 // bridge; the robot walks into the exit, fades out, the victory sound plays
-// once and the selected profile counts one more completed level on disk.
+// once, the profile counts one more completed level on disk; the level starts again.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -97,7 +97,8 @@ TEST_F(DoorBridgeExitInProcessTest, SwitchDoorBridgeAndExitInOneLevel)
     EXPECT_EQ(bridge->position, glm::vec3(14.0f, -2.5f, 9.5f));
 
     // The robot walks into the exit: it fades out, the victory sound plays
-    // once and the selected profile has one more completed level on disk.
+    // once and the selected profile has one more completed level on disk
+    // (the exit waits 1.5 s, longer than the fading).
     EXPECT_FALSE(exitPart->m_IsTriggered);
     game.Hold({up});
     ASSERT_GT(game.StepUntil([&] { return exitPart->m_IsTriggered; }, 96), 0);
@@ -116,6 +117,10 @@ TEST_F(DoorBridgeExitInProcessTest, SwitchDoorBridgeAndExitInOneLevel)
     ASSERT_EQ(reread.GetProfiles().size(), 3u);
     EXPECT_EQ(reread.GetProfiles()[2]->name, "Ada");
     EXPECT_EQ(reread.GetProfiles()[2]->levelsCompleted, 3);
+
+    // A free-loaded level is its own successor: it starts again.
+    EXPECT_GT(game.StepUntil([&] { return game.Find(EXIT_MARKER) && !(game.Find(EXIT_MARKER)->flags & OBJ_SKIP_DRAW); },
+                             96), 0);
 }
 
 } // namespace

@@ -10,8 +10,16 @@
 // command's process ends, however it ends (a crash, or ctest killing it at
 // its time limit). A server that does not come up within the deadline fails
 // the run with a message on standard error and exit code 125.
+//
+// Mesa's software renderer starts one drawing thread per processor: tests
+// run side by side would each start as many, and a loaded machine crawls.
+// When ZENDRA_JOBS says how many tests run at once, the command's renderer
+// gets its share of the processors this process may use (LP_NUM_THREADS:
+// drawing threads besides the command's own; 0 draws on its own thread). A
+// LP_NUM_THREADS already set is kept.
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -70,6 +78,18 @@ std::string ReadDisplayNumber(int fd)
     }
 }
 
+// The drawing threads for a command that shares the processors with
+// `jobs` - 1 others; -1 when the share is not known.
+int RendererThreads(const char* jobsText)
+{
+    const int jobs = jobsText ? std::atoi(jobsText) : 0;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (jobs <= 0 || ::sched_getaffinity(0, sizeof(set), &set) != 0) return -1;
+    const int share = CPU_COUNT(&set) / jobs;
+    return share > 1 ? share - 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,6 +114,8 @@ int main(int argc, char** argv)
         return EXIT_SERVER_FAILED;
     }
     ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    const int threads = RendererThreads(std::getenv("ZENDRA_JOBS"));
+    if (threads >= 0) ::setenv("LP_NUM_THREADS", std::to_string(threads).c_str(), 0);
     ::unsetenv("WAYLAND_DISPLAY");
     ::execvp(argv[1], argv + 1);
     std::perror("zendra-private-display: exec");

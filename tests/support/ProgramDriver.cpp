@@ -14,6 +14,7 @@ namespace TestSupport {
 
 namespace {
 
+const char* const WINDOW_TITLE = "Zendra";
 // Every xdotool call first finds the game's window and focuses it.
 const std::string ON_WINDOW = "timeout 120 xdotool search --sync --name '^Zendra$' windowfocus --sync ";
 // The console's line for every screen set up after the first.
@@ -31,7 +32,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::steady_clock::dur
     return true;
 }
 
-ProgramDriver::ProgramDriver(Program& program) : m_program(program) {}
+ProgramDriver::ProgramDriver(Program& program) : m_program(program), m_frames(WINDOW_TITLE) {}
 
 bool ProgramDriver::Run(const std::string& actions)
 {
@@ -40,10 +41,15 @@ bool ProgramDriver::Run(const std::string& actions)
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool ProgramDriver::RunAndHold(const std::string& actions)
+{
+    return Run(actions) && m_frames.WaitNewFrames(HOLD_FRAMES);
+}
+
 bool ProgramDriver::PressUntil(const std::string& key, const std::function<bool()>& seen)
 {
     if (!Run("keydown " + key)) return false;
-    const bool ok = AwaitAnswer(seen, PRESS_DEADLINE);
+    const bool ok = AwaitAnswer(seen, std::chrono::steady_clock::now() + PRESS_DEADLINE);
     Release("keyup " + key);
     return ok;
 }
@@ -53,7 +59,7 @@ bool ProgramDriver::PressAgainUntil(const std::string& key, const std::function<
     const auto end = std::chrono::steady_clock::now() + PRESS_DEADLINE;
     while (std::chrono::steady_clock::now() < end) {
         if (!Run("keydown " + key)) return false;
-        const bool ok = AwaitAnswer(seen, REPRESS_INTERVAL);
+        const bool ok = AwaitAnswer(seen, end, REPRESS_FRAMES);
         Release("keyup " + key);
         if (ok) return true;
     }
@@ -66,19 +72,26 @@ void ProgramDriver::Release(const std::string& action)
     const std::string command = "timeout 10 xdotool " + action;
     const int status = std::system(command.c_str());
     (void)status;
+    // A press that follows at once could come in the same frame as this
+    // release, which the game would then never see.
+    m_frames.WaitNewFrames(HOLD_FRAMES);
 }
 
 bool ProgramDriver::ClickUntil(int x, int y, const std::function<bool()>& seen)
 {
-    // A click the screen was not ready for (or that came while the pointer
-    // was still elsewhere) is clicked again, as a person would.
+    // A click the screen was not ready for is clicked again, as a person
+    // would; the pointer is moved some frames ahead of the press, as a hand
+    // does, so that the screen knows what lies under it.
     const auto end = std::chrono::steady_clock::now() + PRESS_DEADLINE;
+    if (!MoveTo(x, y)) return false;
     while (std::chrono::steady_clock::now() < end) {
-        // The pointer is moved a frame ahead of the press, as a hand does.
-        if (!Run("mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + Hold() + "mousedown 1"))
+        const size_t screens = ScreensSetUp();
+        if (!Run("mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1"))
             return false;
-        const bool ok = AwaitAnswer(seen, REPRESS_INTERVAL);
+        bool ok = AwaitAnswer(seen, end, REPRESS_FRAMES);
         Release("mouseup 1");
+        // Answered, though not yet as awaited: the screen it opened is not clicked.
+        if (!ok && ScreensSetUp() > screens) ok = AwaitAnswer(seen, end);
         if (ok) return true;
     }
     return false;
@@ -86,28 +99,32 @@ bool ProgramDriver::ClickUntil(int x, int y, const std::function<bool()>& seen)
 
 bool ProgramDriver::Press(const std::string& key)
 {
-    return Run("keydown " + key + Hold() + "keyup " + key + Hold());
+    return RunAndHold("keydown " + key) && RunAndHold("keyup " + key);
 }
 
-std::string ProgramDriver::HeldClick(int x, int y) const
+bool ProgramDriver::MoveTo(int x, int y)
 {
-    return "mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y) + Hold() + "mousedown 1" + Hold() +
-           "mouseup 1" + Hold();
+    return RunAndHold("mousemove --window %1 " + std::to_string(x) + " " + std::to_string(y));
 }
 
-double ProgramDriver::HoldSeconds() const
+bool ProgramDriver::Click(int x, int y)
 {
-    return std::max(PLAIN_HOLD_SECONDS, ANSWERS_PER_HOLD * m_longestAnswerSeconds);
+    return MoveTo(x, y) && RunAndHold("mousedown 1") && RunAndHold("mouseup 1");
 }
 
-std::string ProgramDriver::Hold() const { return " sleep " + std::to_string(HoldSeconds()) + " "; }
-
-bool ProgramDriver::AwaitAnswer(const std::function<bool()>& seen, std::chrono::steady_clock::duration deadline)
+bool ProgramDriver::AwaitAnswer(const std::function<bool()>& seen, std::chrono::steady_clock::time_point deadline,
+                                int frames)
 {
-    const auto start = std::chrono::steady_clock::now();
-    if (!WaitUntil(seen, deadline)) return false;
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m_longestAnswerSeconds = std::max(m_longestAnswerSeconds, took);
+    if (frames > 0 && !m_frames.Restart()) frames = 0;
+    while (!seen()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (frames > 0) {
+            // A short wait for a frame, so that `seen` is looked at often.
+            if (m_frames.WaitFrames(frames, std::chrono::milliseconds(50))) return seen();
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
     return true;
 }
 

@@ -25,9 +25,9 @@
 //   robot to one unit ahead enters at PICKUP_REACH or nearer; when none,
 //   the same segment raised to the carry height, for a crate at rest there:
 //   one put down while the robot faces a block one cell high lands on the
-//   block's top, where it was carried, and is taken back from there. A carried crate
-//   floats one unit ahead of and one unit above the robot, without vertical
-//   velocity. Drop puts it down; throw launches it at m_ThrowForce along the
+//   block's top, where it was carried, and is taken back from there. A
+//   carried crate floats one unit ahead of and one unit above the robot,
+//   without vertical velocity. Drop puts it down; throw launches it at m_ThrowForce along the
 //   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
 //   A frame that ends with no crate carried (put down or thrown in it)
 //   still picks up, so the shared pick-up/throw button throws one crate and

@@ -243,9 +243,9 @@ void CollisionDetector::BoxAndBox(const CollisionBox& one, const CollisionBox& t
     QRX_ASSERT(best != 0xffffff, 0, "No result");
     if (best == NO_AXIS) return;
 
-    if (blocks && blocks->block && (blocks->block == &one || blocks->block == &two) &&
-        !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis))
-        return;
+    const bool withBlock = blocks && blocks->block && (blocks->block == &one || blocks->block == &two);
+    if (withBlock && !AvoidCoveredFaces(one, two, *blocks, toCentre, depths, best, bestSingleAxis)) return;
+    if (!withBlock) SlideOffRim(one, two, depths, best, bestSingleAxis);
     smallest = depths[best];
 
     if (best < 3) {
@@ -371,6 +371,29 @@ bool CollisionDetector::AvoidCoveredFaces(const CollisionBox& one, const Collisi
     const unsigned up = stepUp(chosenFace);
     if (up != NO_AXIS) take(up);
     return true;
+}
+
+void CollisionDetector::SlideOffRim(const CollisionBox& one, const CollisionBox& two, const float depths[AXIS_COUNT],
+                                    unsigned& best, unsigned& bestSingleAxis)
+{
+    auto axisOf = [&](unsigned index) {
+        return index < 3 ? one.GetAxis(static_cast<int>(index)) : two.GetAxis(static_cast<int>(index - 3));
+    };
+    if (best >= 6 || std::fabs(axisOf(best).y) < FACE_COSINE || !GridAligned(one) || !GridAligned(two)) return;
+    const Bounds a = BoundsOf(one);
+    const Bounds b = BoundsOf(two);
+    const float overX = std::min(a.hi.x, b.hi.x) - std::max(a.lo.x, b.lo.x);
+    const float overZ = std::min(a.hi.z, b.hi.z) - std::max(a.lo.z, b.lo.z);
+    if (std::min(overX, overZ) >= RIM_SLIVER) return;
+    // Off sideways along the thinner overlap.
+    const int across = overX < overZ ? 0 : 2;
+    for (unsigned index = 0; index < 6; ++index) {
+        if (depths[index] < FLT_MAX && std::fabs(axisOf(index)[across]) >= FACE_COSINE) {
+            best = index;
+            bestSingleAxis = index;
+            return;
+        }
+    }
 }
 
 bool CollisionDetector::FaceCovered(const CollisionBox& block, const glm::vec3& direction, const CollisionBox& body,

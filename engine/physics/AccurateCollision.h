@@ -44,6 +44,11 @@
 // wider floor would otherwise catch on the side of the block it steps onto.
 // The body must lie over the top by more than FLUSH_TOLERANCE on x and z:
 // one only flush with a side stands on nothing.
+// Rims: outside the block rules (two bodies, or a body and an ethereal
+// field that stops it), a box that would be held up by another's top while
+// the two overlap by less than RIM_SLIVER on x or z is pushed off sideways
+// instead, along that thin overlap: a crate set down a hair over the rim of
+// a see-through wall falls beside it.
 #pragma once
 #include <cstddef>
 
@@ -137,6 +142,8 @@ public:
     static constexpr float STEP_HEIGHT = 0.3f;
     // The upper y face of a block (2 x axis + 1).
     static constexpr int TOP_FACE = 3;
+    // Less overlap than this on x or z holds nothing up (see Rims).
+    static constexpr float RIM_SLIVER = 0.1f;
 
     // Chooses the test for an earlier primitive a and a later one b of the
     // physics step's list: spheres (a, b); box and sphere (box, sphere); two
@@ -203,6 +210,10 @@ private:
     // through an open side face, a body a step below the open top goes up
     // onto it. False when the body only touches (zero depth) a covered face:
     // no contact.
+    // When the chosen face axis holds one box up on the other's top over a
+    // rim thinner than RIM_SLIVER, takes the face axis across that rim.
+    static void SlideOffRim(const CollisionBox& one, const CollisionBox& two, const float depths[AXIS_COUNT],
+                            unsigned& best, unsigned& bestSingleAxis);
     static bool AvoidCoveredFaces(const CollisionBox& one, const CollisionBox& two, const BlockFaces& blocks,
                                   const glm::vec3& toCentre, const float depths[AXIS_COUNT], unsigned& best,
                                   unsigned& bestSingleAxis);

@@ -60,6 +60,12 @@ void TutorialPopupComponent::ShowPopup()
         gui->m_opacity = 1.0f;
     }
     m_Popup = popup;
+    // Copied: removing asks nothing of the manager, but the list is its own.
+    const GameObjectGroup triggers = system->objectManager->GetObjectsWithComponent(CT_TUTORIALPOPUP);
+    for (GameObject* trigger : triggers) {
+        auto* other = trigger->GetComponent<TutorialPopupComponent>();
+        if (other && other != this && other->GetPopup()) other->RemovePopupAndTrigger();
+    }
     if (system->window) system->window->RescaleUIObjects();
 }
 

@@ -13,6 +13,8 @@
 //
 // The picture is a SPRITE held by handle, so a picture that went elsewhere is
 // never touched; removal marks the picture and the trigger for destruction.
+// Every picture takes the same place on the screen, so one coming up
+// removes any other still shown, with its trigger: one picture at a time.
 //
 // XML: "IsDisplayed", "TutorialTextureID" (the picture's texture id) and
 // "DisplayTime" (seconds), by the generic field mechanism.
@@ -51,9 +53,9 @@ public:
     bool IsEqual(const Component* other) const override { return CompareSerializeVars(other); }
     void CopyFrom(const Component* other) override { CopySerializeVars(other); }
 
-    // Makes the picture (a SPRITE with the tutorial texture, fully opaque)
-    // and fits the interface to the window; nothing while a picture exists
-    // or when the pool gives no object.
+    // Makes the picture (a SPRITE with the tutorial texture, fully opaque),
+    // removes the other triggers' pictures and fits the interface to the
+    // window; nothing while a picture exists or when the pool gives no object.
     void ShowPopup();
     // The picture while it exists, else null.
     GameObject* GetPopup();

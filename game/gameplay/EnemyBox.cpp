@@ -1,5 +1,8 @@
 #include "game/gameplay/EnemyBox.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/core/Logger.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -14,7 +17,14 @@ void EnemyBox::OnCollision(GameObject* other)
 {
     if (!owner || !other || (owner->flags & OBJ_DESTROY)) return;
     owner->flags |= OBJ_DESTROY;
-    if (other->type == CUBE) MakeEnemy(owner->position);
+    if (other->type != CUBE) return;
+    // A box falling fast in a long frame is found deep in the block; its
+    // enemy stands where the box would rest, on the top, not inside.
+    glm::vec3 at = owner->position;
+    const glm::vec3 half = other->scale * 0.5f;
+    const bool overTop = std::fabs(at.x - other->position.x) < half.x && std::fabs(at.z - other->position.z) < half.z;
+    if (overTop) at.y = std::max(at.y, other->position.y + half.y + owner->scale.y * 0.5f);
+    MakeEnemy(at);
 }
 
 void EnemyBox::MakeEnemy(const glm::vec3& at)

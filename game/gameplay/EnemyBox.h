@@ -7,7 +7,8 @@
 //   blocks touches both in one step, and makes one enemy). A null other is
 //   ignored.
 // - When that contact is with a CUBE, an ENEMY is made at the box's position
-//   (x, y, z). After the waypoints its master gives it, its patrol gets the
+//   (x, y, z), raised to where the box rests on the cube's top when it lies
+//   over the top but has sunk into it (a long frame of a fast fall). After the waypoints its master gives it, its patrol gets the
 //   square (x + SQUARE_SIDE, y, z), (x + SQUARE_SIDE, y, z - SQUARE_SIDE),
 //   (x, y, z - SQUARE_SIDE), (x, y, z), and it lives ENEMY_LIFE_SECONDS
 //   (timed). A full pool, or an ENEMY without an AI component, is logged and

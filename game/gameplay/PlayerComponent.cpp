@@ -334,7 +334,8 @@ void PlayerComponent::UpdateCrateActions()
     m_Aim = glm::normalize(glm::vec3(m_Facing.x, AIM_RISE, m_Facing.z));
     if (!m_IsThrowingEnabled) return;
 
-    const bool carrying = GetCarriedCrate() != nullptr;
+    GameObject* const carried = GetCarriedCrate();
+    const bool carrying = carried != nullptr;
     if (m_AreMarkersShown && !carrying) {
         // The crate died while carried.
         m_AreMarkersShown = false;
@@ -354,27 +355,36 @@ void PlayerComponent::UpdateCrateActions()
     }
     // Pick-up and throw share a button: the press that threw a crate also
     // picks up one within reach.
-    if (IsPressed(ACTION_PICKUP)) PickUpCrate(FindCrateAhead());
+    // Not the crate let go in this frame: it still floats where it was carried.
+    if (IsPressed(ACTION_PICKUP)) PickUpCrate(FindCrateAhead(carried));
 }
 
-GameObject* PlayerComponent::FindCrateAhead() const
+GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
 {
     ObjectManager* objects = Objects();
     if (!objects) return nullptr;
-    LineSegment segment;
-    segment.start = owner->position;
-    segment.end = owner->position + m_Facing;
-    segment.length = PICKUP_SEGMENT_LENGTH;
-    segment.UpdateDirection();
-    for (GameObject* crate : objects->GetActiveObjectsOfType(CRATE)) {
-        CollisionComponent* collision = GetCollisionComponent(crate);
-        auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
-        if (!box) continue;
-        // Gameplay may have moved the crate since the last physics step.
-        collision->UpdatePrimitive();
-        float t = 100.0f;
-        glm::vec3 point(0.0f);
-        if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
+    const GameObjectGroup crates = objects->GetActiveObjectsOfType(CRATE);
+    // Ahead at the robot's height first, then at the height it carries one.
+    for (const float rise : {0.0f, CARRY_HEIGHT}) {
+        LineSegment segment;
+        segment.start = owner->position + glm::vec3(0.0f, rise, 0.0f);
+        segment.end = segment.start + m_Facing;
+        segment.length = PICKUP_SEGMENT_LENGTH;
+        segment.UpdateDirection();
+        for (GameObject* crate : crates) {
+            if (crate == except) continue;
+            // Up there only a crate at rest: not one falling past the robot.
+            const PhysicsComponent* body = GetPhysicsComponent(crate);
+            if (rise > 0.0f && body && std::fabs(body->velocity.y) > PICKUP_RESTING_SPEED) continue;
+            CollisionComponent* collision = GetCollisionComponent(crate);
+            auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+            if (!box) continue;
+            // Gameplay may have moved the crate since the last physics step.
+            collision->UpdatePrimitive();
+            float t = 100.0f;
+            glm::vec3 point(0.0f);
+            if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
+        }
     }
     return nullptr;
 }

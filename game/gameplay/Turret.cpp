@@ -1,8 +1,11 @@
 #include "game/gameplay/Turret.h"
 
+#include <algorithm>
+
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
 #include "game/gameplay/EnemyTaskCommon.h"
 #include "game/gameplay/GameplayCommon.h"
 
@@ -75,9 +78,17 @@ void Turret::Update()
         SetObjectTexture(owner, m_originalColor);
     }
     System* system = System::PeekInstance();
-    if (system && system->fontManager)
-        system->fontManager->AddText(FontManager::POSITION_TOP_LEFT, HP_TEXT + std::to_string(TruncateToInt(m_HP)),
-                                     HP_TEXT_X, HP_TEXT_Y, HP_FONT, HP_TEXT_COLOUR);
+    if (!system || !system->fontManager) return;
+    // The text's line: how many active turrets come before this one.
+    int line = 0;
+    if (ObjectManager* objects = Objects()) {
+        const GameObjectGroup& turrets = objects->GetActiveObjectsOfType(TURRET);
+        line = static_cast<int>(std::find(turrets.begin(), turrets.end(), owner) - turrets.begin());
+        if (line == static_cast<int>(turrets.size())) line = 0;
+    }
+    system->fontManager->AddText(FontManager::POSITION_TOP_LEFT, HP_TEXT + std::to_string(TruncateToInt(m_HP)),
+                                 HP_TEXT_X, HP_TEXT_Y + HP_LINE_HEIGHT * static_cast<float>(line), HP_FONT,
+                                 HP_TEXT_COLOUR);
 }
 
 void Turret::OnCollision(GameObject* other)

@@ -12,7 +12,9 @@
 //   for destruction and forgotten (age back to 0); m_HP <= 0 sets
 //   m_IsDestroy for good; the damage colour of a hit goes back to
 //   m_originalColor; "Turret HP: " and m_HP truncated to a whole number are
-//   queued at HP_TEXT_X, HP_TEXT_Y pixels from the top left in HP_FONT.
+//   queued at HP_TEXT_X, HP_TEXT_Y pixels from the top left in HP_FONT,
+//   each further active turret of the level one HP_LINE_HEIGHT lower (in
+//   the manager's order): two turrets' texts never cover each other.
 // - The turret holds its barrier by handle: a barrier destroyed by anything
 //   else (an explosion, a checkpoint restore) is forgotten the next time the
 //   turret looks at it, and the age goes back to 0; the turret never marks
@@ -52,6 +54,7 @@ public:
     static constexpr const char* HP_TEXT = "Turret HP: ";
     static constexpr float HP_TEXT_X = 20.0f;
     static constexpr float HP_TEXT_Y = 100.0f;
+    static constexpr float HP_LINE_HEIGHT = 24.0f;
     static constexpr const char* HP_FONT = "Turret";
 
     Turret();

@@ -18,6 +18,7 @@
 #include "game/flow/GameStateTables.h"
 #include "game/flow/TutorialPopupComponent.h"
 #include "game/gameplay/BridgeComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
@@ -187,14 +188,15 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BridgesGaloreShowsTheBridgesAndACrate
     EXPECT_GT(frames, 0) << "the bridge is " << bridge->scale.x << " long";
 }
 
-TEST_F(PlaythroughFirstMovesInProcessTest, WholeShebangHasNoPictureAndItsFirstThrowOpensTheDoor)
+TEST_F(PlaythroughFirstMovesInProcessTest, WholeShebangShowsTheThrowAndItsFirstThrowSinksTheDoor)
 {
-    ASSERT_NO_FATAL_FAILURE(Enter(10, {}));
+    ASSERT_NO_FATAL_FAILURE(Enter(10, {"tutorial_shebang"}));
     GameObject* door = run.Game().Find(DOOR);
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     ASSERT_NO_FATAL_FAILURE(Moves("61\n1 D\n2\n1 LBUTTON\n3\n30 D x>2.4\n1 LBUTTON\n"));
-    const int frames = run.Game().StepUntil([&] { return door->position.y >= shut + 1.9f; }, run.FramesIn(4.0));
+    // Into the floor: raised, it would hide the rooms behind it.
+    const int frames = run.Game().StepUntil([&] { return door->position.y <= shut - 0.95f; }, run.FramesIn(4.0));
     EXPECT_GT(frames, 0) << "the door stands at " << door->position.y;
 }
 
@@ -204,17 +206,29 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     GameObject* west = SwitchAt(2.5f, 5.5f);
     GameObject* east = SwitchAt(12.5f, 5.5f);
     ASSERT_TRUE(west && east);
-    // "Pads drop crates on both switches": the robot on the west pad...
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n120 W z<7.6\n"));
+    // "Stand on the side pads: crates drop on both switches": the robot on
+    // the west pad...
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
-    // ...then on the east one: "its door opens".
-    ASSERT_NO_FATAL_FAILURE(Moves("150 D x>11.4\n"));
+    // ...then on the east one: "the door opens".
+    ASSERT_NO_FATAL_FAILURE(Moves("150 D x>10.4\n"));
     EXPECT_TRUE(SwitchFills(east, PAD_SECONDS));
     EXPECT_TRUE(Pressed(west));
     GameObject* door = run.Game().Find(DOOR);
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
+    // The door's pad shows how to hit the boss; its crate, taken and armed,
+    // is held on the west pad while the boss bombs the switches: out of
+    // their blast, it stays in the robot's hands.
+    ASSERT_NO_FATAL_FAILURE(
+        Moves("90 A x<7.6\n2\n60 W z<6.6\n90 reach\n1 LBUTTON\n3\n1 1\n3\n60 S z>7.4\n150 A x<4.6\n"));
+    EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
+    auto* player = run.Game().Player()->GetComponent<PlayerComponent>();
+    GameObject* armed = player->GetCarriedCrate();
+    ASSERT_NE(armed, nullptr);
+    EXPECT_GT(run.Game().StepUntil([&] { return !Pressed(west) && !Pressed(east); }, run.FramesIn(8.0)), 0);
+    EXPECT_EQ(player->GetCarriedCrate(), armed);
 }
 
 // Standing on the west pad while the boss bombs around the robot: a crate
@@ -225,7 +239,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotS
     ASSERT_NO_FATAL_FAILURE(Enter(11, {"tutorial_boss"}));
     GameObject* west = SwitchAt(2.5f, 5.5f);
     ASSERT_NE(west, nullptr);
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n120 W z<7.6\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
     ASSERT_TRUE(SwitchFills(west, PAD_SECONDS));
     int empty = 0, longestEmpty = 0;
     PlaythroughOptions options = NoWait();

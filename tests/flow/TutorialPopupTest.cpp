@@ -77,7 +77,7 @@ TEST_F(TutorialPopupTest, RobotShowsThePictureForItsDisplayTime)
     EXPECT_EQ(Sprites(), 0u);
 }
 
-TEST_F(TutorialPopupTest, ShownFromTheStartUntilTheRobotTouchesIt)
+TEST_F(TutorialPopupTest, ShownFromTheStartUntilTheRobotTouchesItOrAnotherComesUp)
 {
     GameObject* trigger = Trigger(-1.0f, true);
     GameObject* picture = Popup(trigger)->GetPopup();
@@ -87,6 +87,14 @@ TEST_F(TutorialPopupTest, ShownFromTheStartUntilTheRobotTouchesIt)
     Make(PLAYER, glm::vec3(0.0f, 0.9f, 0.0f));
     EXPECT_EQ(FramesUntilGone(trigger, 3), 2);  // its step marks both, the next pass removes them
     EXPECT_EQ(Sprites(), 0u);
+
+    // Pictures share their place: the next one to come up takes it alone.
+    GameObject* first = Trigger(-1.0f, true);
+    GameObject* next = Trigger(10.0f, true);
+    objects->Update();
+    EXPECT_FALSE(objects->IsObjectInPlay(first));
+    EXPECT_EQ(Sprites(), 1u);
+    EXPECT_NE(Popup(next)->GetPopup(), nullptr);
 }
 
 TEST_F(TutorialPopupTest, OnlyTheRobotsFirstContactCounts)

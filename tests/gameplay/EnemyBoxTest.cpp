@@ -64,6 +64,13 @@ TEST_F(EnemyBoxTest, ACrateOnlyMarksTheBoxAndACubeLeavesOneEnemyWithItsSquare)
     EXPECT_EQ(ai->GetLifeLimit(), 8.0f);
     // Made during a running level: already initialised, so it patrols.
     EXPECT_EQ(ai->GetPatrol().GetOwner(), ai);
+    // A box found sunk into the cube (a fast fall in a long frame) leaves
+    // its enemy on the top, not inside to fall through.
+    Make(ENEMYBOX, AT + glm::vec3(0.0f, -0.9f, 0.0f))->NotifyCollision(floor);
+    ASSERT_EQ(All(ENEMY).size(), 2u);
+    EXPECT_EQ(All(ENEMY).at(1)->position, AT);
+    All(ENEMY).at(1)->flags |= OBJ_DESTROY;
+    objects->Update();
 
     // Gone once its timer passes eight seconds: marked on the 257th update.
     for (int update = 1; update <= 256; ++update) {

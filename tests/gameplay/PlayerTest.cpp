@@ -215,19 +215,21 @@ TEST_F(PlayerTest, NoDirectionNoCameraAndNoBodyMoveNothing)
 TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
 {
     // The robot faces -z; crates centred 1.0, 1.25 and 1.3 ahead are hit at
-    // t 0.5, 0.75 and 0.8.
+    // t 0.5, 0.75 and 0.8, at the robot's height or where it carries one (a
+    // crate set down on a block one cell high); two cells up is out of reach.
     GameObject* robot = MakeRobot();
     Hold({KEY_W});
     UpdateRobot(robot);
     ReleaseAll();
     UpdateRobot(robot);
     robot->position = AT;
+    for (float up : {0.0f, 1.0f, 2.0f})
     for (float ahead : {1.0f, 1.25f, 1.3f}) {
-        GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -ahead));
+        GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, up, -ahead));
         Press(robot, {KEY_LBUTTON});
         GameObject* carried = Player(robot)->GetCarriedCrate();
-        if (ahead < 1.3f) {
-            EXPECT_EQ(carried, crate) << ahead;
+        if (ahead < 1.3f && up < 2.0f) {
+            EXPECT_EQ(carried, crate) << ahead << " " << up;
             Press(robot, {KEY_RBUTTON});
         } else {
             EXPECT_EQ(carried, nullptr);

@@ -172,6 +172,15 @@ TEST_F(TurretTest, ExplosionsHurtItItsHitPointsShowEveryFrameAndAtZeroItBursts)
     EXPECT_EQ(texts[0].y, 100.0f);
     EXPECT_EQ(texts[0].fontId, "Turret");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));
+    // A second turret's text stands a line lower, so neither covers the other.
+    GameObject* second = Make(TURRET, TURRET_AT + glm::vec3(4.0f, 0.0f, 0.0f));
+    second->UpdateComponents();
+    texts = Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "Turret HP: 6");
+    EXPECT_EQ(texts[0].y, 100.0f + Turret::HP_LINE_HEIGHT);
+    second->flags |= OBJ_DESTROY;
+    objects->Update();
 
     // It owns a barrier when it dies; the burst comes on the update after
     // the one that sees 0, once; the text stays until it goes.

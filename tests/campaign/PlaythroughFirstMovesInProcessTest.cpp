@@ -168,7 +168,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, LeapOfFaithShowsThePlatforms)
 TEST_F(PlaythroughFirstMovesInProcessTest, TheSwapperShowsThePadAndTheRobotOnItGetsTheCrate)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(8, {"tutorial_spawner"}));
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n60 W z<36.6\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>6.3\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
 }
 

@@ -123,8 +123,14 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BoomShowsTheExplosionWhereTheRobotApp
 TEST_F(PlaythroughFirstMovesInProcessTest, BazingaShowsTheTeleportAndThePadBesideTheRobotGivesACrate)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(3, {"tutorial_teleport"}));
+    const std::size_t placed = run.Game().FindAll(CRATE).size();
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>5.4\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 13.5f, PAD_SECONDS));
+    // Still pressed, the pad gives another a few seconds on, though the
+    // first lives: crates thrown out of reach never strand the robot.
+    EXPECT_GT(run.Game().StepUntil([&] { return run.Game().FindAll(CRATE).size() == placed + 2; },
+                                   run.FramesIn(PAD_SECONDS + 3.0)),
+              0);
 }
 
 TEST_F(PlaythroughFirstMovesInProcessTest, WarmUpShowsThePatrolThenTheCheckpointOnTheWayOut)

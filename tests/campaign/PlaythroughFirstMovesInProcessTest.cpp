@@ -110,7 +110,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheThrowShowsHowToMoveThenHowToThrowA
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<7.6\n"));
     EXPECT_FALSE(run.PictureShown("tutorial_move"));
     EXPECT_TRUE(run.PictureShown("tutorial_pickup"));
-    // "Lost one? Step on the pad": onto the pad in the crate room's corner.
+    // Onto the pad in the crate room's corner: it gives a spare crate.
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<3.6\n100 S z>14.3\n"));
     EXPECT_TRUE(CrateComesTo(2.5f, 13.5f, PAD_SECONDS));
 }

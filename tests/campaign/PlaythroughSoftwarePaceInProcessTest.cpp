@@ -6,8 +6,6 @@
 // from any side where a floor cell lies open beside it.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "engine/objects/GameObject.h"
 #include "game/flow/GameStateTables.h"
 #include "game/gameplay/ExitComponent.h"
@@ -24,22 +22,17 @@ class PlaythroughSoftwarePaceInProcessTest : public EngineTest
 protected:
     static const CampaignLevel& Level(int number) { return *FindCampaignLevel(STATE_LEVEL1 + number - 1); }
 
-    // Whether the robot could stand in the cell of that centre: a floor
-    // block below and nothing solid in it.
-    static bool OpenFloor(Playthrough& run, float x, float z)
+    // A floor block below the cell and nothing solid in it at the robot's height.
+    static bool OpenFloor(Playthrough& run, const glm::vec3& at)
     {
-        bool floor = false;
-        for (GameObject* cube : run.Game().FindAll(CUBE)) floor |= cube->position == glm::vec3(x, 0.5f, z);
-        return floor && !SolidAt(run, x, z);
-    }
-    static bool SolidAt(Playthrough& run, float x, float z)
-    {
-        for (ObjectType type : {CUBE, WALL, DOOR, CRATE, CRATESPAWNER, BARRIER, FORCEFIELD})
-            for (GameObject* object : run.Game().FindAll(type))
-                if (std::fabs(object->position.x - x) < 0.5f && std::fabs(object->position.z - z) < 0.5f &&
-                    object->position.y > 1.0f && object->position.y < 2.5f)
-                    return true;
-        return false;
+        bool floor = false, solid = false;
+        for (ObjectType type : {CUBE, WALL, DOOR, CRATE, CRATESPAWNER, FORCEFIELD})
+            for (GameObject* object : run.Game().FindAll(type)) {
+                const glm::vec3 d = glm::abs(object->position - at);
+                floor |= type == CUBE && d == glm::vec3(0.0f, 1.0f, 0.0f);
+                solid |= d.x < 0.5f && d.z < 0.5f && d.y < 0.9f;
+            }
+        return floor && !solid;
     }
 };
 
@@ -105,31 +98,25 @@ TEST_F(PlaythroughSoftwarePaceInProcessTest, EveryExitAnswersTheRobotFromEachOpe
     Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
     ASSERT_TRUE(run.Start(Level(1).stateId)) << run.Error();
     int sides = 0;
-    for (const CampaignLevel& level : CampaignLevels()) {
+    for (const CampaignLevel& level : CampaignLevels())
         for (const char* key : {"A", "D", "W", "S"}) {
-            SCOPED_TRACE(std::string(level.name) + ", walking " + key);
-            ASSERT_TRUE(run.Game().EnterState(STATE_MAINMENU));
-            ASSERT_TRUE(run.Game().EnterState(level.stateId));
-            GameObject* exit = run.Game().Find(EXIT_MARKER);
-            if (!exit) break;  // the boss leaves it where it dies
-            // The cell beside the exit that the key walks from.
-            const float dx = key[0] == 'A' ? 1.0f : key[0] == 'D' ? -1.0f : 0.0f;
-            const float dz = key[0] == 'W' ? 1.0f : key[0] == 'S' ? -1.0f : 0.0f;
-            const glm::vec3 from = exit->position + glm::vec3(dx, 0.0f, dz);
-            if (!OpenFloor(run, from.x, from.z)) continue;
+            ASSERT_TRUE(run.Game().EnterState(STATE_MAINMENU) && run.Game().EnterState(level.stateId));
+            GameObject* exit = run.Game().Find(EXIT_MARKER);  // none where the boss leaves it
+            // The way the key walks the robot at the level's first camera.
+            const glm::vec3 step((key[0] == 'D') - (key[0] == 'A'), 0, (key[0] == 'S') - (key[0] == 'W'));
+            if (!exit || !OpenFloor(run, exit->position - step)) continue;
             run.Game().Step(FirstPlayFrame(run.FramesPerSecond()));
             GameObject* robot = run.Game().Player();
-            robot->position = robot->previousPosition = from;
+            robot->position = robot->previousPosition = exit->position - step;
             robot->flags &= ~OBJ_WORLD_VALID;
-            auto* answer = exit->GetComponent<ExitComponent>();
             run.Game().Hold({GameplayHarness::KeyByName(key)});
-            EXPECT_GT(run.Game().StepUntil([&] { return answer->m_IsTriggered; }, run.FramesIn(1.0)), 0);
+            const auto* answer = exit->GetComponent<ExitComponent>();
+            EXPECT_GT(run.Game().StepUntil([&] { return answer->m_IsTriggered; }, run.FramesIn(1.0)), 0)
+                << level.name << ", walking " << key;
             run.Game().Release();
             ++sides;
         }
-    }
-    // Each level's exit is open on one side at least, most on three.
-    EXPECT_GE(sides, 20);
+    EXPECT_GE(sides, 20);  // most exits are open on three sides
 }
 
 } // namespace

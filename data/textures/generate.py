@@ -550,7 +550,7 @@ def mouse_icon(d, x, y, left=True, right=False):
 
 def tutorial(title, lines, icons=None):
     """A tutorial picture: title, a row of keys or icons at the left, and
-    up to four lines of words (four sit closer together)."""
+    up to four lines of words in one size (four sit closer together)."""
     def draw():
         w, h = 512, 256
         img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
@@ -562,15 +562,13 @@ def tutorial(title, lines, icons=None):
             left = icons(d) + 16
         y = 84
         step = 50 if len(lines) <= 3 else 40
-        # Four lines share one size: the largest at which each fits.
-        shared = 26
-        while len(lines) > 3 and shared > 14 and max(
-                d.textbbox((0, 0), line, font=font(shared, False))[2] for line in lines) > w - left - 20:
-            shared -= 2
+        # The lines share one size, the largest at which each fits: a line
+        # set smaller than the others reads as less important.
+        size = 26
+        while size > 14 and max(
+                d.textbbox((0, 0), line, font=font(size, False))[2] for line in lines) > w - left - 20:
+            size -= 2
         for line in lines:
-            size = shared
-            while size > 14 and d.textbbox((0, 0), line, font=font(size, False))[2] > w - left - 20:
-                size -= 2
             d.text((left, y), line, font=font(size, False), fill=WHITE)
             y += step
         return img
@@ -660,11 +658,15 @@ def platform_icon(d):
 
 
 def spawner_icon(d):
-    d.rectangle((30, 96, 80, 146), fill=(150, 156, 168, 255), outline=(40, 40, 50, 255), width=3)
-    d.line([(55, 150), (55, 172)], fill=WHITE + (255,), width=4)
-    d.polygon([(45, 168), (65, 168), (55, 182)], fill=WHITE + (255,))
-    d.rounded_rectangle((24, 190, 86, 204), 5, fill=(90, 220, 120, 255), outline=(30, 90, 40, 255), width=2)
-    return 100
+    # The grey spawner block, the crate it drops, and the pad as the level
+    # shows it: dark, with a cyan ring.
+    d.rectangle((20, 96, 60, 136), fill=(150, 156, 168, 255), outline=(40, 40, 50, 255), width=3)
+    d.line([(40, 140), (40, 156)], fill=WHITE + (255,), width=4)
+    d.polygon([(32, 152), (48, 152), (40, 164)], fill=WHITE + (255,))
+    d.rectangle((26, 168, 54, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
+    d.rounded_rectangle((64, 196, 112, 226), 5, fill=(70, 76, 88, 255), outline=(40, 44, 52, 255), width=3)
+    d.ellipse((72, 201, 104, 221), fill=(36, 40, 50, 255), outline=(90, 230, 255, 255), width=3)
+    return 112
 
 
 # Screens -------------------------------------------------------------------
@@ -867,7 +869,7 @@ def textures():
     # Tutorial popups of the last levels.
     t += [
         ("tutorial_bridge", "tutorial_bridge.png",
-         tutorial("Bridges", ("Pads under spinning blocks", "slide their bridges out", "while a crate sits on them"),
+         tutorial("Bridges", ("Set a crate on a pad", "under a spinning block:", "its bridge slides out"),
                   bridge_icon)),
         ("tutorial_boss", "tutorial_boss.png",
          tutorial("The Boss", ("Stand on the side pads: crates", "drop on both switches behind",
@@ -901,8 +903,8 @@ def textures():
          tutorial("Move", ("W A S D walk the robot", "Q and E turn the camera", "Walk into the green exit"),
                   keys_wasd)),
         ("tutorial_pickup", "tutorial_pickup.png",
-         tutorial("Pick Up and Throw", ("Left click: pick up, throw", "Right click: put it down",
-                                        "Crates press switches", "Lost one? Step on the pad"), keys_mouse)),
+         tutorial("Pick Up and Throw", ("Face a crate, close up:", "left click picks up, throws,",
+                                        "right click puts it down.", "Crates press switches."), keys_mouse)),
         ("tutorial_explode", "tutorial_explode.png",
          tutorial("Explode Power", ("Carry a crate, press 1", "Throw it: it blows up", "barriers and crates"),
                   key_row("1"))),
@@ -935,7 +937,8 @@ def textures():
          tutorial("Platforms", ("Jets hold hovering platforms", "Grey ones fall if you stay", "Mind the comets above"),
                   platform_icon)),
         ("tutorial_spawner", "tutorial_spawner.png",
-         tutorial("Crate Spawner", ("Step on the green pad:", "the spawner drops a crate", "Teleport with it: 2, then T"),
+         tutorial("Crate Spawner", ("Step on the pad (cyan ring):", "the grey block drops a crate.",
+                                   "Lost it? Step on again.", "Teleport with it: 2, then T"),
                   spawner_icon)),
     ]
     return t
@@ -947,10 +950,10 @@ def bridge_icon(d):
     d.rectangle((20, 200, 88, 216), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.rectangle((36, 160, 72, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=plank, outline=(70, 56, 36, 255))
-    d.rectangle((100, 150, 150, 230), fill=(90, 100, 120, 255))
-    d.rectangle((100, 132, 196, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
-    d.polygon([(176, 118), (200, 140), (176, 162)], fill=ORANGE + (255,))
-    return 204
+    d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
+    d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
+    d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))
+    return 160
 
 
 def boss_icon(d):

@@ -111,7 +111,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheThrowShowsHowToMoveThenHowToThrowA
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<7.6\n"));
     EXPECT_FALSE(run.PictureShown("tutorial_move"));
     EXPECT_TRUE(run.PictureShown("tutorial_pickup"));
-    // "Lost one? Step on the pad": onto the pad in the crate room's corner.
+    // Onto the pad in the crate room's corner: it gives a spare crate.
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<3.6\n100 S z>14.3\n"));
     EXPECT_TRUE(CrateComesTo(2.5f, 13.5f, PAD_SECONDS));
 }
@@ -124,8 +124,14 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BoomShowsTheExplosionWhereTheRobotApp
 TEST_F(PlaythroughFirstMovesInProcessTest, BazingaShowsTheTeleportAndThePadBesideTheRobotGivesACrate)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(3, {"tutorial_teleport"}));
+    const std::size_t placed = run.Game().FindAll(CRATE).size();
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>5.4\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 13.5f, PAD_SECONDS));
+    // Still pressed, the pad gives another a few seconds on, though the
+    // first lives: crates thrown out of reach never strand the robot.
+    EXPECT_GT(run.Game().StepUntil([&] { return run.Game().FindAll(CRATE).size() == placed + 2; },
+                                   run.FramesIn(PAD_SECONDS + 3.0)),
+              0);
 }
 
 TEST_F(PlaythroughFirstMovesInProcessTest, WarmUpShowsThePatrolThenTheCheckpointOnTheWayOut)
@@ -169,7 +175,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, LeapOfFaithShowsThePlatforms)
 TEST_F(PlaythroughFirstMovesInProcessTest, TheSwapperShowsThePadAndTheRobotOnItGetsTheCrate)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(8, {"tutorial_spawner"}));
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n60 W z<36.6\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>6.3\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
 }
 

@@ -44,6 +44,20 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsNotFinishedByStandingS
     ExpectStandingStillKeepsTheLevel(Level(9));
 }
 
+// Given the teleport and thrown north, the crate beside the robot would land
+// in the exit room: the robot has none here, and stays in the start room.
+TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreHasNoShortCutToTheExitRoom)
+{
+    Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
+    ASSERT_TRUE(run.Start(Level(9).stateId)) << run.Error();
+    const KeyScript shortCut = ScriptThen({}, 0, "61\n1 W\n2\n1 LBUTTON\n3\n1 2\n3\n1 LBUTTON\n150\n1 T\n10\n60 W\n");
+    EXPECT_FALSE(run.Play(shortCut, NoWait()).ExitReached());
+    const std::vector<GameObject*> crates = run.Game().FindAll(CRATE);
+    EXPECT_TRUE(std::any_of(crates.begin(), crates.end(),
+                            [](GameObject* crate) { return crate->position.x < 4.0f && crate->position.z < 5.0f; }));
+    EXPECT_GT(run.Game().Player()->position.z, 9.0f);
+}
+
 // Off the end of the first bridge before any checkpoint: the retry menu,
 // whose Yes puts the robot back at the start. Past the checkpoint, off the
 // drawn-in west bridge: back at the checkpoint, with no menu.

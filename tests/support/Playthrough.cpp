@@ -12,6 +12,7 @@
 #include <glm/geometric.hpp>
 
 #include "engine/core/InputManager.h"
+#include "engine/core/Random.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/GUIComponent.h"
@@ -302,6 +303,10 @@ bool Playthrough::Follow(int stateId)
     }
     if (Profile* profile = CurrentProfile()) m_entered.levelsCompletedBefore = profile->levelsCompleted;
     ReadLevelScore();
+    // The random draws (the boss's throws, particles) start over, so a level
+    // reached by the road plays its script as one entered alone does, whatever
+    // the levels before it drew.
+    ResetRandom();
     m_entered.started = true;
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "engine/core/AudioManager.h"
 #include "engine/core/Controller.h"
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/InputInterpreter.h"
@@ -28,7 +29,6 @@
 #include "engine/physics/PhysicsManager.h"
 #include "engine/platform/Pads.h"
 #include "engine/platform/tweakbar/TweakBar.h"
-#include "game/flow/DeveloperTools.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
@@ -93,15 +93,11 @@ std::vector<StartStep> StartSteps()
          },
          {"Binary file manager initialized."}},
         // The renderer's GL set-up needs the context; its outcome is not
-        // tested (a context that cannot be used clears the running bit). A
-        // shader recompile runs the renderer's shader set-up.
+        // tested (a context that cannot be used clears the running bit).
         {"renderer and shader manager",
          [](S& s) {
              if (CreateInto(s.renderer) != DONE || CreateInto(s.shaderManager) != DONE)
                  return StepOutcome::OutOfMemory;
-             s.shaderManager->SetSetupFunction([&s]() {
-                 if (s.renderer) s.renderer->SetupShaders();
-             });
              s.renderer->InitGL();
              s.renderer->Resize(s.window->GetWidth(), s.window->GetHeight(), Renderer::DEFAULT_FIELD_OF_VIEW);
              s.camera = s.renderer->GetCamera();
@@ -264,6 +260,12 @@ bool PanelsShown()
     return panels && panels->shown;
 }
 
+GameStateManager* StateManager()
+{
+    System* system = System::PeekInstance();
+    return system ? system->gameStateManager : nullptr;
+}
+
 // The logger's echo: before its panel exists the console has nowhere to show
 // the line.
 void EchoToConsole(const std::string& line)
@@ -273,64 +275,66 @@ void EchoToConsole(const std::string& line)
     if (console && console->GetConsoleObject()) console->Print(line);
 }
 
-void ReportTweakBarFailure(const char* call, const char* file, int line, const std::string& reason)
-{
-    LogPageReport(LOG_WARNING, call, file, line, "Tweak bar: %s", reason.c_str());
-}
-
 void RegisterToolComponents(FactoryMap<Component>& factories)
 {
     FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
 }
 
-void InstallSystemParts()
+// The frame's phases and the questions about the states.
+void InstallFrameParts(EngineDoor& door)
 {
-    System::SetSteps(StartSteps(), StopSteps());
-    System::hooks.updateStates = [](S& s) { s.gameStateManager->Update(); };
-    System::hooks.stepPhysics = [](S& s) {
+    door.startSteps = StartSteps();
+    door.stopSteps = StopSteps();
+    door.frame.updateStates = [](S& s) { s.gameStateManager->Update(); };
+    door.frame.stepPhysics = [](S& s) {
         if (s.physicsManager) s.physicsManager->Update();
     };
-    System::hooks.renderFrame = [](S& s) {
+    door.frame.renderFrame = [](S& s) {
         if (!s.renderer) return;
         if (s.drawFrames) s.renderer->RenderScene();
         else s.renderer->SkipScene();
     };
-    System::hooks.currentState = []() {
-        System* system = System::PeekInstance();
-        return system && system->gameStateManager ? system->gameStateManager->GetCurrentState() : 0;
+    door.currentState = []() {
+        const GameStateManager* states = StateManager();
+        return states ? states->GetCurrentState() : 0;
     };
-    System::hooks.panelsShown = PanelsShown;
-    SetComponentRegistrations(
-        {RegisterGraphicsComponents, RegisterPhysicsComponents, RegisterGameComponents, RegisterToolComponents});
+    door.stateUpdating = []() {
+        const GameStateManager* states = StateManager();
+        return states && states->IsUpdatingState();
+    };
+    door.panelsShown = PanelsShown;
+    door.componentRegistrations = {RegisterGraphicsComponents, RegisterPhysicsComponents, RegisterGameComponents,
+                                   RegisterToolComponents};
+    door.logEcho = EchoToConsole;
 }
 
-void InstallDisplayParts()
+void InstallDisplayParts(EngineDoor& door)
 {
-    Window::DisplaySeam& seam = Window::seam;
+    EngineDoor::Display& display = door.display;
     // While the panels are shown they see every message first; what they use
     // (a click on a panel) goes no further.
-    seam.takeMessage = [](const Platform::WindowMessage& message) { return PanelsShown() && TwEventWin(message); };
+    display.takeMessage = [](const Platform::WindowMessage& message) { return PanelsShown() && TwEventWin(message); };
     // The panels of the old library go with it (the object panel too).
-    seam.releaseResources = {ReleaseDisplayResources, []() {
-                                 if (TweakBarState* panels = Panels()) AntTweakBar::Destroy(panels);
-                             }};
-    seam.restoreContext = {RestoreDisplayContext, [](const Window&) {
-                               if (TweakBarState* panels = Panels()) AntTweakBar::SetUp(panels);
-                           }};
-    seam.restoreScene = {RestoreDisplayScene};
-    seam.rescaleUI = RescaleGUIObjects;
-    seam.resized = []() {
-        System* system = System::PeekInstance();
-        if (!system || !system->gameStateManager) return;
+    display.releaseResources = {ReleaseDisplayResources, []() {
+                                    if (TweakBarState* panels = Panels()) AntTweakBar::Destroy(panels);
+                                }};
+    display.restoreContext = {RestoreDisplayContext, [](const Window&) {
+                                  if (TweakBarState* panels = Panels()) AntTweakBar::SetUp(panels);
+                              }};
+    display.restoreScene = {RestoreDisplayScene};
+    display.rescaleUI = RescaleGUIObjects;
+    display.resized = []() {
+        GameStateManager* states = StateManager();
+        if (!states) return;
         SetLoadingReloadMode(true);
-        system->gameStateManager->RequestState(STATE_LOADING);
+        states->RequestState(STATE_LOADING);
     };
 }
 
-void InstallDrawingParts()
+void InstallDrawingParts(EngineDoor& door)
 {
-    Renderer::overlays.underText = {DrawConsoleOverlay};
-    Renderer::overlays.overText = {
+    door.overlays.underText = {DrawConsoleOverlay};
+    door.overlays.overText = {
         // The level editor's grid and shapes, only while it is current (the
         // line queue is already emptied, so it draws directly).
         [](Renderer&) {
@@ -344,7 +348,7 @@ void InstallDrawingParts()
             AntTweakBar::DeletePendingObjectBar(panels);
             TwDraw();
         }};
-    ObjectManager::heldResources = {
+    door.heldResources = {
         {"Releasing all meshes except default mesh",
          []() {
              System* system = System::PeekInstance();
@@ -357,31 +361,16 @@ void InstallDrawingParts()
              return system && system->textureManager;
          },
          []() { System::PeekInstance()->textureManager->UnloadAllTextures(); }}};
-}
-
-// The level editor is one of the game's states, made and bound as theirs are.
-LevelEditor s_levelEditor;
-
-void InstallStateParts()
-{
-    ProvideStateObject(StateObjectKind::LevelEditor, &s_levelEditor);
-    DeveloperTools& tools = GetDeveloperTools();
-    tools.loadConsole = LoadConsole;
-    tools.updateConsole = UpdateConsole;
-    tools.toggleHelp = []() { AntTweakBar::ToggleHelpBar(Panels()); };
-    tools.panelsShown = PanelsShown;
-    tools.closeObjectPanel = []() { AntTweakBar::DeleteObjectBar(Panels()); };
-    tools.hideHelp = [](bool panelsToo) {
-        TweakBarState* panels = Panels();
-        if (!panels) return;
-        TwDefine(" TW_HELP visible=false ");
-        if (panelsToo) panels->shown = false;
+    // A recompile (F10) runs the renderer's shader set-up again.
+    door.rebuildShaders = []() {
+        System* system = System::PeekInstance();
+        if (system && system->renderer) system->renderer->SetupShaders();
     };
 }
 
-void InstallInputParts()
+void InstallInputParts(EngineDoor& door)
 {
-    InputManager::PickingSeam& picking = InputManager::picking;
+    EngineDoor::Picking& picking = door.picking;
     picking.unproject = [](float x, float y, float depth, int width, int height, glm::vec3& point) {
         System* system = System::PeekInstance();
         const Camera* camera = system ? system->camera : nullptr;
@@ -395,17 +384,37 @@ void InstallInputParts()
     };
 }
 
+// The level editor is one of the game's states, made and bound as theirs are.
+LevelEditor s_levelEditor;
+
+void InstallStateParts(EngineDoor& door)
+{
+    door.levelEditorState = &s_levelEditor;
+    EngineDoor::DeveloperTools& tools = door.tools;
+    tools.loadConsole = LoadConsole;
+    tools.updateConsole = UpdateConsole;
+    tools.toggleHelp = []() { AntTweakBar::ToggleHelpBar(Panels()); };
+    tools.closeObjectPanel = []() { AntTweakBar::DeleteObjectBar(Panels()); };
+    tools.hideHelp = [](bool panelsToo) {
+        TweakBarState* panels = Panels();
+        if (!panels) return;
+        TwDefine(" TW_HELP visible=false ");
+        if (panelsToo) panels->shown = false;
+    };
+}
+
 } // namespace
 
 void InstallProgramParts()
 {
-    InstallSystemParts();
-    InstallDisplayParts();
-    InstallDrawingParts();
-    InstallInputParts();
-    InstallStateParts();
-    Logger::SetEchoSink(EchoToConsole);
-    TwSetFailureReport(ReportTweakBarFailure);
+    // Filling again replaces every slot.
+    EngineDoor& door = Door();
+    door = EngineDoor();
+    InstallFrameParts(door);
+    InstallDisplayParts(door);
+    InstallDrawingParts(door);
+    InstallInputParts(door);
+    InstallStateParts(door);
 }
 
 } // namespace QRX

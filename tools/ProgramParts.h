@@ -2,8 +2,9 @@
 //
 // The engine's floors reach the floors above them only through the engine's
 // door (engine/core/EngineDoor.h); InstallProgramParts fills every slot of
-// it, here and nowhere else: the start-up and shut-down steps (in the order
-// the game depends on, the game's and the tools' managers among them), the
+// it, here and nowhere else: the start-up and shut-down steps (the engine's
+// floors write their own, CoreSteps, PhysicsSteps and GraphicsSteps; the
+// game's and the tools' are here; all in the order the game depends on), the
 // frame's phases, the questions about the states, the display and picking
 // callbacks, the overlays, the held resources, the shader rebuild, the log
 // echo, the component registrations, and the developer tools and level

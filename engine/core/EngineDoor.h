@@ -44,7 +44,7 @@ enum class StepOutcome { Done, OutOfMemory, Failed };
 // at WARNING when it has one. Either stops the start.
 struct StartStep
 {
-    const char* name;
+    const char* name = nullptr;
     std::function<StepOutcome(System& system)> run;
     std::vector<const char*> readyLines;  // at INFO, in order, after success
     const char* failureLine = nullptr;
@@ -54,7 +54,7 @@ struct StartStep
 // One shut-down step; it must cope with a manager that was never made.
 struct StopStep
 {
-    const char* name;
+    const char* name = nullptr;
     std::function<void(System& system)> run;
 };
 
@@ -64,7 +64,9 @@ using ComponentRegistration = void (*)(std::map<int, FactoryPlant<Component>*>& 
 struct EngineDoor
 {
     // The start-up and shut-down, run in order by System::Initialize and
-    // System::Shutdown. Without a start-up step the start fails at once.
+    // System::Shutdown; the engine's floors write the steps of their own
+    // managers (CoreSteps, PhysicsSteps, GraphicsSteps). Without a start-up
+    // step the start fails at once.
     std::vector<StartStep> startSteps;
     std::vector<StopStep> stopSteps;
 

@@ -63,6 +63,14 @@ void DestroySlot(T*& slot)
     slot = nullptr;
 }
 
+// Runs the manager's last work, when there is a manager, then deletes it.
+template <typename T>
+void FinishAndDestroy(T*& slot, void (T::*finish)())
+{
+    if (slot) (slot->*finish)();
+    DestroySlot(slot);
+}
+
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
 constexpr std::uint32_t SYSTEM_EDITOR_A = 0x02;  // set with SYSTEM_EDITOR_B by the level editor

@@ -171,8 +171,9 @@ void RegisterToolComponents(FactoryMap<Component>& factories)
     FactoryRegister<Component>(new Factory<Component, GizmoComponent>(CT_GIZMO), factories);
 }
 
-// The frame's phases and the questions about the states.
-void InstallFrameParts(EngineDoor& door)
+// The steps, the frame's phases, the questions about the states, the
+// component registrations and the log echo.
+void InstallSystemParts(EngineDoor& door)
 {
     door.startSteps = StartSteps();
     door.stopSteps = StopSteps();
@@ -301,7 +302,7 @@ void InstallProgramParts()
     // Filling again replaces every slot.
     EngineDoor& door = Door();
     door = EngineDoor();
-    InstallFrameParts(door);
+    InstallSystemParts(door);
     InstallDisplayParts(door);
     InstallDrawingParts(door);
     InstallInputParts(door);

@@ -74,6 +74,14 @@ void AudioManager::StopAll()
     if (master) master->Stop();
 }
 
+void AudioManager::Shutdown()
+{
+    StopAll();
+    if (!m_System) return;
+    m_System->Release();
+    m_System = nullptr;
+}
+
 void AudioManager::LoadStream(const std::string& name)
 {
     if (!m_System || m_Sounds.count(name)) return;

@@ -12,8 +12,8 @@
 // - Losing the window focus switches off only what was on, and regaining it
 //   switches back on only what the focus loss switched off.
 // - Names never loaded are ignored by every play and by IsPlaying (false).
-// - The manager never releases its sound system: System::Shutdown stops every
-//   channel and releases it before deleting the manager.
+// - Only Shutdown releases the sound system (the shut-down runs it before
+//   deleting the manager); the destructor leaves it alone.
 // The data members are public: the window, the menus, the tweak panels and the
 // level states read and set them directly.
 #pragma once
@@ -38,7 +38,7 @@ public:
 
     // Music and effect volume 1.0; no sound system until Init.
     AudioManager() = default;
-    // Frees both maps; the sound system stays for System::Shutdown to release.
+    // Frees both maps; the sound system stays for Shutdown to release.
     ~AudioManager() = default;
     AudioManager(const AudioManager&) = delete;
     AudioManager& operator=(const AudioManager&) = delete;
@@ -51,6 +51,8 @@ public:
     void Update();
     // Stops every channel, music included.
     void StopAll();
+    // All sound stops, then the sound system is released (none is left).
+    void Shutdown();
 
     // Loads "data/sounds/" + name as the music stream of that name, once.
     // A file that cannot be loaded is logged and not stored.

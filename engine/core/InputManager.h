@@ -31,14 +31,14 @@
 //
 // Picking turns the stored cursor into an object with the camera and the
 // window's client size (the camera, the boxes' test and the object panel are
-// reached through the picking seam that the program's start fills): a ray pick against boxes of the objects' scale, a
+// reached through the engine's door, EngineDoor::Picking): a ray pick against
+// boxes of the objects' scale, a
 // screen pick against user-interface rectangles (window centre at the origin,
 // y up) and the point under the cursor on a horizontal plane. The picked
 // object is held by a handle, so it reads as gone once the object dies.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -113,21 +113,6 @@ public:
     // 1 down, 0 up; indexed by key index.
     static int current[KEY_COUNT];
     static int previous[KEY_COUNT];
-
-    // What picking needs from the floors above input, set by the program's
-    // start. A part left empty acts as a missing camera, a miss, no panel.
-    struct PickingSeam
-    {
-        // The world point under window pixel (x, y) (origin bottom left) at
-        // depth 0 to 1 for a width x height viewport; false without a camera.
-        std::function<bool(float x, float y, float depth, int width, int height, glm::vec3& point)> unproject;
-        // The ray parameter at which the segment start..end enters the
-        // object's pick box; false when it misses.
-        std::function<bool(const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t)> enterPickBox;
-        // Shows the object in the developer's object panel; null closes it.
-        std::function<void(GameObject* object)> showInPanel;
-    };
-    static PickingSeam picking;
 
     // Clears both key arrays and every field.
     InputManager();

@@ -2,6 +2,7 @@
 // the objects' pick boxes; user-interface rectangles; the horizontal plane.
 #include <cmath>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/InputManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/platform/Mouse.h"
@@ -24,18 +25,17 @@ bool ClientSize(int& width, int& height)
 }
 
 // The world point under window pixel (x, y) at the depth, through the
-// picking seam's camera; false without one.
+// door's camera; false without one.
 bool UnprojectThroughCamera(float x, float y, float depth, glm::vec3& point)
 {
-    if (!InputManager::picking.unproject) return false;
+    const EngineDoor::Picking& picking = Door().picking;
+    if (!picking.unproject) return false;
     int width = 0, height = 0;
     Platform::GetCursorWindowSize(width, height);
-    return InputManager::picking.unproject(x, y, depth, width, height, point);
+    return picking.unproject(x, y, depth, width, height, point);
 }
 
 } // namespace
-
-InputManager::PickingSeam InputManager::picking;
 
 glm::vec3 InputManager::Unproject(float x, float y, float depth) const
 {
@@ -52,6 +52,7 @@ GameObject* InputManager::RayPick(const std::vector<GameObject*>& objects) const
     const float y = static_cast<float>(height - m_currY);
     glm::vec3 start(0.0f), end(0.0f);
     if (!UnprojectThroughCamera(x, y, 0.0f, start) || !UnprojectThroughCamera(x, y, 1.0f, end)) return nullptr;
+    const EngineDoor::Picking& picking = Door().picking;
     if (!picking.enterPickBox) return nullptr;
 
     float best = NO_HIT;
@@ -108,6 +109,7 @@ GameObject* InputManager::PickScreenObject(const std::vector<GameObject*>& objec
 void InputManager::OpenPickInObjectPanel()
 {
     // No pick (null) closes the panel.
+    const EngineDoor::Picking& picking = Door().picking;
     if (picking.showInPanel) picking.showInPanel(m_picked.isValid ? m_picked.object : nullptr);
 }
 

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <iostream>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/platform/ConsoleText.h"
 #include "engine/platform/Debugger.h"
 #include "engine/platform/Documents.h"
 #include "engine/platform/MessageBox.h"
+#include "engine/platform/tweakbar/TweakBar.h"
 
 namespace QRX {
 
@@ -18,7 +20,6 @@ namespace {
 
 std::function<std::time_t()> g_timeSource;
 int g_dialogOverride = -1;
-std::function<void(const std::string&)> g_echoSink;
 
 const char* const PAGE_HEAD =
     "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
@@ -116,10 +117,19 @@ bool DialogAvailable()
     return system && system->window && !system->window->IsFullscreen();
 }
 
+// A started tweak-bar library's failure, on the page alone.
+void ReportTweakBarFailure(const char* call, const char* file, int line, const std::string& reason)
+{
+    LogPageReport(LOG_WARNING, call, file, line, "Tweak bar: %s", reason.c_str());
+}
+
 } // namespace
 
 Logger::Logger() : m_level(LOG_INFO), m_line(0), m_enabled(true)
 {
+    // The tweak-bar library sits on the platform, below the logger: its
+    // failures reach the page through its own report.
+    TwSetFailureReport(ReportTweakBarFailure);
     std::string docs = Platform::GetDocumentsFolder();
     m_path = docs + "/Orvanta/Zendra/" + LOG_FILE_NAME;
     m_stream.open(m_path, std::ios::out | std::ios::trunc);
@@ -253,11 +263,10 @@ void Logger::WriteTextToConsole(const std::string& message)
     ClearLocation();
 }
 
-void Logger::SetEchoSink(std::function<void(const std::string& line)> sink) { g_echoSink = std::move(sink); }
-
 void Logger::EchoToGameConsole(const std::string& message)
 {
-    if (!g_echoSink) return;
+    const std::function<void(const std::string&)>& echo = Door().logEcho;
+    if (!echo) return;
     // One output line per text line: a newline ends a line, so a message
     // that ends with one has no empty line after it.
     const size_t end = !message.empty() && message.back() == '\n' ? message.size() - 1 : message.size();
@@ -265,10 +274,10 @@ void Logger::EchoToGameConsole(const std::string& message)
     while (true) {
         const size_t newline = message.find('\n', start);
         if (newline == std::string::npos || newline >= end) {
-            g_echoSink(message.substr(start, end - start));
+            echo(message.substr(start, end - start));
             return;
         }
-        g_echoSink(message.substr(start, newline - start));
+        echo(message.substr(start, newline - start));
         start = newline + 1;
     }
 }

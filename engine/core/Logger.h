@@ -4,7 +4,8 @@
 // folder's "Orvanta/Zendra/" (rewritten at every start), is echoed to standard
 // output as "[LOG] LEVEL - message" (the level coloured when stdout is a
 // terminal), and to the in-game console while it exists (page-only reports,
-// LogPageReport, skip the echo). Reports are written
+// LogPageReport, skip the echo: a logger connects the tweak-bar library's
+// failure report to them as it opens). Reports are written
 // through the QRX_LOG macros, which set the location first; assertions through
 // QRX_ASSERT, which logs the failure at ERROR and shows a dialog chosen by the
 // severity and by debugger presence. Both macros are harmless when no logger
@@ -49,12 +50,9 @@ public:
     // Writes an entry whose text is used as is, not as a format.
     void WriteTextToFile(int level, const std::string& text);
     void WriteTextToConsole(const std::string& text);
-    // Hands a report's message to the echo sink, one output line per text
-    // line; without a sink the message goes nowhere else.
+    // Hands a report's message to the door's log echo (the in-game console),
+    // one line at a time; without an echo the message goes nowhere else.
     static void EchoToGameConsole(const std::string& message);
-    // The sink of the echo: the in-game console registers one at the program's
-    // start (it drops lines until it has made its panel object). Empty: none.
-    static void SetEchoSink(std::function<void(const std::string& line)> sink);
 
     // Shows the assertion dialog; true when the user chose to break.
     // Ends the process (exit -1) where the dialog table says so.

@@ -13,21 +13,7 @@ namespace QRX {
 
 namespace {
 System* g_instance = nullptr;
-
-std::vector<StartStep>& StartSteps()
-{
-    static std::vector<StartStep> steps;
-    return steps;
-}
-
-std::vector<StopStep>& StopSteps()
-{
-    static std::vector<StopStep> steps;
-    return steps;
-}
 } // namespace
-
-SystemHooks System::hooks;
 
 System* System::GetInstance()
 {
@@ -43,19 +29,10 @@ void System::DestroyInstance()
     g_instance = nullptr;
 }
 
-void System::SetSteps(std::vector<StartStep> start, std::vector<StopStep> stop)
-{
-    StartSteps() = std::move(start);
-    StopSteps() = std::move(stop);
-}
-
-const std::vector<StartStep>& System::GetStartSteps() { return StartSteps(); }
-
-const std::vector<StopStep>& System::GetStopSteps() { return StopSteps(); }
-
 bool System::Initialize()
 {
-    if (StartSteps().empty()) {
+    const std::vector<StartStep>& steps = Door().startSteps;
+    if (steps.empty()) {
         // Nothing would make the managers the frame uses. The line needs a
         // logger, which only the steps make: one is made for it alone.
         const bool ownLogger = !logger;
@@ -64,7 +41,7 @@ bool System::Initialize()
         if (ownLogger) DestroySlot(logger);
         return false;
     }
-    for (const StartStep& step : StartSteps()) {
+    for (const StartStep& step : steps) {
         const StepOutcome outcome = step.run ? step.run(*this) : StepOutcome::Done;
         if (outcome == StepOutcome::OutOfMemory) {
             if (step.reportsOutOfMemory) QRX_LOG_ERROR("System probably ran out of memory");
@@ -91,7 +68,8 @@ void System::Update()
     if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
 
     // A pending state request, or the top state's update.
-    if (hooks.updateStates) hooks.updateStates(*this);
+    const EngineDoor::Frame& phases = Door().frame;
+    if (phases.updateStates) phases.updateStates(*this);
 
     // The music fade.
     audioManager->Update();
@@ -101,10 +79,10 @@ void System::Update()
 
     // The physics step, suspended while the level editor is loaded.
     const bool editorLoaded = (flags & SYSTEM_EDITOR_A) && (flags & SYSTEM_EDITOR_B);
-    if (hooks.stepPhysics && !editorLoaded) hooks.stepPhysics(*this);
+    if (phases.stepPhysics && !editorLoaded) phases.stepPhysics(*this);
 
     // The frame's drawing.
-    if (hooks.renderFrame) hooks.renderFrame(*this);
+    if (phases.renderFrame) phases.renderFrame(*this);
 
     // Present the frame.
     if (drawFrames) window->SwapBuffers();
@@ -121,7 +99,7 @@ void System::Update()
 
 void System::Shutdown()
 {
-    for (const StopStep& step : StopSteps())
+    for (const StopStep& step : Door().stopSteps)
         if (step.run) step.run(*this);
 }
 
@@ -150,9 +128,10 @@ void ApplyCursorVisibility(int* count, bool show)
 void UpdateCursorVisibility()
 {
     System* system = System::PeekInstance();
-    if (!system || !system->gameStateManager || !System::hooks.currentState) return;
-    const bool panelsShown = System::hooks.panelsShown && System::hooks.panelsShown();
-    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(System::hooks.currentState(), panelsShown));
+    const EngineDoor& door = Door();
+    if (!system || !system->gameStateManager || !door.currentState) return;
+    const bool panelsShown = door.panelsShown && door.panelsShown();
+    ApplyCursorVisibility(system->cursorShowCount, CursorWantedFor(door.currentState(), panelsShown));
 }
 
 } // namespace QRX

@@ -8,15 +8,16 @@
 //
 // The engine does not know the game or the tools: the steps, and the frame's
 // phases that belong to the floors above (the states, the physics step, the
-// drawing), are installed by the program's start (SetSteps, hooks) before
-// Initialize. With none installed Initialize fails at once with an ERROR
-// line (the program forgot to install its parts), and no frame runs.
+// drawing), come through the engine's door (EngineDoor.h), which the
+// program's start fills before Initialize. With no start-up step there
+// Initialize fails at once with an ERROR line (the program forgot to install
+// its parts), and no frame runs.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <new>
 #include <utility>
-#include <vector>
+
+#include "engine/core/EngineDoor.h"
 
 namespace QRX {
 
@@ -45,41 +46,6 @@ class TextureManager;
 struct TweakBarState;
 class Window;
 
-// How a start-up step ended.
-enum class StepOutcome { Done, OutOfMemory, Failed };
-
-// One start-up step: what it sets up, and its log lines. A step that ends
-// OutOfMemory writes "System probably ran out of memory" at ERROR (unless
-// reportsOutOfMemory is false); one that ends Failed writes its failureLine
-// at WARNING when it has one. Either stops the start.
-struct StartStep
-{
-    const char* name;
-    std::function<StepOutcome(System& system)> run;
-    std::vector<const char*> readyLines;  // at INFO, in order, after success
-    const char* failureLine = nullptr;
-    bool reportsOutOfMemory = true;
-};
-
-// One shut-down step; it must cope with a manager that was never made.
-struct StopStep
-{
-    const char* name;
-    std::function<void(System& system)> run;
-};
-
-// The frame's phases and questions that belong to the floors above the
-// engine's base; set by the program's start. An empty one is skipped (a
-// question then answers 0 / false).
-struct SystemHooks
-{
-    std::function<void(System& system)> updateStates;  // a pending state request, or the top state's update
-    std::function<void(System& system)> stepPhysics;   // not called while the level editor is loaded
-    std::function<void(System& system)> renderFrame;   // the frame's drawing (or its skipping, see drawFrames)
-    std::function<int()> currentState;                 // the game-state manager's current state id
-    std::function<bool()> panelsShown;                 // the developer panels are shown
-};
-
 // Allocates a manager into its slot without throwing: Done, or OutOfMemory
 // with the slot null.
 template <typename T, typename... Args>
@@ -97,6 +63,14 @@ void DestroySlot(T*& slot)
     slot = nullptr;
 }
 
+// Runs the manager's last work, when there is a manager, then deletes it.
+template <typename T>
+void FinishAndDestroy(T*& slot, void (T::*finish)())
+{
+    if (slot) (slot->*finish)();
+    DestroySlot(slot);
+}
+
 // Bits of System::flags.
 constexpr std::uint32_t SYSTEM_RUNNING = 0x01;
 constexpr std::uint32_t SYSTEM_EDITOR_A = 0x02;  // set with SYSTEM_EDITOR_B by the level editor
@@ -112,21 +86,13 @@ public:
     // Deletes the singleton (after Shutdown); the next GetInstance makes a new one.
     static void DestroyInstance();
 
-    // Replaces the program's start-up and shut-down steps (for every
-    // System made afterwards too).
-    static void SetSteps(std::vector<StartStep> start, std::vector<StopStep> stop);
-    static const std::vector<StartStep>& GetStartSteps();
-    static const std::vector<StopStep>& GetStopSteps();
-    // The program's hooks, kept across Systems like the steps.
-    static SystemHooks hooks;
-
-    // Runs every start-up step in order. False at the first failure; what was
-    // created stays for Shutdown. False, with an ERROR line written to a page
-    // of its own, when no steps are installed.
+    // Runs the door's start-up steps in order. False at the first failure;
+    // what was created stays for Shutdown. False, with an ERROR line written
+    // to a page of its own, when the door has none.
     bool Initialize();
     // Runs one frame.
     void Update();
-    // Runs every shut-down step in order. Safe after a failed start.
+    // Runs the door's shut-down steps in order. Safe after a failed start.
     void Shutdown();
 
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
@@ -17,8 +18,6 @@
 #include "engine/platform/WindowIcon.h"
 
 namespace QRX {
-
-Window::DisplaySeam Window::seam;
 
 namespace {
 
@@ -263,7 +262,8 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
     InputManager* input = system ? system->inputManager : nullptr;
     // While the panels are shown they see every message first; what they use
     // (a click on a panel) goes no further.
-    if (seam.takeMessage && seam.takeMessage(message)) return 0;
+    const EngineDoor::Display& display = Door().display;
+    if (display.takeMessage && display.takeMessage(message)) return 0;
     switch (message.message) {
     case WM_CREATE:
     case WM_MOVE:
@@ -417,7 +417,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     m_changingMode = true;
 
     // Every OpenGL resource goes while its context is still current.
-    for (const auto& release : seam.releaseResources) release();
+    for (const auto& release : Door().display.releaseResources) release();
 
     const int previousWidth = m_width;
     const int previousHeight = m_height;
@@ -455,9 +455,9 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.
-    for (const auto& restore : seam.restoreContext) restore(*this);
+    for (const auto& restore : Door().display.restoreContext) restore(*this);
     if (!setFullscreen) RescaleUIObjects();
-    for (const auto& restore : seam.restoreScene) restore(*this);
+    for (const auto& restore : Door().display.restoreScene) restore(*this);
     LogReport(LOG_INFO, caller, file, __LINE__, "Reinit resources completed. Changing display mode process complete.");
     m_changingMode = false;
     return result;
@@ -478,12 +478,12 @@ void Window::OnResize(bool restoreDisplay)
 {
     ChangeResolution(m_width, m_height, restoreDisplay);
     // The loading screen brings the released resources back.
-    if (seam.resized) seam.resized();
+    if (Door().display.resized) Door().display.resized();
 }
 
 void Window::RescaleUIObjects()
 {
-    if (seam.rescaleUI) seam.rescaleUI(m_width, m_height);
+    if (Door().display.rescaleUI) Door().display.rescaleUI(m_width, m_height);
 }
 
 bool Window::RescaleUIObject(glm::vec3& position, glm::vec3& scale, float& layoutWidth, float& layoutHeight,

@@ -13,10 +13,9 @@
 //
 // What lives above the window (the renderer's and the managers' OpenGL
 // resources, the developer panels, the state that reloads textures) is
-// reached through the display seam that the program's start fills.
+// reached through the engine's door (EngineDoor::Display).
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,27 +34,6 @@ class FileManager;
 class Window
 {
 public:
-    // The floors above the window, set by the program's start; empty parts
-    // are skipped.
-    struct DisplaySeam
-    {
-        // Sees every message first; true when it used the message, which
-        // then goes no further (the developer panels while shown).
-        std::function<bool(const Platform::WindowMessage& message)> takeMessage;
-        // Before a rebuild tears the context down: each frees its OpenGL
-        // resources while the context is still current, in order.
-        std::vector<std::function<void()>> releaseResources;
-        // After the new context exists, in order: what the user interface
-        // needs before it is rescaled, then what the scene needs after.
-        std::vector<std::function<void(const Window& window)>> restoreContext;
-        std::vector<std::function<void(const Window& window)>> restoreScene;
-        // RescaleUIObjects' work: every user-interface object fitted to the size.
-        std::function<void(int width, int height)> rescaleUI;
-        // After OnResize's rebuild: what brings the released resources back.
-        std::function<void()> resized;
-    };
-    static DisplaySeam seam;
-
     static constexpr int DEFAULT_WIDTH = 800;
     static constexpr int DEFAULT_HEIGHT = 600;
     // Larger sides in the configuration are refused (defaults are used).

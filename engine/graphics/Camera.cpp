@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/core/Controller.h"
+#include "engine/core/EngineDoor.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/Random.h"
@@ -294,7 +295,7 @@ CameraInput Camera::ReadInput()
     System* system = System::GetInstance();
     input.hasPlayerOne = LivePlayer(system->playerOne, input.playerOne);
     input.hasPlayerTwo = LivePlayer(system->playerTwo, input.playerTwo);
-    if (system->gameStateManager && System::hooks.currentState) input.stateId = System::hooks.currentState();
+    if (system->gameStateManager && Door().currentState) input.stateId = Door().currentState();
     input.consoleOpen = InputManager::IsKeyboardTaken();
 
     if (system->inputManager) {

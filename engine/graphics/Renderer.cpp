@@ -12,6 +12,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
@@ -33,8 +34,6 @@
 #include "engine/platform/tweakbar/TweakBar.h"
 
 namespace QRX {
-
-Renderer::Overlays Renderer::overlays;
 
 namespace {
 
@@ -603,12 +602,12 @@ void Renderer::DrawScene()
     // more after the console closes; the graph draws once a frame whoever asks.
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
-    for (const auto& overlay : overlays.underText) overlay(*this);
+    for (const auto& overlay : Door().overlays.underText) overlay(*this);
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 
     // The overlays over the text: the level editor's grid and shapes, and
     // the developer panels.
-    for (const auto& overlay : overlays.overText) overlay(*this);
+    for (const auto& overlay : Door().overlays.overText) overlay(*this);
 
     // Developer keys, on the frame the key goes down. The
     // viewport is the window's size (Resize follows every window change).

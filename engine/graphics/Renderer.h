@@ -122,18 +122,6 @@ public:
     static constexpr const char* SCREENSHOT_FOLDER = "Orvanta/Zendra/Screenshots";
     static constexpr const char* SCREENSHOT_PREFIX = "Screenshot_";
 
-    // What the floors above draw over the scene (the console, the level
-    // editor, the developer panels), set by the program's start and run in
-    // order each drawn frame: those under the text before the frame's queued
-    // text is drawn (text they queue shows in the same frame), those over
-    // the text after it.
-    struct Overlays
-    {
-        std::vector<std::function<void(Renderer& renderer)>> underText;
-        std::vector<std::function<void(Renderer& renderer)>> overText;
-    };
-    static Overlays overlays;
-
     // No GL call: matrices identity, GL names 0, the animation clock at its
     // start; makes the camera, the scene light and the particle system.
     Renderer();

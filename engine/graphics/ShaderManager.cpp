@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/graphics/Program.h"
 
@@ -61,7 +62,7 @@ void ShaderManager::RecompileAllShaders()
 {
     QRX_LOG_INFO("Recompiling all shaders processes initiated.");
     DeleteAllPrograms();
-    if (m_setup) m_setup();
+    if (Door().rebuildShaders) Door().rebuildShaders();
 }
 
 } // namespace QRX

@@ -6,9 +6,8 @@
 // GetProgram, which answers null for a name that was never created (callers
 // must not draw with it). DeleteAllPrograms releases every program (display
 // change, shut-down); RecompileAllShaders releases them and runs the set-up
-// again, which the renderer installs with SetSetupFunction.
+// again through the engine's door (EngineDoor::rebuildShaders).
 #pragma once
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,12 +35,9 @@ public:
     // Releases every program and its shaders (needs the context) and forgets
     // every name.
     void DeleteAllPrograms();
-    // Releases every program, then runs the shader set-up again (nothing more
-    // when none is installed).
+    // Releases every program, then builds them again through the door
+    // (nothing more when its slot is empty).
     void RecompileAllShaders();
-
-    // The set-up that builds every program (the renderer's SetupShaders).
-    void SetSetupFunction(std::function<void()> setup) { m_setup = std::move(setup); }
 
     size_t GetProgramCount() const { return m_programs.size(); }
     // The names of every program, in name order (profiling tools label
@@ -50,7 +46,6 @@ public:
 
 private:
     std::map<std::string, std::unique_ptr<Program>> m_programs;
-    std::function<void()> m_setup;
 };
 
 } // namespace QRX

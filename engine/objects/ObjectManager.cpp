@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/GameObjectHandle.h"
-#include "engine/objects/GameStateInfo.h"
 
 namespace QRX {
-
-std::vector<ObjectManager::HeldResources> ObjectManager::heldResources;
 
 ObjectManager::ObjectManager()
 {
@@ -310,7 +308,7 @@ void ObjectManager::Shutdown()
 {
     ReleaseAllObjects();
     ReleaseMasterObjects();
-    for (const HeldResources& resources : heldResources) {
+    for (const EngineDoor::HeldResources& resources : Door().heldResources) {
         if (!resources.held || !resources.held()) continue;
         QRX_LOG_INFO("%s", resources.releaseLine);
         if (resources.release) resources.release();
@@ -405,12 +403,14 @@ GameObjectGroup& ObjectManager::GetAllObjectsAndPersistent()
 
 int ObjectManager::CurrentStateId() const
 {
-    return m_stateInfo ? m_stateInfo->CurrentStateId() : 0;
+    const std::function<int()>& current = Door().currentState;
+    return current ? current() : 0;
 }
 
 bool ObjectManager::IsStateUpdating() const
 {
-    return m_stateInfo && m_stateInfo->IsUpdatingState();
+    const std::function<bool()>& updating = Door().stateUpdating;
+    return updating && updating();
 }
 
 bool ObjectManager::IsEditorStateCurrent() const

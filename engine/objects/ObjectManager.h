@@ -13,7 +13,8 @@
 //   returns null without taking a slot; every wrapper then returns null.
 // - Objects made while a state updates get Init at once; objects made while a
 //   state loads get it from InitLevelObjects; in the level-editor states
-//   components are never initialised nor freed.
+//   components are never initialised nor freed. Which state is current, and
+//   whether one updates, the engine's door answers (EngineDoor.h).
 // - Destruction: set OBJ_DESTROY; Update frees every marked object's
 //   components first, then invalidates their handles and returns the slots.
 //   Persistent objects ignore the flag.
@@ -38,9 +39,12 @@ namespace QRX {
 class Component;
 class GameObject;
 class GameObjectHandle;
-class GameStateInfo;
 
 constexpr std::size_t OBJECT_POOL_SIZE = 2048;
+// The ids of the two level-editor states, in which components are neither
+// initialised nor freed.
+constexpr int LEVEL_EDITOR_STATE_ID = 30;
+constexpr int LEVEL_EDITOR_NEXT_STATE_ID = 31;
 // Where master object files live, relative to the working directory.
 constexpr const char* DEFAULT_OBJECT_FOLDER = "data\\objects\\";
 
@@ -118,20 +122,9 @@ public:
     void RenumberObjects();
     // Frees every live object's components, invalidates every handle, empties
     // the live and persistent maps, then destroys every slot and master; then
-    // the held resources are released in order (the mesh and texture managers
-    // keep only their defaults).
+    // the door's held resources are released in order (the mesh and texture
+    // managers keep only their defaults).
     void Shutdown();
-
-    // What the objects' components held outside the pool (meshes, textures),
-    // set by the program's start: released at Shutdown, each announced by
-    // its line at INFO, when held says its manager exists.
-    struct HeldResources
-    {
-        const char* releaseLine;
-        std::function<bool()> held;
-        std::function<void()> release;
-    };
-    static std::vector<HeldResources> heldResources;
 
     // Handle bookkeeping: a handle is registered in the live entry under its
     // object's id when that entry holds that object (once).
@@ -152,11 +145,9 @@ public:
     // Live objects, then persistent instances, each in ascending id.
     GameObjectGroup& GetAllObjectsAndPersistent();
 
-    // The game states the manager asks about (not owned; null: none).
-    void SetGameStateInfo(const GameStateInfo* info) { m_stateInfo = info; }
-    // The current state's id; 0 when no game-state manager is attached.
+    // The current state's id, as the engine's door answers it (0: none).
     int CurrentStateId() const;
-    // Whether a state's Update is running.
+    // Whether a state's Update is running, as the door answers it.
     bool IsStateUpdating() const;
     // Whether LEVELEDITOR or LEVELEDITORNEXT is the current state.
     bool IsEditorStateCurrent() const;
@@ -189,7 +180,6 @@ private:
     std::vector<GameObject*> m_pool;
     GameObjectGroup m_result;
     std::string m_objectFolder = DEFAULT_OBJECT_FOLDER;
-    const GameStateInfo* m_stateInfo = nullptr;
 };
 
 } // namespace QRX

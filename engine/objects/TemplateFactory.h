@@ -9,7 +9,6 @@
 // (the physics floor has the generators' and primitives').
 #pragma once
 #include <map>
-#include <vector>
 
 #include "engine/core/Logger.h"
 
@@ -82,15 +81,9 @@ void DeleteFactories(FactoryMap<Base>& factoryList)
     factoryList.clear();
 }
 
-// Puts one floor's component factories into a component factory map.
-using ComponentRegistration = void (*)(FactoryMap<Component>& factories);
-
-// The component registrations, one per floor that has components, set by the
-// program's start; RegisterComponentFactories runs them in order.
-void SetComponentRegistrations(std::vector<ComponentRegistration> registrations);
-
 // The start-up registration of components: fills the object manager's map
-// through every registration set; without an object manager nothing happens.
+// through the door's component registrations, in order; without an object
+// manager nothing happens.
 void RegisterComponentFactories();
 
 } // namespace QRX

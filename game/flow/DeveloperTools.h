@@ -1,26 +1,13 @@
 // The developer tools (the console and the tweak-bar panels) as the game's
 // states use them. The tools stand above the game: the states reach them
-// only through these hooks, which the program's start sets. An empty hook
-// does nothing (or answers false).
+// only through the engine's door (EngineDoor::DeveloperTools and
+// panelsShown), which the program's start fills. An empty slot does nothing
+// (or answers false).
 #pragma once
-#include <functional>
 
 namespace QRX {
 
-struct DeveloperTools
-{
-    std::function<void()> loadConsole;        // from each state's Load: the console's display objects
-    std::function<void()> updateConsole;      // once a frame: the console's keys and graph
-    std::function<void()> toggleHelp;         // once a frame: F1 shows or hides the panels
-    std::function<bool()> panelsShown;        // the panels are shown
-    std::function<void()> closeObjectPanel;   // the "GameObject" panel goes (its object is leaving)
-    std::function<void(bool panelsToo)> hideHelp;  // a screen is left: the help window hidden, and the panels too
-};
-
-// The hooks, one set for the whole run.
-DeveloperTools& GetDeveloperTools();
-
-// The hooks as the states call them (each does nothing when unset): the
+// The door's tools as the states call them (each does nothing when unset): the
 // console's Load, the "GameObject" panel closed, the help window hidden when
 // a screen is left (and the panels marked hidden too when panelsToo).
 void LoadDeveloperConsole();

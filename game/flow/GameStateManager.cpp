@@ -39,7 +39,6 @@ bool GameStateManager::Initialize()
         QRX_LOG_ERROR("LevelManager initialization failed!");
         return false;
     }
-    if (ObjectManager* objects = System::GetInstance()->objectManager) objects->SetGameStateInfo(this);
     BindGameStateObjects();
     ChangeState(STATE_SPLASH);
     return true;
@@ -121,6 +120,8 @@ void GameStateManager::UpdateTopState()
 void GameStateManager::Shutdown()
 {
     while (!m_States.empty()) PopState();
+    // The object manager, asking through the door, then sees no state.
+    m_CurrentState = STATE_NONE;
     m_States.clear();
     m_States.shrink_to_fit();
     m_History.clear();
@@ -128,8 +129,6 @@ void GameStateManager::Shutdown()
     if (m_LevelManager) {
         m_LevelManager->DestroyMap();
         m_LevelManager.reset();
-        System* system = System::PeekInstance();
-        if (system && system->objectManager) system->objectManager->SetGameStateInfo(nullptr);
     }
 }
 

@@ -26,7 +26,6 @@
 #include <memory>
 #include <vector>
 
-#include "engine/objects/GameStateInfo.h"
 #include "game/flow/GameStateTables.h"
 
 namespace QRX {
@@ -42,28 +41,27 @@ constexpr int PHASE_LEAVING = 2;   // set before Free and Unload
 // Engine flag bits that every restart and reload clears.
 constexpr unsigned RESTART_CLEARED_FLAGS = 0x02 | 0x04 | 0x08;
 
-class GameStateManager : public GameStateInfo
+class GameStateManager
 {
 public:
     // Empty stack and history, previous, current and requested ids 1, no
     // reload request, phase 0, no level manager.
     GameStateManager();
     // Shuts down when that has not been done.
-    ~GameStateManager() override;
+    ~GameStateManager();
     GameStateManager(const GameStateManager&) = delete;
     GameStateManager& operator=(const GameStateManager&) = delete;
 
-    // Creates and initialises the level manager, attaches to the object
-    // manager (when it exists), binds the state objects and changes to the
-    // splash state (its Load and Init run here). False, with
+    // Creates and initialises the level manager, binds the state objects and
+    // changes to the splash state (its Load and Init run here). False, with
     // an ERROR line, when the level manager cannot be made or initialised. A
     // splash state that no object serves is logged and the start goes on.
     bool Initialize();
     // Once per frame: carries out a pending request or updates the top state.
     void Update();
-    // Pops every state, empties the lists, clears and deletes the map,
-    // deletes the level manager and detaches from the object manager. Safe to
-    // repeat.
+    // Pops every state, after which none is current (id 0), empties the
+    // lists, clears and deletes the map and deletes the level manager. Safe
+    // to repeat.
     void Shutdown();
 
     // Replaces the top state by the state of the id: Free and Unload of the
@@ -101,12 +99,11 @@ public:
     // True exactly while the top state's Update runs.
     bool IsUpdatingTopState() const { return m_UpdatingTop; }
 
-    // For the object manager: the current id, and whether the phase is
-    // updating (from the top state's Update until the next state enters or
-    // leaves, so objects made later in the frame, by collision hooks among
-    // others, are initialised at once too).
-    int CurrentStateId() const override { return m_CurrentState; }
-    bool IsUpdatingState() const override { return m_Phase == PHASE_UPDATING; }
+    // For the object manager: whether the phase is updating (from the top
+    // state's Update until the next state enters or leaves, so objects made
+    // later in the frame, by collision hooks among others, are initialised
+    // at once too).
+    bool IsUpdatingState() const { return m_Phase == PHASE_UPDATING; }
     LevelManager* GetLevelManager() const { return m_LevelManager.get(); }
     const std::vector<GameState*>& GetStates() const { return m_States; }
     const std::vector<int>& GetHistory() const { return m_History; }

@@ -83,13 +83,10 @@ GameState* GetStateObject(StateObjectKind kind);
 // no object bound yet.
 GameState* FindStateObject(int id);
 // Binds the program's own state objects to each class that has none yet
-// (a test's binding stays), the provided ones included. Run by the
-// game-state manager's Initialize.
+// (a test's binding stays), the tools' level editor from the engine's door
+// (EngineDoor::levelEditorState) included. Run by the game-state manager's
+// Initialize.
 void BindGameStateObjects();
-// The object a floor above the game has for a class (the tools' level
-// editor), bound by BindGameStateObjects; null takes it back. Set by the
-// program's start.
-void ProvideStateObject(StateObjectKind kind, GameState* object);
 
 // Level table ----------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // The program's state objects, one per state class, bound to the state table.
 // Each state class of the game adds its global object here when it is built;
-// the tools provide theirs (the level editor) through ProvideStateObject.
+// the tools provide theirs (the level editor) through the engine's door.
+#include "engine/core/EngineDoor.h"
 #include "game/flow/BaseLevel.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/LoadingLevel.h"
@@ -18,9 +19,6 @@ TransitionLevel s_transitionLevel;
 Menu s_menu;
 MultiplayerLevel s_multiplayerLevel;
 
-// The objects the floors above provide, by class.
-GameState* g_provided[STATE_OBJECT_KIND_COUNT] = {};
-
 // Binds only a class that has no object yet, so a test's binding stays.
 void Bind(StateObjectKind kind, GameState* object)
 {
@@ -28,12 +26,6 @@ void Bind(StateObjectKind kind, GameState* object)
 }
 
 } // namespace
-
-void ProvideStateObject(StateObjectKind kind, GameState* object)
-{
-    const int index = static_cast<int>(kind);
-    if (index >= 0 && index < STATE_OBJECT_KIND_COUNT) g_provided[index] = object;
-}
 
 void BindGameStateObjects()
 {
@@ -44,8 +36,7 @@ void BindGameStateObjects()
     Bind(StateObjectKind::TransitionLevel, &s_transitionLevel);
     Bind(StateObjectKind::Menu, &s_menu);
     Bind(StateObjectKind::MultiplayerLevel, &s_multiplayerLevel);
-    for (int kind = 0; kind < STATE_OBJECT_KIND_COUNT; ++kind)
-        if (g_provided[kind]) Bind(static_cast<StateObjectKind>(kind), g_provided[kind]);
+    if (GameState* editor = Door().levelEditorState) Bind(StateObjectKind::LevelEditor, editor);
 }
 
 } // namespace QRX

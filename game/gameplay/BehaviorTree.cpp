@@ -8,6 +8,8 @@
 
 #include "engine/core/Logger.h"
 #include "engine/platform/FilePath.h"
+#include "game/gameplay/BossTasks.h"
+#include "game/gameplay/TurretTasks.h"
 
 namespace BehaviorTree {
 
@@ -16,9 +18,17 @@ namespace {
 // The last id handed out; never reset, so ids never repeat within a run.
 int s_LastNodeId = 0;
 
+BehaviorRegistry GameTasks()
+{
+    BehaviorRegistry tasks;
+    QRX::AddBossTasks(tasks);
+    QRX::AddTurretTasks(tasks);
+    return tasks;
+}
+
 BehaviorRegistry& Registry()
 {
-    static BehaviorRegistry registry;
+    static BehaviorRegistry registry = GameTasks();
     return registry;
 }
 

@@ -36,21 +36,19 @@
 // document it read, so no markup before or around the elements hides any;
 // no file of any shape can exhaust the stack.
 //
-// Leaf tasks in the library: how they reach the registry
-//   A task file holds its class and, at namespace scope in its .cpp, one line
-//       QRX_REGISTER_BEHAVIOR(BT_Example);
-//   which registers the class under its own unqualified name ("BT_Example")
-//   from a static initialiser, so the registry is complete before main.
-//   Nothing has to reference the task file: every program links the CMake
-//   target qrx_engine, through which the game floor's library (qrx_game) is
-//   taken whole, so every object file of it is linked and its static
-//   initialisers run. Link qrx_engine, never qrx_game alone: a plain static
-//   link drops a file nothing references, and its task silently vanishes
-//   from the game and the tests. The registry is built on first use,
-//   so registrations may run in any order; the first one of a name wins.
+// Leaf tasks: how they reach the registry
+//   The game's task files each list their classes in one function,
+//       registry.insert({QRX_BEHAVIOR_ENTRY(BT_Example), ...});
+//   which names each class by its own unqualified name ("BT_Example"); the
+//   registry runs these lists (AddBossTasks, AddTurretTasks) when it is made,
+//   on first use, so it is complete before any tree is built. A task class
+//   of its own (a test's leaves) registers itself at namespace scope with
+//       QRX_REGISTER_BEHAVIOR(TestLeaf);
+//   from a static initialiser of a file linked into the program directly.
+//   The first registration of a name wins.
 //
-// Single-threaded: the registry is filled during static initialisation and
-// only read afterwards; trees are built and ticked on the frame thread.
+// Single-threaded: the registry is made on first use and then only added to
+// before trees are built; trees are built and ticked on the frame thread.
 #pragma once
 #include <map>
 #include <memory>
@@ -253,8 +251,8 @@ NodeType ParseNodeType(const std::string& text);
 // when the name is already registered (the first registration wins), or the
 // name is empty or the creator null.
 bool RegisterBehavior(const std::string& name, BehaviorCreator creator);
-// The registry (made empty on first use, so any static initialiser may
-// register, in any order).
+// The registry (made on first use with the game's tasks, so any static
+// initialiser may register, in any order).
 const BehaviorRegistry& GetBehaviorRegistry();
 // The creator of a registered name, or null.
 BehaviorCreator FindBehavior(const std::string& name);
@@ -267,8 +265,12 @@ Task* MakeBehavior()
 
 } // namespace BehaviorTree
 
-// Registers a leaf task class under its own name; one line at namespace scope
-// in the task's .cpp, with the class's unqualified name.
+// A registry entry of a leaf task class under its own (unqualified) name.
+#define QRX_BEHAVIOR_ENTRY(TaskClass) \
+    ::BehaviorTree::BehaviorRegistry::value_type(#TaskClass, &::BehaviorTree::MakeBehavior<TaskClass>)
+
+// Registers a leaf task class under its own name from a static initialiser;
+// one line at namespace scope in a .cpp linked into the program directly.
 #define QRX_REGISTER_BEHAVIOR(TaskClass)                                  \
     [[maybe_unused]] static const bool s_BehaviorRegistered_##TaskClass = \
         ::BehaviorTree::RegisterBehavior(#TaskClass, &::BehaviorTree::MakeBehavior<TaskClass>)

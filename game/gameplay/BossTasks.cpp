@@ -131,16 +131,19 @@ Status BT_BossStage3Check::Update()
     return Status::Success;
 }
 
-QRX_REGISTER_BEHAVIOR(BT_BossDropAIInLine);
-QRX_REGISTER_BEHAVIOR(BT_BossDropBoxOnFloor);
-QRX_REGISTER_BEHAVIOR(BT_BossDropBoxOnPlayer);
-QRX_REGISTER_BEHAVIOR(BT_BossDropBoxOnSwitch);
-QRX_REGISTER_BEHAVIOR(BT_BossIsNotResetSwitches);
-QRX_REGISTER_BEHAVIOR(BT_BossIsResetSwitches);
-QRX_REGISTER_BEHAVIOR(BT_BossResetSwitches);
-QRX_REGISTER_BEHAVIOR(BT_BossSpawnTurret);
-QRX_REGISTER_BEHAVIOR(BT_BossStage1Check);
-QRX_REGISTER_BEHAVIOR(BT_BossStage2Check);
-QRX_REGISTER_BEHAVIOR(BT_BossStage3Check);
+void AddBossTasks(BehaviorTree::BehaviorRegistry& registry)
+{
+    registry.insert({QRX_BEHAVIOR_ENTRY(BT_BossDropAIInLine),
+                     QRX_BEHAVIOR_ENTRY(BT_BossDropBoxOnFloor),
+                     QRX_BEHAVIOR_ENTRY(BT_BossDropBoxOnPlayer),
+                     QRX_BEHAVIOR_ENTRY(BT_BossDropBoxOnSwitch),
+                     QRX_BEHAVIOR_ENTRY(BT_BossIsNotResetSwitches),
+                     QRX_BEHAVIOR_ENTRY(BT_BossIsResetSwitches),
+                     QRX_BEHAVIOR_ENTRY(BT_BossResetSwitches),
+                     QRX_BEHAVIOR_ENTRY(BT_BossSpawnTurret),
+                     QRX_BEHAVIOR_ENTRY(BT_BossStage1Check),
+                     QRX_BEHAVIOR_ENTRY(BT_BossStage2Check),
+                     QRX_BEHAVIOR_ENTRY(BT_BossStage3Check)});
+}
 
 } // namespace QRX

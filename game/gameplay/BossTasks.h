@@ -1,4 +1,5 @@
-// The boss's behaviour-tree tasks, each registered under its class name.
+// The boss's behaviour-tree tasks, each registered under its class name
+// (AddBossTasks, which the behaviour-tree registry runs when it is made).
 //
 // Rules shared by every task here:
 // - Initialize caches the BossComponent that owns the tree (TaskOwner: one
@@ -166,5 +167,8 @@ public:
     std::string GetName() const override { return "BT_BossStage3Check"; }
     BehaviorTree::Status Update() override;
 };
+
+// Puts every task of this file into the registry under its class name.
+void AddBossTasks(BehaviorTree::BehaviorRegistry& registry);
 
 } // namespace QRX

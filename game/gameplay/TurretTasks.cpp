@@ -98,14 +98,17 @@ Status BT_TurretSuicide::Update()
     return Status::Success;
 }
 
-QRX_REGISTER_BEHAVIOR(BT_FireBulletAtPlayer);
-QRX_REGISTER_BEHAVIOR(BT_PlayerInRange);
-QRX_REGISTER_BEHAVIOR(BT_TurretCheckAggro);
-QRX_REGISTER_BEHAVIOR(BT_TurretCheckDefence);
-QRX_REGISTER_BEHAVIOR(BT_TurretDeath);
-QRX_REGISTER_BEHAVIOR(BT_TurretDropExplodingBox);
-QRX_REGISTER_BEHAVIOR(BT_TurretPushBack);
-QRX_REGISTER_BEHAVIOR(BT_TurretSpawnBarrier);
-QRX_REGISTER_BEHAVIOR(BT_TurretSuicide);
+void AddTurretTasks(BehaviorTree::BehaviorRegistry& registry)
+{
+    registry.insert({QRX_BEHAVIOR_ENTRY(BT_FireBulletAtPlayer),
+                     QRX_BEHAVIOR_ENTRY(BT_PlayerInRange),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretCheckAggro),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretCheckDefence),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretDeath),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretDropExplodingBox),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretPushBack),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretSpawnBarrier),
+                     QRX_BEHAVIOR_ENTRY(BT_TurretSuicide)});
+}
 
 } // namespace QRX

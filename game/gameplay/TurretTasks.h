@@ -1,4 +1,5 @@
-// The turret's behaviour-tree tasks, each registered under its class name.
+// The turret's behaviour-tree tasks, each registered under its class name
+// (AddTurretTasks, which the behaviour-tree registry runs when it is made).
 //
 // Rules shared by every task here:
 // - Initialize caches the Turret that owns the tree (TaskOwner: one WARNING
@@ -135,5 +136,8 @@ public:
     // burst there; succeeds.
     BehaviorTree::Status Update() override;
 };
+
+// Puts every task of this file into the registry under its class name.
+void AddTurretTasks(BehaviorTree::BehaviorRegistry& registry);
 
 } // namespace QRX

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/InputManager.h"
 #include "engine/graphics/Camera.h"
 #include "engine/platform/Mouse.h"
@@ -216,14 +217,14 @@ TEST_F(InputPickingTest, MouseOnAHorizontalPlane)
 
 TEST_F(InputPickingTest, PickingReachesCameraBoxesAndPanelOnlyThroughItsSeam)
 {
-    const InputManager::PickingSeam saved = InputManager::picking;
+    const EngineDoor::Picking saved = Door().picking;
     InputManager input;
     input.OnMouseMove(MakeMouseLParam(W / 2, H / 2));
     GameObject* near = Crate(glm::vec3(0, 0, -10));
     GameObject* far = Crate(glm::vec3(0, 0, -20));
 
     // An empty seam: no camera, no boxes, no panel, even with the camera set.
-    InputManager::picking = {};
+    Door().picking = {};
     ExpectVec(input.Unproject(W, H, 1), glm::vec3(0));
     EXPECT_EQ(input.RayPick({near, far}), nullptr);
     ExpectVec(input.GetMouseOnPlane(glm::vec3(1, 2, 3), true), glm::vec3(1, 2, 3));
@@ -232,19 +233,18 @@ TEST_F(InputPickingTest, PickingReachesCameraBoxesAndPanelOnlyThroughItsSeam)
     // A stub camera whose ray runs down -z, boxes entered at their depth, and
     // a panel that records what it is shown.
     std::vector<GameObject*> shown;
-    InputManager::picking.unproject = [](float, float, float depth, int width, int height, glm::vec3& point) {
+    Door().picking.unproject = [](float, float, float depth, int width, int height, glm::vec3& point) {
         EXPECT_EQ(width, W);
         EXPECT_EQ(height, H);
         point = glm::vec3(0, 0, -100.0f * depth);
         return true;
     };
-    InputManager::picking.enterPickBox = [](const glm::vec3& start, const glm::vec3& end, GameObject& object,
-                                            float& t) {
+    Door().picking.enterPickBox = [](const glm::vec3& start, const glm::vec3& end, GameObject& object, float& t) {
         if (object.position.x != 0.0f) return false;
         t = (start.z - object.position.z) / (start.z - end.z);
         return true;
     };
-    InputManager::picking.showInPanel = [&shown](GameObject* object) { shown.push_back(object); };
+    Door().picking.showInPanel = [&shown](GameObject* object) { shown.push_back(object); };
     EXPECT_EQ(input.RayPick({far, near}), near);
     EXPECT_EQ(input.PickObject({far, near}, true), near);
     EXPECT_EQ(input.PickObject({far}, false), far);
@@ -253,5 +253,5 @@ TEST_F(InputPickingTest, PickingReachesCameraBoxesAndPanelOnlyThroughItsSeam)
     EXPECT_EQ(input.PickObject({far, near}, true), nullptr);
     // The panel saw the pick, then the miss (which closes it); not the quiet pick.
     EXPECT_EQ(shown, (std::vector<GameObject*>{near, nullptr}));
-    InputManager::picking = saved;
+    Door().picking = saved;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/platform/Debugger.h"
@@ -151,7 +152,7 @@ TEST_F(LoggerTest, ConsoleEchoIsPlainWithoutTerminal)
 TEST_F(LoggerTest, TheEchoSinkGetsEachTextLineAndNothingWithoutOne)
 {
     std::vector<std::string> lines;
-    Logger::SetEchoSink([&lines](const std::string& line) { lines.push_back(line); });
+    Door().logEcho = [&lines](const std::string& line) { lines.push_back(line); };
     Logger logger;
     testing::internal::CaptureStdout();
     logger.WriteToConsole("first\nsecond\n");
@@ -162,7 +163,7 @@ TEST_F(LoggerTest, TheEchoSinkGetsEachTextLineAndNothingWithoutOne)
     // empty message is one empty line; page-only reports are not echoed.
     EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", ""}));
 
-    Logger::SetEchoSink(nullptr);
+    Door().logEcho = nullptr;
     testing::internal::CaptureStdout();
     logger.WriteToConsole("unheard");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[LOG] INFO - unheard\n");

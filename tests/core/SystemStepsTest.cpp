@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "support/TestEnv.h"
@@ -30,6 +31,12 @@ protected:
         InstallProgramParts();
     }
 
+    // The door's step tables.
+    void SetSteps(std::vector<StartStep> start, std::vector<StopStep> stop)
+    {
+        Door().startSteps = std::move(start);
+        Door().stopSteps = std::move(stop);
+    }
     StartStep LoggerStep()
     {
         return {"logger", [](System& s) { return CreateInto(s.logger); }, {}, nullptr, false};
@@ -52,9 +59,9 @@ protected:
 
 TEST_F(SystemStepsTest, StepsRunInOrderAndEachWritesItsReadyLinesAfterIt)
 {
-    System::SetSteps({LoggerStep(), Traced("a", StepOutcome::Done, {"A ready.", "A still ready."}),
-                      Traced("b", StepOutcome::Done), Traced("c", StepOutcome::Done, {"C ready."})},
-                     {});
+    SetSteps({LoggerStep(), Traced("a", StepOutcome::Done, {"A ready.", "A still ready."}),
+              Traced("b", StepOutcome::Done), Traced("c", StepOutcome::Done, {"C ready."})},
+             {});
     ASSERT_TRUE(System::GetInstance()->Initialize());
     EXPECT_EQ(trace, (std::vector<std::string>{"a", "b", "c"}));
     const std::string page = Page();
@@ -72,8 +79,7 @@ TEST_F(SystemStepsTest, StepsRunInOrderAndEachWritesItsReadyLinesAfterIt)
 
 TEST_F(SystemStepsTest, OutOfMemoryStopsTheStartWithItsLineUnlessTheStepIsSilent)
 {
-    System::SetSteps({LoggerStep(), Traced("a", StepOutcome::OutOfMemory, {"A ready."}), Traced("b", StepOutcome::Done)},
-                     {});
+    SetSteps({LoggerStep(), Traced("a", StepOutcome::OutOfMemory, {"A ready."}), Traced("b", StepOutcome::Done)}, {});
     EXPECT_FALSE(System::GetInstance()->Initialize());
     EXPECT_EQ(trace, std::vector<std::string>{"a"});
     std::string page = Page();
@@ -82,7 +88,7 @@ TEST_F(SystemStepsTest, OutOfMemoryStopsTheStartWithItsLineUnlessTheStepIsSilent
 
     DestroySlot(System::GetInstance()->logger);
     trace.clear();
-    System::SetSteps({LoggerStep(), Traced("quiet", StepOutcome::OutOfMemory, {}, nullptr, false)}, {});
+    SetSteps({LoggerStep(), Traced("quiet", StepOutcome::OutOfMemory, {}, nullptr, false)}, {});
     EXPECT_FALSE(System::GetInstance()->Initialize());
     EXPECT_EQ(trace, std::vector<std::string>{"quiet"});
     EXPECT_EQ(Page().find("System probably ran out of memory"), std::string::npos);
@@ -90,10 +96,10 @@ TEST_F(SystemStepsTest, OutOfMemoryStopsTheStartWithItsLineUnlessTheStepIsSilent
 
 TEST_F(SystemStepsTest, AFailedStepStopsTheStartWithItsWarningOrSilently)
 {
-    System::SetSteps({LoggerStep(), Traced("sound", StepOutcome::Failed, {"Audio manager initialized."},
-                                           "Sound failed to initialize"),
-                      Traced("after", StepOutcome::Done)},
-                     {});
+    SetSteps({LoggerStep(),
+              Traced("sound", StepOutcome::Failed, {"Audio manager initialized."}, "Sound failed to initialize"),
+              Traced("after", StepOutcome::Done)},
+             {});
     EXPECT_FALSE(System::GetInstance()->Initialize());
     EXPECT_EQ(trace, std::vector<std::string>{"sound"});
     std::string page = Page();
@@ -103,7 +109,7 @@ TEST_F(SystemStepsTest, AFailedStepStopsTheStartWithItsWarningOrSilently)
 
     DestroySlot(System::GetInstance()->logger);
     trace.clear();
-    System::SetSteps({LoggerStep(), Traced("reader", StepOutcome::Failed)}, {});
+    SetSteps({LoggerStep(), Traced("reader", StepOutcome::Failed)}, {});
     EXPECT_FALSE(System::GetInstance()->Initialize());
     page = Page();
     EXPECT_EQ(page.find("WARNING"), std::string::npos) << page;
@@ -112,7 +118,7 @@ TEST_F(SystemStepsTest, AFailedStepStopsTheStartWithItsWarningOrSilently)
 TEST_F(SystemStepsTest, WithoutStepsTheStartFailsWithItsLineAndShutdownDoesNothing)
 {
     // A program that forgot to install its parts: no frame may run on null managers.
-    System::SetSteps({}, {});
+    SetSteps({}, {});
     System* system = System::GetInstance();
     testing::internal::CaptureStdout();
     EXPECT_FALSE(system->Initialize());
@@ -121,16 +127,16 @@ TEST_F(SystemStepsTest, WithoutStepsTheStartFailsWithItsLineAndShutdownDoesNothi
     EXPECT_EQ(system->logger, nullptr);
     system->Shutdown();
     // A step without work counts as done.
-    System::SetSteps({{"empty", nullptr, {}}}, {{"empty", nullptr}});
+    SetSteps({{"empty", nullptr, {}}}, {{"empty", nullptr}});
     EXPECT_TRUE(system->Initialize());
     system->Shutdown();
 }
 
 TEST_F(SystemStepsTest, ShutdownRunsEveryStopStepInOrderEvenAfterAFailedStart)
 {
-    System::SetSteps({Traced("fails", StepOutcome::Failed)},
-                     {{"first", [this](System&) { trace.push_back("first"); }},
-                      {"second", [this](System&) { trace.push_back("second"); }}});
+    SetSteps({Traced("fails", StepOutcome::Failed)},
+             {{"first", [this](System&) { trace.push_back("first"); }},
+              {"second", [this](System&) { trace.push_back("second"); }}});
     System* system = System::GetInstance();
     EXPECT_FALSE(system->Initialize());
     system->Shutdown();
@@ -141,8 +147,8 @@ TEST_F(SystemStepsTest, TheProgramStartsAndStopsItsManagersInTheOrderTheGameDepe
 {
     InstallProgramParts();
     std::vector<std::string> start, stop;
-    for (const StartStep& step : System::GetStartSteps()) start.push_back(step.name);
-    for (const StopStep& step : System::GetStopSteps()) stop.push_back(step.name);
+    for (const StartStep& step : Door().startSteps) start.push_back(step.name);
+    for (const StopStep& step : Door().stopSteps) stop.push_back(step.name);
     EXPECT_EQ(start, (std::vector<std::string>{"console", "logger", "file manager", "input manager", "pad 0", "pad 1",
                                                 "audio manager", "window and OpenGL context", "input interpreter",
                                                 "binary model reader", "renderer and shader manager", "font manager",
@@ -160,19 +166,19 @@ TEST_F(SystemStepsTest, TheProgramStartsAndStopsItsManagersInTheOrderTheGameDepe
                                                "checkpoint store"}));
     // Installing again gives the same tables, not doubled ones.
     InstallProgramParts();
-    EXPECT_EQ(System::GetStartSteps().size(), start.size());
-    EXPECT_EQ(System::GetStopSteps().size(), stop.size());
+    EXPECT_EQ(Door().startSteps.size(), start.size());
+    EXPECT_EQ(Door().stopSteps.size(), stop.size());
 }
 
 TEST_F(SystemStepsTest, TheCursorFollowsTheInstalledQuestionsAndNeedsTheStateManager)
 {
-    System::SetSteps({}, {});
+    SetSteps({}, {});
     System* system = System::GetInstance();
     int count = 0;
     system->cursorShowCount = &count;
-    const SystemHooks saved = System::hooks;
-    System::hooks.currentState = []() { return 36; };  // a menu: shown
-    System::hooks.panelsShown = nullptr;
+    const EngineDoor saved = Door();
+    Door().currentState = []() { return 36; };  // a menu: shown
+    Door().panelsShown = nullptr;
     // No game-state manager yet: nothing happens.
     count = -1;
     UpdateCursorVisibility();
@@ -181,15 +187,15 @@ TEST_F(SystemStepsTest, TheCursorFollowsTheInstalledQuestionsAndNeedsTheStateMan
     system->gameStateManager = reinterpret_cast<GameStateManager*>(&fakeManager);
     UpdateCursorVisibility();
     EXPECT_EQ(count, 0);
-    System::hooks.currentState = []() { return 3; };  // a level: hidden unless the panels show
+    Door().currentState = []() { return 3; };  // a level: hidden unless the panels show
     UpdateCursorVisibility();
     EXPECT_EQ(count, -1);
-    System::hooks.panelsShown = []() { return true; };
+    Door().panelsShown = []() { return true; };
     UpdateCursorVisibility();
     EXPECT_EQ(count, 0);
     system->gameStateManager = nullptr;
     system->cursorShowCount = nullptr;
-    System::hooks = saved;
+    Door() = saved;
 }
 
 } // namespace

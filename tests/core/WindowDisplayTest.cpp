@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -218,24 +219,24 @@ TEST_F(WindowDisplayTest, ResolutionChangeKeepsTheModeAndRebuilds)
 
 TEST_F(WindowDisplayTest, ARebuildGoesThroughTheDisplaySeamInOrder)
 {
-    const Window::DisplaySeam saved = Window::seam;
+    const EngineDoor::Display saved = Door().display;
     std::vector<std::string> calls;
     bool contextCurrent = false;
-    Window::seam.releaseResources = {[&]() {
-                                         // Still the old context: its resources can go.
-                                         contextCurrent = W().HasContext();
-                                         calls.push_back("release graphics");
+    Door().display.releaseResources = {[&]() {
+                                           // Still the old context: its resources can go.
+                                           contextCurrent = W().HasContext();
+                                           calls.push_back("release graphics");
+                                       },
+                                       [&]() { calls.push_back("release panels"); }};
+    Door().display.restoreContext = {[&](const Window& window) {
+                                         calls.push_back("context at " + std::to_string(window.GetWidth()));
                                      },
-                                     [&]() { calls.push_back("release panels"); }};
-    Window::seam.restoreContext = {[&](const Window& window) {
-                                       calls.push_back("context at " + std::to_string(window.GetWidth()));
-                                   },
-                                   [&](const Window&) { calls.push_back("panels"); }};
-    Window::seam.rescaleUI = [&](int width, int height) {
+                                     [&](const Window&) { calls.push_back("panels"); }};
+    Door().display.rescaleUI = [&](int width, int height) {
         calls.push_back("rescale to " + std::to_string(width) + "x" + std::to_string(height));
     };
-    Window::seam.restoreScene = {[&](const Window&) { calls.push_back("scene"); }};
-    Window::seam.resized = [&]() { calls.push_back("resized"); };
+    Door().display.restoreScene = {[&](const Window&) { calls.push_back("scene"); }};
+    Door().display.resized = [&]() { calls.push_back("resized"); };
 
     ASSERT_TRUE(W().ChangeResolution(800, 600, true));
     EXPECT_TRUE(contextCurrent);
@@ -248,18 +249,18 @@ TEST_F(WindowDisplayTest, ARebuildGoesThroughTheDisplaySeamInOrder)
     EXPECT_EQ(calls.back(), "resized");
 
     // An empty seam: the rebuild still works and touches nothing above it.
-    Window::seam = {};
+    Door().display = {};
     ASSERT_TRUE(W().ChangeResolution(640, 480, true));
     ExpectWorkingContext();
-    Window::seam = saved;
+    Door().display = saved;
 }
 
 TEST_F(WindowDisplayTest, TheSeamSeesEveryMessageFirstAndKeepsWhatItUses)
 {
-    const Window::DisplaySeam saved = Window::seam;
+    const EngineDoor::Display saved = Door().display;
     std::vector<std::uint32_t> seen;
     bool take = true;
-    Window::seam.takeMessage = [&](const Platform::WindowMessage& message) {
+    Door().display.takeMessage = [&](const Platform::WindowMessage& message) {
         seen.push_back(message.message);
         return take;
     };
@@ -271,7 +272,7 @@ TEST_F(WindowDisplayTest, TheSeamSeesEveryMessageFirstAndKeepsWhatItUses)
     Window::WindowProcedure(close);
     EXPECT_FALSE(System::GetInstance()->IsRunning());
     EXPECT_EQ(seen, (std::vector<std::uint32_t>{Platform::WM_CLOSE, Platform::WM_CLOSE}));
-    Window::seam = saved;
+    Door().display = saved;
 }
 
 TEST_F(WindowDisplayTest, FullScreenAtASizeTheScreenDoesNotOfferIsRefused)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/objects/ObjectManager.h"
@@ -28,8 +29,9 @@ protected:
         System* system = System::GetInstance();
         system->inputManager = new InputManager();
         system->objectManager = new ObjectManager();
-        GetDeveloperTools() = {};
-        InputManager::picking.showInPanel = [this](GameObject*) { calls.push_back("panel"); };
+        Door().tools = {};
+        Door().panelsShown = nullptr;
+        Door().picking.showInPanel = [this](GameObject*) { calls.push_back("panel"); };
     }
     void TearDown() override
     {
@@ -59,14 +61,14 @@ TEST_F(DeveloperToolsTest, WithoutToolsTheFrameDoesNothingAndSaysWhetherTheKeybo
 
 TEST_F(DeveloperToolsTest, TheConsoleThenTheHelpKeyThenAPickWhileThePanelsShow)
 {
-    DeveloperTools& tools = GetDeveloperTools();
+    EngineDoor::DeveloperTools& tools = Door().tools;
     bool shown = false;
     tools.updateConsole = [this]() {
         calls.push_back("console");
         InputManager::SetKeyboardTaken(true);  // the console opens during the frame
     };
     tools.toggleHelp = [this]() { calls.push_back("help"); };
-    tools.panelsShown = [&shown]() { return shown; };
+    Door().panelsShown = [&shown]() { return shown; };
 
     Press(KEY_RBUTTON);
     // The keyboard was free as the frame began: the state's keys go on.
@@ -86,7 +88,7 @@ TEST_F(DeveloperToolsTest, TheConsoleThenTheHelpKeyThenAPickWhileThePanelsShow)
 
 TEST_F(DeveloperToolsTest, LeavingAScreenClosesThePanelAndHidesTheHelp)
 {
-    DeveloperTools& tools = GetDeveloperTools();
+    EngineDoor::DeveloperTools& tools = Door().tools;
     tools.loadConsole = [this]() { calls.push_back("load"); };
     tools.closeObjectPanel = [this]() { calls.push_back("close"); };
     tools.hideHelp = [this](bool panelsToo) { calls.push_back(panelsToo ? "hide all" : "hide help"); };
@@ -100,7 +102,7 @@ TEST_F(DeveloperToolsTest, LeavingAScreenClosesThePanelAndHidesTheHelp)
 TEST(ProvidedStateObjects, AreBoundWithTheGamesOwnUnlessATestBoundOne)
 {
     BaseLevel editor, testEditor;  // any state object will do
-    ProvideStateObject(StateObjectKind::LevelEditor, &editor);
+    Door().levelEditorState = &editor;
     BindStateObject(StateObjectKind::LevelEditor, nullptr);
     BindGameStateObjects();
     EXPECT_EQ(GetStateObject(StateObjectKind::LevelEditor), &editor);
@@ -111,7 +113,7 @@ TEST(ProvidedStateObjects, AreBoundWithTheGamesOwnUnlessATestBoundOne)
     EXPECT_EQ(GetStateObject(StateObjectKind::LevelEditor), &testEditor);
 
     // Taken back: nothing serves the editor's ids.
-    ProvideStateObject(StateObjectKind::LevelEditor, nullptr);
+    Door().levelEditorState = nullptr;
     BindStateObject(StateObjectKind::LevelEditor, nullptr);
     BindGameStateObjects();
     EXPECT_EQ(FindStateObject(STATE_LEVELEDITOR), nullptr);

@@ -85,6 +85,7 @@ protected:
         menu.files = {{44, "menu.xml"}, {45, "menu.xml"}};
         BindStateObject(StateObjectKind::BaseLevel, &level);
         BindStateObject(StateObjectKind::Menu, &menu);
+        system->gameStateManager = &gsm;
         ASSERT_TRUE(gsm.Initialize());
     }
     void TearDown() override
@@ -93,6 +94,7 @@ protected:
         BindStateObject(StateObjectKind::BaseLevel, nullptr);
         BindStateObject(StateObjectKind::Menu, nullptr);
         System* system = System::GetInstance();
+        system->gameStateManager = nullptr;
         system->objectManager->Shutdown();
         delete system->objectManager;
         system->objectManager = nullptr;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/core/AudioManager.h"
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/FrameRateController.h"
 #include "engine/core/InputInterpreter.h"
@@ -21,7 +22,6 @@
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/GraphicsComponent.h"
 #include "engine/objects/GameObject.h"
-#include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
 #include "engine/physics/CollisionComponent.h"
@@ -37,6 +37,7 @@
 #include "support/EngineFixture.h"
 #include "support/FakeAudio.h"
 #include "support/TestEnv.h"
+#include "tools/ProgramParts.h"
 
 namespace QRX {
 namespace GameplayKit {
@@ -45,11 +46,10 @@ constexpr double FRAME = 1.0 / 32.0;
 
 inline std::string GameplayData() { return TestSupport::SourceDir() + "/tests/data/gameplay/"; }
 
-// Answers the object manager's state questions as the test sets them.
-struct ScriptedStates : public GameStateInfo
+// Answers the object manager's state questions (through the door) as the
+// test sets them.
+struct ScriptedStates
 {
-    int CurrentStateId() const override { return id; }
-    bool IsUpdatingState() const override { return updating; }
     int id = STATE_FREELOAD;
     bool updating = false;
 };
@@ -78,7 +78,8 @@ protected:
         objects = system->objectManager;
         physics = system->physicsManager;
         store = system->checkpointStore;
-        objects->SetGameStateInfo(&states);
+        Door().currentState = [this]() { return states.id; };
+        Door().stateUpdating = [this]() { return states.updating; };
         RegisterForceGeneratorFactories();
         RegisterSteerGeneratorFactories();
         RegisterComponentFactories();
@@ -99,6 +100,7 @@ protected:
         }
         Logger::SetDialogAvailableOverride(-1);
         TestSupport::ReleaseSystem();
+        InstallProgramParts();
     }
 
     // Loads a test master over the game's master of its type (before any
@@ -149,7 +151,7 @@ protected:
     void StartStates()
     {
         System::GetInstance()->gameStateManager = &gsm;
-        objects->SetGameStateInfo(nullptr);
+        InstallProgramParts();
         ASSERT_TRUE(gsm.Initialize());
     }
     // A test level under tests/data/gameplay/levels, loaded as the free load.

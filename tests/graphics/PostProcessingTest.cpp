@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
@@ -29,6 +30,7 @@
 #include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
+#include "tools/ProgramParts.h"
 
 using namespace QRX;
 
@@ -138,7 +140,7 @@ protected:
         glEnable(GL_CULL_FACE);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
-        m_shaders.SetSetupFunction([this] { m_post.Setup(&m_shaders, VIEW_W, VIEW_H); });
+        Door().rebuildShaders = [this] { m_post.Setup(&m_shaders, VIEW_W, VIEW_H); };
         m_post.Setup(&m_shaders, VIEW_W, VIEW_H);
         m_output.reset(new Output());
         glGetError();
@@ -154,6 +156,7 @@ protected:
         glDisable(GL_DEPTH_TEST);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         Logger::SetDialogAvailableOverride(-1);
+        InstallProgramParts();
     }
     // The frame with post-processing on: scene into the capture, then the chain.
     std::vector<unsigned char> Processed()

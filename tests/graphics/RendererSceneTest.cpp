@@ -268,7 +268,6 @@ protected:
         s->shaderManager = new ShaderManager();
         m_renderer = new Renderer();
         s->renderer = m_renderer;
-        s->shaderManager->SetSetupFunction([this] { m_renderer->SetupShaders(); });
         ASSERT_TRUE(m_renderer->InitGL());
         s->meshManager = new MeshManager();
         s->meshManager->Initialize();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/core/Window.h"
 #include "engine/core/System.h"
@@ -131,12 +132,12 @@ class RendererOverlaysTest : public TestSupport::EngineTest
 protected:
     void TearDown() override
     {
-        Renderer::overlays = m_saved;
+        Door().overlays = m_saved;
         TestSupport::EngineTest::TearDown();
         BindStateObject(StateObjectKind::BaseLevel, nullptr);
     }
     QuietState m_state;
-    const Renderer::Overlays m_saved = Renderer::overlays;
+    const EngineDoor::Overlays m_saved = Door().overlays;
 };
 
 TEST_F(RendererOverlaysTest, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
@@ -145,19 +146,19 @@ TEST_F(RendererOverlaysTest, OverlaysDrawUnderThenOverTheTextOncePerDrawnFrame)
     System* system = System::GetInstance();
     ASSERT_TRUE(system->Initialize());
     std::vector<std::string> calls;
-    Renderer::overlays.underText = {[&](Renderer& renderer) {
-                                        EXPECT_EQ(&renderer, system->renderer);
-                                        calls.push_back("under 1");
-                                    },
-                                    [&](Renderer&) { calls.push_back("under 2"); }};
-    Renderer::overlays.overText = {[&](Renderer&) { calls.push_back("over"); }};
+    Door().overlays.underText = {[&](Renderer& renderer) {
+                                     EXPECT_EQ(&renderer, system->renderer);
+                                     calls.push_back("under 1");
+                                 },
+                                 [&](Renderer&) { calls.push_back("under 2"); }};
+    Door().overlays.overText = {[&](Renderer&) { calls.push_back("over"); }};
     system->renderer->RenderScene();
     EXPECT_EQ(calls, (std::vector<std::string>{"under 1", "under 2", "over"}));
     // A frame that is not drawn draws no overlay.
     system->renderer->SkipScene();
     EXPECT_EQ(calls.size(), 3u);
     // Without overlays the frame is drawn all the same.
-    Renderer::overlays = {};
+    Door().overlays = {};
     system->renderer->RenderScene();
 }
 

@@ -45,7 +45,6 @@ protected:
         s->shaderManager = new ShaderManager();
         m_renderer = new Renderer();
         s->renderer = m_renderer;
-        s->shaderManager->SetSetupFunction([this] { m_renderer->SetupShaders(); });
         ASSERT_TRUE(m_renderer->InitGL());
         m_renderer->Resize(Context().Width(), Context().Height(), Renderer::DEFAULT_FIELD_OF_VIEW);
         m_renderer->SetupShaders();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/Program.h"
@@ -14,6 +15,7 @@
 #include "support/EngineFixture.h"
 #include "support/GLTestContext.h"
 #include "support/TestEnv.h"
+#include "tools/ProgramParts.h"
 
 using namespace QRX;
 
@@ -55,6 +57,7 @@ protected:
         Platform::SetDebuggerPresentOverride(-1);
         Platform::SetMessageBoxHook(nullptr);
         TestSupport::ReleaseSystem();
+        InstallProgramParts();
     }
     // Lets the assertion dialog be "shown" with a debugger attached, so a fatal
     // assertion is recorded instead of ending the test program.
@@ -282,7 +285,7 @@ TEST_F(ShaderTest, RecompileBuildsTheSameNamesUnderNewObjects)
     GLuint oldHud = manager.GetProgram("hud")->GetProgramObject();
     GLuint oldLine = manager.GetProgram("line")->GetProgramObject();
 
-    manager.SetSetupFunction(setup);
+    Door().rebuildShaders = setup;
     testing::internal::CaptureStdout();
     manager.RecompileAllShaders();
     std::string out = testing::internal::GetCapturedStdout();

@@ -15,6 +15,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
@@ -28,10 +29,10 @@
 #include "engine/graphics/TextureManager.h"
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/GameObject.h"
-#include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/GameStateTables.h"
 #include "tools/ConsoleOverlay.h"
+#include "tools/ProgramParts.h"
 #include "support/FakeAudio.h"
 #include "support/EngineFixture.h"
 #include "support/GLReadback.h"
@@ -47,11 +48,9 @@ constexpr int VIEW_H = 240;
 
 TestSupport::GLTestContext& Context() { return TestSupport::SharedContext(VIEW_W, VIEW_H); }
 
-class States : public GameStateInfo
+// The state the door answers while a case runs.
+struct States
 {
-public:
-    int CurrentStateId() const override { return current; }
-    bool IsUpdatingState() const override { return false; }
     int current = 3;
 };
 
@@ -72,7 +71,8 @@ protected:
         m_objects = m_system->objectManager;
         // The splash screen that the start opened is not part of these tests.
         m_objects->ClearLevelObjects();
-        m_objects->SetGameStateInfo(&m_states);
+        Door().currentState = [this]() { return m_states.current; };
+        Door().stateUpdating = nullptr;
         m_fonts = m_system->fontManager;
         // The renderer's program set-up is not part of these tests: build the
         // two programs the pass uses the way it does.
@@ -94,13 +94,14 @@ protected:
     {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         if (System* s = System::PeekInstance()) {
-            if (s->objectManager) s->objectManager->SetGameStateInfo(nullptr);
+            Door().currentState = nullptr;
             testing::internal::CaptureStdout();
             s->Shutdown();
             testing::internal::GetCapturedStdout();
             System::DestroyInstance();
         }
         Logger::SetDialogAvailableOverride(-1);
+        InstallProgramParts();
     }
     // A sprite of the current state with its texture, place and size.
     GameObject* Sprite(const std::string& texture, glm::vec3 position, glm::vec2 size, float opacity = 1.0f)

@@ -4,6 +4,7 @@
 
 #include <tinyxml2.h>
 
+#include "engine/core/EngineDoor.h"
 #include "objects/ObjectTestKit.h"
 
 using namespace QRX;
@@ -445,11 +446,11 @@ TEST_F(ObjectManagerTest, ObjectMarkedByAFreeGoesNextFrameWithItsFree)
 
 TEST_F(ObjectManagerTest, ShutdownReleasesTheHeldResourcesInOrderAfterTheObjects)
 {
-    const std::vector<ObjectManager::HeldResources> saved = ObjectManager::heldResources;
+    const std::vector<EngineDoor::HeldResources> saved = Door().heldResources;
     GameObject* crate = manager->CreateInstance(SWITCH, glm::vec3(0.0f));
     ASSERT_NE(crate, nullptr);
     std::vector<std::string> released;
-    ObjectManager::heldResources = {
+    Door().heldResources = {
         {"Releasing the first kind",
          []() { return true; },
          [&]() {
@@ -469,5 +470,5 @@ TEST_F(ObjectManagerTest, ShutdownReleasesTheHeldResourcesInOrderAfterTheObjects
     EXPECT_LT(first, last);
     EXPECT_EQ(page.find("nobody loaded"), std::string::npos);
     EXPECT_NE(page.find("|QRX::ObjectManager::Shutdown]"), std::string::npos);
-    ObjectManager::heldResources = saved;
+    Door().heldResources = saved;
 }

@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/Component.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/GameObjectHandle.h"
-#include "engine/objects/GameStateInfo.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/objects/TemplateFactory.h"
 #include "support/EngineFixture.h"
 #include "support/TestEnv.h"
+#include "tools/ProgramParts.h"
 
 namespace QRX {
 namespace TestKit {
@@ -100,12 +101,9 @@ public:
     GameObjectHandle target;
 };
 
-// Game states under test control.
-class TestStates : public GameStateInfo
+// Game states under test control: the fixture's door answers from them.
+struct TestStates
 {
-public:
-    int CurrentStateId() const override { return current; }
-    bool IsUpdatingState() const override { return updating; }
     int current = 3;
     bool updating = false;
 };
@@ -132,7 +130,8 @@ protected:
         manager = system->objectManager;
         fm = system->fileManager;
         manager->SetObjectFolder(ObjectFolder());
-        manager->SetGameStateInfo(&states);
+        Door().currentState = [this]() { return states.current; };
+        Door().stateUpdating = [this]() { return states.updating; };
         FactoryMap<Component>& factories = manager->GetFactories();
         FactoryRegister<Component>(new Factory<Component, RecorderComponent<CT_GRAPHICS>>(CT_GRAPHICS), factories);
         FactoryRegister<Component>(new Factory<Component, RecorderComponent<CT_PHYSICS>>(CT_PHYSICS), factories);
@@ -143,6 +142,7 @@ protected:
     void TearDown() override
     {
         TestSupport::ReleaseSystem();
+        InstallProgramParts();
     }
 
     TestSupport::ScopedTempHome home;

@@ -1,6 +1,7 @@
 // Name tables and factories.
 #include <gtest/gtest.h>
 
+#include "engine/core/EngineDoor.h"
 #include "engine/physics/PhysicsFactories.h"
 #include "tools/ProgramParts.h"
 #include "objects/ObjectTestKit.h"
@@ -138,7 +139,7 @@ void RegisterNothing(FactoryMap<Component>&) { Calls().push_back("nothing"); }
 TEST(ObjectStartupTest, ComponentRegistrationsRunInOrderIntoTheObjectManager)
 {
     Calls().clear();
-    SetComponentRegistrations({RegisterNothing, RegisterProbe, nullptr});
+    Door().componentRegistrations = {RegisterNothing, RegisterProbe, nullptr};
     // No object manager: no registration runs.
     RegisterComponentFactories();
     EXPECT_TRUE(Calls().empty());

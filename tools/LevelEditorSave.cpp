@@ -11,6 +11,7 @@
 #include "engine/graphics/Renderer.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "engine/platform/FilePath.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/LevelManager.h"
 #include "game/flow/Map.h"
@@ -85,11 +86,8 @@ bool OpenedFileMapSizes(int stateId, const LevelManager& levels, LevelEditor::Ma
     const tinyxml2::XMLElement* root = open->second->RootElement();
     const tinyxml2::XMLElement* map = root ? root->FirstChildElement("Map") : nullptr;
     if (!map) return false;
-    auto read = [map](const char* name) {
-        const char* text = ElementText(map->FirstChildElement(name));
-        return text ? FileManager::ConvertToUnsigned(text) : 0u;
-    };
-    sizes = {read("Row"), read("Column"), read("Height")};
+    sizes = {};
+    FileManager::ReadMapSizes(map, sizes.rows, sizes.columns, sizes.height);
     return true;
 }
 
@@ -165,7 +163,7 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
     // The one report of a refusal (the console shows it through the log's echo).
     if (!saved)
         QRX_LOG_ERROR("Level not saved as %s: %s%s", name.c_str(), why.c_str(),
-                      LevelFiles::FileExists(LevelManager::LEVEL_FOLDER + name) ? " (the previous file is kept)" : "");
+                      Platform::PathExists(LevelManager::LEVEL_FOLDER + name) ? " (the previous file is kept)" : "");
     if (reason) *reason = saved ? std::string() : why;
     // In the editor the level being edited is now that file.
     if (saved && IsEditorState(CurrentStateId())) {

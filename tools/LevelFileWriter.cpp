@@ -92,12 +92,6 @@ bool CheckLevelFileName(const std::string& name, std::string& reason)
     return true;
 }
 
-bool FileExists(const std::string& path)
-{
-    std::error_code ec;
-    return fs::is_regular_file(Platform::ResolvePath(path), ec);
-}
-
 std::string BackupName(const std::string& name)
 {
     return (name.size() > 4 ? name.substr(0, name.size() - 4) : std::string()) + BACKUP_SUFFIX;

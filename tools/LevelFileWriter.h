@@ -28,8 +28,6 @@ std::string DropTrailingBlanks(const std::string& name);
 // of dots only but ".", ending in ".xml" with a name before it. False with
 // the one reason that refuses it otherwise.
 bool CheckLevelFileName(const std::string& name, std::string& reason);
-// Whether a file (path as the program names it) is there to be kept.
-bool FileExists(const std::string& path);
 // The name with its last four characters replaced by ".bak" (".bak" alone
 // for a shorter name).
 std::string BackupName(const std::string& name);

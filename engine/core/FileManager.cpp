@@ -254,12 +254,16 @@ bool FileManager::CloseFile(const std::string& path)
 void FileManager::ReadMap(unsigned& rows, unsigned& columns, unsigned& height)
 {
     if (!mapElement) return;
-    const XMLElement* child = mapElement->FirstChildElement();
-    if (!child) {
+    if (!mapElement->FirstChildElement()) {
         QRX_LOG_ERROR("Map data section is empty!");
         return;
     }
-    for (; child; child = child->NextSiblingElement()) {
+    ReadMapSizes(mapElement, rows, columns, height);
+}
+
+void FileManager::ReadMapSizes(const XMLElement* map, unsigned& rows, unsigned& columns, unsigned& height)
+{
+    for (const XMLElement* child = map->FirstChildElement(); child; child = child->NextSiblingElement()) {
         const char* text = ElementText(child);
         if (!text) continue;
         if (std::strcmp(child->Name(), "Row") == 0) rows = ConvertToUnsigned(text);

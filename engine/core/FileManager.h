@@ -59,6 +59,8 @@ public:
     bool CloseFile(const std::string& path);
     // Rows, columns and height of the level's "Map"; absent values untouched.
     void ReadMap(unsigned& rows, unsigned& columns, unsigned& height);
+    // The same from any "Map" element (not null), without a word when it is empty.
+    static void ReadMapSizes(const tinyxml2::XMLElement* map, unsigned& rows, unsigned& columns, unsigned& height);
     // Appends the entries of a folder (ending with a separator) to directoryFiles.
     void GetAllFileFromDirectory(const std::string& folder);
     // Creates, through the object manager, one object per element from the

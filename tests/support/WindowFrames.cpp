@@ -3,11 +3,9 @@
 #include <poll.h>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace QRX {
 namespace TestSupport {
@@ -23,11 +21,10 @@ Display* AsDisplay(void* display) { return static_cast<Display*>(display); }
 // The first window below `parent` (depth first) with that title.
 Window FindByTitle(Display* display, Window parent, const std::string& title)
 {
-    Window root = 0, up = 0;
+    Window root = 0, up = 0, found = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, parent, &root, &up, &children, &count)) return 0;
-    Window found = 0;
     for (unsigned i = 0; i < count && !found; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name) {
@@ -64,13 +61,12 @@ bool WindowFrames::Watch()
 {
     Display* display = AsDisplay(m_display);
     const Window window = FindByTitle(display, DefaultRootWindow(display), m_title);
-    if (!window) return false;
-    if (window != m_window) {
+    if (window && window != m_window) {
         if (m_damage) XDamageDestroy(display, m_damage);
         m_damage = XDamageCreate(display, window, XDamageReportNonEmpty);
         m_window = window;
     }
-    return true;
+    return window != 0;
 }
 
 void WindowFrames::TakeEvents()
@@ -89,12 +85,8 @@ void WindowFrames::TakeEvents()
 bool WindowFrames::Restart()
 {
     m_counted = 0;
-    if (!m_display) {
-        m_failure = "no X display to count the frames of \"" + m_title + "\" on";
-        return false;
-    }
-    if (!Watch()) {
-        m_failure = "no window titled \"" + m_title + "\"";
+    if (!m_display || !Watch()) {
+        m_failure = (m_display ? "no window titled \"" : "no X display to count the frames of \"") + m_title + "\"";
         return false;
     }
     // Every repaint the server made so far reaches this connection before the
@@ -109,29 +101,22 @@ bool WindowFrames::WaitFrames(int frames, std::chrono::steady_clock::duration de
 {
     if (!m_display) return Restart();
     const auto end = std::chrono::steady_clock::now() + deadline;
-    const int fd = ConnectionNumber(AsDisplay(m_display));
-    while (true) {
-        TakeEvents();
-        if (m_counted >= frames) return true;
+    pollfd connection{ConnectionNumber(AsDisplay(m_display)), POLLIN, 0};
+    for (TakeEvents(); m_counted < frames; TakeEvents()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0) {
+            m_failure = "the window \"" + m_title + "\" showed " + std::to_string(m_counted) + " of " +
+                        std::to_string(frames) + " frames before the deadline";
+            return false;
+        }
         // At most a second at a time, so that a window made anew is watched
         // and a window that has gone ends the wait.
-        ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
-        if (p.revents == 0 && !Watch()) {
+        if (::poll(&connection, 1, static_cast<int>(std::min<long long>(left.count(), 1000))) == 0 && !Watch()) {
             m_failure = "the window \"" + m_title + "\" went";
             return false;
         }
     }
-    m_failure = "the window \"" + m_title + "\" showed " + std::to_string(m_counted) + " of " +
-                std::to_string(frames) + " frames before the deadline";
-    return false;
-}
-
-bool WindowFrames::WaitNewFrames(int frames, std::chrono::steady_clock::duration deadline)
-{
-    return Restart() && WaitFrames(frames, deadline);
+    return true;
 }
 
 } // namespace TestSupport

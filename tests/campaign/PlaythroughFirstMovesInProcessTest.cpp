@@ -111,7 +111,6 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheThrowShowsHowToMoveThenHowToThrowA
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<7.6\n"));
     EXPECT_FALSE(run.PictureShown("tutorial_move"));
     EXPECT_TRUE(run.PictureShown("tutorial_pickup"));
-    // Onto the pad in the crate room's corner: it gives a spare crate.
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<3.6\n100 S z>14.3\n"));
     EXPECT_TRUE(CrateComesTo(2.5f, 13.5f, PAD_SECONDS));
 }
@@ -127,11 +126,9 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BazingaShowsTheTeleportAndThePadBesid
     const std::size_t placed = run.Game().FindAll(CRATE).size();
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>5.4\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 13.5f, PAD_SECONDS));
-    // Still pressed, the pad gives another a few seconds on, though the
-    // first lives: crates thrown out of reach never strand the robot.
-    EXPECT_GT(run.Game().StepUntil([&] { return run.Game().FindAll(CRATE).size() == placed + 2; },
-                                   run.FramesIn(PAD_SECONDS + 3.0)),
-              0);
+    // Still pressed, it gives another though the first lives: a crate thrown out of reach never strands the robot.
+    const auto another = [&] { return run.Game().FindAll(CRATE).size() == placed + 2; };
+    EXPECT_GT(run.Game().StepUntil(another, run.FramesIn(PAD_SECONDS + 3.0)), 0);
 }
 
 TEST_F(PlaythroughFirstMovesInProcessTest, WarmUpShowsThePatrolThenTheCheckpointOnTheWayOut)
@@ -177,6 +174,10 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheSwapperShowsThePadAndTheRobotOnItG
     ASSERT_NO_FATAL_FAILURE(Enter(8, {"tutorial_spawner"}));
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>6.3\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
+    // Thrown north without its power it lies out of reach: back on the pad, the robot gets another and swaps over.
+    ASSERT_NO_FATAL_FAILURE(Moves("60 W reach\n1 LBUTTON\n3\n1 LBUTTON\n120\n60 S z>38.3\n20\n"
+                                  "60 W reach\n1 LBUTTON\n3\n1 2\n3\n1 LBUTTON\n180\n1 T\n10\n"));
+    EXPECT_LT(run.Game().Player()->position.z, 29.0f) << "still on the start island";
 }
 
 TEST_F(PlaythroughFirstMovesInProcessTest, BridgesGaloreShowsTheBridgesAndACrateOnThePadSlidesOneOut)
@@ -201,7 +202,6 @@ TEST_F(PlaythroughFirstMovesInProcessTest, WholeShebangShowsTheThrowAndItsFirstT
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     ASSERT_NO_FATAL_FAILURE(Moves("61\n1 D\n2\n1 LBUTTON\n3\n30 D x>2.4\n1 LBUTTON\n"));
-    // Into the floor: raised, it would hide the rooms behind it.
     const int frames = run.Game().StepUntil([&] { return door->position.y <= shut - 0.95f; }, run.FramesIn(4.0));
     EXPECT_GT(frames, 0) << "the door stands at " << door->position.y;
 }
@@ -212,8 +212,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     GameObject* west = SwitchAt(2.5f, 5.5f);
     GameObject* east = SwitchAt(12.5f, 5.5f);
     ASSERT_TRUE(west && east);
-    // "Stand on the side pads: crates drop on both switches": the robot on
-    // the west pad...
+    // "Stand on the side pads: crates drop on both switches": the robot on the west pad...
     ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
     // ...then on the east one: "the door opens".
@@ -224,17 +223,14 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
-    // The door's pad shows how to hit the boss; its crate, taken and armed,
-    // is held on the west pad while the boss bombs the switches: out of
-    // their blast, it stays in the robot's hands.
+    // The door pad's crate, armed and held on the west pad out of the blasts, stays in hand as bombs hit the switches.
     ASSERT_NO_FATAL_FAILURE(
         Moves("90 A x<7.6\n2\n60 W z<6.6\n90 reach\n1 LBUTTON\n3\n1 1\n3\n60 S z>7.4\n150 A x<4.6\n"));
     EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
-    auto* player = run.Game().Player()->GetComponent<PlayerComponent>();
-    GameObject* armed = player->GetCarriedCrate();
+    GameObject* armed = run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate();
     ASSERT_NE(armed, nullptr);
     EXPECT_GT(run.Game().StepUntil([&] { return !Pressed(west) && !Pressed(east); }, run.FramesIn(8.0)), 0);
-    EXPECT_EQ(player->GetCarriedCrate(), armed);
+    EXPECT_EQ(run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate(), armed);
 }
 
 // Standing on the west pad while the boss bombs around the robot: a crate

@@ -2,9 +2,8 @@
 // their spawners, and teleport crates carry the robot over a pit, onto a
 // pillar halfway over the void (whose pad the landing crate presses) and
 // over the wall of the exit room. Standing still never ends the level; a crate lost
-// in the void or thrown without its power is replaced by its pad, so the
-// robot is never stranded; a fall past the middle island's checkpoint takes
-// the robot back there.
+// in the void is replaced by its spawner, so the robot is never stranded; a
+// fall past the middle island's checkpoint takes the robot back there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,10 +25,8 @@ namespace {
 
 constexpr int THE_SWAPPER = STATE_LEVEL1 + 7;
 constexpr int THE_SWAPPER_TRANSITION = 24;
-// Script lines up to and with the walk onto the start island's pad.
-constexpr std::size_t LINES_TO_FIRST_PAD = 2;
-// Script lines up to and with the walk from the middle island's pad to its crate.
-constexpr std::size_t LINES_TO_SECOND_CRATE = 15;
+// Script lines up to and with the walk onto the middle island's pad.
+constexpr std::size_t LINES_TO_SECOND_PAD = 13;
 // Script lines up to the swap onto the pillar.
 constexpr std::size_t LINES_TO_PILLAR_SWAP = 21;
 constexpr float PILLAR_SPAWNER_Z = 13.5f;
@@ -79,19 +76,19 @@ TEST_F(PlaythroughSwapperInProcessTest, StandingStillNeverEndsTheLevel)
 }
 
 // Thrown east off the middle island, the crate falls into the void and is
-// gone; back on the pad, the robot gets a new one, and that one still leads
-// to the exit.
+// gone; back on the pad, the robot gets a new one, which still leads to the exit.
 TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawner)
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
-    const PlaythroughResult lost = run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_CRATE,
+    const PlaythroughResult lost = run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD,
+                                                       "20\n"
+                                                       "60 W reach  # off the pad, up to its crate\n"
                                                        "1 LBUTTON\n3\n"
                                                        "1 D      # face east, over the void\n2\n"
                                                        "1 LBUTTON\n"
                                                        "200      # it falls off the level\n"
-                                                       "60 S z>26.3  # back onto the pad\n"
-                                                       "20       # a new crate drops\n"),
+                                                       "60 S z>26.3  # back onto the pad, where a new one drops\n20\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
     EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);
@@ -101,7 +98,7 @@ TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawne
     for (GameObject* crate : crates)
         EXPECT_LT(crate->position.x, 7.0f);
 
-    const PlaythroughResult result = run.Play(From("1 W  # face north again\n2", LINES_TO_SECOND_CRATE - 1));
+    const PlaythroughResult result = run.Play(From("1 W  # face north again\n2", LINES_TO_SECOND_PAD));
     EXPECT_TRUE(result.ExitReached());
     EXPECT_EQ(result.leftFor, THE_SWAPPER_TRANSITION);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);
@@ -129,20 +126,6 @@ TEST_F(PlaythroughSwapperInProcessTest, TheCrateLandingOnThePillarsPadBringsTheN
     EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 1);
 }
 
-// Thrown north without the teleport, the first crate lies out of reach on
-// the middle island: back on the pad, the robot gets another and swaps over.
-TEST_F(PlaythroughSwapperInProcessTest, ACrateThrownWithoutItsPowerLeavesAWayOn)
-{
-    Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
-    ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
-    run.Play(ScriptThen(LevelScript(Level()), LINES_TO_FIRST_PAD,
-                        "20\n60 W reach\n1 LBUTTON\n3\n1 LBUTTON\n120\n60 S z>38.3\n20\n"
-                        "60 W reach\n1 LBUTTON\n3\n1 2\n3\n1 LBUTTON\n180\n1 T\n10\n"),
-             NoWait());
-    EXPECT_EQ(SpawnedNear(run, 35.5f), 2);
-    EXPECT_LT(run.Game().Player()->position.z, 29.0f) << "still on the start island";
-}
-
 // Off the middle island's west edge: the checkpoint it touched on landing
 // takes the robot back, with no retry menu and no reload.
 TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheckpoint)
@@ -150,7 +133,7 @@ TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheck
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
     const PlaythroughResult fall =
-        run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_CRATE, "40 A\n200"), NoWait());
+        run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD, "40 A\n200"), NoWait());
     ASSERT_NO_FATAL_FAILURE(ExpectBackAtTheCheckpoint(run, fall, THE_SWAPPER));
     const GameObject* robot = run.Game().Player();
     EXPECT_GT(robot->position.z, 22.0f);

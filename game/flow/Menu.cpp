@@ -9,6 +9,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -65,6 +66,15 @@ const char* CheckboxTexture(bool checked, bool hovered)
 
 ProfileManager* Profiles() { return System::GetInstance()->profileManager; }
 
+// Widths as the font manager lays a line out in the font; -1 without it.
+TextMeasure MeasureIn(const std::string& fontId)
+{
+    return [fontId](const std::string& text) {
+        const FontManager* fonts = System::GetInstance()->fontManager;
+        return fonts ? fonts->TextWidth(fontId, text) : -1.0f;
+    };
+}
+
 } // namespace
 
 SliderTrack VolumeSliderTrack(int stateId, int windowWidth)
@@ -94,7 +104,36 @@ glm::vec3 ProfileSlotPosition(int index)
     return glm::vec3(0.0f, PROFILE_SLOT_TOP_Y - PROFILE_SLOT_SPACING * static_cast<float>(index), PROFILE_SLOT_Z);
 }
 
-std::string ProfileGreeting(const std::string& name) { return "Hello, " + name + "! (Not you?)"; }
+std::string ProfileGreeting(const std::string& name) { return GREETING_HEAD + name + GREETING_TAIL; }
+
+std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure)
+{
+    const float whole = measure(text);
+    if (whole < 0.0f || whole <= width) return text;
+    // The longest start that fits with the ellipsis (a longer start is never narrower).
+    size_t fits = 0, tooLong = text.size();
+    while (tooLong - fits > 1) {
+        const size_t middle = fits + (tooLong - fits) / 2;
+        if (measure(text.substr(0, middle) + ELLIPSIS) <= width) fits = middle;
+        else tooLong = middle;
+    }
+    const std::string cut = text.substr(0, fits) + ELLIPSIS;
+    return measure(cut) <= width ? cut : std::string();
+}
+
+std::string FittedProfileGreeting(const std::string& name, float width, const TextMeasure& measure)
+{
+    const float frame = measure(ProfileGreeting(std::string()));
+    if (frame < 0.0f) return ProfileGreeting(name);
+    return ProfileGreeting(FitToWidth(name, width - frame, measure));
+}
+
+float TextRoom(const GameObject& object, const TextComponent& text)
+{
+    const float half = 0.5f * object.scale.x;
+    const float margin = std::max(0.0f, text.m_posX + half);
+    return half - text.m_posX - margin;
+}
 
 std::string ApplyTypedCharacter(const std::string& text, char typed)
 {
@@ -172,6 +211,7 @@ void Menu::Free()
     if (CurrentStateId() == STATE_MAINPROFILE) {
         // The slots went back to the pool with the screen.
         m_ProfileSlots.clear();
+        m_ProfileSlotNames.clear();
         m_SelectedSlot = nullptr;
     }
 }
@@ -259,7 +299,8 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
         ProfileManager* profiles = Profiles();
         auto* text = object.GetComponent<TextComponent>();
         if (text && profiles && profiles->GetCurrentProfile())
-            text->m_text = ProfileGreeting(profiles->GetCurrentProfile()->name);
+            text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name, TextRoom(object, *text),
+                                                 MeasureIn(text->m_fontId));
     }
     UpdateVolumeSlider(&element);
     if (element.m_LeftClickState == UI_STATE_BEGUN) OnButtonClicked(manager, name);
@@ -402,6 +443,13 @@ TextComponent* Menu::SlotText(const UILogicComponent* element)
     return element && element->owner ? element->owner->GetComponent<TextComponent>() : nullptr;
 }
 
+std::string Menu::SlotName(const UILogicComponent* element) const
+{
+    for (size_t i = 0; element && i < m_ProfileSlots.size(); ++i)
+        if (m_ProfileSlots[i] == element->owner) return m_ProfileSlotNames[i];
+    return std::string();
+}
+
 void Menu::SetElementTexture(UILogicComponent* element, const std::string& textureId)
 {
     if (!element) return;
@@ -419,13 +467,15 @@ void Menu::RefreshProfileList()
     const std::vector<std::string> names = profiles->GetProfileNames();
     for (size_t i = 0; i < m_ProfileSlots.size() && i < names.size(); ++i) {
         GameObject* slot = m_ProfileSlots[i];
+        m_ProfileSlotNames[i] = names[i];
         auto* text = slot->GetComponent<TextComponent>();
         if (!text) continue;
-        text->m_text = names[i];
         text->m_drawMe = true;
         text->m_posX = PROFILE_SLOT_TEXT_MARGIN - 0.5f * slot->scale.x;
         text->m_posY = PROFILE_SLOT_TEXT_Y;
         text->m_color = SLOT_TEXT_COLOUR;
+        // Drawn within the slot; the slot keeps the whole name.
+        text->m_text = FitToWidth(names[i], TextRoom(*slot, *text), MeasureIn(text->m_fontId));
     }
     SelectCurrentProfileSlot();
 }
@@ -440,6 +490,7 @@ void Menu::RebuildProfileSlots()
         slot->DestroyComponents();
     }
     m_ProfileSlots.clear();
+    m_ProfileSlotNames.clear();
     m_SelectedSlot = nullptr;
 
     ObjectManager* objects = System::GetInstance()->objectManager;
@@ -465,6 +516,7 @@ void Menu::RebuildProfileSlots()
             break;
         }
         m_ProfileSlots.push_back(slot);
+        m_ProfileSlotNames.emplace_back();
         element->m_IsSticky = true;
         SetElementTexture(element, SLOT_TEXTURE);
     }
@@ -479,10 +531,9 @@ void Menu::SelectCurrentProfileSlot()
     m_SelectedSlot = m_ProfileSlots.front()->GetComponent<UILogicComponent>();
     ProfileManager* profiles = Profiles();
     const Profile* current = profiles ? profiles->GetCurrentProfile() : nullptr;
-    for (GameObject* slot : m_ProfileSlots) {
-        auto* text = slot->GetComponent<TextComponent>();
-        if (current && text && text->m_text == current->name) {
-            m_SelectedSlot = slot->GetComponent<UILogicComponent>();
+    for (size_t i = 0; current && i < m_ProfileSlots.size(); ++i) {
+        if (m_ProfileSlotNames[i] == current->name) {
+            m_SelectedSlot = m_ProfileSlots[i]->GetComponent<UILogicComponent>();
             break;
         }
     }
@@ -520,9 +571,8 @@ void Menu::UpdateProfileSlots(GameStateManager& manager)
         element->m_SelectState = UI_STATE_BEGUN;
     }
 
-    const TextComponent* selected = SlotText(m_SelectedSlot);
-    if (!selected) return;
-    const std::string name = selected->m_text;
+    if (!SlotText(m_SelectedSlot)) return;
+    const std::string name = SlotName(m_SelectedSlot);
     ProfileManager* profiles = Profiles();
     if (m_SelectClicked && profiles) {
         std::string chosen = name;

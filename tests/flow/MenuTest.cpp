@@ -50,6 +50,13 @@ TEST(MenuRules, SliderTracksResolutionsAndTyping)
     EXPECT_EQ(ProfileNameOf("  Ann Lee "), "Ann Lee");
     EXPECT_EQ(ProfileNameOf("   "), "");
     EXPECT_EQ(ProfileNameOf(""), "");
+    // Drawn where it has room: cut with an ellipsis, the greeting's frame whole.
+    const TextMeasure tenEach = [](const std::string& t) { return 10.0f * static_cast<float>(t.size()); };
+    EXPECT_EQ(FitToWidth("Ann", 30.0f, tenEach), "Ann");
+    EXPECT_EQ(FitToWidth("Christopher", 60.0f, tenEach), "Chr...");
+    EXPECT_EQ(FitToWidth("Christopher", 20.0f, tenEach), "");
+    EXPECT_EQ(FitToWidth("Christopher", 20.0f, [](const std::string&) { return -1.0f; }), "Christopher");
+    EXPECT_EQ(FittedProfileGreeting(std::string(500, 'W'), 250.0f, tenEach), "Hello, WWW...! (Not you?)");
 }
 
 class MenuTest : public TestSupport::StateTest
@@ -301,8 +308,14 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     Click("btnCreate");
     Tick();
     ASSERT_EQ(gsm.GetCurrentState(), 43);
+    // One character a frame reaches the field, Backspace too.
+    for (char c : {'A', 'x', char(8)}) {
+        Input().OnCharacter(static_cast<unsigned char>(c));
+        Tick();
+    }
+    EXPECT_EQ(Text(Element("lblName"))->m_text, "A");
     // Typed and clicked within one frame: every character reaches the field before the click acts.
-    for (char c : {'A', 'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
+    for (char c : {'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
     Click("btnProfileAdd");
     EXPECT_EQ(gsm.GetRequestedState(), 42);
     EXPECT_EQ(Profiles().GetCurrentProfile()->name, "An");

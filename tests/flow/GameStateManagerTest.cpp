@@ -137,15 +137,6 @@ TEST_F(GameStateManagerTest, LevelIdUnderThePauseMenuResumesTheLevel)
     calls.clear();
     gsm.Update();
     EXPECT_EQ(calls, (Calls{"level.Update@3"}));
-
-    // Another level asked for on a menu follows the pops, before the level runs.
-    gsm.RequestState(44);
-    gsm.Update();
-    gsm.RequestState(4);
-    gsm.Update();
-    calls.clear();
-    gsm.Update();
-    EXPECT_EQ(calls, (Calls{"level.Free@3", "level.Unload@3", "level.Load@4", "level.Init@4"}));
 }
 
 TEST_F(GameStateManagerTest, RestartRequestPopsTheMenusAndRestartsWithoutLoad)

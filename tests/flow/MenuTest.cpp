@@ -50,13 +50,6 @@ TEST(MenuRules, SliderTracksResolutionsAndTyping)
     EXPECT_EQ(ProfileNameOf("  Ann Lee "), "Ann Lee");
     EXPECT_EQ(ProfileNameOf("   "), "");
     EXPECT_EQ(ProfileNameOf(""), "");
-    // Drawn where it has room: cut with an ellipsis, the greeting's frame whole.
-    const TextMeasure tenEach = [](const std::string& t) { return 10.0f * static_cast<float>(t.size()); };
-    EXPECT_EQ(FitToWidth("Ann", 30.0f, tenEach), "Ann");
-    EXPECT_EQ(FitToWidth("Christopher", 60.0f, tenEach), "Chr...");
-    EXPECT_EQ(FitToWidth("Christopher", 20.0f, tenEach), "");
-    EXPECT_EQ(FitToWidth("Christopher", 20.0f, [](const std::string&) { return -1.0f; }), "Christopher");
-    EXPECT_EQ(FittedProfileGreeting(std::string(500, 'W'), 250.0f, tenEach), "Hello, WWW...! (Not you?)");
 }
 
 class MenuTest : public TestSupport::StateTest

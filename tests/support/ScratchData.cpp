@@ -25,21 +25,6 @@ bool LinkEntries(const fs::path& from, const fs::path& to, const std::string& ex
     return !ec;
 }
 
-// A real folder for each folder in `from` (the level folder's "menus"), a link for each file.
-bool LinkFiles(const fs::path& from, const fs::path& to)
-{
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(from, ec)) {
-        const fs::path made = to / entry.path().filename();
-        if (entry.is_directory()) {
-            if (!fs::create_directory(made, ec) || !LinkFiles(entry.path(), made)) return false;
-        } else if (fs::create_symlink(entry.path(), made, ec), ec) {
-            return false;
-        }
-    }
-    return !ec;
-}
-
 } // namespace
 
 ScratchDataFolder::ScratchDataFolder(bool enter)
@@ -51,7 +36,9 @@ ScratchDataFolder::ScratchDataFolder(bool enter)
     std::error_code ec;
     fs::create_directories(root / "data" / "levels", ec);
     if (ec || !LinkEntries(source / "data", root / "data", "levels") ||
-        !LinkFiles(source / "data" / "levels", root / "data" / "levels"))
+        !LinkEntries(source / "data" / "levels", root / "data" / "levels", "menus") ||
+        !fs::create_directory(root / "data" / "levels" / "menus", ec) ||
+        !LinkEntries(source / "data" / "levels" / "menus", root / "data" / "levels" / "menus", ""))
         return;
     fs::create_directory_symlink(source / "tests", root / "tests", ec);
     if (ec) return;

@@ -70,6 +70,8 @@ void BossComponent::Update()
             m_IsResetRequested = true;
             m_ResetTimer = 0.0f;
         }
+    } else {
+        m_ResetTimer = 0.0f;
     }
 }
 

@@ -12,9 +12,11 @@
 //   one tick of the tree; the damage colour of a hit goes back to
 //   m_originalColor; the three drop timers grow by the capped frame time;
 //   the boss is vulnerable while any active door is open, and each
-//   vulnerable update adds the frame time to the reset timer (never reset
-//   by a shut door), which, past m_ResetInterval, raises the reset request
-//   and restarts. The tree therefore sees last frame's vulnerability.
+//   vulnerable update adds the frame time to the reset timer, which, past
+//   m_ResetInterval, raises the reset request and restarts. A shut door
+//   restarts it too: every opening lasts the whole interval, however short
+//   the one before was cut (a crate knocked off a switch). The tree
+//   therefore sees last frame's vulnerability.
 // - A contact with an object that carries an explode component costs
 //   m_DamageOnHit and shows m_damageColor until the next update; any other
 //   contact, or none, does nothing.

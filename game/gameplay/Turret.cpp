@@ -79,14 +79,27 @@ void Turret::Update()
     }
     System* system = System::PeekInstance();
     if (!system || !system->fontManager) return;
-    // The text's line: how many active turrets come before this one.
+    // The text's line: how many active turrets stand west of this one (the
+    // earlier in the list at the same x); the two ends say which they are.
     int line = 0;
+    int others = 0;
     if (ObjectManager* objects = Objects()) {
         const GameObjectGroup& turrets = objects->GetActiveObjectsOfType(TURRET);
-        line = static_cast<int>(std::find(turrets.begin(), turrets.end(), owner) - turrets.begin());
-        if (line == static_cast<int>(turrets.size())) line = 0;
+        bool before = true;
+        for (const GameObject* turret : turrets) {
+            if (turret == owner) {
+                before = false;
+                continue;
+            }
+            ++others;
+            const float x = turret->position.x;
+            line += x < owner->position.x || (x == owner->position.x && before);
+        }
     }
-    system->fontManager->AddText(FontManager::POSITION_TOP_LEFT, HP_TEXT + std::to_string(TruncateToInt(m_HP)),
+    const char* side = others == 0 ? "" : line == 0 ? HP_WEST : line == others ? HP_EAST : HP_MIDDLE;
+    system->fontManager->AddText(FontManager::POSITION_TOP_LEFT,
+                                 side + std::string(others == 0 ? HP_TEXT : HP_SIDE_TEXT) +
+                                     std::to_string(TruncateToInt(m_HP)),
                                  HP_TEXT_X, HP_TEXT_Y + HP_LINE_HEIGHT * static_cast<float>(line), HP_FONT,
                                  HP_TEXT_COLOUR);
 }

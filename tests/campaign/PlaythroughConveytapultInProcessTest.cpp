@@ -56,7 +56,11 @@ TEST_F(PlaythroughConveytapultInProcessTest, TheScriptReachesTheExitWithAnA)
 {
     int pressedAtExit = -1;
     bool doorOpenAtExit = false;
+    // Lined up to throw the first crate, the robot learns of both switches.
+    int switchesPictureAtPressed = -1;
     ExpectLevelCompleted(*FindCampaignLevel(CONVEYTAPULT), 'A', [&](Playthrough& run) {
+        if (switchesPictureAtPressed < 0 && run.PictureShown("tutorial_twoswitches"))
+            switchesPictureAtPressed = PressedSwitches(run);
         if (pressedAtExit >= 0 || !run.Game().Player()) return;
         // The exit's contact: the robot reached the exit room.
         if (run.Game().Player()->position.z > 3.0f) return;
@@ -67,6 +71,7 @@ TEST_F(PlaythroughConveytapultInProcessTest, TheScriptReachesTheExitWithAnA)
     // The way opened as the level means: both crates rode onto the switches.
     EXPECT_EQ(pressedAtExit, 2);
     EXPECT_TRUE(doorOpenAtExit);
+    EXPECT_EQ(switchesPictureAtPressed, 0);
 }
 
 TEST_F(PlaythroughConveytapultInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)

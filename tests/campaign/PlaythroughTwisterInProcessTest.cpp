@@ -12,6 +12,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/gameplay/AIChaseComponent.h"
+#include "game/gameplay/ChaseAI.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
@@ -64,6 +65,33 @@ TEST_F(PlaythroughTwisterInProcessTest, TheChasersCatchOpensTheRetryMenuWhoseYes
     GameObject* chaser = Chaser(run);
     ASSERT_NE(chaser, nullptr);
     EXPECT_LT(chaser->position.z, 5.0f);
+}
+
+// A robot that does not wait for the guards to go takes the crate straight
+// to the switch and stands there: what ends the attempt is the chaser, come
+// round the pillar within its reach, not a guard nor anything unseen.
+void ExpectOnlyTheChasersReachEndsAHastyAttempt(int pace)
+{
+    Playthrough run(pace);
+    ASSERT_TRUE(run.Start(TWISTER)) << run.Error();
+    const PlaythroughResult result =
+        run.Play(ScriptThen({}, 0, "62\n30 reach\n1 LBUTTON\n3\n60 W z<11.6\n90 D x>12.4\n3 RBUTTON\n600\n"), NoWait());
+    EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    GameObject* chaser = nullptr;
+    for (GameObject* enemy : run.Game().FindAll(ENEMY))
+        if (enemy->GetComponent(CT_AICHASE)) chaser = enemy;
+    ASSERT_NE(chaser, nullptr);
+    EXPECT_LT(glm::length(chaser->position - run.Game().Player()->position), ChaseAI::CATCH_DISTANCE);
+}
+
+TEST_F(PlaythroughTwisterInProcessTest, OnlyTheChasersReachEndsTheAttemptOfARobotThatDoesNotWait)
+{
+    ExpectOnlyTheChasersReachEndsAHastyAttempt(Playthrough::FRAMES_PER_SECOND);
+}
+
+TEST_F(PlaythroughTwisterInProcessTest, OnlyTheChasersReachEndsTheAttemptOfARobotThatDoesNotWaitAtTwentyFramesASecond)
+{
+    ExpectOnlyTheChasersReachEndsAHastyAttempt(Playthrough::SLOW_FRAMES_PER_SECOND);
 }
 
 // At 1/20 s both enemy boxes leave standing guards. Set down against the pillar, on its top or its rim, the crate is

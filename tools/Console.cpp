@@ -582,8 +582,8 @@ bool Console::MayLeaveEditor(const std::string& line)
     // Nothing is written and nothing left: the same line again drops the changes.
     m_warnedLine = line;
     const bool fileKeeps = editor->GetFileName() != LevelEditor::TEMPLATE_FILE;
-    Print(std::string("Unsaved changes: ") + (fileKeeps ? "'save' or " : "") + "'save name.xml' keeps them; same " +
-          line.substr(0, line.find(' ')) + " again drops them");
+    Print(std::string("Unsaved work: ") + (fileKeeps ? "'save' or " : "") + "'save name.xml' keeps it; same " +
+          line.substr(0, line.find(' ')) + " again drops it");
     return false;
 }
 

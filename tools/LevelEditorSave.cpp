@@ -175,7 +175,8 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
     }
     // The one report of a refusal (the console shows it through the log's echo).
     if (!saved) {
-        const bool kept = name.find('\0') == std::string::npos && Platform::PathExists(LevelManager::LEVEL_FOLDER + name);
+        const bool kept =
+            name.find('\0') == std::string::npos && Platform::PathExists(LevelManager::LEVEL_FOLDER + name);
         QRX_LOG_ERROR("Level not saved as %s: %s%s", Shown(name).c_str(), why.c_str(),
                       kept ? " (the previous file is kept)" : "");
     }

@@ -106,19 +106,21 @@ glm::vec3 ProfileSlotPosition(int index)
 
 std::string ProfileGreeting(const std::string& name) { return GREETING_HEAD + name + GREETING_TAIL; }
 
-std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure)
+std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure, bool keepEnd)
 {
     const float whole = measure(text);
     if (whole < 0.0f || whole <= width) return text;
-    // The longest start that fits with the ellipsis (a longer start is never narrower).
-    size_t fits = 0, tooLong = text.size();
-    while (tooLong - fits > 1) {
-        const size_t middle = fits + (tooLong - fits) / 2;
-        if (measure(text.substr(0, middle) + ELLIPSIS) <= width) fits = middle;
-        else tooLong = middle;
+    auto cutTo = [&text, keepEnd](size_t kept) {
+        return keepEnd ? ELLIPSIS + text.substr(text.size() - kept) : text.substr(0, kept) + ELLIPSIS;
+    };
+    // The most characters that fit with the ellipsis (more are never narrower).
+    size_t fits = 0, tooMany = text.size();
+    while (tooMany - fits > 1) {
+        const size_t middle = fits + (tooMany - fits) / 2;
+        if (measure(cutTo(middle)) <= width) fits = middle;
+        else tooMany = middle;
     }
-    const std::string cut = text.substr(0, fits) + ELLIPSIS;
-    return measure(cut) <= width ? cut : std::string();
+    return measure(cutTo(fits)) <= width ? cutTo(fits) : std::string();
 }
 
 std::string FittedProfileGreeting(const std::string& name, float width, const TextMeasure& measure)
@@ -168,6 +170,7 @@ void Menu::Init()
 
     // Reading on after a failed open would take the objects of whatever
     // level file was open before.
+    m_NameStarted = false;  // a name field starts from its file's text
     LevelManager* levels = OpenCurrentScreenFile("a menu screen");
     if (!levels) return;
     levels->LoadLevelObjects(true);
@@ -271,8 +274,13 @@ void Menu::Update(GameStateManager& manager)
 void Menu::TypeIntoNameField()
 {
     InputManager* input = System::GetInstance()->inputManager;
-    if (!input || !m_NameField) return;
-    for (char typed : input->GetUnclaimedText()) m_NameField->m_text = ApplyTypedCharacter(m_NameField->m_text, typed);
+    if (!input || !m_NameField || !m_NameField->owner) return;
+    // The name is kept whole here; the field shows its end when it is too wide.
+    if (!m_NameStarted) m_TypedName = m_NameField->m_text;
+    m_NameStarted = true;
+    for (char typed : input->GetUnclaimedText()) m_TypedName = ApplyTypedCharacter(m_TypedName, typed);
+    m_NameField->m_text = FitToWidth(m_TypedName, TextRoom(*m_NameField->owner, *m_NameField),
+                                     MeasureIn(m_NameField->m_fontId), true);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -595,7 +603,7 @@ void Menu::AddProfile(GameStateManager& manager)
         return;
     }
     if (ProfileManager* profiles = Profiles()) {
-        std::string name = ProfileNameOf(m_NameField->m_text);
+        std::string name = ProfileNameOf(m_TypedName);
         if (name.empty()) {
             // A blank name would greet nobody and not survive a restart: the screen stays for a name.
             QRX_LOG_WARNING("A profile needs a name; nothing created.");

@@ -17,8 +17,9 @@
 //   are laid out the same way and scaled by the window width.
 // - The profile slots belong to screen 42: Free of that screen forgets them,
 //   a rebuild hides, strips and returns the old ones before making new ones.
-// - A profile name is drawn within its slot and within the greeting, cut
-//   with an ellipsis when too wide; selecting and deleting use the whole name.
+// - A profile name is drawn within its slot, the greeting and the name field,
+//   cut with an ellipsis when too wide (the field shows the end being typed);
+//   creating, selecting and deleting use the whole name.
 // - A deletion confirmed on screen 49 deletes the profile that was
 //   highlighted when "btnDelete" was clicked, never "Guest"; "btnConfirmNo"
 //   forgets it.
@@ -114,8 +115,9 @@ constexpr const char* ELLIPSIS = "...";
 // The width of a line of text in pixels; negative when it cannot be measured.
 using TextMeasure = std::function<float(const std::string&)>;
 // The text when it fits the width (or cannot be measured); else its longest
-// start that fits with ELLIPSIS after it (empty when not even that fits).
-std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure);
+// start that fits with ELLIPSIS after it, or with keepEnd its longest end
+// after ELLIPSIS (empty when not even the ellipsis fits).
+std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure, bool keepEnd = false);
 // The greeting with the name cut (FitToWidth) so that the whole line fits.
 std::string FittedProfileGreeting(const std::string& name, float width, const TextMeasure& measure);
 // The room for a text component's line inside its object's box: from where
@@ -213,6 +215,8 @@ private:
     // Found during this frame's element steps.
     std::array<UILogicComponent*, RESOLUTION_CHOICES> m_ResolutionBoxes{};
     TextComponent* m_NameField = nullptr;
+    std::string m_TypedName;     // the name field's whole text (the field may show only its end)
+    bool m_NameStarted = false;  // m_TypedName has taken the field's first text since the screen began
     bool m_ConsoleTyping = false;  // the console had the keyboard as the frame began
     bool m_SelectClicked = false;
     bool m_DeleteClicked = false;

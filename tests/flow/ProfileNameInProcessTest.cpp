@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/TextComponent.h"
@@ -50,16 +51,16 @@ TEST_F(ProfileNameInProcessTest, ANameIsTakenWholeHoweverWide)
     EXPECT_EQ(Typed(wide + "\b\bab"), wide.substr(0, wide.size() - 2) + "ab");
 }
 
-TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsSlotAndTheGreeting)
+TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAndKeptWhole)
 {
     ASSERT_TRUE(game.Start());
     System* system = game.GetSystem();
-    std::string wide(60, 'W');
-    ASSERT_TRUE(system->profileManager->CreateProfile(wide) && system->profileManager->SelectProfile(wide));
-    // A screen's lines showing the name, each within its box.
-    auto shown = [this, system](int screen) {
+    const std::string name = std::string(60, 'W') + "ab";
+    // A screen's lines showing the name (typed first), each within its box.
+    auto shown = [this, system](int screen, const std::string& typed) {
         std::string lines;
         EXPECT_TRUE(game.EnterState(screen));
+        for (char c : typed) system->inputManager->OnCharacter(static_cast<unsigned char>(c));
         game.Step();
         for (GameObject* o : system->objectManager->GetAllObjects()) {
             const auto* line = o->GetComponent<TextComponent>();
@@ -69,8 +70,16 @@ TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsSlotAndTheGreeting)
         }
         return lines;
     };
-    EXPECT_NE(shown(STATE_MAINMENU).find("W...! (Not you?)|"), std::string::npos);
-    EXPECT_NE(shown(42).find("W...|"), std::string::npos);  // the profile screen
+    EXPECT_EQ(shown(43, name).substr(0, 5), "...WW");  // the name field shows the end typed
+    GameObject* add = system->objectManager->CreatePlacedInstance(UIOBJECT, glm::vec3(0.0f), 1, 43);
+    auto* click = dynamic_cast<UILogicComponent*>(add->AddComponent(CT_UILOGIC));
+    click->m_UIName = "btnProfileAdd";
+    click->m_UseMouse = false;
+    click->m_LeftClickState = UI_STATE_BEGUN;
+    game.Step();
+    EXPECT_EQ(system->profileManager->GetCurrentProfile()->name, name);
+    EXPECT_NE(shown(STATE_MAINMENU, "").find("W...! (Not you?)|"), std::string::npos);
+    EXPECT_NE(shown(42, "").find("W...|"), std::string::npos);  // the profile screen
     auto* menu = dynamic_cast<Menu*>(GetStateObject(StateObjectKind::Menu));
     EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
 }

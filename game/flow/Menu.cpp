@@ -110,8 +110,14 @@ std::string FitToWidth(const std::string& text, float width, const TextMeasure& 
 {
     const float whole = measure(text);
     if (whole < 0.0f || whole <= width) return text;
+    // No blank next to the ellipsis.
     auto cutTo = [&text, keepEnd](size_t kept) {
-        return keepEnd ? ELLIPSIS + text.substr(text.size() - kept) : text.substr(0, kept) + ELLIPSIS;
+        if (keepEnd) {
+            const std::string end = text.substr(text.size() - kept);
+            return ELLIPSIS + end.substr(std::min(end.find_first_not_of(' '), end.size()));
+        }
+        const std::string start = text.substr(0, kept);
+        return start.substr(0, start.find_last_not_of(' ') + 1) + ELLIPSIS;
     };
     // The most characters that fit with the ellipsis (more are never narrower).
     size_t fits = 0, tooMany = text.size();

@@ -377,7 +377,7 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
     glm::vec3 position = object->position;
     const glm::vec3 reach = WorldReach(*object, *collision->GetPrimitive());
     std::vector<Stopper> stoppers;
-    GatherStoppers(object, false, stoppers);
+    GatherStoppers(object, false, {}, stoppers);
 
     float elapsed = 0.0f;
     float sinceSample = 0.0f;
@@ -406,7 +406,8 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
     return path;
 }
 
-void PhysicsManager::GatherStoppers(const GameObject* object, bool withFields, std::vector<Stopper>& stoppers)
+void PhysicsManager::GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,
+                                    std::vector<Stopper>& stoppers)
 {
     stoppers.clear();
     System* system = System::PeekInstance();
@@ -415,6 +416,7 @@ void PhysicsManager::GatherStoppers(const GameObject* object, bool withFields, s
     const GameObjectGroup objects = system->objectManager->GetActiveObjects();
     for (GameObject* other : objects) {
         if (!other || other == object || other->id == object->id || other->type == PLAYER) continue;
+        if (std::find(passed.begin(), passed.end(), other->type) != passed.end()) continue;
         const CollisionComponent* shape = GetCollisionComponent(other);
         const Primitive* primitive = shape ? shape->GetPrimitive() : nullptr;
         if (!primitive || !shape->active) continue;
@@ -441,12 +443,12 @@ GameObject* PhysicsManager::FirstStopper(const std::vector<Stopper>& stoppers, c
 }
 
 GameObject* PhysicsManager::FindStopper(const GameObject* object, const glm::vec3& position, float tolerance,
-                                        bool withFields) const
+                                        bool withFields, std::initializer_list<ObjectType> passed) const
 {
     const CollisionComponent* collision = GetCollisionComponent(object);
     if (!collision || !collision->GetPrimitive()) return nullptr;
     std::vector<Stopper> stoppers;
-    GatherStoppers(object, withFields, stoppers);
+    GatherStoppers(object, withFields, passed, stoppers);
     return FirstStopper(stoppers, position, WorldReach(*object, *collision->GetPrimitive()), tolerance);
 }
 

@@ -31,6 +31,7 @@
 // after the hooks have run (a hook may remove a component).
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include <glm/glm.hpp>
@@ -112,10 +113,11 @@ public:
     // collision primitive overlaps the object's box, were it at the position,
     // by more than the tolerance on every axis, and that would stop it: a
     // contact of the two resolves (Contact::IsResolvable). With withFields,
-    // a force field of either kind counts whatever it lets through. Null
-    // when none, or when the object has no collision primitive.
-    GameObject* FindStopper(const GameObject* object, const glm::vec3& position, float tolerance,
-                            bool withFields) const;
+    // a force field of either kind counts whatever it lets through; objects
+    // of the passed types never count. Null when none, or when the object
+    // has no collision primitive.
+    GameObject* FindStopper(const GameObject* object, const glm::vec3& position, float tolerance, bool withFields,
+                            std::initializer_list<ObjectType> passed = {}) const;
 
     // Whether an object is a block of the level's solid, whose faces flush
     // against other blocks never push a body (AccurateCollision.h): no body,
@@ -149,7 +151,8 @@ private:
         const CollisionPlane* plane = nullptr;
     };
     // The objects that would stop the object (see FindStopper), where they are now.
-    static void GatherStoppers(const GameObject* object, bool withFields, std::vector<Stopper>& stoppers);
+    static void GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,
+                               std::vector<Stopper>& stoppers);
     // The first of them that a box at the position overlaps by more than the tolerance.
     static GameObject* FirstStopper(const std::vector<Stopper>& stoppers, const glm::vec3& position,
                                     const glm::vec3& reach, float tolerance);

@@ -404,7 +404,9 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
 {
     System* system = System::PeekInstance();
     PhysicsManager* physics = system ? system->physicsManager : nullptr;
-    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true);
+    // Enemies and the boss are what a crate (with the explosion) is set down
+    // against, into their reach.
+    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
 }
 
 void PlayerComponent::PickUpCrate(GameObject* crate)
@@ -560,6 +562,14 @@ void PlayerComponent::UpdateThrowPreview()
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
                                             m_Aim * m_ThrowForce);
+    // A longer flight than the markers cover (a long fall, or short frames):
+    // they spread over all of it, so that the red one still marks its end.
+    if (points.size() > static_cast<std::size_t>(THROW_MARKER_COUNT)) {
+        std::vector<glm::vec3> spread(THROW_MARKER_COUNT);
+        const std::size_t last = points.size() - 1;
+        for (std::size_t i = 0; i < spread.size(); ++i) spread[i] = points[i * last / (spread.size() - 1)];
+        points.swap(spread);
+    }
     const int n = static_cast<int>(points.size());
     for (int i = 0; i < THROW_MARKER_COUNT; ++i) {
         GameObject* marker = m_ThrowMarkers[i];

@@ -29,13 +29,16 @@
 //   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
 //   along the aim (the facing tilted up by 0.707); drop wins over throw in
 //   one frame. Neither lets go of a crate whose box overlaps a block, a
-//   field or another crate by more than LET_GO_OVERLAP where it is carried:
-//   it stays carried. A frame that ends with no crate carried (put down or
+//   field or another crate (not an enemy or the boss, which crates are set
+//   down against) by more than LET_GO_OVERLAP where it is carried: it
+//   stays carried. A frame that ends with no crate carried (put down or
 //   thrown in it) still picks up, so the shared pick-up/throw button throws
 //   one crate and takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
 //   but the last two points turquoise, the last one red, the others hidden;
-//   fewer than two points show none. It is recomputed only when marked
+//   fewer than two points show none. A path of more points than markers is
+//   thinned evenly to as many, its end kept, so the red marker always
+//   marks where the flight ends. It is recomputed only when marked
 //   dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end

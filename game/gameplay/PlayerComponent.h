@@ -123,9 +123,11 @@ public:
     static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
     // A crate is held this far above the robot's centre.
     static constexpr float CARRY_HEIGHT = 1.0f;
-    // A carried crate may touch what is around it by this much and still be
-    // let go (a crate carried over a floor or against a wall's face).
-    static constexpr float LET_GO_OVERLAP = 0.05f;
+    // A carried crate may reach into what is around it by this much and
+    // still be let go: the robot is 0.1 narrower than a crate on each side,
+    // so one walking along a wall carries its crate that far into the wall,
+    // which pushes it out again.
+    static constexpr float LET_GO_OVERLAP = 0.15f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;

@@ -28,10 +28,10 @@
 //   crate floats one unit ahead of and one unit above the robot, without
 //   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
 //   along the aim (the facing tilted up by 0.707); drop wins over throw in
-//   one frame. Neither lets go of a crate whose box overlaps a block, a
+//   one frame. Neither lets go of a crate whose box reaches into a block, a
 //   field or another crate (not an enemy or the boss, which crates are set
-//   down against) by more than LET_GO_OVERLAP where it is carried: it
-//   stays carried. A frame that ends with no crate carried (put down or
+//   down against) by more than LET_GO_OVERLAP on every axis where it is
+//   carried: it stays carried. A frame that ends with no crate carried (put down or
 //   thrown in it) still picks up, so the shared pick-up/throw button throws
 //   one crate and takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
@@ -123,11 +123,12 @@ public:
     static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
     // A crate is held this far above the robot's centre.
     static constexpr float CARRY_HEIGHT = 1.0f;
-    // A carried crate may reach into what is around it by this much and
-    // still be let go: the robot is 0.1 narrower than a crate on each side,
-    // so one walking along a wall carries its crate that far into the wall,
-    // which pushes it out again.
-    static constexpr float LET_GO_OVERLAP = 0.15f;
+    // A carried crate reaching less than half its width into what is around
+    // it is still let go, and the contact pushes it back out the short way
+    // (the robot is narrower than a crate, and stops short of a cell's
+    // middle); reaching further, its centre lies inside and it would be
+    // pushed through.
+    static constexpr float LET_GO_OVERLAP = 0.5f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;

@@ -259,18 +259,18 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
     EXPECT_EQ(Body(crate)->velocity, glm::vec3(0.0f));
     EXPECT_EQ(GetGravityGenerator(crate)->gravity.y, FULL_GRAVITY_Y);
 
-    // Carried into a block, a field or another crate it is let go by neither
-    // button; flush against a block's face it is put down.
+    // Carried with its centre in a block, a field or another crate it is let
+    // go by neither button; reaching less far in it is put down.
     const glm::vec3 held = crate->position;
     for (ObjectType type : {CUBE, FORCEFIELD, CRATE}) {
-        GameObject* in = Make(type, held + glm::vec3(0.0f, 0.0f, -0.5f));
+        GameObject* in = Make(type, held + glm::vec3(0.0f, 0.0f, -0.4f));
         Press(robot, {KEY_RBUTTON});
         Press(robot, {KEY_LBUTTON});
         EXPECT_EQ(Player(robot)->GetCarriedCrate(), crate) << ObjectTypeToString(type);
         in->flags |= OBJ_DESTROY;
         objects->Update();
     }
-    Make(CUBE, held + glm::vec3(0.0f, 0.0f, -1.0f));
+    Make(CUBE, held + glm::vec3(0.0f, 0.0f, -0.6f));
     Press(robot, {KEY_RBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
 }

@@ -61,14 +61,33 @@ glm::vec3 RungeKutta(glm::vec3& position, glm::vec3& velocity, const glm::vec3& 
     return dv;
 }
 
-// The box the trajectory test gives an object: its primitive's unscaled
-// half size (a sphere's radius on every axis) times the object's scale.
-BoundingBox ExtentBox(const glm::vec3& centre, const Primitive& primitive, const glm::vec3& scale)
+// The half extent along the world axes of an object's primitive with the
+// object's rotation and scale (a sphere's radius on every axis).
+glm::vec3 WorldReach(const GameObject& object, const Primitive& primitive)
 {
-    BoundingBox box;
-    box.centre = centre;
-    box.halfExtent = primitive.GetHalfSize() * scale;
-    return box;
+    const glm::mat3 rotation = glm::mat3_cast(object.rotation);
+    const glm::vec3 half = glm::abs(primitive.GetHalfSize() * object.scale);
+    glm::vec3 reach(0.0f);
+    for (int k = 0; k < 3; ++k) reach += glm::abs(rotation[k]) * half[k];
+    return reach;
+}
+
+// Whether two boxes about the world axes overlap by more than the
+// tolerance on every axis (not a number never does).
+bool Overlapping(const glm::vec3& centreA, const glm::vec3& reachA, const glm::vec3& centreB,
+                 const glm::vec3& reachB, float tolerance)
+{
+    for (int k = 0; k < 3; ++k)
+        if (!(reachA[k] + reachB[k] - std::fabs(centreA[k] - centreB[k]) > tolerance)) return false;
+    return true;
+}
+
+// Whether a box about the world axes reaches into a plane's lower side by
+// more than the tolerance.
+bool BelowPlane(const glm::vec3& centre, const glm::vec3& reach, const CollisionPlane& plane, float tolerance)
+{
+    const float radius = glm::dot(glm::abs(plane.normal), reach);
+    return plane.offset - (glm::dot(plane.normal, centre) - radius) > tolerance;
 }
 
 } // namespace
@@ -350,15 +369,15 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
     if (totalTime <= 0.0f || dt <= 0.0f) return path;
 
     // A copy of the body: its steering generators come out disabled, so
-    // only the force generators act on it.
+    // only the force generators act on it. A throw sets the velocity, so
+    // whatever the body still has of its own does not count.
     PhysicsComponent probe;
     probe.CopyFrom(body);
-    probe.velocity += launchVelocity;
+    probe.velocity = launchVelocity;
     glm::vec3 position = object->position;
-
-    std::vector<GameObject*> obstacles;
-    if (System* system = System::PeekInstance(); system && system->objectManager)
-        obstacles = system->objectManager->GetObjectsWithComponent(CT_COLLISION);
+    const glm::vec3 reach = WorldReach(*object, *collision->GetPrimitive());
+    std::vector<Stopper> stoppers;
+    GatherStoppers(object, false, {}, stoppers);
 
     float elapsed = 0.0f;
     float sinceSample = 0.0f;
@@ -366,16 +385,13 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
         ApplyGenerators(&probe, dt);
         RungeKutta(position, probe.velocity, probe.inverseMass * probe.forceAccum, dt);
         probe.forceAccum = glm::vec3(0.0f);
-
-        const BoundingBox self = ExtentBox(position, *collision->GetPrimitive(), object->scale);
-        for (GameObject* other : obstacles) {
-            if (other == object || other->id == object->id || other->type == PLAYER) continue;
-            const CollisionComponent* otherCollision = GetCollisionComponent(other);
-            if (!otherCollision || !otherCollision->GetPrimitive()) continue;
-            if (BoxOverlap(self, ExtentBox(other->position, *otherCollision->GetPrimitive(), other->scale))) {
-                path.push_back(position);
-                return path;
-            }
+        // Where the real flight meets something that stops it, as the step
+        // finds it: overlapping boxes, measured exactly, of objects whose
+        // contact with it resolves (not a checkpoint's or an exit's tile, nor
+        // a field it flies through).
+        if (FirstStopper(stoppers, position, reach, 0.0f)) {
+            path.push_back(position);
+            return path;
         }
         sinceSample += dt;
         if (sampleInterval <= sinceSample) {
@@ -388,6 +404,52 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
         elapsed = next;
     } while (elapsed < totalTime);
     return path;
+}
+
+void PhysicsManager::GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,
+                                    std::vector<Stopper>& stoppers)
+{
+    stoppers.clear();
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager || !object) return;
+    // A copy: the manager's result list is overwritten by the next query.
+    const GameObjectGroup objects = system->objectManager->GetActiveObjects();
+    for (GameObject* other : objects) {
+        if (!other || other == object || other->id == object->id || other->type == PLAYER) continue;
+        if (std::find(passed.begin(), passed.end(), other->type) != passed.end()) continue;
+        const CollisionComponent* shape = GetCollisionComponent(other);
+        const Primitive* primitive = shape ? shape->GetPrimitive() : nullptr;
+        if (!primitive || !shape->active) continue;
+        const bool field = other->type == FORCEFIELD || other->type == CRATEFORCEFIELD;
+        if (!(withFields && field)) {
+            Contact contact(glm::vec3(0.0f), 0.0f, 0.0f);
+            contact.SetBodyData(const_cast<GameObject*>(object), other, 0.0f);
+            if (!contact.IsResolvable()) continue;
+        }
+        const auto* plane = primitive->type == PR_PLANE ? static_cast<const CollisionPlane*>(primitive) : nullptr;
+        stoppers.push_back({other, other->position, WorldReach(*other, *primitive), plane});
+    }
+}
+
+GameObject* PhysicsManager::FirstStopper(const std::vector<Stopper>& stoppers, const glm::vec3& position,
+                                         const glm::vec3& reach, float tolerance)
+{
+    for (const Stopper& stopper : stoppers) {
+        const bool overlapping = stopper.plane ? BelowPlane(position, reach, *stopper.plane, tolerance)
+                                               : Overlapping(position, reach, stopper.centre, stopper.reach, tolerance);
+        if (overlapping) return stopper.object;
+    }
+    return nullptr;
+}
+
+GameObject* PhysicsManager::FindStopper(const GameObject* object, const glm::vec3& position, float tolerance,
+                                        bool withFields, std::initializer_list<ObjectType> passed) const
+{
+    const CollisionComponent* collision = GetCollisionComponent(object);
+    if (!collision || !collision->GetPrimitive()) return nullptr;
+    std::vector<Stopper> stoppers;
+    GatherStoppers(object, withFields, passed, stoppers);
+    return FirstStopper(stoppers, position, WorldReach(*object, *collision->GetPrimitive()), tolerance);
 }
 
 glm::vec4 QuatConjugate(const glm::vec4& wxyz) { return glm::vec4(wxyz.x, -wxyz.y, -wxyz.z, -wxyz.w); }

@@ -31,6 +31,7 @@
 // after the hooks have run (a hook may remove a component).
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include <glm/glm.hpp>
@@ -45,6 +46,7 @@ namespace QRX {
 
 class CollisionBox;
 class CollisionComponent;
+class CollisionPlane;
 class Component;
 class ForceGenerator;
 class GameObject;
@@ -96,14 +98,26 @@ public:
 
     // The path the object would take if launched now with the extra
     // velocity: the start position, then one position per sample interval,
-    // ending early at the first position whose box overlaps another object
-    // with a collision component (PLAYER objects aside). Simulates a copy of
-    // the object's body with the step's frame time; the object is not
-    // changed. Only the start position when the object lacks a collision
-    // component (with a primitive) or a physics component, when the total
-    // time or the frame time is not positive; empty for a null object.
+    // ending early at the first position where an object that stops it
+    // (FindStopper, fields that let it pass aside) overlaps its box. The
+    // copy of the object's body starts still but for the launch, as a throw
+    // sets the velocity, and is stepped with the step's frame time; the
+    // object is not changed. Only the start position when the object lacks
+    // a collision component (with a primitive) or a physics component, when
+    // the total time or the frame time is not positive; empty for a null
+    // object.
     std::vector<glm::vec3> PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
                                              const glm::vec3& launchVelocity) const;
+
+    // The first live, active object (PLAYER objects aside) whose active
+    // collision primitive overlaps the object's box, were it at the position,
+    // by more than the tolerance on every axis, and that would stop it: a
+    // contact of the two resolves (Contact::IsResolvable). With withFields,
+    // a force field of either kind counts whatever it lets through; objects
+    // of the passed types never count. Null when none, or when the object
+    // has no collision primitive.
+    GameObject* FindStopper(const GameObject* object, const glm::vec3& position, float tolerance, bool withFields,
+                            std::initializer_list<ObjectType> passed = {}) const;
 
     // Whether an object is a block of the level's solid, whose faces flush
     // against other blocks never push a body (AccurateCollision.h): no body,
@@ -127,6 +141,22 @@ public:
     ContactResolver resolver;
 
 private:
+    // An object that would stop a body, with its box about the world axes
+    // (or its plane).
+    struct Stopper
+    {
+        GameObject* object = nullptr;
+        glm::vec3 centre{0.0f};
+        glm::vec3 reach{0.0f};
+        const CollisionPlane* plane = nullptr;
+    };
+    // The objects that would stop the object (see FindStopper), where they are now.
+    static void GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,
+                               std::vector<Stopper>& stoppers);
+    // The first of them that a box at the position overlaps by more than the tolerance.
+    static GameObject* FirstStopper(const std::vector<Stopper>& stoppers, const glm::vec3& position,
+                                    const glm::vec3& reach, float tolerance);
+
     // An object of the step's list with its components, looked up once per
     // step. The collision component is also kept as the base pointer it was
     // found under, to tell whether a collision hook has replaced it since.

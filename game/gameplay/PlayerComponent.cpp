@@ -280,6 +280,7 @@ void PlayerComponent::UpdateMovement()
         wanted = right;
         rule = MOVE_RULE_SIDE;
     } else {
+        if (m_IsMoving) StopPushedCrate();
         StopMoving();
         return;
     }
@@ -343,11 +344,14 @@ void PlayerComponent::UpdateCrateActions()
     }
     if (carrying) {
         UpdateCarriedCrate();
-        if (IsPressed(ACTION_DROP)) {
+        // Let go inside a wall, a field or another crate, the crate would be
+        // pushed out anywhere (or stay in the field): it stays carried.
+        const bool fits = CrateFitsWhereCarried(carried);
+        if (IsPressed(ACTION_DROP) && fits) {
             PutDownCrate();
             PlayEffect(PUTDOWN_SOUND);
         }
-        if (IsPressed(ACTION_THROW) && GetCarriedCrate()) {
+        if (IsPressed(ACTION_THROW) && fits && GetCarriedCrate()) {
             ThrowCrate();
             PlayEffect(THROW_SOUND);
         }
@@ -363,30 +367,46 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
 {
     ObjectManager* objects = Objects();
     if (!objects) return nullptr;
+    LineSegment segment;
+    segment.start = owner->position;
+    segment.end = owner->position + m_Facing;
+    segment.length = PICKUP_SEGMENT_LENGTH;
+    segment.UpdateDirection();
+    // A copy: the manager's result list is overwritten by the next query.
     const GameObjectGroup crates = objects->GetActiveObjectsOfType(CRATE);
-    // Ahead at the robot's height first, then at the height it carries one.
-    for (const float rise : {0.0f, CARRY_HEIGHT}) {
-        LineSegment segment;
-        segment.start = owner->position + glm::vec3(0.0f, rise, 0.0f);
-        segment.end = segment.start + m_Facing;
-        segment.length = PICKUP_SEGMENT_LENGTH;
-        segment.UpdateDirection();
-        for (GameObject* crate : crates) {
-            if (crate == except) continue;
-            // Up there only a crate at rest: not one falling past the robot.
-            const PhysicsComponent* body = GetPhysicsComponent(crate);
-            if (rise > 0.0f && body && std::fabs(body->velocity.y) > PICKUP_RESTING_SPEED) continue;
-            CollisionComponent* collision = GetCollisionComponent(crate);
-            auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
-            if (!box) continue;
-            // Gameplay may have moved the crate since the last physics step.
-            collision->UpdatePrimitive();
-            float t = 100.0f;
-            glm::vec3 point(0.0f);
-            if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
-        }
+    for (GameObject* crate : crates) {
+        if (crate == except) continue;
+        CollisionComponent* collision = GetCollisionComponent(crate);
+        auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+        if (!box) continue;
+        // Gameplay may have moved the crate since the last physics step.
+        collision->UpdatePrimitive();
+        float t = 100.0f;
+        glm::vec3 point(0.0f);
+        if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
     }
     return nullptr;
+}
+
+void PlayerComponent::StopPushedCrate()
+{
+    // A crate the robot walked into took its speed and more (the contact's
+    // bounce), and on a floor almost nothing slows it but drag: it would
+    // slide on for a cell or more, out of reach of the pick-up.
+    GameObject* crate = FindCrateAhead(GetCarriedCrate());
+    PhysicsComponent* body = crate ? GetPhysicsComponent(crate) : nullptr;
+    if (!body || glm::dot(body->velocity, m_Facing) <= 0.0f) return;
+    body->velocity.x = 0.0f;
+    body->velocity.z = 0.0f;
+}
+
+bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
+{
+    System* system = System::PeekInstance();
+    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    // Enemies and the boss are what a crate (with the explosion) is set down
+    // against, into their reach.
+    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
 }
 
 void PlayerComponent::PickUpCrate(GameObject* crate)
@@ -406,7 +426,8 @@ void PlayerComponent::UpdateCarriedCrate()
     GameObject* crate = GetCarriedCrate();
     if (!owner || !crate) return;
     crate->position = owner->position + m_Facing;
-    if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->velocity.y = 0.0f;
+    // Held, it has no motion of its own (the preview and the throw start from rest).
+    if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->velocity = glm::vec3(0.0f);
     if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
     crate->position.y = owner->position.y + CARRY_HEIGHT;
     crate->flags &= ~OBJ_WORLD_VALID;
@@ -541,6 +562,14 @@ void PlayerComponent::UpdateThrowPreview()
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
                                             m_Aim * m_ThrowForce);
+    // A longer flight than the markers cover (a long fall, or short frames):
+    // they spread over all of it, so that the red one still marks its end.
+    if (points.size() > static_cast<std::size_t>(THROW_MARKER_COUNT)) {
+        std::vector<glm::vec3> spread(THROW_MARKER_COUNT);
+        const std::size_t last = points.size() - 1;
+        for (std::size_t i = 0; i < spread.size(); ++i) spread[i] = points[i * last / (spread.size() - 1)];
+        points.swap(spread);
+    }
     const int n = static_cast<int>(points.size());
     for (int i = 0; i < THROW_MARKER_COUNT; ++i) {
         GameObject* marker = m_ThrowMarkers[i];

@@ -22,19 +22,23 @@
 // - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
 //   +x, -x (facing indices 0 to 3).
 // - Pick-up takes the first active CRATE whose box the segment from the
-//   robot to one unit ahead enters at PICKUP_REACH or nearer; when none,
-//   the same segment raised to the carry height, for a crate at rest there:
-//   one put down while the robot faces a block one cell high lands on the
-//   block's top, where it was carried, and is taken back from there. A
-//   carried crate floats one unit ahead of and one unit above the robot,
-//   without vertical velocity. Drop puts it down; throw launches it at m_ThrowForce along the
-//   aim (the facing tilted up by 0.707); drop wins over throw in one frame.
-//   A frame that ends with no crate carried (put down or thrown in it)
-//   still picks up, so the shared pick-up/throw button throws one crate and
-//   takes the next one within reach in a single press.
+//   robot to one unit ahead, at the robot's height, enters at PICKUP_REACH
+//   or nearer. When the robot stops walking, a crate it pushed (ahead within
+//   that reach, moving away) stops too, so it stays within reach. A carried
+//   crate floats one unit ahead of and one unit above the robot, without
+//   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
+//   along the aim (the facing tilted up by 0.707); drop wins over throw in
+//   one frame. Neither lets go of a crate whose box reaches into a block, a
+//   field or another crate (not an enemy or the boss, which crates are set
+//   down against) by more than LET_GO_OVERLAP on every axis where it is
+//   carried: it stays carried. A frame that ends with no crate carried (put down or
+//   thrown in it) still picks up, so the shared pick-up/throw button throws
+//   one crate and takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
 //   but the last two points turquoise, the last one red, the others hidden;
-//   fewer than two points show none. It is recomputed only when marked
+//   fewer than two points show none. A path of more points than markers is
+//   thinned evenly to as many, its end kept, so the red marker always
+//   marks where the flight ends. It is recomputed only when marked
 //   dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end
@@ -119,9 +123,12 @@ public:
     static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
     // A crate is held this far above the robot's centre.
     static constexpr float CARRY_HEIGHT = 1.0f;
-    // A crate at the carry height is taken only while its vertical speed is
-    // at most this (it lies on something).
-    static constexpr float PICKUP_RESTING_SPEED = 0.5f;
+    // A carried crate reaching less than half its width into what is around
+    // it is still let go, and the contact pushes it back out the short way
+    // (the robot is narrower than a crate, and stops short of a cell's
+    // middle); reaching further, its centre lies inside and it would be
+    // pushed through.
+    static constexpr float LET_GO_OVERLAP = 0.5f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;
@@ -248,6 +255,10 @@ private:
     void ResetToCheckpoint();
     // The first CRATE ahead within reach but the one given, or null.
     GameObject* FindCrateAhead(const GameObject* except) const;
+    // Stops the crate ahead within reach that moves away from the robot.
+    void StopPushedCrate();
+    // Whether the crate may be let go where it is carried (see the rules).
+    bool CrateFitsWhereCarried(const GameObject* crate) const;
     // A power key pressed: select or deselect, the crate plain again, and
     // the chosen icon shown (or released) while the other one is released.
     void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);

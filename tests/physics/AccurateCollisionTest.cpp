@@ -214,6 +214,21 @@ TEST_F(CollisionTest, BoxesOverlappingOnFacesTouchAlongTheShallowestFaceAxis)
     ExpectVec3Near(c.contactPoint, glm::vec3(0.3f, 1.0f, 0.5f));
 }
 
+TEST_F(CollisionTest, ABoxHeldUpByLessThanATenthOfACellSlidesOffItsRim)
+{
+    // Two lies on one's top, sunk 0.02, over one's rim by 0.05 along x: the
+    // shallowest axis is up, yet it is pushed off sideways; over by 0.2 it is
+    // held up.
+    CollisionBox& one = Box(glm::vec3(0.5f), glm::vec3(0.0f));
+    CollisionDetector::BoxAndBox(one, Box(glm::vec3(0.5f), glm::vec3(0.95f, 0.98f, 0.0f)), pool);
+    EXPECT_NEAR(std::fabs(Only().contactNormal.x), 1.0f, 1e-5f);
+    EXPECT_NEAR(Only().penetration, 0.05f, 1e-5f);
+    pool.ReleaseAll();
+    CollisionDetector::BoxAndBox(one, Box(glm::vec3(0.5f), glm::vec3(0.8f, 0.98f, 0.0f)), pool);
+    EXPECT_NEAR(std::fabs(Only().contactNormal.y), 1.0f, 1e-5f);
+    EXPECT_NEAR(Only().penetration, 0.02f, 1e-5f);
+}
+
 TEST_F(CollisionTest, FaceOfTheSecondBoxSwapsTheRoles)
 {
     // Two is turned so that its own face axis is the shallowest.

@@ -69,11 +69,17 @@ void Request(int id)
     if (GameStateManager* states = States()) states->RequestState(id);
 }
 
-bool InEditor()
+bool IsEditorState(int id) { return id == STATE_LEVELEDITOR || id == STATE_LEVELEDITORNEXT; }
+
+// The id the level editor runs under, also beneath a menu pushed over it
+// (its pause menu is no level of its own); 0 when it is not open.
+int EditingState()
 {
-    const int current = CurrentState();
-    return current == STATE_LEVELEDITOR || current == STATE_LEVELEDITORNEXT;
+    LevelEditor* editor = FindLevelEditor();
+    return editor ? editor->GetOpenStateId() : 0;
 }
+
+bool InEditor() { return EditingState() != 0; }
 
 // The level editor's file, which it opens when it starts.
 std::string EditorFile()
@@ -319,16 +325,20 @@ const std::vector<Console::Command>& Console::Commands()
     static const std::vector<Command> commands = {
         // Listed by help, in this order.
         {{"clear"}, nullptr, 0, {"clear\t-\tclear the console prompt"}, [](C& c, L) { c.m_output.clear(); }},
-        {{"quit", "exit"}, nullptr, 0, {"quit\t-\texit game"}, [](C&, L) { System::GetInstance()->StopRunning(); }},
+        {{"quit", "exit"}, nullptr, 0, {"quit\t-\texit game"},
+         [](C& c, L line) {
+             if (c.MayLeaveEditor(line)) System::GetInstance()->StopRunning();
+         }},
         {{"fps 0", "fps 1", "fps 2"}, nullptr, 0, {"fps #\t-\tshow frames per second graph. 0 = off, 1 = on"},
          [](C& c, L line) { c.SetGraphMode(line.back() - '0'); }},
         {{"edit"}, nullptr, 0,
          {"edit #\t-\tenter level editor using data for specified level.",
           "\t\t\t# = level (enum; leave # empty default to current level)",
           "\t\t\t# = new to create a new level to edit"},
-         [](C& c, L) { c.EditCurrentLevel(); }},
+         [](C& c, L line) { c.EditCurrentLevel(line); }},
         {{"edit new"}, nullptr, 0, {},
-         [](C& c, L) {
+         [](C& c, L line) {
+             if (!c.MayLeaveEditor(line)) return;
              SetEditorFile(LevelEditor::TEMPLATE_FILE);
              c.RequestEditor();
          }},
@@ -340,11 +350,14 @@ const std::vector<Console::Command>& Console::Commands()
         {{}, "save", 4, {"save #\t-\tsave current level state to an levelname.XML file.", "\t\t\t# = level (enum)"},
          [](C& c, L line) { c.Save(line); }},
         {{"restart"}, nullptr, 0, {"restart\t-\treset current level"},
-         [](C&, L) {
+         [](C& c, L line) {
+             // Only the editor itself on top starts its level again from the file.
+             if (IsEditorState(CurrentState()) && !c.MayLeaveEditor(line)) return;
              if (GameStateManager* states = States()) states->RestartState();
          }},
         {{"reload"}, nullptr, 0, {"reload\t-\tfully unload and reload current level"},
-         [](C&, L) {
+         [](C& c, L line) {
+             if (IsEditorState(CurrentState()) && !c.MayLeaveEditor(line)) return;
              if (GameStateManager* states = States()) states->ReloadState();
          }},
         {{"list"}, nullptr, 0, {"list #\t-\tdisplay available levels/paths in levelloadtable."},
@@ -387,10 +400,10 @@ const std::vector<Console::Command>& Console::Commands()
 void Console::ExecuteCommand()
 {
     const std::string line = m_input;
-    // A goto that warned of unsaved changes counts as confirmed only when it
-    // is the very next line.
-    m_gotoRepeated = !m_warnedGoto.empty() && line == m_warnedGoto;
-    m_warnedGoto.clear();
+    // A command that warned of unsaved changes counts as confirmed only when
+    // it is the very next line.
+    m_lineRepeated = !m_warnedLine.empty() && line == m_warnedLine;
+    m_warnedLine.clear();
     for (const Command& command : Commands())
         for (const char* word : command.words)
             if (line == word) return command.run(*this, line);
@@ -408,7 +421,10 @@ void Console::ListLevels()
 
 void Console::RequestEditor()
 {
-    Request(CurrentState() == STATE_LEVELEDITOR ? STATE_LEVELEDITORNEXT : STATE_LEVELEDITOR);
+    // The other id while the editor is open, so that it opens the file anew
+    // (also from a menu over it, which pops down to the editor first).
+    const int editing = InEditor() ? EditingState() : CurrentState();
+    Request(editing == STATE_LEVELEDITOR ? STATE_LEVELEDITORNEXT : STATE_LEVELEDITOR);
 }
 
 void Console::EditWithArgument(const std::string& line)
@@ -426,6 +442,7 @@ void Console::EditWithArgument(const std::string& line)
     LevelManager* levels = Levels();
     if (argument.find(".xml") != std::string::npos) {
         if (levels && levels->IsLevelFileFound(argument)) {
+            if (!MayLeaveEditor(line)) return;
             SetEditorFile(argument);
             RequestEditor();
         } else {
@@ -441,13 +458,15 @@ void Console::EditWithArgument(const std::string& line)
         Print("Level " + name + " was not found in level table to be loaded. Check LevelManager");
         return;
     }
+    if (!MayLeaveEditor(line)) return;
     SetEditorFile(file);
     RequestEditor();
 }
 
-void Console::EditCurrentLevel()
+void Console::EditCurrentLevel(const std::string& line)
 {
-    const int current = CurrentState();
+    // Under a menu over the editor the current level is still the editor's.
+    const int current = InEditor() ? EditingState() : CurrentState();
     LevelManager* levels = Levels();
     if (current == STATE_FREELOAD || current == STATE_FREELOADNEXT) {
         SetEditorFile(levels ? levels->GetFreeLoadPath() : std::string());
@@ -456,7 +475,7 @@ void Console::EditCurrentLevel()
     }
     const std::string file = levels ? levels->GetLevelFileName(current) : std::string();
     std::cout << file << "\n";
-    if (file.empty()) return;
+    if (file.empty() || !MayLeaveEditor(line)) return;
     SetEditorFile(file);
     Request(STATE_LEVELEDITOR);
 }
@@ -559,12 +578,12 @@ void Console::Goto(const std::string& line)
 bool Console::MayLeaveEditor(const std::string& line)
 {
     LevelEditor* editor = FindLevelEditor();
-    if (!InEditor() || !editor || !editor->HasUnsavedChanges() || m_gotoRepeated) return true;
+    if (!InEditor() || !editor || !editor->HasUnsavedChanges() || m_lineRepeated) return true;
     // Nothing is written and nothing left: the same line again drops the changes.
-    m_warnedGoto = line;
+    m_warnedLine = line;
     const bool fileKeeps = editor->GetFileName() != LevelEditor::TEMPLATE_FILE;
-    Print(std::string("Unsaved changes: ") + (fileKeeps ? "'save' or " : "") +
-          "'save name.xml' keeps them; same goto again drops them");
+    Print(std::string("Unsaved work: ") + (fileKeeps ? "'save' or " : "") + "'save name.xml' keeps it; same " +
+          line.substr(0, line.find(' ')) + " again drops it");
     return false;
 }
 

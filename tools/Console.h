@@ -28,9 +28,11 @@
 // - Commands never fail loudly: an unknown line prints "Unknown command: " +
 //   line, bad arguments print their own message, a missing level file is
 //   logged at ERROR (and so reaches the output through the logger).
-// - "goto" never writes a level file. In the level editor with unsaved
-//   changes a goto that would leave only says so; the same line entered
-//   next leaves without them.
+// - "goto" never writes a level file. With the level editor open (also under
+//   its pause menu) and unsaved changes, a goto, edit, restart, reload or quit
+//   that would drop them only says so; the same line entered next goes on
+//   without them. While the editor is open, "save" and "goto" alone work on
+//   the level being edited, not on a menu over it.
 // - A display object that could not be made stays null: the graph sampling
 //   and drawing that need it are skipped.
 // - The panel text is laid out in pixels from the window centre (y up) in
@@ -221,14 +223,15 @@ private:
     // The rows of the command table that take arguments.
     void ListLevels();
     void EditWithArgument(const std::string& line);
-    void EditCurrentLevel();
+    void EditCurrentLevel(const std::string& line);
     void RequestEditor();
     void Delete(const std::string& line);
     void Save(const std::string& line);
     void Goto(const std::string& line);
-    // Whether a goto may leave: always outside the editor states and without
-    // unsaved changes there. Otherwise it writes nothing, prints that the
-    // changes are unsaved and how to keep them, and the same line entered
+    // Whether a command may leave the editor's level (goto, edit, restart,
+    // reload, quit): always while the editor is not open (under a menu it is)
+    // and without unsaved changes. Otherwise it writes nothing, prints that
+    // the changes are unsaved and how to keep them, and the same line entered
     // next leaves without them.
     bool MayLeaveEditor(const std::string& line);
     void Spawn(const std::string& line);
@@ -248,8 +251,8 @@ private:
     std::vector<std::string> m_history;   // oldest first
     std::string m_input;
     unsigned m_scrollOffset = 0;          // newest lines skipped when drawing
-    std::string m_warnedGoto;             // the goto refused for unsaved changes by the last line
-    bool m_gotoRepeated = false;          // the line being run repeats it
+    std::string m_warnedLine;             // the command refused for unsaved changes by the last line
+    bool m_lineRepeated = false;          // the line being run repeats it
     GameObject* m_consoleObject = nullptr;  // persistent pool object, not owned
     GameObject* m_graphObject = nullptr;    // persistent pool object, not owned
     std::deque<glm::vec2> m_graphSamples;

@@ -96,6 +96,7 @@ void LevelEditor::PressCreatorButton(std::size_t index)
 void LevelEditor::Load()
 {
     System* system = System::GetInstance();
+    m_openStateId = EditorStateId();
     system->flags |= SYSTEM_EDITOR_A | SYSTEM_EDITOR_B;
     if (system->objectManager) system->objectManager->RefillPool();
     if (system->fileManager) system->fileManager->GetAllFileFromDirectory(OBJECT_FOLDER);
@@ -259,6 +260,7 @@ void LevelEditor::Unload()
     m_selected = nullptr;
     if (system->fileManager && m_fileOpened && !m_fileName.empty()) system->fileManager->CloseFile(m_openedPath);
     m_fileOpened = false;
+    m_openStateId = 0;
     KillAllParticles();
 }
 

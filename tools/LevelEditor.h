@@ -30,6 +30,10 @@
 //   what differs from that file's content is an unsaved change.
 // - Outside states 30 and 31 only SaveAs acts (the console's "save" in a
 //   level); Draw does nothing there.
+// - A save writes a level as its file holds it: what components made while
+//   it ran is left out, and a menu pushed over the editor (its pause menu)
+//   is no level: a save there writes the editor's level, never the menu's
+//   file.
 #pragma once
 #include <cstddef>
 #include <memory>
@@ -112,29 +116,38 @@ public:
     // panels back and hides the help window.
     void Unload() override;
 
-    // Writes the level to the level folder + fileName (trailing blanks
-    // dropped): the "Map" of ScreenMapSizes (none when it gives none), then
-    // each layer-0 object of the current state once: robots, checkpoints,
-    // crates, doors and switches first, then the rest in id order; waypoint
-    // markers and objects marked for destruction never. Refused: an empty
-    // name, an absolute path, a ".." part, a name not ending in ".xml" or
-    // with nothing before it. False, with the reason, when nothing was
+    // Writes the level of SavedStateId to the level folder + fileName
+    // (trailing blanks dropped): the "Map" of ScreenMapSizes (none when it
+    // gives none), then each of the level's own layer-0 objects
+    // (OBJ_LEVEL_OWN) of that state once: robots, checkpoints, crates, doors
+    // and switches first, then the rest in id order; waypoint markers and
+    // objects marked for destruction never. Refused: an empty name, a control
+    // character, an absolute path, a ".." part, a name not ending in ".xml"
+    // or with nothing before it. False, with the reason, when nothing was
     // written; the refusal is logged once at ERROR (saying that the previous
-    // file is kept when there is one). Saved from an editor state, the file becomes the
-    // level being edited (GetFileName) and its content the saved one.
+    // file is kept when there is one). Saved while the editor is open, the
+    // file becomes the level being edited (GetFileName) and its content the
+    // saved one.
     bool SaveAs(const std::string& fileName, std::string* reason = nullptr);
     // The text SaveAs would write now (empty without a file or object manager).
     std::string RenderLevel() const;
-    // The "Map" a save from the state writes: the editor's grid, else the
-    // level's grid for a state that owns it, else the sizes in the screen's
-    // own open file (a menu reached from a level keeps its own). False: none.
+    // The editor state id the editor runs under, also with menus pushed over
+    // it (30 or 31); 0 when it is not loaded.
+    int GetOpenStateId() const { return m_openStateId; }
+    // The state whose level a save writes: the editor's while it is open
+    // (a menu over it is no level of its own), else the current state.
+    int SavedStateId() const;
+    // The "Map" a save from the state writes: the editor's grid for an
+    // editor state, else the level's grid for a state that owns it, else the
+    // sizes in the screen's own open file (a menu keeps its own). False: none.
     struct MapSizes
     {
         unsigned rows = 0, columns = 0, height = 0;
     };
     bool ScreenMapSizes(int stateId, MapSizes& sizes) const;
-    // In an editor state with its level open: whether the level differs from
-    // what was last opened or saved (placing, removing, moving, panel edits).
+    // With the editor open (menus over it or not) and its level read: whether
+    // the level differs from what was last opened or saved (placing,
+    // removing, moving, panel edits).
     bool HasUnsavedChanges() const;
     // The grid, objects the renderer hides, the brush, the selection and the
     // trigger links, drawn straight through the renderer; only in 30 and 31.
@@ -255,6 +268,7 @@ private:
     int m_gizmoMode = 0;
     bool m_keysBlocked = false;  // the console had the keyboard when the frame began
     bool m_fileOpened = false;  // Load opened the file (or there is none to open)
+    int m_openStateId = 0;      // the id Load ran under, until Unload
     std::string m_openedPath;
     std::string m_savedLevel;   // RenderLevel as the level was opened or last saved
 

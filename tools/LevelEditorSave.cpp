@@ -91,11 +91,22 @@ bool OpenedFileMapSizes(int stateId, const LevelManager& levels, LevelEditor::Ma
     return true;
 }
 
+// The name as a log line can show it: control characters as '?'.
+std::string Shown(std::string name)
+{
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < LevelFiles::FIRST_PRINTABLE || c == LevelFiles::DELETE_CHARACTER) c = '?';
+    return name;
+}
+
 } // namespace
+
+int LevelEditor::SavedStateId() const { return m_openStateId != 0 ? m_openStateId : CurrentStateId(); }
 
 bool LevelEditor::ScreenMapSizes(int stateId, MapSizes& sizes) const
 {
-    const Map* map = m_map.get();
+    // The editor's grid is only the editor's: a menu over it has its own.
+    const Map* map = IsEditorState(stateId) ? m_map.get() : nullptr;
     GameStateManager* states = System::GetInstance()->gameStateManager;
     LevelManager* levels = states ? states->GetLevelManager() : nullptr;
     // A screen over (or after) a level has its own sizes, not the level's grid.
@@ -114,9 +125,9 @@ std::string LevelEditor::RenderLevel() const
     if (!files || !objects) return std::string();
 
     files->BeginWrite("level");
-    const int current = CurrentStateId();
+    const int saved = SavedStateId();
     MapSizes sizes;
-    if (ScreenMapSizes(current, sizes)) {
+    if (ScreenMapSizes(saved, sizes)) {
         files->WriteParent("Map");
         files->WriteChild("Row");
         files->WriteValue(std::to_string(sizes.rows));
@@ -128,8 +139,10 @@ std::string LevelEditor::RenderLevel() const
 
     // Each object once: the kinds a level lists first, then the rest in id order.
     const GameObjectGroup active = objects->GetActiveObjects();
-    auto saves = [current](const GameObject* o) {
-        return o->layer == 0 && o->stateId == current && !(o->flags & OBJ_DESTROY) && o->type != WAYPOINT;
+    // What components made while the level ran is not part of it.
+    auto saves = [saved](const GameObject* o) {
+        return o->layer == 0 && o->stateId == saved && (o->flags & OBJ_LEVEL_OWN) && !(o->flags & OBJ_DESTROY) &&
+               o->type != WAYPOINT;
     };
     std::set<const GameObject*> written;
     auto write = [&written](const GameObject* o) {
@@ -161,12 +174,15 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
         saved = LevelFiles::ReplaceKeepingBackup(folder + name, folder + LevelFiles::BackupName(name), text, why);
     }
     // The one report of a refusal (the console shows it through the log's echo).
-    if (!saved)
-        QRX_LOG_ERROR("Level not saved as %s: %s%s", name.c_str(), why.c_str(),
-                      Platform::PathExists(LevelManager::LEVEL_FOLDER + name) ? " (the previous file is kept)" : "");
+    if (!saved) {
+        const bool kept =
+            name.find('\0') == std::string::npos && Platform::PathExists(LevelManager::LEVEL_FOLDER + name);
+        QRX_LOG_ERROR("Level not saved as %s: %s%s", Shown(name).c_str(), why.c_str(),
+                      kept ? " (the previous file is kept)" : "");
+    }
     if (reason) *reason = saved ? std::string() : why;
     // In the editor the level being edited is now that file.
-    if (saved && IsEditorState(CurrentStateId())) {
+    if (saved && m_openStateId != 0) {
         m_fileName = fileName;
         m_savedLevel = text;
     }
@@ -175,7 +191,7 @@ bool LevelEditor::SaveAs(const std::string& fileName, std::string* reason)
 
 bool LevelEditor::HasUnsavedChanges() const
 {
-    return IsEditorState(CurrentStateId()) && m_fileOpened && RenderLevel() != m_savedLevel;
+    return m_openStateId != 0 && m_fileOpened && RenderLevel() != m_savedLevel;
 }
 
 void LevelEditor::Draw()

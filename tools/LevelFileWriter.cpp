@@ -1,10 +1,10 @@
 #include "tools/LevelFileWriter.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <strings.h>
 
 #include "engine/platform/FilePath.h"
 
@@ -45,6 +45,15 @@ void RemoveQuietly(const std::string& path)
     fs::remove(path, ec);
 }
 
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 bool OnlyDots(const std::string& part)
 {
     return !part.empty() && part.find_first_not_of(". ") == std::string::npos;
@@ -64,6 +73,14 @@ bool CheckLevelFileName(const std::string& name, std::string& reason)
         reason = "no file name was given";
         return false;
     }
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c < FIRST_PRINTABLE || c == DELETE_CHARACTER) {
+            reason = "the name holds a control character (code " + std::to_string(c) + ") at position " +
+                     std::to_string(i + 1);
+            return false;
+        }
+    }
     if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
         reason = "\"" + name + "\" is not a name inside the level folder";
         return false;
@@ -80,7 +97,7 @@ bool CheckLevelFileName(const std::string& name, std::string& reason)
         start = end + 1;
     }
     const size_t suffix = std::strlen(LEVEL_SUFFIX);
-    if (name.size() < suffix || ::strcasecmp(name.c_str() + name.size() - suffix, LEVEL_SUFFIX) != 0) {
+    if (name.size() < suffix || !EqualIgnoringCase(name.substr(name.size() - suffix), LEVEL_SUFFIX)) {
         reason = "\"" + name + "\" does not end in " + LEVEL_SUFFIX;
         return false;
     }
@@ -100,6 +117,11 @@ std::string BackupName(const std::string& name)
 bool ReplaceKeepingBackup(const std::string& target, const std::string& backup, const std::string& text,
                           std::string& reason)
 {
+    // Every system call would stop at a NUL and name another file.
+    if (target.find('\0') != std::string::npos || backup.find('\0') != std::string::npos) {
+        reason = "a path holds a NUL character";
+        return false;
+    }
     const std::string to = Platform::ResolvePath(target);
     const std::string kept = Platform::ResolvePath(backup);
     std::error_code ec;

@@ -56,6 +56,7 @@ void FileManager::ReadObjects()
         }
         GameObject* obj = manager->CreateInstanceHelper(type, true);
         if (!obj) continue;
+        obj->flags |= OBJ_LEVEL_OWN;
         obj->Read(typeElement->NextSiblingElement());
     }
 }

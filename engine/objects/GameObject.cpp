@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <tinyxml2.h>
 
@@ -254,6 +256,74 @@ glm::vec3 GameObject::QuatToEulerDegrees(const glm::quat& rotation)
     return glm::vec3(ex * RADIANS_TO_DEGREES, ey * RADIANS_TO_DEGREES, ez * RADIANS_TO_DEGREES);
 }
 
+namespace {
+
+// An angle in (-180, 180] on the written step; never -0. In double, so
+// that a whole number of steps is exact (180 stays 180).
+float WrittenDegrees(double degrees)
+{
+    const double steps = ROTATION_TEXT_STEPS_PER_DEGREE;
+    double a = std::round(std::fmod(degrees, 360.0) * steps) / steps;
+    if (a > 180.0) a -= 360.0;
+    else if (a <= -180.0) a += 360.0;
+    return static_cast<float>(a) + 0.0f;
+}
+
+// Of the two angle triples of a turn, (x, y, z) and (x + 180, 180 - y,
+// z + 180), the one with the smaller sum of magnitudes (the first on a tie).
+// The angles of QuatToEulerDegrees worked out in double, the pitch from
+// both its sine and its cosine: near a quarter pitch the float road loses
+// a hundredth of a degree and more, which rounding would write.
+glm::dvec3 PreciseEulerDegrees(const glm::quat& rotation)
+{
+    double x = rotation.x, y = rotation.y, z = rotation.z, w = rotation.w;
+    const double length = std::sqrt(x * x + y * y + z * z + w * w);
+    if (length > 0.0) {
+        x /= length;
+        y /= length;
+        z /= length;
+        w /= length;
+    }
+    const double sinY = -2.0 * (x * z - w * y);
+    const double m00 = w * w + x * x - y * y - z * z, m10 = 2.0 * (x * y + w * z);
+    const double cosY = std::sqrt(m00 * m00 + m10 * m10);
+    const double toDegrees = 180.0 / 3.14159265358979323846;
+    if (cosY < 1e-9) return glm::dvec3(2.0 * std::atan2(x, w) * toDegrees, std::copysign(90.0, sinY), 0.0);
+    return glm::dvec3(std::atan2(2.0 * (y * z + w * x), w * w - x * x - y * y + z * z) * toDegrees,
+                      std::atan2(sinY, cosY) * toDegrees, std::atan2(m10, m00) * toDegrees);
+}
+
+std::string CanonicalAngleText(const glm::quat& rotation)
+{
+    const glm::dvec3 e = PreciseEulerDegrees(rotation);
+    const glm::vec3 a(WrittenDegrees(e.x), WrittenDegrees(e.y), WrittenDegrees(e.z));
+    const glm::vec3 b(WrittenDegrees(e.x + 180.0), WrittenDegrees(180.0 - e.y), WrittenDegrees(e.z + 180.0));
+    auto size = [](const glm::vec3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); };
+    return FileManager::Vec3ToString(size(b) < size(a) ? b : a);
+}
+
+} // namespace
+
+std::string GameObject::RotationText(const glm::quat& rotation)
+{
+    const glm::vec3 plain = QuatToEulerDegrees(rotation);
+    if (!std::isfinite(plain.x) || !std::isfinite(plain.y) || !std::isfinite(plain.z))
+        return FileManager::Vec3ToString(plain);
+    // Rounding can move a turn near a pole to a neighbouring text: follow the
+    // read-and-write road until a text comes back, and take the least text of
+    // that loop, which every text on it leads to.
+    std::vector<std::string> seen;
+    glm::quat current = rotation;
+    for (int round = 0; round < ROTATION_TEXT_ROUNDS; ++round) {
+        std::string text = CanonicalAngleText(current);
+        const auto again = std::find(seen.begin(), seen.end(), text);
+        if (again != seen.end()) return *std::min_element(again, seen.end());
+        seen.push_back(std::move(text));
+        current = EulerDegreesToQuat(FileManager::ConvertToVec3(seen.back()));
+    }
+    return seen.back();
+}
+
 // ---- the object element ----
 
 namespace {
@@ -323,7 +393,7 @@ void GameObject::Write() const
     // Without a master nothing can be left out.
     if (!master || !SameQuat(rotation, master->rotation)) {
         fm->WriteSibling("Rotation");
-        fm->WriteValue(FileManager::Vec3ToString(QuatToEulerDegrees(rotation)));
+        fm->WriteValue(RotationText(rotation));
     }
     if (!master || !SameVec3(scale, master->scale)) {
         fm->WriteSibling("Scale");

@@ -15,6 +15,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -36,10 +37,18 @@ constexpr std::uint32_t OBJ_SKIP_DRAW = 0x04;    // the renderer does not draw i
 constexpr std::uint32_t OBJ_PERSISTENT = 0x08;   // survives the destroy pass and level clears
 constexpr std::uint32_t OBJ_ACTIVE = 0x10;       // returned by the active queries
 constexpr std::uint32_t OBJ_DESTROY = 0x20;      // removed by the object manager's next update
+// Part of the level itself: read from the level file or made in the level
+// editor. Only such objects are saved; what components make while the level
+// runs (emitters, pictures, markers, spawned crates) is not.
+constexpr std::uint32_t OBJ_LEVEL_OWN = 0x40;
 
 // Degrees to radians and back, as the object element converts its angles.
 constexpr float DEGREES_TO_RADIANS = 0.017453293f;
 constexpr float RADIANS_TO_DEGREES = 57.2957779f;
+// A written rotation's angles are whole multiples of 1 / this many degrees.
+constexpr int ROTATION_TEXT_STEPS_PER_DEGREE = 1000;
+// Read-and-write rounds a written rotation is checked through (see RotationText).
+constexpr int ROTATION_TEXT_ROUNDS = 32;
 
 class GameObject
 {
@@ -107,6 +116,12 @@ public:
     // pitch of +-90 degrees the whole roll-yaw turn is given as x.
     static glm::quat EulerDegreesToQuat(const glm::vec3& degrees);
     static glm::vec3 QuatToEulerDegrees(const glm::quat& rotation);
+    // The "Rotation" text Write gives a rotation: Euler degrees rounded to
+    // whole steps (ROTATION_TEXT_STEPS_PER_DEGREE), each in (-180, 180], of
+    // the two angle triples that make the turn the one with the smaller sum
+    // of magnitudes; and a fixed point: read back and written again it is the
+    // same text, so a level loaded and saved unchanged keeps its bytes.
+    static std::string RotationText(const glm::quat& rotation);
 
     std::int32_t id = 0;
     ObjectType type = OBJECTTYPE_ERRORVALUE;

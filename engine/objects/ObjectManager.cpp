@@ -67,7 +67,9 @@ GameObject* ObjectManager::TakeSlot(ObjectType type, bool enterLive)
     obj->CopyFrom(master);
     obj->layer = 0;
     obj->stateId = CurrentStateId();
-    obj->flags |= OBJ_ALIVE | OBJ_ACTIVE;
+    obj->flags = (obj->flags & ~OBJ_LEVEL_OWN) | OBJ_ALIVE | OBJ_ACTIVE;
+    // Nothing runs in the editor: whatever is made there is placed by hand.
+    if (IsEditorStateCurrent()) obj->flags |= OBJ_LEVEL_OWN;
     obj->id = ++m_lastId;
     if (enterLive) m_live[obj->id] = ObjectEntry{obj, {}};
     return obj;

@@ -15,6 +15,8 @@
 //   state loads get it from InitLevelObjects; in the level-editor states
 //   components are never initialised nor freed. Which state is current, and
 //   whether one updates, the engine's door answers (EngineDoor.h).
+// - A new object is the level's own (OBJ_LEVEL_OWN) only when made while a
+//   level-editor state is current; the level file's reader marks its objects.
 // - Destruction: set OBJ_DESTROY; Update frees every marked object's
 //   components first, then invalidates their handles and returns the slots.
 //   Persistent objects ignore the flag.

@@ -74,8 +74,14 @@ void GameStateManager::Update()
         return;
     }
     if (requested < STATE_RESTART) {
-        if (m_States.size() > 1) PopStatesTo(1);
-        else if (!ChangeState(requested)) UpdateTopState();
+        if (m_States.size() > 1) {
+            PopStatesTo(1);
+            // Another state than the one uncovered (a goto typed on a menu)
+            // follows on the next frame, before that state runs again.
+            if (requested != m_CurrentState) m_RequestedState = requested;
+        } else if (!ChangeState(requested)) {
+            UpdateTopState();
+        }
         return;
     }
     if (requested == m_PreviousState && m_States.size() > 1) {

@@ -9,8 +9,10 @@
 //      change to 36 and push 40 over it.
 //   3. The current id: update the top state, then carry out a restart or
 //      reload asked during that update, then a pending reload request.
-//   4. Below 35: with more than one state stacked, only pop down to one (the
-//      request lapses and the bottom state runs on); else change to it.
+//   4. Below 35: with more than one state stacked, only pop down to one; a
+//      request of the uncovered state's id lapses there (it runs on), any
+//      other id stays requested and is changed to on the next frame. With
+//      one state stacked, change to it.
 //   5. The previous id with more than one state stacked: pop one.
 //   6. 35: pop while the current id is above 35 and more than one state is
 //      stacked, then restart the state on top.

@@ -9,6 +9,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -65,6 +66,15 @@ const char* CheckboxTexture(bool checked, bool hovered)
 
 ProfileManager* Profiles() { return System::GetInstance()->profileManager; }
 
+// Widths as the font manager lays a line out in the font; -1 without it.
+TextMeasure MeasureIn(const std::string& fontId)
+{
+    return [fontId](const std::string& text) {
+        const FontManager* fonts = System::GetInstance()->fontManager;
+        return fonts ? fonts->TextWidth(fontId, text) : -1.0f;
+    };
+}
+
 } // namespace
 
 SliderTrack VolumeSliderTrack(int stateId, int windowWidth)
@@ -94,7 +104,44 @@ glm::vec3 ProfileSlotPosition(int index)
     return glm::vec3(0.0f, PROFILE_SLOT_TOP_Y - PROFILE_SLOT_SPACING * static_cast<float>(index), PROFILE_SLOT_Z);
 }
 
-std::string ProfileGreeting(const std::string& name) { return "Hello, " + name + "! (Not you?)"; }
+std::string ProfileGreeting(const std::string& name) { return GREETING_HEAD + name + GREETING_TAIL; }
+
+std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure, bool keepEnd)
+{
+    const float whole = measure(text);
+    if (whole < 0.0f || whole <= width) return text;
+    // No blank next to the ellipsis.
+    auto cutTo = [&text, keepEnd](size_t kept) {
+        if (keepEnd) {
+            const std::string end = text.substr(text.size() - kept);
+            return ELLIPSIS + end.substr(std::min(end.find_first_not_of(' '), end.size()));
+        }
+        const std::string start = text.substr(0, kept);
+        return start.substr(0, start.find_last_not_of(' ') + 1) + ELLIPSIS;
+    };
+    // The most characters that fit with the ellipsis (more are never narrower).
+    size_t fits = 0, tooMany = text.size();
+    while (tooMany - fits > 1) {
+        const size_t middle = fits + (tooMany - fits) / 2;
+        if (measure(cutTo(middle)) <= width) fits = middle;
+        else tooMany = middle;
+    }
+    return measure(cutTo(fits)) <= width ? cutTo(fits) : std::string();
+}
+
+std::string FittedProfileGreeting(const std::string& name, float width, const TextMeasure& measure)
+{
+    const float frame = measure(ProfileGreeting(std::string()));
+    if (frame < 0.0f) return ProfileGreeting(name);
+    return ProfileGreeting(FitToWidth(name, width - frame, measure));
+}
+
+float TextRoom(const GameObject& object, const TextComponent& text)
+{
+    const float half = 0.5f * object.scale.x;
+    const float margin = std::max(0.0f, text.m_posX + half);
+    return half - text.m_posX - margin;
+}
 
 std::string ApplyTypedCharacter(const std::string& text, char typed)
 {
@@ -129,6 +176,7 @@ void Menu::Init()
 
     // Reading on after a failed open would take the objects of whatever
     // level file was open before.
+    m_NameStarted = false;  // a name field starts from its file's text
     LevelManager* levels = OpenCurrentScreenFile("a menu screen");
     if (!levels) return;
     levels->LoadLevelObjects(true);
@@ -172,6 +220,7 @@ void Menu::Free()
     if (CurrentStateId() == STATE_MAINPROFILE) {
         // The slots went back to the pool with the screen.
         m_ProfileSlots.clear();
+        m_ProfileSlotNames.clear();
         m_SelectedSlot = nullptr;
     }
 }
@@ -231,8 +280,13 @@ void Menu::Update(GameStateManager& manager)
 void Menu::TypeIntoNameField()
 {
     InputManager* input = System::GetInstance()->inputManager;
-    if (!input || !m_NameField) return;
-    for (char typed : input->GetUnclaimedText()) m_NameField->m_text = ApplyTypedCharacter(m_NameField->m_text, typed);
+    if (!input || !m_NameField || !m_NameField->owner) return;
+    // The name is kept whole here; the field shows its end when it is too wide.
+    if (!m_NameStarted) m_TypedName = m_NameField->m_text;
+    m_NameStarted = true;
+    for (char typed : input->GetUnclaimedText()) m_TypedName = ApplyTypedCharacter(m_TypedName, typed);
+    m_NameField->m_text = FitToWidth(m_TypedName, TextRoom(*m_NameField->owner, *m_NameField),
+                                     MeasureIn(m_NameField->m_fontId), true);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -259,7 +313,8 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
         ProfileManager* profiles = Profiles();
         auto* text = object.GetComponent<TextComponent>();
         if (text && profiles && profiles->GetCurrentProfile())
-            text->m_text = ProfileGreeting(profiles->GetCurrentProfile()->name);
+            text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name, TextRoom(object, *text),
+                                                 MeasureIn(text->m_fontId));
     }
     UpdateVolumeSlider(&element);
     if (element.m_LeftClickState == UI_STATE_BEGUN) OnButtonClicked(manager, name);
@@ -402,6 +457,13 @@ TextComponent* Menu::SlotText(const UILogicComponent* element)
     return element && element->owner ? element->owner->GetComponent<TextComponent>() : nullptr;
 }
 
+std::string Menu::SlotName(const UILogicComponent* element) const
+{
+    for (size_t i = 0; element && i < m_ProfileSlots.size(); ++i)
+        if (m_ProfileSlots[i] == element->owner) return m_ProfileSlotNames[i];
+    return std::string();
+}
+
 void Menu::SetElementTexture(UILogicComponent* element, const std::string& textureId)
 {
     if (!element) return;
@@ -419,13 +481,15 @@ void Menu::RefreshProfileList()
     const std::vector<std::string> names = profiles->GetProfileNames();
     for (size_t i = 0; i < m_ProfileSlots.size() && i < names.size(); ++i) {
         GameObject* slot = m_ProfileSlots[i];
+        m_ProfileSlotNames[i] = names[i];
         auto* text = slot->GetComponent<TextComponent>();
         if (!text) continue;
-        text->m_text = names[i];
         text->m_drawMe = true;
         text->m_posX = PROFILE_SLOT_TEXT_MARGIN - 0.5f * slot->scale.x;
         text->m_posY = PROFILE_SLOT_TEXT_Y;
         text->m_color = SLOT_TEXT_COLOUR;
+        // Drawn within the slot; the slot keeps the whole name.
+        text->m_text = FitToWidth(names[i], TextRoom(*slot, *text), MeasureIn(text->m_fontId));
     }
     SelectCurrentProfileSlot();
 }
@@ -440,6 +504,7 @@ void Menu::RebuildProfileSlots()
         slot->DestroyComponents();
     }
     m_ProfileSlots.clear();
+    m_ProfileSlotNames.clear();
     m_SelectedSlot = nullptr;
 
     ObjectManager* objects = System::GetInstance()->objectManager;
@@ -465,6 +530,7 @@ void Menu::RebuildProfileSlots()
             break;
         }
         m_ProfileSlots.push_back(slot);
+        m_ProfileSlotNames.emplace_back();
         element->m_IsSticky = true;
         SetElementTexture(element, SLOT_TEXTURE);
     }
@@ -479,10 +545,9 @@ void Menu::SelectCurrentProfileSlot()
     m_SelectedSlot = m_ProfileSlots.front()->GetComponent<UILogicComponent>();
     ProfileManager* profiles = Profiles();
     const Profile* current = profiles ? profiles->GetCurrentProfile() : nullptr;
-    for (GameObject* slot : m_ProfileSlots) {
-        auto* text = slot->GetComponent<TextComponent>();
-        if (current && text && text->m_text == current->name) {
-            m_SelectedSlot = slot->GetComponent<UILogicComponent>();
+    for (size_t i = 0; current && i < m_ProfileSlots.size(); ++i) {
+        if (m_ProfileSlotNames[i] == current->name) {
+            m_SelectedSlot = m_ProfileSlots[i]->GetComponent<UILogicComponent>();
             break;
         }
     }
@@ -520,9 +585,8 @@ void Menu::UpdateProfileSlots(GameStateManager& manager)
         element->m_SelectState = UI_STATE_BEGUN;
     }
 
-    const TextComponent* selected = SlotText(m_SelectedSlot);
-    if (!selected) return;
-    const std::string name = selected->m_text;
+    if (!SlotText(m_SelectedSlot)) return;
+    const std::string name = SlotName(m_SelectedSlot);
     ProfileManager* profiles = Profiles();
     if (m_SelectClicked && profiles) {
         std::string chosen = name;
@@ -545,7 +609,7 @@ void Menu::AddProfile(GameStateManager& manager)
         return;
     }
     if (ProfileManager* profiles = Profiles()) {
-        std::string name = ProfileNameOf(m_NameField->m_text);
+        std::string name = ProfileNameOf(m_TypedName);
         if (name.empty()) {
             // A blank name would greet nobody and not survive a restart: the screen stays for a name.
             QRX_LOG_WARNING("A profile needs a name; nothing created.");

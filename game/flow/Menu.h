@@ -17,6 +17,9 @@
 //   are laid out the same way and scaled by the window width.
 // - The profile slots belong to screen 42: Free of that screen forgets them,
 //   a rebuild hides, strips and returns the old ones before making new ones.
+// - A profile name is drawn within its slot, the greeting and the name field,
+//   cut with an ellipsis when too wide (the field shows the end being typed);
+//   creating, selecting and deleting use the whole name.
 // - A deletion confirmed on screen 49 deletes the profile that was
 //   highlighted when "btnDelete" was clicked, never "Guest"; "btnConfirmNo"
 //   forgets it.
@@ -31,6 +34,7 @@
 //   panel, Unload also hides the help window and the panels.
 #pragma once
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,7 +107,22 @@ int ResolutionChoiceOf(int width, int height);
 // The layout position of profile slot `index` (from 0).
 glm::vec3 ProfileSlotPosition(int index);
 // "Hello, " + name + "! (Not you?)".
+constexpr const char* GREETING_HEAD = "Hello, ";
+constexpr const char* GREETING_TAIL = "! (Not you?)";
 std::string ProfileGreeting(const std::string& name);
+// What cuts a text short.
+constexpr const char* ELLIPSIS = "...";
+// The width of a line of text in pixels; negative when it cannot be measured.
+using TextMeasure = std::function<float(const std::string&)>;
+// The text when it fits the width (or cannot be measured); else its longest
+// start that fits with ELLIPSIS after it, or with keepEnd its longest end
+// after ELLIPSIS (empty when not even the ellipsis fits).
+std::string FitToWidth(const std::string& text, float width, const TextMeasure& measure, bool keepEnd = false);
+// The greeting with the name cut (FitToWidth) so that the whole line fits.
+std::string FittedProfileGreeting(const std::string& name, float width, const TextMeasure& measure);
+// The room for a text component's line inside its object's box: from where
+// the line starts to the box's right edge, less the margin it has on the left.
+float TextRoom(const GameObject& object, const TextComponent& text);
 // The text after typing a character: Backspace removes the last character
 // (nothing when empty), any other character is appended; a name has no
 // length limit.
@@ -178,8 +197,11 @@ private:
     void StartMenuMusic();
     // The text component of a slot's object, or null.
     static TextComponent* SlotText(const UILogicComponent* element);
+    // The whole profile name of a slot (its text may be cut to fit); "" for none.
+    std::string SlotName(const UILogicComponent* element) const;
 
     std::vector<GameObject*> m_ProfileSlots;  // screen 42's slots in profile order; not owned
+    std::vector<std::string> m_ProfileSlotNames;  // the whole name of each slot
     UILogicComponent* m_SelectedSlot = nullptr;
     int m_ConfirmResult = 0;     // 0 none, 1 yes, 2 no
     int m_ResolutionChoice = 0;  // 1 to 3, 0 for another size
@@ -193,6 +215,8 @@ private:
     // Found during this frame's element steps.
     std::array<UILogicComponent*, RESOLUTION_CHOICES> m_ResolutionBoxes{};
     TextComponent* m_NameField = nullptr;
+    std::string m_TypedName;     // the name field's whole text (the field may show only its end)
+    bool m_NameStarted = false;  // m_TypedName has taken the field's first text since the screen began
     bool m_ConsoleTyping = false;  // the console had the keyboard as the frame began
     bool m_SelectClicked = false;
     bool m_DeleteClicked = false;

@@ -14,7 +14,9 @@ void Place(GameObject* object, const CheckpointRecord& record)
     object->position = record.position;
     object->scale = record.scale;
     object->rotation = record.rotation;
-    object->flags &= ~OBJ_WORLD_VALID;
+    object->flags &= ~(OBJ_WORLD_VALID | OBJ_LEVEL_OWN);
+    // Matched by order, the object stands in for the saved one in a level save too.
+    if (record.levelOwn) object->flags |= OBJ_LEVEL_OWN;
 }
 
 } // namespace
@@ -36,6 +38,7 @@ void CheckpointStore::Save(const CheckpointActivation& activation)
             record.position = object->position;
             record.scale = object->scale;
             record.rotation = object->rotation;
+            record.levelOwn = (object->flags & OBJ_LEVEL_OWN) != 0;
             snapshot.push_back(record);
         }
     }

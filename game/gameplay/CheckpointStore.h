@@ -13,7 +13,8 @@
 //   record per active object of that type, in query order.
 // - Restore works on the newest snapshot and matches records to the live
 //   objects of a type purely by order: matched objects move back, missing
-//   ones are made again, and surplus ones (when the type's records end at a
+//   ones are made again (each taking the record's mark of being part of the
+//   level, which a level save reads), and surplus ones (when the type's records end at a
 //   record of another type) are marked for destruction. Crate spawners then
 //   forget their last crate: by order, the crate a spawner made may have
 //   become a saved one, standing anywhere, and the spawner would wait for it
@@ -37,6 +38,7 @@ struct CheckpointRecord
     glm::vec3 position{0.0f};
     glm::vec3 scale{1.0f};
     glm::quat rotation{1.0f, 0.0f, 0.0f, 0.0f};
+    bool levelOwn = false;  // the object was part of the level (OBJ_LEVEL_OWN), not made while it ran
 };
 
 // One checkpoint activation; only the count of activations is read.

@@ -129,7 +129,7 @@ TEST_F(GameStateManagerTest, MainMenuPopsEveryStateResumingBetweenPops)
 TEST_F(GameStateManagerTest, LevelIdUnderThePauseMenuResumesTheLevel)
 {
     StartWith({3, 44});
-    gsm.RequestState(4);
+    gsm.RequestState(3);
     gsm.Update();
     EXPECT_EQ(calls, (Calls{"menu.Free@44", "menu.Unload@44", "level.Resume@3"}));
     EXPECT_EQ(gsm.GetCurrentState(), 3);

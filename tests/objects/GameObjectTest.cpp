@@ -92,7 +92,7 @@ TEST_F(GameObjectTest, QuarterTurnAboutZ)
 TEST_F(GameObjectTest, EulerRoundTripsWithoutNaN)
 {
     const glm::vec3 angles[] = {{0, 90, 0}, {0, -90, 0}, {30, 90, 10}, {0, 0, 90}, {10, 20, 30},
-                                {-45, 60, 170}, {0, 89.99f, 0}, {180, 0, 0}};
+                                {-45, 60, 170}, {0, 89.99f, 0}, {180, 0, 0}, {12.3456f, 89.95f, -33.3f}};
     for (const glm::vec3& a : angles) {
         glm::quat q = GameObject::EulerDegreesToQuat(a);
         glm::vec3 back = GameObject::QuatToEulerDegrees(q);
@@ -105,6 +105,11 @@ TEST_F(GameObjectTest, EulerRoundTripsWithoutNaN)
     // A quaternion that is not unit length still gives finite angles.
     glm::vec3 scaled = GameObject::QuatToEulerDegrees(glm::quat(2.0f, 0.0f, 2.0f, 0.0f));
     EXPECT_EQ(scaled, glm::vec3(0.0f, 90.0f, 0.0f));
+    // Written, a turn reads back to its very text, near a quarter pitch too.
+    for (const glm::vec3& a : angles) {
+        const std::string text = GameObject::RotationText(GameObject::EulerDegreesToQuat(a));
+        EXPECT_EQ(GameObject::RotationText(GameObject::EulerDegreesToQuat(FileManager::ConvertToVec3(text))), text);
+    }
 }
 
 TEST_F(GameObjectTest, WorldIsTranslationRotationScaleWithItsInverse)

@@ -36,7 +36,9 @@ ScratchDataFolder::ScratchDataFolder(bool enter)
     std::error_code ec;
     fs::create_directories(root / "data" / "levels", ec);
     if (ec || !LinkEntries(source / "data", root / "data", "levels") ||
-        !LinkEntries(source / "data" / "levels", root / "data" / "levels", ""))
+        !LinkEntries(source / "data" / "levels", root / "data" / "levels", "menus") ||
+        !fs::create_directory(root / "data" / "levels" / "menus", ec) ||
+        !LinkEntries(source / "data" / "levels" / "menus", root / "data" / "levels" / "menus", ""))
         return;
     fs::create_directory_symlink(source / "tests", root / "tests", ec);
     if (ec) return;

@@ -1,7 +1,7 @@
 // A scratch working folder for tests that write level files.
 //
 // Its data/ sees every entry of the repository's data folder through links,
-// except the level folder, which is a real folder of links to the
+// except the level folder and its "menus", real folders of links to the
 // repository's level files: a level saved there replaces its link (writing
 // beside it and renaming), so the repository is never written. A link
 // "tests" reaches the test data as from the repository root. With `enter`

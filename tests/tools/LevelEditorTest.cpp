@@ -433,6 +433,25 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(again.objects[1].position, "9.5 0.5 9.5");
     EXPECT_EQ(again.objects[2].type, "CRATE");
     EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
+
+    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text.
+    Run("goto LEVEL4");
+    Frame();
+    ASSERT_GT(InLayer(0).size(), 248u);
+    EXPECT_EQ(Run("save"), (Lines{"Saved as Warm Up.xml"}));
+    const std::string played = Level("Warm Up.xml");
+    EXPECT_EQ(ParseLevel(played).objects.size(), 248u);
+    Run("reload");
+    Run("save");
+    EXPECT_EQ(Level("Warm Up.xml"), played);
+
+    // Opened in the editor and saved twice: the same bytes, turns as written.
+    Enter("Conveytapult.xml");
+    ASSERT_TRUE(editor->SaveAs("c1.xml"));
+    Enter("c1.xml");
+    ASSERT_TRUE(editor->SaveAs("c2.xml"));
+    EXPECT_EQ(Level("c2.xml"), Level("c1.xml"));
+    EXPECT_NE(Level("c1.xml").find("<Rotation>0 180 0</Rotation>"), std::string::npos);
 }
 
 TEST_F(LevelEditorTest, SavingKeepsThePreviousFileAndRefusesBadNames)
@@ -485,6 +504,10 @@ TEST_F(LevelEditorTest, SavingKeepsThePreviousFileAndRefusesBadNames)
     EXPECT_TRUE(editor->SaveAs("t.xml"));
     EXPECT_EQ(Level("t.bak"), second);
     (void)backup;
+    // A NUL would cut every system call short onto t.xml itself: refused, both files kept.
+    Run(std::string("save t.xml\0.xml", 15));
+    EXPECT_NE(console->GetOutput().back().find("control character (code 0)"), std::string::npos);
+    EXPECT_EQ(Level("t.xml") + "|" + Level("t.bak"), second + "|" + second);
 
     // A folder in the level file's place is refused.
     fs::create_directory(scratch.LevelFile("dir.xml"));
@@ -512,12 +535,18 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     EXPECT_EQ(editor->GetFileName(), "mine.xml");
     ASSERT_EQ(InLayer(0, CUBE).size(), 1u);
     EXPECT_EQ(InLayer(0, CUBE).front()->position, glm::vec3(5.5f, 0.5f, 6.5f));
+    // On the pause menu over the editor a save writes the editor's level, never the menu's file.
+    FrameWithKey(KEY_ESCAPE);
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_PAUSEMENU);
     EXPECT_EQ(Run("save"), (Lines{"Saved as mine.xml"}));
+    EXPECT_TRUE(fs::is_symlink(scratch.LevelFile("menus/pausemenu.xml")));
     EXPECT_NE(Level("mine.bak"), "");
 
     // "goto" plays the edited file: not in the level table, so freely.
     EXPECT_EQ(Run("goto"), (Lines{"Loading level: mine.xml"}));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOAD);
+    Frame();  // down to the editor first
     Frame();
     ASSERT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
     EXPECT_EQ(System::GetInstance()->flags & 0x12u, 0u);
@@ -538,9 +567,16 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     editor->SetFileName("gone.xml");
     EXPECT_EQ(Run("goto"), (Lines{"Invalid level path to 'goto'"}));
 
-    // A menu over a level saves its own grid sizes (here only rendered: the
-    // menu folder of the scratch data is the repository's).
+    // Fallen onto the retry menu: a goto there reaches its level, not the fall check below.
     Frame();
+    System::GetInstance()->playerOne->position.y = -10.0f;
+    for (int i = 0; i < 2; ++i) Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_GAMERETRYMENU);
+    Run("goto level2");
+    for (int i = 0; i < 2; ++i) Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVEL1 + 1);
+
+    // A menu over a level saves its own grid sizes (here only rendered).
     Run("goto MAINCREDITS");
     Frame();
     ASSERT_EQ(gsm.GetCurrentState(), STATE_MAINCREDITS);
@@ -556,9 +592,14 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     ASSERT_NE(Brush(CUBE), nullptr);
     PlaceAt(glm::vec3(5.5f, 0.5f, 6.5f));
     // Changes to the template have no file of their own to play: nothing goes.
-    EXPECT_EQ(Run("goto"), (Lines{"Unsaved changes: 'save name.xml' keeps them; same goto again drops them"}));
+    EXPECT_EQ(Run("goto"), (Lines{"Unsaved work: 'save name.xml' keeps it; same goto again drops it"}));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
     EXPECT_TRUE(fs::is_symlink(scratch.LevelFile("leveltemplate.xml")));
+    // So does every command that would drop them; the same line next goes on.
+    EXPECT_EQ(Run("edit new"), (Lines{"Unsaved work: 'save name.xml' keeps it; same edit again drops it"}));
+    EXPECT_TRUE(Run("edit new").empty());
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITORNEXT);
+    gsm.RequestState(STATE_LEVELEDITOR);
 
     // Saved under its own name, the level being edited is that file.
     EXPECT_EQ(Run("save mytest.xml"), (Lines{"Saved as mytest.xml"}));
@@ -577,17 +618,28 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     const std::string saved = Level("mytest.xml");
     ASSERT_NE(Brush(WALL), nullptr);
     PlaceAt(glm::vec3(8.5f, 0.5f, 6.5f));
+    FrameWithKey(KEY_ESCAPE);  // on the pause menu over the editor too
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_PAUSEMENU);
     EXPECT_EQ(Run("goto LEVEL1").size(), 1u);
-    EXPECT_EQ(Run("goto"),
-              (Lines{"Unsaved changes: 'save' or 'save name.xml' keeps them; same goto again drops them"}));
-    EXPECT_EQ(gsm.GetRequestedState(), STATE_LEVELEDITOR);
+    EXPECT_EQ(Run("goto"), (Lines{"Unsaved work: 'save' or 'save name.xml' keeps it; same goto again drops it"}));
+    EXPECT_EQ(gsm.GetRequestedState(), STATE_PAUSEMENU);
     EXPECT_FALSE(fs::exists(scratch.LevelFile("mytest.bak")));
     EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
     EXPECT_EQ(Level("mytest.xml"), saved);
     Frame();
+    Frame();
     ASSERT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
     EXPECT_EQ(InLayer(0, WALL).size(), 0u);
     EXPECT_EQ(InLayer(0, CUBE).size(), 1u);
+
+    // Nothing changed: a goto leaves at once, the file and its backup as they are.
+    Run("edit mytest.xml");
+    Frame();
+    EXPECT_EQ(Run("save"), (Lines{"Saved as mytest.xml"}));
+    const std::string played = Level("mytest.xml"), kept = Level("mytest.bak");
+    EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
+    EXPECT_EQ(Level("mytest.xml") + "|" + Level("mytest.bak"), played + "|" + kept);
 }
 
 TEST_F(LevelEditorTest, GotoFindsTableNamesEndingInABlank)

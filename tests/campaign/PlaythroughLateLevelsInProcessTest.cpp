@@ -167,9 +167,8 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BBBossOpensTheDoorTwiceAndLeavesTheEx
 // A slow robot: after the third hit it stays out while the door comes
 // down. The weakened boss drops guards, each over the arena's floor slab
 // (the first block larger than those before it), never over the unit
-// blocks around it. Walking into one opens the retry menu, whose Yes
-// restarts the fight; a guard's catch brings the robot back to the
-// checkpoint on the start, the boss as hurt as it was.
+// blocks around it; walking into one opens the retry menu, whose Yes restarts
+// the fight, a guard's catch brings the robot back to the start, the boss hurt.
 TEST_F(PlaythroughLateLevelsInProcessTest, BBBossGuardsFallOnTheArenaAndACatchIsRetried)
 {
     Playthrough run;

@@ -239,7 +239,8 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
 
 // Standing on the west pad while the boss bombs around the robot: a crate
 // the bombs leave stays on the switch, one they blow up is made again; the
-// switch is never empty for longer than a pad takes to fill it.
+// switch is never empty for longer than a pad takes to fill it; one lost out
+// of reach (on the pen's roof) holds the pad until P, the fight going on.
 TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotStandsOnFilled)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(11, {"tutorial_boss"}));
@@ -257,6 +258,9 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotS
     EXPECT_EQ(stood.requestedState, STATE_NONE);
     EXPECT_LE(longestEmpty, run.FramesIn(PAD_SECONDS + 1.0));
     EXPECT_TRUE(Pressed(west));
+    for (GameObject* crate : run.Game().FindAll(CRATE)) crate->position = crate->previousPosition = {7.5f, 5.5f, 2.5f};
+    ASSERT_NO_FATAL_FAILURE(Moves("2 P\n10\n20 D x>4.4\n120 W z<7.6\n"));
+    EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
 }
 
 } // namespace

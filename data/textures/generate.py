@@ -355,6 +355,24 @@ def swirl(bright):
     return sym
 
 
+def crate_hologram():
+    """The crate a pad offers, as light: a see-through cyan face with bright
+    edges and the crate's cross. It must never read as a real crate (wood,
+    solid), which a person would try to reach or take for one sunk in the floor."""
+    def draw():
+        size = 128
+        img = Image.new("RGBA", (size, size), (60, 190, 255, 40))
+        d = ImageDraw.Draw(img)
+        for y in range(0, size, 8):  # scan lines
+            d.line([(0, y), (size, y)], fill=(120, 220, 255, 70), width=2)
+        line = (150, 240, 255, 170)
+        d.line([(10, 10), (size - 11, size - 11)], fill=line, width=6)
+        d.line([(10, size - 11), (size - 11, 10)], fill=line, width=6)
+        d.rectangle((0, 0, size - 1, size - 1), outline=(200, 250, 255, 255), width=8)
+        return img
+    return draw
+
+
 def spawner_trigger(frame):
     """Four frames of a pad whose lit segment goes round (frame 1 to 4)."""
     def draw():
@@ -791,6 +809,7 @@ def textures():
         ("crate_explosion", "crate_explosion.png", crate((255, 60, 0, 50), bomb_symbol, (255, 120, 0, 150))),
         ("crate_teleportwait", "crate_teleportwait.png", crate((80, 40, 160, 70), swirl(False))),
         ("crate_teleportgo", "crate_teleportgo.png", crate((60, 160, 255, 70), swirl(True), (120, 220, 255, 170))),
+        ("crate_hologram", "crate_hologram.png", crate_hologram()),
         ("crate_spawnertrigger", "crate_spawnertrigger.png", spawner_trigger(1)),
         ("crate_spawnertrigger1", "crate_spawnertrigger1.png", spawner_trigger(1)),
         ("crate_spawnertrigger2", "crate_spawnertrigger2.png", spawner_trigger(2)),

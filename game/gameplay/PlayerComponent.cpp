@@ -367,13 +367,34 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
 {
     ObjectManager* objects = Objects();
     if (!objects) return nullptr;
-    LineSegment segment;
-    segment.start = owner->position;
-    segment.end = owner->position + m_Facing;
-    segment.length = PICKUP_SEGMENT_LENGTH;
-    segment.UpdateDirection();
     // A copy: the manager's result list is overwritten by the next query.
     const GameObjectGroup crates = objects->GetActiveObjectsOfType(CRATE);
+    if (GameObject* crate = FindCrateAlong(crates, owner->position, except, nullptr)) return crate;
+    // The robot walks freely, not cell by cell: standing against a crate it
+    // is seldom lined up with the crate's middle, and the segment from its
+    // centre passes beside a crate that still covers half its front. The
+    // same segment from the two edges of its front finds that crate; of two,
+    // the nearer.
+    const glm::vec3 side = glm::vec3(-m_Facing.z, 0.0f, m_Facing.x) * FrontHalfWidth();
+    if (side == glm::vec3(0.0f)) return nullptr;
+    float left = 0.0f;
+    float right = 0.0f;
+    GameObject* onLeft = FindCrateAlong(crates, owner->position - side, except, &left);
+    GameObject* onRight = FindCrateAlong(crates, owner->position + side, except, &right);
+    if (onLeft && onRight) return left <= right ? onLeft : onRight;
+    return onLeft ? onLeft : onRight;
+}
+
+GameObject* PlayerComponent::FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from,
+                                           const GameObject* except, float* hitAt) const
+{
+    LineSegment segment;
+    segment.start = from;
+    segment.end = from + m_Facing;
+    segment.length = PICKUP_SEGMENT_LENGTH;
+    segment.UpdateDirection();
+    GameObject* found = nullptr;
+    float nearest = PICKUP_REACH;
     for (GameObject* crate : crates) {
         if (crate == except) continue;
         CollisionComponent* collision = GetCollisionComponent(crate);
@@ -383,9 +404,27 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
         collision->UpdatePrimitive();
         float t = 100.0f;
         glm::vec3 point(0.0f);
-        if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
+        if (!CollisionDetector::SegmentAndBox(segment, *box, t, point) || t > nearest) continue;
+        // The centre's segment takes the first crate within reach.
+        if (!hitAt) return crate;
+        // An edge's segment that starts inside a crate has met one beside the
+        // robot, not ahead of it.
+        if (t <= 0.0f) continue;
+        found = crate;
+        nearest = t;
+        *hitAt = t;
     }
-    return nullptr;
+    return found;
+}
+
+float PlayerComponent::FrontHalfWidth() const
+{
+    const CollisionComponent* collision = GetCollisionComponent(owner);
+    const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
+    if (!box) return 0.0f;
+    // The robot turns only about y: across its facing lies its x or z extent.
+    const glm::vec3 half = box->halfSize * owner->scale;
+    return std::fabs(m_Facing.x) > std::fabs(m_Facing.z) ? half.z : half.x;
 }
 
 void PlayerComponent::StopPushedCrate()

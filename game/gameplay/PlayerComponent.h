@@ -23,7 +23,9 @@
 //   +x, -x (facing indices 0 to 3).
 // - Pick-up takes the first active CRATE whose box the segment from the
 //   robot to one unit ahead, at the robot's height, enters at PICKUP_REACH
-//   or nearer. When the robot stops walking, a crate it pushed (ahead within
+//   or nearer; when it finds none, the nearer crate that the same segment
+//   from either edge of the robot's front finds (a robot standing against
+//   a crate off its middle faces it too). When the robot stops walking, a crate it pushed (ahead within
 //   that reach, moving away) stops too, so it stays within reach. A carried
 //   crate floats one unit ahead of and one unit above the robot, without
 //   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
@@ -63,6 +65,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -253,8 +256,17 @@ private:
     void EndSpawnEffect();
     void StopMoving();
     void ResetToCheckpoint();
-    // The first CRATE ahead within reach but the one given, or null.
+    // The CRATE ahead within reach but the one given, or null: the first
+    // the centre's segment finds, else the nearer one a segment from either
+    // edge of the robot's front finds.
     GameObject* FindCrateAhead(const GameObject* except) const;
+    // The first crate of the group but the one given that the pick-up
+    // segment from that point enters within reach; with hitAt, the nearest
+    // one instead, its hit parameter written there.
+    GameObject* FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from, const GameObject* except,
+                               float* hitAt) const;
+    // Half the robot's box across its facing (0 without a box).
+    float FrontHalfWidth() const;
     // Stops the crate ahead within reach that moves away from the robot.
     void StopPushedCrate();
     // Whether the crate may be let go where it is carried (see the rules).

@@ -1,5 +1,6 @@
 #include "game/gameplay/PlayerComponent.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/GameplayCommon.h"
 
 namespace QRX {
@@ -601,6 +603,11 @@ void PlayerComponent::UpdateThrowPreview()
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
                                             m_Aim * m_ThrowForce);
+    // A crate falling out of the level is removed at CRATE_FALL_Y: its flight
+    // ends there, not tens of units below where nobody sees a marker.
+    const auto gone = std::find_if(points.begin(), points.end(),
+                                   [](const glm::vec3& p) { return p.y <= CrateComponent::CRATE_FALL_Y; });
+    if (gone != points.end()) points.erase(gone + 1, points.end());
     // A longer flight than the markers cover (a long fall, or short frames):
     // they spread over all of it, so that the red one still marks its end.
     if (points.size() > static_cast<std::size_t>(THROW_MARKER_COUNT)) {

@@ -40,7 +40,8 @@
 //   but the last two points turquoise, the last one red, the others hidden;
 //   fewer than two points show none. A path of more points than markers is
 //   thinned evenly to as many, its end kept, so the red marker always
-//   marks where the flight ends. It is recomputed only when marked
+//   marks where the flight ends; a flight out of the level ends at the first
+//   point at or below the height where a fallen crate is removed. It is recomputed only when marked
 //   dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end

@@ -350,6 +350,7 @@ void PlayerComponent::UpdateCrateActions()
         // pushed out anywhere (or stay in the field): it stays carried.
         const bool fits = CrateFitsWhereCarried(carried);
         if (IsPressed(ACTION_DROP) && fits) {
+            MoveOffRim(carried);
             PutDownCrate();
             PlayEffect(PUTDOWN_SOUND);
         }
@@ -448,6 +449,36 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
     // Enemies and the boss are what a crate (with the explosion) is set down
     // against, into their reach.
     return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
+}
+
+void PlayerComponent::MoveOffRim(GameObject* crate) const
+{
+    System* system = System::PeekInstance();
+    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    const CollisionComponent* own = GetCollisionComponent(crate);
+    if (!physics || !own || !own->GetPrimitive()) return;
+    const glm::vec3 reach = glm::abs(own->GetPrimitive()->GetHalfSize() * crate->scale);
+    // A corner may hang over two tops.
+    for (int pass = 0; pass < 2; ++pass) {
+        const glm::vec3 below = crate->position - glm::vec3(0.0f, RIM_PROBE_DEPTH, 0.0f);
+        const GameObject* top = physics->FindStopper(crate, below, 0.0f, true, {ENEMY, BOSS});
+        const CollisionComponent* collision = top ? GetCollisionComponent(top) : nullptr;
+        const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
+        if (!box) return;
+        const glm::mat3 turn = glm::mat3_cast(top->rotation);
+        glm::vec3 topReach(0.0f);
+        for (int k = 0; k < 3; ++k) topReach += glm::abs(turn[k]) * std::fabs(box->halfSize[k] * top->scale[k]);
+        const glm::vec3 apart = crate->position - top->position;
+        bool moved = false;
+        for (int k : {0, 2}) {
+            // Its centre over the top on this axis: it stands there.
+            if (std::fabs(apart[k]) <= topReach[k]) continue;
+            crate->position[k] += Sign(apart[k]) * (reach[k] + topReach[k] - std::fabs(apart[k]) + RIM_CLEARANCE);
+            moved = true;
+        }
+        if (!moved) return;
+        crate->flags &= ~OBJ_WORLD_VALID;
+    }
 }
 
 void PlayerComponent::PickUpCrate(GameObject* crate)

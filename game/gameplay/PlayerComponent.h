@@ -33,7 +33,11 @@
 //   one frame. Neither lets go of a crate whose box reaches into a block, a
 //   field or another crate (not an enemy or the boss, which crates are set
 //   down against) by more than LET_GO_OVERLAP on every axis where it is
-//   carried: it stays carried. A frame that ends with no crate carried (put down or
+//   carried: it stays carried. One set down with its bottom at a top
+//   (within RIM_PROBE_DEPTH) whose side its centre lies beyond goes off that
+//   top's rim first, the short way, so that it falls beside it instead of
+//   hanging in the air on a sliver (a crate pushed against a wall is carried
+//   a tenth of a cell over it). A frame that ends with no crate carried (put down or
 //   thrown in it) still picks up, so the shared pick-up/throw button throws
 //   one crate and takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
@@ -133,6 +137,10 @@ public:
     // middle); reaching further, its centre lies inside and it would be
     // pushed through.
     static constexpr float LET_GO_OVERLAP = 0.5f;
+    // A top this far under a crate set down holds it up at once; and how far
+    // past such a top's side a crate moved off its rim is set.
+    static constexpr float RIM_PROBE_DEPTH = 0.1f;
+    static constexpr float RIM_CLEARANCE = 0.01f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;
@@ -272,6 +280,9 @@ private:
     void StopPushedCrate();
     // Whether the crate may be let go where it is carried (see the rules).
     bool CrateFitsWhereCarried(const GameObject* crate) const;
+    // Moves a crate about to be set down off the rim of a top it does not
+    // stand over (see the rules).
+    void MoveOffRim(GameObject* crate) const;
     // A power key pressed: select or deselect, the crate plain again, and
     // the chosen icon shown (or released) while the other one is released.
     void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);

@@ -282,9 +282,21 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
         in->flags |= OBJ_DESTROY;
         objects->Update();
     }
-    Make(CUBE, held + glm::vec3(0.0f, 0.0f, -0.6f));
+    GameObject* beside = Make(CUBE, held + glm::vec3(0.0f, 0.0f, -0.6f));
     Press(robot, {KEY_RBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+
+    // Set down a tenth of a cell over the top of a block beyond (as one
+    // pushed against a wall is carried), it goes off that rim to fall beside
+    // the block, not to hang on it.
+    beside->flags |= OBJ_DESTROY;
+    objects->Update();
+    crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
+    Press(robot, {KEY_LBUTTON});
+    ASSERT_EQ(Player(robot)->GetCarriedCrate(), crate);
+    Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));
+    Press(robot, {KEY_RBUTTON});
+    EXPECT_NEAR(crate->position.z, held.z + 0.11f, 1e-4f);
 }
 
 TEST_F(PlayerTest, ThrowLaunchesAlongTheAimAndDropWinsInOneFrame)

@@ -355,6 +355,34 @@ def swirl(bright):
     return sym
 
 
+def hologram(rgb, marks):
+    """What a pad offers, as light: a see-through face with bright edges and
+    the marks of the real thing (a crate's cross, a bridge's planks). It must
+    never read as the real, solid thing, which a person would try to reach
+    or take for one sunk in the floor."""
+    def draw():
+        size = 128
+        img = Image.new("RGBA", (size, size), rgb + (40,))
+        d = ImageDraw.Draw(img)
+        light = tuple(min(255, c + 60) for c in rgb)
+        for y in range(0, size, 8):  # scan lines
+            d.line([(0, y), (size, y)], fill=light + (70,), width=2)
+        marks(d, size, light + (170,))
+        d.rectangle((0, 0, size - 1, size - 1), outline=tuple(min(255, c + 120) for c in rgb) + (255,), width=8)
+        return img
+    return draw
+
+
+def cross_marks(d, size, fill):
+    d.line([(10, 10), (size - 11, size - 11)], fill=fill, width=6)
+    d.line([(10, size - 11), (size - 11, 10)], fill=fill, width=6)
+
+
+def plank_marks(d, size, fill):
+    for y in range(size // 4, size, size // 4):
+        d.line([(0, y), (size, y)], fill=fill, width=5)
+
+
 def spawner_trigger(frame):
     """Four frames of a pad whose lit segment goes round (frame 1 to 4)."""
     def draw():
@@ -791,6 +819,7 @@ def textures():
         ("crate_explosion", "crate_explosion.png", crate((255, 60, 0, 50), bomb_symbol, (255, 120, 0, 150))),
         ("crate_teleportwait", "crate_teleportwait.png", crate((80, 40, 160, 70), swirl(False))),
         ("crate_teleportgo", "crate_teleportgo.png", crate((60, 160, 255, 70), swirl(True), (120, 220, 255, 170))),
+        ("crate_hologram", "crate_hologram.png", hologram((60, 190, 255), cross_marks)),
         ("crate_spawnertrigger", "crate_spawnertrigger.png", spawner_trigger(1)),
         ("crate_spawnertrigger1", "crate_spawnertrigger1.png", spawner_trigger(1)),
         ("crate_spawnertrigger2", "crate_spawnertrigger2.png", spawner_trigger(2)),
@@ -814,6 +843,7 @@ def textures():
         ("metal", "metal.png", tile((150, 156, 166), (120, 126, 136), step=128, noise=10, seed=21)),
         ("door", "door.png", stripes((60, 64, 72), (250, 170, 0), width=20)),
         ("bridge", "bridge.png", tile((110, 90, 60), (70, 56, 36), step=16, seed=25)),
+        ("bridge_hologram", "bridge_hologram.png", hologram((255, 190, 60), plank_marks)),
         ("conveyorbelt", "conveyorbelt.png", tile((40, 40, 46), (25, 25, 30), step=16, noise=3, mark=arrows)),
         ("platform", "platform.png", tile((70, 130, 170), (40, 80, 110), step=64, seed=27)),
         ("fallingplatform", "fallingplatform.png", tile((150, 152, 158), (104, 106, 114), step=64, seed=29, mark=cracks)),
@@ -950,11 +980,11 @@ def textures():
 
 
 def bridge_icon(d):
-    # A crate on a pad under its spinning block, and the bridge sliding out.
+    # A crate on a pad under its spinning light block, and the bridge sliding out.
     plank = (150, 115, 70, 255)
     d.rectangle((20, 200, 88, 216), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.rectangle((36, 160, 72, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
-    d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=plank, outline=(70, 56, 36, 255))
+    d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=(255, 190, 60, 90), outline=(255, 240, 180, 255))
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
     d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))

@@ -1,5 +1,6 @@
 #include "game/gameplay/PlayerComponent.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
+#include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/GameplayCommon.h"
 
 namespace QRX {
@@ -348,6 +350,7 @@ void PlayerComponent::UpdateCrateActions()
         // pushed out anywhere (or stay in the field): it stays carried.
         const bool fits = CrateFitsWhereCarried(carried);
         if (IsPressed(ACTION_DROP) && fits) {
+            MoveOffRim(carried);
             PutDownCrate();
             PlayEffect(PUTDOWN_SOUND);
         }
@@ -367,13 +370,34 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
 {
     ObjectManager* objects = Objects();
     if (!objects) return nullptr;
-    LineSegment segment;
-    segment.start = owner->position;
-    segment.end = owner->position + m_Facing;
-    segment.length = PICKUP_SEGMENT_LENGTH;
-    segment.UpdateDirection();
     // A copy: the manager's result list is overwritten by the next query.
     const GameObjectGroup crates = objects->GetActiveObjectsOfType(CRATE);
+    if (GameObject* crate = FindCrateAlong(crates, owner->position, except, nullptr)) return crate;
+    // The robot walks freely, not cell by cell: standing against a crate it
+    // is seldom lined up with the crate's middle, and the segment from its
+    // centre passes beside a crate that still covers half its front. The
+    // same segment from the two edges of its front finds that crate; of two,
+    // the nearer.
+    const glm::vec3 side = glm::vec3(-m_Facing.z, 0.0f, m_Facing.x) * FrontHalfWidth();
+    if (side == glm::vec3(0.0f)) return nullptr;
+    float left = 0.0f;
+    float right = 0.0f;
+    GameObject* onLeft = FindCrateAlong(crates, owner->position - side, except, &left);
+    GameObject* onRight = FindCrateAlong(crates, owner->position + side, except, &right);
+    if (onLeft && onRight) return left <= right ? onLeft : onRight;
+    return onLeft ? onLeft : onRight;
+}
+
+GameObject* PlayerComponent::FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from,
+                                           const GameObject* except, float* hitAt) const
+{
+    LineSegment segment;
+    segment.start = from;
+    segment.end = from + m_Facing;
+    segment.length = PICKUP_SEGMENT_LENGTH;
+    segment.UpdateDirection();
+    GameObject* found = nullptr;
+    float nearest = PICKUP_REACH;
     for (GameObject* crate : crates) {
         if (crate == except) continue;
         CollisionComponent* collision = GetCollisionComponent(crate);
@@ -383,9 +407,27 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
         collision->UpdatePrimitive();
         float t = 100.0f;
         glm::vec3 point(0.0f);
-        if (CollisionDetector::SegmentAndBox(segment, *box, t, point) && t <= PICKUP_REACH) return crate;
+        if (!CollisionDetector::SegmentAndBox(segment, *box, t, point) || t > nearest) continue;
+        // The centre's segment takes the first crate within reach.
+        if (!hitAt) return crate;
+        // An edge's segment that starts inside a crate has met one beside the
+        // robot, not ahead of it.
+        if (t <= 0.0f) continue;
+        found = crate;
+        nearest = t;
+        *hitAt = t;
     }
-    return nullptr;
+    return found;
+}
+
+float PlayerComponent::FrontHalfWidth() const
+{
+    const CollisionComponent* collision = GetCollisionComponent(owner);
+    const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
+    if (!box) return 0.0f;
+    // The robot turns only about y: across its facing lies its x or z extent.
+    const glm::vec3 half = box->halfSize * owner->scale;
+    return std::fabs(m_Facing.x) > std::fabs(m_Facing.z) ? half.z : half.x;
 }
 
 void PlayerComponent::StopPushedCrate()
@@ -407,6 +449,36 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
     // Enemies and the boss are what a crate (with the explosion) is set down
     // against, into their reach.
     return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
+}
+
+void PlayerComponent::MoveOffRim(GameObject* crate) const
+{
+    System* system = System::PeekInstance();
+    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    const CollisionComponent* own = GetCollisionComponent(crate);
+    if (!physics || !own || !own->GetPrimitive()) return;
+    const glm::vec3 reach = glm::abs(own->GetPrimitive()->GetHalfSize() * crate->scale);
+    // A corner may hang over two tops.
+    for (int pass = 0; pass < 2; ++pass) {
+        const glm::vec3 below = crate->position - glm::vec3(0.0f, RIM_PROBE_DEPTH, 0.0f);
+        const GameObject* top = physics->FindStopper(crate, below, 0.0f, true, {ENEMY, BOSS});
+        const CollisionComponent* collision = top ? GetCollisionComponent(top) : nullptr;
+        const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
+        if (!box) return;
+        const glm::mat3 turn = glm::mat3_cast(top->rotation);
+        glm::vec3 topReach(0.0f);
+        for (int k = 0; k < 3; ++k) topReach += glm::abs(turn[k]) * std::fabs(box->halfSize[k] * top->scale[k]);
+        const glm::vec3 apart = crate->position - top->position;
+        bool moved = false;
+        for (int k : {0, 2}) {
+            // Its centre over the top on this axis: it stands there.
+            if (std::fabs(apart[k]) <= topReach[k]) continue;
+            crate->position[k] += Sign(apart[k]) * (reach[k] + topReach[k] - std::fabs(apart[k]) + RIM_CLEARANCE);
+            moved = true;
+        }
+        if (!moved) return;
+        crate->flags &= ~OBJ_WORLD_VALID;
+    }
 }
 
 void PlayerComponent::PickUpCrate(GameObject* crate)
@@ -562,6 +634,11 @@ void PlayerComponent::UpdateThrowPreview()
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
                                             m_Aim * m_ThrowForce);
+    // A crate falling out of the level is removed at CRATE_FALL_Y: its flight
+    // ends there, not tens of units below where nobody sees a marker.
+    const auto gone = std::find_if(points.begin(), points.end(),
+                                   [](const glm::vec3& p) { return p.y <= CrateComponent::CRATE_FALL_Y; });
+    if (gone != points.end()) points.erase(gone + 1, points.end());
     // A longer flight than the markers cover (a long fall, or short frames):
     // they spread over all of it, so that the red one still marks its end.
     if (points.size() > static_cast<std::size_t>(THROW_MARKER_COUNT)) {

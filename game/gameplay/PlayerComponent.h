@@ -23,7 +23,9 @@
 //   +x, -x (facing indices 0 to 3).
 // - Pick-up takes the first active CRATE whose box the segment from the
 //   robot to one unit ahead, at the robot's height, enters at PICKUP_REACH
-//   or nearer. When the robot stops walking, a crate it pushed (ahead within
+//   or nearer; when it finds none, the nearer crate that the same segment
+//   from either edge of the robot's front finds (a robot standing against
+//   a crate off its middle faces it too). When the robot stops walking, a crate it pushed (ahead within
 //   that reach, moving away) stops too, so it stays within reach. A carried
 //   crate floats one unit ahead of and one unit above the robot, without
 //   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
@@ -31,14 +33,19 @@
 //   one frame. Neither lets go of a crate whose box reaches into a block, a
 //   field or another crate (not an enemy or the boss, which crates are set
 //   down against) by more than LET_GO_OVERLAP on every axis where it is
-//   carried: it stays carried. A frame that ends with no crate carried (put down or
+//   carried: it stays carried. One set down with its bottom at a top
+//   (within RIM_PROBE_DEPTH) whose side its centre lies beyond goes off that
+//   top's rim first, the short way, so that it falls beside it instead of
+//   hanging in the air on a sliver (a crate pushed against a wall is carried
+//   a tenth of a cell over it). A frame that ends with no crate carried (put down or
 //   thrown in it) still picks up, so the shared pick-up/throw button throws
 //   one crate and takes the next one within reach in a single press.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path: all
 //   but the last two points turquoise, the last one red, the others hidden;
 //   fewer than two points show none. A path of more points than markers is
 //   thinned evenly to as many, its end kept, so the red marker always
-//   marks where the flight ends. It is recomputed only when marked
+//   marks where the flight ends; a flight out of the level ends at the first
+//   point at or below the height where a fallen crate is removed. It is recomputed only when marked
 //   dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end
@@ -63,6 +70,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -129,6 +137,10 @@ public:
     // middle); reaching further, its centre lies inside and it would be
     // pushed through.
     static constexpr float LET_GO_OVERLAP = 0.5f;
+    // A top this far under a crate set down holds it up at once; and how far
+    // past such a top's side a crate moved off its rim is set.
+    static constexpr float RIM_PROBE_DEPTH = 0.1f;
+    static constexpr float RIM_CLEARANCE = 0.01f;
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;
@@ -253,12 +265,24 @@ private:
     void EndSpawnEffect();
     void StopMoving();
     void ResetToCheckpoint();
-    // The first CRATE ahead within reach but the one given, or null.
+    // The CRATE ahead within reach but the one given, or null: the first
+    // the centre's segment finds, else the nearer one a segment from either
+    // edge of the robot's front finds.
     GameObject* FindCrateAhead(const GameObject* except) const;
+    // The first crate of the group but the one given that the pick-up
+    // segment from that point enters within reach; with hitAt, the nearest
+    // one instead, its hit parameter written there.
+    GameObject* FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from, const GameObject* except,
+                               float* hitAt) const;
+    // Half the robot's box across its facing (0 without a box).
+    float FrontHalfWidth() const;
     // Stops the crate ahead within reach that moves away from the robot.
     void StopPushedCrate();
     // Whether the crate may be let go where it is carried (see the rules).
     bool CrateFitsWhereCarried(const GameObject* crate) const;
+    // Moves a crate about to be set down off the rim of a top it does not
+    // stand over (see the rules).
+    void MoveOffRim(GameObject* crate) const;
     // A power key pressed: select or deselect, the crate plain again, and
     // the chosen icon shown (or released) while the other one is released.
     void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);

@@ -10,6 +10,7 @@
 
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
+#include "game/gameplay/CrateComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "gameplay/GameplayTestKit.h"
 
@@ -238,6 +239,17 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
         objects->Update();
     }
 
+    // Off the robot's middle: a crate before the edge of its front is taken,
+    // one touching its side is not.
+    for (const glm::vec3& offset : {glm::vec3(0.85f, 0.0f, -1.0f), glm::vec3(-0.85f, 0.0f, 0.0f)}) {
+        GameObject* crate = Make(CRATE, AT + offset);
+        Press(robot, {KEY_LBUTTON});
+        EXPECT_EQ(Player(robot)->GetCarriedCrate(), offset.z < 0.0f ? crate : nullptr) << offset.x;
+        Press(robot, {KEY_RBUTTON});
+        crate->flags |= OBJ_DESTROY;
+        objects->Update();
+    }
+
     // With throwing off nothing is picked up.
     GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
     Player(robot)->m_IsThrowingEnabled = false;
@@ -270,9 +282,21 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
         in->flags |= OBJ_DESTROY;
         objects->Update();
     }
-    Make(CUBE, held + glm::vec3(0.0f, 0.0f, -0.6f));
+    GameObject* beside = Make(CUBE, held + glm::vec3(0.0f, 0.0f, -0.6f));
     Press(robot, {KEY_RBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+
+    // Set down a tenth of a cell over the top of a block beyond (as one
+    // pushed against a wall is carried), it goes off that rim to fall beside
+    // the block, not to hang on it.
+    beside->flags |= OBJ_DESTROY;
+    objects->Update();
+    crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
+    Press(robot, {KEY_LBUTTON});
+    ASSERT_EQ(Player(robot)->GetCarriedCrate(), crate);
+    Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));
+    Press(robot, {KEY_RBUTTON});
+    EXPECT_NEAR(crate->position.z, held.z + 0.11f, 1e-4f);
 }
 
 TEST_F(PlayerTest, ThrowLaunchesAlongTheAimAndDropWinsInOneFrame)
@@ -339,7 +363,8 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
 
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
 {
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -3.0f))->scale = glm::vec3(3.0f, 1.0f, 12.0f);
+    GameObject* floor = Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -3.0f));
+    floor->scale = glm::vec3(3.0f, 1.0f, 12.0f);
     GameObject* robot = MakeRobot();
     Hold({KEY_W});
     UpdateRobot(robot);
@@ -369,6 +394,17 @@ TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
             EXPECT_FALSE(Shown(markers[i])) << i;
         }
     }
+
+    // Without the floor the flight ends where the falling crate is removed.
+    floor->flags |= OBJ_DESTROY;
+    objects->Update();
+    Player(robot)->m_IsPreviewDirty = true;
+    UpdateRobot(robot);
+    GameObject* red = nullptr;
+    for (GameObject* marker : markers)
+        if (Shown(marker) && Graphics(marker)->GetTextureName() == "red") red = marker;
+    ASSERT_NE(red, nullptr);
+    EXPECT_NEAR(red->position.y, CrateComponent::CRATE_FALL_Y, 1.0f);
 
     // A crate the prediction cannot follow gives one point: nothing shown.
     crate->RemoveComponent(CT_COLLISION);

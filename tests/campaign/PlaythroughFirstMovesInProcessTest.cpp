@@ -174,8 +174,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheSwapperShowsThePadAndTheRobotOnItG
     ASSERT_NO_FATAL_FAILURE(Enter(8, {"tutorial_spawner"}));
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>6.3\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
-    // Thrown north without its power it lies out of reach, and back on the pad the robot gets no other while it
-    // lives; the reset key (no checkpoint yet: the level starts again) frees the pad, and the robot swaps over.
+    // Thrown north out of reach, back on the pad the robot gets no other while it lives; P (the level anew) frees it.
     ASSERT_NO_FATAL_FAILURE(Moves("60 W reach\n1 LBUTTON\n3\n1 LBUTTON\n120\n60 S z>38.3\n"));
     EXPECT_FALSE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
     ASSERT_NO_FATAL_FAILURE(Moves("1 P\n62\n30 D x>6.3\n"));
@@ -239,8 +238,8 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
 
 // Standing on the west pad while the boss bombs around the robot: a crate
 // the bombs leave stays on the switch, one they blow up is made again; the
-// switch is never empty for longer than a pad takes to fill it; one lost out
-// of reach (on the pen's roof) holds the pad until P, the fight going on.
+// switch is never empty for longer than a pad takes to fill it.
+// One lost out of reach (on the pen's roof) holds the pad until P, the fight going on.
 TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotStandsOnFilled)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(11, {"tutorial_boss"}));

@@ -301,12 +301,11 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     Click("btnCreate");
     Tick();
     ASSERT_EQ(gsm.GetCurrentState(), 43);
-    // One character a frame reaches the field, Backspace too.
     for (char c : {'A', 'x', char(8)}) {
         Input().OnCharacter(static_cast<unsigned char>(c));
         Tick();
     }
-    EXPECT_EQ(Text(Element("lblName"))->m_text, "A");
+    EXPECT_EQ(Text(Element("lblName"))->m_text, "A");  // one character a frame, Backspace too
     // Typed and clicked within one frame: every character reaches the field before the click acts.
     for (char c : {'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
     Click("btnProfileAdd");

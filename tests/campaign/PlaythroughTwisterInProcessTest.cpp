@@ -83,8 +83,7 @@ TEST_F(PlaythroughTwisterInProcessTest, OnlyTheChasersReachEndsTheAttemptOfARobo
 }
 
 // At 1/20 s both enemy boxes leave standing guards. Carried into the pillar from the south, west and east, the crate
-// is let go by neither button (on the pillar's top it would lie out of reach); carried over the switch it presses
-// nothing, set on it it opens the door.
+// is let go by neither button; carried over the switch it presses nothing, set on it it opens the door.
 TEST_F(PlaythroughTwisterInProcessTest, ThePillarKeepsTheCarriedCrateAndOnlyOneSetOnTheSwitchOpensTheDoor)
 {
     Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);

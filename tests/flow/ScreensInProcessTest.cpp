@@ -480,6 +480,30 @@ TEST_F(MenuScreens, SliderSlotsAndDisplayChangesAtTheLayoutSize)
         EXPECT_EQ(text->m_posX, -118.0f);
         EXPECT_EQ(text->m_posY, -5.0f);
     }
+    // A long name typed and added is drawn within the field (its end), the greeting and its slot, and kept whole.
+    const auto shown = [&](int id) {  // the state's lines showing the name, each within its box
+        std::string lines;
+        for (GameObject* o : OwnedBy(id)) {
+            auto* t = dynamic_cast<TextComponent*>(o->GetComponent(CT_TEXT));
+            if (!t || t->m_text.find("WW") == std::string::npos) continue;
+            EXPECT_LE(system->fontManager->TextWidth(t->m_fontId, t->m_text), TextRoom(*o, *t)) << t->m_text;
+            lines += t->m_text + "|";
+        }
+        return lines;
+    };
+    const std::string name = std::string(80, 'W') + "ab";
+    Stack({36, 42, 43});
+    for (char c : name) system->inputManager->OnCharacter(static_cast<unsigned char>(c));
+    game.Step();
+    EXPECT_EQ(shown(43).substr(0, 5), "...WW");
+    press(element("btnProfileAdd"));
+    game.Release();
+    ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 42; }, 5), 0);
+    EXPECT_EQ(profiles.GetCurrentProfile()->name, name);
+    EXPECT_NE(shown(42).find("W...|"), std::string::npos);
+    EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
+    Stack({36});
+    EXPECT_NE(shown(36).find("W...! (Not you?)|"), std::string::npos);
 
     // Full screen at a size the display does not list fails: the failure
     // screen, no overlay, the window as it was.

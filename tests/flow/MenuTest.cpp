@@ -301,13 +301,13 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     Click("btnCreate");
     Tick();
     ASSERT_EQ(gsm.GetCurrentState(), 43);
-    for (char c : {'A', 'x', char(8)}) {
+    for (char c : {'x', char(8)}) {  // one character a frame reaches the field, Backspace too
         Input().OnCharacter(static_cast<unsigned char>(c));
         Tick();
+        EXPECT_EQ(Text(Element("lblName"))->m_text, c == 'x' ? "x" : "");
     }
-    EXPECT_EQ(Text(Element("lblName"))->m_text, "A");  // one character a frame, Backspace too
     // Typed and clicked within one frame: every character reaches the field before the click acts.
-    for (char c : {'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
+    for (char c : {'A', 'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
     Click("btnProfileAdd");
     EXPECT_EQ(gsm.GetRequestedState(), 42);
     EXPECT_EQ(Profiles().GetCurrentProfile()->name, "An");

@@ -240,10 +240,9 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
         objects->Update();
     }
 
-    // One touching its side is not taken.
     Make(CRATE, AT + glm::vec3(-0.85f, 0.0f, 0.0f));
     Press(robot, {KEY_LBUTTON});
-    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);  // not one touching its side
     // With throwing off nothing is picked up.
     GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
     Player(robot)->m_IsThrowingEnabled = false;
@@ -280,7 +279,6 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
     // Set down a tenth of a cell over a block's top (as when pushed against a wall), it falls off that rim beside it.
     crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
     Press(robot, {KEY_LBUTTON});
-    ASSERT_EQ(Player(robot)->GetCarriedCrate(), crate);
     Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));
     Press(robot, {KEY_RBUTTON});
     EXPECT_NEAR(crate->position.z, held.z + 0.11f, 1e-4f);

@@ -216,8 +216,7 @@ TEST_F(CollisionTest, BoxesOverlappingOnFacesTouchAlongTheShallowestFaceAxis)
 
 TEST_F(CollisionTest, ABoxHeldUpByLessThanATenthOfACellSlidesOffItsRim)
 {
-    // Two lies on one's top sunk 0.02: over one's rim by 0.05 it is pushed off sideways (not up, the shallowest
-    // axis), by 0.2 held up.
+    // Two on one's top, sunk 0.02: over its rim by 0.05 it is pushed off sideways, not up (the shallowest); by 0.2, up.
     CollisionBox& one = Box(glm::vec3(0.5f), glm::vec3(0.0f));
     for (float over : {0.05f, 0.2f}) {
         pool.ReleaseAll();

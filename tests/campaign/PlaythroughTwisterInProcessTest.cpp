@@ -67,8 +67,7 @@ TEST_F(PlaythroughTwisterInProcessTest, TheChasersCatchOpensTheRetryMenuWhoseYes
     EXPECT_LT(chaser->position.z, 5.0f);
 }
 
-// A robot that does not wait for the guards to go takes the crate straight to the switch and stands there: what ends
-// the attempt is the chaser, come round the pillar within its reach, not a guard nor anything unseen, at either pace.
+// The crate taken straight to the switch, not waiting for the guards: only the chaser's reach ends it, at either pace.
 TEST_F(PlaythroughTwisterInProcessTest, OnlyTheChasersReachEndsTheAttemptOfARobotThatDoesNotWait)
 {
     for (int pace : {Playthrough::FRAMES_PER_SECOND, Playthrough::SLOW_FRAMES_PER_SECOND}) {

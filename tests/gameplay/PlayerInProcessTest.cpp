@@ -51,7 +51,6 @@ protected:
 
 TEST_P(PlayerInProcessTest, TheRobotThrowsACrateOntoTheCellItsPreviewMarked)
 {
-    const int second = GetParam();
     const int up = GameplayHarness::Letter('W');
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.LoadLevel("tests/data/gameplay/levels/throw.xml"));
@@ -71,17 +70,17 @@ TEST_P(PlayerInProcessTest, TheRobotThrowsACrateOntoTheCellItsPreviewMarked)
 
     // The robot beams in for one second and ignores the keys meanwhile.
     game.Hold({up});
-    EXPECT_NEAR(game.StepUntil([&] { return !player->IsSpawning(); }, 2 * second), second, 1);
+    EXPECT_NEAR(game.StepUntil([&] { return !player->IsSpawning(); }, 2 * GetParam()), GetParam(), 1);
     EXPECT_EQ(robot->position.z, start.z);
 
     // It walks along -z into the crate, pushing it a little; let go, both stop at once.
-    ASSERT_GT(game.StepUntil([&] { return crate->position.z < 9.25f; }, 4 * second), 0);
+    ASSERT_GT(game.StepUntil([&] { return crate->position.z < 9.25f; }, 4 * GetParam()), 0);
     EXPECT_EQ(robot->position.x, start.x);
     EXPECT_EQ(player->m_FacingIndex, FACING_MINUS_Z);
     game.Release();
     game.Step();
     const float stopped = robot->position.z;
-    game.Step(second);
+    game.Step(GetParam());
     EXPECT_EQ(robot->position.z, stopped);
 
     // Left button: the crate is carried and the preview drawn.
@@ -101,9 +100,9 @@ TEST_P(PlayerInProcessTest, TheRobotThrowsACrateOntoTheCellItsPreviewMarked)
     game.Release();
     EXPECT_EQ(player->GetCarriedCrate(), nullptr);
     EXPECT_EQ(CountShownMarkers(), 0);
-    game.Step(5 * second / 2);
+    game.Step(5 * GetParam() / 2);
     const glm::vec3 rest = crate->position;
-    game.Step(second / 2);
+    game.Step(GetParam() / 2);
     EXPECT_LT(glm::length(crate->position - rest), 0.01f);
     EXPECT_NEAR(rest.y, target->position.y + 1.0f, 0.05f);
     EXPECT_LT(std::fabs(rest.x - target->position.x), 0.5f);
@@ -111,10 +110,10 @@ TEST_P(PlayerInProcessTest, TheRobotThrowsACrateOntoTheCellItsPreviewMarked)
     EXPECT_LT(glm::length(rest - marked), 0.5f);  // the marker: the crate's centre where it first meets the cell
 
     // After standing still for 2 s the robot still walks.
-    game.Step(2 * second);
+    game.Step(2 * GetParam());
     const float before = robot->position.z;
     game.Hold({up});
-    game.Step(second / 4);
+    game.Step(GetParam() / 4);
     EXPECT_LT(robot->position.z, before - 0.25f);
 }
 

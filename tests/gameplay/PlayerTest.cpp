@@ -275,11 +275,9 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
         in->flags |= OBJ_DESTROY;
         objects->Update();
     }
-
-    // Set down a tenth of a cell over a block's top (as when pushed against a wall), it falls off that rim beside it.
     crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
     Press(robot, {KEY_LBUTTON});
-    Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));
+    Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));  // set down a tenth over its top, it falls off that rim
     Press(robot, {KEY_RBUTTON});
     EXPECT_NEAR(crate->position.z, held.z + 0.11f, 1e-4f);
 }
@@ -382,12 +380,10 @@ TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
     // Without the floor the flight ends where the falling crate is removed.
     All(CUBE).front()->flags |= OBJ_DESTROY;
     objects->Update();
-    Player(robot)->m_IsPreviewDirty = true;
     UpdateRobot(robot);
     const auto last = std::find_if(markers.rbegin(), markers.rend(), Shown);
     ASSERT_TRUE(last != markers.rend() && Graphics(*last)->GetTextureName() == "red");
     EXPECT_NEAR((*last)->position.y, CrateComponent::CRATE_FALL_Y, 1.0f);
-
     // A crate the prediction cannot follow gives one point: nothing shown.
     crate->RemoveComponent(CT_COLLISION);
     Player(robot)->m_IsPreviewDirty = true;

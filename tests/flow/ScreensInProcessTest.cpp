@@ -487,14 +487,13 @@ TEST_F(MenuScreens, SliderSlotsAndDisplayChangesAtTheLayoutSize)
         EXPECT_LE(system->fontManager->TextWidth(t->m_fontId, t->m_text), TextRoom(*o, *t)) << t->m_text;
         return t->m_text;
     };
-    const std::string name = std::string(80, 'W') + "ab";
-    for (char c : name) system->inputManager->OnCharacter(static_cast<unsigned char>(c));
+    for (char c : std::string(80, 'W') + "ab") system->inputManager->OnCharacter(static_cast<unsigned char>(c));
     Stack({36, 42, 43});
     EXPECT_THAT(fits(element("lblName")), ::testing::StartsWith("...WW"));
     press(element("btnProfileAdd"));
     game.Release();
     ASSERT_GT(game.StepUntil([&] { return States().GetCurrentState() == 42; }, 5), 0);
-    EXPECT_EQ(profiles.GetCurrentProfile()->name, name);
+    EXPECT_EQ(profiles.GetCurrentProfile()->name, std::string(80, 'W') + "ab");
     EXPECT_THAT(fits(menu->GetProfileSlots().back()), ::testing::EndsWith("W..."));
     EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
     Stack({36});

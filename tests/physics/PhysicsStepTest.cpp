@@ -519,8 +519,7 @@ TEST_F(TrajectoryTest, ObjectsMissingAComponentGiveOnlyTheStart)
 
 TEST_F(TrajectoryTest, EndsAtTheFirstObstacleButNotAtTheRobot)
 {
-    // Falling past the robot, a block without collision, an ethereal tile and a block 1.9 aside (apart, though whole
-    // units would overlap them), the path ends on the block below, a step of the fall at most.
+    // Past the robot, a block without collision, an ethereal tile and a block 1.9 aside, it falls onto the one below.
     GameObject* crate = Make(CRATE, glm::vec3(0.0f, 5.0f, 0.0f));
     Make(PLAYER, glm::vec3(0.0f, 5.0f, 0.0f));
     GameObject* cube = Make(CUBE, glm::vec3(0.0f, 4.0f, 0.0f));

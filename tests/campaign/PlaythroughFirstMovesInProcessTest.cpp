@@ -174,11 +174,9 @@ TEST_F(PlaythroughFirstMovesInProcessTest, TheSwapperShowsThePadAndTheRobotOnItG
     ASSERT_NO_FATAL_FAILURE(Enter(8, {"tutorial_spawner"}));
     ASSERT_NO_FATAL_FAILURE(Moves("61\n30 D x>6.3\n"));
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
-    // Thrown north without its power it lies out of reach, and back on the pad the robot gets no other while it
-    // lives; the reset key (no checkpoint yet: the level starts again) frees the pad, and the robot swaps over.
     ASSERT_NO_FATAL_FAILURE(Moves("60 W reach\n1 LBUTTON\n3\n1 LBUTTON\n120\n60 S z>38.3\n"));
-    EXPECT_FALSE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
-    ASSERT_NO_FATAL_FAILURE(Moves("1 P\n62\n30 D x>6.3\n"));
+    EXPECT_FALSE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));  // thrown north out of reach, it holds the pad
+    ASSERT_NO_FATAL_FAILURE(Moves("1 P\n62\n30 D x>6.3\n"));  // until P starts the level anew
     EXPECT_TRUE(CrateComesTo(6.5f, 35.5f, PAD_SECONDS));
     ASSERT_NO_FATAL_FAILURE(Moves("60 W reach\n1 LBUTTON\n3\n1 2\n3\n1 LBUTTON\n180\n1 T\n10\n"));
     EXPECT_LT(run.Game().Player()->position.z, 29.0f) << "still on the start island";
@@ -239,8 +237,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
 
 // Standing on the west pad while the boss bombs around the robot: a crate
 // the bombs leave stays on the switch, one they blow up is made again; the
-// switch is never empty for longer than a pad takes to fill it; one lost out
-// of reach (on the pen's roof) holds the pad until P, the fight going on.
+// switch is never empty for longer than a pad takes to fill it.
 TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotStandsOnFilled)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(11, {"tutorial_boss"}));
@@ -260,7 +257,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotS
     EXPECT_TRUE(Pressed(west));
     for (GameObject* crate : run.Game().FindAll(CRATE)) crate->position = crate->previousPosition = {7.5f, 5.5f, 2.5f};
     ASSERT_NO_FATAL_FAILURE(Moves("2 P\n10\n20 D x>4.4\n120 W z<7.6\n"));
-    EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
+    EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));  // one lost on the pen's roof held the pad until P, the fight on
 }
 
 } // namespace

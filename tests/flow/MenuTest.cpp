@@ -301,14 +301,14 @@ TEST_F(MenuTest, NameFieldTakesTypedCharactersAndAddCreatesTheProfile)
     Click("btnCreate");
     Tick();
     ASSERT_EQ(gsm.GetCurrentState(), 43);
-    // One character a frame reaches the field, Backspace too.
-    for (char c : {'A', 'x', char(8)}) {
+    const std::pair<char, const char*> typed[] = {{'A', "A"}, {'x', "Ax"}, {char(8), "A"}, {char(8), ""}};
+    for (const auto& [c, shown] : typed) {  // one character a frame reaches the field, Backspace too
         Input().OnCharacter(static_cast<unsigned char>(c));
         Tick();
+        EXPECT_EQ(Text(Element("lblName"))->m_text, shown);
     }
-    EXPECT_EQ(Text(Element("lblName"))->m_text, "A");
     // Typed and clicked within one frame: every character reaches the field before the click acts.
-    for (char c : {'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
+    for (char c : {'A', 'n', char(8), 'n'}) Input().OnCharacter(static_cast<unsigned char>(c));
     Click("btnProfileAdd");
     EXPECT_EQ(gsm.GetRequestedState(), 42);
     EXPECT_EQ(Profiles().GetCurrentProfile()->name, "An");

@@ -463,6 +463,16 @@ def powers_backing():
     return img
 
 
+def frame_graph_backing():
+    # Half of it lies below the window's bottom edge: the caption goes on top,
+    # so the dark panel over a menu reads as the graph, not a leftover.
+    img = Image.new("RGBA", (512, 512), (8, 12, 20, 150))
+    d = ImageDraw.Draw(img)
+    d.rectangle((0, 0, 511, 511), outline=GREY + (200,), width=3)
+    text_centered(d, (0, 8, 512, 40), "FRAME RATE  (console: fps 0 hides it)", 20, fill=GREY)
+    return img
+
+
 def tile(base, line, step=32, noise=6, seed=17, mark=None):
     def draw():
         size = 128
@@ -780,6 +790,7 @@ def textures():
         ("purple", "purple.png", colour((150, 70, 220))),
         ("white", "white.png", colour((245, 245, 245), noise=0)),
         ("black", "black.png", colour((12, 12, 12), noise=0)),
+        ("framegraph", "framegraph.png", frame_graph_backing),
         # Pause menu and its screens.
         ("bgpausemenu", "bgpausemenu.png", popup("PAUSED", "", size=(512, 512))),
         # Behind the pause panel over the whole window: the level, its

@@ -349,7 +349,7 @@ void PlayerComponent::UpdateCrateActions()
         // Let go inside a wall, a field or another crate, the crate would be
         // pushed out anywhere (or stay in the field): it stays carried.
         const bool fits = CrateFitsWhereCarried(carried);
-        if (IsPressed(ACTION_DROP) && fits) {
+        if (IsPressed(ACTION_DROP) && fits && !LandsOnLedge(carried)) {
             MoveOffRim(carried);
             PutDownCrate();
             PlayEffect(PUTDOWN_SOUND);
@@ -449,6 +449,17 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
     // Enemies and the boss are what a crate (with the explosion) is set down
     // against, into their reach.
     return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
+}
+
+bool PlayerComponent::LandsOnLedge(const GameObject* crate) const
+{
+    System* system = System::PeekInstance();
+    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    // Under the crate's centre, at the robot's height: something it would
+    // rest on at the carry height. Crates aside: a stack is taken apart from
+    // the bottom; and barriers, which a crate with the explosion is set on.
+    const glm::vec3 low = crate->position - glm::vec3(0.0f, CARRY_HEIGHT, 0.0f);
+    return physics && physics->FindStopper(crate, low, LET_GO_OVERLAP, true, {ENEMY, BOSS, CRATE, BARRIER});
 }
 
 void PlayerComponent::MoveOffRim(GameObject* crate) const

@@ -33,7 +33,11 @@
 //   one frame. Neither lets go of a crate whose box reaches into a block, a
 //   field or another crate (not an enemy or the boss, which crates are set
 //   down against) by more than LET_GO_OVERLAP on every axis where it is
-//   carried: it stays carried. One set down with its bottom at a top
+//   carried: it stays carried. Nor does drop set one down on a ledge: over
+//   a block or a field at the robot's height (by the same measure), where
+//   it would rest at the carry height, out of the pick-up's reach (not a
+//   barrier, which a crate with the explosion is set on); a throw still
+//   goes. One set down with its bottom at a top
 //   (within RIM_PROBE_DEPTH) whose side its centre lies beyond goes off that
 //   top's rim first, the short way, so that it falls beside it instead of
 //   hanging in the air on a sliver (a crate pushed against a wall is carried
@@ -280,6 +284,8 @@ private:
     void StopPushedCrate();
     // Whether the crate may be let go where it is carried (see the rules).
     bool CrateFitsWhereCarried(const GameObject* crate) const;
+    // Whether a crate set down would rest on a ledge (see the rules).
+    bool LandsOnLedge(const GameObject* crate) const;
     // Moves a crate about to be set down off the rim of a top it does not
     // stand over (see the rules).
     void MoveOffRim(GameObject* crate) const;

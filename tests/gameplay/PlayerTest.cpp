@@ -277,6 +277,11 @@ TEST_F(PlayerTest, PickUpReachesThreeQuartersOfTheSegment)
     }
     crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
     Press(robot, {KEY_LBUTTON});
+    GameObject* ledge = Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.4f));  // on its top, out of reach: kept
+    Press(robot, {KEY_RBUTTON});
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), crate);
+    ledge->flags |= OBJ_DESTROY;
+    objects->Update();
     Make(CUBE, held + glm::vec3(0.0f, -1.0f, -0.9f));  // set down a tenth over its top, it falls off that rim
     Press(robot, {KEY_RBUTTON});
     EXPECT_NEAR(crate->position.z, held.z + 0.11f, 1e-4f);

@@ -228,18 +228,29 @@ glm::quat GameObject::EulerDegreesToQuat(const glm::vec3& degrees)
     return q;
 }
 
-glm::vec3 GameObject::QuatToEulerDegrees(const glm::quat& rotation)
+namespace {
+
+// Scales a quaternion's parts to unit length; a zero quaternion stays zero.
+template <typename T>
+void NormaliseQuatParts(T& x, T& y, T& z, T& w)
 {
-    // Normalised first, and the asin argument clamped: a quarter turn about y
-    // rounds to slightly above 1 and would give NaN.
-    float x = rotation.x, y = rotation.y, z = rotation.z, w = rotation.w;
-    const float length = std::sqrt(x * x + y * y + z * z + w * w);
-    if (length > 0.0f) {
+    const T length = std::sqrt(x * x + y * y + z * z + w * w);
+    if (length > T(0)) {
         x /= length;
         y /= length;
         z /= length;
         w /= length;
     }
+}
+
+} // namespace
+
+glm::vec3 GameObject::QuatToEulerDegrees(const glm::quat& rotation)
+{
+    // Normalised first, and the asin argument clamped: a quarter turn about y
+    // rounds to slightly above 1 and would give NaN.
+    float x = rotation.x, y = rotation.y, z = rotation.z, w = rotation.w;
+    NormaliseQuatParts(x, y, z, w);
     const float sinY = -2.0f * (x * z - w * y);
     float ex, ey, ez;
     if (std::fabs(sinY) >= GIMBAL_LOCK_SINE) {
@@ -277,13 +288,7 @@ float WrittenDegrees(double degrees)
 glm::dvec3 PreciseEulerDegrees(const glm::quat& rotation)
 {
     double x = rotation.x, y = rotation.y, z = rotation.z, w = rotation.w;
-    const double length = std::sqrt(x * x + y * y + z * z + w * w);
-    if (length > 0.0) {
-        x /= length;
-        y /= length;
-        z /= length;
-        w /= length;
-    }
+    NormaliseQuatParts(x, y, z, w);
     const double sinY = -2.0 * (x * z - w * y);
     const double m00 = w * w + x * x - y * y - z * z, m10 = 2.0 * (x * y + w * z);
     const double cosY = std::sqrt(m00 * m00 + m10 * m10);

@@ -100,6 +100,7 @@ TEST_F(PlaythroughTwisterInProcessTest, ThePillarKeepsTheCarriedCrateAndOnlyOneS
     };
     const std::string letGo = "2\n1 RBUTTON\n3\n1 LBUTTON\n3\n";
     EXPECT_TRUE(carrying("62\n1 LBUTTON\n600\n60 W z<9.7\n" + letGo)) << "from the south";
+    EXPECT_TRUE(run.PictureShown("tutorial_chaser")) << "read from the alcove's mouth on, before the switch";
     EXPECT_TRUE(carrying("40 S z>10.4\n30 A x<5.6\n30 W z<8.5\n1 D\n" + letGo)) << "from the west";
     EXPECT_TRUE(carrying("40 S z>10.4\n100 D x>10.4\n30 W z<8.5\n1 A\n" + letGo)) << "from the east";
     EXPECT_TRUE(carrying("60 S z>11.4\n90 D x>12.1\n30\n"));  // short of the switch

@@ -918,7 +918,7 @@ def textures():
                   boss_icon)),
         ("tutorial_bosshit", "tutorial_bosshit.png",
          tutorial("Hit the Boss", ("The door stays open 5 seconds:", "take this pad's crate, press 1,",
-                                   "set it down against the boss.", "No crate? P frees every pad"),
+                                   "set it by the boss, step back.", "Stuck? P frees you and the pads"),
                   boss_icon)),
         # The last level: each step of the way, one picture at a time.
         ("tutorial_shebang", "tutorial_shebang.png",

@@ -63,6 +63,17 @@ void ShowMarker(GameObject* marker, const glm::vec3& position, const char* textu
     if (GraphicsComponent* graphics = GetGraphicsComponent(marker)) graphics->SetTextureName(texture);
 }
 
+// How far below a crate's centre the landing marker sits: down to the
+// crate's underside, less the marker's own half height, so it rests on the
+// surface (none for a crate without a collision box).
+float LandingDrop(const GameObject& crate, const GameObject& marker)
+{
+    const CollisionComponent* collision = GetCollisionComponent(&crate);
+    if (!collision || !collision->GetPrimitive()) return 0.0f;
+    const float underside = std::fabs(collision->GetPrimitive()->GetHalfSize().y * crate.scale.y);
+    return std::max(0.0f, underside - std::fabs(marker.scale.y) * 0.5f);
+}
+
 void HideMarker(GameObject* marker)
 {
     marker->flags &= ~OBJ_ACTIVE;
@@ -662,9 +673,18 @@ void PlayerComponent::UpdateThrowPreview()
     for (int i = 0; i < THROW_MARKER_COUNT; ++i) {
         GameObject* marker = m_ThrowMarkers[i];
         if (!marker) continue;
-        if (n >= 2 && i < n - 2) ShowMarker(marker, points[i], PATH_TEXTURE);
-        else if (n >= 2 && i == n - 1) ShowMarker(marker, points[i], LANDING_TEXTURE);
-        else HideMarker(marker);
+        if (n >= 2 && i < n - 2) {
+            ShowMarker(marker, points[i], PATH_TEXTURE);
+        } else if (n >= 2 && i == n - 1) {
+            // The red marker lies where the crate's underside comes down, on
+            // the surface it lands on: at the crate's centre, half a cell up,
+            // the camera's downward view showed it a whole cell farther, and
+            // a person aiming it at a pad threw a cell short.
+            const glm::vec3 below(0.0f, LandingDrop(*crate, *marker), 0.0f);
+            ShowMarker(marker, points[i] - below, LANDING_TEXTURE);
+        } else {
+            HideMarker(marker);
+        }
     }
 }
 

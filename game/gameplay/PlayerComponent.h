@@ -48,7 +48,9 @@
 //   but the last two points turquoise, the last one red, the others hidden;
 //   fewer than two points show none. A path of more points than markers is
 //   thinned evenly to as many, its end kept, so the red marker always
-//   marks where the flight ends; a flight out of the level ends at the first
+//   marks where the flight ends, lowered to the crate's underside (on the
+//   surface it lands on: seen from above at a slant, a marker at the
+//   crate's centre looked a cell farther); a flight out of the level ends at the first
 //   point at or below the height where a fallen crate is removed. It is recomputed only when marked
 //   dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over

@@ -200,6 +200,8 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BridgesGaloreShowsTheBridgesAndACrate
 TEST_F(PlaythroughFirstMovesInProcessTest, WholeShebangShowsTheThrowAndItsFirstThrowSinksTheDoor)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(10, {"tutorial_shebang"}));
+    for (GameObject* cube : run.Game().FindAll(CUBE))  // nothing on the island's south edge hides its switch from the start
+        EXPECT_FALSE(cube->position.y > 1.0f && cube->position.z > 15.0f && std::fabs(cube->position.x - 10.5f) < 1.5f);
     GameObject* door = run.Game().Find(DOOR);
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;

@@ -952,7 +952,7 @@ def textures():
                   key_row("1"))),
         ("tutorial_teleport", "tutorial_teleport.png",
          tutorial("Teleport Power", ("Carry a crate, press 2, throw", "it over the gap; landed, press T",
-                                     "A pad gives one crate at a time:", "P takes it back, freeing the pad"),
+                                     "A pad gives one crate at a time.", "Stuck? P starts the level again"),
                   key_row("2", "T"))),
         ("tutorial_checkpoint", "tutorial_checkpoint.png",
          tutorial("Checkpoint", ("Walk through it: a fall or", "a patrol's catch brings you", "back here. Walk into one: the",

@@ -123,7 +123,8 @@ TEST_F(CheckpointTest, NewestSnapshotIsRestoredAndClearForgetsThemAll)
 // One crate at a time: a crate lay on the island when the checkpoint
 // saved, the pad's spawner made another later, and the first was lost. The
 // restore, matching by order, puts the spawner's crate where the lost one
-// stood; the spawner must not wait for that crate to be lost too.
+// stood; the spawner must not wait for that crate to be lost too. One put
+// back at the drop spot is still its crate.
 TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
 {
     GameObject* saved = Make(CRATE, A);
@@ -151,6 +152,12 @@ TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
     spawner->m_IsRequested = true;
     spawnerObject->UpdateComponents();
     EXPECT_EQ(All(CRATE).size(), 2u);
+    // Saved and put back at its drop spot, that one is still the spawner's:
+    // a robot restored onto the pad gets no second crate on top of it.
+    store->Save(CheckpointActivation{});
+    store->Restore();
+    spawnerObject->UpdateComponents();
+    EXPECT_FALSE(spawner->m_IsTriggerable);
 
     // A restore with nothing to restore leaves the spawner as it is.
     store->Clear();

@@ -123,8 +123,7 @@ TEST_F(CheckpointTest, NewestSnapshotIsRestoredAndClearForgetsThemAll)
 // One crate at a time: a crate lay on the island when the checkpoint
 // saved, the pad's spawner made another later, and the first was lost. The
 // restore, matching by order, puts the spawner's crate where the lost one
-// stood; the spawner must not wait for that crate to be lost too. One put
-// back at the drop spot is still its crate.
+// stood; the spawner must not wait for that crate to be lost too.
 TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
 {
     GameObject* saved = Make(CRATE, A);
@@ -152,8 +151,7 @@ TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
     spawner->m_IsRequested = true;
     spawnerObject->UpdateComponents();
     EXPECT_EQ(All(CRATE).size(), 2u);
-    // Saved and put back at its drop spot, that one is still the spawner's:
-    // a robot restored onto the pad gets no second crate on top of it.
+    // Put back at its drop spot, that one stays the spawner's: no second on top.
     store->Save(CheckpointActivation{});
     store->Restore();
     spawnerObject->UpdateComponents();

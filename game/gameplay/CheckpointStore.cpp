@@ -61,7 +61,7 @@ void CheckpointStore::ReleaseSpawners()
     if (!objects) return;
     for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT))
         if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
-            spawner->ForgetLastCrate();
+            spawner->RelinkLastCrate();
 }
 
 void CheckpointStore::RestoreType(int type, const Snapshot& snapshot)

@@ -16,9 +16,10 @@
 //   ones are made again (each taking the record's mark of being part of the
 //   level, which a level save reads), and surplus ones (when the type's records end at a
 //   record of another type) are marked for destruction. Crate spawners then
-//   forget their last crate: by order, the crate a spawner made may have
-//   become a saved one, standing anywhere, and the spawner would wait for it
-//   to be lost before giving another.
+//   take as their last crate the one lying at their drop spot, or none: by
+//   order, the crate a spawner made may have become a saved one, standing
+//   anywhere, and the spawner would wait for it to be lost before giving
+//   another.
 // - Restoring an empty store changes nothing. An object the full pool cannot
 //   give is skipped.
 #pragma once
@@ -77,7 +78,7 @@ public:
 private:
     // Restores the objects of one type from the snapshot.
     void RestoreType(int type, const Snapshot& snapshot);
-    // Every crate spawner forgets its last crate.
+    // Every crate spawner takes the crate at its drop spot, or none, as its last.
     static void ReleaseSpawners();
 
     std::deque<CheckpointActivation> m_Activations;

@@ -1,5 +1,8 @@
 #include "game/gameplay/CrateSpawnerComponent.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/PhysicsComponent.h"
@@ -53,6 +56,23 @@ void CrateSpawnerComponent::Init()
 bool CrateSpawnerComponent::IsExhausted() const
 {
     return m_AmountOfCratesToSpawn != UNLIMITED_CRATES && m_Spawned >= m_AmountOfCratesToSpawn;
+}
+
+void CrateSpawnerComponent::RelinkLastCrate()
+{
+    m_LastCrate = nullptr;
+    ObjectManager* objects = Objects();
+    if (!objects) return;
+    const glm::vec3 drop = m_HomePosition + m_SpawnOffset;
+    float nearest = DROP_SPOT_REACH;
+    for (GameObject* crate : objects->GetActiveObjectsOfType(CRATE)) {
+        if (crate->flags & OBJ_DESTROY) continue;
+        const glm::vec3 apart = crate->position - drop;
+        const float across = std::max(std::fabs(apart.x), std::fabs(apart.z));
+        if (across >= nearest || apart.y > DROP_SPOT_REACH || apart.y < -DROP_SPOT_DEPTH) continue;
+        nearest = across;
+        m_LastCrate = crate;
+    }
 }
 
 void CrateSpawnerComponent::ShakeStep(float d)

@@ -20,10 +20,12 @@
 // - With OneCrateAtATime the spawner is not ready while its last crate lives
 //   and ready again on the update after the crate dies.
 // - A crate the full pool cannot give is not counted as spawned.
-// - A checkpoint restore makes the spawner forget its last crate
-//   (ForgetLastCrate): the restore moves crates back by order, so the object
-//   it pointed at may now stand where another saved crate stood, and the
-//   spawner would hold back for it for good.
+// - A checkpoint restore makes the spawner take as its last crate the one
+//   lying where it drops its crates, or none (RelinkLastCrate): the restore
+//   moves crates back by order, so the object it pointed at may now stand
+//   where another saved crate stood, and the spawner would hold back for it
+//   for good; while one it made before the checkpoint lies back at its drop
+//   spot, a robot restored onto the pad must not get a second on top of it.
 //
 // In files: "TriggerID", "SpawnCooldown", "AmountOfCratesToSpawn",
 // "SpawnVelocity", "SpawnOffset", "OneCrateAtATime", "IsShake",
@@ -42,6 +44,11 @@ public:
     static constexpr Components TYPE = CT_CRATESPAWNERCOMPONENT;
     // AmountOfCratesToSpawn meaning no limit.
     static constexpr int UNLIMITED_CRATES = -1;
+    // A crate whose centre lies within this of the drop point across, no
+    // higher than this above it and no deeper than DROP_SPOT_DEPTH below
+    // (where a dropped crate comes to rest) lies at the drop spot.
+    static constexpr float DROP_SPOT_REACH = 0.5f;
+    static constexpr float DROP_SPOT_DEPTH = 1.5f;
 
     CrateSpawnerComponent();
 
@@ -63,9 +70,10 @@ public:
 
     // Whether the spawner has made all the crates it may make.
     bool IsExhausted() const;
-    // No last crate any more: with OneCrateAtATime the spawner is ready
-    // again on its next update.
-    void ForgetLastCrate() { m_LastCrate = nullptr; }
+    // The crate at the drop spot (the nearest across, none marked for
+    // destruction) becomes the last crate; with none there the spawner has
+    // no last crate, and with OneCrateAtATime is ready again on its next update.
+    void RelinkLastCrate();
 
     int m_TriggerID = 0;
     glm::vec3 m_SpawnVelocity{0.0f};

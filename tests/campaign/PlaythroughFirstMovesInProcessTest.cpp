@@ -107,11 +107,11 @@ protected:
 TEST_F(PlaythroughFirstMovesInProcessTest, TheThrowShowsHowToMoveThenHowToThrowAndItsPadGivesASpareCrate)
 {
     ASSERT_NO_FATAL_FAILURE(Enter(1, {"tutorial_move"}));
-    // West into the gap, onto the picture's tile.
-    ASSERT_NO_FATAL_FAILURE(Moves("150 A x<7.6\n"));
+    // West into the gap south of the first picture's tile, toward the crate by the wall.
+    ASSERT_NO_FATAL_FAILURE(Moves("90 S z>13.6\n150 A x<7.6\n"));
     EXPECT_FALSE(run.PictureShown("tutorial_move"));
     EXPECT_TRUE(run.PictureShown("tutorial_pickup"));
-    ASSERT_NO_FATAL_FAILURE(Moves("150 A x<3.6\n100 S z>14.3\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("20 W z<12.9\n150 A x<3.6\n100 S z>14.3\n"));
     EXPECT_TRUE(CrateComesTo(2.5f, 13.5f, PAD_SECONDS));
 }
 

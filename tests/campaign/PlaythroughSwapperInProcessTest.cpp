@@ -127,13 +127,14 @@ TEST_F(PlaythroughSwapperInProcessTest, TheCrateLandingOnThePillarsPadBringsTheN
 }
 
 // Off the middle island's west edge: the checkpoint it touched on landing
-// takes the robot back, with no retry menu and no reload.
+// takes the robot back, with no retry menu and no reload (landing short of the pad's row too).
 TEST_F(PlaythroughSwapperInProcessTest, AFallFromTheMiddleIslandRestoresItsCheckpoint)
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
-    const PlaythroughResult fall =
-        run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD, "40 A\n200"), NoWait());
+    const PlaythroughResult fall = run.Play(ScriptThen(LevelScript(Level()), 3,
+                                                       "60 W reach\n1 LBUTTON\n3\n1 2\n3\n8 W  # a step north\n2\n"
+                                                       "1 LBUTTON\n120\n1 T\n10\n40 A\n200"), NoWait());
     ASSERT_NO_FATAL_FAILURE(ExpectBackAtTheCheckpoint(run, fall, THE_SWAPPER));
     const GameObject* robot = run.Game().Player();
     EXPECT_GT(robot->position.z, 22.0f);

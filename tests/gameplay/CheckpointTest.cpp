@@ -151,6 +151,11 @@ TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
     spawner->m_IsRequested = true;
     spawnerObject->UpdateComponents();
     EXPECT_EQ(All(CRATE).size(), 2u);
+    // Put back at its drop spot, that one stays the spawner's: no second on top.
+    store->Save(CheckpointActivation{});
+    store->Restore();
+    spawnerObject->UpdateComponents();
+    EXPECT_FALSE(spawner->m_IsTriggerable);
 
     // A restore with nothing to restore leaves the spawner as it is.
     store->Clear();

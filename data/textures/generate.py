@@ -412,10 +412,15 @@ def switch(rgb):
     return draw
 
 
+# The enemies' body: hazard yellow, so a patrol or the chaser stands out from the
+# grey-blue floors and walls, also in shadow; red when alerted.
+ENEMY_BODY = (230, 185, 40)
+
+
 def enemy(alert):
     def draw():
         size = 128
-        base = (170, 40, 40) if alert else (90, 100, 120)
+        base = (170, 40, 40) if alert else ENEMY_BODY
         img = solid(size, size, base, noise=6, seed=13)
         d = ImageDraw.Draw(img)
         for y in range(0, size, 32):
@@ -640,7 +645,7 @@ def key_row(*labels):
 
 def sight_cone(d):
     d.polygon([(40, 160), (150, 100), (150, 220)], fill=(255, 60, 40, 90), outline=(255, 60, 40, 255))
-    d.rounded_rectangle((22, 140, 58, 180), 8, fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.rounded_rectangle((22, 140, 58, 180), 8, fill=ENEMY_BODY + (255,), outline=(30, 30, 40, 255), width=3)
     d.ellipse((32, 150, 46, 164), fill=(90, 230, 255, 255))
     return 160
 
@@ -656,7 +661,7 @@ def checkpoint_flag(d):
 # Tutorial pictures of the middle levels: small drawings of the new thing.
 
 def chaser_icon(d):
-    d.rounded_rectangle((30, 140, 66, 180), 8, fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.rounded_rectangle((30, 140, 66, 180), 8, fill=ENEMY_BODY + (255,), outline=(30, 30, 40, 255), width=3)
     d.ellipse((40, 150, 54, 164), fill=(255, 70, 50, 255))
     for i in range(3):
         d.polygon([(80 + 22 * i, 148), (96 + 22 * i, 160), (80 + 22 * i, 172)], fill=ORANGE + (255,))
@@ -664,7 +669,7 @@ def chaser_icon(d):
 
 
 def enemybox_icon(d):
-    d.rectangle((40, 96, 84, 140), fill=(90, 100, 120, 255), outline=(30, 30, 40, 255), width=3)
+    d.rectangle((40, 96, 84, 140), fill=ENEMY_BODY + (255,), outline=(30, 30, 40, 255), width=3)
     d.line([(62, 146), (62, 170)], fill=WHITE + (255,), width=4)
     d.polygon([(52, 166), (72, 166), (62, 180)], fill=WHITE + (255,))
     d.rectangle((30, 184, 94, 196), fill=(120, 120, 130, 255))

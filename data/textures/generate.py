@@ -974,7 +974,7 @@ def textures():
                                   "eight seconds. Wait here in", "the alcove till both are gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("A crate or you on the switch lets", "it out: set the crate from beside it.",
+         tutorial("Chaser", ("A crate or you on the switch lets", "it out: set the crate on from the west.",
                              "When it turns down the east side,", "run west round the pillar to the door"),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",

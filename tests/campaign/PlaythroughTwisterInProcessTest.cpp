@@ -74,7 +74,7 @@ TEST_F(PlaythroughTwisterInProcessTest, OnlyTheChasersReachEndsTheAttemptOfARobo
         ScopedTempHome home;  // a profile of its own
         Playthrough run(pace);
         ASSERT_TRUE(run.Start(TWISTER)) << run.Error();
-        const std::string moves = "62\n30 reach\n1 LBUTTON\n3\n60 W z<11.6\n90 D x>12.4\n3 RBUTTON\n600\n";
+        const std::string moves = "62\n30 reach\n1 LBUTTON\n3\n60 W z<11.6\n90 D x>11.4\n3 RBUTTON\n600\n";
         EXPECT_EQ(run.Play(ScriptThen({}, 0, moves), NoWait()).requestedState, STATE_GAMERETRYMENU) << pace;
         ASSERT_NE(Chaser(run), nullptr);
         EXPECT_LT(glm::length(Chaser(run)->position - run.Game().Player()->position), ChaseAI::CATCH_DISTANCE) << pace;
@@ -103,7 +103,7 @@ TEST_F(PlaythroughTwisterInProcessTest, ThePillarKeepsTheCarriedCrateAndOnlyOneS
     EXPECT_TRUE(run.PictureShown("tutorial_chaser")) << "read from the alcove's mouth on, before the switch";
     EXPECT_TRUE(carrying("40 S z>10.4\n30 A x<5.6\n30 W z<8.5\n1 D\n" + letGo)) << "from the west";
     EXPECT_TRUE(carrying("40 S z>10.4\n100 D x>10.4\n30 W z<8.5\n1 A\n" + letGo)) << "from the east";
-    EXPECT_TRUE(carrying("60 S z>11.4\n90 D x>12.1\n30\n"));  // short of the switch
+    EXPECT_TRUE(carrying("60 S z>11.4\n90 D x>11.1\n30\n"));  // short of the switch
     EXPECT_EQ(door->position.y, shut);
     EXPECT_FALSE(carrying("1 RBUTTON\n"));
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(3.0)), 0);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/quaternion.hpp>
 
 #include "engine/core/AudioManager.h"
@@ -89,11 +90,21 @@ bool PatrolAI::Turn()
     if (!object) return true;
     glm::vec3 toTarget = m_StepTarget - m_OwnPosition;
     toTarget.y = 0.0f;
-    const float side = glm::dot(glm::cross(toTarget, UP), Facing());
+    const glm::vec3 facing = Facing();
+    const float side = glm::dot(glm::cross(toTarget, UP), facing);
     float degrees = 0.0f;
     if (side < -ALIGN_TOLERANCE) degrees = -TURN_DEGREES;
     else if (side > ALIGN_TOLERANCE) degrees = TURN_DEGREES;
-    else return true;
+    else if (glm::dot(toTarget, facing) >= 0.0f) return true;
+    else {
+        // A point straight behind lies on no side either and counts as
+        // aligned at once; the robot turns round on the spot, so that it
+        // does not walk back with its model and cone looking away from
+        // where it goes and sees.
+        object->rotation = glm::angleAxis(glm::pi<float>(), UP) * object->rotation;
+        object->flags &= ~OBJ_WORLD_VALID;
+        return true;
+    }
     // About the world's up axis, whatever the robot's tilt.
     object->rotation = glm::angleAxis(glm::radians(degrees), UP) * object->rotation;
     object->flags &= ~OBJ_WORLD_VALID;

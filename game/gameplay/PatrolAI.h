@@ -14,7 +14,9 @@
 //     first twice; none reachable, or no waypoints: 5). Then it stands and
 //     turns TURN_DEGREES a frame toward the next path point; once aligned it
 //     takes that point off the path and asks for 1 (which overrides a 3 asked
-//     the same frame on seeing the player).
+//     the same frame on seeing the player). A point straight behind counts
+//     as aligned at once, the robot turned round on the spot: it never walks
+//     backwards, its model and cone looking away from where it goes.
 //   3 chase: on entry the alert sound, the red texture and a fresh path to
 //     where the player stands (no path: 2). It turns and walks toward the
 //     step target, asks for 4 within CHASE_STEP_DISTANCE of it, and catches
@@ -122,7 +124,7 @@ private:
     void Sense(GameObject* object);
     // Plans toward the next reachable waypoint of the loop (state 2's entry).
     void PlanToNextWaypoint();
-    // One turn step toward the step target; true when already aligned.
+    // One turn step toward the step target; true when aligned (one behind: turned round at once).
     bool Turn();
     // The three lines of the view cone along a horizontal direction.
     void DrawViewCone(const glm::vec3& direction) const;

@@ -96,6 +96,11 @@ TEST_F(PatrolAITest, TheRobotTurnsThirtyUpdatesTowardAStepAlongZAndAsksToWalkOnT
     Think(enemy);
     EXPECT_TRUE(Near(Body(enemy)->velocity, glm::vec3(0.0f, -5.0f, 3.0f)));
     EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_CHASE);
+    // A step straight behind lies on no side: the robot turns round at once and walks on, not backwards.
+    GameObject* back = MakeEnemy(glm::vec3(3.5f, 1.5f, 6.5f), {glm::vec3(2.5f, 1.5f, 6.5f)});
+    for (int update = 0; update < 2; ++update) Think(back);
+    EXPECT_EQ(Patrol(back).GetRequestedState(), PatrolAI::STATE_WALK);
+    EXPECT_TRUE(Near(Patrol(back).Facing(), glm::vec3(-1.0f, 0.0f, 0.0f), 1e-3f));
 }
 
 TEST_F(PatrolAITest, OneWaypointGivesTwoTriesThenAPauseThatEndsOnItsHundredAndSixtyFirstUpdate)

@@ -4,6 +4,7 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
 
@@ -52,6 +53,12 @@ void CheckpointStore::Restore()
     const Snapshot snapshot = m_Snapshots.back();
     for (int type : m_SavedTypes) RestoreType(type, snapshot);
     ReleaseSpawners();
+    // A crate put back is not held: left in the robot's hands it would be
+    // carried off its restored place, one checkpoint crate short.
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager) return;
+    for (GameObject* robot : system->objectManager->GetActiveObjectsOfType(PLAYER))
+        if (auto* player = robot->GetComponent<PlayerComponent>()) player->ReleaseCarriedCrate();
 }
 
 void CheckpointStore::ReleaseSpawners()

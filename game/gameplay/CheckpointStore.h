@@ -19,7 +19,7 @@
 //   take as their last crate the one lying at their drop spot, or none: by
 //   order, the crate a spawner made may have become a saved one, standing
 //   anywhere, and the spawner would wait for it to be lost before giving
-//   another.
+//   another. Every robot lets go of what it carries (no power given).
 // - Restoring an empty store changes nothing. An object the full pool cannot
 //   give is skipped.
 #pragma once

@@ -536,9 +536,16 @@ void PlayerComponent::PutDownCrate()
 {
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
+    m_PowerManager.ApplySelectedPower(crate, owner);
+    ReleaseCarriedCrate();
+}
+
+void PlayerComponent::ReleaseCarriedCrate()
+{
+    GameObject* crate = GetCarriedCrate();
+    if (!crate) return;
     if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->flags |= BODY_AWAKE;
     if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
-    m_PowerManager.ApplySelectedPower(crate, owner);
     ClearPowerSelection();
     m_CarriedCrate = nullptr;
     HideThrowMarkers();

@@ -196,6 +196,11 @@ public:
     // Puts the carried crate down (woken, full gravity, the selected power
     // given) and ends the power selection; nothing when none is carried.
     void PutDownCrate();
+    // Lets go of the carried crate where it is (woken, full gravity) with no
+    // power given, ending the selection; a checkpoint restore calls it, for
+    // the crate it puts back is no longer in the robot's hands. Nothing when
+    // none is carried.
+    void ReleaseCarriedCrate();
     // Launches the carried crate along the aim with the selected power, then
     // puts it down.
     void ThrowCrate();

@@ -492,10 +492,14 @@ TEST_F(PlayerTest, ResetRestoresTheCheckpointOrAsksForAReload)
     EXPECT_TRUE(gsm.IsReloadRequested());
     EXPECT_NE(LogPage().find("Reloading since reset pressed"), std::string::npos);
 
+    GameObject* crate = Make(CRATE, AT + glm::vec3(3.0f, 0.0f, 0.0f));
     store->Save(CheckpointActivation{});
+    Player(robot)->PickUpCrate(crate);
     robot->position = glm::vec3(0.0f, -3.0f, 0.0f);
     Press(robot, {KEY_RESET});
     EXPECT_EQ(robot->position, AT);
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);  // the crate put back is not held
+    EXPECT_EQ(crate->position, AT + glm::vec3(3.0f, 0.0f, 0.0f));
     EXPECT_NE(LogPage().find("Using checkpoint since reset pressed"), std::string::npos);
     // Held down: only the frame it went down restores.
     robot->position = glm::vec3(0.0f, -3.0f, 0.0f);

@@ -56,9 +56,11 @@ TEST_F(PlaythroughConveytapultInProcessTest, TheScriptReachesTheExitWithAnA)
 {
     int pressedAtExit = -1;
     bool doorOpenAtExit = false;
-    int twoSwitches = -1;  // switches pressed when the robot, lined up for its first throw, learns of both
+    // Lined up to throw the first crate, the robot learns of both switches.
+    int switchesPictureAtPressed = -1;
     ExpectLevelCompleted(*FindCampaignLevel(CONVEYTAPULT), 'A', [&](Playthrough& run) {
-        if (twoSwitches < 0 && run.PictureShown("tutorial_twoswitches")) twoSwitches = PressedSwitches(run);
+        if (switchesPictureAtPressed < 0 && run.PictureShown("tutorial_twoswitches"))
+            switchesPictureAtPressed = PressedSwitches(run);
         if (pressedAtExit >= 0 || !run.Game().Player()) return;
         // The exit's contact: the robot reached the exit room.
         if (run.Game().Player()->position.z > 3.0f) return;
@@ -69,7 +71,7 @@ TEST_F(PlaythroughConveytapultInProcessTest, TheScriptReachesTheExitWithAnA)
     // The way opened as the level means: both crates rode onto the switches.
     EXPECT_EQ(pressedAtExit, 2);
     EXPECT_TRUE(doorOpenAtExit);
-    EXPECT_EQ(twoSwitches, 0);
+    EXPECT_EQ(switchesPictureAtPressed, 0);
 }
 
 TEST_F(PlaythroughConveytapultInProcessTest, StandingStillForTwiceTheATimeNeverEndsTheLevel)

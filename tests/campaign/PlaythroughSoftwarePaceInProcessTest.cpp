@@ -5,12 +5,8 @@
 // the profile's count saved.
 #include <gtest/gtest.h>
 
-#include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
-#include "engine/physics/PhysicsManager.h"
 #include "game/flow/GameStateTables.h"
-#include "game/gameplay/CrateSpawnerComponent.h"
-#include "game/gameplay/CrateSpawnerTriggerComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
 
@@ -109,38 +105,6 @@ TEST_F(PlaythroughSoftwarePaceInProcessTest, EveryExitAnswersTheRobotFromEachOpe
             ++sides;
         }
     EXPECT_GE(sides, 20);  // most exits are open on three sides
-}
-
-// With the enemies held still, no crate lies in a block, a field or another crate 5 s into each level, nor after the
-// robot stood on each pad for a minute; each pad has one of its crates in the level at a time.
-TEST_F(PlaythroughSoftwarePaceInProcessTest, CratesLieFreeAndEachPadGivesOneAtATime)
-{
-    Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
-    ASSERT_TRUE(run.Start(Level(1).stateId)) << run.Error();
-    const auto wedged = [&] {  // every crate deeper than a resting contact in something
-        std::string in;
-        for (GameObject* c : run.Game().FindAll(CRATE))
-            if (const GameObject* by = run.Game().GetSystem()->physicsManager->FindStopper(c, c->position, 0.1f, true))
-                in += ObjectTypeToString(by->type) + " at x " + std::to_string(c->position.x) + "; ";
-        return in;
-    };
-    for (const CampaignLevel& level : CampaignLevels()) {
-        ASSERT_TRUE(run.Game().EnterState(STATE_MAINMENU) && run.Game().EnterState(level.stateId));
-        for (ObjectType threat : {ENEMY, BOSS, TURRET, ENEMYBOX, COMETSPAWNER})
-            for (GameObject* object : run.Game().FindAll(threat)) object->flags &= ~OBJ_ACTIVE;
-        run.Game().Step(run.FramesIn(5.0));
-        EXPECT_EQ(wedged(), "") << level.name << " at the start";
-        for (GameObject* pad : run.Game().FindAll(CRATESPAWNERTRIGGER)) {
-            auto* trigger = pad->GetComponent<CrateSpawnerTriggerComponent>();
-            auto* spawner = trigger->m_Spawner->GetComponent<CrateSpawnerComponent>();
-            run.Game().Player()->position = pad->position + glm::vec3(0.0f, 1.0f, 0.0f);
-            const std::size_t others = run.Game().FindAll(CRATE).size() - spawner->m_LastCrate.Refresh();
-            const auto piled = [&] { return run.Game().FindAll(CRATE).size() > others + 1; };
-            EXPECT_EQ(run.Game().StepUntil(piled, run.FramesIn(60.0)), -1) << level.name << ", x " << pad->position.x;
-            EXPECT_TRUE(spawner->m_IsOneCrateAtATime && spawner->m_LastCrate.Refresh()) << level.name;
-            EXPECT_EQ(wedged(), "") << level.name << ", after the pad at x " << pad->position.x;
-        }
-    }
 }
 
 } // namespace

@@ -88,7 +88,8 @@ TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawne
                                                        "1 D      # face east, over the void\n2\n"
                                                        "1 LBUTTON\n"
                                                        "200      # it falls off the level\n"
-                                                       "60 S z>26.3  # back onto the pad, where a new one drops\n80\n"),
+                                                       "60 S z>26.3  # back onto the pad: a new one after\n"
+                                                       "80           # the cooldown, the shake and the drop\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
     EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);

@@ -4,8 +4,16 @@
 
 #include <string>
 
+#include "engine/core/InputManager.h"
 #include "engine/core/System.h"
+#include "engine/graphics/FontManager.h"
+#include "engine/graphics/TextComponent.h"
+#include "engine/objects/GameObject.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateTables.h"
 #include "game/flow/Menu.h"
+#include "game/flow/ProfileManager.h"
+#include "game/flow/UILogicComponent.h"
 #include "support/EngineFixture.h"
 #include "support/GameplayHarness.h"
 
@@ -41,6 +49,39 @@ TEST_F(ProfileNameInProcessTest, ANameIsTakenWholeHoweverWide)
     EXPECT_EQ(Typed(wide), wide);
     for (const char* name : {"Christopher", "Playthrough", "Anna-Lena Moe"}) EXPECT_EQ(Typed(name), name);
     EXPECT_EQ(Typed(wide + "\b\bab"), wide.substr(0, wide.size() - 2) + "ab");
+}
+
+TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAndKeptWhole)
+{
+    ASSERT_TRUE(game.Start());
+    System* system = game.GetSystem();
+    const std::string name = std::string(60, 'W') + "ab";
+    // A screen's lines showing the name (typed first), each within its box.
+    auto shown = [this, system](int screen, const std::string& typed) {
+        std::string lines;
+        EXPECT_TRUE(game.EnterState(screen));
+        for (char c : typed) system->inputManager->OnCharacter(static_cast<unsigned char>(c));
+        game.Step();
+        for (GameObject* o : system->objectManager->GetAllObjects()) {
+            const auto* line = o->GetComponent<TextComponent>();
+            if (o->stateId != screen || !line || line->m_text.find("WW") == std::string::npos) continue;
+            EXPECT_LE(system->fontManager->TextWidth(line->m_fontId, line->m_text), TextRoom(*o, *line));
+            lines += line->m_text + "|";
+        }
+        return lines;
+    };
+    EXPECT_EQ(shown(43, name).substr(0, 5), "...WW");  // the name field shows the end typed
+    GameObject* add = system->objectManager->CreatePlacedInstance(UIOBJECT, glm::vec3(0.0f), 1, 43);
+    auto* click = dynamic_cast<UILogicComponent*>(add->AddComponent(CT_UILOGIC));
+    click->m_UIName = "btnProfileAdd";
+    click->m_UseMouse = false;
+    click->m_LeftClickState = UI_STATE_BEGUN;
+    game.Step();
+    EXPECT_EQ(system->profileManager->GetCurrentProfile()->name, name);
+    EXPECT_NE(shown(STATE_MAINMENU, "").find("W...! (Not you?)|"), std::string::npos);
+    EXPECT_NE(shown(42, "").find("W...|"), std::string::npos);  // the profile screen
+    auto* menu = dynamic_cast<Menu*>(GetStateObject(StateObjectKind::Menu));
+    EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST_F(BossTest, TheFirstCrateOnTheRobotFallsOnThe98thUpdateAndTheNextThreeSecon
     EXPECT_EQ(Count(CRATE), 2u);
 }
 
-TEST_F(BossTest, OpenDoorsMakeItVulnerableAndTheResetComesOnThe161stVulnerableFrame)
+TEST_F(BossTest, OpenDoorsMakeItVulnerableAndTheResetComesOnThe161stFrameOfAnOpening)
 {
     MakePlayer(ROBOT_AT);
     GameObject* door = Make(DOOR, glm::vec3(0.5f, 1.5f, 6.5f));  // no switch: it opens at once
@@ -138,7 +138,8 @@ TEST_F(BossTest, OpenDoorsMakeItVulnerableAndTheResetComesOnThe161stVulnerableFr
         ASSERT_FALSE(boss->m_IsResetRequested) << frame;
     }
     EXPECT_EQ(Count(CRATE), 0u);
-    // A shut door (gone from the active objects) winds the reset timer back; the attacks resume.
+    // A shut door (gone from the active objects) winds the reset timer
+    // back: the next opening lasts the whole interval. The attacks resume.
     door->flags &= ~OBJ_ACTIVE;
     for (int frame = 1; frame <= 50; ++frame) {
         UpdateObjects();

@@ -172,16 +172,21 @@ TEST_F(TurretTest, ExplosionsHurtItItsHitPointsShowEveryFrameAndAtZeroItBursts)
     EXPECT_EQ(texts[0].y, 100.0f);
     EXPECT_EQ(texts[0].fontId, "Turret");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));
-    // With more turrets, each line names its turret, west to east a line apart, whatever the order they were made in.
+    // With more turrets the lines run west to east, a line apart, each
+    // naming its turret, whatever the order they were made in.
     GameObject* second = Make(TURRET, TURRET_AT + glm::vec3(4.0f, 0.0f, 0.0f));
     GameObject* third = Make(TURRET, TURRET_AT + glm::vec3(-4.0f, 0.0f, 0.0f));
     for (GameObject* each : {second, turretObject, third}) each->UpdateComponents();
     texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(texts[i].y, 100.0f + (2 - i) * Turret::HP_LINE_HEIGHT) << i;
-    EXPECT_EQ(texts[0].text + "|" + texts[1].text + "|" + texts[2].text,
-              "East turret HP: 6|Middle turret HP: 4|West turret HP: 6");
-    for (GameObject* each : {second, third}) each->flags |= OBJ_DESTROY;
+    EXPECT_EQ(texts[0].text, "East turret HP: 6");
+    EXPECT_EQ(texts[0].y, 100.0f + 2 * Turret::HP_LINE_HEIGHT);
+    EXPECT_EQ(texts[1].text, "Middle turret HP: 4");
+    EXPECT_EQ(texts[1].y, 100.0f + Turret::HP_LINE_HEIGHT);
+    EXPECT_EQ(texts[2].text, "West turret HP: 6");
+    EXPECT_EQ(texts[2].y, 100.0f);
+    second->flags |= OBJ_DESTROY;
+    third->flags |= OBJ_DESTROY;
     objects->Update();
 
     // It owns a barrier when it dies; the burst comes on the update after

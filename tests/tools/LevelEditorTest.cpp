@@ -434,19 +434,23 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(again.objects[2].type, "CRATE");
     EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
 
+    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text.
     Run("goto LEVEL4");
     Frame();
+    ASSERT_GT(InLayer(0).size(), 248u);
     EXPECT_EQ(Run("save"), (Lines{"Saved as Warm Up.xml"}));
     const std::string played = Level("Warm Up.xml");
-    EXPECT_EQ(ParseLevel(played).objects.size(), 248u);  // saved in play: none that its components made
+    EXPECT_EQ(ParseLevel(played).objects.size(), 248u);
     Run("reload");
     Run("save");
-    EXPECT_EQ(Level("Warm Up.xml"), played);  // loaded back, the same text
+    EXPECT_EQ(Level("Warm Up.xml"), played);
+
+    // Opened in the editor and saved twice: the same bytes, turns as written.
     Enter("Conveytapult.xml");
     ASSERT_TRUE(editor->SaveAs("c1.xml"));
     Enter("c1.xml");
     ASSERT_TRUE(editor->SaveAs("c2.xml"));
-    EXPECT_EQ(Level("c2.xml"), Level("c1.xml"));  // opened in the editor and saved twice: the same bytes
+    EXPECT_EQ(Level("c2.xml"), Level("c1.xml"));
     EXPECT_NE(Level("c1.xml").find("<Rotation>0 180 0</Rotation>"), std::string::npos);
 }
 
@@ -500,7 +504,8 @@ TEST_F(LevelEditorTest, SavingKeepsThePreviousFileAndRefusesBadNames)
     EXPECT_TRUE(editor->SaveAs("t.xml"));
     EXPECT_EQ(Level("t.bak"), second);
     (void)backup;
-    Run(std::string("save t.xml\0.xml", 15));  // a NUL would cut every system call short onto t.xml itself
+    // A NUL would cut every system call short onto t.xml itself: refused, both files kept.
+    Run(std::string("save t.xml\0.xml", 15));
     EXPECT_NE(console->GetOutput().back().find("control character (code 0)"), std::string::npos);
     EXPECT_EQ(Level("t.xml") + "|" + Level("t.bak"), second + "|" + second);
 
@@ -530,16 +535,16 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     EXPECT_EQ(editor->GetFileName(), "mine.xml");
     ASSERT_EQ(InLayer(0, CUBE).size(), 1u);
     EXPECT_EQ(InLayer(0, CUBE).front()->position, glm::vec3(5.5f, 0.5f, 6.5f));
-    Go(STATE_PAUSEMENU);  // a save on the pause menu over the editor writes the editor's level, not the menu's
+    // On the pause menu over the editor a save writes the editor's level, never the menu's file.
+    FrameWithKey(KEY_ESCAPE);
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_PAUSEMENU);
     EXPECT_EQ(Run("save"), (Lines{"Saved as mine.xml"}));
     EXPECT_TRUE(fs::is_symlink(scratch.LevelFile("menus/pausemenu.xml")));
     EXPECT_NE(Level("mine.bak"), "");
-    ASSERT_TRUE(TestSupport::WriteFile(scratch.LevelFile("mine.bak"), "older"));  // a backup unlike the file
-    const std::string kept = Level("mine.xml");
 
     // "goto" plays the edited file: not in the level table, so freely.
     EXPECT_EQ(Run("goto"), (Lines{"Loading level: mine.xml"}));
-    EXPECT_EQ(Level("mine.xml") + "|" + Level("mine.bak"), kept + "|older");  // nothing changed: nothing written
     EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOAD);
     Frame();  // down to the editor first
     Frame();
@@ -613,10 +618,11 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     const std::string saved = Level("mytest.xml");
     ASSERT_NE(Brush(WALL), nullptr);
     PlaceAt(glm::vec3(8.5f, 0.5f, 6.5f));
-    Go(STATE_PAUSEMENU);  // over the editor too
+    FrameWithKey(KEY_ESCAPE);  // on the pause menu over the editor too
+    Frame();
+    ASSERT_EQ(gsm.GetCurrentState(), STATE_PAUSEMENU);
     EXPECT_EQ(Run("goto LEVEL1").size(), 1u);
-    EXPECT_EQ(Run("goto"),
-              (Lines{"Unsaved work: 'save' or 'save name.xml' keeps it; same goto again drops it"}));
+    EXPECT_EQ(Run("goto"), (Lines{"Unsaved work: 'save' or 'save name.xml' keeps it; same goto again drops it"}));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_PAUSEMENU);
     EXPECT_FALSE(fs::exists(scratch.LevelFile("mytest.bak")));
     EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
@@ -626,6 +632,15 @@ TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)
     ASSERT_EQ(gsm.GetCurrentState(), STATE_FREELOAD);
     EXPECT_EQ(InLayer(0, WALL).size(), 0u);
     EXPECT_EQ(InLayer(0, CUBE).size(), 1u);
+
+    // Nothing changed: a goto leaves at once, the file and its backup as they are.
+    Run("edit mytest.xml");
+    Frame();
+    EXPECT_EQ(Run("save"), (Lines{"Saved as mytest.xml"}));
+    const std::string played = Level("mytest.xml");
+    ASSERT_TRUE(TestSupport::WriteFile(scratch.LevelFile("mytest.bak"), "older"));  // a backup unlike the file
+    EXPECT_EQ(Run("goto"), (Lines{"Loading level: mytest.xml"}));
+    EXPECT_EQ(Level("mytest.xml") + "|" + Level("mytest.bak"), played + "|older");
 }
 
 TEST_F(LevelEditorTest, GotoFindsTableNamesEndingInABlank)

@@ -61,17 +61,6 @@ glm::vec3 RungeKutta(glm::vec3& position, glm::vec3& velocity, const glm::vec3& 
     return dv;
 }
 
-// The half extent along the world axes of an object's primitive with the
-// object's rotation and scale (a sphere's radius on every axis).
-glm::vec3 WorldReach(const GameObject& object, const Primitive& primitive)
-{
-    const glm::mat3 rotation = glm::mat3_cast(object.rotation);
-    const glm::vec3 half = glm::abs(primitive.GetHalfSize() * object.scale);
-    glm::vec3 reach(0.0f);
-    for (int k = 0; k < 3; ++k) reach += glm::abs(rotation[k]) * half[k];
-    return reach;
-}
-
 // Whether two boxes about the world axes overlap by more than the
 // tolerance on every axis (not a number never does).
 bool Overlapping(const glm::vec3& centreA, const glm::vec3& reachA, const glm::vec3& centreB,
@@ -278,6 +267,15 @@ void PhysicsManager::DetectCollisions()
             else m_contactShapes.push_back(GetCollisionComponent(body));
         }
     }
+}
+
+glm::vec3 PhysicsManager::WorldReach(const GameObject& object, const Primitive& primitive)
+{
+    const glm::mat3 rotation = glm::mat3_cast(object.rotation);
+    const glm::vec3 half = glm::abs(primitive.GetHalfSize() * object.scale);
+    glm::vec3 reach(0.0f);
+    for (int k = 0; k < 3; ++k) reach += glm::abs(rotation[k]) * half[k];
+    return reach;
 }
 
 bool PhysicsManager::IsBlock(const GameObject* object, const PhysicsComponent* body,

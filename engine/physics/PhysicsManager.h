@@ -127,6 +127,10 @@ public:
     // False for a null object.
     static bool IsBlock(const GameObject* object, const PhysicsComponent* body, const CollisionComponent* collision);
 
+    // The half extent along the world axes of an object's primitive, with
+    // the object's rotation and scale (a sphere's radius on every axis).
+    static glm::vec3 WorldReach(const GameObject& object, const Primitive& primitive);
+
     FactoryMap<Primitive>& GetPrimitiveFactories() { return m_primitiveFactories; }
     FactoryMap<ForceGenerator>& GetForceGeneratorFactories() { return m_forceFactories; }
     FactoryMap<SteerGenerator>& GetSteerGeneratorFactories() { return m_steerFactories; }

@@ -70,8 +70,14 @@ float LandingDrop(const GameObject& crate, const GameObject& marker)
 {
     const CollisionComponent* collision = GetCollisionComponent(&crate);
     if (!collision || !collision->GetPrimitive()) return 0.0f;
-    const float underside = std::fabs(collision->GetPrimitive()->GetHalfSize().y * crate.scale.y);
+    const float underside = PhysicsManager::WorldReach(crate, *collision->GetPrimitive()).y;
     return std::max(0.0f, underside - std::fabs(marker.scale.y) * 0.5f);
+}
+
+PhysicsManager* Physics()
+{
+    System* system = System::PeekInstance();
+    return system ? system->physicsManager : nullptr;
 }
 
 void HideMarker(GameObject* marker)
@@ -455,8 +461,7 @@ void PlayerComponent::StopPushedCrate()
 
 bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
 {
-    System* system = System::PeekInstance();
-    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    PhysicsManager* physics = Physics();
     // Enemies and the boss are what a crate (with the explosion) is set down
     // against, into their reach.
     return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
@@ -464,8 +469,7 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
 
 bool PlayerComponent::LandsOnLedge(const GameObject* crate) const
 {
-    System* system = System::PeekInstance();
-    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    PhysicsManager* physics = Physics();
     // Under the crate's centre, at the robot's height: something it would
     // rest on at the carry height. Crates aside: a stack is taken apart from
     // the bottom; and barriers, which a crate with the explosion is set on.
@@ -475,21 +479,17 @@ bool PlayerComponent::LandsOnLedge(const GameObject* crate) const
 
 void PlayerComponent::MoveOffRim(GameObject* crate) const
 {
-    System* system = System::PeekInstance();
-    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    PhysicsManager* physics = Physics();
     const CollisionComponent* own = GetCollisionComponent(crate);
     if (!physics || !own || !own->GetPrimitive()) return;
-    const glm::vec3 reach = glm::abs(own->GetPrimitive()->GetHalfSize() * crate->scale);
+    const glm::vec3 reach = PhysicsManager::WorldReach(*crate, *own->GetPrimitive());
     // A corner may hang over two tops.
     for (int pass = 0; pass < 2; ++pass) {
         const glm::vec3 below = crate->position - glm::vec3(0.0f, RIM_PROBE_DEPTH, 0.0f);
         const GameObject* top = physics->FindStopper(crate, below, 0.0f, true, {ENEMY, BOSS});
         const CollisionComponent* collision = top ? GetCollisionComponent(top) : nullptr;
-        const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
-        if (!box) return;
-        const glm::mat3 turn = glm::mat3_cast(top->rotation);
-        glm::vec3 topReach(0.0f);
-        for (int k = 0; k < 3; ++k) topReach += glm::abs(turn[k]) * std::fabs(box->halfSize[k] * top->scale[k]);
+        if (!collision || !dynamic_cast<const CollisionBox*>(collision->GetPrimitive())) return;
+        const glm::vec3 topReach = PhysicsManager::WorldReach(*top, *collision->GetPrimitive());
         const glm::vec3 apart = crate->position - top->position;
         bool moved = false;
         for (int k : {0, 2}) {
@@ -657,8 +657,7 @@ void PlayerComponent::UpdateThrowPreview()
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
     m_IsPreviewDirty = false;
-    System* system = System::PeekInstance();
-    PhysicsManager* physics = system ? system->physicsManager : nullptr;
+    PhysicsManager* physics = Physics();
     std::vector<glm::vec3> points;
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,

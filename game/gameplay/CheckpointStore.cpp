@@ -52,16 +52,10 @@ void CheckpointStore::Restore()
     // depend on the store staying as it is meanwhile.
     const Snapshot snapshot = m_Snapshots.back();
     for (int type : m_SavedTypes) RestoreType(type, snapshot);
-    ReleaseSpawners();
-    // A crate put back is not held: left in the robot's hands it would be
-    // carried off its restored place, one checkpoint crate short.
-    System* system = System::PeekInstance();
-    if (!system || !system->objectManager) return;
-    for (GameObject* robot : system->objectManager->GetActiveObjectsOfType(PLAYER))
-        if (auto* player = robot->GetComponent<PlayerComponent>()) player->ReleaseCarriedCrate();
+    ReleaseCrates();
 }
 
-void CheckpointStore::ReleaseSpawners()
+void CheckpointStore::ReleaseCrates()
 {
     System* system = System::PeekInstance();
     ObjectManager* objects = system ? system->objectManager : nullptr;
@@ -69,6 +63,10 @@ void CheckpointStore::ReleaseSpawners()
     for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT))
         if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
             spawner->RelinkLastCrate();
+    // A crate put back is not held: left in the robot's hands it would be
+    // carried off its restored place, one checkpoint crate short.
+    for (GameObject* robot : objects->GetActiveObjectsOfType(PLAYER))
+        if (auto* player = robot->GetComponent<PlayerComponent>()) player->ReleaseCarriedCrate();
 }
 
 void CheckpointStore::RestoreType(int type, const Snapshot& snapshot)

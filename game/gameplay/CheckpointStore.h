@@ -78,8 +78,9 @@ public:
 private:
     // Restores the objects of one type from the snapshot.
     void RestoreType(int type, const Snapshot& snapshot);
-    // Every crate spawner takes the crate at its drop spot, or none, as its last.
-    static void ReleaseSpawners();
+    // Every crate spawner takes the crate at its drop spot, or none, as its
+    // last; every robot lets go of what it carries.
+    static void ReleaseCrates();
 
     std::deque<CheckpointActivation> m_Activations;
     std::deque<Snapshot> m_Snapshots;

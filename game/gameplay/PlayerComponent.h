@@ -21,38 +21,38 @@
 //   to z. A frame whose wanted direction has no length moves nothing.
 // - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
 //   +x, -x (facing indices 0 to 3).
-// - Pick-up takes the first active CRATE whose box the segment from the
-//   robot to one unit ahead, at the robot's height, enters at PICKUP_REACH
-//   or nearer; when it finds none, the nearer crate that the same segment
-//   from either edge of the robot's front finds (a robot standing against
-//   a crate off its middle faces it too). When the robot stops walking, a crate it pushed (ahead within
-//   that reach, moving away) stops too, so it stays within reach. A carried
-//   crate floats one unit ahead of and one unit above the robot, without
-//   motion of its own. Drop puts it down; throw launches it at m_ThrowForce
-//   along the aim (the facing tilted up by 0.707); drop wins over throw in
-//   one frame. Neither lets go of a crate whose box reaches into a block, a
-//   field or another crate (not an enemy or the boss, which crates are set
-//   down against) by more than LET_GO_OVERLAP on every axis where it is
-//   carried: it stays carried. Nor does drop set one down on a ledge: over
-//   a block or a field at the robot's height (by the same measure), where
-//   it would rest at the carry height, out of the pick-up's reach (not a
-//   barrier, which a crate with the explosion is set on); a throw still
-//   goes. One set down with its bottom at a top
-//   (within RIM_PROBE_DEPTH) whose side its centre lies beyond goes off that
-//   top's rim first, the short way, so that it falls beside it instead of
-//   hanging in the air on a sliver (a crate pushed against a wall is carried
-//   a tenth of a cell over it). A frame that ends with no crate carried (put down or
-//   thrown in it) still picks up, so the shared pick-up/throw button throws
-//   one crate and takes the next one within reach in a single press.
-// - The preview is THROW_MARKER_COUNT markers on the predicted path: all
-//   but the last two points turquoise, the last one red, the others hidden;
-//   fewer than two points show none. A path of more points than markers is
-//   thinned evenly to as many, its end kept, so the red marker always
-//   marks where the flight ends, lowered to the crate's underside (on the
-//   surface it lands on: seen from above at a slant, a marker at the
-//   crate's centre looked a cell farther); a flight out of the level ends at the first
-//   point at or below the height where a fallen crate is removed. It is recomputed only when marked
-//   dirty (the robot moved or touched nothing).
+// - Pick-up takes the first active CRATE whose box the segment from the robot
+//   to one unit ahead, at the robot's height, enters at PICKUP_REACH or
+//   nearer; when it finds none, the nearer crate that the same segment from
+//   either edge of the robot's front finds (a robot standing against a crate
+//   off its middle faces it too). When the robot stops walking, a crate it
+//   pushed (ahead within that reach, moving away) stops too, so it stays
+//   within reach. A carried crate floats one unit ahead of and one unit above
+//   the robot, without motion of its own. Drop puts it down; throw launches it
+//   at m_ThrowForce along the aim (the facing tilted up by 0.707); drop wins
+//   over throw in one frame. Neither lets go of a crate whose box reaches into
+//   a block, a field or another crate (not an enemy or the boss, which crates
+//   are set down against) by more than LET_GO_OVERLAP on every axis where it
+//   is carried: it stays carried. Nor does drop set one down on a ledge: over
+//   a block or a field at the robot's height (by the same measure), where it
+//   would rest at the carry height, out of the pick-up's reach (not a barrier,
+//   which a crate with the explosion is set on); a throw still goes. One set
+//   down with its bottom at a top (within RIM_PROBE_DEPTH) whose side its
+//   centre lies beyond goes off that top's rim first, the short way, so that
+//   it falls beside it instead of hanging in the air on a sliver (a crate
+//   pushed against a wall is carried a tenth of a cell over it). A frame that
+//   ends with no crate carried (put down or thrown in it) still picks up, so
+//   the shared pick-up/throw button throws one crate and takes the next one
+//   within reach in a single press.
+// - The preview is THROW_MARKER_COUNT markers on the predicted path: all but
+//   the last two points turquoise, the last one red, the others hidden; fewer
+//   than two points show none. A path of more points than markers is thinned
+//   evenly to as many, its end kept, so the red marker always marks where the
+//   flight ends, lowered to the crate's underside (on the surface it lands on:
+//   seen from above at a slant, a marker at the crate's centre looked a cell
+//   farther); a flight out of the level ends at the first point at or below
+//   the height where a fallen crate is removed. It is recomputed only when
+//   marked dirty (the robot moved or touched nothing).
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end
 //   when the timer exceeds SpawnTime, at the target opacity. SpawnTime 0

@@ -412,8 +412,8 @@ def switch(rgb):
     return draw
 
 
-# The enemies' body: hazard yellow, so a patrol or the chaser stands out from the
-# grey-blue floors and walls, also in shadow; red when alerted.
+# The enemies' body: hazard yellow, so a patrol or the chaser stands out
+# from the grey-blue floors and walls, also in shadow; red when alerted.
 ENEMY_BODY = (230, 185, 40)
 
 

@@ -1,9 +1,11 @@
 // The console in a started game with a real GL context: made first, echoing
 // once the first state has loaded, its text queued before the frame draws its
-// text, the graph drawn once a frame, the longest row inside the panel.
+// text, the graph drawn once a frame, the longest row inside the panel, a
+// line too wide for it wrapped, panel and graph inside the window at every size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,7 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     EXPECT_EQ(std::count(out.begin(), out.end(), "Logging system initialized."), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), "Frame rate controller initialized."), 1);
     GameObject* graph = console->GetGraphObject();
-    EXPECT_EQ(graph->position.y, 50.0f - height * 0.5f);
+    EXPECT_EQ(graph->position, glm::vec3(width * 0.5f - 136.0f, 136.0f - height * 0.5f, -3.0f));  // bottom right
 
     // Open: the input row and the output rows where the panel is.
     toggle();
@@ -97,8 +99,8 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     items = queued(Console::GRAPH_FONT_ID);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].text, "64");
-    EXPECT_EQ(glm::vec3(items[0].x, items[0].y, items[0].mode),
-              glm::vec3(graph->position.x - 70.0f, graph->position.y - 30.0f, 0.0f));
+    const glm::vec3 origin = console->GraphOrigin();
+    EXPECT_EQ(glm::vec3(items[0].x, items[0].y, items[0].mode), glm::vec3(origin.x - 70.0f, origin.y - 30.0f, 0.0f));
     EXPECT_EQ(items[0].color, glm::vec4(1, 1, 1, 1));  // fewer than two samples
     fonts->RenderAllText(width, height);
     for (int i = 0; i < 66; ++i) console->Update();  // two samples 128 above: green
@@ -122,6 +124,41 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     EXPECT_LE(console->LeftEdge() + Console::OUTPUT_OFFSET_X + advance * (2 + Console::WRAP_WIDTH),
               Console::PANEL_CENTRE_X + Console::PANEL_SIZE * 0.5f);
     EXPECT_LE(static_cast<float>(font->GetSize()), Console::ROW_HEIGHT);
+
+    // At each size the options offer, the panel and the graph lie inside the
+    // window, and a line too wide for the panel is drawn whole on rows inside
+    // its backing, scrolled as one line.
+    const std::string refusal = "Level not saved as " + std::string(300, 'a') + ": File name too long";
+    toggle();
+    auto key = [console](int k) {
+        InputManager::current[k] = 1;
+        console->Update();
+        InputManager::current[k] = 0;
+    };
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{width, height}, {800, 600}, {1280, 960}}) {
+        if (w != system->window->GetWidth()) {
+            ASSERT_TRUE(system->window->ChangeResolution(w, h, true));
+        }
+        console->Print(refusal);
+        console->Print("newest");
+        key(KEY_PAGEUP);
+        for (const GameObject* o : {console->GetConsoleObject(), graph}) {
+            EXPECT_LE(std::abs(o->position.x) + o->scale.x / 2, w / 2.0f) << w;
+            EXPECT_LE(std::abs(o->position.y) + o->scale.y / 2, h / 2.0f) << w;
+        }
+        const std::vector<Console::TextLine> rows = console->CollectLines();
+        std::string joined;
+        for (const Console::TextLine& row : rows) {
+            if (row.text.rfind("Level not saved", 0) == 0 || !joined.empty()) joined += row.text;
+            EXPECT_LE(row.position.x + fonts->TextWidth(Console::CONSOLE_FONT_ID, row.text),
+                      console->GetConsoleObject()->position.x + Console::OBJECT_SIZE / 2)
+                << w << row.text;
+        }
+        EXPECT_EQ(joined, refusal) << w;
+        EXPECT_NE(rows.back().text, refusal) << w;
+        key(KEY_PAGEDOWN);
+        EXPECT_EQ(console->CollectLines().back().text, "newest") << w;
+    }
 }
 
 } // namespace

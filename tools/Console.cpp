@@ -193,11 +193,13 @@ void Console::FitToWindow()
         MoveDisplayObject(m_consoleObject, glm::vec3(CONSOLE_OBJECT_X + dx, CONSOLE_OBJECT_Y + dy, CONSOLE_OBJECT_Z),
                           OBJECT_SIZE);
     if (!m_graphObject) return;
-    const glm::vec3 corner(width * 0.5f - WINDOW_MARGIN - GRAPH_SIZE * 0.5f,
-                           -height * 0.5f + WINDOW_MARGIN + GRAPH_SIZE * 0.5f, GRAPH_OBJECT_Z);
+    // Smaller in a smaller window, where it would reach the menus' words.
+    const float size = GRAPH_SIZE * height / GUIComponent::LAYOUT_HEIGHT;
+    const glm::vec3 corner(width * 0.5f - WINDOW_MARGIN - size * 0.5f, -height * 0.5f + WINDOW_MARGIN + size * 0.5f,
+                           GRAPH_OBJECT_Z);
     const glm::vec2 moved(corner - m_graphObject->position);
     for (glm::vec2& sample : m_graphSamples) sample += moved;
-    MoveDisplayObject(m_graphObject, corner, GRAPH_SIZE);
+    MoveDisplayObject(m_graphObject, corner, size);
 }
 
 glm::vec3 Console::GraphOrigin() const

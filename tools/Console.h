@@ -45,7 +45,9 @@
 // - The panel and the graph stay inside the window at every size (without a
 //   window, one of the layout size): the panel where it is laid out, moved
 //   left and down only as far as a smaller window needs; the graph in the
-//   window's bottom right corner, where it covers least of a level or a menu.
+//   window's bottom right corner, where it covers least of a level or a menu,
+//   GRAPH_SIZE across in a window of the layout's height and in proportion
+//   to the height in others.
 #pragma once
 #include <cstdint>
 #include <deque>

@@ -184,9 +184,14 @@ void Console::FitToWindow()
         width = static_cast<float>(window->GetWidth());
         height = static_cast<float>(window->GetHeight());
     }
-    // The panel as laid out, moved left and down only as far as it sticks out.
+    // The panel as laid out; in a smaller window it moves left as far as it
+    // sticks out, and down to keep the layout's gap under the top edge (where
+    // a level's name and time are) as far as the bottom edge lets it.
+    const float top = CONSOLE_OBJECT_Y + OBJECT_SIZE * 0.5f, bottom = CONSOLE_OBJECT_Y - OBJECT_SIZE * 0.5f;
+    const float topGap = GUIComponent::LAYOUT_HEIGHT * 0.5f - top;
     const float dx = std::min(0.0f, width * 0.5f - WINDOW_MARGIN - (CONSOLE_OBJECT_X + OBJECT_SIZE * 0.5f));
-    const float dy = std::min(0.0f, height * 0.5f - WINDOW_MARGIN - (CONSOLE_OBJECT_Y + OBJECT_SIZE * 0.5f));
+    const float dy = std::min({0.0f, std::max(height * 0.5f - topGap - top, WINDOW_MARGIN - height * 0.5f - bottom),
+                               height * 0.5f - WINDOW_MARGIN - top});
     m_panelX = PANEL_CENTRE_X + dx;
     m_panelY = PANEL_CENTRE_Y + dy;
     if (m_consoleObject)

@@ -43,8 +43,9 @@
 // - The panel text is laid out in pixels from the window centre (y up) in
 //   the font CONSOLE_FONT_ID; its size keeps a full row inside the panel.
 // - The panel and the graph stay inside the window at every size (without a
-//   window, one of the layout size): the panel where it is laid out, moved
-//   left and down only as far as a smaller window needs; the graph in the
+//   window, one of the layout size): the panel where it is laid out, in a
+//   smaller window moved left as far as it needs and down to keep its gap
+//   under the top edge (clear of a level's name and time); the graph in the
 //   window's bottom right corner, where it covers least of a level or a menu,
 //   GRAPH_SIZE across in a window of the layout's height and in proportion
 //   to the height in others.

@@ -7,8 +7,8 @@
 // manager's current row and creates its objects (pictures, words, the level
 // buttons); Init puts up the grade as three stars on the graded screens
 // (17 to 26); Update runs the objects, draws the time of the level just
-// played (graded screens, on its label's line) or the winner (29), and opens the pause menu on
-// Escape (not while the console has the keyboard). Load and Update also run
+// played (graded screens, on its label's line) or the winner (29), and opens
+// the pause menu on Escape (not while the console has the keyboard). Load and Update also run
 // the console's own Load and Update. The screen never advances by itself: its level buttons ask the
 // level manager for the next or previous row, and hide the time and winner
 // texts from the frame they act (HideTransitionTexts).

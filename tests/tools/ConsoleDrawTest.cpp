@@ -135,6 +135,7 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
         for (const GameObject* o : {console->GetConsoleObject(), graph})
             EXPECT_TRUE(std::abs(o->position.x) + o->scale.x / 2 <= w / 2 &&
                         std::abs(o->position.y) + o->scale.y / 2 <= h / 2) << w;
+        EXPECT_LE(console->TopEdge(), h / 2.0f - 88.0f) << w;  // the top row under a level's name and time
         std::string joined;
         for (const Console::TextLine& row : console->CollectLines()) {
             if (row.text.rfind("Level not", 0) == 0 || !joined.empty()) joined += row.text;

@@ -6,6 +6,7 @@
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/Renderer.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -51,9 +52,17 @@ void RescaleGUIObjects(int width, int height)
     for (GameObject* object : objects) {
         auto* gui = object->GetComponent<GUIComponent>();
         if (!gui) continue;
-        if (Window::RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, width,
-                                    height))
-            object->flags &= ~OBJ_WORLD_VALID;
+        const float fromWidth = gui->m_layoutWidth, fromHeight = gui->m_layoutHeight;
+        if (!Window::RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, width,
+                                     height))
+            continue;
+        object->flags &= ~OBJ_WORLD_VALID;
+        // The line keeps its place within the box: offsets in fixed pixels
+        // would leave it outside a smaller box.
+        if (auto* text = object->GetComponent<TextComponent>()) {
+            text->m_posX *= static_cast<float>(width) / fromWidth;
+            text->m_posY *= static_cast<float>(height) / fromHeight;
+        }
     }
 }
 

@@ -5,7 +5,8 @@
 // blended by the opacity, which also orders the quads. Positions and scales in
 // interface files are laid out for a 1024 x 768 window: Read sets the layout
 // size to that, and the window's rescaling scales position and size by the
-// window size over the layout size, then records the window size.
+// window size over the layout size (and the offsets of a text component on
+// the same object likewise), then records the window size.
 //
 // XML: "Texture" with one child (written "TextureId") naming the texture,
 // "Opacity" (not clamped). Equal when texture ids and opacities are; Write

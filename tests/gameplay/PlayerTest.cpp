@@ -240,6 +240,7 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
         Hold({KEY_LBUTTON});
         Tick();
         ReleaseAll();
+        Tick();
         EXPECT_EQ(Player(robot)->GetCarriedCrate(), off == 0.0f ? crate : nullptr) << rate << " " << x << " " << z << " " << turn;
         Player(robot)->ReleaseCarriedCrate();
         crate->flags |= OBJ_DESTROY;

@@ -46,6 +46,7 @@ constexpr const char* PICKUP_SOUND = "crate_pickup_new.mp3";
 constexpr const char* PUTDOWN_SOUND = "crate_putdown_new.mp3";
 constexpr const char* THROW_SOUND = "crate_swish.mp3";
 constexpr const char* REFUSED_SOUND = "switch_deactivate_new.mp3";
+constexpr const char* REFUSAL_TEXTURE = "red";
 constexpr const char* PATH_TEXTURE = "turq";
 constexpr const char* LANDING_TEXTURE = "red";
 constexpr const char* EXPLOSION_PREVIEW_TEXTURE = "crate_explosion";
@@ -235,6 +236,7 @@ void PlayerComponent::Update()
     UpdateMovement();
     UpdateCrateActions();
     UpdatePowerSelection();
+    UpdateRefusal();
     // In the air (nothing touched the robot) the path ahead changes every frame.
     if (!m_IsTouched) m_IsPreviewDirty = true;
     m_IsTouched = false;
@@ -356,10 +358,6 @@ void PlayerComponent::UpdateCrateActions()
 {
     if (!owner) return;
     m_Aim = glm::normalize(glm::vec3(m_Facing.x, AIM_RISE, m_Facing.z));
-    if (m_RefusalTimer > 0.0f) {
-        m_RefusalTimer -= GameplayFrameStep();
-        if (m_RefusalTimer <= 0.0f) EndRefusal();
-    }
     if (!m_IsThrowingEnabled) return;
 
     GameObject* const carried = GetCarriedCrate();
@@ -536,19 +534,28 @@ bool PlayerComponent::LandsOnLedge(const GameObject* crate) const
 
 void PlayerComponent::RefuseLetGo(GameObject* crate)
 {
-    // Silent, a refusal had a person click again and again.
+    // Silent, a refusal had a person click again and again. (Not the
+    // opacity: the renderer sets every crate's each frame.)
     PlayEffect(REFUSED_SOUND);
     GraphicsComponent* graphics = GetGraphicsComponent(crate);
     if (!graphics) return;
-    if (m_RefusalTimer <= 0.0f) m_OpacityBeforeRefusal = graphics->GetOpacity();
+    if (m_RefusalTimer <= 0.0f) m_TextureBeforeRefusal = graphics->GetTextureName();
     m_RefusalTimer = REFUSAL_TIME;
-    graphics->SetOpacity(m_OpacityBeforeRefusal * REFUSAL_OPACITY);
+    graphics->SetTextureName(REFUSAL_TEXTURE);
+}
+
+void PlayerComponent::UpdateRefusal()
+{
+    if (m_RefusalTimer <= 0.0f) return;
+    m_RefusalTimer -= GameplayFrameStep();
+    if (m_RefusalTimer <= 0.0f) EndRefusal();
+    // Over the power preview's texture, which is set every frame.
+    else SetCrateTexture(GetCarriedCrate(), REFUSAL_TEXTURE);
 }
 
 void PlayerComponent::EndRefusal()
 {
-    if (GraphicsComponent* graphics = GetGraphicsComponent(GetCarriedCrate()))
-        graphics->SetOpacity(m_OpacityBeforeRefusal);
+    SetCrateTexture(GetCarriedCrate(), m_TextureBeforeRefusal);
     m_RefusalTimer = 0.0f;
 }
 
@@ -683,6 +690,7 @@ void PlayerComponent::TogglePowerKey(int power, GameObject* crate, UILogicCompon
 {
     m_PowerManager.TogglePower(power);
     SetCrateTexture(crate, m_CrateTexture);
+    m_TextureBeforeRefusal = m_CrateTexture;
     ReleaseShownIcon(other);
     ShowIcon(chosen);
 }

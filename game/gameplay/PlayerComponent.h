@@ -45,7 +45,7 @@
 //   height (by the same measure), where it would rest at the carry height,
 //   out of the pick-up's reach (not a barrier, which a crate with the
 //   explosion is set on; not a field for robots, which it falls through). A
-//   refusal is told with a beep and the crate dimmed for a moment. One set
+//   refusal is told with a beep and the crate red for a moment. One set
 //   down with its bottom at a top (within RIM_PROBE_DEPTH) whose side its
 //   centre lies beyond goes off that top's rim first, the short way, so that
 //   it falls beside it instead of hanging in the air on a sliver (a crate
@@ -160,10 +160,9 @@ public:
     // middle); reaching further, its centre lies inside and it would be
     // pushed through.
     static constexpr float LET_GO_OVERLAP = 0.5f;
-    // A refused put-down or throw dims the carried crate to this share of
-    // its opacity for this long, with a short falling beep.
-    static constexpr float REFUSAL_TIME = 0.3f;
-    static constexpr float REFUSAL_OPACITY = 0.35f;
+    // A refused put-down or throw turns the carried crate red for this long,
+    // with a short falling beep.
+    static constexpr float REFUSAL_TIME = 0.4f;
     // A top this far under a crate set down holds it up at once; and how far
     // past such a top's side a crate moved off its rim is set.
     static constexpr float RIM_PROBE_DEPTH = 0.1f;
@@ -289,8 +288,8 @@ public:
     int m_FacingIndex = FACING_MINUS_X;
     bool m_IsMoving = false;
     float m_MeasuredSpeed = 0.0f;  // horizontal speed before this frame's change
-    float m_RefusalTimer = 0.0f;   // seconds the carried crate stays dimmed
-    float m_OpacityBeforeRefusal = 1.0f;
+    float m_RefusalTimer = 0.0f;  // seconds the carried crate stays red
+    std::string m_TextureBeforeRefusal;
 
 private:
     bool IsHeld(int action) const;
@@ -328,9 +327,11 @@ private:
     // Whether a crate set down would rest on a ledge (see the rules).
     bool LandsOnLedge(const GameObject* crate) const;
     // Tells the person that the carried crate was not let go: a beep, and
-    // the crate dimmed for REFUSAL_TIME (again from the start on another).
+    // the crate red for REFUSAL_TIME (again from the start on another).
     void RefuseLetGo(GameObject* crate);
-    // The carried crate's opacity back as it was before the refusal.
+    // Keeps the carried crate red while the refusal lasts, then ends it.
+    void UpdateRefusal();
+    // The carried crate's texture back as it was before the refusal.
     void EndRefusal();
     // Moves a crate about to be set down off the rim of a top it does not
     // stand over (see the rules).

@@ -327,7 +327,7 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
         objects->Update();
     }
     // Over a block or a crate field at the robot's height it would rest out of reach: kept, the crate
-    // dimmed a moment; over a field for robots it falls through to the floor: put down.
+    // red a moment; over a field for robots it falls through to the floor: put down.
     for (ObjectType under : {CUBE, CRATEFORCEFIELD, FORCEFIELD}) {
         if (!Player(robot)->GetCarriedCrate()) {
             crate->position = robot->position + glm::vec3(0.0f, 0.0f, -1.0f);
@@ -336,9 +336,9 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
         GameObject* ledge = Make(under, held + glm::vec3(0.0f, -1.0f, -0.4f));
         Press(robot, {KEY_RBUTTON});
         EXPECT_EQ(Player(robot)->GetCarriedCrate(), under == FORCEFIELD ? nullptr : crate) << ObjectTypeToString(under);
-        EXPECT_EQ(Graphics(crate)->GetOpacity(), under == FORCEFIELD ? 1.0f : PlayerComponent::REFUSAL_OPACITY);
-        for (int frame = 0; frame < 32 && Graphics(crate)->GetOpacity() < 1.0f; ++frame) UpdateRobot(robot);
-        EXPECT_EQ(Graphics(crate)->GetOpacity(), 1.0f);
+        EXPECT_EQ(Graphics(crate)->GetTextureName(), under == FORCEFIELD ? "crate" : "red");
+        for (int frame = 0; frame < 32 && Graphics(crate)->GetTextureName() == "red"; ++frame) UpdateRobot(robot);
+        EXPECT_EQ(Graphics(crate)->GetTextureName(), "crate");
         ledge->flags |= OBJ_DESTROY;
         objects->Update();
     }

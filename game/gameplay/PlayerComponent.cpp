@@ -540,8 +540,8 @@ void PlayerComponent::RefuseLetGo(GameObject* crate)
     GraphicsComponent* graphics = GetGraphicsComponent(crate);
     if (!graphics) return;
     if (m_RefusalTimer <= 0.0f) m_TextureBeforeRefusal = graphics->GetTextureName();
+    // Turned red by UpdateRefusal, later in the frame.
     m_RefusalTimer = REFUSAL_TIME;
-    graphics->SetTextureName(REFUSAL_TEXTURE);
 }
 
 void PlayerComponent::UpdateRefusal()

@@ -17,6 +17,7 @@
 #include "engine/objects/ObjectManager.h"
 #include "engine/physics/AccurateCollision.h"
 #include "engine/physics/CollisionComponent.h"
+#include "engine/physics/Contact.h"
 #include "engine/physics/ForceGenerators.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "engine/physics/PhysicsManager.h"
@@ -35,6 +36,8 @@ const glm::vec3 WORLD_UP(0.0f, 1.0f, 0.0f);
 // The model looks along its local -x.
 const glm::vec3 MODEL_FRONT(-1.0f, 0.0f, 0.0f);
 const glm::vec3 SPAWN_EFFECT_DIRECTION(0.0f, 0.8f, 0.0f);
+// Rounding room for "on the line" and "at the robot's height".
+constexpr float ON_LINE = 1e-4f;
 
 constexpr const char* CRATE_TEXTURE = "crate";
 constexpr const char* MAIN_MOVE_SOUND = "move0.wav";
@@ -42,6 +45,8 @@ constexpr const char* SECOND_MOVE_SOUND = "move1.wav";
 constexpr const char* PICKUP_SOUND = "crate_pickup_new.mp3";
 constexpr const char* PUTDOWN_SOUND = "crate_putdown_new.mp3";
 constexpr const char* THROW_SOUND = "crate_swish.mp3";
+constexpr const char* REFUSED_SOUND = "switch_deactivate_new.mp3";
+constexpr const char* REFUSAL_TEXTURE = "red";
 constexpr const char* PATH_TEXTURE = "turq";
 constexpr const char* LANDING_TEXTURE = "red";
 constexpr const char* EXPLOSION_PREVIEW_TEXTURE = "crate_explosion";
@@ -231,6 +236,7 @@ void PlayerComponent::Update()
     UpdateMovement();
     UpdateCrateActions();
     UpdatePowerSelection();
+    UpdateRefusal();
     // In the air (nothing touched the robot) the path ahead changes every frame.
     if (!m_IsTouched) m_IsPreviewDirty = true;
     m_IsTouched = false;
@@ -363,17 +369,26 @@ void PlayerComponent::UpdateCrateActions()
     }
     if (carrying) {
         UpdateCarriedCrate();
-        // Let go inside a wall, a field or another crate, the crate would be
-        // pushed out anywhere (or stay in the field): it stays carried.
+        // Let go inside a wall, a crate field or another crate, the crate
+        // would be pushed out anywhere: it stays carried.
         const bool fits = CrateFitsWhereCarried(carried);
-        if (IsPressed(ACTION_DROP) && fits && !LandsOnLedge(carried)) {
-            MoveOffRim(carried);
-            PutDownCrate();
-            PlayEffect(PUTDOWN_SOUND);
-        }
-        if (IsPressed(ACTION_THROW) && fits && GetCarriedCrate()) {
-            ThrowCrate();
-            PlayEffect(THROW_SOUND);
+        // Put-down wins over a throw in its frame, refused or not: a person
+        // who asked to set the crate down never sees it fly.
+        if (IsPressed(ACTION_DROP)) {
+            if (fits && !LandsOnLedge(carried)) {
+                MoveOffRim(carried);
+                PutDownCrate();
+                PlayEffect(PUTDOWN_SOUND);
+            } else {
+                RefuseLetGo(carried);
+            }
+        } else if (IsPressed(ACTION_THROW)) {
+            if (fits) {
+                ThrowCrate();
+                PlayEffect(THROW_SOUND);
+            } else {
+                RefuseLetGo(carried);
+            }
         }
         if (GetCarriedCrate()) return;
     }
@@ -389,52 +404,91 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
     if (!objects) return nullptr;
     // A copy: the manager's result list is overwritten by the next query.
     const GameObjectGroup crates = objects->GetActiveObjectsOfType(CRATE);
-    if (GameObject* crate = FindCrateAlong(crates, owner->position, except, nullptr)) return crate;
-    // The robot walks freely, not cell by cell: standing against a crate it
-    // is seldom lined up with the crate's middle, and the segment from its
-    // centre passes beside a crate that still covers half its front. The
-    // same segment from the two edges of its front finds that crate; of two,
-    // the nearer.
-    const glm::vec3 side = glm::vec3(-m_Facing.z, 0.0f, m_Facing.x) * FrontHalfWidth();
-    if (side == glm::vec3(0.0f)) return nullptr;
-    float left = 0.0f;
-    float right = 0.0f;
-    GameObject* onLeft = FindCrateAlong(crates, owner->position - side, except, &left);
-    GameObject* onRight = FindCrateAlong(crates, owner->position + side, except, &right);
-    if (onLeft && onRight) return left <= right ? onLeft : onRight;
-    return onLeft ? onLeft : onRight;
+    struct Reached
+    {
+        GameObject* crate;
+        CrateReach reach;
+    };
+    std::vector<Reached> reached;
+    for (GameObject* crate : crates) {
+        CrateReach reach;
+        if (crate != except && CrateInReach(crate, reach)) reached.push_back({crate, reach});
+    }
+    // The one straight ahead before one off to the side, then the nearer.
+    std::sort(reached.begin(), reached.end(), [](const Reached& a, const Reached& b) {
+        if (a.reach.isStraightAhead != b.reach.isStraightAhead) return a.reach.isStraightAhead;
+        return a.reach.distance < b.reach.distance;
+    });
+    for (const Reached& entry : reached)
+        if (!IsReachBlocked(entry.crate, entry.reach.nearest)) return entry.crate;
+    return nullptr;
 }
 
-GameObject* PlayerComponent::FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from,
-                                           const GameObject* except, float* hitAt) const
+bool PlayerComponent::CrateInReach(GameObject* crate, CrateReach& reach) const
 {
-    LineSegment segment;
-    segment.start = from;
-    segment.end = from + m_Facing;
-    segment.length = PICKUP_SEGMENT_LENGTH;
-    segment.UpdateDirection();
-    GameObject* found = nullptr;
-    float nearest = PICKUP_REACH;
-    for (GameObject* crate : crates) {
-        if (crate == except) continue;
-        CollisionComponent* collision = GetCollisionComponent(crate);
-        auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
-        if (!box) continue;
-        // Gameplay may have moved the crate since the last physics step.
-        collision->UpdatePrimitive();
-        float t = 100.0f;
-        glm::vec3 point(0.0f);
-        if (!CollisionDetector::SegmentAndBox(segment, *box, t, point) || t > nearest) continue;
-        // The centre's segment takes the first crate within reach.
-        if (!hitAt) return crate;
-        // An edge's segment that starts inside a crate has met one beside the
-        // robot, not ahead of it.
-        if (t <= 0.0f) continue;
-        found = crate;
-        nearest = t;
-        *hitAt = t;
+    CollisionComponent* collision = GetCollisionComponent(crate);
+    auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+    const glm::vec3 front(m_Facing.x, 0.0f, m_Facing.z);
+    if (!box || glm::length(front) < 1e-6f) return false;
+    const glm::vec3 facing = glm::normalize(front);
+    // Gameplay may have moved the crate since the last physics step.
+    collision->UpdatePrimitive();
+    // The point of the crate's box nearest to the robot's centre.
+    const glm::vec3 centre = box->GetCentre();
+    const glm::vec3 apart = owner->position - centre;
+    reach.nearest = centre;
+    for (int i = 0; i < 3; ++i) {
+        const glm::vec3 axis = box->GetAxis(i);
+        const float half = box->scaledHalfSize[i];
+        reach.nearest += axis * glm::clamp(glm::dot(apart, axis), -half, half);
     }
-    return found;
+    // At the robot's height only: not a crate on a ledge above it.
+    if (std::fabs(reach.nearest.y - owner->position.y) > ON_LINE) return false;
+    glm::vec3 across = reach.nearest - owner->position;
+    across.y = 0.0f;
+    reach.distance = glm::length(across);
+    const float along = glm::dot(across, facing);
+    if (reach.distance > PICKUP_REACH || along <= ON_LINE) return false;
+    // Ahead: in front of the robot's front, or its centre within the angle
+    // (standing at a corner of the next cell, a person faces that crate).
+    const float aside = glm::length(across - along * facing);
+    reach.isStraightAhead = aside <= ON_LINE;
+    glm::vec3 toCentre = centre - owner->position;
+    toCentre.y = 0.0f;
+    const float cosine = glm::dot(toCentre, facing) / std::max(glm::length(toCentre), 1e-6f);
+    return aside <= FrontHalfWidth() || cosine >= std::cos(glm::radians(PICKUP_ANGLE_DEGREES)) - ON_LINE;
+}
+
+bool PlayerComponent::IsReachBlocked(const GameObject* crate, const glm::vec3& to) const
+{
+    ObjectManager* objects = Objects();
+    if (!objects) return false;
+    LineSegment segment;
+    segment.start = owner->position;
+    segment.end = to;
+    segment.length = glm::length(to - owner->position);
+    segment.UpdateDirection();
+    // Blocks flush with the line (beside the crate, beside the robot) leave it free.
+    segment.radius = -REACH_GRAZE;
+    const GameObjectGroup others = objects->GetActiveObjects();
+    for (GameObject* other : others) {
+        if (other == owner || other == crate) continue;
+        // Movers aside: another crate on the way is the nearer one.
+        if (other->type == CRATE || other->type == PLAYER || other->type == ENEMY || other->type == BOSS) continue;
+        CollisionComponent* collision = GetCollisionComponent(other);
+        auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
+        if (!box || !collision->active) continue;
+        // What the crate passes (a field for robots, a switch's tile) does
+        // not stand between: the crate comes to the robot's hands.
+        Contact contact(glm::vec3(0.0f), 0.0f, 0.0f);
+        contact.SetBodyData(const_cast<GameObject*>(crate), other, 0.0f);
+        if (!contact.IsResolvable()) continue;
+        collision->UpdatePrimitive();
+        float t = 0.0f;
+        glm::vec3 point(0.0f);
+        if (CollisionDetector::SegmentAndBox(segment, *box, t, point)) return true;
+    }
+    return false;
 }
 
 float PlayerComponent::FrontHalfWidth() const
@@ -463,18 +517,46 @@ bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
 {
     PhysicsManager* physics = Physics();
     // Enemies and the boss are what a crate (with the explosion) is set down
-    // against, into their reach.
-    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, true, {ENEMY, BOSS});
+    // against, into their reach. A field the crate passes holds nothing.
+    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, false, {ENEMY, BOSS});
 }
 
 bool PlayerComponent::LandsOnLedge(const GameObject* crate) const
 {
     PhysicsManager* physics = Physics();
     // Under the crate's centre, at the robot's height: something it would
-    // rest on at the carry height. Crates aside: a stack is taken apart from
-    // the bottom; and barriers, which a crate with the explosion is set on.
+    // rest on at the carry height (a field for robots it falls through, to
+    // the floor). Crates aside: a stack is taken apart from the bottom; and
+    // barriers, which a crate with the explosion is set on.
     const glm::vec3 low = crate->position - glm::vec3(0.0f, CARRY_HEIGHT, 0.0f);
-    return physics && physics->FindStopper(crate, low, LET_GO_OVERLAP, true, {ENEMY, BOSS, CRATE, BARRIER});
+    return physics && physics->FindStopper(crate, low, LET_GO_OVERLAP, false, {ENEMY, BOSS, CRATE, BARRIER});
+}
+
+void PlayerComponent::RefuseLetGo(GameObject* crate)
+{
+    // Silent, a refusal had a person click again and again. (Not the
+    // opacity: the renderer sets every crate's each frame.)
+    PlayEffect(REFUSED_SOUND);
+    GraphicsComponent* graphics = GetGraphicsComponent(crate);
+    if (!graphics) return;
+    if (m_RefusalTimer <= 0.0f) m_TextureBeforeRefusal = graphics->GetTextureName();
+    // Turned red by UpdateRefusal, later in the frame.
+    m_RefusalTimer = REFUSAL_TIME;
+}
+
+void PlayerComponent::UpdateRefusal()
+{
+    if (m_RefusalTimer <= 0.0f) return;
+    m_RefusalTimer -= GameplayFrameStep();
+    if (m_RefusalTimer <= 0.0f) EndRefusal();
+    // Over the power preview's texture, which is set every frame.
+    else SetCrateTexture(GetCarriedCrate(), REFUSAL_TEXTURE);
+}
+
+void PlayerComponent::EndRefusal()
+{
+    SetCrateTexture(GetCarriedCrate(), m_TextureBeforeRefusal);
+    m_RefusalTimer = 0.0f;
 }
 
 void PlayerComponent::MoveOffRim(GameObject* crate) const
@@ -544,6 +626,7 @@ void PlayerComponent::ReleaseCarriedCrate()
 {
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
+    if (m_RefusalTimer > 0.0f) EndRefusal();
     if (PhysicsComponent* body = GetPhysicsComponent(crate)) body->flags |= BODY_AWAKE;
     if (GravityForceGenerator* gravity = GetGravityGenerator(crate)) gravity->gravity.y = FULL_GRAVITY_Y;
     ClearPowerSelection();
@@ -607,6 +690,7 @@ void PlayerComponent::TogglePowerKey(int power, GameObject* crate, UILogicCompon
 {
     m_PowerManager.TogglePower(power);
     SetCrateTexture(crate, m_CrateTexture);
+    m_TextureBeforeRefusal = m_CrateTexture;
     ReleaseShownIcon(other);
     ShowIcon(chosen);
 }

@@ -21,22 +21,31 @@
 //   to z. A frame whose wanted direction has no length moves nothing.
 // - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
 //   +x, -x (facing indices 0 to 3).
-// - Pick-up takes the first active CRATE whose box the segment from the robot
-//   to one unit ahead, at the robot's height, enters at PICKUP_REACH or
-//   nearer; when it finds none, the nearer crate that the same segment from
-//   either edge of the robot's front finds (a robot standing against a crate
-//   off its middle faces it too). When the robot stops walking, a crate it
-//   pushed (ahead within that reach, moving away) stops too, so it stays
-//   within reach. A carried crate floats one unit ahead of and one unit above
-//   the robot, without motion of its own. Drop puts it down; throw launches it
-//   at m_ThrowForce along the aim (the facing tilted up by 0.707); drop wins
-//   over throw in one frame. Neither lets go of a crate whose box reaches into
-//   a block, a field or another crate (not an enemy or the boss, which crates
-//   are set down against) by more than LET_GO_OVERLAP on every axis where it
-//   is carried: it stays carried. Nor does drop set one down on a ledge: over
-//   a block or a field at the robot's height (by the same measure), where it
-//   would rest at the carry height, out of the pick-up's reach (not a barrier,
-//   which a crate with the explosion is set on); a throw still goes. One set
+// - Pick-up takes an active CRATE at the robot's height (its box spans the
+//   robot's centre height: not one on a ledge above) whose box comes within
+//   PICKUP_REACH of the robot's centre, across, in front of it (nearer
+//   along the facing than the centre is), and ahead: in front of the
+//   robot's front, or with its centre within PICKUP_ANGLE_DEGREES of the
+//   facing. A robot standing anywhere in the cell next to a crate's, facing
+//   it, lifts it; none two cells off, none beside it. Of several, one the
+//   line ahead from the robot's centre meets comes first, then the nearer;
+//   the first that nothing which would stop the crate (not a crate, a
+//   robot, an enemy or the boss) stands in front of is taken: the reach
+//   never goes through a wall. When the robot stops walking, a crate it
+//   pushed (in reach ahead, moving away) stops too, so it stays within
+//   reach. A carried crate floats one unit ahead of and one unit above
+//   the robot, without motion of its own. Drop puts it down; throw launches
+//   it at m_ThrowForce along the aim (the facing tilted up by 0.707); drop
+//   wins over throw in one frame, and a refused drop throws nothing either.
+//   Neither lets go of a crate whose box reaches into something that would
+//   stop it (a block, a crate field or another crate; not an enemy or the
+//   boss, which crates are set down against) by more than LET_GO_OVERLAP on
+//   every axis where it is carried: it stays carried. Nor does drop set one
+//   down on a ledge: over something that would stop it at the robot's
+//   height (by the same measure), where it would rest at the carry height,
+//   out of the pick-up's reach (not a barrier, which a crate with the
+//   explosion is set on; not a field for robots, which it falls through). A
+//   refusal is told with a beep and the crate red for a moment. One set
 //   down with its bottom at a top (within RIM_PROBE_DEPTH) whose side its
 //   centre lies beyond goes off that top's rim first, the short way, so that
 //   it falls beside it instead of hanging in the air on a sliver (a crate
@@ -131,10 +140,18 @@ public:
     static constexpr float GROUND_VELOCITY_Y = -5.0f;
     // The vertical part of the throw direction before normalising.
     static constexpr float AIM_RISE = 0.707f;
-    // The farthest hit parameter along the pick-up segment that picks up.
-    static constexpr float PICKUP_REACH = 0.75f;
-    // The length field of the pick-up segment.
-    static constexpr float PICKUP_SEGMENT_LENGTH = 0.1f;
+    // A grid cell's width: the level's grid counts whole units.
+    static constexpr float CELL_SIZE = 1.0f;
+    // How near the robot's centre, across, a crate's box must come to be
+    // lifted: one cell, so that from anywhere in the cell next to a crate's
+    // it is, and from two cells off it is not.
+    static constexpr float PICKUP_REACH = CELL_SIZE;
+    // A crate off the robot's front is ahead while the direction to its
+    // centre lies within this angle of the facing.
+    static constexpr float PICKUP_ANGLE_DEGREES = 30.0f;
+    // What the line from the robot to a crate passes within this distance
+    // of does not stand between them (a block flush with the line).
+    static constexpr float REACH_GRAZE = 0.01f;
     // A crate is held this far above the robot's centre.
     static constexpr float CARRY_HEIGHT = 1.0f;
     // A carried crate reaching less than half its width into what is around
@@ -143,6 +160,9 @@ public:
     // middle); reaching further, its centre lies inside and it would be
     // pushed through.
     static constexpr float LET_GO_OVERLAP = 0.5f;
+    // A refused put-down or throw turns the carried crate red for this long,
+    // with a short falling beep.
+    static constexpr float REFUSAL_TIME = 0.4f;
     // A top this far under a crate set down holds it up at once; and how far
     // past such a top's side a crate moved off its rim is set.
     static constexpr float RIM_PROBE_DEPTH = 0.1f;
@@ -268,6 +288,8 @@ public:
     int m_FacingIndex = FACING_MINUS_X;
     bool m_IsMoving = false;
     float m_MeasuredSpeed = 0.0f;  // horizontal speed before this frame's change
+    float m_RefusalTimer = 0.0f;  // seconds the carried crate stays red
+    std::string m_TextureBeforeRefusal;
 
 private:
     bool IsHeld(int action) const;
@@ -276,15 +298,26 @@ private:
     void EndSpawnEffect();
     void StopMoving();
     void ResetToCheckpoint();
-    // The CRATE ahead within reach but the one given, or null: the first
-    // the centre's segment finds, else the nearer one a segment from either
-    // edge of the robot's front finds.
+    // Where a crate lies from the robot: the point of its box nearest the
+    // robot's centre, how far that is across, and whether the line ahead
+    // from the robot's centre meets the box.
+    struct CrateReach
+    {
+        glm::vec3 nearest{0.0f};
+        float distance = 0.0f;
+        bool isStraightAhead = false;
+    };
+    // The CRATE within reach ahead but the one given, or null (see the
+    // rules): one straight ahead before one to the side, then the nearer,
+    // the first that nothing stands in front of.
     GameObject* FindCrateAhead(const GameObject* except) const;
-    // The first crate of the group but the one given that the pick-up
-    // segment from that point enters within reach; with hitAt, the nearest
-    // one instead, its hit parameter written there.
-    GameObject* FindCrateAlong(const std::vector<GameObject*>& crates, const glm::vec3& from, const GameObject* except,
-                               float* hitAt) const;
+    // Whether the crate (with a box) is within reach ahead, at the robot's
+    // height; where it lies is written to reach.
+    bool CrateInReach(GameObject* crate, CrateReach& reach) const;
+    // Whether something that would stop the crate (not a crate, a robot, an
+    // enemy or the boss) stands on the line from the robot's centre to the
+    // point.
+    bool IsReachBlocked(const GameObject* crate, const glm::vec3& to) const;
     // Half the robot's box across its facing (0 without a box).
     float FrontHalfWidth() const;
     // Stops the crate ahead within reach that moves away from the robot.
@@ -293,6 +326,13 @@ private:
     bool CrateFitsWhereCarried(const GameObject* crate) const;
     // Whether a crate set down would rest on a ledge (see the rules).
     bool LandsOnLedge(const GameObject* crate) const;
+    // Tells the person that the carried crate was not let go: a beep, and
+    // the crate red for REFUSAL_TIME (again from the start on another).
+    void RefuseLetGo(GameObject* crate);
+    // Keeps the carried crate red while the refusal lasts, then ends it.
+    void UpdateRefusal();
+    // The carried crate's texture back as it was before the refusal.
+    void EndRefusal();
     // Moves a crate about to be set down off the rim of a top it does not
     // stand over (see the rules).
     void MoveOffRim(GameObject* crate) const;

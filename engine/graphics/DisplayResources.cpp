@@ -48,13 +48,8 @@ void RescaleGUIObjects(int width, int height)
     if (!system || !system->objectManager) return;
     // A copy: the manager's result list is shared by every query.
     const GameObjectGroup objects = system->objectManager->GetObjectsWithComponent(CT_GUI);
-    for (GameObject* object : objects) {
-        auto* gui = object->GetComponent<GUIComponent>();
-        if (!gui) continue;
-        if (Window::RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, width,
-                                    height))
-            object->flags &= ~OBJ_WORLD_VALID;
-    }
+    for (GameObject* object : objects)
+        if (auto* gui = object->GetComponent<GUIComponent>()) gui->FitToWindow(width, height);
 }
 
 } // namespace QRX

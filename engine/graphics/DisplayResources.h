@@ -17,7 +17,7 @@ void RestoreDisplayContext(const Window& window);
 void RestoreDisplayScene(const Window& window);
 
 // Fits every object with a GUI component to a width x height window
-// (Window::RescaleUIObject); layouts never read are skipped.
+// (GUIComponent::FitToWindow); layouts never read are skipped.
 void RescaleGUIObjects(int width, int height);
 
 } // namespace QRX

@@ -7,8 +7,10 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/GameObject.h"
 
 namespace QRX {
 
@@ -38,6 +40,7 @@ void GUIComponent::Read(const tinyxml2::XMLElement* firstElement)
     }
     m_layoutWidth = LAYOUT_WIDTH;
     m_layoutHeight = LAYOUT_HEIGHT;
+    m_fitted = false;
 }
 
 void GUIComponent::Write(const Component* master)
@@ -79,6 +82,50 @@ void GUIComponent::CopyFrom(const Component* other)
     m_meshId = g->m_meshId;
     m_layoutWidth = g->m_layoutWidth;
     m_layoutHeight = g->m_layoutHeight;
+    m_filePlace = g->m_filePlace;
+    m_fittedPlace = g->m_fittedPlace;
+    m_fitted = g->m_fitted;
+}
+
+namespace {
+
+glm::vec4 PlaceOf(const glm::vec3& position, const glm::vec3& scale)
+{
+    return glm::vec4(position.x, position.y, scale.x, scale.y);
+}
+
+} // namespace
+
+bool GUIComponent::FitToWindow(int width, int height)
+{
+    if (!owner) return false;
+    glm::vec3 filePosition = owner->position, fileScale = owner->scale;
+    ToFilePlace(filePosition, fileScale);
+    if (!Window::RescaleUIObject(owner->position, owner->scale, m_layoutWidth, m_layoutHeight, width, height))
+        return false;
+    owner->flags &= ~OBJ_WORLD_VALID;
+    m_filePlace = PlaceOf(filePosition, fileScale);
+    m_fittedPlace = PlaceOf(owner->position, owner->scale);
+    m_fitted = true;
+    return true;
+}
+
+void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const
+{
+    if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
+    const glm::vec4 now = PlaceOf(position, scale);
+    glm::vec4 file;
+    for (int i = 0; i < 4; ++i) {
+        const bool across = i % 2 == 0;
+        // In double, multiplied before divided: a whole place stays whole.
+        const double scaled = static_cast<double>(now[i]) * (across ? LAYOUT_WIDTH : LAYOUT_HEIGHT) /
+                              (across ? m_layoutWidth : m_layoutHeight);
+        file[i] = m_fitted && now[i] == m_fittedPlace[i] ? m_filePlace[i] : static_cast<float>(scaled);
+    }
+    position.x = file[0];
+    position.y = file[1];
+    scale.x = file[2];
+    scale.y = file[3];
 }
 
 } // namespace QRX

@@ -4,8 +4,11 @@
 // ("2dplane" unless copied otherwise) in the window's orthographic space,
 // blended by the opacity, which also orders the quads. Positions and scales in
 // interface files are laid out for a 1024 x 768 window: Read sets the layout
-// size to that, and the window's rescaling scales position and size by the
-// window size over the layout size, then records the window size.
+// size to that, and the window's rescaling (FitToWindow) scales position and
+// size by the window size over the layout size, then records the window size.
+// A save writes the owner's place back in the file's 1024 x 768 layout: the
+// very values read while the owner stands where the last fit put it (no
+// float round trip), a place changed since then scaled back.
 //
 // XML: "Texture" with one child (written "TextureId") naming the texture,
 // "Opacity" (not clamped). Equal when texture ids and opacities are; Write
@@ -39,8 +42,17 @@ public:
     // True for null, else when the other is a GUI component with the same texture id and
     // exactly the same opacity.
     bool IsEqual(const Component* other) const override;
-    // Copies opacity, texture id, mesh id and layout size.
+    // Copies opacity, texture id, mesh id, layout size and the file's place.
     void CopyFrom(const Component* other) override;
+    // Fits the owner's x and y position and scale to a window of the size
+    // (Window::RescaleUIObject), keeping its place in the file's layout.
+    // False, with nothing changed, without an owner or a layout size.
+    bool FitToWindow(int width, int height);
+    // The owner's place in the file's layout: each x and y value of position
+    // and scale still where the last fit put it becomes the value it was fitted
+    // from, any other is scaled by the file's layout size over the current
+    // one. Nothing without a layout size.
+    void ToFilePlace(glm::vec3& position, glm::vec3& scale) const override;
 
     std::string m_textureId;
     std::string m_meshId = DEFAULT_MESH_ID;
@@ -48,6 +60,12 @@ public:
     // The window size the owner's position and scale currently hold for.
     float m_layoutWidth = 0.0f;
     float m_layoutHeight = 0.0f;
+
+private:
+    // Position x, y and scale x, y: in the file's layout, and as last fitted.
+    glm::vec4 m_filePlace{0.0f};
+    glm::vec4 m_fittedPlace{0.0f};
+    bool m_fitted = false;  // cleared by Read: the place is the file's own
 };
 
 } // namespace QRX

@@ -104,7 +104,8 @@ public:
     // Elements without text are absent.
     void Read(const tinyxml2::XMLElement* firstElement);
     // Queues this object's "Object" element on the System's file manager:
-    // Type, Position, Rotation and Scale where they differ from the master's,
+    // Type, Position, Rotation and Scale where they differ from the master's
+    // (position and scale as the components give them back for the file),
     // and the components that differ from the master's; a component the
     // master lacks is written against a default one of its type, and by its
     // type alone when it equals that default.

@@ -527,6 +527,14 @@ TEST_F(WindowInGameTest, ResolutionChangeFitsTheInterfaceAndRemakesFonts)
     S().window->RescaleUIObjects();
     EXPECT_EQ(button->position, glm::vec3(125.0f, 250.0f, -5.0f));
     EXPECT_EQ(button->scale, glm::vec3(50.0f, 37.5f, 1.0f));
+    // A save writes the place of the 1024 x 768 layout; one dragged since, scaled back.
+    glm::vec3 position = button->position, scale = button->scale;
+    Gui(button)->ToFilePlace(position, scale);
+    EXPECT_EQ(position, glm::vec3(100.0f, 200.0f, -5.0f));
+    EXPECT_EQ(scale, glm::vec3(40.0f, 30.0f, 1.0f));
+    position = glm::vec3(150.0f, 250.0f, -5.0f);
+    Gui(button)->ToFilePlace(position, scale);
+    EXPECT_EQ(position, glm::vec3(120.0f, 200.0f, -5.0f));
 
     // The fonts are back, with atlases of the new context and a new buffer.
     EXPECT_GT(S().fontManager->GetFontCount(), 0u);

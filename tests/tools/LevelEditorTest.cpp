@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/DisplayResources.h"
 #include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/Map.h"
@@ -434,14 +435,20 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(again.objects[2].type, "CRATE");
     EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
 
-    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text.
+    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text,
+    // the HUD in the file's layout whatever the window's size.
     Run("goto LEVEL4");
     Frame();
+    RescaleGUIObjects(800, 600);
     ASSERT_GT(InLayer(0).size(), 248u);
     EXPECT_EQ(Run("save"), (Lines{"Saved as Warm Up.xml"}));
     const std::string played = Level("Warm Up.xml");
     EXPECT_EQ(ParseLevel(played).objects.size(), 248u);
+    EXPECT_NE(played.find("<Position>-408 -324 -13</Position>"), std::string::npos);
+    EXPECT_NE(played.find("<Scale>176 88 1</Scale>"), std::string::npos);
     Run("reload");
+    RescaleGUIObjects(800, 600);
+    RescaleGUIObjects(1280, 960);
     Run("save");
     EXPECT_EQ(Level("Warm Up.xml"), played);
 

@@ -582,6 +582,18 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     Run("goto level2");
     for (int i = 0; i < 2; ++i) Frame();
     ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVEL1 + 1);
+    // A goto to the level being played starts it again, also from its pause menu.
+    const glm::vec3 start = System::GetInstance()->playerOne->position;
+    for (bool paused : {false, true}) {
+        System::GetInstance()->playerOne->position.x += 2.0f;
+        if (paused) FrameWithKey(KEY_ESCAPE);
+        Frame();
+        ASSERT_EQ(gsm.GetCurrentState(), paused ? STATE_PAUSEMENU : STATE_LEVEL1 + 1);
+        EXPECT_EQ(Run("goto level2"), (Lines{"Loading level: LEVEL2"}));
+        for (int i = 0; i < 2; ++i) Frame();
+        ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVEL1 + 1);
+        EXPECT_EQ(System::GetInstance()->playerOne->position, start) << paused;
+    }
 
     // A menu over a level saves its own grid sizes (here only rendered).
     Run("goto MAINCREDITS");

@@ -113,6 +113,9 @@ public:
 
     GameObject* owner = nullptr;
     Components type;
+    // Made by the running game (AddComponent outside the editor, such as a
+    // crate's power): not part of the level, so never saved.
+    bool addedInPlay = false;
     std::vector<EditorVar*> editorVars;
     std::vector<ComponentSerializeBase*> serializeVars;
 

@@ -97,8 +97,12 @@ Component* GameObject::AddComponentHelper(Components componentType)
 
 Component* GameObject::AddComponent(Components componentType)
 {
+    const bool made = components.find(componentType) == components.end();
     Component* comp = AddComponentHelper(componentType);
-    if (comp && !EditorStateCurrent()) comp->Init();
+    if (comp && !EditorStateCurrent()) {
+        if (made) comp->addedInPlay = true;
+        comp->Init();
+    }
     return comp;
 }
 
@@ -410,6 +414,7 @@ void GameObject::Write() const
     }
     if (!master) return;
     for (const auto& entry : components) {
+        if (entry.second->addedInPlay) continue;
         const Component* masterComponent = master->GetComponent(entry.first);
         if (masterComponent) {
             entry.second->Write(masterComponent);

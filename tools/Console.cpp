@@ -12,6 +12,7 @@
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/GameObject.h"
@@ -117,6 +118,16 @@ void PlaceDisplayObject(GameObject* object, const glm::vec3& position, bool hidd
     else object->flags &= ~OBJ_SKIP_DRAW;
 }
 
+void MoveDisplayObject(GameObject* object, const glm::vec3& position, float size)
+{
+    const glm::vec3 scale(size, size, 1.0f);
+    if (object->position == position && object->scale == scale) return;
+    object->position = position;
+    object->previousPosition = position;
+    object->scale = scale;
+    object->flags &= ~OBJ_WORLD_VALID;
+}
+
 void SetHidden(GameObject* object, bool hidden)
 {
     if (!object) return;
@@ -165,16 +176,52 @@ void Console::Load()
             QRX_LOG_ERROR("Problem creating FPS graph object!");
             return;
         }
-        const float height = system->window ? static_cast<float>(system->window->GetHeight()) : 0.0f;
-        PlaceDisplayObject(m_graphObject, glm::vec3(GRAPH_OBJECT_X, GRAPH_OBJECT_Y - height * 0.5f, GRAPH_OBJECT_Z),
-                           m_graphMode == 0);
+        PlaceDisplayObject(m_graphObject, glm::vec3(0.0f, 0.0f, GRAPH_OBJECT_Z), m_graphMode == 0);
     } else {
         QRX_LOG_INFO("Skipping fpsgraph object creation. It appears to have existed already.");
     }
+    FitToWindow();
+}
+
+void Console::FitToWindow()
+{
+    float width = GUIComponent::LAYOUT_WIDTH, height = GUIComponent::LAYOUT_HEIGHT;
+    if (const Window* window = System::GetInstance()->window) {
+        width = static_cast<float>(window->GetWidth());
+        height = static_cast<float>(window->GetHeight());
+    }
+    // The panel as laid out; in a smaller window it moves left as far as it
+    // sticks out, and down to keep the layout's gap under the top edge (where
+    // a level's name and time are) as far as the bottom edge lets it.
+    const float top = CONSOLE_OBJECT_Y + OBJECT_SIZE * 0.5f, bottom = CONSOLE_OBJECT_Y - OBJECT_SIZE * 0.5f;
+    const float topGap = GUIComponent::LAYOUT_HEIGHT * 0.5f - top;
+    const float dx = std::min(0.0f, width * 0.5f - WINDOW_MARGIN - (CONSOLE_OBJECT_X + OBJECT_SIZE * 0.5f));
+    const float dy = std::min({0.0f, std::max(height * 0.5f - topGap - top, WINDOW_MARGIN - height * 0.5f - bottom),
+                               height * 0.5f - WINDOW_MARGIN - top});
+    m_panelX = PANEL_CENTRE_X + dx;
+    m_panelY = PANEL_CENTRE_Y + dy;
+    if (m_consoleObject)
+        MoveDisplayObject(m_consoleObject, glm::vec3(CONSOLE_OBJECT_X + dx, CONSOLE_OBJECT_Y + dy, CONSOLE_OBJECT_Z),
+                          OBJECT_SIZE);
+    if (!m_graphObject) return;
+    // Smaller in a smaller window, where it would reach the menus' words.
+    const float size = GRAPH_SIZE * height / GUIComponent::LAYOUT_HEIGHT;
+    const glm::vec3 corner(width * 0.5f - WINDOW_MARGIN - size * 0.5f, -height * 0.5f + WINDOW_MARGIN + size * 0.5f,
+                           GRAPH_OBJECT_Z);
+    const glm::vec2 moved(corner - m_graphObject->position);
+    for (glm::vec2& sample : m_graphSamples) sample += moved;
+    MoveDisplayObject(m_graphObject, corner, size);
+}
+
+glm::vec3 Console::GraphOrigin() const
+{
+    if (!m_graphObject) return glm::vec3(0.0f);
+    return m_graphObject->position + glm::vec3(GRAPH_ORIGIN_X, GRAPH_ORIGIN_Y, 0.0f);
 }
 
 void Console::Update()
 {
+    FitToWindow();
     SampleGraph();
     m_panelWidth = PANEL_SIZE;
     m_panelHeight = PANEL_SIZE;
@@ -216,7 +263,7 @@ void Console::SampleGraph()
     if (!(s_graphTimer > GRAPH_INTERVAL)) return;
     s_graphTimer = 0.0f;
     // Only a frame with time can push the timer over, so t is not 0 here.
-    const glm::vec3& at = m_graphObject->position;
+    const glm::vec3 at = GraphOrigin();
     m_graphSamples.push_back(glm::vec2(at.x, at.y + std::ceil(GRAPH_RATE_SCALE / t)));
     if (m_graphSamples.size() > GRAPH_SAMPLES) m_graphSamples.pop_front();
 }
@@ -646,13 +693,55 @@ Console::TextLine Console::InputLine() const
     return line;
 }
 
+std::vector<std::string> Console::WrapLine(const std::string& line, float room, const TextMeasure& measure)
+{
+    std::vector<std::string> rows;
+    std::string rest = line;
+    while (measure(rest) > room) {
+        // The most characters that fit (more are never narrower), one at least.
+        size_t fits = 1, tooMany = rest.size();
+        while (tooMany - fits > 1) {
+            const size_t middle = fits + (tooMany - fits) / 2;
+            if (measure(rest.substr(0, middle)) <= room) fits = middle;
+            else tooMany = middle;
+        }
+        const size_t blank = rest.find_last_of(' ', fits - 1);
+        if (blank != std::string::npos && blank > 0 && blank + 1 >= fits / 2) fits = blank + 1;
+        rows.push_back(rest.substr(0, fits));
+        rest.erase(0, fits);
+    }
+    rows.push_back(rest);
+    return rows;
+}
+
+float Console::RowRoom() const
+{
+    const float backingRight = m_panelX + (CONSOLE_OBJECT_X - PANEL_CENTRE_X) + OBJECT_SIZE * 0.5f;
+    return backingRight - ROW_RIGHT_MARGIN - (LeftEdge() + OUTPUT_OFFSET_X);
+}
+
 std::vector<Console::TextLine> Console::CollectLines()
 {
-    // Newest first, as far back as the view reaches.
+    const FontManager* fonts = System::GetInstance()->fontManager;
+    const TextMeasure measure = [fonts](const std::string& text) {
+        return fonts ? fonts->TextWidth(CONSOLE_FONT_ID, text) : -1.0f;
+    };
+    const float room = RowRoom();
+    // Newest first, whole lines as far back as the rows reach.
+    const size_t rowCount = static_cast<size_t>(VISIBLE_ROWS);
     std::vector<std::string> collected;
     const size_t count = m_output.size();
-    for (size_t distance = m_scrollOffset; distance < m_scrollOffset + VISIBLE_ROWS && distance < count; ++distance)
-        collected.push_back(ExpandTabs(m_output[count - 1 - distance]));
+    for (size_t distance = m_scrollOffset; distance < count && collected.size() < rowCount; ++distance) {
+        const std::vector<std::string> rows = WrapLine(ExpandTabs(m_output[count - 1 - distance]), room, measure);
+        const size_t free = rowCount - collected.size();
+        if (rows.size() > free) {
+            // A line taller than the panel shows its end, where a reason is.
+            if (collected.empty())
+                collected.insert(collected.end(), rows.rbegin(), rows.rbegin() + static_cast<std::ptrdiff_t>(free));
+            break;
+        }
+        collected.insert(collected.end(), rows.rbegin(), rows.rend());
+    }
     if (collected.empty() && m_scrollOffset > 0) --m_scrollOffset;
 
     std::vector<TextLine> rows;
@@ -720,7 +809,7 @@ void Console::DrawFPSGraph()
         m_graphFrame = frames->frameCount;
     }
 
-    const glm::vec3& at = m_graphObject->position;
+    const glm::vec3 at = GraphOrigin();
     const std::vector<GraphSegment> segments =
         GraphSegments(m_graphSamples, at, m_graphObject->scale.x, m_graphThresholdFactor);
     if (Renderer* renderer = system->renderer)

@@ -21,6 +21,11 @@
 //   never typed. The characters the console takes are claimed, the others
 //   are left to the game (a menu's name field).
 // - The output keeps at most LINE_LIMIT lines: a new line drops the oldest.
+// - An output line too wide for the panel is drawn on as many rows as it
+//   needs, broken after a blank where one lets a row fill at least half.
+//   Scrolling still counts whole lines: the rows show whole lines, from the
+//   newest the view reaches back, except a line taller than the panel, whose
+//   last rows show.
 // - A submitted line is echoed as "] " + line; a line longer than WRAP_WIDTH
 //   is echoed as "] " alone followed by pieces of WRAP_WIDTH characters.
 // - The history keeps every submitted line (runs of equal neighbours
@@ -39,9 +44,17 @@
 //   and drawing that need it are skipped.
 // - The panel text is laid out in pixels from the window centre (y up) in
 //   the font CONSOLE_FONT_ID; its size keeps a full row inside the panel.
+// - The panel and the graph stay inside the window at every size (without a
+//   window, one of the layout size): the panel where it is laid out, in a
+//   smaller window moved left as far as it needs and down to keep its gap
+//   under the top edge (clear of a level's name and time); the graph in the
+//   window's bottom right corner, where it covers least of a level or a menu,
+//   GRAPH_SIZE across in a window of the layout's height and in proportion
+//   to the height in others.
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,18 +91,25 @@ public:
     // Colour-table indices of the input row and the output rows.
     static constexpr int INPUT_COLOR = 11;
     static constexpr int OUTPUT_COLOR = 7;
-    // Where the display objects go, and their size.
+    // A row's text ends this far inside the panel's backing.
+    static constexpr float ROW_RIGHT_MARGIN = 20.0f;
+    // Where the display objects go, and their size: the panel's backing as
+    // laid out, and the graph's backing, whose samples start at its origin.
     static constexpr float OBJECT_SIZE = 512.0f;
     static constexpr float CONSOLE_OBJECT_X = 150.0f;
     static constexpr float CONSOLE_OBJECT_Y = 80.0f;
     static constexpr float CONSOLE_OBJECT_Z = -2.0f;
-    static constexpr float GRAPH_OBJECT_X = -70.0f;
-    static constexpr float GRAPH_OBJECT_Y = 50.0f;  // minus half the window height
+    static constexpr float GRAPH_SIZE = 256.0f;
     static constexpr float GRAPH_OBJECT_Z = -3.0f;
+    static constexpr float GRAPH_ORIGIN_X = -20.0f;  // from the backing's centre
+    static constexpr float GRAPH_ORIGIN_Y = -60.0f;
+    // Both keep this far inside the window's edges.
+    static constexpr float WINDOW_MARGIN = 8.0f;
     // The graph: samples kept, seconds between samples, frame-time cap of the
-    // sampling, the height of a sample for a frame time t (GRAPH_RATE_SCALE / t),
-    // the colour thresholds (times the threshold factor), the segment step
-    // (graph scale x times GRAPH_STEP_FACTOR), and the rate text's offset.
+    // sampling, the height of a sample above the origin for a frame time t
+    // (GRAPH_RATE_SCALE / t), the colour thresholds (times the threshold
+    // factor), the segment step (graph scale x times GRAPH_STEP_FACTOR), and
+    // the rate text's offset from the origin.
     static constexpr size_t GRAPH_SAMPLES = 11;
     static constexpr float GRAPH_INTERVAL = 0.5f;
     static constexpr float GRAPH_FRAME_CAP = 0.05f;
@@ -174,23 +194,40 @@ public:
     void Draw();
     // Queues the visible output rows (see CollectLines).
     void DrawLines();
+    // How wide a text is in pixels; negative when it cannot be measured.
+    using TextMeasure = std::function<float(const std::string&)>;
+    // The rows a line takes in `room` pixels: the longest start that fits,
+    // cut after its last blank when that leaves at least half of it, and so
+    // on with the rest. One row when the line cannot be measured; a row holds
+    // one character at least.
+    static std::vector<std::string> WrapLine(const std::string& line, float room, const TextMeasure& measure);
+    // The width a row has: from its start to ROW_RIGHT_MARGIN inside the
+    // panel's backing.
+    float RowRoom() const;
     // The input row: INPUT_PREFIX + the last INPUT_SHOWN characters.
     TextLine InputLine() const;
     // The output rows to draw, oldest first: the lines from the newest
-    // backwards whose distance from the newest is at least the scroll offset
-    // and below offset + VISIBLE_ROWS, tabs expanded, the newest in the
-    // bottom row. When none is left and the view is scrolled, the offset
-    // steps back by one (a view past the oldest line walks back a frame at a
-    // time).
+    // backwards whose distance from the newest is at least the scroll offset,
+    // tabs expanded, each on the rows WrapLine gives it in the console font
+    // (one row each without that font), while their rows fit VISIBLE_ROWS,
+    // the newest in the bottom row. When none is left and the view is
+    // scrolled, the offset steps back by one (a view past the oldest line
+    // walks back a frame at a time).
     std::vector<TextLine> CollectLines();
 
     // Draws the graph segments and queues the current frame rate. Takes
     // effect once a frame however often it is called; nothing without the
     // graph object.
     void DrawFPSGraph();
+    // Places the panel and the display objects for the window's size (see
+    // the rules); the graph's samples move with it. Load and Update call it.
+    void FitToWindow();
+    // Where the graph's samples start: GRAPH_ORIGIN from its backing's centre
+    // (the backing's z); 0 without the graph object.
+    glm::vec3 GraphOrigin() const;
     // The segments of the graph for the samples, newest first, each moved
     // right by step x its index; coloured by the height of its newer sample
-    // above the graph object.
+    // above the graph's origin.
     static std::vector<GraphSegment> GraphSegments(const std::deque<glm::vec2>& samples,
                                                    const glm::vec3& graphPosition, float graphScaleX,
                                                    float thresholdFactor);

@@ -102,7 +102,9 @@ public:
     void OnResize(bool restoreDisplay);
 
     // Fits every object with a GUI component to the window size (see
-    // RescaleUIObject); objects whose layout size was never read are skipped.
+    // RescaleUIObject, and the display seam's rescaleUI, which scales a text
+    // component's offsets on the object by the same factors); objects whose
+    // layout size was never read are skipped.
     void RescaleUIObjects();
     // Fits one user-interface layout to the window size: position and scale
     // (x and y) grow by window size / layout size, and the layout size becomes

@@ -17,7 +17,8 @@ void RestoreDisplayContext(const Window& window);
 void RestoreDisplayScene(const Window& window);
 
 // Fits every object with a GUI component to a width x height window
-// (GUIComponent::FitToWindow); layouts never read are skipped.
+// (GUIComponent::FitToWindow, which lays out a text component on the same
+// object with it); layouts never read are skipped.
 void RescaleGUIObjects(int width, int height);
 
 } // namespace QRX

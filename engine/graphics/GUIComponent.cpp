@@ -9,6 +9,7 @@
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 
@@ -87,45 +88,54 @@ void GUIComponent::CopyFrom(const Component* other)
     m_fitted = g->m_fitted;
 }
 
-namespace {
-
-glm::vec4 PlaceOf(const glm::vec3& position, const glm::vec3& scale)
-{
-    return glm::vec4(position.x, position.y, scale.x, scale.y);
-}
-
-} // namespace
-
 bool GUIComponent::FitToWindow(int width, int height)
 {
-    if (!owner) return false;
-    glm::vec3 filePosition = owner->position, fileScale = owner->scale;
-    ToFilePlace(filePosition, fileScale);
+    if (!owner || m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return false;
+    auto* text = owner->GetComponent<TextComponent>();
+    const LayoutValues before = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,
+                                 text ? text->m_posX : 0.0f, text ? text->m_posY : 0.0f};
+    LayoutValues file;
+    for (size_t i = 0; i < file.size(); ++i) file[i] = FileValue(i, before[i]);
+    const float sx = static_cast<float>(width) / m_layoutWidth, sy = static_cast<float>(height) / m_layoutHeight;
     if (!Window::RescaleUIObject(owner->position, owner->scale, m_layoutWidth, m_layoutHeight, width, height))
         return false;
     owner->flags &= ~OBJ_WORLD_VALID;
-    m_filePlace = PlaceOf(filePosition, fileScale);
-    m_fittedPlace = PlaceOf(owner->position, owner->scale);
+    // The line keeps its place within the box: offsets in fixed pixels would
+    // leave it outside a smaller box.
+    if (text) {
+        text->m_posX *= sx;
+        text->m_posY *= sy;
+    }
+    m_filePlace = file;
+    m_fittedPlace = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,
+                     text ? text->m_posX : 0.0f, text ? text->m_posY : 0.0f};
     m_fitted = true;
     return true;
+}
+
+float GUIComponent::FileValue(size_t index, float now) const
+{
+    if (m_fitted && now == m_fittedPlace[index]) return m_filePlace[index];
+    const bool across = index % 2 == 0;
+    // In double, multiplied before divided: a whole value stays whole.
+    return static_cast<float>(static_cast<double>(now) * (across ? LAYOUT_WIDTH : LAYOUT_HEIGHT) /
+                              (across ? m_layoutWidth : m_layoutHeight));
 }
 
 void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const
 {
     if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
-    const glm::vec4 now = PlaceOf(position, scale);
-    glm::vec4 file;
-    for (int i = 0; i < 4; ++i) {
-        const bool across = i % 2 == 0;
-        // In double, multiplied before divided: a whole place stays whole.
-        const double scaled = static_cast<double>(now[i]) * (across ? LAYOUT_WIDTH : LAYOUT_HEIGHT) /
-                              (across ? m_layoutWidth : m_layoutHeight);
-        file[i] = m_fitted && now[i] == m_fittedPlace[i] ? m_filePlace[i] : static_cast<float>(scaled);
-    }
-    position.x = file[0];
-    position.y = file[1];
-    scale.x = file[2];
-    scale.y = file[3];
+    position.x = FileValue(0, position.x);
+    position.y = FileValue(1, position.y);
+    scale.x = FileValue(2, scale.x);
+    scale.y = FileValue(3, scale.y);
+}
+
+void GUIComponent::ToFileTextOffsets(float& x, float& y) const
+{
+    if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
+    x = FileValue(4, x);
+    y = FileValue(5, y);
 }
 
 } // namespace QRX

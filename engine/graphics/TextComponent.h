@@ -5,6 +5,10 @@
 // position mode 0 (pixels from the window centre, y up) at the owner's x and y
 // plus the component's offsets, but only while the owner is active and
 // belongs to the current game state, so a paused state's text stays hidden.
+// On an object with a GUI component the offsets are laid out with the
+// object: the window's rescaling multiplies them by the factors it applies to
+// the position, so the line keeps its place within the box at every size,
+// and Write gives them back in the box's file layout.
 //
 // XML: "drawMe" ("true" sets the flag, anything else clears it), "Text",
 // "Color" (red green blue alpha), "FontIdentifier", "PosX", "PosY". Two text
@@ -46,7 +50,7 @@ public:
     std::string m_text;
     bool m_drawMe = false;
     glm::vec4 m_color{1.0f, 1.0f, 1.0f, 1.0f};
-    float m_posX = 0.0f;  // pixels added to the owner's position
+    float m_posX = 0.0f;  // pixels added to the owner's position, in its layout
     float m_posY = 0.0f;
     std::string m_fontId = DEFAULT_FONT_ID;
 };

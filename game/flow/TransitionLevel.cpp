@@ -6,6 +6,7 @@
 #include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/BaseLevel.h"
@@ -56,6 +57,28 @@ glm::vec3 StarPosition(int index)
 }
 
 std::string WinnerText(char winnerFlag) { return winnerFlag != 0 ? "Player One Wins!!" : "Player Two Wins!!"; }
+
+TextPlace TransitionTimePlace(int stateId)
+{
+    System* system = System::GetInstance();
+    const Window* window = system->window;
+    TextPlace place{TRANSITION_TIME_X, TRANSITION_TIME_Y, TRANSITION_TIME_FONT};
+    if (window) {
+        place.x *= static_cast<float>(window->GetWidth()) / GUIComponent::LAYOUT_WIDTH;
+        place.y *= static_cast<float>(window->GetHeight()) / GUIComponent::LAYOUT_HEIGHT;
+    }
+    const FontManager* fonts = system->fontManager;
+    if (!fonts || !system->objectManager) return place;
+    for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT)) {
+        const auto* label = object->GetComponent<TextComponent>();
+        if (object->stateId != stateId || !label->m_drawMe || label->m_text != TRANSITION_TIME_LABEL) continue;
+        const float width = fonts->TextWidth(label->m_fontId, label->m_text + " ");
+        if (width < 0.0f) break;
+        return TextPlace{object->position.x + label->m_posX + width, object->position.y + label->m_posY,
+                         label->m_fontId};
+    }
+    return place;
+}
 
 void TransitionLevel::Load()
 {
@@ -130,8 +153,9 @@ void TransitionLevel::DrawTexts(int stateId)
     const Profile* profile = CurrentProfile();
     if (!fonts || !profile) return;
     if (IsGradedTransition(stateId)) {
-        fonts->AddText(FontManager::POSITION_CENTRE, std::to_string(profile->lastLevelTime), TRANSITION_TIME_X,
-                       TRANSITION_TIME_Y, TRANSITION_TIME_FONT, TEXT_WHITE);
+        const TextPlace place = TransitionTimePlace(stateId);
+        fonts->AddText(FontManager::POSITION_CENTRE, std::to_string(profile->lastLevelTime), place.x, place.y,
+                       place.fontId, TEXT_WHITE);
     }
     if (stateId == WINNER_TRANSITION && system->window) {
         const float x = TRANSITION_WINNER_X_SHARE * static_cast<float>(system->window->GetWidth());

@@ -7,8 +7,8 @@
 // manager's current row and creates its objects (pictures, words, the level
 // buttons); Init puts up the grade as three stars on the graded screens
 // (17 to 26); Update runs the objects, draws the time of the level just
-// played (graded screens) or the winner (29), and opens the pause menu on
-// Escape (not while the console has the keyboard). Load and Update also run
+// played (graded screens, on its label's line) or the winner (29), and opens
+// the pause menu on Escape (not while the console has the keyboard). Load and Update also run
 // the console's own Load and Update. The screen never advances by itself: its level buttons ask the
 // level manager for the next or previous row, and hide the time and winner
 // texts from the frame they act (HideTransitionTexts).
@@ -50,7 +50,10 @@ constexpr float STAR_SPACING = 128.0f;
 constexpr float STAR_Y = -150.0f;
 constexpr float STAR_Z = -12.0f;
 
-// The time of the level just played: pixels from the window centre (y up).
+// The time of the level just played goes on the line of the screen's label
+// (one blank after its text, in its font); a screen without that label gets
+// it at the fixed place, layout pixels from the centre (y up), in the font below.
+constexpr const char* TRANSITION_TIME_LABEL = "Time (seconds):";
 constexpr float TRANSITION_TIME_X = 240.0f;
 constexpr float TRANSITION_TIME_Y = 70.0f;
 constexpr const char* TRANSITION_TIME_FONT = "transition";
@@ -69,6 +72,19 @@ const char* StarTexture(int index, int fullStars);
 glm::vec3 StarPosition(int index);
 // "Player One Wins!!" for a non-zero winner flag, else "Player Two Wins!!".
 std::string WinnerText(char winnerFlag);
+
+// Where a line is queued: pixels from the window centre (y up), and its font.
+struct TextPlace
+{
+    float x;
+    float y;
+    std::string fontId;
+};
+// The place of the time on a state's screen: after the label's text (the
+// current state's drawn TRANSITION_TIME_LABEL) and one blank, measured in the
+// label's font, on its baseline; without the label or a font to measure it
+// by, the fixed place scaled to the window (the layout's without a window).
+TextPlace TransitionTimePlace(int stateId);
 
 class TransitionLevel : public GameState
 {

@@ -20,6 +20,7 @@
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Mesh.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -511,6 +512,9 @@ TEST_F(WindowInGameTest, ResolutionChangeFitsTheInterfaceAndRemakesFonts)
     button->BuildTransform();
     unread->BuildTransform();
     ASSERT_GT(S().fontManager->GetFontCount(), 0u);
+    auto* line = button->GetComponent<TextComponent>();
+    ASSERT_NE(line, nullptr);
+    line->m_posX = 16.0f;
 
     ASSERT_TRUE(S().window->ChangeResolution(1280, 960, true));
     EXPECT_EQ(button->position, glm::vec3(125.0f, 250.0f, -5.0f));
@@ -535,6 +539,9 @@ TEST_F(WindowInGameTest, ResolutionChangeFitsTheInterfaceAndRemakesFonts)
     position = glm::vec3(150.0f, 250.0f, -5.0f);
     Gui(button)->ToFilePlace(position, scale);
     EXPECT_EQ(position, glm::vec3(120.0f, 200.0f, -5.0f));
+    float x = line->m_posX, y = line->m_posY;  // its line's offsets laid out with it
+    Gui(button)->ToFileTextOffsets(x, y);
+    EXPECT_EQ(glm::vec3(line->m_posX, x, y), glm::vec3(20.0f, 16.0f, 0.0f));
 
     // The fonts are back, with atlases of the new context and a new buffer.
     EXPECT_GT(S().fontManager->GetFontCount(), 0u);

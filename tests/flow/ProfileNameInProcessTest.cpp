@@ -1,5 +1,6 @@
-// A new profile's name in the running engine, its fonts loaded: the name
-// field takes a name whole however wide its letters are.
+// A new profile's name in the running engine, its fonts loaded, at the options'
+// sizes but the layout's: the name field takes a name whole however wide its
+// letters are; the name's lines and the level time lie inside their boxes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,9 +11,11 @@
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "game/flow/Menu.h"
 #include "game/flow/ProfileManager.h"
+#include "game/flow/TransitionLevel.h"
 #include "game/flow/UILogicComponent.h"
 #include "support/EngineFixture.h"
 #include "support/GameplayHarness.h"
@@ -22,7 +25,7 @@ using TestSupport::GameplayHarness;
 
 namespace {
 
-class ProfileNameInProcessTest : public TestSupport::EngineTest
+class ProfileNameInProcessTest : public TestSupport::EngineTest, public testing::WithParamInterface<std::pair<int, int>>
 {
 protected:
     void TearDown() override
@@ -38,10 +41,10 @@ protected:
         return name;
     }
 
-    GameplayHarness game;
+    GameplayHarness game{GetParam().first, GetParam().second};
 };
 
-TEST_F(ProfileNameInProcessTest, ANameIsTakenWholeHoweverWide)
+TEST_P(ProfileNameInProcessTest, ANameIsTakenWholeHoweverWide)
 {
     ASSERT_TRUE(game.Start());
     ASSERT_NE(game.GetSystem()->fontManager, nullptr);
@@ -51,7 +54,7 @@ TEST_F(ProfileNameInProcessTest, ANameIsTakenWholeHoweverWide)
     EXPECT_EQ(Typed(wide + "\b\bab"), wide.substr(0, wide.size() - 2) + "ab");
 }
 
-TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAndKeptWhole)
+TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAndKeptWhole)
 {
     ASSERT_TRUE(game.Start());
     System* system = game.GetSystem();
@@ -65,7 +68,9 @@ TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
         for (GameObject* o : system->objectManager->GetAllObjects()) {
             const auto* line = o->GetComponent<TextComponent>();
             if (o->stateId != screen || !line || line->m_text.find("WW") == std::string::npos) continue;
-            EXPECT_LE(system->fontManager->TextWidth(line->m_fontId, line->m_text), TextRoom(*o, *line));
+            const float x = o->position.x + line->m_posX, box = o->scale.x / 2;
+            EXPECT_GE(x, o->position.x - box) << screen;
+            EXPECT_LE(x + system->fontManager->TextWidth(line->m_fontId, line->m_text), o->position.x + box) << screen;
             lines += line->m_text + "|";
         }
         return lines;
@@ -82,6 +87,25 @@ TEST_F(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
     EXPECT_NE(shown(42, "").find("W...|"), std::string::npos);  // the profile screen
     auto* menu = dynamic_cast<Menu*>(GetStateObject(StateObjectKind::Menu));
     EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
+
+    // The level time on its label's line, in its font, after it and inside the window.
+    system->profileManager->GetCurrentProfile()->lastLevelTime = 12345;
+    system->gameStateManager->RequestState(17);  // the menus go first
+    ASSERT_GT(game.StepUntil([system] { return system->gameStateManager->GetCurrentState() == 17; }, 5), 0);
+    GetStateObject(StateObjectKind::TransitionLevel)->Update(*system->gameStateManager);  // the time queued last
+    const FontManager::TextItem time = system->fontManager->GetQueue().back();
+    ASSERT_EQ(time.text, "12345");
+    EXPECT_LT(time.x + system->fontManager->TextWidth(time.fontId, time.text), GetParam().first * 0.45f);
+    for (GameObject* o : system->objectManager->GetObjectsWithComponent(CT_TEXT)) {
+        const auto* label = o->GetComponent<TextComponent>();
+        if (label->m_text != TRANSITION_TIME_LABEL) continue;
+        EXPECT_EQ(time.fontId, label->m_fontId);
+        EXPECT_EQ(time.y, o->position.y + label->m_posY);
+        EXPECT_GT(time.x, o->position.x + label->m_posX + system->fontManager->TextWidth(label->m_fontId, label->m_text));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(OptionSizes, ProfileNameInProcessTest,
+                         testing::Values(std::make_pair(800, 600), std::make_pair(1280, 960)));
 
 } // namespace

@@ -131,14 +131,14 @@ TEST_F(TransitionLevelTest, GradedScreenShowsStarsAndTheTimeUntilItsButtonActs)
     }
     EXPECT_EQ(transition.GetStars(), stars);
 
-    // A time of 0 is still drawn, as "0", where the label points.
+    // A time of 0 is still drawn, as "0", on its label's line one blank after it.
     TakeTexts();
     Frame();
     std::vector<FontManager::TextItem> texts = TakeTexts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "0");
     EXPECT_EQ(texts[0].mode, FontManager::POSITION_CENTRE);
-    EXPECT_EQ(texts[0].x, 240.0f);
+    EXPECT_EQ(texts[0].x, -60.0f + System::GetInstance()->fontManager->TextWidth("transition", "Time (seconds): "));
     EXPECT_EQ(texts[0].y, 70.0f);
     EXPECT_EQ(texts[0].fontId, "transition");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));

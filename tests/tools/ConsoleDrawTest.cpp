@@ -1,9 +1,11 @@
 // The console in a started game with a real GL context: made first, echoing
 // once the first state has loaded, its text queued before the frame draws its
-// text, the graph drawn once a frame, the longest row inside the panel.
+// text, the graph drawn once a frame, the longest row inside the panel; at the
+// options' other sizes panel and graph inside the window, a wide line wrapped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,7 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     EXPECT_EQ(std::count(out.begin(), out.end(), "Logging system initialized."), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), "Frame rate controller initialized."), 1);
     GameObject* graph = console->GetGraphObject();
-    EXPECT_EQ(graph->position.y, 50.0f - height * 0.5f);
+    EXPECT_EQ(graph->position, glm::vec3(width * 0.5f - 136.0f, 136.0f - height * 0.5f, -3.0f));  // bottom right
 
     // Open: the input row and the output rows where the panel is.
     toggle();
@@ -97,8 +99,8 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     items = queued(Console::GRAPH_FONT_ID);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].text, "64");
-    EXPECT_EQ(glm::vec3(items[0].x, items[0].y, items[0].mode),
-              glm::vec3(graph->position.x - 70.0f, graph->position.y - 30.0f, 0.0f));
+    const glm::vec3 origin = console->GraphOrigin();
+    EXPECT_EQ(glm::vec3(items[0].x, items[0].y, items[0].mode), glm::vec3(origin.x - 70.0f, origin.y - 30.0f, 0.0f));
     EXPECT_EQ(items[0].color, glm::vec4(1, 1, 1, 1));  // fewer than two samples
     fonts->RenderAllText(width, height);
     for (int i = 0; i < 66; ++i) console->Update();  // two samples 128 above: green
@@ -122,6 +124,31 @@ TEST_F(ConsoleDrawTest, StartsFirstEchoesAndDrawsInTheFrameThatAsksOnce)
     EXPECT_LE(console->LeftEdge() + Console::OUTPUT_OFFSET_X + advance * (2 + Console::WRAP_WIDTH),
               Console::PANEL_CENTRE_X + Console::PANEL_SIZE * 0.5f);
     EXPECT_LE(static_cast<float>(font->GetSize()), Console::ROW_HEIGHT);
+
+    const std::string refusal = "Level not saved as " + std::string(300, 'a') + ": File name too long";
+    toggle();
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{800, 600}, {1280, 960}}) {
+        ASSERT_TRUE(system->window->ChangeResolution(w, h, true));
+        console->Print(refusal);
+        console->Print("newest");
+        console->Update();
+        for (const GameObject* o : {console->GetConsoleObject(), graph})
+            EXPECT_TRUE(std::abs(o->position.x) + o->scale.x / 2 <= w / 2 &&
+                        std::abs(o->position.y) + o->scale.y / 2 <= h / 2) << w;
+        EXPECT_LE(console->TopEdge(), h / 2.0f - 88.0f) << w;  // the top row under a level's name and time
+        std::string joined;
+        for (const Console::TextLine& row : console->CollectLines()) {
+            if (row.text.rfind("Level not", 0) == 0 || !joined.empty()) joined += row.text;
+            EXPECT_LE(row.position.x + fonts->TextWidth(Console::CONSOLE_FONT_ID, row.text),
+                      console->GetConsoleObject()->position.x + Console::OBJECT_SIZE / 2) << w;
+        }
+        EXPECT_EQ(joined, refusal + "newest") << w;  // the newest on a row of its own
+    }
+    InputManager::current[KEY_PAGEUP] = 1;  // one whole line back: the refusal's end at the bottom
+    console->Update();
+    InputManager::current[KEY_PAGEUP] = 0;
+    const std::string bottom = console->CollectLines().back().text;
+    EXPECT_EQ(bottom, refusal.substr(refusal.size() - bottom.size()));
 }
 
 } // namespace

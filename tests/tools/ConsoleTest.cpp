@@ -209,14 +209,14 @@ TEST_F(ConsoleTest, GraphSamplesAndSegments)
 {
     GameObject* graph = console->GetGraphObject();
     ASSERT_NE(graph, nullptr);
-    const float base = graph->position.y;
+    const float base = console->GraphOrigin().y;  // inside the backing, below its middle
     double& dt = System::GetInstance()->frameRateController->dt;
     dt = 1.0 / 64.0;
     for (int i = 0; i < 32; ++i) console->Update();
     EXPECT_TRUE(console->GetGraphSamples().empty());
     console->Update();  // the 33rd
     ASSERT_EQ(console->GetGraphSamples().size(), 1u);
-    EXPECT_EQ(console->GetGraphSamples()[0], glm::vec2(graph->position.x, base + 128.0f));
+    EXPECT_EQ(console->GetGraphSamples()[0], glm::vec2(graph->position.x - 20.0f, graph->position.y - 60.0f + 128.0f));
     dt = 1.0 / 32.0;  // every 17th update, 64 above
     for (int i = 0; i < 17 * 11; ++i) console->Update();
     ASSERT_EQ(console->GetGraphSamples().size(), 11u);
@@ -336,7 +336,8 @@ TEST_F(ConsoleTest, EchoAndDisplayObjects)
     GameObject* panel = console->GetConsoleObject();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->position, glm::vec3(150.0f, 80.0f, -2.0f));
-    EXPECT_EQ(console->GetGraphObject()->position, glm::vec3(-70.0f, 50.0f, -3.0f));  // no window
+    // No window: in the bottom right corner of one of the layout's size.
+    EXPECT_EQ(console->GetGraphObject()->position, glm::vec3(512.0f - 136.0f, 136.0f - 384.0f, -3.0f));
     EXPECT_EQ(panel->scale, glm::vec3(512.0f, 512.0f, 1.0f));
     EXPECT_EQ(panel->flags & (OBJ_PERSISTENT | OBJ_SKIP_DRAW), OBJ_PERSISTENT | OBJ_SKIP_DRAW);
     Press(KEY_OEM_3);

@@ -601,6 +601,13 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     ASSERT_EQ(gsm.GetCurrentState(), STATE_MAINCREDITS);
     const SavedLevel credits = ParseLevel(editor->RenderLevel());
     EXPECT_EQ(credits.rows + credits.columns + credits.height, "111");
+    // In the file's layout at any window size, a line's offsets in its box too.
+    Run("goto MAINMENU");
+    Frame();
+    const std::string menu = editor->RenderLevel();
+    RescaleGUIObjects(800, 600);
+    EXPECT_EQ(editor->RenderLevel(), menu);
+    EXPECT_NE(menu.find("<PosX>-215</PosX>"), std::string::npos);
 }
 
 TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)

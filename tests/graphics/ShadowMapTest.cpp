@@ -481,10 +481,8 @@ TEST_F(ShadowMapTest, ScreenOnlyTypesAreReportedAndDrawnAllTheSame)
     GameObject graph, wall;
     graph.type = FPSGRAPH;
     wall.type = WALL;
-    for (GameObject* o : {&graph, &wall}) {
-        o->flags = OBJ_ALIVE;
-        m_draw->meshOf[o] = "cube";
-    }
+    graph.flags = wall.flags = OBJ_ALIVE;
+    m_draw->meshOf[&graph] = m_draw->meshOf[&wall] = "cube";
     testing::internal::CaptureStdout();
     // Every frame again, also after the map is made anew: each type once.
     for (int frame = 0; frame < 3; ++frame) ShadowPass({&wall, &graph, &wall});

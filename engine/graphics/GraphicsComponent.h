@@ -2,10 +2,9 @@
 // 3-D scene.
 //
 // It names the mesh and texture the renderer's main pass draws for its owner,
-// holds the owner's opacity (the draw-order key, always within [0, 1]; the
+// holds the owner's opacity (the draw-order key, always within [0, 1]: the
 // level's own value and the one drawn, which the running game's fades change)
-// and
-// specular colour, and carries the mesh's model-space bounds: the bounding
+// and specular colour, and carries the mesh's model-space bounds: the bounding
 // sphere and the matrices that place the unit debug meshes "sphere" and
 // "cubey" over the sphere and the box. It draws nothing itself; gameplay
 // changes an object's look only through these fields.

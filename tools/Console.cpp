@@ -70,6 +70,12 @@ void Request(int id)
     if (GameStateManager* states = States()) states->RequestState(id);
 }
 
+// A goto's request: the level being played, named again, starts again.
+void RequestAgain(int id)
+{
+    if (GameStateManager* states = States()) states->RequestStateAgain(id);
+}
+
 bool IsEditorState(int id) { return id == STATE_LEVELEDITOR || id == STATE_LEVELEDITORNEXT; }
 
 // The id the level editor runs under, also beneath a menu pushed over it
@@ -604,7 +610,7 @@ void Console::Goto(const std::string& line)
         if (levels && levels->IsLevelFileFound(argument)) {
             if (!MayLeaveEditor(line)) return;
             levels->SetFreeLoadPath(argument);
-            Request(CurrentState() == STATE_FREELOAD ? STATE_FREELOADNEXT : STATE_FREELOAD);
+            RequestAgain(CurrentState() == STATE_FREELOAD ? STATE_FREELOADNEXT : STATE_FREELOAD);
             Print("Loading level: " + argument);
         } else {
             QRX_COMMAND_ERROR("%s cannot be found in the level folder", rest.c_str());
@@ -618,7 +624,7 @@ void Console::Goto(const std::string& line)
         return;
     }
     if (!MayLeaveEditor(line)) return;
-    Request(id);
+    RequestAgain(id);
     Print("Loading level: " + name);
 }
 

@@ -37,7 +37,9 @@
 //   its pause menu) and unsaved changes, a goto, edit, restart, reload or quit
 //   that would drop them only says so; the same line entered next goes on
 //   without them. While the editor is open, "save" and "goto" alone work on
-//   the level being edited, not on a menu over it.
+//   the level being edited, not on a menu over it. A "goto" that names the
+//   level being played (also under its pause menu) starts it again from its
+//   file.
 // - A display object that could not be made stays null: the graph sampling
 //   and drawing that need it are skipped.
 // - The panel text is laid out in pixels from the window centre (y up) in

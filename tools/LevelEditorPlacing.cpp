@@ -6,6 +6,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/flow/Map.h"
@@ -235,6 +236,11 @@ void LevelEditor::PlaceScreenObject()
     }
     GameObject* placed = objects->CreateInstance(brush->type, brush->position);
     if (!placed) return;
+    // Its master's size is laid out for 1024 x 768: fitted to the window as
+    // the level's others are, so that a save writes it back in that layout.
+    auto* gui = placed->GetComponent<GUIComponent>();
+    int width = 0, height = 0;
+    if (gui && AntTweakBar::ClientSize(width, height)) gui->FitToWindow(width, height);
     placed->rotation = brush->rotation;
     placed->position = brush->position;
     placed->position.z = SCREEN_BRUSH_Z;

@@ -203,12 +203,12 @@ void PressDelete(void* clientData)
 
 void GetGraphicsOpacity(void* value, void* clientData)
 {
-    if (auto* g = ComponentOf<GraphicsComponent>(clientData)) *static_cast<float*>(value) = g->GetOpacity();
+    if (auto* g = ComponentOf<GraphicsComponent>(clientData)) *static_cast<float*>(value) = g->GetOwnOpacity();
 }
 
 void SetGraphicsOpacity(const void* value, void* clientData)
 {
-    if (auto* g = ComponentOf<GraphicsComponent>(clientData)) g->SetOpacity(*static_cast<const float*>(value));
+    if (auto* g = ComponentOf<GraphicsComponent>(clientData)) g->SetOwnOpacity(*static_cast<const float*>(value));
 }
 
 void GetBoundingSphere(void* value, void* clientData)

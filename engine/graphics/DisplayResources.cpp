@@ -6,7 +6,6 @@
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/Renderer.h"
-#include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -49,21 +48,8 @@ void RescaleGUIObjects(int width, int height)
     if (!system || !system->objectManager) return;
     // A copy: the manager's result list is shared by every query.
     const GameObjectGroup objects = system->objectManager->GetObjectsWithComponent(CT_GUI);
-    for (GameObject* object : objects) {
-        auto* gui = object->GetComponent<GUIComponent>();
-        if (!gui) continue;
-        const float fromWidth = gui->m_layoutWidth, fromHeight = gui->m_layoutHeight;
-        if (!Window::RescaleUIObject(object->position, object->scale, gui->m_layoutWidth, gui->m_layoutHeight, width,
-                                     height))
-            continue;
-        object->flags &= ~OBJ_WORLD_VALID;
-        // The line keeps its place within the box: offsets in fixed pixels
-        // would leave it outside a smaller box.
-        if (auto* text = object->GetComponent<TextComponent>()) {
-            text->m_posX *= static_cast<float>(width) / fromWidth;
-            text->m_posY *= static_cast<float>(height) / fromHeight;
-        }
-    }
+    for (GameObject* object : objects)
+        if (auto* gui = object->GetComponent<GUIComponent>()) gui->FitToWindow(width, height);
 }
 
 } // namespace QRX

@@ -17,9 +17,8 @@ void RestoreDisplayContext(const Window& window);
 void RestoreDisplayScene(const Window& window);
 
 // Fits every object with a GUI component to a width x height window
-// (Window::RescaleUIObject); layouts never read are skipped. A text component
-// on such an object is laid out with it: its offsets are multiplied by the
-// same factors as the position (dividing by them gives the layout back).
+// (GUIComponent::FitToWindow, which lays out a text component on the same
+// object with it); layouts never read are skipped.
 void RescaleGUIObjects(int width, int height);
 
 } // namespace QRX

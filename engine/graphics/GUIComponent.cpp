@@ -7,8 +7,11 @@
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/MeshManager.h"
+#include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
+#include "engine/objects/GameObject.h"
 
 namespace QRX {
 
@@ -38,6 +41,7 @@ void GUIComponent::Read(const tinyxml2::XMLElement* firstElement)
     }
     m_layoutWidth = LAYOUT_WIDTH;
     m_layoutHeight = LAYOUT_HEIGHT;
+    m_fitted = false;
 }
 
 void GUIComponent::Write(const Component* master)
@@ -79,6 +83,59 @@ void GUIComponent::CopyFrom(const Component* other)
     m_meshId = g->m_meshId;
     m_layoutWidth = g->m_layoutWidth;
     m_layoutHeight = g->m_layoutHeight;
+    m_filePlace = g->m_filePlace;
+    m_fittedPlace = g->m_fittedPlace;
+    m_fitted = g->m_fitted;
+}
+
+bool GUIComponent::FitToWindow(int width, int height)
+{
+    if (!owner || m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return false;
+    auto* text = owner->GetComponent<TextComponent>();
+    const LayoutValues before = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,
+                                 text ? text->m_posX : 0.0f, text ? text->m_posY : 0.0f};
+    LayoutValues file;
+    for (size_t i = 0; i < file.size(); ++i) file[i] = FileValue(i, before[i]);
+    const float sx = static_cast<float>(width) / m_layoutWidth, sy = static_cast<float>(height) / m_layoutHeight;
+    if (!Window::RescaleUIObject(owner->position, owner->scale, m_layoutWidth, m_layoutHeight, width, height))
+        return false;
+    owner->flags &= ~OBJ_WORLD_VALID;
+    // The line keeps its place within the box: offsets in fixed pixels would
+    // leave it outside a smaller box.
+    if (text) {
+        text->m_posX *= sx;
+        text->m_posY *= sy;
+    }
+    m_filePlace = file;
+    m_fittedPlace = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,
+                     text ? text->m_posX : 0.0f, text ? text->m_posY : 0.0f};
+    m_fitted = true;
+    return true;
+}
+
+float GUIComponent::FileValue(size_t index, float now) const
+{
+    if (m_fitted && now == m_fittedPlace[index]) return m_filePlace[index];
+    const bool across = index % 2 == 0;
+    // In double, multiplied before divided: a whole value stays whole.
+    return static_cast<float>(static_cast<double>(now) * (across ? LAYOUT_WIDTH : LAYOUT_HEIGHT) /
+                              (across ? m_layoutWidth : m_layoutHeight));
+}
+
+void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const
+{
+    if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
+    position.x = FileValue(0, position.x);
+    position.y = FileValue(1, position.y);
+    scale.x = FileValue(2, scale.x);
+    scale.y = FileValue(3, scale.y);
+}
+
+void GUIComponent::ToFileTextOffsets(float& x, float& y) const
+{
+    if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
+    x = FileValue(4, x);
+    y = FileValue(5, y);
 }
 
 } // namespace QRX

@@ -24,6 +24,12 @@ void GraphicsComponent::SetOpacity(float value)
     m_opacity = std::max(std::min(value, 1.0f), 0.0f);
 }
 
+void GraphicsComponent::SetOwnOpacity(float value)
+{
+    SetOpacity(value);
+    m_ownOpacity = m_opacity;
+}
+
 bool GraphicsComponent::LoadMesh()
 {
     System* system = System::PeekInstance();
@@ -69,7 +75,7 @@ void GraphicsComponent::Read(const tinyxml2::XMLElement* firstElement)
             if (system && system->textureManager) system->textureManager->LoadTexture(m_textureId);
         } else if (std::strcmp(name, "Opacity") == 0) {
             const char* text = ElementText(element);
-            if (text) SetOpacity(FileManager::ConvertToFloat(text));
+            if (text) SetOwnOpacity(FileManager::ConvertToFloat(text));
         } else if (std::strcmp(name, "Specular") == 0) {
             const char* text = ElementText(element);
             if (!text) continue;
@@ -104,9 +110,9 @@ void GraphicsComponent::Write(const Component* master)
         fm->WriteValue(m_textureId);
         fm->WriteReturn();
     }
-    if (m_opacity != other->m_opacity) {
+    if (m_ownOpacity != other->m_ownOpacity) {
         fm->WriteSibling("Opacity");
-        fm->WriteValue(FileManager::FloatToString(m_opacity));
+        fm->WriteValue(FileManager::FloatToString(m_ownOpacity));
     }
     if (m_specular != other->m_specular) {
         std::ostringstream out;
@@ -122,7 +128,7 @@ bool GraphicsComponent::IsEqual(const Component* other) const
     if (!other) return true;
     const GraphicsComponent* g = dynamic_cast<const GraphicsComponent*>(other);
     if (!g) return false;
-    return m_meshId == g->m_meshId && m_textureId == g->m_textureId && m_opacity == g->m_opacity;
+    return m_meshId == g->m_meshId && m_textureId == g->m_textureId && m_ownOpacity == g->m_ownOpacity;
 }
 
 void GraphicsComponent::CopyFrom(const Component* other)
@@ -143,6 +149,7 @@ void GraphicsComponent::CopyFrom(const Component* other)
     m_boundsMax = g->m_boundsMax;
     m_flag = g->m_flag;
     m_opacity = g->m_opacity;
+    m_ownOpacity = g->m_ownOpacity;
 }
 
 } // namespace QRX

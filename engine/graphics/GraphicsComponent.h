@@ -2,8 +2,9 @@
 // 3-D scene.
 //
 // It names the mesh and texture the renderer's main pass draws for its owner,
-// holds the owner's opacity (the draw-order key, always within [0, 1]) and
-// specular colour, and carries the mesh's model-space bounds: the bounding
+// holds the owner's opacity (the draw-order key, always within [0, 1]: the
+// level's own value and the one drawn, which the running game's fades change)
+// and specular colour, and carries the mesh's model-space bounds: the bounding
 // sphere and the matrices that place the unit debug meshes "sphere" and
 // "cubey" over the sphere and the box. It draws nothing itself; gameplay
 // changes an object's look only through these fields.
@@ -12,7 +13,8 @@
 // whose text is the id, written as "MeshId" / "TextureId"), "Opacity" (one
 // number) and "Specular" (up to four numbers). Reading a mesh or texture
 // loads it at once; the first load of a mesh fills the bounds. Comparison
-// looks at mesh, texture and opacity only (exact floats).
+// looks at mesh, texture and the own opacity only (exact floats); Write
+// writes the own opacity, so no fade of the running game reaches a file.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -49,9 +51,14 @@ public:
     // manager. True when the id is loaded (or mapped to the default).
     bool LoadMesh();
 
-    // Stores the value clamped to [0, 1] (NaN gives 0).
+    // The opacity drawn: stores the value clamped to [0, 1] (NaN gives 0).
+    // The running game's fades set this one only.
     void SetOpacity(float value);
     float GetOpacity() const { return m_opacity; }
+    // The object's own opacity (read from its file, copied from its master,
+    // set in the editor), clamped the same way; sets the drawn one too.
+    void SetOwnOpacity(float value);
+    float GetOwnOpacity() const { return m_ownOpacity; }
     std::string GetMeshName() const { return m_meshId; }
     std::string GetTextureName() const { return m_textureId; }
     void SetMeshName(const std::string& id) { m_meshId = id; }
@@ -73,6 +80,7 @@ public:
 
 private:
     float m_opacity = 1.0f;
+    float m_ownOpacity = 1.0f;
 };
 
 } // namespace QRX

@@ -180,10 +180,12 @@ public:
                           const glm::mat4& projection);
     // Whether the main pass draws an object in the depth pre-pass.
     bool InDepthPrepass(const GameObject* object) const;
-    // Faded opacity (clamped to [0, 1]) for every CUBE and CRATE whose
-    // collision box the segment from the live player one (0.15 above its
-    // position) to the camera crosses, opacity 1 for those it misses. Objects
-    // without a collision box are left alone; nothing without a player one.
+    // Draws every CUBE and CRATE whose collision box the segment from the
+    // live player one (0.15 above its position) to the camera crosses at the
+    // faded opacity (clamped to [0, 1]) or its own when that is lower, and
+    // those it misses at their own opacity; the own opacity is never changed.
+    // Objects without a collision box are left alone; nothing without a
+    // player one.
     void FadeOccludingCrates(GameObjectGroup& group, float fadedOpacity);
     // Builds every program of the table and keeps the uniform locations, then
     // the post-processing programs and targets (SetupPostProcessing).

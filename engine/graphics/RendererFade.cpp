@@ -34,8 +34,11 @@ void Renderer::FadeOccludingCrates(GameObjectGroup& group, float fadedOpacity)
         if (!graphics || !box) continue;
         float t = 0.0f;
         glm::vec3 point(0.0f);
-        if (CollisionDetector::SegmentAndBox(segment, *box, t, point)) graphics->SetOpacity(fadedOpacity);
-        else graphics->SetOpacity(1.0f);
+        // Only what is drawn fades: a see-through block stays as see-through
+        // as its level made it, and a save never sees the fade.
+        const float own = graphics->GetOwnOpacity();
+        const bool inTheWay = CollisionDetector::SegmentAndBox(segment, *box, t, point);
+        graphics->SetOpacity(inTheWay ? std::min(own, fadedOpacity) : own);
     }
 }
 

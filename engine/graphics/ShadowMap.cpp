@@ -178,7 +178,8 @@ void ShadowMap::DrawCasters(const GameObjectGroup& group, Program* program, cons
         if (!(object->flags & OBJ_WORLD_VALID)) object->BuildTransform();
         if (modelAt != -1) glUniformMatrix4fv(modelAt, 1, GL_FALSE, glm::value_ptr(object->world));
 
-        if (IsScreenOnlyType(object->type))
+        // Once per type: every wall of every frame would flood the output.
+        if (IsScreenOnlyType(object->type) && m_reportedTypes.insert(object->type).second)
             std::printf("Main Shader fn is drawing %s when it shouldn't be!\n",
                         ObjectTypeToString(object->type).c_str());
 

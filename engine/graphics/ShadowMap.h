@@ -14,6 +14,9 @@
 //   orthographic box (-16..16 x -12..12, near 5, far 100).
 // - Casters: objects flagged skip-draw and the sky ("sphereinverted") are left
 //   out; every other object of the group casts, skinned ones included.
+// - A caster of a type the pass should not see (the frame-rate graph, the
+//   console panel, a wall) is drawn all the same and reported on standard
+//   output once per type for the map's life (the run), not every frame.
 // - With shadows off the pass draws nothing and dumps nothing; "main" still
 //   gets every shadow uniform, with "enableShadows" 0. So does a map that
 //   was not made or whose frame buffer is incomplete: it holds no depth.
@@ -24,6 +27,7 @@
 #include <GL/glew.h>
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include <glm/glm.hpp>
@@ -98,7 +102,7 @@ public:
     void Render(const GameObjectGroup& group, ShaderManager* shaders, const ShadowCasterDraw& draw,
                 const glm::vec3& lightPosition, const GameObject* playerOne, bool dumpRequested);
     // Uploads the light matrices and draws every caster of the group through
-    // the bound program.
+    // the bound program; reports such a type the first time it casts.
     void DrawCasters(const GameObjectGroup& group, Program* program, const ShadowCasterDraw& draw);
     // Sets the shadow uniforms of the bound "main" program (map on unit 2,
     // unit 0 active afterwards; absent uniforms are skipped) and returns the
@@ -140,6 +144,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     bool m_complete = false;  // the frame buffer can be drawn into
+    std::set<ObjectType> m_reportedTypes;  // such types already reported
 };
 
 } // namespace QRX

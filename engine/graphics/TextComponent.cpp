@@ -11,6 +11,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 
@@ -79,13 +80,16 @@ void TextComponent::Write(const Component* master)
     files->WriteValue(ComponentsToString(CT_TEXT));
     files->WriteSibling("drawMe");
     files->WriteValue(BoolToString(m_drawMe));
-    if (m_posX != m->m_posX) {
+    // Offsets laid out with a box are written in the box's file layout.
+    float x = m_posX, y = m_posY;
+    if (const auto* box = owner ? owner->GetComponent<GUIComponent>() : nullptr) box->ToFileTextOffsets(x, y);
+    if (x != m->m_posX) {
         files->WriteSibling("PosX");
-        files->WriteValue(FileManager::FloatToString(m_posX));
+        files->WriteValue(FileManager::FloatToString(x));
     }
-    if (m_posY != m->m_posY) {
+    if (y != m->m_posY) {
         files->WriteSibling("PosY");
-        files->WriteValue(FileManager::FloatToString(m_posY));
+        files->WriteValue(FileManager::FloatToString(y));
     }
     if (m_fontId != m->m_fontId) {
         files->WriteSibling("FontIdentifier");

@@ -7,7 +7,8 @@
 // belongs to the current game state, so a paused state's text stays hidden.
 // On an object with a GUI component the offsets are laid out with the
 // object: the window's rescaling multiplies them by the factors it applies to
-// the position, so the line keeps its place within the box at every size.
+// the position, so the line keeps its place within the box at every size,
+// and Write gives them back in the box's file layout.
 //
 // XML: "drawMe" ("true" sets the flag, anything else clears it), "Text",
 // "Color" (red green blue alpha), "FontIdentifier", "PosX", "PosY". Two text

@@ -70,6 +70,14 @@ public:
     virtual bool IsEqual(const Component* other) const = 0;
     // Copies the fields of another component of the same class.
     virtual void CopyFrom(const Component* other) = 0;
+    // Turns the owner's position and scale, as the running game holds them,
+    // into what its file holds (for a layout fitted to the window); the
+    // object writer asks every component. Leaves them as they are by default.
+    virtual void ToFilePlace(glm::vec3& position, glm::vec3& scale) const
+    {
+        (void)position;
+        (void)scale;
+    }
 
     // Registers an editor field.
     void AddEditorVar(void* member, const std::string& name, const std::string& typeName, int kind,
@@ -105,6 +113,9 @@ public:
 
     GameObject* owner = nullptr;
     Components type;
+    // Made by the running game (AddComponent outside the editor, such as a
+    // crate's power): not part of the level, so never saved.
+    bool addedInPlay = false;
     std::vector<EditorVar*> editorVars;
     std::vector<ComponentSerializeBase*> serializeVars;
 

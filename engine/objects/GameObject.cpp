@@ -97,8 +97,12 @@ Component* GameObject::AddComponentHelper(Components componentType)
 
 Component* GameObject::AddComponent(Components componentType)
 {
+    const bool made = components.find(componentType) == components.end();
     Component* comp = AddComponentHelper(componentType);
-    if (comp && !EditorStateCurrent()) comp->Init();
+    if (comp && !EditorStateCurrent()) {
+        if (made) comp->addedInPlay = true;
+        comp->Init();
+    }
     return comp;
 }
 
@@ -390,22 +394,27 @@ void GameObject::Write() const
     ObjectManager* manager = system->objectManager;
     const GameObject* master = manager ? manager->GetMasterObject(type) : nullptr;
 
+    // The place in the file's terms (an interface laid out for another window size).
+    glm::vec3 writtenPosition = position, writtenScale = scale;
+    for (const auto& entry : components) entry.second->ToFilePlace(writtenPosition, writtenScale);
+
     fm->WriteParent("Object");
     fm->WriteChild("Type");
     fm->WriteValue(ObjectTypeToString(type));
     fm->WriteSibling("Position");
-    fm->WriteValue(FileManager::Vec3ToString(position));
+    fm->WriteValue(FileManager::Vec3ToString(writtenPosition));
     // Without a master nothing can be left out.
     if (!master || !SameQuat(rotation, master->rotation)) {
         fm->WriteSibling("Rotation");
         fm->WriteValue(RotationText(rotation));
     }
-    if (!master || !SameVec3(scale, master->scale)) {
+    if (!master || !SameVec3(writtenScale, master->scale)) {
         fm->WriteSibling("Scale");
-        fm->WriteValue(FileManager::Vec3ToString(scale));
+        fm->WriteValue(FileManager::Vec3ToString(writtenScale));
     }
     if (!master) return;
     for (const auto& entry : components) {
+        if (entry.second->addedInPlay) continue;
         const Component* masterComponent = master->GetComponent(entry.first);
         if (masterComponent) {
             entry.second->Write(masterComponent);

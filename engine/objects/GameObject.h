@@ -66,7 +66,8 @@ public:
     // (owner set, no Init). Null, with an assertion, when no factory makes it.
     Component* AddComponentHelper(Components componentType);
     // AddComponentHelper, then Init of the component (new or not) unless a
-    // level-editor state is current.
+    // level-editor state is current; a component it makes outside the
+    // editor is marked added in play (never written).
     Component* AddComponent(Components componentType);
     // Free (skipped in the editor states) and destroy the component of the
     // type; an absent type is ignored.
@@ -104,10 +105,11 @@ public:
     // Elements without text are absent.
     void Read(const tinyxml2::XMLElement* firstElement);
     // Queues this object's "Object" element on the System's file manager:
-    // Type, Position, Rotation and Scale where they differ from the master's,
-    // and the components that differ from the master's; a component the
-    // master lacks is written against a default one of its type, and by its
-    // type alone when it equals that default.
+    // Type, Position, Rotation and Scale where they differ from the master's
+    // (position and scale as the components give them back for the file),
+    // and the components that differ from the master's, except those added
+    // in play; a component the master lacks is written against a default one
+    // of its type, and by its type alone when it equals that default.
     void Write() const;
 
     // Euler angles in degrees (x, y, z) to a quaternion and back, as the

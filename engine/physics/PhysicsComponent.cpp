@@ -129,17 +129,18 @@ void PhysicsComponent::Read(const tinyxml2::XMLElement* firstElement)
 
 void PhysicsComponent::Write(const Component* master)
 {
-    if (IsEqual(master)) return;
+    // Generators are never written: one that differs (gravity faded while a
+    // body rests) leaves nothing to write, and an empty element would only
+    // make a saved level differ from its file.
+    const auto* theirs = dynamic_cast<const PhysicsComponent*>(master);
+    if (IsEqual(master) || (theirs && inverseMass == theirs->inverseMass)) return;
     FileManager* fm = System::GetInstance()->fileManager;
     if (!fm) return;
     fm->WriteSibling("Component");
     fm->WriteChild("Type");
     fm->WriteValue(FileManager::ComponentsToString(type));
-    const auto* theirs = dynamic_cast<const PhysicsComponent*>(master);
-    if (!theirs || inverseMass != theirs->inverseMass) {
-        fm->WriteSibling("InverseMass");
-        fm->WriteValue(FileManager::FloatToString(inverseMass));
-    }
+    fm->WriteSibling("InverseMass");
+    fm->WriteValue(FileManager::FloatToString(inverseMass));
     fm->WriteReturn();
 }
 

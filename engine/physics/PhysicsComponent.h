@@ -50,8 +50,9 @@ public:
     // is a WARNING; a type without a factory asserts and is skipped; an
     // element without text changes nothing.
     void Read(const tinyxml2::XMLElement* firstElement) override;
-    // Nothing when equal to the master; otherwise "Component" with "Type"
-    // and, when it differs, "InverseMass".
+    // "Component" with "Type" and "InverseMass" when the inverse mass
+    // differs from the master's (or the master is another class); nothing
+    // otherwise, a difference in the generators alone included.
     void Write(const Component* master) override;
     // Every generator of the other has an equal one here, and the inverse
     // masses are equal. True for null, false for another class.

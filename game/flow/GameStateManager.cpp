@@ -70,6 +70,11 @@ void GameStateManager::Update()
         return;
     }
     if (requested == m_CurrentState) {
+        if (m_AgainRequested) {
+            m_AgainRequested = false;
+            ReloadState();
+            return;
+        }
         UpdateTopState();
         return;
     }
@@ -168,6 +173,7 @@ bool GameStateManager::ChangeState(int id)
     }
     PushStateById(id);
     m_RequestedState = m_CurrentState = id;
+    m_AgainRequested = false;
 
     int row = FindLevelTableRow(id);
     if (row < 0) {
@@ -193,6 +199,7 @@ bool GameStateManager::PushOverState(int id)
     }
     PushStateById(id);
     m_RequestedState = m_CurrentState = id;
+    m_AgainRequested = false;
     m_Phase = PHASE_ENTERING;
     m_States.back()->Load();
     m_States.back()->Init();

@@ -8,7 +8,9 @@
 //   2. 40 (credits) while 50 (game complete) is current: pop every state,
 //      change to 36 and push 40 over it.
 //   3. The current id: update the top state, then carry out a restart or
-//      reload asked during that update, then a pending reload request.
+//      reload asked during that update, then a pending reload request. When
+//      the id was asked for again (RequestStateAgain), reload the state
+//      instead, with no update.
 //   4. Below 35: with more than one state stacked, only pop down to one; a
 //      request of the uncovered state's id lapses there (it runs on), any
 //      other id stays requested and is changed to on the next frame. With
@@ -90,7 +92,19 @@ public:
     // pushed) when none does.
     bool PushStateById(int id);
 
-    void RequestState(int id) { m_RequestedState = id; }
+    void RequestState(int id)
+    {
+        m_RequestedState = id;
+        m_AgainRequested = false;
+    }
+    // As RequestState, but should the id be the state being played (on top,
+    // or the one the menus over it uncover) it starts again from its file
+    // rather than running on: a goto to where the player already is.
+    void RequestStateAgain(int id)
+    {
+        m_RequestedState = id;
+        m_AgainRequested = true;
+    }
     void RequestReload() { m_ReloadRequested = true; }
 
     int GetRequestedState() const { return m_RequestedState; }
@@ -133,6 +147,7 @@ private:
     int m_RequestedState = STATE_SPLASH;  // equal to the current id when nothing is pending
     int m_Phase = PHASE_ENTERING;
     bool m_ReloadRequested = false;
+    bool m_AgainRequested = false;  // the request came from RequestStateAgain
     bool m_UpdatingTop = false;
     bool m_RestartPending = false;  // asked during the top state's update
     bool m_ReloadPending = false;

@@ -23,12 +23,13 @@ TutorialPopupComponent::TutorialPopupComponent() : Component(CT_TUTORIALPOPUP)
 
 void TutorialPopupComponent::Init()
 {
-    if (m_IsDisplayed) ShowPopup();
+    m_IsShown = m_IsDisplayed;
+    if (m_IsShown) ShowPopup();
 }
 
 void TutorialPopupComponent::Update()
 {
-    if (!m_IsDisplayed || m_DisplayTime < 0.0f) return;
+    if (!m_IsShown || m_DisplayTime < 0.0f) return;
     m_DisplayTimeTimer += static_cast<float>(CappedFrameStep());
     if (m_DisplayTimeTimer >= m_DisplayTime) RemovePopupAndTrigger();
 }
@@ -37,8 +38,8 @@ void TutorialPopupComponent::OnCollision(GameObject* other)
 {
     if (!other || other->type != PLAYER || !m_IsUpdateOnCollision) return;
     m_IsUpdateOnCollision = false;
-    m_IsDisplayed = !m_IsDisplayed;
-    if (m_IsDisplayed) ShowPopup();
+    m_IsShown = !m_IsShown;
+    if (m_IsShown) ShowPopup();
     else RemovePopupAndTrigger();
 }
 

@@ -9,7 +9,8 @@
 // stays until a contact hides it. A popup shown from the start ("IsDisplayed"
 // true in the file) comes up in Init and is hidden by the first contact,
 // which then removes both. Contacts of other object types and contacts
-// without an object do nothing.
+// without an object do nothing. Whether the picture is up now is the running
+// game's own: the file's flag stays as read, so a save writes it unchanged.
 //
 // The picture is a SPRITE held by handle, so a picture that went elsewhere is
 // never touched; removal marks the picture and the trigger for destruction.
@@ -60,7 +61,8 @@ public:
     // The picture while it exists, else null.
     GameObject* GetPopup();
 
-    bool m_IsDisplayed = false;
+    bool m_IsDisplayed = false;  // shown from the start: the file's flag
+    bool m_IsShown = false;      // up now (from Init on)
     bool m_IsUpdateOnCollision = true;  // the next PLAYER contact still toggles
     std::string m_TutorialTextureID;
     float m_DisplayTime = 0.0f;  // seconds; negative: until a contact

@@ -20,6 +20,7 @@
 #include "game/gameplay/BridgeComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "game/gameplay/SwitchComponent.h"
+#include "tools/LevelEditor.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
 
@@ -137,6 +138,12 @@ TEST_F(PlaythroughFirstMovesInProcessTest, WarmUpShowsThePatrolThenTheCheckpoint
     ASSERT_NO_FATAL_FAILURE(Moves("61\n60 W z<11.6\n"));
     EXPECT_FALSE(run.PictureShown("tutorial_enemy"));
     EXPECT_TRUE(run.PictureShown("tutorial_checkpoint"));
+    // Saved now, in a 640 x 480 window: nothing the running game changed
+    // (a body's gravity faded at rest, the picture shown), the HUD as laid out.
+    const std::string saved = FindLevelEditor()->RenderLevel();
+    EXPECT_EQ(saved.find("CT_PHYSICS"), std::string::npos);
+    EXPECT_EQ(saved.find("<IsDisplayed>true"), std::string::npos);
+    EXPECT_NE(saved.find("<Position>-408 -324 -13</Position>"), std::string::npos);
 }
 
 TEST_F(PlaythroughFirstMovesInProcessTest, TwisterShowsTheEnemyBoxesAndThePadBesideTheRobotGivesASpareCrate)

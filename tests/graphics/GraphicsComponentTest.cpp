@@ -140,9 +140,9 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     b.m_boxMatrix = glm::mat4(2.0f);
     EXPECT_TRUE(a.IsEqual(&b));
     EXPECT_TRUE(a.IsEqual(nullptr));
-    b.SetOpacity(0.5f);
+    b.SetOwnOpacity(0.5f);
     EXPECT_FALSE(a.IsEqual(&b));
-    b.SetOpacity(1.0f);
+    b.SetOwnOpacity(1.0f);
     b.m_textureId = "metal";
     EXPECT_FALSE(a.IsEqual(&b));
 }
@@ -154,11 +154,12 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     master.m_meshId = c.m_meshId = "cubey";
     master.m_textureId = c.m_textureId = "crate";
     c.m_specular = glm::vec4(0.5f);  // not compared: equal to the master, nothing is written
+    c.SetOpacity(0.5f);              // nor a fade of the running game, which is only drawn
     std::string text = Written([&] { c.Write(&master); });
     EXPECT_EQ(text.find("Component"), std::string::npos) << text;
 
     c.m_specular = glm::vec4(0.0f);
-    c.SetOpacity(0.5f);
+    c.SetOwnOpacity(0.5f);
     text = Written([&] { c.Write(&master); });
     EXPECT_NE(text.find("<Component>\n            <Type>CT_GRAPHICS</Type>\n            <Opacity>0.5</Opacity>\n        </Component>"),
               std::string::npos)

@@ -478,15 +478,23 @@ TEST_F(ShadowMapTest, ThePassLeavesProgramFrameBufferAndViewportAsFound)
 
 TEST_F(ShadowMapTest, ScreenOnlyTypesAreReportedAndDrawnAllTheSame)
 {
-    GameObject graph;
+    GameObject graph, wall;
     graph.type = FPSGRAPH;
-    graph.flags = OBJ_ALIVE;
-    m_draw->meshOf[&graph] = "cube";
+    wall.type = WALL;
+    graph.flags = wall.flags = OBJ_ALIVE;
+    m_draw->meshOf[&graph] = m_draw->meshOf[&wall] = "cube";
     testing::internal::CaptureStdout();
-    ShadowPass({&graph});
+    // Every frame again, also after the map is made anew: each type once.
+    for (int frame = 0; frame < 3; ++frame) ShadowPass({&wall, &graph, &wall});
+    m_map.Init(VIEW_W, VIEW_H, m_view, &m_textures);
+    ShadowPass({&wall});
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Main Shader fn is drawing FPSGRAPH when it shouldn't be!\n"), std::string::npos);
-    EXPECT_EQ(m_draw->drawn.size(), 1u);
+    for (const std::string type : {"FPSGRAPH", "WALL"}) {
+        const std::string line = "Main Shader fn is drawing " + type + " when it shouldn't be!\n";
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+        EXPECT_EQ(out.find(line), out.rfind(line)) << out;
+    }
+    EXPECT_EQ(m_draw->drawn.size(), 10u);
 }
 
 TEST_F(ShadowMapTest, MainGetsEveryShadowInput)

@@ -243,6 +243,19 @@ TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
     EXPECT_TRUE(copy.IsEqual(&gui));
     EXPECT_EQ(copy.m_meshId, "cubey");
     EXPECT_EQ(copy.m_layoutWidth, 1280.0f);
+
+    // Fitted to two windows, a place goes back to the file as read; one moved since, scaled back.
+    GameObject owner;
+    owner.position = glm::vec3(123.456f, -324.0f, -13.0f);
+    gui.owner = &owner;
+    gui.Read(nullptr);
+    ASSERT_TRUE(gui.FitToWindow(800, 600) && gui.FitToWindow(1280, 960));
+    glm::vec3 position = owner.position, scale = owner.scale;
+    gui.ToFilePlace(position, scale);
+    EXPECT_EQ(position, glm::vec3(123.456f, -324.0f, -13.0f));
+    position.y = 160.0f;
+    gui.ToFilePlace(position, scale);
+    EXPECT_EQ(position.y, 128.0f);
 }
 
 // --- Text component ----------------------------------------------------------------

@@ -277,6 +277,7 @@ TEST_F(GameObjectTest, WriteLeavesOutWhatEqualsTheMaster)
     crate->scale = glm::vec3(1, 1, 2);
     static_cast<ProbeComponent*>(crate->GetComponent(CT_DOOR))->m_open = true;
     crate->AddComponentHelper(CT_PLAYER);  // the master has none: written by its type
+    crate->AddComponent(CT_PHYSICS);       // the running game's (a power given): never
     tinyxml2::XMLDocument doc2;
     e = Written(doc2, *crate);
     ASSERT_NE(e, nullptr);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/DisplayResources.h"
 #include "engine/physics/PhysicsFactories.h"
 #include "engine/physics/PhysicsManager.h"
 #include "game/flow/Map.h"
@@ -434,14 +435,20 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(again.objects[2].type, "CRATE");
     EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
 
-    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text.
+    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text,
+    // the HUD in the file's layout whatever the window's size.
     Run("goto LEVEL4");
     Frame();
+    RescaleGUIObjects(800, 600);
     ASSERT_GT(InLayer(0).size(), 248u);
     EXPECT_EQ(Run("save"), (Lines{"Saved as Warm Up.xml"}));
     const std::string played = Level("Warm Up.xml");
     EXPECT_EQ(ParseLevel(played).objects.size(), 248u);
+    EXPECT_NE(played.find("<Position>-408 -324 -13</Position>"), std::string::npos);
+    EXPECT_NE(played.find("<Scale>176 88 1</Scale>"), std::string::npos);
     Run("reload");
+    RescaleGUIObjects(800, 600);
+    RescaleGUIObjects(1280, 960);
     Run("save");
     EXPECT_EQ(Level("Warm Up.xml"), played);
 
@@ -575,6 +582,18 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     Run("goto level2");
     for (int i = 0; i < 2; ++i) Frame();
     ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVEL1 + 1);
+    // A goto to the level being played starts it again, also from its pause menu.
+    const glm::vec3 start = System::GetInstance()->playerOne->position;
+    for (bool paused : {false, true}) {
+        System::GetInstance()->playerOne->position.x += 2.0f;
+        if (paused) FrameWithKey(KEY_ESCAPE);
+        Frame();
+        ASSERT_EQ(gsm.GetCurrentState(), paused ? STATE_PAUSEMENU : STATE_LEVEL1 + 1);
+        EXPECT_EQ(Run("goto level2"), (Lines{"Loading level: LEVEL2"}));
+        for (int i = 0; i < 2; ++i) Frame();
+        ASSERT_EQ(gsm.GetCurrentState(), STATE_LEVEL1 + 1);
+        EXPECT_EQ(System::GetInstance()->playerOne->position, start) << paused;
+    }
 
     // A menu over a level saves its own grid sizes (here only rendered).
     Run("goto MAINCREDITS");
@@ -582,6 +601,13 @@ TEST_F(LevelEditorTest, ConsoleCommandsInTheEditor)
     ASSERT_EQ(gsm.GetCurrentState(), STATE_MAINCREDITS);
     const SavedLevel credits = ParseLevel(editor->RenderLevel());
     EXPECT_EQ(credits.rows + credits.columns + credits.height, "111");
+    // In the file's layout at any window size, a line's offsets in its box too.
+    Run("goto MAINMENU");
+    Frame();
+    const std::string menu = editor->RenderLevel();
+    RescaleGUIObjects(800, 600);
+    EXPECT_EQ(editor->RenderLevel(), menu);
+    EXPECT_NE(menu.find("<PosX>-215</PosX>"), std::string::npos);
 }
 
 TEST_F(LevelEditorTest, GotoPlaysTheEditedFileWithWhatTheEditorShows)

@@ -1,0 +1,127 @@
+// The tutorial pictures and the HUD's labels as the game shows them (Warm Up
+// running, each picture brought up in its place one after another, at the
+// smallest and the largest window the options offer) read back by OCR
+// (tesseract): each gives at least 90% of the words data/textures/words.txt
+// lists for it. The shares and the words missed are printed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "engine/core/System.h"
+#include "engine/graphics/GUIComponent.h"
+#include "engine/graphics/Renderer.h"
+#include "engine/objects/ObjectManager.h"
+#include "game/flow/GameStateTables.h"
+#include "game/flow/TutorialPopupComponent.h"
+#include "support/EngineFixture.h"
+#include "support/GLReadback.h"
+#include "support/GameplayHarness.h"
+
+using namespace QRX;
+using namespace QRX::TestSupport;
+
+namespace {
+
+constexpr int ZOOM = 3;  // the reader wants letters some 20 pixels high
+
+// The letters and digits of each word, lower case.
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word, w; in >> word; w.clear()) {
+        for (char c : word) w += std::isalnum(static_cast<unsigned char>(c)) ? char(std::tolower(c)) : '\0';
+        w.erase(std::remove(w.begin(), w.end(), '\0'), w.end());
+        if (!w.empty()) words.push_back(w);
+    }
+    return words;
+}
+
+class PictureWordsInProcessTest : public EngineTest, public testing::WithParamInterface<glm::ivec2>
+{
+};
+
+TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWords)
+{
+    const glm::ivec2 size = GetParam();
+    GameplayHarness game(size.x, size.y);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.EnterState(STATE_LEVEL1 + 3));  // Warm Up: both powers on the HUD
+    std::map<std::string, std::string> words;        // texture id -> its words
+    std::istringstream file(ReadFile(SourceDir() + "/data/textures/words.txt"));
+    for (std::string id, text; file >> id && std::getline(file, text);) words[id] = text;
+    const std::string dir = MakeTempDir("zendra-ocr");
+    std::vector<std::pair<std::string, std::string>> shown;  // name, words
+    std::string list;
+    // Draws a frame and keeps the GUI object's box grey, dark on light, enlarged.
+    const auto keep = [&](const std::string& name, const GameObject* box, const std::string& expected) {
+        game.Step(1);
+        game.GetSystem()->renderer->RenderScene();
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        const Picture frame = ReadBackBuffer(size.x, size.y);
+        const glm::ivec2 low(glm::vec2(size / 2) + glm::vec2(box->position - box->scale / 2.0f)), extent(box->scale);
+        std::string pgm = "P5 " + std::to_string(extent.x * ZOOM) + " " + std::to_string(extent.y * ZOOM) + " 255\n";
+        for (int y = extent.y * ZOOM - 1; y >= 0; --y)  // the frame's rows go up
+            for (int x = 0; x < extent.x * ZOOM; ++x) {
+                const unsigned char* p = &frame[4 * ((low.y + y / ZOOM) * size.x + low.x + x / ZOOM)];
+                pgm += char(255 - (p[0] * 3 + p[1] * 6 + p[2]) / 10);
+            }
+        list += dir + "/" + std::to_string(shown.size()) + ".pgm\n";
+        EXPECT_TRUE(WriteFile(dir + "/" + std::to_string(shown.size()) + ".pgm", pgm));
+        shown.push_back({name, expected});
+    };
+    // The HUD as it starts, then with both powers chosen.
+    for (const std::string& now : {"selected", "active"}) {
+        const GameObject* backing = nullptr;
+        std::string labels;
+        for (GameObject* o : game.GetSystem()->objectManager->GetObjectsWithComponent(CT_GUI)) {
+            std::string& id = o->GetComponent<GUIComponent>()->m_textureId;
+            if (id.find("selected") != std::string::npos) id.replace(id.find("selected"), 8, now);
+            labels += words[id];
+            if (id == "robotpowersbacking") backing = o;
+        }
+        ASSERT_NE(backing, nullptr);
+        keep("HUD, " + now, backing, labels);
+    }
+    for (const auto& [id, text] : words) {
+        if (id.rfind("tutorial_", 0) != 0) continue;
+        auto* popup = game.GetSystem()->objectManager->CreateInstance(TUTORIALPOPUP, glm::vec3(-50.0f))
+                          ->GetComponent<TutorialPopupComponent>();
+        popup->m_TutorialTextureID = id;
+        popup->ShowPopup();
+        keep(id, popup->GetPopup(), text);
+    }
+    ASSERT_EQ(shown.size(), 21u);
+
+    // One reader for all: the listed images are its pages.
+    ASSERT_TRUE(WriteFile(dir + "/list.txt", list));
+    FILE* reader = popen(("OMP_THREAD_LIMIT=1 tesseract " + dir + "/list.txt stdout --psm 6 2>/dev/null").c_str(), "r");
+    std::string read;
+    for (char part[4096]; size_t n = fread(part, 1, sizeof part, reader);) read.append(part, n);
+    ASSERT_EQ(pclose(reader), 0) << "tesseract-ocr reads the pictures";
+    std::istringstream pages(read);
+    for (const auto& [name, text] : shown) {
+        std::string page, missed;
+        std::getline(pages, page, '\f');
+        std::vector<std::string> found = Words(page), expected = Words(text);
+        double share = 1.0;
+        for (const std::string& word : expected) {
+            const auto at = std::find(found.begin(), found.end(), word);
+            if (at != found.end()) found.erase(at);
+            else missed += " " + word, share -= 1.0 / double(expected.size());
+        }
+        std::printf("%dx%d %-22s %3.0f%%%s%s\n", size.x, size.y, name.c_str(), 100 * share,
+                    missed.empty() ? "" : ", missed:", missed.c_str());
+        EXPECT_GE(share, 0.9) << name << " read as: " << page;
+    }
+    RemoveTree(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallestAndLargestWindow, PictureWordsInProcessTest,
+                         testing::Values(glm::ivec2(800, 600), glm::ivec2(1280, 960)));
+
+} // namespace

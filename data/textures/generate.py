@@ -444,23 +444,25 @@ def power_icon(kind, active):
         border = ORANGE if active else CYAN
         d.rounded_rectangle((4, 4, 123, 123), 22, fill=(PANEL_LIGHT if active else PANEL) + (235,),
                             outline=border + (255,), width=6)
+        # The symbol in the upper part, the word large below it: the icon is
+        # drawn at 64 x 64 of the 1024 x 768 layout, 50 pixels at 800 x 600.
         if kind == "explosion":
             pts = []
             for i in range(16):
-                r = 44 if i % 2 == 0 else 20
+                r = 36 if i % 2 == 0 else 16
                 a = i * math.pi / 8
-                pts.append((64 + r * math.cos(a), 58 + r * math.sin(a)))
+                pts.append((64 + r * math.cos(a), 46 + r * math.sin(a)))
             d.polygon(pts, fill=(255, 140, 30, 255), outline=(255, 230, 80, 255))
             label = "BOOM"
         else:
-            d.ellipse((22, 24, 58, 60), outline=(140, 220, 255, 255), width=5)
-            d.ellipse((70, 52, 106, 88), outline=(180, 140, 255, 255), width=5)
-            d.line([(52, 40), (80, 40)], fill=WHITE + (255,), width=4)
-            d.polygon([(80, 32), (92, 40), (80, 48)], fill=WHITE + (255,))
-            d.line([(48, 72), (76, 72)], fill=WHITE + (255,), width=4)
-            d.polygon([(48, 64), (36, 72), (48, 80)], fill=WHITE + (255,))
+            d.ellipse((24, 12, 56, 44), outline=(140, 220, 255, 255), width=5)
+            d.ellipse((72, 40, 104, 72), outline=(180, 140, 255, 255), width=5)
+            d.line([(52, 24), (80, 24)], fill=WHITE + (255,), width=4)
+            d.polygon([(80, 17), (91, 24), (80, 31)], fill=WHITE + (255,))
+            d.line([(48, 60), (76, 60)], fill=WHITE + (255,), width=4)
+            d.polygon([(48, 53), (37, 60), (48, 67)], fill=WHITE + (255,))
             label = "SWAP"
-        text_centered(d, (8, 92, 120, 122), label, 20, fill=WHITE if active else TEXT_DIM)
+        text_centered(d, (14, 80, 114, 118), label, 30, fill=WHITE if active else TEXT_DIM)
         return img
     draw.words = ("BOOM" if kind == "explosion" else "SWAP",)
     return draw
@@ -469,7 +471,7 @@ def power_icon(kind, active):
 def powers_backing():
     img = rounded_panel(256, 128, NAVY, CYAN, radius=20, width=4, alpha=200)
     d = ImageDraw.Draw(img)
-    text_centered(d, (0, 2, 256, 26), "POWERS", 16, fill=GREY)
+    text_centered(d, (0, 3, 256, 31), "POWERS", 24, fill=GREY)
     return img
 
 
@@ -585,7 +587,7 @@ def player_skin():
 def keycap(d, x, y, label, w=48, h=48):
     d.rounded_rectangle((x + 3, y + 4, x + w + 3, y + h + 4), 9, fill=(0, 0, 0, 120))
     d.rounded_rectangle((x, y, x + w, y + h), 9, fill=(235, 240, 250, 255), outline=GREY + (255,), width=3)
-    text_centered(d, (x, y, x + w, y + h), label, 26, fill=NAVY)
+    text_centered(d, (x, y, x + w, y + h), label, 34, fill=NAVY)
 
 
 def mouse_icon(d, x, y, left=True, right=False):
@@ -600,31 +602,49 @@ def mouse_icon(d, x, y, left=True, right=False):
 
 
 def tutorial(title, lines, icons=None):
-    """A tutorial picture: title, a row of keys or icons at the left, and
-    up to four lines of words in one size (four sit closer together)."""
+    """A tutorial picture: a band at the top with the drawing (keys or
+    icons) at the left and the title beside it, then up to five lines of
+    words across the whole width. The picture covers 300 x 180 of the
+    1024 x 768 layout, so at 800 x 600 its 512 columns fall on 234 pixels:
+    the words take every column and the largest size at which each line
+    fits, one size for all lines (a line set smaller reads as less
+    important); the band takes the rows the words leave."""
     def draw():
         w, h = 512, 256
         img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
         d = ImageDraw.Draw(img)
-        text_centered(d, (0, 10, w, 62), title, 40, fill=ORANGE)
-        d.line([(w // 5, 66), (4 * w // 5, 66)], fill=CYAN + (255,), width=3)
-        left = 24
+        margin = 18
+        size = TUTORIAL_TEXT_SIZE
+        while max(d.textbbox((0, 0), line, font=font(size, False))[2] for line in lines) > w - 2 * margin:
+            size -= 1
+        f = font(size, False)
+        ascent, descent = f.getmetrics()
+        pitch = round(size * 1.28)
+        band = min(TUTORIAL_BAND, h - 12 - pitch * len(lines) - 8)
+        left = margin
         if icons:
-            left = icons(d) + 16
-        y = 84
-        step = 50 if len(lines) <= 3 else 40
-        # The lines share one size, the largest at which each fits: a line
-        # set smaller than the others reads as less important.
-        size = 26
-        while size > 14 and max(
-                d.textbbox((0, 0), line, font=font(size, False))[2] for line in lines) > w - left - 20:
-            size -= 2
+            # Drawn at their own size, then fitted into the band.
+            layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+            icons(ImageDraw.Draw(layer))
+            art = layer.crop(layer.getbbox())
+            k = min(1.0, 160 / art.width, (band - 10) / art.height)
+            art = art.resize((max(1, round(art.width * k)), max(1, round(art.height * k))), Image.LANCZOS)
+            img.alpha_composite(art, (margin, 5 + (band - art.height) // 2))
+            left = margin + art.width + 14
+        text_centered(d, (left, 6, w - margin, band), title, 46, fill=ORANGE)
+        d.line([(margin + 10, band + 3), (w - margin - 10, band + 3)], fill=CYAN + (255,), width=3)
+        y = band + 8 + (h - 12 - band - 8 - pitch * len(lines)) // 2
         for line in lines:
-            d.text((left, y), line, font=font(size, False), fill=WHITE)
-            y += step
+            d.text((margin, y + (pitch - ascent - descent) // 2), line, font=f, fill=WHITE)
+            y += pitch
         return img
     draw.words = (title,) + tuple(lines)
     return draw
+
+
+# The words' largest size and the band's greatest height, in texels.
+TUTORIAL_TEXT_SIZE = 30
+TUTORIAL_BAND = 120
 
 
 def keys_wasd(d):
@@ -682,7 +702,7 @@ def enemybox_icon(d):
     d.line([(62, 146), (62, 170)], fill=WHITE + (255,), width=4)
     d.polygon([(52, 166), (72, 166), (62, 180)], fill=WHITE + (255,))
     d.rectangle((30, 184, 94, 196), fill=(120, 120, 130, 255))
-    d.text((104, 150), "8s", font=font(30, True), fill=ORANGE)
+    d.text((100, 140), "8s", font=font(44, True), fill=ORANGE)
     return 150
 
 
@@ -983,8 +1003,9 @@ def textures():
                                   "eight seconds. Wait here in", "the alcove till both are gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("A crate or you on the switch lets", "it out: set the crate on from the west.",
-                             "When it turns down the east side,", "run west round the pillar to the door"),
+         tutorial("Chaser", ("A crate or you on the switch lets it", "out: set the crate on from the west.",
+                             "When it turns down the east side, run", "west round the pillar, then north",
+                             "through the door it came out of."),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
          tutorial("Conveyor Belts", ("Belts carry crates along: catch", "one and throw it where needed",

@@ -653,13 +653,11 @@ def keys_wasd(d):
         keycap(d, 24 + 52 * i, 140, k)
     keycap(d, 24, 196, "Q", w=40, h=40)
     keycap(d, 124, 196, "E", w=40, h=40)
-    return 176
 
 
 def keys_mouse(d):
     mouse_icon(d, 30, 96, left=True)
     mouse_icon(d, 96, 96, left=False, right=True)
-    return 150
 
 
 def key_row(*labels):
@@ -668,7 +666,6 @@ def key_row(*labels):
         for label in labels:
             keycap(d, x, 120, label)
             x += 58
-        return x
     return icons
 
 
@@ -676,14 +673,12 @@ def sight_cone(d):
     d.polygon([(40, 160), (150, 100), (150, 220)], fill=(255, 60, 40, 90), outline=(255, 60, 40, 255))
     d.rounded_rectangle((22, 140, 58, 180), 8, fill=ENEMY_BODY + (255,), outline=(30, 30, 40, 255), width=3)
     d.ellipse((32, 150, 46, 164), fill=(90, 230, 255, 255))
-    return 160
 
 
 def checkpoint_flag(d):
     d.line([(60, 100), (60, 220)], fill=(230, 230, 230, 255), width=8)
     d.polygon([(64, 102), (130, 122), (64, 146)], fill=(60, 200, 255, 255))
     d.ellipse((36, 212, 84, 228), fill=(60, 200, 255, 140))
-    return 140
 
 
 
@@ -694,7 +689,6 @@ def chaser_icon(d):
     d.ellipse((40, 150, 54, 164), fill=(255, 70, 50, 255))
     for i in range(3):
         d.polygon([(80 + 22 * i, 148), (96 + 22 * i, 160), (80 + 22 * i, 172)], fill=ORANGE + (255,))
-    return 160
 
 
 def enemybox_icon(d):
@@ -703,7 +697,6 @@ def enemybox_icon(d):
     d.polygon([(52, 166), (72, 166), (62, 180)], fill=WHITE + (255,))
     d.rectangle((30, 184, 94, 196), fill=(120, 120, 130, 255))
     d.text((100, 140), "8s", font=font(44, True), fill=ORANGE)
-    return 150
 
 
 def conveyor_icon(d):
@@ -712,12 +705,11 @@ def conveyor_icon(d):
         x = 40 + 28 * i
         d.polygon([(x, 176), (x + 14, 183), (x, 190)], fill=ORANGE + (255,))
     d.rectangle((70, 128, 106, 164), fill=(176, 124, 64, 255), outline=(90, 60, 30, 255), width=3)
-    return 160
 
 
 def platform_icon(d):
-    # One icon beside each line: a blue platform on its jet, a grey one
-    # falling, a comet.
+    # One above the other, as the lines tell of them: a blue platform on its
+    # jet, a grey one falling, a comet.
     d.rectangle((24, 86, 84, 100), fill=(70, 130, 170, 255), outline=(40, 40, 50, 255), width=2)
     for i in range(5):
         d.line([(34 + 10 * i, 104), (30 + 10 * i, 116 + (i % 2) * 6)], fill=CYAN + (255,), width=3)
@@ -726,7 +718,6 @@ def platform_icon(d):
     d.polygon([(44, 166), (64, 166), (54, 180)], fill=ORANGE + (255,))
     d.ellipse((40, 196, 60, 216), fill=(255, 180, 60, 255))
     d.line([(60, 198), (80, 182)], fill=(255, 220, 120, 255), width=3)
-    return 96
 
 
 def spawner_icon(d):
@@ -738,7 +729,6 @@ def spawner_icon(d):
     d.rectangle((26, 168, 54, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.rounded_rectangle((64, 196, 112, 226), 5, fill=(70, 76, 88, 255), outline=(40, 44, 52, 255), width=3)
     d.ellipse((72, 201, 104, 221), fill=(36, 40, 50, 255), outline=(90, 230, 255, 255), width=3)
-    return 112
 
 
 # Screens -------------------------------------------------------------------
@@ -1035,7 +1025,6 @@ def bridge_icon(d):
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
     d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))
-    return 160
 
 
 def boss_icon(d):
@@ -1046,7 +1035,6 @@ def boss_icon(d):
     d.rectangle((66, 206, 106, 246), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.polygon([(86, 212), (92, 222), (102, 224), (94, 230), (96, 240), (86, 234), (76, 240), (78, 230),
                (70, 224), (80, 222)], fill=ORANGE + (255,))
-    return 160
 
 
 def icon_picture():

@@ -615,9 +615,10 @@ def tutorial(title, lines, icons=None):
         d = ImageDraw.Draw(img)
         margin = 18
         size = TUTORIAL_TEXT_SIZE
-        while max(d.textbbox((0, 0), line, font=font(size, False))[2] for line in lines) > w - 2 * margin:
+        # Bold: regular strokes, two texels wide, fall on less than a pixel.
+        while max(d.textbbox((0, 0), line, font=font(size))[2] for line in lines) > w - 2 * margin:
             size -= 1
-        f = font(size, False)
+        f = font(size)
         ascent, descent = f.getmetrics()
         pitch = round(size * 1.28)
         band = min(TUTORIAL_BAND, h - 12 - pitch * len(lines) - 8)

@@ -44,9 +44,7 @@ std::vector<std::string> Words(const std::string& text)
     return words;
 }
 
-class PictureWordsInProcessTest : public EngineTest, public testing::WithParamInterface<glm::ivec2>
-{
-};
+class PictureWordsInProcessTest : public EngineTest, public testing::WithParamInterface<glm::ivec2> {};
 
 TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWords)
 {
@@ -104,16 +102,16 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
     // One reader for all: the listed images are its pages.
     ASSERT_TRUE(WriteFile(dir + "/list.txt", list));
     FILE* reader = popen(("OMP_THREAD_LIMIT=1 tesseract " + dir + "/list.txt stdout --psm 6 2>/dev/null").c_str(), "r");
-    std::string read;
-    for (char part[4096]; size_t n = fread(part, 1, sizeof part, reader);) read.append(part, n);
+    std::string output;
+    for (char part[4096]; size_t n = fread(part, 1, sizeof part, reader);) output.append(part, n);
     ASSERT_EQ(pclose(reader), 0) << "tesseract-ocr reads the pictures";
-    std::istringstream pages(read);
+    std::istringstream pages(output);
     for (const auto& [name, text] : shown) {
-        std::string page, missed;
+        std::string page, missed, read, drawn;
         std::getline(pages, page, '\f');
-        std::string read, drawn;
+        const std::vector<std::string> expected = Words(text);
         for (const std::string& word : Words(page)) read += word;
-        for (const std::string& word : Words(text)) drawn += word;
+        for (const std::string& word : expected) drawn += word;
         // in[i][j]: the letters drawn from i and read from j have so many in common, in order.
         std::vector<std::vector<size_t>> in(drawn.size() + 1, std::vector<size_t>(read.size() + 1, 0));
         for (size_t i = drawn.size(); i-- > 0;)
@@ -123,7 +121,6 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
         for (size_t i = 0, j = 0; i < drawn.size() && j < read.size();)
             if (drawn[i] == read[j]) readAt[i++] = j++;
             else in[i + 1][j] >= in[i][j + 1] ? ++i : ++j;
-        const std::vector<std::string> expected = Words(text);
         double share = 1.0;
         for (size_t word = 0, first = 0; word < expected.size(); first += expected[word++].size()) {
             bool together = readAt[first] != std::string::npos;
@@ -138,8 +135,7 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
 }
 
 INSTANTIATE_TEST_SUITE_P(SmallestAndLargestWindow, PictureWordsInProcessTest,
-                         testing::Values(glm::ivec2(800, 600), glm::ivec2(1280, 960)),
-                         [](const testing::TestParamInfo<glm::ivec2>& size) {
+                         testing::Values(glm::ivec2(800, 600), glm::ivec2(1280, 960)), [](const auto& size) {
                              return std::to_string(size.param.x) + "x" + std::to_string(size.param.y);
                          });
 

@@ -624,11 +624,14 @@ def tutorial(title, lines, icons=None):
         band = min(TUTORIAL_BAND, h - 12 - pitch * len(lines) - 8)
         left = margin
         if icons:
-            # Drawn at their own size, then fitted into the band.
+            # Drawn at their own size, then fitted into the band beside a
+            # title of at least TUTORIAL_TITLE_SIZE (a long one takes room).
             layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
             icons(ImageDraw.Draw(layer))
             art = layer.crop(layer.getbbox())
-            k = min(1.0, 160 / art.width, (band - 10) / art.height)
+            title_width = d.textbbox((0, 0), title, font=font(TUTORIAL_TITLE_SIZE))[2] / 0.9
+            room = min(160, max(64, w - 2 * margin - 14 - title_width))
+            k = min(1.0, room / art.width, (band - 10) / art.height)
             art = art.resize((max(1, round(art.width * k)), max(1, round(art.height * k))), Image.LANCZOS)
             img.alpha_composite(art, (margin, 5 + (band - art.height) // 2))
             left = margin + art.width + 14
@@ -643,8 +646,9 @@ def tutorial(title, lines, icons=None):
     return draw
 
 
-# The words' largest size and the band's greatest height, in texels.
+# The words' largest size, the title's least and the band's greatest height, in texels.
 TUTORIAL_TEXT_SIZE = 30
+TUTORIAL_TITLE_SIZE = 34
 TUTORIAL_BAND = 120
 
 

@@ -9,6 +9,9 @@ script again changes no file unless the script changed.
 
 Each entry of TEXTURES below is (texture id, file name, drawing function);
 the catalogue lists them in that order with the path "data/textures/<file>".
+A drawing function that letters words on its picture names them in its
+attribute "words"; data/textures/words.txt lists them, one texture a line
+(its id, then the words as drawn), for the checks that read pictures back.
 
 It also draws the window's icon, the menu robot's head on a panel, and
 writes it as a Windows icon file with a large (32 x 32) and a small (16 x 16)
@@ -27,6 +30,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 CATALOGUE = os.path.join(ROOT, "data", "textures.xml")
 ICON = os.path.join(ROOT, "data", "assets", "zendra.ico")
+WORDS = os.path.join(HERE, "words.txt")
 ICON_SIZES = (32, 16)  # the large icon first, then the small one
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 
@@ -440,32 +444,38 @@ def power_icon(kind, active):
         border = ORANGE if active else CYAN
         d.rounded_rectangle((4, 4, 123, 123), 22, fill=(PANEL_LIGHT if active else PANEL) + (235,),
                             outline=border + (255,), width=6)
+        # The symbol in the upper part, the word large below it: the icon is
+        # drawn at 64 x 64 of the 1024 x 768 layout, 50 pixels at 800 x 600.
         if kind == "explosion":
             pts = []
             for i in range(16):
-                r = 44 if i % 2 == 0 else 20
+                r = 36 if i % 2 == 0 else 16
                 a = i * math.pi / 8
-                pts.append((64 + r * math.cos(a), 58 + r * math.sin(a)))
+                pts.append((64 + r * math.cos(a), 46 + r * math.sin(a)))
             d.polygon(pts, fill=(255, 140, 30, 255), outline=(255, 230, 80, 255))
             label = "BOOM"
         else:
-            d.ellipse((22, 24, 58, 60), outline=(140, 220, 255, 255), width=5)
-            d.ellipse((70, 52, 106, 88), outline=(180, 140, 255, 255), width=5)
-            d.line([(52, 40), (80, 40)], fill=WHITE + (255,), width=4)
-            d.polygon([(80, 32), (92, 40), (80, 48)], fill=WHITE + (255,))
-            d.line([(48, 72), (76, 72)], fill=WHITE + (255,), width=4)
-            d.polygon([(48, 64), (36, 72), (48, 80)], fill=WHITE + (255,))
+            d.ellipse((24, 12, 56, 44), outline=(140, 220, 255, 255), width=5)
+            d.ellipse((72, 40, 104, 72), outline=(180, 140, 255, 255), width=5)
+            d.line([(52, 24), (80, 24)], fill=WHITE + (255,), width=4)
+            d.polygon([(80, 17), (91, 24), (80, 31)], fill=WHITE + (255,))
+            d.line([(48, 60), (76, 60)], fill=WHITE + (255,), width=4)
+            d.polygon([(48, 53), (37, 60), (48, 67)], fill=WHITE + (255,))
             label = "SWAP"
-        text_centered(d, (8, 92, 120, 122), label, 20, fill=WHITE if active else TEXT_DIM)
+        text_centered(d, (14, 80, 114, 118), label, 30, fill=WHITE if active else TEXT_DIM)
         return img
+    draw.words = ("BOOM" if kind == "explosion" else "SWAP",)
     return draw
 
 
 def powers_backing():
     img = rounded_panel(256, 128, NAVY, CYAN, radius=20, width=4, alpha=200)
     d = ImageDraw.Draw(img)
-    text_centered(d, (0, 2, 256, 26), "POWERS", 16, fill=GREY)
+    text_centered(d, (0, 3, 256, 31), "POWERS", 24, fill=GREY)
     return img
+
+
+powers_backing.words = ("POWERS",)
 
 
 def frame_graph_backing():
@@ -577,7 +587,7 @@ def player_skin():
 def keycap(d, x, y, label, w=48, h=48):
     d.rounded_rectangle((x + 3, y + 4, x + w + 3, y + h + 4), 9, fill=(0, 0, 0, 120))
     d.rounded_rectangle((x, y, x + w, y + h), 9, fill=(235, 240, 250, 255), outline=GREY + (255,), width=3)
-    text_centered(d, (x, y, x + w, y + h), label, 26, fill=NAVY)
+    text_centered(d, (x, y, x + w, y + h), label, 34, fill=NAVY)
 
 
 def mouse_icon(d, x, y, left=True, right=False):
@@ -592,30 +602,54 @@ def mouse_icon(d, x, y, left=True, right=False):
 
 
 def tutorial(title, lines, icons=None):
-    """A tutorial picture: title, a row of keys or icons at the left, and
-    up to four lines of words in one size (four sit closer together)."""
+    """A tutorial picture: a band at the top with the drawing (keys or
+    icons) at the left and the title beside it, then up to five lines of
+    words across the whole width. The picture covers 300 x 180 of the
+    1024 x 768 layout, so at 800 x 600 its 512 columns fall on 234 pixels:
+    the words take every column and the largest size at which each line
+    fits, one size for all lines (a line set smaller reads as less
+    important); the band takes the rows the words leave."""
     def draw():
         w, h = 512, 256
         img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
         d = ImageDraw.Draw(img)
-        text_centered(d, (0, 10, w, 62), title, 40, fill=ORANGE)
-        d.line([(w // 5, 66), (4 * w // 5, 66)], fill=CYAN + (255,), width=3)
-        left = 24
+        margin = 18
+        size = TUTORIAL_TEXT_SIZE
+        # Bold: regular strokes, two texels wide, fall on less than a pixel.
+        while max(d.textbbox((0, 0), line, font=font(size))[2] for line in lines) > w - 2 * margin:
+            size -= 1
+        f = font(size)
+        ascent, descent = f.getmetrics()
+        pitch = round(size * 1.28)
+        band = min(TUTORIAL_BAND, h - 12 - pitch * len(lines) - 8)
+        left = margin
         if icons:
-            left = icons(d) + 16
-        y = 84
-        step = 50 if len(lines) <= 3 else 40
-        # The lines share one size, the largest at which each fits: a line
-        # set smaller than the others reads as less important.
-        size = 26
-        while size > 14 and max(
-                d.textbbox((0, 0), line, font=font(size, False))[2] for line in lines) > w - left - 20:
-            size -= 2
+            # Drawn at their own size, then fitted into the band beside a
+            # title of at least TUTORIAL_TITLE_SIZE (a long one takes room).
+            layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+            icons(ImageDraw.Draw(layer))
+            art = layer.crop(layer.getbbox())
+            title_width = d.textbbox((0, 0), title, font=font(TUTORIAL_TITLE_SIZE))[2] / 0.9
+            room = min(160, max(64, w - 2 * margin - 14 - title_width))
+            k = min(1.0, room / art.width, (band - 10) / art.height)
+            art = art.resize((max(1, round(art.width * k)), max(1, round(art.height * k))), Image.LANCZOS)
+            img.alpha_composite(art, (margin, 5 + (band - art.height) // 2))
+            left = margin + art.width + 14
+        text_centered(d, (left, 6, w - margin, band), title, 46, fill=ORANGE)
+        d.line([(margin + 10, band + 3), (w - margin - 10, band + 3)], fill=CYAN + (255,), width=3)
+        y = band + 8 + (h - 12 - band - 8 - pitch * len(lines)) // 2
         for line in lines:
-            d.text((left, y), line, font=font(size, False), fill=WHITE)
-            y += step
+            d.text((margin, y + (pitch - ascent - descent) // 2), line, font=f, fill=WHITE)
+            y += pitch
         return img
+    draw.words = (title,) + tuple(lines)
     return draw
+
+
+# The words' largest size, the title's least and the band's greatest height, in texels.
+TUTORIAL_TEXT_SIZE = 30
+TUTORIAL_TITLE_SIZE = 34
+TUTORIAL_BAND = 120
 
 
 def keys_wasd(d):
@@ -624,13 +658,11 @@ def keys_wasd(d):
         keycap(d, 24 + 52 * i, 140, k)
     keycap(d, 24, 196, "Q", w=40, h=40)
     keycap(d, 124, 196, "E", w=40, h=40)
-    return 176
 
 
 def keys_mouse(d):
     mouse_icon(d, 30, 96, left=True)
     mouse_icon(d, 96, 96, left=False, right=True)
-    return 150
 
 
 def key_row(*labels):
@@ -639,7 +671,6 @@ def key_row(*labels):
         for label in labels:
             keycap(d, x, 120, label)
             x += 58
-        return x
     return icons
 
 
@@ -647,14 +678,12 @@ def sight_cone(d):
     d.polygon([(40, 160), (150, 100), (150, 220)], fill=(255, 60, 40, 90), outline=(255, 60, 40, 255))
     d.rounded_rectangle((22, 140, 58, 180), 8, fill=ENEMY_BODY + (255,), outline=(30, 30, 40, 255), width=3)
     d.ellipse((32, 150, 46, 164), fill=(90, 230, 255, 255))
-    return 160
 
 
 def checkpoint_flag(d):
     d.line([(60, 100), (60, 220)], fill=(230, 230, 230, 255), width=8)
     d.polygon([(64, 102), (130, 122), (64, 146)], fill=(60, 200, 255, 255))
     d.ellipse((36, 212, 84, 228), fill=(60, 200, 255, 140))
-    return 140
 
 
 
@@ -665,7 +694,6 @@ def chaser_icon(d):
     d.ellipse((40, 150, 54, 164), fill=(255, 70, 50, 255))
     for i in range(3):
         d.polygon([(80 + 22 * i, 148), (96 + 22 * i, 160), (80 + 22 * i, 172)], fill=ORANGE + (255,))
-    return 160
 
 
 def enemybox_icon(d):
@@ -673,8 +701,7 @@ def enemybox_icon(d):
     d.line([(62, 146), (62, 170)], fill=WHITE + (255,), width=4)
     d.polygon([(52, 166), (72, 166), (62, 180)], fill=WHITE + (255,))
     d.rectangle((30, 184, 94, 196), fill=(120, 120, 130, 255))
-    d.text((104, 150), "8s", font=font(30, True), fill=ORANGE)
-    return 150
+    d.text((100, 140), "8s", font=font(44, True), fill=ORANGE)
 
 
 def conveyor_icon(d):
@@ -683,12 +710,11 @@ def conveyor_icon(d):
         x = 40 + 28 * i
         d.polygon([(x, 176), (x + 14, 183), (x, 190)], fill=ORANGE + (255,))
     d.rectangle((70, 128, 106, 164), fill=(176, 124, 64, 255), outline=(90, 60, 30, 255), width=3)
-    return 160
 
 
 def platform_icon(d):
-    # One icon beside each line: a blue platform on its jet, a grey one
-    # falling, a comet.
+    # One above the other, as the lines tell of them: a blue platform on its
+    # jet, a grey one falling, a comet.
     d.rectangle((24, 86, 84, 100), fill=(70, 130, 170, 255), outline=(40, 40, 50, 255), width=2)
     for i in range(5):
         d.line([(34 + 10 * i, 104), (30 + 10 * i, 116 + (i % 2) * 6)], fill=CYAN + (255,), width=3)
@@ -697,7 +723,6 @@ def platform_icon(d):
     d.polygon([(44, 166), (64, 166), (54, 180)], fill=ORANGE + (255,))
     d.ellipse((40, 196, 60, 216), fill=(255, 180, 60, 255))
     d.line([(60, 198), (80, 182)], fill=(255, 220, 120, 255), width=3)
-    return 96
 
 
 def spawner_icon(d):
@@ -709,7 +734,6 @@ def spawner_icon(d):
     d.rectangle((26, 168, 54, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.rounded_rectangle((64, 196, 112, 226), 5, fill=(70, 76, 88, 255), outline=(40, 44, 52, 255), width=3)
     d.ellipse((72, 201, 104, 221), fill=(36, 40, 50, 255), outline=(90, 230, 255, 255), width=3)
-    return 112
 
 
 # Screens -------------------------------------------------------------------
@@ -974,8 +998,9 @@ def textures():
                                   "eight seconds. Wait here in", "the alcove till both are gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("A crate or you on the switch lets", "it out: set the crate on from the west.",
-                             "When it turns down the east side,", "run west round the pillar to the door"),
+         tutorial("Chaser", ("A crate or you on the switch lets it", "out: set the crate on from the west.",
+                             "When it turns down the east side, run", "west round the pillar, then north",
+                             "through the door it came out of."),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
          tutorial("Conveyor Belts", ("Belts carry crates along: catch", "one and throw it where needed",
@@ -1005,7 +1030,6 @@ def bridge_icon(d):
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
     d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))
-    return 160
 
 
 def boss_icon(d):
@@ -1016,7 +1040,6 @@ def boss_icon(d):
     d.rectangle((66, 206, 106, 246), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.polygon([(86, 212), (92, 222), (102, 224), (94, 230), (96, 240), (86, 234), (76, 240), (78, 230),
                (70, 224), (80, 222)], fill=ORANGE + (255,))
-    return 160
 
 
 def icon_picture():
@@ -1105,6 +1128,10 @@ def main():
     lines.append("</Textures>")
     with open(CATALOGUE, "w", encoding="utf-8", newline="\n") as out:
         out.write("\n".join(lines) + "\n")
+    words = ["# Generated by data/textures/generate.py: the words each lettered texture shows."]
+    words += [tid + " " + " ".join(draw.words) for tid, _, draw in entries if hasattr(draw, "words")]
+    with open(WORDS, "w", encoding="utf-8", newline="\n") as out:
+        out.write("\n".join(words) + "\n")
     write_icon()
     print("%d textures and the window icon written" % len(entries))
 

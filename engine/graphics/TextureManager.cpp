@@ -225,13 +225,15 @@ bool TextureManager::ExpandCompressedLevels(GLuint texture, bool* opaque)
     };
     std::vector<Level> levels;
     bool readable = true;
-    if (compressed == GL_TRUE) {
+    // A plain texture is read only for its opacity: its first level tells.
+    const int toRead = compressed == GL_TRUE ? MAX_MIP_LEVELS : opaque ? 1 : 0;
+    if (toRead > 0) {
         GLint packAlignment = 4;
         glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         // Every level is read before any is replaced: a level read back is
         // always still the compressed one.
-        for (int level = 0; level < MAX_MIP_LEVELS; ++level) {
+        for (int level = 0; level < toRead; ++level) {
             Level l;
             glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &l.width);
             glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &l.height);
@@ -247,12 +249,12 @@ bool TextureManager::ExpandCompressedLevels(GLuint texture, bool* opaque)
         }
         glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
     }
-    if (readable && !levels.empty()) {
-        if (opaque) {
-            *opaque = true;
-            for (const Level& l : levels)
-                for (size_t a = 3; a < l.texels.size() && *opaque; a += 4) *opaque = l.texels[a] == 255;
-        }
+    if (readable && !levels.empty() && opaque) {
+        *opaque = true;
+        for (const Level& l : levels)
+            for (size_t a = 3; a < l.texels.size() && *opaque; a += 4) *opaque = l.texels[a] == 255;
+    }
+    if (readable && !levels.empty() && compressed == GL_TRUE) {
         GLint unpackAlignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -8,12 +8,14 @@
 // the "filenotfound" image itself cannot be loaded, a built-in checkerboard
 // takes its place, so fallbacks never draw with texture 0.
 //
-// SOIL compresses every image to DXT, as the loader asks. On a renderer that
-// samples in software (SoftwareRenderer.h) decoding DXT costs several times a
-// plain fetch on every texel read, so there each compressed mip level is read
-// back decoded and stored again as plain RGBA8: the same texels, the same
-// filtering, only cheaper to draw. Other renderers keep the DXT levels. The
-// decoded texels also tell whether a texture is opaque (IsOpaque).
+// SOIL uploads every image as it decodes it, RGBA8 with SOIL's mip levels,
+// never compressed: DXT's 4 x 4 blocks of two colours smear the thin strokes
+// of lettering, and the pictures and HUD labels are drawn at half their size
+// or less. On a renderer that samples in software (SoftwareRenderer.h) a
+// texture that is compressed all the same has each mip level read back
+// decoded and stored again as plain RGBA8 (decoding DXT there costs several
+// times a plain fetch on every texel read); there the texels read also tell
+// whether a texture is opaque (IsOpaque).
 //
 // Textures the renderer makes without a file (shadow map, debug targets) are
 // registered with CreateRawTexture; the renderer deletes those GL names itself.
@@ -37,8 +39,8 @@ public:
     static constexpr const char* CATALOGUE_FILE = "data\\textures.xml";
     static constexpr const char* NOT_FOUND_ID = "filenotfound";
     static constexpr const char* WRONG_MESH_ID = "wrongmeshid";
-    // SOIL_FLAG_MIPMAPS | TEXTURE_REPEATS | MULTIPLY_ALPHA | INVERT_Y | COMPRESS_TO_DXT.
-    static constexpr unsigned LOAD_FLAGS = 0x3E;
+    // SOIL_FLAG_MIPMAPS | TEXTURE_REPEATS | MULTIPLY_ALPHA | INVERT_Y: no COMPRESS_TO_DXT.
+    static constexpr unsigned LOAD_FLAGS = 0x1E;
     // The built-in stand-in for a missing "filenotfound" image.
     static constexpr int CHECKERBOARD_SIZE = 64;
     static constexpr int CHECKERBOARD_CELL = 8;
@@ -86,13 +88,15 @@ public:
     const std::vector<std::string>& GetUnloadedIds() const { return m_unloadedIds; }
 
     // Replaces every compressed mip level of a texture by the same texels as
-    // plain RGBA8; a texture that is not compressed is left alone. False (and
+    // plain RGBA8; a texture that is not compressed is left alone (only its
+    // first level is read, and only when *opaque is asked for). False (and
     // the texture unchanged) when a level cannot be read back. *opaque (when
     // given) tells whether every texel of every level read has alpha 1; it is
     // false when nothing was read.
     static bool ExpandCompressedLevels(GLuint texture, bool* opaque = nullptr);
     // Whether the id's texture is known to have no texel with alpha below 1:
-    // only textures stored decoded are known; false for any other id.
+    // only textures read back (on a software renderer) are known; false for
+    // any other id.
     bool IsOpaque(const std::string& id) const { return m_opaqueIds.count(id) != 0; }
 
 private:

@@ -351,7 +351,7 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
 
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
 {
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -3.0f))->scale = glm::vec3(3.0f, 1.0f, 12.0f);
+    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -12.0f))->scale = glm::vec3(3.0f, 1.0f, 30.0f);
     GameObject* robot = MakeRobot();
     Hold({KEY_W});
     UpdateRobot(robot);

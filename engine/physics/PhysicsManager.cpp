@@ -378,7 +378,8 @@ void PhysicsManager::UpdatePrimitives()
 }
 
 std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
-                                                         const glm::vec3& launchVelocity)
+                                                         const glm::vec3& launchVelocity,
+                                                         bool (*endsOnTouch)(ObjectType))
 {
     std::vector<glm::vec3> path;
     if (!object) return path;
@@ -439,6 +440,16 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
                                 probeBody->velocity.y <= 0.0f && (!gravity || gravity->gravity.y <= 0.0f);
         if (!fallenAway) PredictionContacts(*primitive, bodyBox);
         std::vector<Contact*>& contacts = m_predictionPool.activeContacts;
+        bool touched = false;
+        for (const Contact* contact : contacts) {
+            const GameObject* other = contact->bodies[0] == &probe ? contact->bodies[1] : contact->bodies[0];
+            touched = touched || (endsOnTouch && other && endsOnTouch(other->type));
+        }
+        if (touched) {
+            m_predictionPool.ReleaseAll();
+            path.push_back(probe.position);
+            return path;
+        }
         if (!contacts.empty()) {
             probeShape->collided = true;
             m_predictionResolver.iterations = ContactResolver::ITERATIONS_PER_CONTACT * static_cast<int>(contacts.size());

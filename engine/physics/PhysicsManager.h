@@ -121,9 +121,12 @@ public:
     // stand). Only the start position when the object lacks a collision
     // component (with a primitive) or a physics component, when the total
     // time or the frame time is not positive, or when the copy cannot be
-    // made; empty for a null object.
+    // made; empty for a null object. With endsOnTouch, the path ends where
+    // the copy first touches an object whose type it accepts (a crate that
+    // explodes on a touch), before the touch is resolved.
     std::vector<glm::vec3> PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
-                                             const glm::vec3& launchVelocity);
+                                             const glm::vec3& launchVelocity,
+                                             bool (*endsOnTouch)(ObjectType) = nullptr);
 
     // The first live, active object (PLAYER objects aside) whose active
     // collision primitive overlaps the object's box, were it at the position,

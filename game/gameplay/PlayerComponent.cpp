@@ -25,6 +25,7 @@
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/GameplayCommon.h"
 
 namespace QRX {
@@ -653,15 +654,19 @@ void PlayerComponent::ClearPowerSelection()
 
 void PlayerComponent::UpdateThrowPreview()
 {
-    if (!m_IsPreviewDirty) return;
+    const int power = m_PowerManager.GetSelectedPower();
+    if (!m_IsPreviewDirty && power == m_PreviewPower) return;
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
     m_IsPreviewDirty = false;
+    m_PreviewPower = power;
     PhysicsManager* physics = Physics();
     std::vector<glm::vec3> points;
+    // A crate given the explosion goes off where it first touches something.
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
-                                            m_Aim * m_ThrowForce);
+                                            m_Aim * m_ThrowForce,
+                                            power == CT_EXPLODE ? &ExplodeComponent::IsSetOffBy : nullptr);
     // A crate falling out of the level is removed at CRATE_FALL_Y: its flight
     // ends there, not tens of units below where nobody sees a marker.
     const auto gone = std::find_if(points.begin(), points.end(),

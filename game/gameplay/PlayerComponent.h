@@ -54,8 +54,10 @@
 //   crate comes to rest, lowered to the crate's underside (on the surface it
 //   rests on: seen from above at a slant, a marker at the crate's centre
 //   looked a cell farther); a flight out of the level ends at the first point
-//   at or below the height where a fallen crate is removed. It is recomputed
-//   only when marked dirty (the robot moved or touched nothing).
+//   at or below the height where a fallen crate is removed; with the
+//   explosion selected it ends where the crate first touches what sets it
+//   off. It is recomputed only when marked dirty (the robot moved or touched
+//   nothing) or when the selected power changes.
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end
 //   when the timer exceeds SpawnTime, at the target opacity. SpawnTime 0
@@ -253,6 +255,7 @@ public:
     glm::vec3 m_Facing{0.0f};
     glm::vec3 m_Aim{0.0f};
     bool m_IsPreviewDirty = false;
+    int m_PreviewPower = PowerManager::NO_POWER;  // the power the shown preview was made for
     bool m_AreMarkersShown = false;
     std::array<GameObject*, THROW_MARKER_COUNT> m_ThrowMarkers{};  // not owned
     bool m_IsTouched = false;  // touched since the last update

@@ -517,7 +517,7 @@ TEST_F(TrajectoryTest, ObjectsMissingAComponentGiveOnlyTheStart)
     EXPECT_EQ(physics->PredictTrajectory(crate, 1.0f, 0.1f, glm::vec3(1.0f)).size(), 1u);
 }
 
-TEST_F(TrajectoryTest, EndsWhereSomethingStopsTheBodyButNotAtTheRobot)
+TEST_F(TrajectoryTest, EndsWhereTheBodyRestsOnWhatStopsItARobotToo)
 {
     // Falling from 5 through a block whose collision is off and an ethereal
     // tile (as a checkpoint's), past a block 1.9 to the side (apart, though
@@ -531,9 +531,10 @@ TEST_F(TrajectoryTest, EndsWhereSomethingStopsTheBodyButNotAtTheRobot)
     std::vector<glm::vec3> path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f));
     ASSERT_GE(path.size(), 3u);
     EXPECT_NEAR(path.back().y, 1.0f, 0.01f);
-    Make(PLAYER, glm::vec3(0.0f, 1.0f, 0.0f));
+    GameObject* robot = Make(PLAYER, glm::vec3(0.0f, 1.0f, 0.0f));
     path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f));
     EXPECT_NEAR(path.back().y, 2.0f, 0.01f);
+    EXPECT_EQ(robot->position, glm::vec3(0.0f, 1.0f, 0.0f));  // held still
 }
 
 TEST_F(TrajectoryTest, FollowsTheStepPastEveryTouchToWhereTheBodyRests)

@@ -1,14 +1,15 @@
 // Every throw a person can make in a campaign level first rests in the cell
 // (whole units of the crate's centre) its red end marks: from each floor cell
 // within SWEEP_CELLS of a crate, a pad or a switch, facing eight yaws 45
-// degrees apart. The step runs alone at
-// 1/20 s, the level held still as the prediction holds it (threats off,
-// belts stopped). A throw first rests after the first step that leaves the
-// crate asleep and touching something; below the level or at the preview's
-// time it ends too.
+// degrees apart. The step runs alone at 1/20 s, the level held still as the
+// prediction holds it (threats off, belts stopped, its bodies put back after
+// each throw). A throw first rests after the first step that leaves the crate
+// asleep and touching something; below the level or at the preview's time it
+// ends too.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 #include <set>
 #include <tuple>
 
@@ -60,6 +61,12 @@ TEST_P(PlaythroughTrajectoryInProcessTest, EveryThrowRestsInTheCellOfItsRedEnd)
                 for (int dz = -SWEEP_CELLS; dz <= SWEEP_CELLS; ++dz)
                     for (int top = 0; top <= HIGHEST_FLOOR; ++top)
                         stands.insert({int(std::floor(anchor->position.x)) + dx, top, int(std::floor(anchor->position.z)) + dz});
+    struct Placed { GameObject* object; glm::vec3 at; std::unique_ptr<PhysicsComponent> body; };
+    std::vector<Placed> placed;  // the level's bodies as they lie, put back after each throw
+    for (GameObject* object : game.GetSystem()->objectManager->GetActiveObjectsWithComponent(CT_PHYSICS)) {
+        placed.push_back({object, object->position, std::make_unique<PhysicsComponent>()});
+        placed.back().body->CopyFrom(GetPhysicsComponent(object));
+    }
     GameObject* crate = game.GetSystem()->objectManager->CreateInstance(CRATE, glm::vec3(0.0f, -100.0f, 0.0f));
     int throws = 0, hits = 0;
     for (const auto& [x, top, z] : stands) {
@@ -92,6 +99,10 @@ TEST_P(PlaythroughTrajectoryInProcessTest, EveryThrowRestsInTheCellOfItsRedEnd)
             if (rest != red)
                 std::printf("  missed from %d %d %d yaw %d: red end %d %d %d, rests %d %d %d\n", x, top, z, yaw, red.x,
                             red.y, red.z, rest.x, rest.y, rest.z);
+            for (Placed& body : placed) {
+                body.object->position = body.at;
+                GetPhysicsComponent(body.object)->CopyFrom(body.body.get());
+            }
         }
     }
     std::printf("%s: %d throws, %d rest in the cell of their red end (%.1f%%)\n", GetParam().name, throws, hits,

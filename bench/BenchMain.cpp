@@ -41,7 +41,8 @@ void Usage(std::FILE* out)
                  "  frames   splash, loading screen, a level of 500 CUBEs and the campaign's levels,\n"
                  "           against a textured quad\n"
                  "  levels   each level file through the level manager, against a bare tinyxml2 parse;\n"
-                 "           the enemies' path search on a large floor, against a breadth-first flood\n"
+                 "           the throw preview's prediction on the biggest level; the enemies' path search\n"
+                 "           on a large floor, against a breadth-first flood\n"
                  "  startup  process start to the first frame, against a minimal SDL2 window\n"
                  "  --smoke  tiny sizes and one round: checks that every figure is produced\n");
 }

@@ -88,8 +88,9 @@ struct ContactResolver::Work
         int side;
     };
 
-    // Looks the contacts' bodies up, once each, and builds the lists.
-    void Prepare(const std::vector<Contact*>& active);
+    // Looks the contacts' bodies up, once each, and builds the lists; with
+    // moving, any other body is taken as one without physics.
+    void Prepare(const std::vector<Contact*>& active, const GameObject* moving);
     int BodyIndex(GameObject* object);
     // The penetration update after contact `moved` shifted its bodies by
     // changes: every other workable contact sharing one of them.
@@ -113,6 +114,7 @@ struct ContactResolver::Work
     std::vector<Entry> entries;  // each body's workable contacts in list order (bodies with physics only)
     std::vector<GameObject*> hashKeys;
     std::vector<int> hashValues;
+    const GameObject* onlyMoving = nullptr;  // of the current pass: all others held still
     WorstContact worst;
 };
 
@@ -124,7 +126,7 @@ int ContactResolver::Work::BodyIndex(GameObject* object)
     if (hashKeys[slot]) return hashValues[slot];
     Body body;
     body.object = object;
-    body.physics = GetPhysicsComponent(object);
+    body.physics = onlyMoving && object != onlyMoving ? nullptr : GetPhysicsComponent(object);
     body.shape = GetCollisionComponent(object);
     if (body.physics)
         body.gravity = dynamic_cast<GravityForceGenerator*>(body.physics->GetForceGenerator(FG_GRAVITY));
@@ -134,8 +136,9 @@ int ContactResolver::Work::BodyIndex(GameObject* object)
     return hashValues[slot];
 }
 
-void ContactResolver::Work::Prepare(const std::vector<Contact*>& active)
+void ContactResolver::Work::Prepare(const std::vector<Contact*>& active, const GameObject* moving)
 {
+    onlyMoving = moving;
     contacts = active;
     const std::size_t count = contacts.size();
     sides.assign(count, ContactSides());
@@ -200,20 +203,20 @@ ContactResolver::~ContactResolver() = default;
 
 void ContactResolver::ResolvePositions(ContactPool& pool)
 {
-    m_work->Prepare(pool.activeContacts);
+    m_work->Prepare(pool.activeContacts, nullptr);
     PositionPass(*m_work, false);
 }
 
 void ContactResolver::ResolveVelocities(ContactPool& pool)
 {
-    m_work->Prepare(pool.activeContacts);
+    m_work->Prepare(pool.activeContacts, nullptr);
     VelocityPass(*m_work);
 }
 
-void ContactResolver::Resolve(ContactPool& pool, bool deferPrimitives)
+void ContactResolver::Resolve(ContactPool& pool, bool deferPrimitives, const GameObject* onlyMoving)
 {
     // Nothing the position pass does adds or removes components.
-    m_work->Prepare(pool.activeContacts);
+    m_work->Prepare(pool.activeContacts, onlyMoving);
     PositionPass(*m_work, deferPrimitives);
     VelocityPass(*m_work);
 }

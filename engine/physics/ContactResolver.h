@@ -13,12 +13,18 @@
 // impulse only revisits the contacts that share one of its bodies; and the
 // worst contact is kept in a tournament tree over the list, in which a tie
 // goes to the earlier contact. The buffers are kept between passes.
+//
+// Resolve may hold the world still but for one body: every other body is
+// then taken as one without physics (immovable, and still), as the physics
+// manager's trajectory prediction needs; its collision component still
+// decides what is resolvable and its frictions are the contact's.
 #pragma once
 #include <memory>
 
 namespace QRX {
 
 class ContactPool;
+class GameObject;
 
 class ContactResolver
 {
@@ -42,7 +48,8 @@ public:
     // Both passes, as the physics step runs them, with the components looked
     // up once for both. With deferPrimitives the moved bodies' primitives are
     // not rebuilt after each move: the caller rebuilds them all afterwards.
-    void Resolve(ContactPool& pool, bool deferPrimitives);
+    // With onlyMoving, every other body is held still (see above).
+    void Resolve(ContactPool& pool, bool deferPrimitives, const GameObject* onlyMoving = nullptr);
 
     int iterations = 0;      // budget of each pass; the step sets it
     int iterationsUsed = 0;  // by the last pass, beyond its first sweep

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/core/FrameRateController.h"
 #include "engine/core/Logger.h"
@@ -59,6 +60,29 @@ glm::vec3 RungeKutta(glm::vec3& position, glm::vec3& velocity, const glm::vec3& 
     const glm::vec3 dv = dvdt * dt;
     velocity += dv;
     return dv;
+}
+
+// The half extent along the world axes of a primitive as the narrow phase
+// sees it (scaled, turned); false for a plane, which has none.
+bool PrimitiveReach(const Primitive& primitive, glm::vec3& reach)
+{
+    reach = glm::vec3(0.0f);
+    if (primitive.type == PR_BOX) {
+        const glm::vec3 half = glm::abs(static_cast<const CollisionBox&>(primitive).scaledHalfSize);
+        for (int k = 0; k < 3; ++k) reach += glm::abs(primitive.orientation[k]) * half[k];
+        return true;
+    }
+    if (primitive.type == PR_SPHERE) {
+        reach = glm::vec3(std::fabs(static_cast<const CollisionSphere&>(primitive).scaledRadius));
+        return true;
+    }
+    return false;
+}
+
+// Whether two boxes given by their corners meet (touching counts).
+bool Overlapping(const glm::vec3& loA, const glm::vec3& hiA, const glm::vec3& loB, const glm::vec3& hiB)
+{
+    return loA.x <= hiB.x && loB.x <= hiA.x && loA.y <= hiB.y && loB.y <= hiA.y && loA.z <= hiB.z && loB.z <= hiA.z;
 }
 
 // Whether two boxes about the world axes overlap by more than the
@@ -354,7 +378,8 @@ void PhysicsManager::UpdatePrimitives()
 }
 
 std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
-                                                         const glm::vec3& launchVelocity) const
+                                                         const glm::vec3& launchVelocity,
+                                                         bool (*endsOnTouch)(ObjectType))
 {
     std::vector<glm::vec3> path;
     if (!object) return path;
@@ -366,35 +391,82 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
     // With no time passing the loop would never end.
     if (totalTime <= 0.0f || dt <= 0.0f) return path;
 
-    // A copy of the body: its steering generators come out disabled, so
-    // only the force generators act on it. A throw sets the velocity, so
-    // whatever the body still has of its own does not count.
-    PhysicsComponent probe;
-    probe.CopyFrom(body);
-    probe.velocity = launchVelocity;
-    glm::vec3 position = object->position;
-    const glm::vec3 reach = WorldReach(*object, *collision->GetPrimitive());
-    std::vector<Stopper> stoppers;
-    GatherStoppers(object, false, {}, stoppers);
+    // The copy, outside the pool: its own body and shape, made through the
+    // factories (its steering generators come out disabled, so only the
+    // force generators act on it). A throw sets the velocity and wakes the
+    // body: whatever it still had of its own does not count.
+    GameObject probe;
+    probe.id = object->id;
+    probe.type = object->type;
+    probe.flags = object->flags;
+    probe.position = object->position;
+    probe.rotation = object->rotation;
+    probe.scale = object->scale;
+    auto* probeBody = dynamic_cast<PhysicsComponent*>(probe.AddComponentHelper(CT_PHYSICS));
+    auto* probeShape = dynamic_cast<CollisionComponent*>(probe.AddComponentHelper(CT_COLLISION));
+    if (!probeBody || !probeShape) return path;
+    probeBody->CopyFrom(body);
+    probeShape->CopyFrom(collision);
+    const Primitive* primitive = probeShape->GetPrimitive();
+    if (!primitive) return path;
+    probeBody->velocity = launchVelocity;
+    probeBody->flags |= BODY_AWAKE;
+    probeShape->active = true;
+    probeShape->collided = false;
+    probeShape->UpdatePrimitive();
+    const bool bodyBox = primitive->type == PR_BOX && !IsBlock(&probe, probeBody, probeShape);
+    const auto* gravity = dynamic_cast<const GravityForceGenerator*>(probeBody->GetForceGenerator(FG_GRAVITY));
+
+    const float lowest = GatherObstacles(object);
+    m_predictionResolver.restitutionLimit = resolver.restitutionLimit;
+    m_predictionResolver.positionEpsilon = resolver.positionEpsilon;
+    m_predictionResolver.velocityEpsilon = resolver.velocityEpsilon;
+    const double bias = std::pow(0.01, static_cast<double>(dt));
 
     float elapsed = 0.0f;
     float sinceSample = 0.0f;
     do {
-        ApplyGenerators(&probe, dt);
-        RungeKutta(position, probe.velocity, probe.inverseMass * probe.forceAccum, dt);
-        probe.forceAccum = glm::vec3(0.0f);
-        // Where the real flight meets something that stops it, as the step
-        // finds it: overlapping boxes, measured exactly, of objects whose
-        // contact with it resolves (not a checkpoint's or an exit's tile, nor
-        // a field it flies through).
-        if (FirstStopper(stoppers, position, reach, 0.0f)) {
-            path.push_back(position);
+        // The step's stages, for this one body.
+        ApplyGenerators(probeBody, dt);
+        Integrate(&probe, probeBody, dt, bias);
+        UpdateWakeTimer(probeBody, probeShape, dt);
+        probeBody->forceAccum = glm::vec3(0.0f);
+        probeShape->collided = false;
+        probeShape->UpdatePrimitive();
+        // Below every obstacle, falling and pulled down (drag only slows
+        // it), nothing can meet it any more.
+        glm::vec3 reach;
+        const bool fallenAway = PrimitiveReach(*primitive, reach) && primitive->GetCentre().y + reach.y < lowest &&
+                                probeBody->velocity.y <= 0.0f && (!gravity || gravity->gravity.y <= 0.0f);
+        if (!fallenAway) PredictionContacts(*primitive, bodyBox);
+        std::vector<Contact*>& contacts = m_predictionPool.activeContacts;
+        bool touched = false;
+        for (const Contact* contact : contacts) {
+            const GameObject* other = contact->bodies[0] == &probe ? contact->bodies[1] : contact->bodies[0];
+            touched = touched || (endsOnTouch && other && endsOnTouch(other->type));
+        }
+        if (touched) {
+            m_predictionPool.ReleaseAll();
+            path.push_back(probe.position);
+            return path;
+        }
+        if (!contacts.empty()) {
+            probeShape->collided = true;
+            m_predictionResolver.iterations = ContactResolver::ITERATIONS_PER_CONTACT * static_cast<int>(contacts.size());
+            m_predictionResolver.Resolve(m_predictionPool, true, &probe);
+        }
+        m_predictionPool.ReleaseAll();
+        probeShape->UpdatePrimitive();
+
+        // At rest: asleep on something.
+        if (!(probeBody->flags & BODY_AWAKE) && probeShape->collided) {
+            path.push_back(probe.position);
             return path;
         }
         sinceSample += dt;
         if (sampleInterval <= sinceSample) {
             sinceSample = 0.0f;
-            path.push_back(position);
+            path.push_back(probe.position);
         }
         // A frame time too small to advance the clock would never end the loop.
         const float next = elapsed + dt;
@@ -402,6 +474,72 @@ std::vector<glm::vec3> PhysicsManager::PredictTrajectory(GameObject* object, flo
         elapsed = next;
     } while (elapsed < totalTime);
     return path;
+}
+
+float PhysicsManager::GatherObstacles(const GameObject* object)
+{
+    m_obstacles.clear();
+    float lowest = std::numeric_limits<float>::infinity();
+    System* system = System::PeekInstance();
+    if (!system || !system->objectManager) return lowest;
+    // A copy: the manager's result list is overwritten by the next query.
+    const GameObjectGroup objects = system->objectManager->GetActiveObjects();
+    for (GameObject* other : objects) {
+        if (!other || other == object || other->id == object->id) continue;
+        // The step never tests two enemies.
+        if (other->type == ENEMY && object->type == ENEMY) continue;
+        CollisionComponent* shape = GetCollisionComponent(other);
+        const Primitive* primitive = shape ? shape->GetPrimitive() : nullptr;
+        if (!primitive || !shape->active) continue;
+        // Where the step will find it: gameplay may have moved it since.
+        shape->UpdatePrimitive();
+        Obstacle obstacle;
+        obstacle.object = other;
+        obstacle.primitive = primitive;
+        obstacle.block = IsBlock(other, GetPhysicsComponent(other), shape);
+        obstacle.before = other->id < object->id;
+        glm::vec3 reach;
+        obstacle.bounded = PrimitiveReach(*primitive, reach);
+        obstacle.lo = primitive->GetCentre() - reach - NEAR_MARGIN;
+        obstacle.hi = primitive->GetCentre() + reach + NEAR_MARGIN;
+        obstacle.bounded = obstacle.bounded && std::isfinite(obstacle.lo.x + obstacle.lo.y + obstacle.lo.z) &&
+                           std::isfinite(obstacle.hi.x + obstacle.hi.y + obstacle.hi.z);
+        lowest = obstacle.bounded ? std::min(lowest, obstacle.lo.y) : -std::numeric_limits<float>::infinity();
+        m_obstacles.push_back(obstacle);
+    }
+    return lowest;
+}
+
+void PhysicsManager::PredictionContacts(const Primitive& primitive, bool bodyBox)
+{
+    glm::vec3 reach;
+    const bool bounded = PrimitiveReach(primitive, reach);
+    const glm::vec3 lo = primitive.GetCentre() - reach - NEAR_MARGIN;
+    const glm::vec3 hi = primitive.GetCentre() + reach + NEAR_MARGIN;
+    m_nearObstacles.clear();
+    m_nearBlocks.clear();
+    for (std::uint32_t i = 0; i < m_obstacles.size(); ++i) {
+        const Obstacle& obstacle = m_obstacles[i];
+        if (bounded && obstacle.bounded && !Overlapping(lo, hi, obstacle.lo, obstacle.hi)) continue;
+        m_nearObstacles.push_back(i);
+        if (obstacle.block) m_nearBlocks.push_back(static_cast<const CollisionBox*>(obstacle.primitive));
+    }
+    // As the step tests them: the earlier object of the list first, a box
+    // with a body against a block with the blocks around it.
+    for (std::uint32_t i : m_nearObstacles) {
+        if (m_predictionPool.freeContacts.empty()) break;
+        const Obstacle& obstacle = m_obstacles[i];
+        BlockFaces blocks;
+        const BlockFaces* around = nullptr;
+        if (bodyBox && obstacle.block) {
+            blocks.block = static_cast<const CollisionBox*>(obstacle.primitive);
+            blocks.others = m_nearBlocks.data();
+            blocks.count = m_nearBlocks.size();
+            around = &blocks;
+        }
+        if (obstacle.before) CollisionDetector::CollidePair(*obstacle.primitive, primitive, m_predictionPool, around);
+        else CollisionDetector::CollidePair(primitive, *obstacle.primitive, m_predictionPool, around);
+    }
 }
 
 void PhysicsManager::GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,

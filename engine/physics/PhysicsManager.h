@@ -24,6 +24,9 @@
 // with the blocks the broad phase pairs it with, so that faces blocks share
 // never push it (AccurateCollision.h).
 //
+// The trajectory prediction runs one body through the same stages, apart
+// from the step's contact pool, with every other object held where it is.
+//
 // The pairs are tested in the all-pairs order (a listed before b, ascending
 // a then b), so that a full pool keeps the same contacts; the broad phase
 // only leaves out pairs that cannot touch. Components are looked up once per
@@ -70,6 +73,11 @@ public:
     // A body whose inverse mass is at most this barely moves when pushed:
     // the face rule takes it as a block.
     static constexpr float BLOCK_INVERSE_MASS = 0.01f;
+    // The trajectory prediction tests its copy with the obstacles whose
+    // bounds, each this much wider on every side than its primitive, meet
+    // the copy's: far beyond rounding, so that a pair that only touches is
+    // tested too.
+    static constexpr float NEAR_MARGIN = 0.01f;
 
     // The default settings, the contact pool and three empty maps.
     PhysicsManager();
@@ -96,18 +104,29 @@ public:
     // without an object manager or a frame-rate controller.
     void Update();
 
-    // The path the object would take if launched now with the extra
-    // velocity: the start position, then one position per sample interval,
-    // ending early at the first position where an object that stops it
-    // (FindStopper, fields that let it pass aside) overlaps its box. The
-    // copy of the object's body starts still but for the launch, as a throw
-    // sets the velocity, and is stepped with the step's frame time; the
-    // object is not changed. Only the start position when the object lacks
-    // a collision component (with a primitive) or a physics component, when
-    // the total time or the frame time is not positive; empty for a null
-    // object.
+    // The path the object would take if launched now with the velocity,
+    // followed until it first comes to rest, the rest of the world held
+    // still: the start position, then one position per sample interval, and
+    // last where it rests. A copy of the object, awake and moving at the
+    // launch velocity alone (as a throw leaves it), goes through the step's
+    // own stages at the step's frame time: its generators, integration,
+    // sleeping and waking, the contacts the step would make with the other
+    // active objects (a robot too, where it stands), in the step's order and
+    // with its block faces, and their resolution, which holds every other
+    // body still (as immovable and unmoving). No collision hook runs. It
+    // rests after a step that leaves it asleep and touching something (one
+    // that falls asleep in the air wakes again, as in the step); without rest
+    // within the total time the path ends with its last sample. The object is
+    // not changed (the others' primitives are brought up to where they
+    // stand). Only the start position when the object lacks a collision
+    // component (with a primitive) or a physics component, when the total
+    // time or the frame time is not positive, or when the copy cannot be
+    // made; empty for a null object. With endsOnTouch, the path ends where
+    // the copy first touches an object whose type it accepts (a crate that
+    // explodes on a touch), before the touch is resolved.
     std::vector<glm::vec3> PredictTrajectory(GameObject* object, float totalTime, float sampleInterval,
-                                             const glm::vec3& launchVelocity) const;
+                                             const glm::vec3& launchVelocity,
+                                             bool (*endsOnTouch)(ObjectType) = nullptr);
 
     // The first live, active object (PLAYER objects aside) whose active
     // collision primitive overlaps the object's box, were it at the position,
@@ -154,6 +173,25 @@ private:
         glm::vec3 reach{0.0f};
         const CollisionPlane* plane = nullptr;
     };
+    // An object the trajectory prediction's copy may meet, with its bounds
+    // (a little wider than its primitive; none for a plane).
+    struct Obstacle
+    {
+        GameObject* object = nullptr;
+        const Primitive* primitive = nullptr;
+        glm::vec3 lo{0.0f};
+        glm::vec3 hi{0.0f};
+        bool bounded = false;
+        bool block = false;   // IsBlock: its faces follow the block rule
+        bool before = false;  // listed before the predicted object in the step
+    };
+    // Gathers the obstacles of the object: the active objects with an active
+    // collision primitive that the step would test it with; the lowest
+    // bottom of them all (minus infinity with a plane or an unbounded one).
+    float GatherObstacles(const GameObject* object);
+    // The contacts the step would make for the copy (its primitive, a box
+    // with a body but no block, or not) with the obstacles it nears.
+    void PredictionContacts(const Primitive& primitive, bool bodyBox);
     // The objects that would stop the object (see FindStopper), where they are now.
     static void GatherStoppers(const GameObject* object, bool withFields, std::initializer_list<ObjectType> passed,
                                std::vector<Stopper>& stoppers);
@@ -207,6 +245,14 @@ private:
     std::vector<const CollisionBox*> m_blockList;
     std::size_t m_firstDetected = 0;                   // contacts already active before detection
     std::vector<CollisionComponent*> m_contactShapes;  // two per contact detected in this step
+
+    // The trajectory prediction's own contacts, resolver and buffers, apart
+    // from the step's.
+    ContactPool m_predictionPool;
+    ContactResolver m_predictionResolver;
+    std::vector<Obstacle> m_obstacles;
+    std::vector<std::uint32_t> m_nearObstacles;
+    std::vector<const CollisionBox*> m_nearBlocks;
 };
 
 // The conjugate of a quaternion given in the engine's order (w, x, y, z):

@@ -67,7 +67,10 @@ void Primitive::BuildTransform(const glm::vec3& extent)
     glm::mat4 shape(1.0f);
     for (int i = 0; i < 3; ++i) shape[i] = glm::vec4(orientation[i] * extent[i], 0.0f);
     shape[3] = glm::vec4(owner->position, 1.0f);
-    transform = shape * offsetTransform;
+    // Every step rebuilds every primitive; the offset is seldom anything but
+    // the identity, whose product changes no finite shape.
+    static const glm::mat4 identity(1.0f);
+    transform = offsetTransform == identity ? shape : shape * offsetTransform;
 }
 
 bool Primitive::BeginWrite() const

@@ -26,6 +26,7 @@
 #include "game/flow/UILogicComponent.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/GameplayCommon.h"
 
 namespace QRX {
@@ -737,22 +738,27 @@ void PlayerComponent::ClearPowerSelection()
 
 void PlayerComponent::UpdateThrowPreview()
 {
-    if (!m_IsPreviewDirty) return;
+    const int power = m_PowerManager.GetSelectedPower();
+    if (!m_IsPreviewDirty && power == m_PreviewPower) return;
     GameObject* crate = GetCarriedCrate();
     if (!crate) return;
     m_IsPreviewDirty = false;
+    m_PreviewPower = power;
     PhysicsManager* physics = Physics();
     std::vector<glm::vec3> points;
+    // A crate given the explosion goes off where it first touches something.
     if (physics)
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
-                                            m_Aim * m_ThrowForce);
+                                            m_Aim * m_ThrowForce,
+                                            power == CT_EXPLODE ? &ExplodeComponent::IsSetOffBy : nullptr);
     // A crate falling out of the level is removed at CRATE_FALL_Y: its flight
     // ends there, not tens of units below where nobody sees a marker.
     const auto gone = std::find_if(points.begin(), points.end(),
                                    [](const glm::vec3& p) { return p.y <= CrateComponent::CRATE_FALL_Y; });
     if (gone != points.end()) points.erase(gone + 1, points.end());
-    // A longer flight than the markers cover (a long fall, or short frames):
-    // they spread over all of it, so that the red one still marks its end.
+    // A longer flight than the markers cover (a long fall, a slide, or short
+    // frames): they spread over all of it, so that the red one still marks
+    // where the crate comes to rest.
     if (points.size() > static_cast<std::size_t>(THROW_MARKER_COUNT)) {
         std::vector<glm::vec3> spread(THROW_MARKER_COUNT);
         const std::size_t last = points.size() - 1;
@@ -766,8 +772,8 @@ void PlayerComponent::UpdateThrowPreview()
         if (n >= 2 && i < n - 2) {
             ShowMarker(marker, points[i], PATH_TEXTURE);
         } else if (n >= 2 && i == n - 1) {
-            // The red marker lies where the crate's underside comes down, on
-            // the surface it lands on: at the crate's centre, half a cell up,
+            // The red marker lies where the crate's underside rests, on the
+            // surface it rests on: at the crate's centre, half a cell up,
             // the camera's downward view showed it a whole cell farther, and
             // a person aiming it at a pad threw a cell short.
             const glm::vec3 below(0.0f, LandingDrop(*crate, *marker), 0.0f);

@@ -53,15 +53,20 @@
 //   ends with no crate carried (put down or thrown in it) still picks up, so
 //   the shared pick-up/throw button throws one crate and takes the next one
 //   within reach in a single press.
-// - The preview is THROW_MARKER_COUNT markers on the predicted path: all but
-//   the last two points turquoise, the last one red, the others hidden; fewer
+// - The preview is THROW_MARKER_COUNT markers on the predicted path (the
+//   physics manager's: the crate followed past every touch, off edges and
+//   along floors, until it first comes to rest, the rest of the level held
+//   still; a belt or a platform may carry it on from there): all but the
+//   last two points turquoise, the last one red, the others hidden; fewer
 //   than two points show none. A path of more points than markers is thinned
 //   evenly to as many, its end kept, so the red marker always marks where the
-//   flight ends, lowered to the crate's underside (on the surface it lands on:
-//   seen from above at a slant, a marker at the crate's centre looked a cell
-//   farther); a flight out of the level ends at the first point at or below
-//   the height where a fallen crate is removed. It is recomputed only when
-//   marked dirty (the robot moved or touched nothing).
+//   crate comes to rest, lowered to the crate's underside (on the surface it
+//   rests on: seen from above at a slant, a marker at the crate's centre
+//   looked a cell farther); a flight out of the level ends at the first point
+//   at or below the height where a fallen crate is removed; with the
+//   explosion selected it ends where the crate first touches what sets it
+//   off. It is recomputed only when marked dirty (the robot moved or touched
+//   nothing) or when the selected power changes.
 // - The appear effect fades the opacity from 0 to what it was over
 //   SpawnTime, the leave effect from the current opacity to 0; both end
 //   when the timer exceeds SpawnTime, at the target opacity. SpawnTime 0
@@ -270,6 +275,7 @@ public:
     glm::vec3 m_Facing{0.0f};
     glm::vec3 m_Aim{0.0f};
     bool m_IsPreviewDirty = false;
+    int m_PreviewPower = PowerManager::NO_POWER;  // the power the shown preview was made for
     bool m_AreMarkersShown = false;
     std::array<GameObject*, THROW_MARKER_COUNT> m_ThrowMarkers{};  // not owned
     bool m_IsTouched = false;  // touched since the last update

@@ -12,6 +12,7 @@
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleSystem.h"
 #include "game/gameplay/CrateComponent.h"
+#include "game/gameplay/ExplodeComponent.h"
 #include "game/gameplay/PlayerComponent.h"
 #include "gameplay/GameplayTestKit.h"
 
@@ -392,7 +393,7 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
 
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
 {
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -3.0f))->scale = glm::vec3(3.0f, 1.0f, 12.0f);
+    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, -12.0f))->scale = glm::vec3(3.0f, 1.0f, 30.0f);
     GameObject* robot = MakeRobot();
     Hold({KEY_W});
     UpdateRobot(robot);
@@ -424,6 +425,17 @@ TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)
             EXPECT_FALSE(Shown(markers[i])) << i;
         }
     }
+
+    // Selecting the explosion redraws it, ending where the crate first touches the floor.
+    Player(robot)->m_PowerManager.AddUnlimitedPower(CT_EXPLODE);
+    Player(robot)->m_PowerManager.SetSelectedPower(CT_EXPLODE);
+    Player(robot)->m_IsPreviewDirty = false;
+    UpdateRobot(robot);
+    const std::size_t touch = physics->PredictTrajectory(crate, PlayerComponent::PREVIEW_TIME, static_cast<float>(FRAME) * 5.0f,
+                                                         Player(robot)->m_Aim * 40.0f, &ExplodeComponent::IsSetOffBy).size();
+    ASSERT_LT(touch, points.size());
+    EXPECT_EQ(Graphics(markers[touch - 1])->GetTextureName(), "red");
+    Player(robot)->m_PowerManager.ClearSelection();
 
     // Without the floor the flight ends where the falling crate is removed.
     All(CUBE).front()->flags |= OBJ_DESTROY;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -22,6 +23,7 @@
 #include "game/gameplay/DoorComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
+#include "support/TestEnv.h"
 
 using namespace QRX;
 using namespace QRX::TestSupport;
@@ -75,6 +77,8 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     const KeyScript fall = ScriptThen({}, 0, "61\n70 D\n120\n");
     PlaythroughResult result = run.Play(fall, options);
     EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    const std::string log = ReadFile(run.Game().GetSystem()->logger->GetPath());
+    EXPECT_NE(log.find("The robot fell out of the level at ("), std::string::npos);
     GameStateManager* states = run.Game().GetSystem()->gameStateManager;
     ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
     ASSERT_TRUE(run.Click("btnRetryYes"));

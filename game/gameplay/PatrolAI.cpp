@@ -135,7 +135,7 @@ void PatrolAI::StartChase()
 {
     GameObject* object = OwnerObject();
     if (object && m_RequestedState != STATE_CHASE)
-        QRX_LOG_INFO("Patrol %d at %s saw the robot at %s, %.2f away, and chases it", object->id,
+        QRX_LOG_INFO("Patrol %d at %s saw the robot at %s, %.2f away, and turns to chase it", object->id,
                      PositionText(m_OwnPosition).c_str(), PositionText(m_PlayerPosition).c_str(),
                      glm::length(m_ToPlayer));
     m_RequestedState = STATE_CHASE;
@@ -214,6 +214,9 @@ void PatrolAI::OnStart()
             m_Path.erase(m_Path.begin());
         } else {
             m_RequestedState = STATE_PATROL;
+            if (GameObject* object = OwnerObject())
+                QRX_LOG_INFO("Patrol %d finds no way to the robot at %s and patrols on", object->id,
+                             PositionText(m_PlayerPosition).c_str());
         }
         break;
     }

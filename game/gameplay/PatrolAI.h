@@ -36,9 +36,9 @@
 // master is turned half round, so an unturned robot still faces +x at the
 // start). Times advance by the capped
 // frame time. The robot's update returns right after a catch: nothing of
-// the robot is used after the reload call. A sight that starts a chase and
-// a catch are written to the log at INFO, with the robot's id, both
-// positions and the distance.
+// the robot is used after the reload call. A sight that starts a chase, a
+// chase that finds no way and a catch are written to the log at INFO, with
+// the robot's id and the positions (and the distance).
 #pragma once
 #include <string>
 #include <vector>

@@ -203,6 +203,7 @@ TEST_F(PatrolAITest, AChaseWalksAFreshPathAndCatchesWithACheckpointOrGivesUp)
     patrol.RequestState(PatrolAI::STATE_CHASE);
     Think(enemy);
     EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    EXPECT_NE(LogEntry("finds no way to the robot at (6.50, 1.50, 3.50)"), "");
 }
 
 TEST_F(PatrolAITest, ACatchWithoutACheckpointReloadsAndTheRobotTouchesNothingAfterwards)

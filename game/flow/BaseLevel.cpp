@@ -31,6 +31,7 @@
 #include "game/gameplay/CheckpointStore.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
 #include "game/gameplay/DoorComponent.h"
+#include "game/gameplay/GameplayCommon.h"
 #include "game/gameplay/PlayerComponent.h"
 
 namespace QRX {
@@ -328,6 +329,7 @@ void BaseLevel::CheckFall(GameStateManager& manager)
     // A slot whose object went back to the pool holds no robot.
     if (!player || !(player->flags & OBJ_ALIVE)) return;
     if (!IsBelowFallBoundary(player->position)) return;
+    QRX_LOG_INFO("The robot fell out of the level at %s", PositionText(player->position).c_str());
     CheckpointStore* checkpoints = System::GetInstance()->checkpointStore;
     if (checkpoints && checkpoints->HasCheckpoint()) {
         checkpoints->Restore();

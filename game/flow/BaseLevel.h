@@ -142,7 +142,7 @@ protected:  // the two-player level builds on these
     // nothing without a profile manager.
     void GradeLevel();
     // Puts a main player below the fall boundary back at the last checkpoint,
-    // or sends it to the retry menu when there is none.
+    // or sends it to the retry menu when there is none; logs where it fell.
     void CheckFall(GameStateManager& manager);
     void DrawLevelHud(const GameStateManager& manager);
 

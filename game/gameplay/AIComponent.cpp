@@ -52,7 +52,19 @@ void AIComponent::OnCollision(GameObject* other)
 {
     if (!other || other->type != PLAYER) return;
     System* system = System::PeekInstance();
-    if (system && system->gameStateManager) system->gameStateManager->RequestState(STATE_GAMERETRYMENU);
+    GameStateManager* states = system ? system->gameStateManager : nullptr;
+    if (!states) return;
+    // Chasing, the patrol has caught the robot: its next update says so.
+    if (m_Patrol.IsChasing()) {
+        m_Patrol.NoteTouchInChase();
+        return;
+    }
+    // The bodies touch on every step until the menu is up: one line.
+    if (owner && states->GetRequestedState() != STATE_GAMERETRYMENU)
+        QRX_LOG_INFO("The robot at %s walked into patrol %d at %s (%s), %.2f apart: the retry menu opens",
+                     PositionText(other->position).c_str(), owner->id, PositionText(owner->position).c_str(),
+                     m_Patrol.DescribeState(), glm::length(other->position - owner->position));
+    states->RequestState(STATE_GAMERETRYMENU);
 }
 
 void AIComponent::Read(const tinyxml2::XMLElement* firstElement)

@@ -1,7 +1,7 @@
 // The patrolling enemy (CT_AI): an object that walks a loop of waypoints,
 // chases the robot it sees and sends it back when it catches it (the work
 // is its PatrolAI's), and ends the attempt with the retry menu when the
-// robot touches it.
+// robot touches it outside a chase.
 //
 // Rules:
 // - Init makes the patrol its own and resets it; Update advances a timed
@@ -9,7 +9,10 @@
 // - A timed enemy (one made at run time; level files never set it) is marked
 //   for destruction once its life timer, advanced by the capped frame time,
 //   is strictly greater than its life limit.
-// - A contact with a PLAYER object asks for the retry menu.
+// - A contact with a PLAYER object while the patrol chases is its catch (see
+//   PatrolAI). Any other asks for the retry menu, and the first
+//   one says so in the log at INFO (both positions, the distance and what
+//   the patrol was doing).
 //
 // In files the component's data are one "AI" element with a "Type" child
 // naming the AI kind ("AI_PATROL", "AI_SMASHER", "AI_CHASE") and one

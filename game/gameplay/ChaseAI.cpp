@@ -1,11 +1,13 @@
 #include "game/gameplay/ChaseAI.h"
 
+#include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/physics/PhysicsComponent.h"
 #include "game/flow/GameStateManager.h"
 #include "game/flow/StateCommon.h"
 #include "game/gameplay/AIChaseComponent.h"
+#include "game/gameplay/GameplayCommon.h"
 
 namespace QRX {
 
@@ -83,6 +85,10 @@ void ChaseAI::OnUpdate()
         SetWalkVelocity(m_Body, toTarget, WALK_SPEED);
         if (m_HasPlayer && glm::length(m_ToPlayer) < CATCH_DISTANCE) {
             m_RequestedState = STATE_CAUGHT;
+            if (GameObject* object = OwnerObject())
+                QRX_LOG_INFO("Chaser %d at %s caught the robot at %s, %.2f away: the retry menu opens", object->id,
+                             PositionText(m_OwnPosition).c_str(), PositionText(m_PlayerPosition).c_str(),
+                             glm::length(m_ToPlayer));
             System* system = System::PeekInstance();
             if (system && system->gameStateManager) system->gameStateManager->RequestState(STATE_GAMERETRYMENU);
         }

@@ -11,7 +11,8 @@
 //     passed (a robot with no way to the player stays where it is).
 //   1 move: walks at WALK_SPEED toward the step target, plans again (2)
 //     within STEP_DISTANCE of it, and within CATCH_DISTANCE of the player
-//     asks for 3 and for the retry menu.
+//     asks for 3 and for the retry menu (and says so in the log at INFO,
+//     with its id, both positions and the distance).
 //   3 caught: nothing more.
 // A robot without a main player plans nothing and catches nothing.
 #pragma once

@@ -1,5 +1,6 @@
 #include "game/gameplay/CheckPointComponent.h"
 
+#include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/graphics/ParticleSystem.h"
 #include "engine/objects/GameObject.h"
@@ -65,6 +66,8 @@ void CheckPointComponent::Update()
     GameObject* player = system ? system->playerOne : nullptr;
     if (player && (player->flags & OBJ_ALIVE) && s_Look == LOOK_ACTIVATED_SHOWN &&
         player->position.y < LOOK_RESTORE_Y) {
+        QRX_LOG_INFO("The robot fell out of the level at %s: back to the checkpoint",
+                     PositionText(player->position).c_str());
         if (system->checkpointStore) system->checkpointStore->Restore();
         s_Look = LOOK_IDLE;
     }

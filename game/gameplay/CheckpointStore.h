@@ -20,6 +20,15 @@
 //   order, the crate a spawner made may have become a saved one, standing
 //   anywhere, and the spawner would wait for it to be lost before giving
 //   another. Every robot lets go of what it carries (no power given).
+// - A restored crate, barrier or robot starts at rest under full gravity,
+//   awake: the object matched to a record may have been flying, sleeping or
+//   resting with its gravity faded, and would fly on from its restored place
+//   (a crate thrown just before the restore left the level) or hang there.
+// - Save also records every switch, door, bridge and bridge trigger as it
+//   stands (place, size and state), and Restore puts them back at once: a
+//   door or bridge does not close or draw in for a moment under the crates
+//   and robot put back on and beside it, nor open or slide out late, and a
+//   switch shows what it showed. One that has left play since is skipped.
 // - Restoring an empty store changes nothing. An object the full pool cannot
 //   give is skipped.
 #pragma once
@@ -29,6 +38,8 @@
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
+
+#include "engine/objects/GameObjectHandle.h"
 
 namespace QRX {
 
@@ -40,6 +51,27 @@ struct CheckpointRecord
     glm::vec3 scale{1.0f};
     glm::quat rotation{1.0f, 0.0f, 0.0f, 0.0f};
     bool levelOwn = false;  // the object was part of the level (OBJ_LEVEL_OWN), not made while it ran
+};
+
+// A switch, door, bridge or bridge trigger when the checkpoint was reached:
+// the object's place and size and its component's state (the fields of the
+// kinds it has; the others stay at their defaults).
+struct MechanismRecord
+{
+    GameObjectHandle object;
+    glm::vec3 position{0.0f};
+    glm::vec3 scale{1.0f};
+    bool touched = false;  // a switch or trigger touched since its last update
+    int pressCount = 0;    // a switch's
+    int releaseCount = 0;
+    int doorState = 0;     // a door's
+    bool open = false;
+    int openCount = 0;
+    int closeCount = 0;
+    float progress = 0.0f;
+    bool active = false;   // a bridge's
+    bool moving = false;
+    float delayTimer = 0.0f;
 };
 
 // One checkpoint activation; only the count of activations is read.
@@ -76,6 +108,10 @@ public:
     const std::vector<int>& GetSavedTypes() const { return m_SavedTypes; }
 
 private:
+    // Records the switches, doors, bridges and triggers into the newest entry.
+    void SaveMechanisms();
+    // Puts back those of the newest entry that are still in play.
+    void RestoreMechanisms();
     // Restores the objects of one type from the snapshot.
     void RestoreType(int type, const Snapshot& snapshot);
     // Every crate spawner takes the crate at its drop spot, or none, as its
@@ -84,6 +120,7 @@ private:
 
     std::deque<CheckpointActivation> m_Activations;
     std::deque<Snapshot> m_Snapshots;
+    std::deque<std::vector<MechanismRecord>> m_Mechanisms;  // one entry per snapshot
     std::vector<int> m_SavedTypes;
 };
 

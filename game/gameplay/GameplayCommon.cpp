@@ -1,5 +1,7 @@
 #include "game/gameplay/GameplayCommon.h"
 
+#include <cstdio>
+
 #include "engine/core/AudioManager.h"
 #include "engine/core/System.h"
 #include "engine/graphics/GraphicsComponent.h"
@@ -77,6 +79,13 @@ void PlayEffect(const std::string& name)
 {
     System* system = System::PeekInstance();
     if (system && system->audioManager) system->audioManager->PlaySound(name);
+}
+
+std::string PositionText(const glm::vec3& position)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "(%.2f, %.2f, %.2f)", position.x, position.y, position.z);
+    return text;
 }
 
 } // namespace QRX

@@ -46,4 +46,7 @@ void ReleaseCompanion(GameObject*& companion);
 // Plays a loaded sound effect once; nothing without an audio manager.
 void PlayEffect(const std::string& name);
 
+// "(x, y, z)" with two decimals, for log lines.
+std::string PositionText(const glm::vec3& position);
+
 } // namespace QRX

@@ -38,6 +38,7 @@ void PatrolAI::Reset()
     m_PauseTimer = 0.0;
     m_Attempts = 0;
     m_Body = nullptr;
+    m_IsTouchedInChase = false;
     m_CurrentState = STATE_START;
     m_RequestedState = STATE_START;
     m_AlertTexture = ALERT_TEXTURE;
@@ -64,6 +65,13 @@ void PatrolAI::Update()
     Sense(object);
     RunStates();
     // Nothing may follow: a catch can have reloaded the level.
+}
+
+bool PatrolAI::IsChasing() const
+{
+    for (int state : {m_CurrentState, m_RequestedState})
+        if (state == STATE_CHASE || state == STATE_DECIDE) return true;
+    return false;
 }
 
 bool PatrolAI::SeesPlayer() const
@@ -109,6 +117,28 @@ bool PatrolAI::Turn()
     object->rotation = glm::angleAxis(glm::radians(degrees), UP) * object->rotation;
     object->flags &= ~OBJ_WORLD_VALID;
     return false;
+}
+
+const char* PatrolAI::DescribeState() const
+{
+    switch (m_CurrentState) {
+    case STATE_WALK:
+    case STATE_PATROL: return "walking its loop";
+    case STATE_CHASE:
+    case STATE_DECIDE: return "chasing the robot";
+    case STATE_PAUSE: return "pausing after a catch";
+    default: return "starting";
+    }
+}
+
+void PatrolAI::StartChase()
+{
+    GameObject* object = OwnerObject();
+    if (object && m_RequestedState != STATE_CHASE)
+        QRX_LOG_INFO("Patrol %d at %s saw the robot at %s, %.2f away, and turns to chase it", object->id,
+                     PositionText(m_OwnPosition).c_str(), PositionText(m_PlayerPosition).c_str(),
+                     glm::length(m_ToPlayer));
+    m_RequestedState = STATE_CHASE;
 }
 
 void PatrolAI::DrawViewCone(const glm::vec3& direction) const
@@ -184,6 +214,9 @@ void PatrolAI::OnStart()
             m_Path.erase(m_Path.begin());
         } else {
             m_RequestedState = STATE_PATROL;
+            if (GameObject* object = OwnerObject())
+                QRX_LOG_INFO("Patrol %d finds no way to the robot at %s and patrols on", object->id,
+                             PositionText(m_PlayerPosition).c_str());
         }
         break;
     }
@@ -202,6 +235,11 @@ void PatrolAI::OnStart()
 
 void PatrolAI::OnUpdate()
 {
+    // The bodies met in the last step while the robot chased: at a low frame
+    // rate a head-on chase closes more than the catch distance's margin in
+    // one step, and the touch would otherwise end the attempt for a catch.
+    const bool touched = m_IsTouchedInChase;
+    m_IsTouchedInChase = false;
     switch (m_CurrentState) {
     case STATE_START:
         m_RequestedState = STATE_PATROL;
@@ -214,12 +252,12 @@ void PatrolAI::OnUpdate()
         }
         DrawViewCone(toTarget);
         SetWalkVelocity(m_Body, toTarget, WALK_SPEED);
-        if (SeesPlayer()) m_RequestedState = STATE_CHASE;
+        if (SeesPlayer()) StartChase();
         break;
     }
     case STATE_PATROL:
         // Only the first frame of a turn still carries the walking velocity.
-        if (SeesPlayer()) m_RequestedState = STATE_CHASE;
+        if (SeesPlayer()) StartChase();
         StopWalking(m_Body);
         if (m_Path.empty()) {
             // Nothing left to turn to (the path was taken away): plan again.
@@ -239,8 +277,12 @@ void PatrolAI::OnUpdate()
         const glm::vec3 toTarget = m_StepTarget - m_OwnPosition;
         SetWalkVelocity(m_Body, toTarget, WALK_SPEED);
         if (glm::length(toTarget) < CHASE_STEP_DISTANCE) m_RequestedState = STATE_DECIDE;
-        if (!m_HasPlayer || !(glm::length(m_ToPlayer) < CATCH_DISTANCE)) break;
+        if (!touched && (!m_HasPlayer || !(glm::length(m_ToPlayer) < CATCH_DISTANCE))) break;
         m_RequestedState = STATE_PAUSE;
+        if (GameObject* object = OwnerObject())
+            QRX_LOG_INFO("Patrol %d at %s caught the robot at %s, %.2f away%s", object->id,
+                         PositionText(m_OwnPosition).c_str(), PositionText(m_PlayerPosition).c_str(),
+                         glm::length(m_ToPlayer), touched ? " (their bodies touched)" : "");
         System* system = System::GetInstance();
         if (system->checkpointStore && system->checkpointStore->HasCheckpoint()) {
             system->checkpointStore->Restore();

@@ -22,6 +22,9 @@
 //     step target, asks for 4 within CHASE_STEP_DISTANCE of it, and catches
 //     the player within CATCH_DISTANCE (5, then a checkpoint restore, or a
 //     reload of the level that runs once the level's update has returned).
+//     A touch of the two bodies while chasing (3, 4, or 3 asked this frame)
+//     is a catch too, at the chase's next update: head on at a low frame
+//     rate the bodies meet before the distance is seen below CATCH_DISTANCE.
 //   4 decide: 3 again while the player is within SIGHT_DISTANCE, else 2.
 //   5 pause: PAUSE_SECONDS standing still (the path emptied), then 2.
 //
@@ -33,7 +36,9 @@
 // master is turned half round, so an unturned robot still faces +x at the
 // start). Times advance by the capped
 // frame time. The robot's update returns right after a catch: nothing of
-// the robot is used after the reload call.
+// the robot is used after the reload call. A sight that starts a chase, a
+// chase that finds no way and a catch are written to the log at INFO, with
+// the robot's id and the positions (and the distance).
 #pragma once
 #include <string>
 #include <vector>
@@ -106,6 +111,15 @@ public:
     // The unit vector the owner faces: its rotation applied to the model's
     // front (-x); +x without an owner object.
     glm::vec3 Facing() const;
+    // Whether the robot chases the player, or asked to this frame (states 3
+    // and 4).
+    bool IsChasing() const;
+    // The robot's body touched the player while chasing: the next update
+    // that runs the chase catches the player, wherever it stands by then.
+    void NoteTouchInChase() { m_IsTouchedInChase = true; }
+    // What the robot is doing, in words for the log ("walking its loop",
+    // "chasing the robot", ...).
+    const char* DescribeState() const;
 
     void RequestState(int state) { m_RequestedState = state; }
     int GetWaypointIndex() const { return m_WaypointIndex; }
@@ -129,6 +143,9 @@ private:
     // The three lines of the view cone along a horizontal direction.
     void DrawViewCone(const glm::vec3& direction) const;
     void SetTexture(const std::string& name) const;
+    // Asks for the chase, and says so in the log when the robot was not
+    // chasing already.
+    void StartChase();
 
     AIComponent* m_Owner = nullptr;
     int m_WaypointIndex = -1;
@@ -140,6 +157,7 @@ private:
     glm::vec3 m_PlayerPosition{0.0f};
     glm::vec3 m_ToPlayer{0.0f};
     bool m_HasPlayer = false;  // a main player existed this frame
+    bool m_IsTouchedInChase = false;  // the bodies met in the last step, chasing
     GridPathSearch m_Search;
     double m_PauseTimer = 0.0;
     double m_FrameTime = 0.0;

@@ -4,12 +4,14 @@
 // checkpoint plays on from there.
 #include <gtest/gtest.h>
 
+#include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "game/flow/GameStateTables.h"
 #include "game/gameplay/CheckpointStore.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
+#include "support/TestEnv.h"
 
 using namespace QRX;
 using namespace QRX::TestSupport;
@@ -100,6 +102,20 @@ TEST_F(PlaythroughEarlyLevelsInProcessTest, WarmUpCatchBringsTheRobotBackToTheCh
     EXPECT_EQ(result.requestedState, STATE_NONE);
     EXPECT_EQ(result.leftFor, STATE_NONE);
     EXPECT_FALSE(result.ExitReached());
+}
+
+// Walking head on into the patrol at twenty frames a second, the robot
+// meets its body before the catch distance is seen: that is a catch too.
+TEST_F(PlaythroughEarlyLevelsInProcessTest, WarmUpHeadOnCatchAtTwentyFramesASecondGoesBackToTheCheckpoint)
+{
+    Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
+    ASSERT_TRUE(run.Start(Level(4).stateId)) << run.Error();
+    run.Play(ScriptThen({}, 0, "61\n1\n"), NoWait());
+    const PlaythroughResult result = run.Play(ScriptThen({}, 0, "400 W z<9.8\n150 D x>12.4\n"), NoWait());
+    EXPECT_EQ(result.requestedState, STATE_NONE);
+    EXPECT_GT(run.Game().Player()->position.z, 12.0f);
+    const std::string log = ReadFile(run.Game().GetSystem()->logger->GetPath());
+    EXPECT_NE(log.find("away (their bodies touched)"), std::string::npos);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
@@ -22,6 +23,7 @@
 #include "game/gameplay/DoorComponent.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
+#include "support/TestEnv.h"
 
 using namespace QRX;
 using namespace QRX::TestSupport;
@@ -75,6 +77,8 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     const KeyScript fall = ScriptThen({}, 0, "61\n70 D\n120\n");
     PlaythroughResult result = run.Play(fall, options);
     EXPECT_EQ(result.requestedState, STATE_GAMERETRYMENU);
+    const std::string log = ReadFile(run.Game().GetSystem()->logger->GetPath());
+    EXPECT_NE(log.find("The robot fell out of the level at ("), std::string::npos);
     GameStateManager* states = run.Game().GetSystem()->gameStateManager;
     ASSERT_EQ(states->GetCurrentState(), STATE_GAMERETRYMENU);
     ASSERT_TRUE(run.Click("btnRetryYes"));
@@ -97,6 +101,22 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     EXPECT_GT(robot->position.z, 4.0f);
     EXPECT_LT(robot->position.z, 6.0f);
     EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
+
+    // The robot opens the door from the switch; P shuts it at once. The
+    // room's crate, thrown and then taken back by P in flight, lies still
+    // where it lay, and set on the switch holds the door open.
+    auto* door = run.Game().Find(DOOR)->GetComponent<DoorComponent>();
+    run.Play(ScriptThen({}, 0, "60 D x>10.4\n60 W z<1.6\n60\n"), options);
+    EXPECT_EQ(door->m_Progress, DoorComponent::FULL_TRAVEL);
+    run.Play(ScriptThen({}, 0, "1 P\n2\n"), options);
+    EXPECT_EQ(door->m_Progress, 0.0f);
+    run.Play(ScriptThen({}, 0, "60 A reach\n1 LBUTTON\n3\n60 D x>10.4\n1 W\n2\n1 LBUTTON\n3\n1 P\n60\n"), options);
+    KeyScript setDown;  // the script's crate from the room set on the switch, the robot back south
+    const KeyScript script = LevelScript(Level(9));
+    setDown.lines.assign(script.lines.begin() + 20, script.lines.begin() + 29);
+    run.Play(ScriptThen(setDown, 9, "60\n"), options);
+    EXPECT_GT(robot->position.z, 3.0f);
+    EXPECT_EQ(door->m_Progress, DoorComponent::FULL_TRAVEL);
 }
 
 TEST_F(PlaythroughLateLevelsInProcessTest, BBBossIsBeatenByExplodingCratesSetDownAgainstIt)

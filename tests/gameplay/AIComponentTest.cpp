@@ -145,6 +145,7 @@ TEST_F(AIComponentTest, ATimedEnemyGoesOnTheUpdateAfterItsLimitAndATouchAsksForT
     EXPECT_EQ(gsm.GetRequestedState(), gsm.GetCurrentState());
     AI(lasting)->OnCollision(MakePlayer(glm::vec3(0.0f)));
     EXPECT_EQ(gsm.GetRequestedState(), STATE_GAMERETRYMENU);
+    EXPECT_NE(LogEntry("walked into patrol " + std::to_string(lasting->id) + " at (2.50, 1.50, 1.50)"), "");
 }
 
 TEST_F(AIComponentTest, TheMastersCarryTheirComponents)

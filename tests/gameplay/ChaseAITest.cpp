@@ -54,6 +54,7 @@ TEST_F(ChaseAITest, TheChaserPlansWalksAndAsksForTheRetryMenuCloseToTheRobot)
     }
     ASSERT_LT(frames, 200);
     EXPECT_EQ(Chase().GetRequestedState(), ChaseAI::STATE_CAUGHT);
+    EXPECT_NE(LogEntry("Chaser " + std::to_string(chaser->id) + " at ("), "");
     EXPECT_LT(Flat(chaser->position, player->position), ChaseAI::CATCH_DISTANCE);
     EXPECT_GT(Flat(chaser->position, start), 1.5f);
     // About two cells at 3 units a second.

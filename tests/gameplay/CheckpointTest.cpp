@@ -8,6 +8,7 @@
 #include "engine/graphics/ParticleSystem.h"
 #include "game/gameplay/CheckPointComponent.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
+#include "game/gameplay/SwitchComponent.h"
 #include "gameplay/GameplayTestKit.h"
 
 using namespace QRX;
@@ -44,6 +45,8 @@ TEST_F(CheckpointTest, RestoreMovesBackRemakesAndRemovesCratesByOrder)
     b->rotation = GameObject::EulerDegreesToQuat(glm::vec3(0.0f, 90.0f, 0.0f));
     GameObject* barrier = Make(BARRIER, glm::vec3(5.0f, 0.5f, 5.0f));
     GameObject* robot = Make(PLAYER, ROBOT);
+    GameObject* bridge = Make(BRIDGE, glm::vec3(8.0f, 0.5f, 1.0f));
+    GameObject* pad = Make(SWITCH, glm::vec3(6.0f, 0.5f, 1.0f));
     store->Save(CheckpointActivation{});
     ASSERT_TRUE(store->HasCheckpoint());
     ASSERT_EQ(store->GetSnapshots().back().size(), 4u);
@@ -53,7 +56,18 @@ TEST_F(CheckpointTest, RestoreMovesBackRemakesAndRemovesCratesByOrder)
     robot->position = glm::vec3(0.0f, -20.0f, 0.0f);
     a->flags |= OBJ_WORLD_VALID;
     GameObject* later = Make(CRATE, glm::vec3(7.0f, 0.5f, 7.0f));
+    // A crate in flight, a grown bridge and a pressed switch come back as they stood.
+    Body(b)->velocity = glm::vec3(0.0f, 9.0f, 40.0f);
+    GetGravityGenerator(b)->gravity.y = -0.01f;
+    bridge->position.x += 1.0f;
+    bridge->scale.x = 3.0f;
+    pad->GetComponent<SwitchComponent>()->m_PressCount = 5;
     store->Restore();
+    EXPECT_EQ(Body(b)->velocity, glm::vec3(0.0f));
+    EXPECT_EQ(GetGravityGenerator(b)->gravity.y, FULL_GRAVITY_Y);
+    EXPECT_EQ(bridge->position, glm::vec3(8.0f, 0.5f, 1.0f));
+    EXPECT_EQ(bridge->scale, glm::vec3(1.0f));
+    EXPECT_FALSE(pad->GetComponent<SwitchComponent>()->IsShownPressed());
     EXPECT_TRUE(Marked(later));
     EXPECT_FALSE(Marked(a) || Marked(b) || Marked(barrier) || Marked(robot));
     EXPECT_EQ(a->position, A);

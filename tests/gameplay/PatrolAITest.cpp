@@ -165,10 +165,18 @@ TEST_F(PatrolAITest, AChaseWalksAFreshPathAndCatchesWithACheckpointOrGivesUp)
     Think(enemy);
     EXPECT_EQ(Audio()->CountCalls("PlaySound"), sounds + 2);
 
-    // Exactly 1.0 away is not a catch; 0.99 is, and the checkpoint comes back.
+    // Exactly 1.0 away is not a catch; the bodies touching there (head on,
+    // at a low frame rate) are, at the next update; 0.99 is, and the
+    // checkpoint comes back.
     MoveTo(player, enemy->position + glm::vec3(1.0f, 0.0f, 0.0f));
     Think(enemy);
     EXPECT_NE(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    AI(enemy)->OnCollision(player);
+    EXPECT_EQ(gsm.GetRequestedState(), gsm.GetCurrentState());
+    Think(enemy);
+    EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
+    EXPECT_NE(LogEntry("1.00 away (their bodies touched)"), "");
+    patrol.RequestState(PatrolAI::STATE_CHASE);
     MoveTo(player, enemy->position + glm::vec3(0.99f, 0.0f, 0.0f));
     Think(enemy);
     EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
@@ -195,6 +203,7 @@ TEST_F(PatrolAITest, AChaseWalksAFreshPathAndCatchesWithACheckpointOrGivesUp)
     patrol.RequestState(PatrolAI::STATE_CHASE);
     Think(enemy);
     EXPECT_EQ(patrol.GetRequestedState(), PatrolAI::STATE_PATROL);
+    EXPECT_NE(LogEntry("finds no way to the robot at (6.50, 1.50, 3.50)"), "");
 }
 
 TEST_F(PatrolAITest, ACatchWithoutACheckpointReloadsAndTheRobotTouchesNothingAfterwards)

@@ -110,10 +110,12 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreFallsRetryOrGoBackToTheC
     EXPECT_EQ(door->m_Progress, DoorComponent::FULL_TRAVEL);
     run.Play(ScriptThen({}, 0, "1 P\n2\n"), options);
     EXPECT_EQ(door->m_Progress, 0.0f);
-    run.Play(ScriptThen({}, 0, "60 A reach\n1 LBUTTON\n3\n60 D x>10.4\n1 W\n2\n1 LBUTTON\n3\n1 P\n60\n"), options);
+    // From the checkpoint, a row south of the crate's: up into its row first.
+    run.Play(ScriptThen({}, 0, "30 W z<4.6\n2\n60 A reach\n1 LBUTTON\n3\n60 D x>10.4\n1 W\n2\n1 LBUTTON\n3\n1 P\n60\n"), options);
     KeyScript setDown;  // the script's crate from the room set on the switch, the robot back south
     const KeyScript script = LevelScript(Level(9));
     setDown.lines.assign(script.lines.begin() + 20, script.lines.begin() + 29);
+    run.Play(ScriptThen({}, 0, "30 W z<4.6\n2\n"), options);
     run.Play(ScriptThen(setDown, 9, "60\n"), options);
     EXPECT_GT(robot->position.z, 3.0f);
     EXPECT_EQ(door->m_Progress, DoorComponent::FULL_TRAVEL);

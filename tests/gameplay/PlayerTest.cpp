@@ -292,7 +292,7 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
     EXPECT_EQ(Body(crate)->velocity, glm::vec3(0.0f));
     EXPECT_EQ(GetGravityGenerator(crate)->gravity.y, FULL_GRAVITY_Y);
 
-    // Neither button lets it go with its centre in a block, a crate field or another crate; less far in, it is put down.
+    // Neither button lets it go with its centre in a block, a field or another crate; less far in, it is put down.
     const glm::vec3 held = crate->position;
     const std::pair<ObjectType, float> ins[] = {{CUBE, 0.4f}, {CRATEFORCEFIELD, 0.4f}, {CRATE, 0.4f}, {CUBE, 0.6f}};
     for (const auto& [type, gap] : ins) {

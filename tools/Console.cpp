@@ -76,6 +76,19 @@ void RequestAgain(int id)
     if (GameStateManager* states = States()) states->RequestStateAgain(id);
 }
 
+// The level a goto or edit names: its first word, or the words up to a
+// ".xml" when they name a level file (the table's "Warm Up.xml").
+std::string LevelArgument(const std::string& rest, LevelManager* levels)
+{
+    const size_t first = rest.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    const std::string word = rest.substr(first, rest.find(' ', first) - first);
+    const size_t xml = rest.find(".xml", first);
+    if (word.find(".xml") != std::string::npos || xml == std::string::npos || !levels) return word;
+    const std::string file = rest.substr(first, xml + 4 - first);
+    return levels->IsLevelFileFound(file) ? file : word;
+}
+
 bool IsEditorState(int id) { return id == STATE_LEVELEDITOR || id == STATE_LEVELEDITORNEXT; }
 
 // The id the level editor runs under, also beneath a menu pushed over it
@@ -482,17 +495,16 @@ void Console::RequestEditor()
 
 void Console::EditWithArgument(const std::string& line)
 {
-    std::istringstream words(line);
-    std::string command, argument;
-    words >> command;
-    if (!(words >> argument)) argument = "edit";
+    LevelManager* levels = Levels();
+    const size_t blank = line.find(' ');
+    std::string argument = blank == std::string::npos ? std::string() : LevelArgument(line.substr(blank), levels);
+    if (argument.empty()) argument = "edit";
 
     if (argument == "edit") {
         Print("Invalid level to edit.");
         Print("Type a gamestate name or a .xml file name");
         return;
     }
-    LevelManager* levels = Levels();
     if (argument.find(".xml") != std::string::npos) {
         if (levels && levels->IsLevelFileFound(argument)) {
             if (!MayLeaveEditor(line)) return;
@@ -599,9 +611,7 @@ void Console::Goto(const std::string& line)
     if (line.size() <= 5) return;
 
     const std::string rest = line.substr(5);
-    std::istringstream words(rest);
-    std::string argument;
-    words >> argument;
+    const std::string argument = LevelArgument(rest, levels);
     if (argument.empty()) {
         Print("Invalid level name");
         return;

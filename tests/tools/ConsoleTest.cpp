@@ -302,6 +302,7 @@ TEST_F(ConsoleTest, StateRequests)
     EXPECT_EQ(Run("goto BOOM.xml more"), (Lines{"Loading level: BOOM.xml"}));
     EXPECT_EQ(gsm.GetLevelManager()->GetFreeLoadPath(), "BOOM.xml");
     EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOAD);
+    EXPECT_EQ(Run("goto Warm Up.xml"), (Lines{"Loading level: Warm Up.xml"}));  // a file name with a blank
     Frame();
     Run("goto Bazinga.xml");
     EXPECT_EQ(gsm.GetRequestedState(), STATE_FREELOADNEXT);

@@ -84,6 +84,13 @@ TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
     EXPECT_EQ(system->profileManager->GetCurrentProfile()->name, name);
     EXPECT_NE(shown(STATE_MAINMENU, "").find("W...! (Not you?)|"), std::string::npos);
     EXPECT_NE(shown(42, "").find("W...|"), std::string::npos);  // the profile screen
+    int centred = 0;  // a line the layout puts in the middle stays there, its letters as wide at every size
+    for (GameObject* o : system->objectManager->GetObjectsWithComponent(CT_TEXT)) {
+        const auto* line = o->GetComponent<TextComponent>();
+        if (line->m_text.rfind("Pick a profile", 0) != 0 || !++centred) continue;
+        EXPECT_NEAR(o->position.x + line->m_posX + system->fontManager->TextWidth(line->m_fontId, line->m_text) / 2, 0.0f, 8.0f);
+    }
+    EXPECT_EQ(centred, 1);
     auto* menu = dynamic_cast<Menu*>(GetStateObject(StateObjectKind::Menu));
     EXPECT_EQ(menu->GetSelectedSlot(), menu->GetProfileSlots().back()->GetComponent<UILogicComponent>());
 

@@ -25,12 +25,12 @@ namespace {
 
 constexpr int THE_SWAPPER = STATE_LEVEL1 + 7;
 constexpr int THE_SWAPPER_TRANSITION = 24;
-// Script lines up to and with the walk onto the middle island's pad.
+// Script lines up to and with the swap onto the middle island's pad.
 constexpr std::size_t LINES_TO_SECOND_PAD = 13;
 // Script lines up to the swap onto the pillar.
-constexpr std::size_t LINES_TO_PILLAR_SWAP = 21;
-constexpr float PILLAR_SPAWNER_Z = 13.5f;
-constexpr float MIDDLE_SPAWNER_Z = 23.5f;
+constexpr std::size_t LINES_TO_PILLAR_SWAP = 23;
+constexpr float PILLAR_SPAWNER_Z = 14.5f;
+constexpr float MIDDLE_SPAWNER_Z = 27.5f;
 
 class PlaythroughSwapperInProcessTest : public EngineTest
 {
@@ -76,24 +76,23 @@ TEST_F(PlaythroughSwapperInProcessTest, StandingStillNeverEndsTheLevel)
 }
 
 // Thrown east off the middle island, the crate falls into the void and is
-// gone; back on the pad, the robot gets a new one, which still leads to the exit.
+// gone; the robot still standing on the pad gets a new one, which still
+// leads to the exit.
 TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawner)
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(THE_SWAPPER)) << run.Error();
     const PlaythroughResult lost = run.Play(ScriptThen(LevelScript(Level()), LINES_TO_SECOND_PAD,
-                                                       "20\n"
-                                                       "60 W reach  # off the pad, up to its crate\n"
+                                                       "4 A      # face the crate beside the pad\n10\n"
                                                        "1 LBUTTON\n3\n"
                                                        "1 D      # face east, over the void\n2\n"
                                                        "1 LBUTTON\n"
-                                                       "200      # it falls off the level\n"
-                                                       "60 S z>26.3  # back onto the pad: a new one after\n"
-                                                       "80           # the cooldown, the shake and the drop\n"),
+                                                       "200      # it falls off the level, and the pad\n"
+                                                       "80       # gives a new one after the cooldown\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
     EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);
-    // The first island's crate and the new one ahead of the pad; none east.
+    // The first island's crate and the new one beside the pad; none east.
     const std::vector<GameObject*> crates = run.Game().FindAll(CRATE);
     EXPECT_EQ(crates.size(), 2u);
     for (GameObject* crate : crates)
@@ -122,7 +121,7 @@ TEST_F(PlaythroughSwapperInProcessTest, TheCrateLandingOnThePillarsPadBringsTheN
 
     const PlaythroughResult swap = run.Play(ScriptThen({}, 0, "1 T\n120"), NoWait());
     EXPECT_EQ(swap.requestedState, STATE_NONE);
-    EXPECT_NEAR(robot->position.z, 15.2f, 0.5f);
+    EXPECT_NEAR(robot->position.z, 14.5f, 0.5f);
     EXPECT_NEAR(robot->position.y, 1.5f, 0.05f);
     EXPECT_EQ(SpawnedNear(run, PILLAR_SPAWNER_Z), 1);
 }

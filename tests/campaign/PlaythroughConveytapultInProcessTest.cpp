@@ -114,7 +114,7 @@ TEST_F(PlaythroughConveytapultInProcessTest, ACrateCarriedIntoTheDoorEndsOnTheFl
     ASSERT_TRUE(LoadKeyScript(PlaythroughScriptPath(*FindCampaignLevel(CONVEYTAPULT)), script, error)) << error;
     // The second crate carried up the corridor past the row's line into the
     // door, which drops it; the robot walks on under it, waits, walks back.
-    run.Play(ScriptThen(script, 19, "100 W\n60\n30 S\n60\n"), NoWait());
+    run.Play(ScriptThen(script, 18, "100 W\n60\n30 S\n60\n"), NoWait());
     int inFront = 0;
     for (GameObject* crate : run.Game().FindAll(CRATE))
         inFront += crate->position.x < 3.0f && crate->position.z > 5.0f && crate->position.z < 7.0f &&

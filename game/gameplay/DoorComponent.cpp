@@ -41,6 +41,13 @@ DoorComponent::DoorComponent() : Component(CT_DOOR)
     AddEditorVar(&m_MoveDirection, "mMovDir", "Vec3", EDITORVAR_DIRECT, true);
 }
 
+void DoorComponent::OnCollision(GameObject* other)
+{
+    DropCarriedCrate(other);
+    if (owner && other && other->type == CRATE && other->position.y > owner->position.y)
+        PlayerComponent::MoveOffRim(other);
+}
+
 void DoorComponent::FindSwitches()
 {
     ObjectManager* objects = Objects();

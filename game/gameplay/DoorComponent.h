@@ -15,7 +15,11 @@
 // - The open sound plays on the first update that opens the door after it
 //   closed (or ever), the close sound on the first update that closes it.
 // - A CRATE the main player carries that touches a door is put down (the
-//   door and the bridge share this hook: DropCarriedCrate).
+//   door and the bridge share this hook: DropCarriedCrate). A CRATE that
+//   touches the door above its centre and lies on a sliver of its top goes
+//   off the rim (PlayerComponent::MoveOffRim) and falls in front: a crate
+//   dropped at a door landed on the robot walking on, which pushed it onto
+//   the rim, where it hung out of reach.
 //
 // In files: "Id", "MoveDirection".
 #pragma once
@@ -54,8 +58,9 @@ public:
 
     // One step of the door (see the rules).
     void Update() override;
-    // The shared door and bridge hook.
-    void OnCollision(GameObject* other) override { DropCarriedCrate(other); }
+    // The shared door and bridge hook, then the rim rule for a crate above
+    // the door's centre (see the rules).
+    void OnCollision(GameObject* other) override;
     void Read(const tinyxml2::XMLElement* firstElement) override { ReadSerializeVars(firstElement); }
     void Write(const Component* master) override { WriteAgainstMaster(master); }
     bool IsEqual(const Component* other) const override { return CompareSerializeVars(other); }

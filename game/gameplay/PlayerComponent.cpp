@@ -560,7 +560,7 @@ void PlayerComponent::EndRefusal()
     m_RefusalTimer = 0.0f;
 }
 
-void PlayerComponent::MoveOffRim(GameObject* crate) const
+void PlayerComponent::MoveOffRim(GameObject* crate)
 {
     PhysicsManager* physics = Physics();
     const CollisionComponent* own = GetCollisionComponent(crate);

@@ -254,6 +254,11 @@ public:
 
     // The carried crate, or null.
     GameObject* GetCarriedCrate();
+    // Moves a crate off the rim of a top its bottom lies at (within
+    // RIM_PROBE_DEPTH) but its centre is beyond, the short way, so that it
+    // falls beside it (see the rules; the door uses it too). Nothing for a
+    // crate without a collision box or over no such top.
+    static void MoveOffRim(GameObject* crate);
     bool IsSpawning() const { return m_IsSpawning; }
     // The leave effect has ended: the robot has left the level.
     bool HasLeft() const { return m_HasLeft; }
@@ -339,9 +344,6 @@ private:
     void UpdateRefusal();
     // The carried crate's texture back as it was before the refusal.
     void EndRefusal();
-    // Moves a crate about to be set down off the rim of a top it does not
-    // stand over (see the rules).
-    void MoveOffRim(GameObject* crate) const;
     // A power key pressed: select or deselect, the crate plain again, and
     // the chosen icon shown (or released) while the other one is released.
     void TogglePowerKey(int power, GameObject* crate, UILogicComponent* chosen, UILogicComponent* other);

@@ -116,4 +116,3 @@ TEST_F(PlaythroughConveytapultInProcessTest, ACrateCarriedIntoTheDoorFallsInFron
 }
 
 } // namespace
-

@@ -214,6 +214,22 @@ TEST_F(FallingPlatformTest, AFadedPlatformLeavesTheGridOnceWhereItWasEntered)
     EXPECT_EQ(log.find(warning), log.rfind(warning));
 }
 
+TEST_F(FallingPlatformTest, ARobotOnTheBlockBesideItDoesNotStayOnIt)
+{
+    StartStates();
+    LoadLevel("platforms.xml");
+    GameObject* platform = All(FALLINGPLATFORM)[0];
+    auto* part = Part<FallingPlatformComponent>(platform, CT_FALLINGPLATFORM);
+    ASSERT_EQ(platform->position.x, 2.5f);
+    // Its centre over the block, its box over the platform's edge.
+    GameObject* robot = Make(PLAYER, glm::vec3(1.7f, 2.5f, 2.5f));
+    Touch(platform, robot, 64);
+    EXPECT_FALSE(part->m_IsTriggered);
+    robot->position.x = 2.1f;
+    Touch(platform, robot, 33);
+    EXPECT_TRUE(part->m_IsTriggered);
+}
+
 using HoveringPlatformTest = GameplayTest;
 
 TEST_F(HoveringPlatformTest, JetstreamAndPlumeFollowAndGoWithThePlatform)

@@ -6,9 +6,10 @@
 // - Only contacts with objects that have a player component count as
 //   touches, and not while the robot's centre stands over a level grid cell
 //   that something else fills at the platform's layer: a robot on the block
-//   beside it, its box over the platform's edge, does not stay on it. A touched update adds d to the contact time; an untouched one
-//   resets it to 0 when `consecutive` is set, and keeps it otherwise (so
-//   separate short visits add up).
+//   beside it, its box over the platform's edge, does not stay on it.
+//   A touched update adds d to the contact time; an untouched one resets it
+//   to 0 when `consecutive` is set, and keeps it otherwise (so separate
+//   short visits add up).
 // - A contact time above contactTimer triggers the platform for good.
 // - A triggered platform shakes while its shake time is at most
 //   vibrateTimer: whenever the shake step timer passes vibrateSpeed, x and z

@@ -33,7 +33,24 @@ void FallingPlatformComponent::Init()
 
 void FallingPlatformComponent::OnCollision(GameObject* other)
 {
-    if (other && other->GetComponent(CT_PLAYER)) m_IsTouched = true;
+    if (other && other->GetComponent(CT_PLAYER) && !StandsBeside(*other)) m_IsTouched = true;
+}
+
+bool FallingPlatformComponent::StandsBeside(const GameObject& robot) const
+{
+    const Map* map = CurrentLevelMap();
+    if (!map) return false;
+    auto cellOf = [map](const glm::vec3& at) {
+        const bool inside = at.x >= 0.0f && at.z >= 0.0f && at.x < static_cast<float>(map->GetColumns()) &&
+                            at.z < static_cast<float>(map->GetRows());
+        return inside ? map->GetCell(static_cast<std::uint32_t>(at.z), static_cast<std::uint32_t>(at.x)) : Map::Cell();
+    };
+    const Map::Cell own = cellOf(m_GridPosition);
+    const Map::Cell under = cellOf(robot.position);
+    const std::uint32_t platform = FALLINGPLATFORM;
+    for (std::size_t layer = 0; layer < own.size() && layer < under.size(); ++layer)
+        if (own[layer] == platform && under[layer] != 0 && under[layer] != platform) return true;
+    return false;
 }
 
 void FallingPlatformComponent::Update()

@@ -4,9 +4,12 @@
 // Every timer advances by the capped frame time d once an update.
 // Rules, each update in order:
 // - Only contacts with objects that have a player component count as
-//   touches. A touched update adds d to the contact time; an untouched one
-//   resets it to 0 when `consecutive` is set, and keeps it otherwise (so
-//   separate short visits add up).
+//   touches, and not while the robot's centre stands over a level grid cell
+//   that something else fills at the platform's layer: a robot on the block
+//   beside it, its box over the platform's edge, does not stay on it.
+//   A touched update adds d to the contact time; an untouched one resets it
+//   to 0 when `consecutive` is set, and keeps it otherwise (so separate
+//   short visits add up).
 // - A contact time above contactTimer triggers the platform for good.
 // - A triggered platform shakes while its shake time is at most
 //   vibrateTimer: whenever the shake step timer passes vibrateSpeed, x and z
@@ -43,7 +46,8 @@ public:
     void Init() override;
     // One step of the rules above.
     void Update() override;
-    // A contact with an object that has a player component is a touch.
+    // A contact with an object that has a player component is a touch,
+    // unless that robot stands on a block beside (see the rules above).
     void OnCollision(GameObject* other) override;
     void Read(const tinyxml2::XMLElement* firstElement) override { ReadSerializeVars(firstElement); }
     void Write(const Component* master) override { WriteAgainstMaster(master); }
@@ -66,6 +70,10 @@ public:
     bool m_IsOffGrid = false;        // its cells have left the grid
 
 private:
+    // True when the robot's centre lies over a grid cell filled, at this
+    // platform's layer, by something other than a falling platform; false
+    // without a level grid or off it.
+    bool StandsBeside(const GameObject& robot) const;
     // Ethereal, and the cells out of the level grid (once).
     void Vanish();
 };

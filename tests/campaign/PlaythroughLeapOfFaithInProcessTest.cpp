@@ -86,9 +86,10 @@ TEST_F(PlaythroughLeapOfFaithInProcessTest, AFallPastTheCheckpointRestoresItAndT
     const PlaythroughResult fall = run.Play(ScriptThen(LevelScript(Level()), 6, "24 D\n150"), NoWait());
     ASSERT_NO_FATAL_FAILURE(ExpectBackAtTheCheckpoint(run, fall, LEAP_OF_FAITH));
     EXPECT_GE(FallenPlatforms(run), 4);
+    EXPECT_NEAR(run.Game().Player()->position.z, 7.5f, 0.3f);  // in the bridge's row
 
     // The walkway round the south: the exit, a little later.
-    const PlaythroughResult result = run.Play(ScriptThen({}, 0, "12 A\n100 W\n118 D\n75 S\n30 D"));
+    const PlaythroughResult result = run.Play(ScriptThen({}, 0, "12 A\n78 W\n118 D\n75 S\n30 D"));
     EXPECT_TRUE(result.ExitReached());
     EXPECT_EQ(result.leftFor, LEAP_OF_FAITH_TRANSITION);
     EXPECT_EQ(result.levelsCompletedAfter, result.levelsCompletedBefore + 1);

@@ -197,6 +197,11 @@ TEST_F(FallingPlatformTest, AFadedPlatformLeavesTheGridOnceWhereItWasEntered)
 
     GameObject* object = All(FALLINGPLATFORM)[0];
     auto* part = Part<FallingPlatformComponent>(object, CT_FALLINGPLATFORM);
+    // A robot on the block beside it, its box over the platform's edge.
+    Touch(object, Make(PLAYER, glm::vec3(1.7f, 2.5f, 2.5f)), 64);
+    EXPECT_FALSE(part->m_IsTriggered);
+    Touch(object, Make(PLAYER, glm::vec3(2.1f, 2.5f, 2.5f)), 33);  // its centre over the platform
+    EXPECT_TRUE(part->m_IsTriggered);
     object->rotation = GameObject::EulerDegreesToQuat(glm::vec3(0.0f, 90.0f, 0.0f));  // logs on every removal
     part->m_IsTriggered = part->m_IsSinking = true;
     for (int i = 0; i < 43 && !GetCollisionComponent(object)->ethereal; ++i) object->UpdateComponents();

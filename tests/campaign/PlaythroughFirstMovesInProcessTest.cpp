@@ -228,17 +228,16 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     // "Stand on the side pads: crates drop on both switches": the robot on the west pad...
     ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
-    // ...then on the east one: "the door opens".
-    ASSERT_NO_FATAL_FAILURE(Moves("150 D x>10.4\n"));
+    // ...then, with the next pad's crate armed in hand, on the one in line with the door: "the door opens".
+    ASSERT_NO_FATAL_FAILURE(Moves("60\n40 D x>5.4\n90 W reach\n1 LBUTTON\n3\n1 1\n3\n60 D x>7.4\n"));
     EXPECT_TRUE(SwitchFills(east, PAD_SECONDS));
     EXPECT_TRUE(Pressed(west));
     GameObject* door = run.Game().Find(DOOR);
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
-    // The door pad's crate, armed and held on the west pad out of the blasts, stays in hand as bombs hit the switches.
-    ASSERT_NO_FATAL_FAILURE(
-        Moves("90 A x<7.6\n2\n60 W z<6.6\n90 reach\n1 LBUTTON\n3\n1 1\n3\n60 S z>7.4\n150 A x<4.6\n"));
+    // That crate, held on the west pad out of the blasts, stays in hand as bombs hit the switches.
+    ASSERT_NO_FATAL_FAILURE(Moves("150 A x<4.6\n"));
     EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
     GameObject* armed = run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate();
     ASSERT_NE(armed, nullptr);

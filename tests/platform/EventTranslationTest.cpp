@@ -258,11 +258,13 @@ TEST(EventTranslation, FocusAndCloseMessages)
     auto close = Translate(WindowEvent(SDL_WINDOWEVENT_CLOSE));
     ASSERT_EQ(close.size(), 1u);
     EXPECT_EQ(close[0].message, WM_CLOSE);
+    EXPECT_NE(close[0].wParam, CLOSE_BY_QUIT_EVENT);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     auto q = Translate(quit);
     ASSERT_EQ(q.size(), 1u);
     EXPECT_EQ(q[0].message, WM_CLOSE);
+    EXPECT_EQ(q[0].wParam, CLOSE_BY_QUIT_EVENT);
     EXPECT_TRUE(Translate(WindowEvent(SDL_WINDOWEVENT_MOVED)).empty());
 }
 

@@ -180,20 +180,6 @@ TEST_F(CheckpointTest, ASpawnerWhoseCrateTheRestoreMovedMakesANewOne)
     EXPECT_FALSE(spawner->m_IsTriggerable);
 }
 
-// A pad's look-up of its crate refills the object manager's shared list.
-TEST_F(CheckpointTest, EveryPadTakesTheCrateAtItsDropSpotOnARestore)
-{
-    std::vector<CrateSpawnerComponent*> pads;
-    for (const glm::vec3& at : {A, B}) {
-        pads.push_back(Make(CRATESPAWNER, at)->GetComponent<CrateSpawnerComponent>());
-        pads.back()->owner->InitComponents();
-        Make(CRATE, at + pads.back()->m_SpawnOffset);
-    }
-    store->Save(CheckpointActivation{});
-    store->Restore();
-    for (CrateSpawnerComponent* pad : pads) EXPECT_TRUE(pad->m_LastCrate.Refresh());
-}
-
 TEST_F(CheckpointTest, RestoreWithAFullPoolSkipsTheObjectsItCannotMake)
 {
     Make(CRATE, A);

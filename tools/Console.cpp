@@ -393,7 +393,7 @@ const std::vector<Console::Command>& Console::Commands()
         {{"clear"}, nullptr, 0, {"clear\t-\tclear the console prompt"}, [](C& c, L) { c.m_output.clear(); }},
         {{"quit", "exit"}, nullptr, 0, {"quit\t-\texit game"},
          [](C& c, L line) {
-             if (c.MayLeaveEditor(line)) System::GetInstance()->StopRunning();
+             if (c.MayLeaveEditor(line)) System::GetInstance()->RequestQuit(("console command '" + line + "'").c_str());
          }},
         {{"fps 0", "fps 1", "fps 2"}, nullptr, 0, {"fps #\t-\tshow frames per second graph. 0 = off, 1 = on"},
          [](C& c, L line) { c.SetGraphMode(line.back() - '0'); }},

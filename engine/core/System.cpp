@@ -56,6 +56,12 @@ bool System::Initialize()
     return true;
 }
 
+void System::RequestQuit(const char* why)
+{
+    if (IsRunning()) QRX_LOG_INFO("Quit requested: %s", why ? why : "no reason given");
+    StopRunning();
+}
+
 void System::Update()
 {
     frameRateController->StartFrame();
@@ -65,7 +71,7 @@ void System::Update()
     window->PumpMessages();
 
     // Alt+F4 ends the loop after this frame.
-    if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) StopRunning();
+    if (InputManager::current[KEY_ALT] == 1 && InputManager::current[KEY_F4] == 1) RequestQuit("Alt+F4");
 
     // A pending state request, or the top state's update.
     const EngineDoor::Frame& phases = Door().frame;

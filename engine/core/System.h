@@ -96,7 +96,12 @@ public:
     void Shutdown();
 
     bool IsRunning() const { return (flags & SYSTEM_RUNNING) != 0; }
+    // Ends the frame loop after this frame, silently: for paths that have
+    // already logged their reason (a start-up failure, an unopenable file).
     void StopRunning() { flags &= ~SYSTEM_RUNNING; }
+    // Ends the frame loop after this frame and, the first time, logs
+    // "Quit requested: <why>", so that no shutdown goes unexplained.
+    void RequestQuit(const char* why);
 
     // The main and the other robot, set by the level states from their player
     // components (not owned). The slots may outlive their objects: check

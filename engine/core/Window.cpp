@@ -288,7 +288,10 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
         return 0;
     case WM_CLOSE:
         // The window itself goes at shut-down.
-        if (system) system->StopRunning();
+        if (system)
+            system->RequestQuit(message.wParam == CLOSE_BY_QUIT_EVENT
+                                    ? "the system asked the program to end (SIGTERM, SIGINT or the session)"
+                                    : "the window was closed");
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:

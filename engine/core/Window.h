@@ -4,7 +4,8 @@
 // window (windowed and centred, or full screen in a mode the display lists
 // exactly) with a double-buffered 32-bit OpenGL compatibility context, and
 // pumps the window messages once a frame through WindowProcedure, which ends
-// the frame loop on a close request and handles focus changes. Switching
+// the frame loop on a close request (logging whether the window was closed or
+// the system asked the program to end) and handles focus changes. Switching
 // between windowed and full screen, or changing the resolution, tears the
 // window and its context down and builds them again; changing mode is set
 // for the whole rebuild so that messages arriving meanwhile leave the window

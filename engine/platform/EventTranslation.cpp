@@ -205,7 +205,7 @@ void TranslateEvent(const SDL_Event& event, std::uint32_t windowId, std::vector<
 {
     switch (event.type) {
     case SDL_QUIT:
-        Push(out, WM_CLOSE);
+        Push(out, WM_CLOSE, CLOSE_BY_QUIT_EVENT);
         break;
     case SDL_WINDOWEVENT:
         if (NamesOtherWindow(event.window.windowID, windowId)) break;

@@ -26,6 +26,9 @@ constexpr std::uint32_t WM_ACTIVATE = 0x0006;
 constexpr std::uint32_t WM_SETFOCUS = 0x0007;
 constexpr std::uint32_t WM_KILLFOCUS = 0x0008;
 constexpr std::uint32_t WM_CLOSE = 0x0010;
+// WM_CLOSE's wParam when no window was closed: the system asked the program
+// to end (SIGTERM, SIGINT, the session ending). 0 is the window's close.
+constexpr std::uint64_t CLOSE_BY_QUIT_EVENT = 1;
 constexpr std::uint32_t WM_QUIT = 0x0012;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;

@@ -329,7 +329,7 @@ void Menu::OnButtonClicked(GameStateManager& manager, const std::string& name)
         name == "btnPauseRestartNo" || name == "btnCancel" || name == "btnGameRetry") {
         manager.RequestState(previous);
     } else if (name == "btnYes") {
-        system->StopRunning();
+        system->RequestQuit("Yes on the quit question");
     } else if (name == "btnCreate") {
         manager.RequestState(STATE_MAINPROFILEADDNAME);
     } else if (name == "btnProfileAdd") {

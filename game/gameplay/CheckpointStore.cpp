@@ -146,7 +146,9 @@ void CheckpointStore::ReleaseCrates()
     System* system = System::PeekInstance();
     ObjectManager* objects = system ? system->objectManager : nullptr;
     if (!objects) return;
-    for (GameObject* object : objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT))
+    // A copy: each spawner's look-up of its crate refills the manager's list.
+    const GameObjectGroup spawners = objects->GetObjectsWithComponent(CT_CRATESPAWNERCOMPONENT);
+    for (GameObject* object : spawners)
         if (auto* spawner = object->GetComponent<CrateSpawnerComponent>())
             spawner->RelinkLastCrate();
     // A crate put back is not held: left in the robot's hands it would be

@@ -137,6 +137,7 @@ TEST_F(SystemStartupTest, FrameStepsReachTheManagers)
     s->inputManager->KeyDown(Platform::VK_MENU);
     s->Update();
     EXPECT_FALSE(s->IsRunning());
+    EXPECT_NE(TestSupport::ReadFile(s->logger->GetPath()).find("Quit requested: Alt+F4"), std::string::npos);
 }
 
 TEST_F(SystemStartupTest, FailedSoundEndsTheStart)

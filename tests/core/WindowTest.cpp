@@ -122,6 +122,7 @@ TEST_F(WindowLogicTest, CloseMessageStopsTheLoopOnly)
     // A second close changes nothing more.
     EXPECT_EQ(Window::WindowProcedure(close), 0);
     EXPECT_FALSE(s->IsRunning());
+    EXPECT_NE(Page().find("Quit requested: the window was closed"), std::string::npos);
 }
 
 TEST_F(WindowLogicTest, WindowedFocusLossAndRegainOnlyFlipTheFlag)

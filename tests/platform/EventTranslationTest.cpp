@@ -263,6 +263,7 @@ TEST(EventTranslation, FocusAndCloseMessages)
     auto q = Translate(quit);
     ASSERT_EQ(q.size(), 1u);
     EXPECT_EQ(q[0].message, WM_CLOSE);
+    EXPECT_EQ(q[0].wParam, CLOSE_BY_QUIT_EVENT);
     EXPECT_TRUE(Translate(WindowEvent(SDL_WINDOWEVENT_MOVED)).empty());
 }
 

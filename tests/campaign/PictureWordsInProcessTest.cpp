@@ -1,10 +1,6 @@
-// The tutorial pictures and the HUD's labels as the game shows them (Warm Up
-// running, each picture brought up in its place one after another, at the
-// smallest and the largest window the options offer) read back by OCR
-// (tesseract): each gives at least 90% of the words data/textures/words.txt
-// lists for it. A word counts when its letters are read one after another,
-// spaces aside (the reader takes keys drawn in a row for one word), after the
-// last word counted. The shares and the words missed are printed.
+// Every tutorial picture and the HUD's labels as Warm Up shows them, at the smallest and largest window, read
+// back by tesseract: each gives 90% of the words data/textures/words.txt lists for it, a word counting when its
+// letters follow the last word found (keys drawn in a row read as one word).
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -71,8 +67,9 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
                 const unsigned char* p = &frame[4 * ((low.y + y / ZOOM) * size.x + low.x + x / ZOOM)];
                 pgm += char(255 - (p[0] * 3 + p[1] * 6 + p[2]) / 10);
             }
-        list += dir + "/" + std::to_string(shown.size()) + ".pgm\n";
-        EXPECT_TRUE(WriteFile(dir + "/" + std::to_string(shown.size()) + ".pgm", pgm));
+        const std::string path = dir + "/" + std::to_string(shown.size()) + ".pgm";
+        list += path + "\n";
+        EXPECT_TRUE(WriteFile(path, pgm));
         shown.push_back({name, expected});
     };
     // The HUD as it starts, then with both powers chosen.
@@ -113,12 +110,8 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
         size_t at = 0, found = 0;
         for (const std::string& word : expected) {
             const size_t where = read.find(word, at);
-            if (where == std::string::npos) {
-                missed += " " + word;
-            } else {
-                at = where + word.size();
-                ++found;
-            }
+            if (where == std::string::npos) missed += " " + word;
+            else at = where + word.size(), ++found;
         }
         const double share = double(found) / double(expected.size());
         std::printf("%dx%d %-22s %3.0f%%%s%s\n", size.x, size.y, name.c_str(), 100 * share,

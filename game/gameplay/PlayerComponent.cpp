@@ -80,6 +80,14 @@ float LandingDrop(const GameObject& crate, const GameObject& marker)
     return std::max(0.0f, underside - std::fabs(marker.scale.y) * 0.5f);
 }
 
+// The height of the robot's underside: the top of the floor it stands on.
+float FloorTopUnder(const GameObject& robot)
+{
+    const CollisionComponent* collision = GetCollisionComponent(&robot);
+    if (!collision || !collision->GetPrimitive()) return robot.position.y;
+    return robot.position.y - PhysicsManager::WorldReach(robot, *collision->GetPrimitive()).y;
+}
+
 PhysicsManager* Physics()
 {
     System* system = System::PeekInstance();
@@ -751,11 +759,17 @@ void PlayerComponent::UpdateThrowPreview()
         points = physics->PredictTrajectory(crate, PREVIEW_TIME, GameplayFrameStep() * PREVIEW_SAMPLE_FRAMES,
                                             m_Aim * m_ThrowForce,
                                             power == CT_EXPLODE ? &ExplodeComponent::IsSetOffBy : nullptr);
-    // A crate falling out of the level is removed at CRATE_FALL_Y: its flight
-    // ends there, not tens of units below where nobody sees a marker.
+    // A crate falling out of the level is removed at CRATE_FALL_Y, far below
+    // the camera's view: its flight ends where it last sank a little below
+    // the robot's floor, in the gap it falls through.
     const auto gone = std::find_if(points.begin(), points.end(),
                                    [](const glm::vec3& p) { return p.y <= CrateComponent::CRATE_FALL_Y; });
-    if (gone != points.end()) points.erase(gone + 1, points.end());
+    if (gone != points.end()) {
+        const float sunk = FloorTopUnder(*owner) - FALL_MARK_DEPTH;
+        auto end = gone;
+        while (end != points.begin() && (end - 1)->y <= sunk) --end;
+        points.erase(end + 1, points.end());
+    }
     // A longer flight than the markers cover (a long fall, a slide, or short
     // frames): they spread over all of it, so that the red one still marks
     // where the crate comes to rest.

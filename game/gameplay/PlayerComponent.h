@@ -62,8 +62,11 @@
 //   evenly to as many, its end kept, so the red marker always marks where the
 //   crate comes to rest, lowered to the crate's underside (on the surface it
 //   rests on: seen from above at a slant, a marker at the crate's centre
-//   looked a cell farther); a flight out of the level ends at the first point
-//   at or below the height where a fallen crate is removed; with the
+//   looked a cell farther); a flight out of the level (one that reaches the
+//   height where a fallen crate is removed) ends where the crate's centre
+//   last sank FALL_MARK_DEPTH below the floor the robot stands on, so that
+//   the red end shows in the gap it falls through (far below, the robot's
+//   own island hid it from the camera); with the
 //   explosion selected it ends where the crate first touches what sets it
 //   off. It is recomputed only when marked dirty (the robot moved or touched
 //   nothing) or when the selected power changes.
@@ -175,6 +178,8 @@ public:
     // The throw preview: seconds predicted, and sample spacing in frames.
     static constexpr float PREVIEW_TIME = 10.0f;
     static constexpr float PREVIEW_SAMPLE_FRAMES = 5.0f;
+    // How far below the robot's floor the red end of a flight out of the level lies.
+    static constexpr float FALL_MARK_DEPTH = 1.0f;
     // Above this |component| a snapped direction takes that axis (cos 45°).
     static constexpr float AXIS_THRESHOLD = 0.70710677f;
     static constexpr int SPAWN_EFFECT_COUNT = 2;

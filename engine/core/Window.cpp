@@ -290,7 +290,7 @@ std::int64_t Window::WindowProcedure(const Platform::WindowMessage& message)
         // The window itself goes at shut-down.
         if (system)
             system->RequestQuit(message.wParam == CLOSE_BY_QUIT_EVENT
-                                    ? "the system asked the program to end (SIGTERM, SIGINT or the session)"
+                                    ? "the system asked the program to end (SIGTERM, SIGINT, SIGHUP or the session)"
                                     : "the window was closed");
         return 0;
     case WM_KEYDOWN:

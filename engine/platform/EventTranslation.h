@@ -10,7 +10,8 @@
 // as one WM_CHAR per character and Backspace adds a WM_CHAR of 8. Focus loss
 // and gain become WM_KILLFOCUS and WM_ACTIVATE, a close request and a quit
 // (including SIGTERM and SIGINT) become WM_CLOSE, the quit with wParam
-// CLOSE_BY_QUIT_EVENT so that the log can tell them apart. Events that name another
+// CLOSE_BY_QUIT_EVENT so that the log can tell them apart (the message pump
+// adds SIGHUP's). Events that name another
 // window than the current one (a window destroyed by a rebuild) are dropped.
 #pragma once
 #include <SDL.h>

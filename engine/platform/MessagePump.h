@@ -2,7 +2,9 @@
 //
 // PollWindowMessages takes one pending event from the system queue and turns
 // it into the window messages of the game's window (see EventTranslation.h
-// for the rules); an event may give none, one or a few messages.
+// for the rules); an event may give none, one or a few messages. A hang-up
+// (SIGHUP: the terminal that started the game closed), watched from the
+// first call on, comes as the quit's WM_CLOSE too.
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -27,7 +27,7 @@ constexpr std::uint32_t WM_SETFOCUS = 0x0007;
 constexpr std::uint32_t WM_KILLFOCUS = 0x0008;
 constexpr std::uint32_t WM_CLOSE = 0x0010;
 // WM_CLOSE's wParam when no window was closed: the system asked the program
-// to end (SIGTERM, SIGINT, the session ending). 0 is the window's close.
+// to end (SIGTERM, SIGINT, SIGHUP, the session ending). 0 is the window's close.
 constexpr std::uint64_t CLOSE_BY_QUIT_EVENT = 1;
 constexpr std::uint32_t WM_QUIT = 0x0012;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;

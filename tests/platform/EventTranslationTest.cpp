@@ -278,18 +278,20 @@ TEST(EventTranslation, EventsOfAnotherWindowAreDropped)
     EXPECT_EQ(Translate(quit, WINDOW).size(), 1u);
 }
 
-// SIGTERM reaches the game as a quit event, hence as WM_CLOSE.
+// SIGTERM (a quit event) and SIGHUP (the terminal closed) reach the game as the quit's WM_CLOSE.
 TEST(MessagePump, TerminationSignalBecomesClose)
 {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
     std::vector<WindowMessage> out;
     while (PollWindowMessages(WINDOW, out)) {
     }
-    std::raise(SIGTERM);
-    bool closed = false;
-    while (PollWindowMessages(WINDOW, out))
-        for (const WindowMessage& m : out) closed = closed || m.message == WM_CLOSE;
-    EXPECT_TRUE(closed);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        std::raise(signal);
+        bool closed = false;
+        while (PollWindowMessages(WINDOW, out))
+            for (const WindowMessage& m : out) closed = closed || (m.message == WM_CLOSE && m.wParam == CLOSE_BY_QUIT_EVENT);
+        EXPECT_TRUE(closed) << signal;
+    }
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 

@@ -114,7 +114,7 @@ TEST_F(PlaythroughWholeShebangSetbacksInProcessTest, FallFromTheRetractedBridgeB
     Playthrough run;
     ASSERT_TRUE(run.Start(Level().stateId)) << run.Error();
     const Run fallen = PlayFromTheCheckpoint(run,
-                                             "600 ex<2.0\n600 ex>4.0\n60 W z<3.5\n120 D x>6.4\n"
+                                             "600 ex<2.0\n600 ex>4.0\n60 W z<3.5\n120 D x>5.4\n"
                                              "36 S   # into the room, beside its crate\n"
                                              "85 D   # east over the bridge that has not run out\n",
                                              240);

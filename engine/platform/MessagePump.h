@@ -4,7 +4,7 @@
 // it into the window messages of the game's window (see EventTranslation.h
 // for the rules); an event may give none, one or a few messages. A hang-up
 // (SIGHUP: the terminal that started the game closed), watched from the
-// first call on, comes as the quit's WM_CLOSE too.
+// first call on unless it is ignored (nohup), comes as the quit's WM_CLOSE too.
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -40,10 +40,10 @@ bool FallingPlatformComponent::StandsBeside(const GameObject& robot) const
 {
     const Map* map = CurrentLevelMap();
     if (!map) return false;
+    // The grid answers past its far sides; a negative place has no cell.
     auto cellOf = [map](const glm::vec3& at) {
-        const bool inside = at.x >= 0.0f && at.z >= 0.0f && at.x < static_cast<float>(map->GetColumns()) &&
-                            at.z < static_cast<float>(map->GetRows());
-        return inside ? map->GetCell(static_cast<std::uint32_t>(at.z), static_cast<std::uint32_t>(at.x)) : Map::Cell();
+        if (at.x < 0.0f || at.z < 0.0f) return Map::Cell();
+        return map->GetCell(static_cast<std::uint32_t>(at.z), static_cast<std::uint32_t>(at.x));
     };
     const Map::Cell own = cellOf(m_GridPosition);
     const Map::Cell under = cellOf(robot.position);

@@ -69,23 +69,21 @@ void ShowMarker(GameObject* marker, const glm::vec3& position, const char* textu
     if (GraphicsComponent* graphics = GetGraphicsComponent(marker)) graphics->SetTextureName(texture);
 }
 
+// From an object's centre down to the underside of its collision primitive;
+// 0 without one.
+float HalfHeight(const GameObject& object)
+{
+    const CollisionComponent* collision = GetCollisionComponent(&object);
+    if (!collision || !collision->GetPrimitive()) return 0.0f;
+    return PhysicsManager::WorldReach(object, *collision->GetPrimitive()).y;
+}
+
 // How far below a crate's centre the landing marker sits: down to the
 // crate's underside, less the marker's own half height, so it rests on the
 // surface (none for a crate without a collision box).
 float LandingDrop(const GameObject& crate, const GameObject& marker)
 {
-    const CollisionComponent* collision = GetCollisionComponent(&crate);
-    if (!collision || !collision->GetPrimitive()) return 0.0f;
-    const float underside = PhysicsManager::WorldReach(crate, *collision->GetPrimitive()).y;
-    return std::max(0.0f, underside - std::fabs(marker.scale.y) * 0.5f);
-}
-
-// The height of the robot's underside: the top of the floor it stands on.
-float FloorTopUnder(const GameObject& robot)
-{
-    const CollisionComponent* collision = GetCollisionComponent(&robot);
-    if (!collision || !collision->GetPrimitive()) return robot.position.y;
-    return robot.position.y - PhysicsManager::WorldReach(robot, *collision->GetPrimitive()).y;
+    return std::max(0.0f, HalfHeight(crate) - std::fabs(marker.scale.y) * 0.5f);
 }
 
 PhysicsManager* Physics()
@@ -765,7 +763,7 @@ void PlayerComponent::UpdateThrowPreview()
     const auto gone = std::find_if(points.begin(), points.end(),
                                    [](const glm::vec3& p) { return p.y <= CrateComponent::CRATE_FALL_Y; });
     if (gone != points.end()) {
-        const float sunk = FloorTopUnder(*owner) - FALL_MARK_DEPTH;
+        const float sunk = owner->position.y - HalfHeight(*owner) - FALL_MARK_DEPTH;
         auto end = gone;
         while (end != points.begin() && (end - 1)->y <= sunk) --end;
         points.erase(end + 1, points.end());

@@ -1,6 +1,11 @@
-// Every tutorial picture and the HUD's labels as Warm Up shows them, at the smallest and largest window, read
-// back by tesseract: each gives 90% of the words data/textures/words.txt lists for it, a word counting when its
-// letters follow the last word found (keys drawn in a row read as one word).
+// The tutorial pictures and the HUD's labels as the game shows them (Warm Up
+// running, each picture brought up in its place one after another, at the
+// smallest and the largest window the options offer) read back by OCR
+// (tesseract): each gives at least 90% of the words data/textures/words.txt
+// lists for it. A word counts when its letters are read one after another,
+// spaces aside (the reader takes keys drawn in a row for one word), in the
+// longest run of letters that the words drawn and those read have in common.
+// The shares and the words missed are printed.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -67,9 +72,8 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
                 const unsigned char* p = &frame[4 * ((low.y + y / ZOOM) * size.x + low.x + x / ZOOM)];
                 pgm += char(255 - (p[0] * 3 + p[1] * 6 + p[2]) / 10);
             }
-        const std::string path = dir + "/" + std::to_string(shown.size()) + ".pgm";
-        list += path + "\n";
-        EXPECT_TRUE(WriteFile(path, pgm));
+        list += dir + "/" + std::to_string(shown.size()) + ".pgm\n";
+        EXPECT_TRUE(WriteFile(dir + "/" + std::to_string(shown.size()) + ".pgm", pgm));
         shown.push_back({name, expected});
     };
     // The HUD as it starts, then with both powers chosen.
@@ -93,7 +97,7 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
         popup->ShowPopup();
         keep(id, popup->GetPopup(), text);
     }
-    ASSERT_EQ(shown.size(), 22u);
+    ASSERT_EQ(shown.size(), 21u);
 
     // One reader for all: the listed images are its pages.
     ASSERT_TRUE(WriteFile(dir + "/list.txt", list));
@@ -103,17 +107,26 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
     ASSERT_EQ(pclose(reader), 0) << "tesseract-ocr reads the pictures";
     std::istringstream pages(output);
     for (const auto& [name, text] : shown) {
-        std::string page, read, missed;
+        std::string page, missed, read, drawn;
         std::getline(pages, page, '\f');
-        for (const std::string& word : Words(page)) read += word;
         const std::vector<std::string> expected = Words(text);
-        size_t at = 0, found = 0;
-        for (const std::string& word : expected) {
-            const size_t where = read.find(word, at);
-            if (where == std::string::npos) missed += " " + word;
-            else at = where + word.size(), ++found;
+        for (const std::string& word : Words(page)) read += word;
+        for (const std::string& word : expected) drawn += word;
+        // in[i][j]: the letters drawn from i and read from j have so many in common, in order.
+        std::vector<std::vector<size_t>> in(drawn.size() + 1, std::vector<size_t>(read.size() + 1, 0));
+        for (size_t i = drawn.size(); i-- > 0;)
+            for (size_t j = read.size(); j-- > 0;)
+                in[i][j] = drawn[i] == read[j] ? in[i + 1][j + 1] + 1 : std::max(in[i + 1][j], in[i][j + 1]);
+        std::vector<size_t> readAt(drawn.size(), std::string::npos);
+        for (size_t i = 0, j = 0; i < drawn.size() && j < read.size();)
+            if (drawn[i] == read[j]) readAt[i++] = j++;
+            else in[i + 1][j] >= in[i][j + 1] ? ++i : ++j;
+        double share = 1.0;
+        for (size_t word = 0, first = 0; word < expected.size(); first += expected[word++].size()) {
+            bool together = readAt[first] != std::string::npos;
+            for (size_t k = first + 1; k < first + expected[word].size(); ++k) together &= readAt[k] == readAt[k - 1] + 1;
+            if (!together) missed += " " + expected[word], share -= 1.0 / double(expected.size());
         }
-        const double share = double(found) / double(expected.size());
         std::printf("%dx%d %-22s %3.0f%%%s%s\n", size.x, size.y, name.c_str(), 100 * share,
                     missed.empty() ? "" : ", missed:", missed.c_str());
         EXPECT_GE(share, 0.9) << name << " read as: " << page;

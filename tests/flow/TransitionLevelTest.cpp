@@ -131,7 +131,7 @@ TEST_F(TransitionLevelTest, GradedScreenShowsStarsAndTheTimeUntilItsButtonActs)
     }
     EXPECT_EQ(transition.GetStars(), stars);
 
-    // A time of 0 is still drawn, as "0", where the label points.
+    // A time of 0 is still drawn, as "0", on its label's line one blank after it.
     TakeTexts();
     Frame();
     std::vector<FontManager::TextItem> texts = TakeTexts();

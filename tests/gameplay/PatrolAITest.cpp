@@ -165,11 +165,12 @@ TEST_F(PatrolAITest, AChaseWalksAFreshPathAndCatchesWithACheckpointOrGivesUp)
     Think(enemy);
     EXPECT_EQ(Audio()->CountCalls("PlaySound"), sounds + 2);
 
-    // Exactly 1.0 away is not a catch; 0.99 is, and the checkpoint comes back.
+    // Exactly 1.0 away is not a catch; the bodies touching there (head on,
+    // at a low frame rate) are, at the next update; 0.99 is, and the
+    // checkpoint comes back.
     MoveTo(player, enemy->position + glm::vec3(1.0f, 0.0f, 0.0f));
     Think(enemy);
     EXPECT_NE(patrol.GetRequestedState(), PatrolAI::STATE_PAUSE);
-    // The bodies touching there (head on, at a low frame rate) are a catch, at the next update.
     AI(enemy)->OnCollision(player);
     EXPECT_EQ(gsm.GetRequestedState(), gsm.GetCurrentState());
     Think(enemy);

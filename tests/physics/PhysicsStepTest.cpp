@@ -519,20 +519,21 @@ TEST_F(TrajectoryTest, ObjectsMissingAComponentGiveOnlyTheStart)
 
 TEST_F(TrajectoryTest, EndsWhereTheBodyRestsOnWhatStopsItARobotToo)
 {
-    // Falling from 5 past a block whose collision
-    // is off, an ethereal tile (as a checkpoint's) and a block 1.9 to the
-    // side (apart, though whole units would take them as overlapping): the
-    // path ends where the crate rests on the block below, or on a robot standing there.
+    // Falling from 5 through a block whose collision is off and an ethereal
+    // tile (as a checkpoint's), past a block 1.9 to the side (apart, though
+    // whole units would take them as overlapping): the path ends where the
+    // crate rests on the block below, or on a robot standing there.
     GameObject* crate = Make(CRATE, glm::vec3(0.0f, 5.0f, 0.0f));
     Collision(Make(CUBE, glm::vec3(0.0f, 4.0f, 0.0f)))->active = false;
     Collision(Make(CUBE, glm::vec3(0.0f, 3.0f, 0.0f)))->ethereal = true;
     Make(CUBE, glm::vec3(1.9f, 2.0f, 0.0f));
     Make(CUBE, glm::vec3(0.0f, 0.0f, 0.0f));
-    const std::vector<glm::vec3> path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f));
+    std::vector<glm::vec3> path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f));
     ASSERT_GE(path.size(), 3u);
     EXPECT_NEAR(path.back().y, 1.0f, 0.01f);
     GameObject* robot = Make(PLAYER, glm::vec3(0.0f, 1.0f, 0.0f));
-    EXPECT_NEAR(physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f)).back().y, 2.0f, 0.01f);
+    path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(0.0f));
+    EXPECT_NEAR(path.back().y, 2.0f, 0.01f);
     EXPECT_EQ(robot->position, glm::vec3(0.0f, 1.0f, 0.0f));  // held still
 
     // Thrown onto a ledge over a floor of blocks, it slides off and rests on
@@ -540,11 +541,11 @@ TEST_F(TrajectoryTest, EndsWhereTheBodyRestsOnWhatStopsItARobotToo)
     for (int x = -1; x <= 20; ++x) Make(CUBE, glm::vec3(x, 0.0f, 10.0f));
     Make(CUBE, glm::vec3(3.0f, 1.0f, 10.0f));
     crate->position = glm::vec3(0.0f, 1.5f, 10.0f);
-    const glm::vec3 end = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(5.0f, 7.0f, 0.0f)).back();
+    path = physics->PredictTrajectory(crate, 10.0f, 5.0f / 32.0f, glm::vec3(5.0f, 7.0f, 0.0f));
     Body(crate)->velocity = glm::vec3(5.0f, 7.0f, 0.0f);
     for (int step = 0; step < 320 && (Awake(crate) || !Collision(crate)->collided); ++step) Step();
-    EXPECT_EQ(end, crate->position);
-    EXPECT_GT(end.x, 4.0f);
+    EXPECT_EQ(path.back(), crate->position);
+    EXPECT_GT(path.back().x, 4.0f);
 }
 
 // Helpers.

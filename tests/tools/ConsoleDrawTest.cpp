@@ -1,7 +1,7 @@
 // The console in a started game with a real GL context: made first, echoing
 // once the first state has loaded, its text queued before the frame draws its
-// text, the graph drawn once a frame, the longest row inside the panel.
-// At the options' other sizes panel and graph inside the window, a wide line wrapped.
+// text, the graph drawn once a frame, the longest row inside the panel; at the
+// options' other sizes panel and graph inside the window, a wide line wrapped.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -337,7 +337,8 @@ TEST_F(ConsoleTest, EchoAndDisplayObjects)
     GameObject* panel = console->GetConsoleObject();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->position, glm::vec3(150.0f, 80.0f, -2.0f));
-    EXPECT_EQ(console->GetGraphObject()->position, glm::vec3(376.0f, -248.0f, -3.0f));  // no window: the layout's corner
+    // No window: in the bottom right corner of one of the layout's size.
+    EXPECT_EQ(console->GetGraphObject()->position, glm::vec3(512.0f - 136.0f, 136.0f - 384.0f, -3.0f));
     EXPECT_EQ(panel->scale, glm::vec3(512.0f, 512.0f, 1.0f));
     EXPECT_EQ(panel->flags & (OBJ_PERSISTENT | OBJ_SKIP_DRAW), OBJ_PERSISTENT | OBJ_SKIP_DRAW);
     Press(KEY_OEM_3);

@@ -435,8 +435,8 @@ TEST_F(LevelEditorTest, SavingWritesEachLevelObjectOnce)
     EXPECT_EQ(again.objects[2].type, "CRATE");
     EXPECT_EQ(again.objects[3].position, "3.5 0.5 4.5");
 
-    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text.
-    // The HUD in the file's layout whatever the window's size.
+    // Saved in play: the 248 objects of Warm Up, none its components made; loaded back, the same text,
+    // the HUD in the file's layout whatever the window's size.
     Run("goto LEVEL4");
     Frame();
     RescaleGUIObjects(800, 600);

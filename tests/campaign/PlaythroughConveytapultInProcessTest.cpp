@@ -102,15 +102,14 @@ TEST_F(PlaythroughConveytapultInProcessTest, AFallIntoThePitOpensTheRetryMenuWho
     EXPECT_EQ(run.Game().FindAll(CRATE).size(), 3u);
 }
 
-TEST_F(PlaythroughConveytapultInProcessTest, ACrateCarriedIntoTheDoorFallsInFrontOfIt)
+TEST_F(PlaythroughConveytapultInProcessTest, ACrateCarriedIntoTheDoorEndsOnTheFloorInFrontOfIt)
 {
     Playthrough run(Playthrough::SLOW_FRAMES_PER_SECOND);
     ASSERT_TRUE(run.Start(CONVEYTAPULT)) << run.Error();
     KeyScript script;
     std::string error;
     ASSERT_TRUE(LoadKeyScript(PlaythroughScriptPath(*FindCampaignLevel(CONVEYTAPULT)), script, error)) << error;
-    // The second crate carried past the row's line into the door, which drops
-    // it on the robot walking on; a step back, and it is taken again.
+    // The second crate carried into the door, which drops it on the robot walking on: a step back, and it is taken again.
     run.Play(ScriptThen(script, 18, "100 W\n10\n20 S z>6.7\n60\n1 W\n1 LBUTTON\n"), NoWait());
     EXPECT_NE(run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate(), nullptr);
 }

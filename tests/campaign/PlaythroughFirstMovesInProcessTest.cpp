@@ -236,7 +236,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
-    // That crate, held on the west pad out of the blasts, stays in hand as bombs hit the switches.
+    // The door pad's crate, armed and held on the west pad out of the blasts, stays in hand as bombs hit the switches.
     ASSERT_NO_FATAL_FAILURE(Moves("150 A x<4.6\n"));
     EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
     GameObject* armed = run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate();

@@ -42,7 +42,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlid
 }
 
 // The short cut: thrown north, the crate beside the robot lands in the exit room; without the teleport, no swap.
-// A robot that walks the whole bridge off its middle, past the crate it threw
+// A robot that walks up the bridge off its middle, past the crate it threw
 // onto the pad, still steps into the north room.
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloresNorthRoomIsEnteredOffTheBridgesMiddle)
 {

@@ -76,8 +76,7 @@ TEST_F(PlaythroughSwapperInProcessTest, StandingStillNeverEndsTheLevel)
 }
 
 // Thrown east off the middle island, the crate falls into the void and is
-// gone; the robot still standing on the pad gets a new one, which still
-// leads to the exit.
+// gone; still on the pad, the robot gets a new one, which still leads to the exit.
 TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawner)
 {
     Playthrough run;
@@ -87,8 +86,8 @@ TEST_F(PlaythroughSwapperInProcessTest, ACrateLostInTheVoidIsReplacedByItsSpawne
                                                        "1 LBUTTON\n3\n"
                                                        "1 D      # face east, over the void\n2\n"
                                                        "1 LBUTTON\n"
-                                                       "200      # it falls off the level, and the pad\n"
-                                                       "80       # gives a new one after the cooldown\n"),
+                                                       "200      # it falls off the level\n"
+                                                       "80       # the pad gives a new one after the cooldown\n"),
                                             NoWait());
     EXPECT_EQ(lost.requestedState, STATE_NONE);
     EXPECT_EQ(SpawnedNear(run, MIDDLE_SPAWNER_Z), 2);

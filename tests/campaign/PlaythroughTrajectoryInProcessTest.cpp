@@ -1,6 +1,11 @@
-// Every throw a person can make in a campaign level (from each floor cell within SWEEP_CELLS of a crate, pad or
-// switch, eight yaws) first rests in the cell its red end marks: at 1/20 s, the level held still as the preview
-// holds it (threats off, belts stopped, its bodies put back after each throw).
+// Every throw a person can make in a campaign level first rests in the cell
+// (whole units of the crate's centre) its red end marks: from each floor cell
+// within SWEEP_CELLS of a crate, a pad or a switch, facing eight yaws 45
+// degrees apart. The step runs alone at 1/20 s, the level held still as the
+// prediction holds it (threats off, belts stopped, its bodies put back after
+// each throw). A throw first rests after the first step that leaves the crate
+// asleep and touching something; below the level or at the preview's time it
+// ends too.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -90,11 +95,11 @@ TEST_P(PlaythroughTrajectoryInProcessTest, EveryThrowRestsInTheCellOfItsRedEnd)
             }
             const glm::ivec3 rest = CellOf(crate->position);
             ++throws;
-            // A fall shows its red end in the gap, under the floor thrown from.
-            const bool hit = rest == red || (rest == glm::ivec3(INT_MIN) && red.y < top);
+            const bool hit = rest == red || (rest == glm::ivec3(INT_MIN) && red.y < top);  // a fall: red end in the gap
             hits += hit;
-            if (!hit) std::printf("  missed from %d %d %d yaw %d: red end %d %d %d, rests %d %d %d\n", x, top, z, yaw,
-                                         red.x, red.y, red.z, rest.x, rest.y, rest.z);
+            if (!hit)
+                std::printf("  missed from %d %d %d yaw %d: red end %d %d %d, rests %d %d %d\n", x, top, z, yaw, red.x,
+                            red.y, red.z, rest.x, rest.y, rest.z);
             for (Placed& body : placed) {
                 body.object->position = body.at;
                 GetPhysicsComponent(body.object)->CopyFrom(body.body.get());

@@ -1,6 +1,6 @@
-// A new profile's name in the running engine, its fonts loaded: the name
-// field takes a name whole however wide its letters are.
-// At the options' sizes but the layout's, the name's lines and the level time lie inside their boxes.
+// A new profile's name in the running engine, its fonts loaded, at the options'
+// sizes but the layout's: the name field takes a name whole however wide its
+// letters are; the name's lines and the level time lie inside their boxes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -68,8 +68,9 @@ TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
         for (GameObject* o : system->objectManager->GetAllObjects()) {
             const auto* line = o->GetComponent<TextComponent>();
             if (o->stateId != screen || !line || line->m_text.find("WW") == std::string::npos) continue;
-            EXPECT_LE(system->fontManager->TextWidth(line->m_fontId, line->m_text), TextRoom(*o, *line));
-            EXPECT_GE(line->m_posX, -o->scale.x / 2) << screen;  // not left of the box
+            const float x = o->position.x + line->m_posX, box = o->scale.x / 2;
+            EXPECT_GE(x, o->position.x - box) << screen;
+            EXPECT_LE(x + system->fontManager->TextWidth(line->m_fontId, line->m_text), o->position.x + box) << screen;
             lines += line->m_text + "|";
         }
         return lines;

@@ -142,9 +142,8 @@ TEST_F(CrateSpawnerTest, TheAmountLimitsTheCratesMade)
     EXPECT_EQ(All(CRATE).size(), 2u);
     EXPECT_EQ(spawner->m_Spawned, 2);
     EXPECT_TRUE(spawner->IsExhausted());
-    // A restore relinks every pad, also one walked after another pad's look-up.
     store->Save(CheckpointActivation{});
-    spawner->m_LastCrate = nullptr;
+    spawner->m_LastCrate = nullptr;  // a restore relinks every pad, also one walked after another pad's look-up
     store->Restore();
     EXPECT_TRUE(spawner->m_LastCrate.Refresh());
 }

@@ -197,8 +197,7 @@ TEST_F(FallingPlatformTest, AFadedPlatformLeavesTheGridOnceWhereItWasEntered)
 
     GameObject* object = All(FALLINGPLATFORM)[0];
     auto* part = Part<FallingPlatformComponent>(object, CT_FALLINGPLATFORM);
-    // A robot on the block beside it, its box over the platform's edge.
-    Touch(object, Make(PLAYER, glm::vec3(1.7f, 2.5f, 2.5f)), 64);
+    Touch(object, Make(PLAYER, glm::vec3(1.7f, 2.5f, 2.5f)), 64);  // on the block beside it, over its edge
     EXPECT_FALSE(part->m_IsTriggered);
     Touch(object, Make(PLAYER, glm::vec3(2.1f, 2.5f, 2.5f)), 33);  // its centre over the platform
     EXPECT_TRUE(part->m_IsTriggered);

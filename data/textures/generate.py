@@ -634,9 +634,9 @@ def tutorial(title, lines, icons=None):
             if wide <= x1 - x0 and pitch * len(lines) <= y1 - y0 - TUTORIAL_BAND[0] - gap:
                 break
         else:
-            raise Unfit("%d lines, the longest %d texels wide at size %d, do not fit in %d x %d under a band of %d:"
-                        " shorten or cut them" % (len(lines), wide, size, x1 - x0, y1 - y0 - gap,
-                                                  TUTORIAL_BAND[0]))
+            raise Unfit("its %d lines need %d x %d texels at size %d, the least; the words have %d x %d:"
+                        " shorten or cut them" % (len(lines), wide, pitch * len(lines), size, x1 - x0,
+                                                  y1 - y0 - TUTORIAL_BAND[0] - gap))
         ascent, descent = f.getmetrics()
         band = min(TUTORIAL_BAND[1], y1 - y0 - gap - pitch * len(lines))
         left = x0
@@ -1037,9 +1037,9 @@ def textures():
                                      "The pad gives one at a time;", "P starts the level over."),
                   conveyor_icon)),
         ("tutorial_twoswitches", "tutorial_twoswitches.png",
-         tutorial("Two Switches", ("Held at once, both red switches", "open the striped door. From here,",
-                                   "throw onto the belt that ends at", "one; onto the other belt, from",
-                                   "the cyan strip in the corridor."),
+         tutorial("Two Switches", ("Both red switches, held at once,", "open the striped door. Each is fed",
+                                   "by a belt: throw when the dotted", "line ends (red) on one; the other",
+                                   "from the corridor's cyan strip."),
                   conveyor_icon)),
         ("tutorial_beltrow", "tutorial_beltrow.png",
          tutorial("Belt Row", ("On this strip, face the belts over", "the wall. Press Q or E to see the",

@@ -601,55 +601,84 @@ def mouse_icon(d, x, y, left=True, right=False):
         d.pieslice((x + 3, y + 3, x + 45, y + 45), 270, 360, fill=CYAN + (255,))
 
 
+class Unfit(ValueError):
+    """A picture whose words or drawing do not fit inside its border."""
+
+
 def tutorial(title, lines, icons=None):
     """A tutorial picture: a band at the top with the drawing (keys or
-    icons) at the left and the title beside it, then up to five lines of
-    words across the whole width. The picture covers 300 x 180 of the
-    1024 x 768 layout, so at 800 x 600 its 512 columns fall on 234 pixels:
-    the words take every column and the largest size at which each line
-    fits, one size for all lines (a line set smaller reads as less
-    important); the band takes the rows the words leave."""
+    icons) at the left and the title beside it, then the lines of words
+    across the whole width. The picture covers 300 x 180 of the 1024 x 768
+    layout, so at 800 x 600 its 512 columns fall on 234 pixels and its 256
+    rows on 141: the words take the largest size at which every line fits,
+    one size for all lines (a line set smaller reads as less important);
+    the band takes the rows the words leave. Words and drawing keep
+    TUTORIAL_PAD from the edges, clear of the border at any window size
+    (the picture is scaled as a whole); words that would need a size below
+    TUTORIAL_TEXT_LEAST to fit raise Unfit: shorten them."""
     def draw():
-        w, h = 512, 256
-        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=5, alpha=240)
-        d = ImageDraw.Draw(img)
-        margin = 18
-        size = TUTORIAL_TEXT_SIZE
+        w, h = TUTORIAL_IMAGE
+        img = rounded_panel(w, h, PANEL, CYAN, radius=24, width=TUTORIAL_BORDER, alpha=240)
+        # Everything lettered or drawn goes on a layer of its own, whose ink is
+        # checked against the margins before it is laid on the panel.
+        layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+        d = ImageDraw.Draw(layer)
+        x0, y0 = TUTORIAL_PAD
+        x1, y1 = w - x0, h - y0
+        gap = 8  # between the band and the first line, the rule in it
         # Bold: regular strokes, two texels wide, fall on less than a pixel.
-        while max(d.textbbox((0, 0), line, font=font(size))[2] for line in lines) > w - 2 * margin:
-            size -= 1
-        f = font(size)
+        for size in range(TUTORIAL_TEXT_SIZE, TUTORIAL_TEXT_LEAST - 1, -1):
+            f = font(size)
+            pitch = round(size * 1.28)
+            wide = max(f.getbbox(line)[2] - f.getbbox(line)[0] for line in lines)
+            if wide <= x1 - x0 and pitch * len(lines) <= y1 - y0 - TUTORIAL_BAND[0] - gap:
+                break
+        else:
+            raise Unfit("its %d lines need %d x %d texels at size %d, the least; the words have %d x %d:"
+                        " shorten or cut them" % (len(lines), wide, pitch * len(lines), size, x1 - x0,
+                                                  y1 - y0 - TUTORIAL_BAND[0] - gap))
         ascent, descent = f.getmetrics()
-        pitch = round(size * 1.28)
-        band = min(TUTORIAL_BAND, h - 12 - pitch * len(lines) - 8)
-        left = margin
+        band = min(TUTORIAL_BAND[1], y1 - y0 - gap - pitch * len(lines))
+        left = x0
         if icons:
             # Drawn at their own size, then fitted into the band beside a
             # title of at least TUTORIAL_TITLE_SIZE (a long one takes room).
-            layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
-            icons(ImageDraw.Draw(layer))
-            art = layer.crop(layer.getbbox())
+            art_layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+            icons(ImageDraw.Draw(art_layer))
+            art = art_layer.crop(art_layer.getbbox())
             title_width = d.textbbox((0, 0), title, font=font(TUTORIAL_TITLE_SIZE))[2] / 0.9
-            room = min(160, max(64, w - 2 * margin - 14 - title_width))
-            k = min(1.0, room / art.width, (band - 10) / art.height)
+            room = min(160, max(64, x1 - x0 - 14 - title_width))
+            k = min(1.0, room / art.width, (band - 8) / art.height)
             art = art.resize((max(1, round(art.width * k)), max(1, round(art.height * k))), Image.LANCZOS)
-            img.alpha_composite(art, (margin, 5 + (band - art.height) // 2))
-            left = margin + art.width + 14
-        text_centered(d, (left, 6, w - margin, band), title, 46, fill=ORANGE)
-        d.line([(margin + 10, band + 3), (w - margin - 10, band + 3)], fill=CYAN + (255,), width=3)
-        y = band + 8 + (h - 12 - band - 8 - pitch * len(lines)) // 2
+            layer.alpha_composite(art, (x0, y0 + (band - art.height) // 2))
+            left = x0 + art.width + 14
+        text_centered(d, (left, y0, x1, y0 + band), title, 46, fill=ORANGE)
+        d.line([(x0 + 10, y0 + band + 3), (x1 - 10, y0 + band + 3)], fill=CYAN + (255,), width=3)
+        y = y0 + band + gap + (y1 - y0 - band - gap - pitch * len(lines)) // 2
         for line in lines:
-            d.text((margin, y + (pitch - ascent - descent) // 2), line, font=f, fill=WHITE)
+            # Each line's ink starts at the margin (a J's reaches left of its origin).
+            d.text((x0 - f.getbbox(line)[0], y + (pitch - ascent - descent) // 2), line, font=f, fill=WHITE)
             y += pitch
+        ink = layer.getbbox()
+        if ink[0] < x0 or ink[1] < y0 or ink[2] > x1 or ink[3] > y1:
+            raise Unfit("its ink %s reaches past the margins %s" % (ink, (x0, y0, x1, y1)))
+        img.alpha_composite(layer)
         return img
     draw.words = (title,) + tuple(lines)
     return draw
 
 
-# The words' largest size, the title's least and the band's greatest height, in texels.
+# The tutorial picture's image and its border, the margin that its words and
+# drawing keep from the image's edges (x, y), the words' largest and least
+# size, the title's least, and the title band's least and greatest height,
+# all in texels.
+TUTORIAL_IMAGE = (512, 256)
+TUTORIAL_BORDER = 5
+TUTORIAL_PAD = (22, 18)
 TUTORIAL_TEXT_SIZE = 30
+TUTORIAL_TEXT_LEAST = 24
 TUTORIAL_TITLE_SIZE = 34
-TUTORIAL_BAND = 120
+TUTORIAL_BAND = (52, 120)
 
 
 def keys_wasd(d):
@@ -974,14 +1003,14 @@ def textures():
          tutorial("Move", ("W A S D walk the robot", "Q and E turn the camera", "Walk into the green exit"),
                   keys_wasd)),
         ("tutorial_pickup", "tutorial_pickup.png",
-         tutorial("Pick Up and Throw", ("Face a crate, close up:", "left click picks up, throws,",
+         tutorial("Pick Up and Throw", ("Stand beside a crate:", "left click picks up, throws,",
                                         "right click puts it down.", "Crates press switches."), keys_mouse)),
         ("tutorial_explode", "tutorial_explode.png",
          tutorial("Explode Power", ("Carry a crate, press 1, then", "put it down (right click) or",
                                    "throw it: where it lands it", "blows up barriers and crates"),
                   key_row("1"))),
         ("tutorial_teleport", "tutorial_teleport.png",
-         tutorial("Teleport Power", ("Carry a crate, press 2, throw", "it over the gap; landed, press T",
+         tutorial("Teleport Power", ("Carry a crate, press 2, throw", "it over the gap; landed, press T.",
                                      "A pad gives one crate at a time.", "Stuck? P starts the level again"),
                   key_row("2", "T"))),
         ("tutorial_checkpoint", "tutorial_checkpoint.png",
@@ -999,22 +1028,22 @@ def textures():
                                   "eight seconds. Wait here in", "the alcove till both are gone"),
                   enemybox_icon)),
         ("tutorial_chaser", "tutorial_chaser.png",
-         tutorial("Chaser", ("A crate or you on the switch lets it", "out: set the crate on from the west.",
-                             "When it turns down the east side, run", "west round the pillar, then north",
-                             "through the door it came out of."),
+         tutorial("Chaser", ("Set the crate on the red switch:", "the door opens and the chaser",
+                             "comes round the pillar your way.", "Run round the other side, in at",
+                             "its door and on to the green exit."),
                   chaser_icon)),
         ("tutorial_conveyor", "tutorial_conveyor.png",
          tutorial("Conveyor Belts", ("Belts carry crates along: catch", "one and throw it where needed.",
                                      "The pad gives one at a time;", "P starts the level over."),
                   conveyor_icon)),
         ("tutorial_twoswitches", "tutorial_twoswitches.png",
-         tutorial("Two Switches", ("Both switches, held at once,", "open the door. A belt carries",
-                                   "a crate on from the red end.", "The second switch lies east:",
-                                   "throw from the corridor's tile."),
+         tutorial("Two Switches", ("Both red switches, held at once,", "open the striped door. Each is fed",
+                                   "by a belt: throw when the dotted", "line ends (red) on one; the other",
+                                   "from the corridor's cyan strip."),
                   conveyor_icon)),
         ("tutorial_beltrow", "tutorial_beltrow.png",
-         tutorial("Belt Row", ("Face east on this tile and", "throw onto the belt row: it",
-                               "carries the crate on to the", "second switch. Q E: look"),
+         tutorial("Belt Row", ("On this strip, face the belts over", "the wall. Press Q or E to see the",
+                               "dotted line's red end: throw when", "it lies on the belt to a switch."),
                   conveyor_icon)),
         ("tutorial_platforms", "tutorial_platforms.png",
          tutorial("Platforms", ("Jets hold hovering platforms", "Grey ones fall if you stay", "Mind the comets above"),
@@ -1116,7 +1145,10 @@ def main():
     for tid, name, draw in entries:
         path = os.path.join(HERE, name)
         if name not in written:
-            img = draw()
+            try:
+                img = draw()
+            except Unfit as unfit:
+                sys.exit("texture %s does not fit its border: %s" % (tid, unfit))
             check_size(tid, img)
             img.save(path, optimize=True)
             written.add(name)

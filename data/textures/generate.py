@@ -396,16 +396,16 @@ def plank_marks(d, size, fill):
 
 def spawner_trigger(frame):
     """Four frames of a dark pad whose lit cyan segment goes round (frame 1
-    to 4); frame None is the pressed pad, lit bright cyan to its edges with
-    the whole ring white."""
+    to 4); frame None is the pressed pad, lit azure to its edges (bluer than
+    the turquoise tutorial tiles) with the whole ring white."""
     def draw():
         size = 128
         pressed = frame is None
-        img = solid(size, size, (110, 225, 250) if pressed else (70, 76, 88), noise=4, seed=5)
+        img = solid(size, size, (40, 175, 255) if pressed else (70, 76, 88), noise=4, seed=5)
         d = ImageDraw.Draw(img)
-        d.rectangle((0, 0, size - 1, size - 1), outline=((200, 250, 255) if pressed else (40, 44, 52)) + (255,),
+        d.rectangle((0, 0, size - 1, size - 1), outline=((215, 245, 255) if pressed else (40, 44, 52)) + (255,),
                     width=8)
-        d.ellipse((18, 18, 110, 110), fill=((170, 240, 255) if pressed else (36, 40, 50)) + (255,),
+        d.ellipse((18, 18, 110, 110), fill=((110, 205, 255) if pressed else (36, 40, 50)) + (255,),
                   outline=((255, 255, 255) if pressed else (120, 130, 150)) + (255,), width=4)
         for seg in range(4):
             lit = pressed or seg == (frame - 1) % 4
@@ -422,7 +422,7 @@ def switch(pressed):
     to its edges round a bright green button."""
     def draw():
         size = 128
-        plate, rim, face, ring = (((90, 225, 110), (190, 255, 200), (130, 255, 150), (240, 255, 240)) if pressed
+        plate, rim, face, ring = (((60, 235, 90), (160, 255, 175), (110, 255, 135), (235, 255, 235)) if pressed
                                   else ((48, 50, 56), (30, 31, 36), (150, 28, 28), (190, 60, 60)))
         img = solid(size, size, plate, noise=4, seed=9)
         d = ImageDraw.Draw(img)
@@ -439,8 +439,8 @@ def bridge_trigger(pressed):
     pressed, the plate lit amber to its edges with a white frame and arrow."""
     def draw():
         size = 128
-        plate, rim, mark = (((255, 190, 60), (255, 235, 160), (255, 252, 235)) if pressed
-                            else ((54, 58, 66), (34, 36, 42), (150, 105, 35)))
+        plate, rim, mark = (((255, 180, 40), (255, 230, 140), (255, 250, 230)) if pressed
+                            else ((62, 66, 76), (38, 40, 46), (160, 110, 35)))
         img = solid(size, size, plate, noise=4, seed=13)
         d = ImageDraw.Draw(img)
         d.rectangle((0, 0, size - 1, size - 1), outline=rim + (255,), width=8)
@@ -1067,9 +1067,10 @@ def textures():
 
 
 def bridge_icon(d):
-    # A crate on a pad under its spinning light block, and the bridge sliding out.
+    # A crate on a pad under its spinning light block, the pad lit amber as
+    # the level shows it pressed, and the bridge sliding out.
     plank = (150, 115, 70, 255)
-    d.rectangle((20, 200, 88, 216), fill=plank, outline=(70, 56, 36, 255), width=2)
+    d.rectangle((20, 200, 88, 216), fill=(255, 180, 40, 255), outline=(255, 230, 140, 255), width=2)
     d.rectangle((36, 160, 72, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=(255, 190, 60, 90), outline=(255, 240, 180, 255))
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))

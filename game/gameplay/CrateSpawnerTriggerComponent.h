@@ -8,14 +8,14 @@
 //   hidden (inactive, not drawn) while the linked spawner is not ready or is
 //   cooling, and shown otherwise. Init makes it, Free marks it for
 //   destruction; a full pool leaves it out.
-// - The pad's look, set every update and kept until the next: while the
-//   robot or a crate presses it (the press the update forgets), the pad lit
-//   cyan to its edges with its whole ring white (PRESSED_TEXTURE), ready
-//   spawner or not. Otherwise a dark pad whose cyan ring goes round:
-//   "crate_spawnertrigger1" to "...4", one frame every FRAME_TIME seconds
-//   (exceeded strictly), a press pausing nothing; while the linked spawner
-//   is not ready the ring stands on the first frame with its timer at 0, and
-//   starts from there when the spawner is ready again.
+// - The pad's look, set every update and kept until the next: pressed (the
+//   press this update forgets), ready spawner or not, PRESSED_TEXTURE, the
+//   pad lit azure to its edges with its whole ring white. Free, a dark pad
+//   whose lit cyan segment goes round the ring: "crate_spawnertrigger1" to
+//   "...4", one frame every FRAME_TIME seconds (exceeded strictly), the
+//   frames running on under a press. While the linked spawner is not ready
+//   the ring stands on its first frame with the timer at 0, and starts from
+//   there when the spawner is ready again.
 //
 // In files: "TriggerID". The spawner link is made by the spawner's
 // FindTriggers when the level starts.

@@ -245,8 +245,7 @@ TEST_F(CrateSpawnerTest, HologramAndTextureFollowTheSpawner)
     EXPECT_EQ(Trigger(pad)->m_FrameTimer, 0.0f);
     EXPECT_EQ(Texture(pad), "crate_spawnertrigger1");
 
-    // Ready again: from the first frame, the second after 33 updates
-    // (33/32 s > 1 s); a press shows for its update without pausing the ring.
+    // Ready again: from the first frame, the second after 33 updates (33/32 s > 1 s), pressed or not.
     spawner->m_IsTriggerable = true;
     for (int update = 1; update <= 32; ++update) {
         if (update == 16) pad->NotifyCollision(crate);

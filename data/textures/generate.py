@@ -387,31 +387,67 @@ def plank_marks(d, size, fill):
         d.line([(0, y), (size, y)], fill=fill, width=5)
 
 
+# Pads, switches and bridge triggers: each has a free and a pressed look that
+# differ in brightness and colour over the whole face, not in a detail. At
+# the usual camera a pad is some twenty pixels across and a crate lying on
+# it hides all but its edges, so what counts is the face's mean colour and
+# its rim: free looks are dark and dull to the edges, pressed looks are lit
+# bright to the edges.
+
 def spawner_trigger(frame):
-    """Four frames of a pad whose lit segment goes round (frame 1 to 4)."""
+    """Four frames of a dark pad whose lit cyan segment goes round (frame 1
+    to 4); frame None is the pressed pad, lit azure to its edges (bluer than
+    the turquoise tutorial tiles) with the whole ring white."""
     def draw():
         size = 128
-        img = solid(size, size, (70, 76, 88), noise=4, seed=5)
+        pressed = frame is None
+        img = solid(size, size, (40, 175, 255) if pressed else (70, 76, 88), noise=4, seed=5)
         d = ImageDraw.Draw(img)
-        d.rectangle((0, 0, size - 1, size - 1), outline=(40, 44, 52, 255), width=8)
-        d.ellipse((18, 18, 110, 110), fill=(36, 40, 50, 255), outline=(120, 130, 150, 255), width=4)
+        d.rectangle((0, 0, size - 1, size - 1), outline=((215, 245, 255) if pressed else (40, 44, 52)) + (255,),
+                    width=8)
+        d.ellipse((18, 18, 110, 110), fill=((110, 205, 255) if pressed else (36, 40, 50)) + (255,),
+                  outline=((255, 255, 255) if pressed else (120, 130, 150)) + (255,), width=4)
         for seg in range(4):
-            lit = seg == (frame - 1) % 4
+            lit = pressed or seg == (frame - 1) % 4
             start = -90 + seg * 90 + 6
-            d.arc((26, 26, 102, 102), start, start + 78, fill=((90, 230, 255) if lit else (50, 80, 100)) + (255,),
-                  width=12)
+            d.arc((26, 26, 102, 102), start, start + 78,
+                  fill=((255, 255, 255) if pressed else (90, 230, 255) if lit else (50, 80, 100)) + (255,), width=12)
         d.rectangle((54, 54, 74, 74), fill=(150, 100, 52, 255), outline=(90, 56, 26, 255), width=3)
         return img
     return draw
 
 
-def switch(rgb):
+def switch(pressed):
+    """Free: a dark red button on a dark plate. Pressed: the plate lit green
+    to its edges round a bright green button."""
     def draw():
         size = 128
-        img = solid(size, size, (60, 64, 72), noise=4, seed=9)
+        plate, rim, face, ring = (((60, 235, 90), (160, 255, 175), (110, 255, 135), (235, 255, 235)) if pressed
+                                  else ((48, 50, 56), (30, 31, 36), (150, 28, 28), (190, 60, 60)))
+        img = solid(size, size, plate, noise=4, seed=9)
         d = ImageDraw.Draw(img)
-        d.rounded_rectangle((14, 14, 113, 113), 16, fill=rgb + (255,), outline=(30, 30, 30, 255), width=6)
-        d.rounded_rectangle((30, 30, 97, 97), 10, outline=tuple(min(255, c + 70) for c in rgb) + (255,), width=4)
+        d.rectangle((0, 0, size - 1, size - 1), outline=rim + (255,), width=8)
+        d.rounded_rectangle((22, 22, 105, 105), 14, fill=face + (255,), outline=(30, 30, 30, 255), width=5)
+        d.rounded_rectangle((36, 36, 91, 91), 9, outline=ring + (255,), width=4)
+        return img
+    return draw
+
+
+def bridge_trigger(pressed):
+    """The pad of a bridge, unlike the bridge's brown planks: free, a dark
+    plate with a dull amber frame and a two-way arrow (the bridge slides);
+    pressed, the plate lit amber to its edges with a white frame and arrow."""
+    def draw():
+        size = 128
+        plate, rim, mark = (((255, 180, 40), (255, 230, 140), (255, 250, 230)) if pressed
+                            else ((62, 66, 76), (38, 40, 46), (160, 110, 35)))
+        img = solid(size, size, plate, noise=4, seed=13)
+        d = ImageDraw.Draw(img)
+        d.rectangle((0, 0, size - 1, size - 1), outline=rim + (255,), width=8)
+        d.rectangle((20, 20, 107, 107), outline=mark + (255,), width=6)
+        d.rectangle((44, 58, 83, 69), fill=mark + (255,))
+        d.polygon([(30, 63), (48, 44), (48, 82)], fill=mark + (255,))
+        d.polygon([(97, 63), (79, 44), (79, 82)], fill=mark + (255,))
         return img
     return draw
 
@@ -894,9 +930,10 @@ def textures():
         ("crate_spawnertrigger2", "crate_spawnertrigger2.png", spawner_trigger(2)),
         ("crate_spawnertrigger3", "crate_spawnertrigger3.png", spawner_trigger(3)),
         ("crate_spawnertrigger4", "crate_spawnertrigger4.png", spawner_trigger(4)),
+        ("crate_spawnertrigger_pressed", "crate_spawnertrigger_pressed.png", spawner_trigger(None)),
         # Switches and enemies.
-        ("switch_green", "switch_green.png", switch((50, 200, 80))),
-        ("switch_red", "switch_red.png", switch((210, 40, 40))),
+        ("switch_green", "switch_green.png", switch(True)),
+        ("switch_red", "switch_red.png", switch(False)),
         ("enemy", "enemy.png", enemy(False)),
         ("enemy_red", "enemy_red.png", enemy(True)),
         # HUD power icons: default and highlighted.
@@ -913,6 +950,8 @@ def textures():
         ("door", "door.png", stripes((60, 64, 72), (250, 170, 0), width=20)),
         ("bridge", "bridge.png", tile((110, 90, 60), (70, 56, 36), step=16, seed=25)),
         ("bridge_hologram", "bridge_hologram.png", hologram((255, 190, 60), plank_marks)),
+        ("bridgetrigger", "bridgetrigger.png", bridge_trigger(False)),
+        ("bridgetrigger_pressed", "bridgetrigger_pressed.png", bridge_trigger(True)),
         ("conveyorbelt", "conveyorbelt.png", tile((40, 40, 46), (25, 25, 30), step=16, noise=3, mark=arrows)),
         ("platform", "platform.png", tile((70, 130, 170), (40, 80, 110), step=64, seed=27)),
         ("fallingplatform", "fallingplatform.png", tile((150, 152, 158), (104, 106, 114), step=64, seed=29, mark=cracks)),
@@ -1057,9 +1096,10 @@ def textures():
 
 
 def bridge_icon(d):
-    # A crate on a pad under its spinning light block, and the bridge sliding out.
+    # A crate on a pad under its spinning light block, the pad lit amber as
+    # the level shows it pressed, and the bridge sliding out.
     plank = (150, 115, 70, 255)
-    d.rectangle((20, 200, 88, 216), fill=plank, outline=(70, 56, 36, 255), width=2)
+    d.rectangle((20, 200, 88, 216), fill=(255, 180, 40, 255), outline=(255, 230, 140, 255), width=2)
     d.rectangle((36, 160, 72, 196), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=3)
     d.polygon([(54, 104), (70, 120), (54, 136), (38, 120)], fill=(255, 190, 60, 90), outline=(255, 240, 180, 255))
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))

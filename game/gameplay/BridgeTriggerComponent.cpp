@@ -53,6 +53,7 @@ void BridgeTriggerComponent::Update()
         bridge->m_IsActive = m_IsPressed;
         if (m_Hologram) SetShown(m_Hologram, !m_IsPressed);
     }
+    SetTexture(owner, m_IsPressed ? PRESSED_TEXTURE : FREE_TEXTURE);
     m_IsPressed = false;
 }
 

@@ -6,6 +6,10 @@
 // - Each update sets every linked bridge's active flag to whether the pad
 //   was pressed, then forgets the press. Where two triggers share a bridge,
 //   the one updated last decides.
+// - Each update shows the press on the pad itself, linked or not, until the
+//   next update: pressed, PRESSED_TEXTURE, the pad lit amber to its edges
+//   with a white two-way arrow; free, FREE_TEXTURE, a dark pad with a dull
+//   amber frame and arrow. Neither looks like the bridge's planks.
 // - A hologram floats HOLOGRAM_HEIGHT above the pad, turning about x and z
 //   at HOLOGRAM_SPIN degrees a second; with linked bridges it is shown while
 //   the pad is not pressed and hidden (inactive, not drawn) while it is.
@@ -34,12 +38,14 @@ public:
     static constexpr float HOLOGRAM_SCALE_UP = 0.8f;      // y
     // Degrees a second the hologram turns about x and about z.
     static constexpr float HOLOGRAM_SPIN = 15.0f;
+    static constexpr const char* FREE_TEXTURE = "bridgetrigger";
+    static constexpr const char* PRESSED_TEXTURE = "bridgetrigger_pressed";
 
     BridgeTriggerComponent();
 
     // Makes the hologram over the pad.
     void Init() override;
-    // Hologram and bridge steps (see the rules).
+    // Hologram, bridge and look steps (see the rules).
     void Update() override;
     // Marks the hologram for destruction.
     void Free() override;

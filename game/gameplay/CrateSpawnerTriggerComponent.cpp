@@ -1,6 +1,5 @@
 #include "game/gameplay/CrateSpawnerTriggerComponent.h"
 
-#include "engine/graphics/GraphicsComponent.h"
 #include "engine/objects/GameObject.h"
 #include "engine/objects/ObjectManager.h"
 #include "game/gameplay/CrateSpawnerComponent.h"
@@ -66,19 +65,19 @@ void CrateSpawnerTriggerComponent::UpdateHologram(float d, bool spawnerShowing)
     if (m_Spawner) SetShown(m_Hologram, spawnerShowing);
 }
 
-void CrateSpawnerTriggerComponent::UpdateTexture(float d, bool spawnerReady)
+void CrateSpawnerTriggerComponent::UpdateTexture(float d, bool spawnerReady, bool pressed)
 {
-    GraphicsComponent* graphics = GetGraphicsComponent(owner);
     if (m_Spawner && !spawnerReady) {
+        m_Frame = 0;
         m_FrameTimer = 0.0f;
-        if (graphics) graphics->SetTextureName(FrameTexture(0));
-        return;
+    } else {
+        m_FrameTimer += d;
+        if (m_FrameTimer > m_FrameTime) {
+            m_Frame = m_FrameCount > 0 ? (m_Frame + 1) % m_FrameCount : 0;
+            m_FrameTimer = 0.0f;
+        }
     }
-    m_FrameTimer += d;
-    if (m_FrameTimer <= m_FrameTime) return;
-    m_Frame = m_FrameCount > 0 ? (m_Frame + 1) % m_FrameCount : 0;
-    m_FrameTimer = 0.0f;
-    if (graphics) graphics->SetTextureName(FrameTexture(m_Frame));
+    SetTexture(owner, pressed ? std::string(PRESSED_TEXTURE) : FrameTexture(m_Frame));
 }
 
 void CrateSpawnerTriggerComponent::Update()
@@ -91,12 +90,13 @@ void CrateSpawnerTriggerComponent::Update()
 
     UpdateHologram(d, showing);
 
-    if (m_IsTriggered) {
+    const bool pressed = m_IsTriggered;
+    if (pressed) {
         m_IsTriggered = false;
         if (ready) spawner->m_IsRequested = true;
     }
 
-    UpdateTexture(d, ready);
+    UpdateTexture(d, ready, pressed);
 }
 
 void CrateSpawnerTriggerComponent::Free() { ReleaseCompanion(m_Hologram); }

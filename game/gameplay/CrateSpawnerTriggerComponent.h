@@ -8,9 +8,14 @@
 //   hidden (inactive, not drawn) while the linked spawner is not ready or is
 //   cooling, and shown otherwise. Init makes it, Free marks it for
 //   destruction; a full pool leaves it out.
-// - The pad's texture runs through "crate_spawnertrigger1" to "...4", one
-//   frame every FRAME_TIME seconds (exceeded strictly); while the linked
-//   spawner is not ready it shows the first one with its timer at 0.
+// - The pad's look, set every update and kept until the next: pressed (the
+//   press this update forgets), ready spawner or not, PRESSED_TEXTURE, the
+//   pad lit azure to its edges with its whole ring white. Free, a dark pad
+//   whose lit cyan segment goes round the ring: "crate_spawnertrigger1" to
+//   "...4", one frame every FRAME_TIME seconds (exceeded strictly), the
+//   frames running on under a press. While the linked spawner is not ready
+//   the ring stands on its first frame with the timer at 0, and starts from
+//   there when the spawner is ready again.
 //
 // In files: "TriggerID". The spawner link is made by the spawner's
 // FindTriggers when the level starts.
@@ -34,6 +39,7 @@ public:
     static constexpr int FRAME_COUNT = 4;
     static constexpr float FRAME_TIME = 1.0f;
     static constexpr const char* TEXTURE_PREFIX = "crate_spawnertrigger";
+    static constexpr const char* PRESSED_TEXTURE = "crate_spawnertrigger_pressed";
 
     CrateSpawnerTriggerComponent();
 
@@ -66,7 +72,7 @@ public:
 
 private:
     void UpdateHologram(float d, bool spawnerShowing);
-    void UpdateTexture(float d, bool spawnerReady);
+    void UpdateTexture(float d, bool spawnerReady, bool pressed);
 };
 
 } // namespace QRX

@@ -69,6 +69,11 @@ void SetShown(GameObject* object, bool shown)
     }
 }
 
+void SetTexture(GameObject* object, const std::string& textureId)
+{
+    if (GraphicsComponent* graphics = GetGraphicsComponent(object)) graphics->SetTextureName(textureId);
+}
+
 void ReleaseCompanion(GameObject*& companion)
 {
     if (companion) companion->flags |= OBJ_DESTROY;

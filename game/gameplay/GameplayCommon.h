@@ -32,6 +32,8 @@ GravityForceGenerator* GetGravityGenerator(const GameObject* object);
 
 // Shows an object and lets it update, or hides it and stops it.
 void SetShown(GameObject* object, bool shown);
+// Sets the texture id of an object's graphics component; nothing without one.
+void SetTexture(GameObject* object, const std::string& textureId);
 
 // Sets an emitter's pattern, count, direction and active flag; nothing for
 // an object without an emitter.

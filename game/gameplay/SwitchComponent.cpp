@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "engine/graphics/GraphicsComponent.h"
 #include "engine/objects/GameObject.h"
 #include "game/gameplay/GameplayCommon.h"
 
@@ -37,17 +36,15 @@ void SwitchComponent::OnCollision(GameObject* other)
 
 void SwitchComponent::Update()
 {
-    GraphicsComponent* graphics = GetGraphicsComponent(owner);
+    SetTexture(owner, m_IsPressed ? PRESSED_TEXTURE : RELEASED_TEXTURE);
     if (m_IsPressed) {
         CountUp(m_PressCount);
-        if (graphics) graphics->SetTextureName(PRESSED_TEXTURE);
         if (m_PressCount == 1) {
             m_ReleaseCount = 0;
             PlayEffect(ACTIVATE_SOUND);
         }
     } else {
         CountUp(m_ReleaseCount);
-        if (graphics) graphics->SetTextureName(RELEASED_TEXTURE);
         if (m_ReleaseCount == 1) {
             m_PressCount = 0;
             PlayEffect(DEACTIVATE_SOUND);

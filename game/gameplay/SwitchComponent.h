@@ -5,10 +5,12 @@
 // - A contact with a PLAYER or a CRATE presses it for the next update.
 //   Components update before the physics step, so an update sees the
 //   contacts of the previous step.
-// - Each update shows the state those contacts give: green
-//   ("switch_green") while pressed, red ("switch_red") otherwise, and keeps
-//   it until the next update (IsShownPressed). Doors read the shown state,
-//   so a door updated before or after its switch sees the same thing.
+// - Each update shows the state those contacts give and keeps it until the
+//   next update (IsShownPressed): pressed, "switch_green", the plate lit
+//   green to its edges round a bright green button (the edges show round a
+//   crate lying on it); free, "switch_red", a dark red button on a dark
+//   plate. Doors read the shown state, so a door updated before or after
+//   its switch sees the same thing.
 // - The activation sound plays on the update the switch turns green, the
 //   deactivation sound on the update it turns red; however many bodies
 //   touch it, a switch that stays pressed stays silent. A fresh switch is

@@ -180,6 +180,7 @@ TEST_F(BridgeTest, TriggersDriveTheirBridgesAndShowTheirHolograms)
     EXPECT_TRUE(Bridge(bridge)->m_IsActive);
     EXPECT_FALSE(Bridge(other)->m_IsActive);
     EXPECT_TRUE(Hidden(hologram));
+    EXPECT_EQ(Graphics(pad)->GetTextureName(), "bridgetrigger_pressed");
     padB->UpdateComponents();  // the trigger updated last decides
     EXPECT_FALSE(Bridge(bridge)->m_IsActive);
 
@@ -188,6 +189,7 @@ TEST_F(BridgeTest, TriggersDriveTheirBridgesAndShowTheirHolograms)
     objects->Update();
     EXPECT_TRUE(Trigger(pad)->GetBridges().empty());
     pad->UpdateComponents();
+    EXPECT_EQ(Graphics(pad)->GetTextureName(), "bridgetrigger");
     pad->FreeComponents();
     EXPECT_TRUE(Marked(hologram));
 

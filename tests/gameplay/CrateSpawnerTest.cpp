@@ -235,16 +235,22 @@ TEST_F(CrateSpawnerTest, HologramAndTextureFollowTheSpawner)
     EXPECT_TRUE(Hidden(hologram));
     spawner->m_IsCooling = false;
     spawner->m_IsTriggerable = false;
+    Trigger(pad)->m_Frame = 2;
+    GameObject* crate = Make(CRATE, glm::vec3(0.0f));
+    pad->NotifyCollision(crate);
     pad->UpdateComponents();
     EXPECT_TRUE(Hidden(hologram));
+    EXPECT_EQ(Texture(pad), "crate_spawnertrigger_pressed");  // ready or not
+    pad->UpdateComponents();
     EXPECT_EQ(Trigger(pad)->m_FrameTimer, 0.0f);
     EXPECT_EQ(Texture(pad), "crate_spawnertrigger1");
 
-    // Ready again: the second texture after 33 updates (33/32 s > 1 s).
+    // Ready again: from the first frame, the second after 33 updates (33/32 s > 1 s), pressed or not.
     spawner->m_IsTriggerable = true;
     for (int update = 1; update <= 32; ++update) {
+        if (update == 16) pad->NotifyCollision(crate);
         pad->UpdateComponents();
-        EXPECT_EQ(Texture(pad), "crate_spawnertrigger1") << update;
+        EXPECT_EQ(Texture(pad), update == 16 ? "crate_spawnertrigger_pressed" : "crate_spawnertrigger1") << update;
     }
     pad->UpdateComponents();
     EXPECT_EQ(Texture(pad), "crate_spawnertrigger2");

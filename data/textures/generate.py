@@ -1010,13 +1010,12 @@ def textures():
          tutorial("Bridges", ("Set a crate on a pad", "under a spinning block:", "its bridge slides out"),
                   bridge_icon)),
         ("tutorial_boss", "tutorial_boss.png",
-         tutorial("The Boss", ("West pad first: a crate shows on", "its switch behind the glass. Take",
-                               "the next pad's crate, press 1 and", "step on the door's pad: it opens.",
-                               "Bombs break crates. Towers shoot"),
-                  boss_icon)),
+         tutorial("The Boss", ("Step on the pad by each glass: a", "crate fills the switch behind it.",
+                               "Both full: the door opens 5 s.", "Bombs break crates. Towers shoot"),
+                  glass_pad_icon)),
         ("tutorial_bosshit", "tutorial_bosshit.png",
-         tutorial("Hit the Boss", ("The door stays up 5 seconds. Let", "it rise, walk in, set the crate",
-                                   "by the boss and step back.", "Stuck? P frees you and the pads"),
+         tutorial("Hit the Boss", ("The pad before the door gives a", "crate: press 1, walk in once the",
+                                   "door is up, set it by the boss.", "Stuck? P frees you and the pads"),
                   boss_icon)),
         # The last level: each step of the way, one picture at a time.
         ("tutorial_shebang", "tutorial_shebang.png",
@@ -1105,6 +1104,23 @@ def bridge_icon(d):
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
     d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))
+
+
+def glass_pad_icon(d):
+    # A pad, its lit ring as the floor shows it, and the crate it makes
+    # behind the glass on the red switch.
+    d.rectangle((10, 150, 110, 250), fill=(70, 76, 88, 255), outline=(40, 44, 52, 255), width=6)
+    d.ellipse((24, 164, 96, 236), fill=(36, 40, 50, 255), outline=CYAN + (255,), width=10)
+    d.polygon([(124, 186), (160, 186), (160, 170), (190, 200), (160, 230), (160, 214), (124, 214)],
+              fill=ORANGE + (255,))
+    d.rectangle((206, 230, 330, 250), fill=(200, 40, 40, 255), outline=(30, 30, 30, 255), width=3)
+    d.rectangle((222, 130, 314, 228), fill=(190, 130, 60, 255), outline=(90, 60, 30, 255), width=5)
+    d.line([(222, 130), (314, 228)], fill=(120, 80, 40, 255), width=5)
+    d.line([(314, 130), (222, 228)], fill=(120, 80, 40, 255), width=5)
+    # The glass before them: a purple pane's frame and glints, the crate seen through.
+    d.rectangle((196, 112, 340, 256), outline=(180, 150, 255, 255), width=6)
+    for x in (236, 290):
+        d.line([(x, 124), (x - 26, 150)], fill=(225, 210, 255, 255), width=5)
 
 
 def boss_icon(d):

@@ -225,19 +225,20 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     GameObject* west = SwitchAt(2.5f, 5.5f);
     GameObject* east = SwitchAt(12.5f, 5.5f);
     ASSERT_TRUE(west && east);
-    // "Stand on the side pads: crates drop on both switches": the robot on the west pad...
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
+    // "Step on the pad before each glass: a crate fills the switch behind": the robot on the west pad...
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 A x<2.6\n120 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));
-    // ...then, with the next pad's crate armed in hand, on the one in line with the door: "the door opens".
-    ASSERT_NO_FATAL_FAILURE(Moves("60\n40 D x>5.4\n90 W reach\n1 LBUTTON\n3\n1 1\n3\n60 D x>7.4\n"));
+    // ...then along the arena's floor up on the east one: "the door opens".
+    ASSERT_NO_FATAL_FAILURE(Moves("2\n30 S z>8.4\n180 D x>12.4\n30 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(east, PAD_SECONDS));
     EXPECT_TRUE(Pressed(west));
     GameObject* door = run.Game().Find(DOOR);
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
-    // The door pad's crate, armed and held on the west pad out of the blasts, stays in hand as bombs hit the switches.
-    ASSERT_NO_FATAL_FAILURE(Moves("150 A x<4.6\n"));
+    // Back along the row of pads, past a tile of "Hit the Boss", onto the door's pad: its crate, armed and held
+    // there out of the blasts, stays in hand as bombs hit the switches.
+    ASSERT_NO_FATAL_FAILURE(Moves("90 A x<7.6\n1 W\n90 reach\n1 LBUTTON\n3\n1 1\n3\n"));
     EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
     GameObject* armed = run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate();
     ASSERT_NE(armed, nullptr);
@@ -253,7 +254,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotS
     ASSERT_NO_FATAL_FAILURE(Enter(11, {"tutorial_boss"}));
     GameObject* west = SwitchAt(2.5f, 5.5f);
     ASSERT_NE(west, nullptr);
-    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 D x>4.4\n120 W z<7.6\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("61\n20 A x<2.6\n120 W z<7.6\n"));
     ASSERT_TRUE(SwitchFills(west, PAD_SECONDS));
     int empty = 0, longestEmpty = 0;
     PlaythroughOptions options = NoWait();
@@ -266,7 +267,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossKeepsTheSwitchOfThePadTheRobotS
     EXPECT_LE(longestEmpty, run.FramesIn(PAD_SECONDS + 1.0));
     EXPECT_TRUE(Pressed(west));
     for (GameObject* crate : run.Game().FindAll(CRATE)) crate->position = crate->previousPosition = {7.5f, 5.5f, 2.5f};
-    ASSERT_NO_FATAL_FAILURE(Moves("2 P\n10\n20 D x>4.4\n120 W z<7.6\n"));
+    ASSERT_NO_FATAL_FAILURE(Moves("2 P\n10\n20 A x<2.6\n120 W z<7.6\n"));
     EXPECT_TRUE(SwitchFills(west, PAD_SECONDS));  // one lost on the pen's roof held the pad until P, the fight on
 }
 

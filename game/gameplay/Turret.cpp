@@ -96,7 +96,7 @@ void Turret::Update()
             line += x < owner->position.x || (x == owner->position.x && before);
         }
     }
-    const char* side = others == 0 ? "" : line == 0 ? HP_WEST : line == others ? HP_EAST : HP_MIDDLE;
+    const char* side = others == 0 ? "" : line == 0 ? HP_LEFT : line == others ? HP_RIGHT : HP_MIDDLE;
     system->fontManager->AddText(FontManager::POSITION_TOP_LEFT,
                                  side + std::string(others == 0 ? HP_TEXT : HP_SIDE_TEXT) +
                                      std::to_string(TruncateToInt(m_HP)),

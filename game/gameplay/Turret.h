@@ -13,10 +13,12 @@
 //   m_IsDestroy for good; the damage colour of a hit goes back to
 //   m_originalColor; "Turret HP: " and m_HP truncated to a whole number are
 //   queued at HP_TEXT_X, HP_TEXT_Y pixels from the top left in HP_FONT.
-//   With several active turrets the lines go from west to east (smaller x
-//   first, the manager's order at the same x), one HP_LINE_HEIGHT apart, so
-//   that no text covers another, and each names its turret: "West turret
-//   HP: ", "East turret HP: " for the two ends, "Middle turret HP: " between.
+//   With several active turrets the lines go from smaller x to larger (the
+//   manager's order at the same x), one HP_LINE_HEIGHT apart, so that no
+//   text covers another, and each names its turret as a level's starting
+//   camera shows it (looking along -z, x grows to the right; nothing on
+//   screen shows a compass point): "Left turret HP: ", "Right turret HP: "
+//   for the two ends, "Middle turret HP: " between.
 // - The turret holds its barrier by handle: a barrier destroyed by anything
 //   else (an explosion, a checkpoint restore) is forgotten the next time the
 //   turret looks at it, and the age goes back to 0; the turret never marks
@@ -56,8 +58,8 @@ public:
     static constexpr const char* HP_TEXT = "Turret HP: ";
     // The text of one of several turrets: a side word, then this.
     static constexpr const char* HP_SIDE_TEXT = "turret HP: ";
-    static constexpr const char* HP_WEST = "West ";
-    static constexpr const char* HP_EAST = "East ";
+    static constexpr const char* HP_LEFT = "Left ";
+    static constexpr const char* HP_RIGHT = "Right ";
     static constexpr const char* HP_MIDDLE = "Middle ";
     static constexpr float HP_TEXT_X = 20.0f;
     static constexpr float HP_TEXT_Y = 100.0f;

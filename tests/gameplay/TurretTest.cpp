@@ -172,18 +172,18 @@ TEST_F(TurretTest, ExplosionsHurtItItsHitPointsShowEveryFrameAndAtZeroItBursts)
     EXPECT_EQ(texts[0].y, 100.0f);
     EXPECT_EQ(texts[0].fontId, "Turret");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));
-    // With more turrets the lines run west to east, a line apart, each
+    // With more turrets the lines run left to right as the starting camera sees them, a line apart, each
     // naming its turret, whatever the order they were made in.
     GameObject* second = Make(TURRET, TURRET_AT + glm::vec3(4.0f, 0.0f, 0.0f));
     GameObject* third = Make(TURRET, TURRET_AT + glm::vec3(-4.0f, 0.0f, 0.0f));
     for (GameObject* each : {second, turretObject, third}) each->UpdateComponents();
     texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0].text, "East turret HP: 6");
+    EXPECT_EQ(texts[0].text, "Right turret HP: 6");
     EXPECT_EQ(texts[0].y, 100.0f + 2 * Turret::HP_LINE_HEIGHT);
     EXPECT_EQ(texts[1].text, "Middle turret HP: 4");
     EXPECT_EQ(texts[1].y, 100.0f + Turret::HP_LINE_HEIGHT);
-    EXPECT_EQ(texts[2].text, "West turret HP: 6");
+    EXPECT_EQ(texts[2].text, "Left turret HP: 6");
     EXPECT_EQ(texts[2].y, 100.0f);
     second->flags |= OBJ_DESTROY;
     third->flags |= OBJ_DESTROY;

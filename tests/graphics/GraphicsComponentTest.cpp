@@ -135,7 +135,8 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     GraphicsComponent a;
     GraphicsComponent b;
     a.m_meshId = b.m_meshId = "cubey";
-    a.m_textureId = b.m_textureId = "crate";
+    a.SetOwnTextureName("crate");
+    b.SetOwnTextureName("crate");
     b.m_specular = glm::vec4(1.0f);
     b.m_boxMatrix = glm::mat4(2.0f);
     EXPECT_TRUE(a.IsEqual(&b));
@@ -143,7 +144,9 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     b.SetOwnOpacity(0.5f);
     EXPECT_FALSE(a.IsEqual(&b));
     b.SetOwnOpacity(1.0f);
-    b.m_textureId = "metal";
+    b.SetTextureName("metal");  // a look of the running game, only drawn
+    EXPECT_TRUE(a.IsEqual(&b));
+    b.SetOwnTextureName("metal");
     EXPECT_FALSE(a.IsEqual(&b));
 }
 
@@ -152,9 +155,11 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     GraphicsComponent master;
     GraphicsComponent c;
     master.m_meshId = c.m_meshId = "cubey";
-    master.m_textureId = c.m_textureId = "crate";
+    master.SetOwnTextureName("crate");
+    c.SetOwnTextureName("crate");
     c.m_specular = glm::vec4(0.5f);  // not compared: equal to the master, nothing is written
-    c.SetOpacity(0.5f);              // nor a fade of the running game, which is only drawn
+    c.SetOpacity(0.5f);              // nor a fade or a look of the running game, only drawn
+    c.SetTextureName("crate_explosion");
     std::string text = Written([&] { c.Write(&master); });
     EXPECT_EQ(text.find("Component"), std::string::npos) << text;
 
@@ -168,7 +173,7 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     EXPECT_EQ(text.find("Specular"), std::string::npos);
 
     c.m_meshId = "door";
-    c.m_textureId = "metal";
+    c.SetOwnTextureName("metal");
     c.m_specular = glm::vec4(0.25f, 0.5f, 0.0f, 1.0f);
     text = Written([&] { c.Write(&master); });
     const size_t mesh = text.find("<Mesh>");

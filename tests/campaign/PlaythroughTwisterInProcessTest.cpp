@@ -5,6 +5,10 @@
 // whose Yes restarts the level.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include <glm/glm.hpp>
 
 #include "engine/core/System.h"
@@ -14,6 +18,7 @@
 #include "game/gameplay/AIChaseComponent.h"
 #include "game/gameplay/ChaseAI.h"
 #include "game/gameplay/PlayerComponent.h"
+#include "tools/LevelEditor.h"
 #include "support/EngineFixture.h"
 #include "support/Playthrough.h"
 
@@ -28,6 +33,15 @@ class PlaythroughTwisterInProcessTest : public EngineTest
 {
 protected:
     static const CampaignLevel& Level() { return *FindCampaignLevel(TWISTER); }
+    // The texture ids a level's text names, sorted.
+    static std::vector<std::string> TextureIds(const std::string& text)
+    {
+        std::vector<std::string> ids;
+        for (size_t at = text.find("<TextureId>"); at != std::string::npos; at = text.find("<TextureId>", at + 1))
+            ids.push_back(text.substr(at, text.find('<', at + 1) - at));
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
     static GameObject* Chaser(Playthrough& run)
     {
         for (GameObject* enemy : run.Game().FindAll(ENEMY))
@@ -119,8 +133,14 @@ TEST_F(PlaythroughTwisterInProcessTest, ThePillarKeepsTheCarriedCrateAndOnlyOneS
     EXPECT_TRUE(carrying("40 S z>10.4\n100 D x>10.4\n30 W z<8.5\n1 A\n" + letGo)) << "from the east";
     EXPECT_TRUE(carrying("60 S z>11.4\n90 D x>11.1\n30\n"));  // short of the switch
     EXPECT_EQ(door->position.y, shut);
+    // Saved with the crate armed in hand, then with it on the pressed switch, the pads mid-frame: only the file's looks.
+    const std::vector<std::string> looks = TextureIds(ReadFile(SourceDir() + "/data/levels/Twister.xml"));
+    EXPECT_TRUE(carrying("1 1\n3\n"));
+    EXPECT_EQ(TextureIds(FindLevelEditor()->RenderLevel()), looks);
+    EXPECT_TRUE(carrying("1 1\n3\n"));  // disarmed again
     EXPECT_FALSE(carrying("1 RBUTTON\n"));
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(3.0)), 0);
+    EXPECT_EQ(TextureIds(FindLevelEditor()->RenderLevel()), looks);
 }
 
 } // namespace

@@ -217,7 +217,8 @@ TEST_F(UITest, GuiReadTakesTheTextureChildWhateverItsName)
 TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
 {
     GUIComponent master, gui;
-    master.m_textureId = gui.m_textureId = "blank";
+    master.SetOwnTextureName("blank");
+    gui.SetOwnTextureName("blank");
     gui.m_layoutWidth = 1280.0f;  // never written
     gui.m_meshId = "cubey";
     EXPECT_TRUE(gui.IsEqual(&master));
@@ -231,7 +232,9 @@ TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
     m_system->fileManager->writeCommands.clear();
 
     gui.m_opacity = 1.0f;
-    gui.m_textureId = "blankhover";
+    gui.m_textureId = "blankhover";  // a look of the running game is only drawn
+    EXPECT_TRUE(gui.IsEqual(&master));
+    gui.SetOwnTextureName("blankhover");
     gui.Write(&master);
     EXPECT_EQ(Commands(),
               (std::vector<Cmd>{{"sibling", "Component"}, {"child", "Type"}, {"value", "CT_GUI"},
@@ -256,6 +259,19 @@ TEST_F(UITest, GuiWritesOnlyWhatDiffersFromItsMaster)
     position.y = 160.0f;
     gui.ToFilePlace(position, scale);
     EXPECT_EQ(position.y, 128.0f);
+
+    // A line on an anchor, moved by its middle at 800 x 600, edited by a pixel: 1.28 in the file.
+    GameObject* label = m_objects->CreateInstance(UIOBJECT, glm::vec3(-330.0f, 172.0f, -91.0f));
+    label->scale = glm::vec3(4.0f, 4.0f, 1.0f);
+    Text(label)->m_text = "Resolution";
+    ASSERT_TRUE(Gui(label)->FitToWindow(800, 600));
+    ASSERT_LT(Text(label)->m_posX, -1.0f);
+    Text(label)->m_posX += 1.0f;
+    m_system->fileManager->writeCommands.clear();
+    const TextComponent plain;
+    Text(label)->Write(&plain);
+    ASSERT_GT(Commands().size(), 6u);
+    EXPECT_EQ(Commands()[6], Cmd("value", "1.28"));
 }
 
 // --- Text component ----------------------------------------------------------------

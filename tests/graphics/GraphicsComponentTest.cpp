@@ -135,8 +135,7 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     GraphicsComponent a;
     GraphicsComponent b;
     a.m_meshId = b.m_meshId = "cubey";
-    a.SetOwnTextureName("crate");
-    b.SetOwnTextureName("crate");
+    a.m_textureId = b.m_textureId = "crate";
     b.m_specular = glm::vec4(1.0f);
     b.m_boxMatrix = glm::mat4(2.0f);
     EXPECT_TRUE(a.IsEqual(&b));
@@ -155,11 +154,10 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     GraphicsComponent master;
     GraphicsComponent c;
     master.m_meshId = c.m_meshId = "cubey";
-    master.SetOwnTextureName("crate");
-    c.SetOwnTextureName("crate");
+    master.m_textureId = c.m_textureId = "crate";
     c.m_specular = glm::vec4(0.5f);  // not compared: equal to the master, nothing is written
-    c.SetOpacity(0.5f);              // nor a fade or a look of the running game, only drawn
-    c.SetTextureName("crate_explosion");
+    c.SetOpacity(0.5f);              // nor a fade of the running game, which is only drawn
+    c.SetTextureName("crate_explosion");  // nor a look it set
     std::string text = Written([&] { c.Write(&master); });
     EXPECT_EQ(text.find("Component"), std::string::npos) << text;
 

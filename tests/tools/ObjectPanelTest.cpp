@@ -114,7 +114,6 @@ TEST_F(ObjectPanelTest, BlocksInComponentOrderEachFollowedByItsEditorFields)
     static_cast<GraphicsComponent*>(both->GetComponent(CT_GRAPHICS))->SetOwnTextureName("white");
     auto* gui = static_cast<GUIComponent*>(both->GetComponent(CT_GUI));
     gui->SetOwnTextureName("filenotfound");
-    gui->m_textureId = "white";  // a look of the running game: the panel edits the own one
     Open(both);
     int textures = 0, opacities = 0;
     for (const TweakBar::Node& n : BarNamed(BAR)->nodes) {

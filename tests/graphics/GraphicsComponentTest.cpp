@@ -143,8 +143,6 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     b.SetOwnOpacity(0.5f);
     EXPECT_FALSE(a.IsEqual(&b));
     b.SetOwnOpacity(1.0f);
-    b.SetTextureName("metal");  // a look of the running game, only drawn
-    EXPECT_TRUE(a.IsEqual(&b));
     b.SetOwnTextureName("metal");
     EXPECT_FALSE(a.IsEqual(&b));
 }

@@ -94,6 +94,23 @@ void SetListed(const void* value, void* clientData)
     if (C* c = ComponentOf<C>(clientData)) SetFromList(List(), value, c->*Member);
 }
 
+// A component's own texture (the one saved), chosen from the texture list.
+template <typename C>
+void GetOwnTexture(void* value, void* clientData)
+{
+    if (C* c = ComponentOf<C>(clientData)) GetListPosition(TextureNames(), c->GetOwnTextureName(), value);
+}
+
+template <typename C>
+void SetOwnTexture(const void* value, void* clientData)
+{
+    C* c = ComponentOf<C>(clientData);
+    if (!c) return;
+    std::string id = c->GetOwnTextureName();
+    SetFromList(TextureNames(), value, id);
+    c->SetOwnTextureName(id);
+}
+
 // ---------------------------------------------------------------- the object
 
 void GetId(void* value, void* clientData)
@@ -439,8 +456,7 @@ void AddGraphicsBlock(PanelBuilder& panel, const TweakBarState* state)
                     GetListed<GraphicsComponent, &GraphicsComponent::m_meshId, MeshNames>,
                     "group='Graphics Component' label='MeshID' help='Mesh ID of a game object.' ");
     panel.Callbacks("TextureID", types[TWEAK_TEXTURETYPE],
-                    SetListed<GraphicsComponent, &GraphicsComponent::m_textureId, TextureNames>,
-                    GetListed<GraphicsComponent, &GraphicsComponent::m_textureId, TextureNames>,
+                    SetOwnTexture<GraphicsComponent>, GetOwnTexture<GraphicsComponent>,
                     "group='Graphics Component' label='TextureID' help='Texture ID of a game object.' ");
     panel.Callbacks("Opacity", TW_TYPE_FLOAT, SetGraphicsOpacity, GetGraphicsOpacity,
                     "group='Graphics Component' label='Opacity' help='Opacity of a game object.' min=0.0 max=1.0 "
@@ -455,8 +471,7 @@ void AddGUIBlock(PanelBuilder& panel, const TweakBarState* state)
     // Named apart from the graphics block's variables: one panel holds both.
     panel.UseGroup("GUI Component");
     panel.Callbacks("GUITextureID", state->types[TWEAK_TEXTURETYPE],
-                    SetListed<GUIComponent, &GUIComponent::m_textureId, TextureNames>,
-                    GetListed<GUIComponent, &GUIComponent::m_textureId, TextureNames>,
+                    SetOwnTexture<GUIComponent>, GetOwnTexture<GUIComponent>,
                     "group='GUI Component' label='TextureID' help='Texture ID of a game object.' ");
     panel.Callbacks("GUIOpacity", TW_TYPE_FLOAT, SetMember<GUIComponent, float, &GUIComponent::m_opacity>,
                     GetMember<GUIComponent, float, &GUIComponent::m_opacity>,

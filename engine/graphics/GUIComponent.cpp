@@ -16,7 +16,20 @@
 
 namespace QRX {
 
+namespace {
+
+// Where FitToWindow keeps each value it scales.
+constexpr size_t WIDTH_INDEX = 2, TEXT_X_INDEX = 4;
+
+} // namespace
+
 GUIComponent::GUIComponent() : Component(CT_GUI) {}
+
+void GUIComponent::SetOwnTextureName(const std::string& id)
+{
+    m_ownTextureId = id;
+    m_textureId = id;
+}
 
 void GUIComponent::Read(const tinyxml2::XMLElement* firstElement)
 {
@@ -34,7 +47,7 @@ void GUIComponent::Read(const tinyxml2::XMLElement* firstElement)
             }
             const char* id = ElementText(child);
             if (!id) continue;
-            m_textureId = id;
+            SetOwnTextureName(id);
             if (system && system->textureManager) system->textureManager->LoadTexture(m_textureId);
         } else if (std::strcmp(name, "Opacity") == 0) {
             if (const char* text = ElementText(e)) m_opacity = FileManager::ConvertToFloat(text);
@@ -55,10 +68,10 @@ void GUIComponent::Write(const Component* master)
     files->WriteSibling("Component");
     files->WriteChild("Type");
     files->WriteValue(ComponentsToString(CT_GUI));
-    if (m_textureId != m->m_textureId) {
+    if (m_ownTextureId != m->m_ownTextureId) {
         files->WriteSibling("Texture");
         files->WriteChild("TextureId");
-        files->WriteValue(m_textureId);
+        files->WriteValue(m_ownTextureId);
         files->WriteReturn();
     }
     if (m_opacity != m->m_opacity) {
@@ -72,7 +85,7 @@ bool GUIComponent::IsEqual(const Component* other) const
 {
     if (!other) return true;
     const GUIComponent* g = dynamic_cast<const GUIComponent*>(other);
-    return g && g->m_textureId == m_textureId && g->m_opacity == m_opacity;
+    return g && g->m_ownTextureId == m_ownTextureId && g->m_opacity == m_opacity;
 }
 
 void GUIComponent::CopyFrom(const Component* other)
@@ -81,6 +94,7 @@ void GUIComponent::CopyFrom(const Component* other)
     if (!g) return;
     m_opacity = g->m_opacity;
     m_textureId = g->m_textureId;
+    m_ownTextureId = g->m_ownTextureId;
     m_meshId = g->m_meshId;
     m_layoutWidth = g->m_layoutWidth;
     m_layoutHeight = g->m_layoutHeight;
@@ -104,13 +118,8 @@ bool GUIComponent::FitToWindow(int width, int height)
     // The line keeps its place within the box: offsets in fixed pixels would
     // leave it outside a smaller box.
     if (text) {
-        text->m_posX *= sx;
+        text->m_posX = static_cast<float>(text->m_posX * sx + AnchorShift(file[WIDTH_INDEX], sx));
         text->m_posY *= sy;
-        // The middle of a line on an anchor scales; as its width does not, its start moves by half the difference.
-        const System* system = System::PeekInstance();
-        const FontManager* fonts = system ? system->fontManager : nullptr;
-        const float lineWidth = fonts ? fonts->TextWidth(text->m_fontId, text->m_text) : -1.0f;
-        if (file[2] < ANCHOR_WIDTH && lineWidth > 0.0f) text->m_posX += lineWidth / 2.0f * (sx - 1.0f);
     }
     m_filePlace = file;
     m_fittedPlace = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,
@@ -119,13 +128,27 @@ bool GUIComponent::FitToWindow(int width, int height)
     return true;
 }
 
+double GUIComponent::AnchorShift(float fileWidth, double factor) const
+{
+    const auto* text = owner ? owner->GetComponent<TextComponent>() : nullptr;
+    const System* system = System::PeekInstance();
+    const FontManager* fonts = system ? system->fontManager : nullptr;
+    if (!text || !fonts || fileWidth >= ANCHOR_WIDTH) return 0.0;
+    // The letters keep their pixel size: the start moves by half the line's width times the change.
+    const float lineWidth = fonts->TextWidth(text->m_fontId, text->m_text);
+    return lineWidth > 0.0f ? lineWidth / 2.0 * (factor - 1.0) : 0.0;
+}
+
 float GUIComponent::FileValue(size_t index, float now) const
 {
     if (m_fitted && now == m_fittedPlace[index]) return m_filePlace[index];
     const bool across = index % 2 == 0;
+    const double layout = across ? LAYOUT_WIDTH : LAYOUT_HEIGHT, current = across ? m_layoutWidth : m_layoutHeight;
+    // A line on an anchor was moved by its middle: that is undone first.
+    double value = now;
+    if (index == TEXT_X_INDEX && owner) value -= AnchorShift(FileValue(WIDTH_INDEX, owner->scale.x), current / layout);
     // In double, multiplied before divided: a whole value stays whole.
-    return static_cast<float>(static_cast<double>(now) * (across ? LAYOUT_WIDTH : LAYOUT_HEIGHT) /
-                              (across ? m_layoutWidth : m_layoutHeight));
+    return static_cast<float>(value * layout / current);
 }
 
 void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const
@@ -133,15 +156,15 @@ void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const
     if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
     position.x = FileValue(0, position.x);
     position.y = FileValue(1, position.y);
-    scale.x = FileValue(2, scale.x);
+    scale.x = FileValue(WIDTH_INDEX, scale.x);
     scale.y = FileValue(3, scale.y);
 }
 
 void GUIComponent::ToFileTextOffsets(float& x, float& y) const
 {
     if (m_layoutWidth == 0.0f || m_layoutHeight == 0.0f) return;
-    x = FileValue(4, x);
-    y = FileValue(5, y);
+    x = FileValue(TEXT_X_INDEX, x);
+    y = FileValue(TEXT_X_INDEX + 1, y);
 }
 
 } // namespace QRX

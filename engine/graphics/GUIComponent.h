@@ -14,10 +14,14 @@
 // file's 1024 x 768 layout: the very values read while they stand where the
 // last fit put them (no float round trip), any changed since then scaled back.
 //
+// The texture is held twice, as the graphics component's: the object's own
+// (read, copied from its master, set in the editor) and the one drawn, which
+// the running game changes (a hovered button, an active power's icon).
+//
 // XML: "Texture" with one child (written "TextureId") naming the texture,
-// "Opacity" (not clamped). Equal when texture ids and opacities are; Write
-// (against the master) queues only what differs; the mesh id and the layout
-// size are never written.
+// "Opacity" (not clamped). Equal when own texture ids and opacities are;
+// Write (against the master) queues only what differs; the mesh id and the
+// layout size are never written.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -63,10 +67,15 @@ public:
     // from, any other is scaled by the file's layout size over the current
     // one. Nothing without a layout size.
     void ToFilePlace(glm::vec3& position, glm::vec3& scale) const override;
-    // The same for the offsets of a text component on the owner.
+    // The same for the offsets of a text component on the owner (a line on
+    // an anchor by its middle, as the fit scaled it).
     void ToFileTextOffsets(float& x, float& y) const;
 
-    std::string m_textureId;
+    // The object's own texture; setting it sets the drawn one too.
+    const std::string& GetOwnTextureName() const { return m_ownTextureId; }
+    void SetOwnTextureName(const std::string& id);
+
+    std::string m_textureId;  // drawn; the running game's looks set this one only
     std::string m_meshId = DEFAULT_MESH_ID;
     float m_opacity = 1.0f;
     // The window size the owner's position and scale currently hold for.
@@ -79,6 +88,12 @@ private:
     // One of them, as it stands now, in the file's layout.
     float FileValue(size_t index, float now) const;
 
+    // How far a fit by the factor moves the start of the owner's line when
+    // the owner, this wide in the file's layout, is only its anchor: the
+    // line's middle is what scales. 0 otherwise, or without the font.
+    double AnchorShift(float fileWidth, double factor) const;
+
+    std::string m_ownTextureId;
     LayoutValues m_filePlace{};    // in the file's layout
     LayoutValues m_fittedPlace{};  // as the last fit left them
     bool m_fitted = false;  // cleared by Read: the place is the file's own

@@ -30,6 +30,12 @@ void GraphicsComponent::SetOwnOpacity(float value)
     m_ownOpacity = m_opacity;
 }
 
+void GraphicsComponent::SetOwnTextureName(const std::string& id)
+{
+    m_ownTextureId = id;
+    m_textureId = id;
+}
+
 bool GraphicsComponent::LoadMesh()
 {
     System* system = System::PeekInstance();
@@ -70,7 +76,7 @@ void GraphicsComponent::Read(const tinyxml2::XMLElement* firstElement)
             }
             const char* text = ElementText(child);
             if (!text) continue;
-            m_textureId = text;
+            SetOwnTextureName(text);
             System* system = System::PeekInstance();
             if (system && system->textureManager) system->textureManager->LoadTexture(m_textureId);
         } else if (std::strcmp(name, "Opacity") == 0) {
@@ -104,10 +110,10 @@ void GraphicsComponent::Write(const Component* master)
         fm->WriteValue(m_meshId);
         fm->WriteReturn();
     }
-    if (m_textureId != other->m_textureId) {
+    if (m_ownTextureId != other->m_ownTextureId) {
         fm->WriteSibling("Texture");
         fm->WriteChild("TextureId");
-        fm->WriteValue(m_textureId);
+        fm->WriteValue(m_ownTextureId);
         fm->WriteReturn();
     }
     if (m_ownOpacity != other->m_ownOpacity) {
@@ -128,7 +134,7 @@ bool GraphicsComponent::IsEqual(const Component* other) const
     if (!other) return true;
     const GraphicsComponent* g = dynamic_cast<const GraphicsComponent*>(other);
     if (!g) return false;
-    return m_meshId == g->m_meshId && m_textureId == g->m_textureId && m_ownOpacity == g->m_ownOpacity;
+    return m_meshId == g->m_meshId && m_ownTextureId == g->m_ownTextureId && m_ownOpacity == g->m_ownOpacity;
 }
 
 void GraphicsComponent::CopyFrom(const Component* other)
@@ -150,6 +156,7 @@ void GraphicsComponent::CopyFrom(const Component* other)
     m_flag = g->m_flag;
     m_opacity = g->m_opacity;
     m_ownOpacity = g->m_ownOpacity;
+    m_ownTextureId = g->m_ownTextureId;
 }
 
 } // namespace QRX

@@ -2,19 +2,23 @@
 // 3-D scene.
 //
 // It names the mesh and texture the renderer's main pass draws for its owner,
-// holds the owner's opacity (the draw-order key, always within [0, 1]: the
-// level's own value and the one drawn, which the running game's fades change)
-// and specular colour, and carries the mesh's model-space bounds: the bounding
+// holds the owner's opacity (the draw-order key, always within [0, 1]) and
+// specular colour, and carries the mesh's model-space bounds: the bounding
 // sphere and the matrices that place the unit debug meshes "sphere" and
 // "cubey" over the sphere and the box. It draws nothing itself; gameplay
 // changes an object's look only through these fields.
+//
+// Texture and opacity are each held twice: the object's own (what its file,
+// its master or the editor gave it) and the one drawn, which the running game
+// changes (a pad's frame, a pressed switch, a fade). The plain setters change
+// the drawn one only; the own setters change both. Saves and comparisons use
+// the own ones, so no look the game set while playing reaches a file.
 //
 // In files its data are "Mesh" and "Texture" (each with one child element
 // whose text is the id, written as "MeshId" / "TextureId"), "Opacity" (one
 // number) and "Specular" (up to four numbers). Reading a mesh or texture
 // loads it at once; the first load of a mesh fills the bounds. Comparison
-// looks at mesh, texture and the own opacity only (exact floats); Write
-// writes the own opacity, so no fade of the running game reaches a file.
+// looks at mesh, own texture and own opacity only (exact floats).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -60,12 +64,17 @@ public:
     void SetOwnOpacity(float value);
     float GetOwnOpacity() const { return m_ownOpacity; }
     std::string GetMeshName() const { return m_meshId; }
-    std::string GetTextureName() const { return m_textureId; }
     void SetMeshName(const std::string& id) { m_meshId = id; }
+    // The texture drawn; the running game's looks set this one only.
+    std::string GetTextureName() const { return m_textureId; }
     void SetTextureName(const std::string& id) { m_textureId = id; }
+    // The object's own texture (read, copied from its master, set in the
+    // editor); sets the drawn one too.
+    const std::string& GetOwnTextureName() const { return m_ownTextureId; }
+    void SetOwnTextureName(const std::string& id);
 
     std::string m_meshId;
-    std::string m_textureId;
+    std::string m_textureId;  // drawn
     glm::mat4 m_sphereMatrix{1.0f};  // places the unit mesh "sphere" over the bounding sphere
     glm::mat4 m_boxMatrix{1.0f};     // places the unit mesh "cubey" over the bounding box
     std::uint32_t m_reservedWord = 0;  // held and copied only
@@ -81,6 +90,7 @@ public:
 private:
     float m_opacity = 1.0f;
     float m_ownOpacity = 1.0f;
+    std::string m_ownTextureId;
 };
 
 } // namespace QRX

@@ -90,6 +90,8 @@ void FallingPlatformComponent::Update()
 void FallingPlatformComponent::Vanish()
 {
     if (CollisionComponent* collision = GetCollisionComponent(owner)) collision->ethereal = true;
+    // Gone from the level: a save leaves it out, as it does a broken crate.
+    owner->flags &= ~OBJ_LEVEL_OWN;
     if (m_IsOffGrid) return;
     m_IsOffGrid = true;
     // The grid entered the platform where it stood when the level was

@@ -179,9 +179,11 @@ TEST_F(FallingPlatformTest, OnlyARobotsTouchCountsAndConsecutiveTouchesMustBeUnb
     Touch(patient, nullptr, 10);
     EXPECT_GT(Graphics(patient)->GetOpacity(), 0.0f);
     EXPECT_FALSE(GetCollisionComponent(patient)->ethereal);
+    patient->flags |= OBJ_LEVEL_OWN;
     Touch(patient, nullptr, 1);
     EXPECT_EQ(Graphics(patient)->GetOpacity(), 0.0f);
     EXPECT_TRUE(GetCollisionComponent(patient)->ethereal);
+    EXPECT_EQ(patient->flags & OBJ_LEVEL_OWN, 0u) << "gone from the level, a save leaves it out";
     EXPECT_NEAR(patient->position.y, 1.5f - 11 * 3.0f / 32, 1e-4f);
 }
 

@@ -143,7 +143,7 @@ TEST_F(GraphicsComponentTest, EqualityLooksAtMeshTextureAndOpacityOnly)
     b.SetOwnOpacity(0.5f);
     EXPECT_FALSE(a.IsEqual(&b));
     b.SetOwnOpacity(1.0f);
-    b.m_textureId = "metal";
+    b.SetOwnTextureName("metal");
     EXPECT_FALSE(a.IsEqual(&b));
 }
 
@@ -155,6 +155,7 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     master.m_textureId = c.m_textureId = "crate";
     c.m_specular = glm::vec4(0.5f);  // not compared: equal to the master, nothing is written
     c.SetOpacity(0.5f);              // nor a fade of the running game, which is only drawn
+    c.SetTextureName("crate_explosion");  // nor a look it set
     std::string text = Written([&] { c.Write(&master); });
     EXPECT_EQ(text.find("Component"), std::string::npos) << text;
 
@@ -168,7 +169,7 @@ TEST_F(GraphicsComponentTest, OnlyTheDifferingFieldsAreWritten)
     EXPECT_EQ(text.find("Specular"), std::string::npos);
 
     c.m_meshId = "door";
-    c.m_textureId = "metal";
+    c.SetOwnTextureName("metal");
     c.m_specular = glm::vec4(0.25f, 0.5f, 0.0f, 1.0f);
     text = Written([&] { c.Write(&master); });
     const size_t mesh = text.find("<Mesh>");

@@ -111,9 +111,9 @@ TEST_F(ObjectPanelTest, BlocksInComponentOrderEachFollowedByItsEditorFields)
     // bound to its own component.
     GameObject* both = Make({CT_GRAPHICS, CT_GUI});
     ASSERT_NE(both, nullptr);
-    static_cast<GraphicsComponent*>(both->GetComponent(CT_GRAPHICS))->m_textureId = "white";
+    static_cast<GraphicsComponent*>(both->GetComponent(CT_GRAPHICS))->SetOwnTextureName("white");
     auto* gui = static_cast<GUIComponent*>(both->GetComponent(CT_GUI));
-    gui->m_textureId = "filenotfound";
+    gui->SetOwnTextureName("filenotfound");
     Open(both);
     int textures = 0, opacities = 0;
     for (const TweakBar::Node& n : BarNamed(BAR)->nodes) {
@@ -200,17 +200,17 @@ TEST_F(ObjectPanelTest, MassRotationOpacityAndResourceIds)
     EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
     EXPECT_EQ(list.size(), S().textureManager->GetTextures().size());
     const int white = TexturePosition("white");
-    g->m_textureId = "white";
+    g->SetOwnTextureName("white");
     EXPECT_EQ(Read<int>(BAR, "TextureID"), white);
     // An id missing from the list leaves the shown value; a position outside
     // the list (the library passes enumeration values on unchecked) changes nothing.
-    g->m_textureId = "not-loaded";
+    g->SetOwnTextureName("not-loaded");
     EXPECT_EQ(Read<int>(BAR, "TextureID"), white);
     EXPECT_TRUE(Write(BAR, "TextureID", static_cast<int>(list.size())));
     EXPECT_TRUE(Write(BAR, "TextureID", -1));
-    EXPECT_EQ(g->m_textureId, "not-loaded");
+    EXPECT_EQ(g->GetOwnTextureName(), "not-loaded");
     EXPECT_TRUE(Write(BAR, "TextureID", white));
-    EXPECT_EQ(g->m_textureId, "white");
+    EXPECT_EQ(g->GetOwnTextureName() + g->m_textureId, "whitewhite");
 }
 
 TEST_F(ObjectPanelTest, EditorFieldsOfAComponentWithoutABlock)

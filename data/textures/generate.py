@@ -1018,21 +1018,22 @@ def textures():
                                    "door is up, set it by the boss.", "Stuck? P frees you and the pads"),
                   boss_icon)),
         # The last level: each step of the way, one picture at a time.
+        # Each names what the screen shows (the camera turns with Q and E).
         ("tutorial_shebang", "tutorial_shebang.png",
          tutorial("Whole Shebang", ("Everything at once. Throw a", "crate onto the island's switch:",
-                                    "the door north opens. Every", "crate on the way has a spare"),
+                                    "the yellow door opens. Every", "crate on the way has a spare"),
                   keys_mouse)),
         ("tutorial_shebangwall", "tutorial_shebangwall.png",
-         tutorial("Barrier", ("Press 1 on a crate, set it", "down at the barrier: it blows",
-                              "up. The grey platforms behind", "fall if you stop on them"),
-                  key_row("1"))),
+         tutorial("Barrier", ("Press 1 on a crate, set it", "down touching the barrier: it",
+                              "blows up. The grey platforms", "behind fall if you stop on them"),
+                  barrier_icon)),
         ("tutorial_shebangpatrol", "tutorial_shebangpatrol.png",
-         tutorial("Patrol", ("Seen and caught: back to this", "checkpoint. Walking into it:",
-                             "the Try Again? menu. Follow it", "east, slip south at its back"),
+         tutorial("Patrol", ("Seen and caught: back to this", "checkpoint. Walking into it: the",
+                             "Try Again? menu. Go behind it,", "off its row, to the glass room"),
                   sight_cone)),
         ("tutorial_shebangswap", "tutorial_shebangswap.png",
-         tutorial("Swap Over", ("Press 2 on a crate and throw", "it south over the pit onto",
-                                "the exit's island. Once it", "lands, press T to swap"),
+         tutorial("Swap Over", ("Press 2 on a crate and throw", "it over the pit onto the green",
+                                "exit's island. Once it lands,", "press T to swap"),
                   key_row("2", "T"))),
     ]
     # Tutorial popups of the first levels: one control or power each.
@@ -1121,6 +1122,38 @@ def glass_pad_icon(d):
     d.rectangle((196, 112, 340, 256), outline=(180, 150, 255, 255), width=6)
     for x in (236, 290):
         d.line([(x, 124), (x - 26, 150)], fill=(225, 210, 255, 255), width=5)
+
+
+def barrier_icon(d):
+    # The key, then the crate given the explosion set down against the
+    # barrier's red and white stripes: touching it, not a row short.
+    keycap(d, 24, 136, "1")
+    d.rectangle((90, 140, 134, 184), fill=(220, 120, 40, 255), outline=(90, 50, 20, 255), width=3)
+    d.ellipse((101, 151, 123, 173), fill=(25, 25, 25, 255))
+    wall = (134, 112, 206, 184)
+    d.rectangle(wall, fill=(235, 235, 235, 255))
+    for k in range(wall[0] - 72, wall[2], 36):
+        band = [(k, wall[1]), (k + 18, wall[1]), (k + 90, wall[3]), (k + 72, wall[3])]
+        part = clip_to_box(band, wall)
+        if len(part) >= 3:
+            d.polygon(part, fill=(210, 40, 40, 255))
+
+
+def clip_to_box(polygon, box):
+    """The part of a convex polygon inside box (x0, y0, x1, y1)."""
+    x0, y0, x1, y1 = box
+    for axis, limit, keep_below in ((0, x0, False), (0, x1, True), (1, y0, False), (1, y1, True)):
+        inside = lambda p: (p[axis] <= limit) if keep_below else (p[axis] >= limit)
+        out = []
+        for i, p in enumerate(polygon):
+            q = polygon[i - 1]
+            if inside(p) != inside(q):
+                t = (limit - q[axis]) / (p[axis] - q[axis])
+                out.append((q[0] + t * (p[0] - q[0]), q[1] + t * (p[1] - q[1])))
+            if inside(p):
+                out.append(p)
+        polygon = out
+    return polygon
 
 
 def boss_icon(d):

@@ -20,15 +20,15 @@ using namespace QRX::TestSupport;
 namespace {
 
 // Where the robot stands once it has touched the checkpoint before the lane.
-constexpr float CHECKPOINT_X = 1.53f;
+constexpr float CHECKPOINT_X = 2.4f;
 constexpr float CHECKPOINT_Z_LOW = 5.0f, CHECKPOINT_Z_HIGH = 7.0f;
 
 // From beaming in to the checkpoint before the lane: the switch, the door,
 // the barrier wall and the falling platforms, as the level's script plays them.
 constexpr const char* TO_THE_CHECKPOINT =
-    "61\n1 D\n2\n1 LBUTTON\n5\n1 LBUTTON\n130\n"
-    "90 W reach\n1 LBUTTON\n3\n1 1\n3\n30 W z<9.9\n3\n1 RBUTTON\n40\n"
-    "40 W\n";
+    "61\n1 D\n2\n1 LBUTTON\n3\n30 D x>2.4\n1 LBUTTON\n130\n"
+    "90 W reach\n1 LBUTTON\n3\n1 1\n3\n1 RBUTTON\n40\n"
+    "90 W z<5.6\n";
 
 class PlaythroughWholeShebangSetbacksInProcessTest : public EngineTest
 {

@@ -405,13 +405,13 @@ void PlayerComponent::UpdateCrateActions()
         if (GetCarriedCrate()) return;
     }
     // Pick-up and throw share a button: the press that threw a crate also
-    // picks up one within reach.
-    // Not the crate let go in this frame: it still floats where it was carried.
+    // picks up one within reach in front, without turning away from the
+    // throw. Not the crate let go in this frame: it still floats where it
+    // was carried.
     if (!IsPressed(ACTION_PICKUP)) return;
     int side = -1;
-    GameObject* crate = FindCrateToLift(carried, false, side);
-    if (!crate) return;
-    TurnTo(side);
+    GameObject* crate = FindCrateToLift(carried, carrying, side);
+    if (side >= 0) TurnTo(side);
     PickUpCrate(crate);
 }
 
@@ -440,7 +440,8 @@ GameObject* PlayerComponent::FindCrateToLift(const GameObject* except, bool face
     });
     for (const Reached& entry : reached) {
         if (IsReachBlocked(entry.crate, entry.reach.nearest)) continue;
-        side = facedOnly ? m_FacingIndex : SideToLift(entry.crate, entry.reach);
+        if (facedOnly) return entry.crate;
+        side = SideToLift(entry.crate, entry.reach);
         if (side >= 0) return entry.crate;
     }
     return nullptr;

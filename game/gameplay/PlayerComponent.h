@@ -66,7 +66,8 @@
 //   pushed against a wall is carried a tenth of a cell over it). A frame that
 //   ends with no crate carried (put down or thrown in it) still picks up, so
 //   the shared pick-up/throw button throws one crate and takes the next one
-//   within reach in a single press.
+//   within reach in a single press: one in front of the robot only, which
+//   does not turn away from its throw.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path (the
 //   physics manager's: the crate followed past every touch, off edges and
 //   along floors, until it first comes to rest, the rest of the level held
@@ -343,7 +344,7 @@ private:
     };
     // The CRATE to lift but the one given, or null, and the facing index
     // the robot turns to for it (see the rules). With facedOnly, only one
-    // in front of the robot's front, which it keeps facing.
+    // in front of the robot's front, which it keeps facing (side -1).
     GameObject* FindCrateToLift(const GameObject* except, bool facedOnly, int& side) const;
     // Whether the crate (with a box) is within reach at the robot's height;
     // where it lies is written to reach.

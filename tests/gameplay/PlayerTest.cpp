@@ -419,6 +419,14 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
     Press(robot, {KEY_LBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), second);
+
+    // Only one in front: the robot does not turn away from its throw for one beside it. The next press lifts it.
+    GameObject* beside = Make(CRATE, AT + glm::vec3(0.9f, 0.0f, 0.0f));
+    Press(robot, {KEY_LBUTTON});
+    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
+    EXPECT_EQ(Player(robot)->m_FacingIndex, FACING_MINUS_Z);
+    Press(robot, {KEY_LBUTTON});
+    EXPECT_TRUE(Player(robot)->GetCarriedCrate() == beside && Player(robot)->m_FacingIndex == FACING_PLUS_X);
 }
 
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)

@@ -225,7 +225,8 @@ TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
     GameObject* robot = MakeRobot();
     const auto in = [](float t, float c) { return t * (t * c > 0.0f && std::fabs(c) < 2.0f ? 0.08f : 0.45f); };
     for (float rate : {20.0f, 60.0f})
-    for (glm::vec3 off : {glm::vec3(0, 0, -1), glm::vec3(1, 0, -1), glm::vec3(-1, 0, 1), glm::vec3(0, 0, -2), glm::vec3(2, 0, -2), glm::vec3(-1, 0, 2)})
+    for (glm::vec3 off : {glm::vec3(0, 0, -1), glm::vec3(1, 0, -1), glm::vec3(-1, 0, 1),
+                          glm::vec3(0, 0, -2), glm::vec3(2, 0, -2), glm::vec3(-1, 0, 2)})
     for (float x : {-1.0f, 0.0f, 1.0f})
     for (float z : {-1.0f, 0.0f, 1.0f})
     for (float turn : {-30.0f, 30.0f, 180.0f}) {
@@ -284,16 +285,15 @@ TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
     const std::tuple<glm::vec3, glm::vec3, int> sides[] = {
         {{0, 1, -1}, {}, -1}, {{0, -1, -1}, {}, -1}, {{0.85f, 0, 0}, {}, FACING_PLUS_X}, {{1, 0, -1}, {}, FACING_MINUS_Z},
         {{1, 0, -1}, {0, 1, -1}, FACING_PLUS_X}, {{1, 0, -1}, {1, 0, 0}, FACING_MINUS_Z}, {{1, 0, -1}, {0, 0, -1}, -1}};
-    std::vector<GameObject*> blocks;
+    std::vector<GameObject*> placed{near};
     for (const auto& [at, block, side] : sides) {
-        if (block != glm::vec3(0.0f)) blocks.push_back(Make(CUBE, AT + block));
+        if (block != glm::vec3(0.0f)) placed.push_back(Make(CUBE, AT + block));
         near->position = AT + at;
         face(FACING_MINUS_X);
         EXPECT_EQ(lifted(AT), side < 0 ? nullptr : near) << at.x << at.y << at.z << " " << block.x << block.y << block.z;
         EXPECT_EQ(Player(robot)->m_FacingIndex, side < 0 ? FACING_MINUS_X : side);
     }
-    for (GameObject* crate : All(CRATE)) crate->flags |= OBJ_DESTROY;
-    for (GameObject* block : blocks) block->flags |= OBJ_DESTROY;
+    for (GameObject* gone : placed) gone->flags |= OBJ_DESTROY;
     objects->Update();
     robot->position = AT;
     face(FACING_MINUS_Z);

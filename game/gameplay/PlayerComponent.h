@@ -29,27 +29,28 @@
 //   off. Of several, one that the line ahead from the robot's centre meets
 //   comes first, then one in front of the robot's front (the ones it
 //   faces), then the others, each the nearer to its centre first; the
-//   first that can be reached is lifted. Reached: nothing that would stop the crate or the
-//   robot (a block, a barrier, glass: a field of either kind; not a crate,
-//   a robot, an enemy or the boss) stands on the line from the robot's
-//   centre to the crate's box, and the robot has a side to take it on. The
-//   sides: the world axis nearest the direction to the crate's centre;
-//   then, for a crate not in front of the robot turned that way (one off
-//   to a corner), the other axis towards it; and when that direction lies
-//   within DIAGONAL_SLACK of the diagonal, the two are equally near and the
-//   one nearer the robot's facing comes first (no turn, or a quarter turn
-//   rather than a half). A side takes the crate when it lies in front of
-//   the robot turned that way, or when the spot one cell beside the robot
-//   that way, at its height, where the crate passes to its hands, holds no
-//   such stopper by more than LET_GO_OVERLAP on every axis (the reach
-//   never goes round a corner between two walls). Of the sides that take
-//   it, the first where the carried crate could be let go (see below) is
-//   chosen, else the first. The robot turns to the chosen side as walking
-//   would turn it, and lifts the crate. When the robot stops walking, a
-//   crate it pushed (in reach in front of it, moving away) stops too, so
-//   it stays within reach. A carried crate floats one unit ahead of and
-//   one unit above the robot, without motion of its own. Drop puts it
-//   down; throw launches it at m_ThrowForce along the aim (the facing tilted up by 0.707); drop
+//   first that can be reached is lifted. Reached: no glass (a field of
+//   either kind) and nothing else that would stop the crate (a block, a
+//   barrier; not a crate, a robot, an enemy or the boss) stands on the
+//   line from the robot's centre to the crate's box, and the robot has a
+//   side to take it on. The sides: the world axis nearest the direction to
+//   the crate's centre; then, for a crate not in front of the robot turned
+//   that way (one off to a corner), the other axis towards it; and when
+//   that direction lies within DIAGONAL_SLACK of the diagonal, the two are
+//   equally near and the one nearer the robot's facing comes first (no
+//   turn, or a quarter turn rather than a half). A side takes the crate
+//   when it lies in front of the robot turned that way, or when the spot
+//   one cell beside the robot that way, at its height, where the crate
+//   passes to its hands, holds no such stopper by more than LET_GO_OVERLAP
+//   on every axis (the reach never goes round a corner between two walls).
+//   Of the sides that take it, the first where the carried crate would
+//   reach into nothing (by the let-go measure below) is chosen, else the
+//   first. The robot turns to the chosen side as walking would turn it,
+//   and lifts the crate. When the robot stops walking, a crate it pushed
+//   (in reach in front of it, moving away) stops too, so it stays within
+//   reach. A carried crate floats one unit ahead of and one unit above the
+//   robot, without motion of its own. Drop puts it down; throw launches it
+//   at m_ThrowForce along the aim (the facing tilted up by 0.707); drop
 //   wins over throw in one frame, and a refused drop throws nothing either.
 //   Neither lets go of a crate whose box reaches into something that would
 //   stop it (a block, a crate field or another crate; not an enemy or the
@@ -169,9 +170,10 @@ public:
     // axis across to be lifted: one cell, so that from anywhere in its cell
     // the robot reaches the cells around it, and none two cells off.
     static constexpr float PICKUP_REACH = CELL_SIZE;
-    // A crate whose centre lies this much nearer one axis than the other is
-    // still off to the corner: the play a robot has in a cell between walls
-    // (a tenth of a cell each way), on both axes.
+    // A crate whose centre lies no more than this much nearer one axis than
+    // the other is off to the corner, as near one as the other: the play a
+    // robot has in a cell between walls (a tenth of a cell each way), on
+    // both axes.
     static constexpr float DIAGONAL_SLACK = 0.2f;
     // What the line from the robot to a crate passes within this distance
     // of does not stand between them (a block flush with the line).
@@ -356,9 +358,9 @@ private:
     // facing that way: in front of its front (FACED_STRAIGHT when on the
     // line ahead from its centre) or not.
     CrateFaced FacedBy(const glm::vec3& across, const glm::vec3& facing) const;
-    // Whether something that would stop the crate or the robot (not a crate,
-    // a robot, an enemy or the boss) stands on the line from the robot's
-    // centre to the point.
+    // Whether glass (a field of either kind) or something else that would
+    // stop the crate (not a crate, a robot, an enemy or the boss) stands on
+    // the line from the robot's centre to the point.
     bool IsReachBlocked(const GameObject* crate, const glm::vec3& to) const;
     // Half the robot's box across a facing (0 without a box).
     float FrontHalfWidth(const glm::vec3& facing) const;

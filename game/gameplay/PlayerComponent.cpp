@@ -331,8 +331,13 @@ void PlayerComponent::UpdateMovement()
     AudioManager* audio = Audio();
     if (audio && !audio->IsPlaying(m_MoveSound)) audio->PlaySound(m_MoveSound);
     m_IsMoving = true;
+    TurnTo(m_FacingIndex);
+}
 
-    owner->rotation = glm::angleAxis(glm::radians(FacingYawDegrees(m_FacingIndex)), WORLD_UP);
+void PlayerComponent::TurnTo(int facingIndex)
+{
+    m_FacingIndex = facingIndex;
+    owner->rotation = glm::angleAxis(glm::radians(FacingYawDegrees(facingIndex)), WORLD_UP);
     owner->flags &= ~OBJ_WORLD_VALID;
     UpdateFacing();
     m_IsPreviewDirty = true;
@@ -378,7 +383,7 @@ void PlayerComponent::UpdateCrateActions()
         UpdateCarriedCrate();
         // Let go inside a wall, a crate field or another crate, the crate
         // would be pushed out anywhere: it stays carried.
-        const bool fits = CrateFitsWhereCarried(carried);
+        const bool fits = CrateFitsAt(carried, carried->position);
         // Put-down wins over a throw in its frame, refused or not: a person
         // who asked to set the crate down never sees it fly.
         if (IsPressed(ACTION_DROP)) {
@@ -400,13 +405,19 @@ void PlayerComponent::UpdateCrateActions()
         if (GetCarriedCrate()) return;
     }
     // Pick-up and throw share a button: the press that threw a crate also
-    // picks up one within reach.
-    // Not the crate let go in this frame: it still floats where it was carried.
-    if (IsPressed(ACTION_PICKUP)) PickUpCrate(FindCrateAhead(carried));
+    // picks up one within reach in front, without turning away from the
+    // throw. Not the crate let go in this frame: it still floats where it
+    // was carried.
+    if (!IsPressed(ACTION_PICKUP)) return;
+    int side = -1;
+    GameObject* crate = FindCrateToLift(carried, carrying, side);
+    if (side >= 0) TurnTo(side);
+    PickUpCrate(crate);
 }
 
-GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
+GameObject* PlayerComponent::FindCrateToLift(const GameObject* except, bool facedOnly, int& side) const
 {
+    side = -1;
     ObjectManager* objects = Objects();
     if (!objects) return nullptr;
     // A copy: the manager's result list is overwritten by the next query.
@@ -419,15 +430,20 @@ GameObject* PlayerComponent::FindCrateAhead(const GameObject* except) const
     std::vector<Reached> reached;
     for (GameObject* crate : crates) {
         CrateReach reach;
-        if (crate != except && CrateInReach(crate, reach)) reached.push_back({crate, reach});
+        if (crate != except && CrateInReach(crate, reach) && (reach.faced != FACED_NOT || !facedOnly))
+            reached.push_back({crate, reach});
     }
-    // The one straight ahead before one off to the side, then the nearer.
+    // The one straight ahead, then one faced, then one beside; the nearer first.
     std::sort(reached.begin(), reached.end(), [](const Reached& a, const Reached& b) {
-        if (a.reach.isStraightAhead != b.reach.isStraightAhead) return a.reach.isStraightAhead;
+        if (a.reach.faced != b.reach.faced) return a.reach.faced < b.reach.faced;
         return a.reach.distance < b.reach.distance;
     });
-    for (const Reached& entry : reached)
-        if (!IsReachBlocked(entry.crate, entry.reach.nearest)) return entry.crate;
+    for (const Reached& entry : reached) {
+        if (IsReachBlocked(entry.crate, entry.reach.nearest)) continue;
+        if (facedOnly) return entry.crate;
+        side = SideToLift(entry.crate, entry.reach);
+        if (side >= 0) return entry.crate;
+    }
     return nullptr;
 }
 
@@ -435,9 +451,7 @@ bool PlayerComponent::CrateInReach(GameObject* crate, CrateReach& reach) const
 {
     CollisionComponent* collision = GetCollisionComponent(crate);
     auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
-    const glm::vec3 front(m_Facing.x, 0.0f, m_Facing.z);
-    if (!box || glm::length(front) < 1e-6f) return false;
-    const glm::vec3 facing = glm::normalize(front);
+    if (!box) return false;
     // Gameplay may have moved the crate since the last physics step.
     collision->UpdatePrimitive();
     // The point of the crate's box nearest to the robot's centre.
@@ -449,21 +463,57 @@ bool PlayerComponent::CrateInReach(GameObject* crate, CrateReach& reach) const
         const float half = box->scaledHalfSize[i];
         reach.nearest += axis * glm::clamp(glm::dot(apart, axis), -half, half);
     }
-    // At the robot's height only: not a crate on a ledge above it.
+    // At the robot's height only: not a crate on a ledge above or below it.
     if (std::fabs(reach.nearest.y - owner->position.y) > ON_LINE) return false;
     glm::vec3 across = reach.nearest - owner->position;
     across.y = 0.0f;
+    // A square about the robot: the cells around its own, diagonals too.
+    if (std::fabs(across.x) > PICKUP_REACH || std::fabs(across.z) > PICKUP_REACH) return false;
     reach.distance = glm::length(across);
-    const float along = glm::dot(across, facing);
-    if (reach.distance > PICKUP_REACH || along <= ON_LINE) return false;
-    // Ahead: in front of the robot's front, or its centre within the angle
-    // (standing at a corner of the next cell, a person faces that crate).
-    const float aside = glm::length(across - along * facing);
-    reach.isStraightAhead = aside <= ON_LINE;
-    glm::vec3 toCentre = centre - owner->position;
-    toCentre.y = 0.0f;
-    const float cosine = glm::dot(toCentre, facing) / std::max(glm::length(toCentre), 1e-6f);
-    return aside <= FrontHalfWidth() || cosine >= std::cos(glm::radians(PICKUP_ANGLE_DEGREES)) - ON_LINE;
+    reach.faced = FacedBy(across, m_Facing);
+    return true;
+}
+
+int PlayerComponent::SideToLift(const GameObject* crate, const CrateReach& reach) const
+{
+    glm::vec3 to = crate->position - owner->position;
+    to.y = 0.0f;
+    glm::vec3 across = reach.nearest - owner->position;
+    across.y = 0.0f;
+    // The two world axes towards the crate, the nearer first: in front of
+    // the robot turned that way, it alone. Off to a corner, the one the
+    // robot turns less for first.
+    glm::vec3 sides[2] = {glm::vec3(Sign(to.x), 0.0f, 0.0f), glm::vec3(0.0f, 0.0f, Sign(to.z))};
+    if (std::fabs(to.z) > std::fabs(to.x)) std::swap(sides[0], sides[1]);
+    const int count = FacedBy(across, sides[0]) == FACED_NOT ? 2 : 1;
+    const bool diagonal = std::fabs(std::fabs(to.x) - std::fabs(to.z)) <= DIAGONAL_SLACK;
+    if (count == 2 && diagonal && glm::dot(sides[1], m_Facing) > glm::dot(sides[0], m_Facing))
+        std::swap(sides[0], sides[1]);
+    PhysicsManager* physics = Physics();
+    int taking = -1;
+    for (int i = 0; i < count; ++i) {
+        // Off to the corner it comes by the cell beside the robot: round
+        // the corner of a wall there, it would pass through it.
+        const glm::vec3 beside = owner->position + sides[i] * CELL_SIZE;
+        if (FacedBy(across, sides[i]) == FACED_NOT && physics &&
+            physics->FindStopper(crate, beside, LET_GO_OVERLAP, true, {ENEMY, BOSS, CRATE}))
+            continue;
+        const int index = FacingIndexOf(sides[i]);
+        if (CrateFitsAt(crate, beside + glm::vec3(0.0f, CARRY_HEIGHT, 0.0f))) return index;
+        if (taking < 0) taking = index;
+    }
+    return taking;
+}
+
+PlayerComponent::CrateFaced PlayerComponent::FacedBy(const glm::vec3& across, const glm::vec3& facing) const
+{
+    const glm::vec3 front(facing.x, 0.0f, facing.z);
+    if (glm::length(front) < 1e-6f) return FACED_NOT;
+    const glm::vec3 unit = glm::normalize(front);
+    const float along = glm::dot(across, unit);
+    const float aside = glm::length(across - along * unit);
+    if (along <= ON_LINE || aside > FrontHalfWidth(unit)) return FACED_NOT;
+    return aside <= ON_LINE ? FACED_STRAIGHT : FACED_FRONT;
 }
 
 bool PlayerComponent::IsReachBlocked(const GameObject* crate, const glm::vec3& to) const
@@ -485,11 +535,12 @@ bool PlayerComponent::IsReachBlocked(const GameObject* crate, const glm::vec3& t
         CollisionComponent* collision = GetCollisionComponent(other);
         auto* box = collision ? dynamic_cast<CollisionBox*>(collision->GetPrimitive()) : nullptr;
         if (!box || !collision->active) continue;
-        // What the crate passes (a field for robots, a switch's tile) does
-        // not stand between: the crate comes to the robot's hands.
+        // A field of either kind looks like glass: not reached through.
+        // What the crate passes otherwise (a switch's tile) does not stand
+        // between: the crate comes to the robot's hands.
         Contact contact(glm::vec3(0.0f), 0.0f, 0.0f);
         contact.SetBodyData(const_cast<GameObject*>(crate), other, 0.0f);
-        if (!contact.IsResolvable()) continue;
+        if (other->type != FORCEFIELD && other->type != CRATEFORCEFIELD && !contact.IsResolvable()) continue;
         collision->UpdatePrimitive();
         float t = 0.0f;
         glm::vec3 point(0.0f);
@@ -498,14 +549,14 @@ bool PlayerComponent::IsReachBlocked(const GameObject* crate, const glm::vec3& t
     return false;
 }
 
-float PlayerComponent::FrontHalfWidth() const
+float PlayerComponent::FrontHalfWidth(const glm::vec3& facing) const
 {
     const CollisionComponent* collision = GetCollisionComponent(owner);
     const auto* box = collision ? dynamic_cast<const CollisionBox*>(collision->GetPrimitive()) : nullptr;
     if (!box) return 0.0f;
     // The robot turns only about y: across its facing lies its x or z extent.
     const glm::vec3 half = box->halfSize * owner->scale;
-    return std::fabs(m_Facing.x) > std::fabs(m_Facing.z) ? half.z : half.x;
+    return std::fabs(facing.x) > std::fabs(facing.z) ? half.z : half.x;
 }
 
 void PlayerComponent::StopPushedCrate()
@@ -513,19 +564,20 @@ void PlayerComponent::StopPushedCrate()
     // A crate the robot walked into took its speed and more (the contact's
     // bounce), and on a floor almost nothing slows it but drag: it would
     // slide on for a cell or more, out of reach of the pick-up.
-    GameObject* crate = FindCrateAhead(GetCarriedCrate());
+    int side = -1;
+    GameObject* crate = FindCrateToLift(GetCarriedCrate(), true, side);
     PhysicsComponent* body = crate ? GetPhysicsComponent(crate) : nullptr;
     if (!body || glm::dot(body->velocity, m_Facing) <= 0.0f) return;
     body->velocity.x = 0.0f;
     body->velocity.z = 0.0f;
 }
 
-bool PlayerComponent::CrateFitsWhereCarried(const GameObject* crate) const
+bool PlayerComponent::CrateFitsAt(const GameObject* crate, const glm::vec3& position) const
 {
     PhysicsManager* physics = Physics();
     // Enemies and the boss are what a crate (with the explosion) is set down
     // against, into their reach. A field the crate passes holds nothing.
-    return !physics || !physics->FindStopper(crate, crate->position, LET_GO_OVERLAP, false, {ENEMY, BOSS});
+    return !physics || !physics->FindStopper(crate, position, LET_GO_OVERLAP, false, {ENEMY, BOSS});
 }
 
 bool PlayerComponent::LandsOnLedge(const GameObject* crate) const

@@ -21,21 +21,36 @@
 //   to z. A frame whose wanted direction has no length moves nothing.
 // - The robot faces the model's local -x: yaw -90, 90, 180, 0 for -z, +z,
 //   +x, -x (facing indices 0 to 3).
-// - Pick-up takes an active CRATE at the robot's height (its box spans the
-//   robot's centre height: not one on a ledge above) whose box comes within
-//   PICKUP_REACH of the robot's centre, across, in front of it (nearer
-//   along the facing than the centre is), and ahead: in front of the
-//   robot's front, or with its centre within PICKUP_ANGLE_DEGREES of the
-//   facing. A robot standing anywhere in the cell next to a crate's, facing
-//   it, lifts it; none two cells off, none beside it. Of several, one the
-//   line ahead from the robot's centre meets comes first, then the nearer;
-//   the first that nothing which would stop the crate (not a crate, a
-//   robot, an enemy or the boss) stands in front of is taken: the reach
-//   never goes through a wall. When the robot stops walking, a crate it
-//   pushed (in reach ahead, moving away) stops too, so it stays within
-//   reach. A carried crate floats one unit ahead of and one unit above
-//   the robot, without motion of its own. Drop puts it down; throw launches
-//   it at m_ThrowForce along the aim (the facing tilted up by 0.707); drop
+// - Pick-up lifts an active CRATE the robot stands by: one at its height
+//   (its box spans the robot's centre height: not one on a ledge above or
+//   below) whose box comes within PICKUP_REACH of the robot's centre along
+//   both world axes across, so that from anywhere in its cell the robot
+//   reaches the eight cells around it, diagonals too, and none two cells
+//   off. Of several, one that the line ahead from the robot's centre meets
+//   comes first, then one in front of the robot's front (the ones it
+//   faces), then the others, each the nearer to its centre first; the
+//   first that can be reached is lifted. Reached: no glass (a field of
+//   either kind) and nothing else that would stop the crate (a block, a
+//   barrier; not a crate, a robot, an enemy or the boss) stands on the
+//   line from the robot's centre to the crate's box, and the robot has a
+//   side to take it on. The sides: the world axis nearest the direction to
+//   the crate's centre; then, for a crate not in front of the robot turned
+//   that way (one off to a corner), the other axis towards it; and when
+//   that direction lies within DIAGONAL_SLACK of the diagonal, the two are
+//   equally near and the one nearer the robot's facing comes first (no
+//   turn, or a quarter turn rather than a half). A side takes the crate
+//   when it lies in front of the robot turned that way, or when the spot
+//   one cell beside the robot that way, at its height, where the crate
+//   passes to its hands, holds no such stopper by more than LET_GO_OVERLAP
+//   on every axis (the reach never goes round a corner between two walls).
+//   Of the sides that take it, the first where the carried crate would
+//   reach into nothing (by the let-go measure below) is chosen, else the
+//   first. The robot turns to the chosen side as walking would turn it,
+//   and lifts the crate. When the robot stops walking, a crate it pushed
+//   (in reach in front of it, moving away) stops too, so it stays within
+//   reach. A carried crate floats one unit ahead of and one unit above the
+//   robot, without motion of its own. Drop puts it down; throw launches it
+//   at m_ThrowForce along the aim (the facing tilted up by 0.707); drop
 //   wins over throw in one frame, and a refused drop throws nothing either.
 //   Neither lets go of a crate whose box reaches into something that would
 //   stop it (a block, a crate field or another crate; not an enemy or the
@@ -45,14 +60,15 @@
 //   height (by the same measure), where it would rest at the carry height,
 //   out of the pick-up's reach (not a barrier, which a crate with the
 //   explosion is set on; not a field for robots, which it falls through). A
-//   refusal is told with a beep and the crate red for a moment. One set
+//   refusal is told with a beep and the crate red for REFUSAL_TIME. One set
 //   down with its bottom at a top (within RIM_PROBE_DEPTH) whose side its
 //   centre lies beyond goes off that top's rim first, the short way, so that
 //   it falls beside it instead of hanging in the air on a sliver (a crate
 //   pushed against a wall is carried a tenth of a cell over it). A frame that
 //   ends with no crate carried (put down or thrown in it) still picks up, so
 //   the shared pick-up/throw button throws one crate and takes the next one
-//   within reach in a single press.
+//   within reach in a single press: one in front of the robot only, which
+//   does not turn away from its throw.
 // - The preview is THROW_MARKER_COUNT markers on the predicted path (the
 //   physics manager's: the crate followed past every touch, off edges and
 //   along floors, until it first comes to rest, the rest of the level held
@@ -150,13 +166,15 @@ public:
     static constexpr float AIM_RISE = 0.707f;
     // A grid cell's width: the level's grid counts whole units.
     static constexpr float CELL_SIZE = 1.0f;
-    // How near the robot's centre, across, a crate's box must come to be
-    // lifted: one cell, so that from anywhere in the cell next to a crate's
-    // it is, and from two cells off it is not.
+    // How near the robot's centre a crate's box must come along each world
+    // axis across to be lifted: one cell, so that from anywhere in its cell
+    // the robot reaches the cells around it, and none two cells off.
     static constexpr float PICKUP_REACH = CELL_SIZE;
-    // A crate off the robot's front is ahead while the direction to its
-    // centre lies within this angle of the facing.
-    static constexpr float PICKUP_ANGLE_DEGREES = 30.0f;
+    // A crate whose centre lies no more than this much nearer one axis than
+    // the other is off to the corner, as near one as the other: the play a
+    // robot has in a cell between walls (a tenth of a cell each way), on
+    // both axes.
+    static constexpr float DIAGONAL_SLACK = 0.2f;
     // What the line from the robot to a crate passes within this distance
     // of does not stand between them (a block flush with the line).
     static constexpr float REACH_GRAZE = 0.01f;
@@ -169,8 +187,8 @@ public:
     // pushed through.
     static constexpr float LET_GO_OVERLAP = 0.5f;
     // A refused put-down or throw turns the carried crate red for this long,
-    // with a short falling beep.
-    static constexpr float REFUSAL_TIME = 0.4f;
+    // with a short falling beep: long enough to be seen.
+    static constexpr float REFUSAL_TIME = 1.0f;
     // A top this far under a crate set down holds it up at once; and how far
     // past such a top's side a crate moved off its rim is set.
     static constexpr float RIM_PROBE_DEPTH = 0.1f;
@@ -314,32 +332,42 @@ private:
     void EndSpawnEffect();
     void StopMoving();
     void ResetToCheckpoint();
+    // Turns the robot to face an index, as walking turns it.
+    void TurnTo(int facingIndex);
+    // How a crate lies to the robot's facing, first first.
+    enum CrateFaced { FACED_STRAIGHT, FACED_FRONT, FACED_NOT };
     // Where a crate lies from the robot: the point of its box nearest the
-    // robot's centre, how far that is across, and whether the line ahead
-    // from the robot's centre meets the box.
+    // robot's centre, how far that is across, and how it is faced.
     struct CrateReach
     {
         glm::vec3 nearest{0.0f};
         float distance = 0.0f;
-        bool isStraightAhead = false;
+        CrateFaced faced = FACED_NOT;
     };
-    // The CRATE within reach ahead but the one given, or null (see the
-    // rules): one straight ahead before one to the side, then the nearer,
-    // the first that nothing stands in front of.
-    GameObject* FindCrateAhead(const GameObject* except) const;
-    // Whether the crate (with a box) is within reach ahead, at the robot's
-    // height; where it lies is written to reach.
+    // The CRATE to lift but the one given, or null, and the facing index
+    // the robot turns to for it (see the rules). With facedOnly, only one
+    // in front of the robot's front, which it keeps facing (side -1).
+    GameObject* FindCrateToLift(const GameObject* except, bool facedOnly, int& side) const;
+    // Whether the crate (with a box) is within reach at the robot's height;
+    // where it lies is written to reach.
     bool CrateInReach(GameObject* crate, CrateReach& reach) const;
-    // Whether something that would stop the crate (not a crate, a robot, an
-    // enemy or the boss) stands on the line from the robot's centre to the
-    // point.
+    // The facing index the robot turns to to lift the crate, or -1 when no
+    // side takes it (see the rules).
+    int SideToLift(const GameObject* crate, const CrateReach& reach) const;
+    // How a point, relative to the robot's centre, is faced were the robot
+    // facing that way: in front of its front (FACED_STRAIGHT when on the
+    // line ahead from its centre) or not.
+    CrateFaced FacedBy(const glm::vec3& across, const glm::vec3& facing) const;
+    // Whether glass (a field of either kind) or something else that would
+    // stop the crate (not a crate, a robot, an enemy or the boss) stands on
+    // the line from the robot's centre to the point.
     bool IsReachBlocked(const GameObject* crate, const glm::vec3& to) const;
-    // Half the robot's box across its facing (0 without a box).
-    float FrontHalfWidth() const;
-    // Stops the crate ahead within reach that moves away from the robot.
+    // Half the robot's box across a facing (0 without a box).
+    float FrontHalfWidth(const glm::vec3& facing) const;
+    // Stops the crate in reach in front of the robot that moves away from it.
     void StopPushedCrate();
-    // Whether the crate may be let go where it is carried (see the rules).
-    bool CrateFitsWhereCarried(const GameObject* crate) const;
+    // Whether the crate may be let go at the position (see the rules).
+    bool CrateFitsAt(const GameObject* crate, const glm::vec3& position) const;
     // Whether a crate set down would rest on a ledge (see the rules).
     bool LandsOnLedge(const GameObject* crate) const;
     // Tells the person that the carried crate was not let go: a beep, and

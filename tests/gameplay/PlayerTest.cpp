@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include <tinyxml2.h>
 
@@ -215,36 +216,46 @@ TEST_F(PlayerTest, NoDirectionNoCameraAndNoBodyMoveNothing)
     UpdateRobot(robot);
 }
 
-TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
+TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
 {
-    // Standing still at the corners and middle of the cell south of a crate's, facing it or turned 30 degrees
-    // off, the physics at 20 and 60 frames a second: a click lifts it. Two cells off, nothing.
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(5.0f, 1.0f, 7.0f);
+    // Standing still anywhere in its cell, touching or not, a crate in a cell beside it or a diagonal one, the
+    // robot facing 30 degrees off it or away, the physics at 20 and 60 frames a second: a click lifts it and the
+    // robot turns to a world axis towards it. Two cells off, diagonals too, nothing.
+    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(7.0f, 1.0f, 7.0f);
     GameObject* robot = MakeRobot();
+    const auto in = [](float t, float c) { return t * (t * c > 0.0f && std::fabs(c) < 2.0f ? 0.08f : 0.45f); };
     for (float rate : {20.0f, 60.0f})
-    for (float off : {0.0f, -1.0f})
-    for (float x : {-0.45f, 0.0f, 0.45f})
-    for (float z : {off == 0.0f ? 0.92f : 0.55f, 1.0f, 1.45f})
-    for (float turn : {-30.0f, 0.0f, 30.0f}) {
+    for (glm::vec3 off : {glm::vec3(0, 0, -1), glm::vec3(1, 0, -1), glm::vec3(-1, 0, 1),
+                          glm::vec3(0, 0, -2), glm::vec3(2, 0, -2), glm::vec3(-1, 0, 2)})
+    for (float x : {-1.0f, 0.0f, 1.0f})
+    for (float z : {-1.0f, 0.0f, 1.0f})
+    for (float turn : {-30.0f, 30.0f, 180.0f}) {
         System::GetInstance()->frameRateController->dt = 1.0 / rate;
-        GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, off));
-        robot->position = AT + glm::vec3(x, 0.0f, z);
-        turn += glm::degrees(std::atan2(x, z - off)) - 90.0f;
+        GameObject* crate = Make(CRATE, AT + off);
+        robot->position = AT + glm::vec3(in(x, off.x), 0.0f, in(z, off.z));
+        const glm::vec3 to = crate->position - robot->position;
+        turn += glm::degrees(std::atan2(to.z, -to.x));
         robot->rotation = glm::angleAxis(glm::radians(turn), glm::vec3(0.0f, 1.0f, 0.0f));
         Player(robot)->UpdateFacing();
         Hold({KEY_LBUTTON});
         Tick();
         ReleaseAll();
         Tick();
-        EXPECT_EQ(Player(robot)->GetCarriedCrate(), off == 0.0f ? crate : nullptr) << rate << " " << x << " " << z << " " << turn;
+        const bool near = std::fabs(off.x) < 2.0f && std::fabs(off.z) < 2.0f;
+        const glm::vec3 faced = glm::round(Player(robot)->m_Facing);
+        EXPECT_EQ(Player(robot)->GetCarriedCrate(), near ? crate : nullptr) << rate << " " << x << " " << z << " " << turn;
+        EXPECT_TRUE(!near || (glm::dot(faced, off) >= 1.0f && FacingIndexOf(faced) == Player(robot)->m_FacingIndex));
         Player(robot)->ReleaseCarriedCrate();
         crate->flags |= OBJ_DESTROY;
         objects->Update();
     }
-    // Not through a block or a crate field (a field for robots lets it through), nor up on a ledge; of two, the
-    // one straight ahead before a nearer one aside.
-    robot->rotation = glm::angleAxis(glm::radians(-90.0f), glm::vec3(0.0f, 1.0f, 0.0f));
-    Player(robot)->UpdateFacing();
+    // Not through a block or either field; of two, the one straight ahead before a nearer one aside.
+    const auto face = [&](int index) {
+        robot->rotation = glm::angleAxis(glm::radians(FacingYawDegrees(index)), glm::vec3(0.0f, 1.0f, 0.0f));
+        Player(robot)->m_FacingIndex = index;
+        Player(robot)->UpdateFacing();
+    };
+    face(FACING_MINUS_Z);
     const auto lifted = [&](const glm::vec3& from) {
         robot->position = from;
         Press(robot, {KEY_LBUTTON});
@@ -256,23 +267,37 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
     for (ObjectType between : {CUBE, CRATEFORCEFIELD, FORCEFIELD}) {
         GameObject* wall = Make(between, AT + glm::vec3(0.0f, 0.0f, 0.75f));
         wall->scale = glm::vec3(1.0f, 1.0f, 0.2f);
-        EXPECT_EQ(lifted(AT + glm::vec3(0.0f, 0.0f, 1.45f)), between == FORCEFIELD ? near : nullptr) << ObjectTypeToString(between);
+        EXPECT_EQ(lifted(AT + glm::vec3(0.0f, 0.0f, 1.45f)), nullptr) << ObjectTypeToString(between);
         near->position = AT;
         wall->flags |= OBJ_DESTROY;
         objects->Update();
     }
-    near->position = AT + glm::vec3(0.0f, 1.0f, 0.0f);
-    EXPECT_EQ(lifted(AT + glm::vec3(0.0f, 0.0f, 1.0f)), nullptr);
     near->position = AT + glm::vec3(0.0f, 0.0f, -0.3f);
     Make(CRATE, AT + glm::vec3(1.0f, 0.0f, 0.0f));
     EXPECT_EQ(lifted(AT + glm::vec3(0.45f, 0.0f, 1.0f)), near);
     for (GameObject* crate : All(CRATE)) crate->flags |= OBJ_DESTROY;
     objects->Update();
-    robot->position = AT;
 
-    Make(CRATE, AT + glm::vec3(-0.85f, 0.0f, 0.0f));
-    Press(robot, {KEY_LBUTTON});
-    EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);  // not one touching its side
+    // Facing west: none on a ledge above or below; one touching its back, the robot turns to it; one off to a
+    // corner, the quarter turn; the other side where the crate would be held in a block overhead; the held one
+    // where the other side is walled; none round the corner of two walls (the blocks stay, one more a row).
+    near = Make(CRATE, AT);
+    const std::tuple<glm::vec3, glm::vec3, int> sides[] = {
+        {{0, 1, -1}, {}, -1}, {{0, -1, -1}, {}, -1}, {{0.85f, 0, 0}, {}, FACING_PLUS_X}, {{1, 0, -1}, {}, FACING_MINUS_Z},
+        {{1, 0, -1}, {0, 1, -1}, FACING_PLUS_X}, {{1, 0, -1}, {1, 0, 0}, FACING_MINUS_Z}, {{1, 0, -1}, {0, 0, -1}, -1}};
+    std::vector<GameObject*> placed{near};
+    for (const auto& [at, block, side] : sides) {
+        if (block != glm::vec3(0.0f)) placed.push_back(Make(CUBE, AT + block));
+        near->position = AT + at;
+        face(FACING_MINUS_X);
+        EXPECT_EQ(lifted(AT), side < 0 ? nullptr : near) << at.x << at.y << at.z << " " << block.x << block.y << block.z;
+        EXPECT_EQ(Player(robot)->m_FacingIndex, side < 0 ? FACING_MINUS_X : side);
+    }
+    for (GameObject* gone : placed) gone->flags |= OBJ_DESTROY;
+    objects->Update();
+    robot->position = AT;
+    face(FACING_MINUS_Z);
+
     // With throwing off nothing is picked up.
     GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
     Player(robot)->m_IsThrowingEnabled = false;
@@ -316,7 +341,7 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
         Press(robot, {KEY_LBUTTON, KEY_RBUTTON});
         EXPECT_EQ(Player(robot)->GetCarriedCrate(), under == FORCEFIELD ? nullptr : crate) << ObjectTypeToString(under);
         EXPECT_EQ(Graphics(crate)->GetTextureName(), under == FORCEFIELD ? "crate" : "red");
-        for (int frame = 0; frame < 32 && Graphics(crate)->GetTextureName() == "red"; ++frame) UpdateRobot(robot);
+        for (int frame = 0; frame < 64 && Graphics(crate)->GetTextureName() == "red"; ++frame) UpdateRobot(robot);
         EXPECT_EQ(Graphics(crate)->GetTextureName(), "crate");
         ledge->flags |= OBJ_DESTROY;
         objects->Update();
@@ -389,6 +414,11 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
     Press(robot, {KEY_LBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), second);
+
+    // Only one in front: the robot does not turn away from its throw for one beside it.
+    Make(CRATE, AT + glm::vec3(0.9f, 0.0f, 0.0f));
+    Press(robot, {KEY_LBUTTON});
+    EXPECT_TRUE(!Player(robot)->GetCarriedCrate() && Player(robot)->m_FacingIndex == FACING_MINUS_Z);
 }
 
 TEST_F(PlayerTest, PreviewShowsThePathWithARedEnd)

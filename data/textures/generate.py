@@ -938,9 +938,19 @@ def textures():
     ]
     # Tutorial popups of the last levels.
     t += [
+        # Also shown in WholeShebang, whose drawn-in bridge is a brown
+        # block in the room's edge: words true of both levels.
         ("tutorial_bridge", "tutorial_bridge.png",
-         tutorial("Bridges", ("Set a crate on a pad", "under a spinning block:", "its bridge slides out"),
+         tutorial("Bridges", ("Set a crate on a pad under a", "spinning block: its bridge slides",
+                              "out of the brown edge. Step on a", "bridge only once it is out."),
                   bridge_icon)),
+        # BridgesGalore's room before the exit, all of it seen from its
+        # entry row where the picture comes up.
+        ("tutorial_bridgeexit", "tutorial_bridgeexit.png",
+         tutorial("Exit Bridge", ("A crate on the red switch sinks", "the striped door. Set the crate",
+                                  "behind it on the pad: the bridge", "slides out to the green exit.",
+                                  "A shut door drops a carried crate."),
+                  bridge_exit_icon)),
         ("tutorial_boss", "tutorial_boss.png",
          tutorial("The Boss", ("West pad first: a crate shows on", "its switch behind the glass. Take",
                                "the next pad's crate, press 1 and", "step on the door's pad: it opens.",
@@ -1036,6 +1046,22 @@ def bridge_icon(d):
     d.rectangle((98, 150, 128, 230), fill=(90, 100, 120, 255))
     d.rectangle((98, 132, 148, 148), fill=plank, outline=(70, 56, 36, 255), width=2)
     d.polygon([(140, 122), (158, 140), (140, 158)], fill=ORANGE + (255,))
+
+
+def bridge_exit_icon(d):
+    # A crate on the red switch, the striped door sinking, and the crate set
+    # on the pad under its spinning block.
+    box = (190, 130, 60, 255), (90, 60, 30, 255)
+    d.rounded_rectangle((16, 196, 64, 212), 4, fill=(210, 40, 40, 255), outline=(30, 30, 30, 255), width=2)
+    d.rectangle((22, 158, 58, 194), fill=box[0], outline=box[1], width=3)
+    d.rectangle((80, 142, 110, 212), fill=(250, 170, 0, 255), outline=(30, 30, 30, 255), width=2)
+    for y in range(160, 212, 16):
+        d.polygon([(82, y), (108, y - 12), (108, y - 4), (82, y + 8)], fill=(60, 64, 72, 255))
+    d.line([(95, 100), (95, 130)], fill=WHITE + (255,), width=4)
+    d.polygon([(85, 126), (105, 126), (95, 138)], fill=WHITE + (255,))
+    d.rectangle((124, 200, 172, 212), fill=(150, 115, 70, 255), outline=(70, 56, 36, 255), width=2)
+    d.rectangle((130, 162, 166, 198), fill=box[0], outline=box[1], width=3)
+    d.polygon([(148, 106), (164, 122), (148, 138), (132, 122)], fill=(255, 190, 60, 90), outline=(255, 240, 180, 255))
 
 
 def boss_icon(d):

@@ -941,15 +941,15 @@ def textures():
         # Also shown in WholeShebang, whose drawn-in bridge is a brown
         # block in the room's edge: words true of both levels.
         ("tutorial_bridge", "tutorial_bridge.png",
-         tutorial("Bridges", ("Set a crate on a pad under a", "spinning block: its bridge slides",
-                              "out of the brown edge. Step on a", "bridge only once it is out."),
+         tutorial("Bridges", ("A crate on a pad under a", "spinning block slides its",
+                              "bridge out of the brown edge.", "Step on it once it is out."),
                   bridge_icon)),
         # BridgesGalore's room before the exit, all of it seen from its
         # entry row where the picture comes up.
         ("tutorial_bridgeexit", "tutorial_bridgeexit.png",
-         tutorial("Exit Bridge", ("A crate on the red switch sinks", "the striped door. Set the crate",
-                                  "behind it on the pad: the bridge", "slides out to the green exit.",
-                                  "A shut door drops a carried crate."),
+         tutorial("Exit Bridge", ("A crate on the red switch", "sinks the striped door. The",
+                                  "crate behind it, on the pad,", "runs the bridge to the exit.",
+                                  "Doors drop carried crates."),
                   bridge_exit_icon)),
         ("tutorial_boss", "tutorial_boss.png",
          tutorial("The Boss", ("West pad first: a crate shows on", "its switch behind the glass. Take",

@@ -1006,9 +1006,19 @@ def textures():
     ]
     # Tutorial popups of the last levels.
     t += [
+        # Also shown in WholeShebang, whose drawn-in bridge is a brown
+        # block in the room's edge: words true of both levels.
         ("tutorial_bridge", "tutorial_bridge.png",
-         tutorial("Bridges", ("Set a crate on a pad", "under a spinning block:", "its bridge slides out"),
+         tutorial("Bridges", ("A crate on a pad under a", "spinning block slides its",
+                              "bridge out of the brown edge.", "Step on it once it is out."),
                   bridge_icon)),
+        # BridgesGalore's room before the exit, all of it seen from its
+        # entry row where the picture comes up.
+        ("tutorial_bridgeexit", "tutorial_bridgeexit.png",
+         tutorial("Exit Bridge", ("A crate on the red switch", "sinks the striped door. The",
+                                  "crate behind it, on the pad,", "runs the bridge to the exit.",
+                                  "Doors drop carried crates."),
+                  bridge_exit_icon)),
         ("tutorial_boss", "tutorial_boss.png",
          tutorial("The Boss", ("Step on the pad by each glass: a", "crate fills the switch behind it.",
                                "Both full: the door opens 5 s.", "Bombs break crates. Towers shoot"),
@@ -1154,6 +1164,22 @@ def clip_to_box(polygon, box):
                 out.append(p)
         polygon = out
     return polygon
+
+
+def bridge_exit_icon(d):
+    # A crate on the red switch, the striped door sinking, and the crate set
+    # on the pad under its spinning block, the pad lit as pressed.
+    box = (190, 130, 60, 255), (90, 60, 30, 255)
+    d.rounded_rectangle((16, 196, 64, 212), 4, fill=(210, 40, 40, 255), outline=(30, 30, 30, 255), width=2)
+    d.rectangle((22, 158, 58, 194), fill=box[0], outline=box[1], width=3)
+    d.rectangle((80, 142, 110, 212), fill=(250, 170, 0, 255), outline=(30, 30, 30, 255), width=2)
+    for y in range(160, 212, 16):
+        d.polygon([(82, y), (108, y - 12), (108, y - 4), (82, y + 8)], fill=(60, 64, 72, 255))
+    d.line([(95, 100), (95, 130)], fill=WHITE + (255,), width=4)
+    d.polygon([(85, 126), (105, 126), (95, 138)], fill=WHITE + (255,))
+    d.rectangle((124, 200, 172, 212), fill=(255, 180, 40, 255), outline=(255, 230, 140, 255), width=2)
+    d.rectangle((130, 162, 166, 198), fill=box[0], outline=box[1], width=3)
+    d.polygon([(148, 106), (164, 122), (148, 138), (132, 122)], fill=(255, 190, 60, 90), outline=(255, 240, 180, 255))
 
 
 def boss_icon(d):

@@ -102,7 +102,7 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
         popup->ShowPopup();
         keep(id, popup->GetPopup(), text);
     }
-    ASSERT_EQ(shown.size(), 22u);
+    ASSERT_EQ(shown.size(), 23u);
 
     // One reader for all: the listed images are its pages.
     ASSERT_TRUE(WriteFile(dir + "/list.txt", list));

@@ -43,13 +43,21 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlid
 
 // The short cut: thrown north, the crate beside the robot lands in the exit room; without the teleport, no swap.
 // A robot that walks up the bridge off its middle, past the crate it threw
-// onto the pad, still steps into the north room.
+// onto the pad, still steps into the north room, whose picture comes up. The
+// room's crate carried into the shut door drops to the floor in front of it,
+// within reach, not onto its top.
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloresNorthRoomIsEnteredOffTheBridgesMiddle)
 {
     Playthrough run;
     ASSERT_TRUE(run.Start(Level(9).stateId)) << run.Error();
     const KeyScript script = ScriptThen(LevelScript(Level(9)), 18, "20 A x<9.2\n150 W z<4.6\n");
     EXPECT_TRUE(run.Play(script, NoWait()).unmetLines.empty());
+    EXPECT_TRUE(run.PictureShown("tutorial_bridgeexit"));
+    run.Play(ScriptThen({}, 0, "60 A reach\n1 LBUTTON\n3\n80 D\n30 A\n60\n"), NoWait());
+    int dropped = 0;
+    for (GameObject* crate : run.Game().FindAll(CRATE))
+        dropped += crate->position.x > 10.0f && crate->position.x < 12.0f && std::fabs(crate->position.y - 1.5f) < 0.05f;
+    EXPECT_EQ(dropped, 1);
 }
 
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsNotFinishedByStandingStillNorByAShortCut)

@@ -436,6 +436,14 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window shutdown.\nRecreating window...");
     bool result = Create(width, height);
+    if (!result && !setFullscreen && m_fullscreenRefused) {
+        // A new size that the display offers no full-screen mode of: the
+        // window has the size asked for, windowed, and that is a change made.
+        LogReport(LOG_WARNING, caller, file, __LINE__,
+                  "The display offers no full-screen mode of %d x %d: the window is now windowed at that size.", width,
+                  height);
+        result = true;
+    }
     if (!result) {
         LogReport(LOG_ERROR, caller, file, __LINE__, "Something went wrong while trying to recreate a new window!");
         if (!m_context) {
@@ -455,6 +463,10 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
         }
     }
     if (held) Platform::StopVideo();
+    // The releases that went to the old window are lost with it: nothing is
+    // held in the new one (a click that asked for the change would else
+    // swallow the next).
+    if (system && system->inputManager) system->inputManager->ReleaseAllKeys();
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.

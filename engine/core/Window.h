@@ -97,7 +97,10 @@ public:
     // the previous mode.
     bool SetFullscreen(bool fullscreen);
     // Rebuilds the window at a new client size. A size larger than the
-    // desktop (or not positive) is refused at once with no change.
+    // desktop (or not positive) is refused at once with no change. True when
+    // the window has the new size, also when a full-screen window had to
+    // become windowed for it (no full-screen mode of that size; a warning
+    // says so). Keys and buttons held count as released in the new window.
     bool ChangeResolution(int width, int height, bool restoreDisplay);
     // Rebuilds the window at its current size and mode.
     void OnResize(bool restoreDisplay);

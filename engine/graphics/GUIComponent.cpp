@@ -8,7 +8,6 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
-#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"
@@ -106,11 +105,6 @@ bool GUIComponent::FitToWindow(int width, int height)
     if (text) {
         text->m_posX *= sx;
         text->m_posY *= sy;
-        // The middle of a line on an anchor scales; as its width does not, its start moves by half the difference.
-        const System* system = System::PeekInstance();
-        const FontManager* fonts = system ? system->fontManager : nullptr;
-        const float lineWidth = fonts ? fonts->TextWidth(text->m_fontId, text->m_text) : -1.0f;
-        if (file[2] < ANCHOR_WIDTH && lineWidth > 0.0f) text->m_posX += lineWidth / 2.0f * (sx - 1.0f);
     }
     m_filePlace = file;
     m_fittedPlace = {owner->position.x, owner->position.y, owner->scale.x, owner->scale.y,

@@ -1,5 +1,7 @@
 // The developer panels in the running game, on the real window under the
-// test X server: start-up and shut-down, F1, a display-mode change, and a
+// test X server: start-up and shut-down, F1, the panels drawn apart and inside
+// the window at each size the options offer and in the level editor, a
+// display-mode change, and a
 // pick and a delete on the loading screen with events pushed through the
 // window's message pump.
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "support/TestEnv.h"
+#include "tools/LevelEditor.h"
 #include "tools/PanelTestKit.h"
 
 using namespace QRX;
@@ -93,6 +96,21 @@ protected:
         e.button.y = y;
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
+    // The windows drawn in the last frame (bars, help) lie inside the
+    // window and none meets another; returns how many there were.
+    static size_t ExpectDrawnApartAndInside(int width, int height)
+    {
+        std::vector<ImRect> drawn;
+        for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+            if (w->Active && !w->ParentWindow) drawn.push_back(w->Rect());
+        for (size_t a = 0; a < drawn.size(); ++a) {
+            EXPECT_TRUE(drawn[a].Min.x >= 0 && drawn[a].Min.y >= 0 && drawn[a].Max.x <= width &&
+                        drawn[a].Max.y <= height) << width << " " << a;
+            for (size_t b = a + 1; b < drawn.size(); ++b)
+                EXPECT_FALSE(drawn[a].Overlaps(drawn[b])) << width << " " << a << " " << b;
+        }
+        return drawn.size();
+    }
     // Where the bar was drawn in the last frame, or null.
     static ImGuiWindow* DrawnBar(const std::string& name)
     {
@@ -119,33 +137,41 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     EXPECT_NE(m_out.find("ATB Enabled\n"), std::string::npos);
     EXPECT_EQ(*S().cursorShowCount, 0);
     EXPECT_NE(DrawnBar("GraphicsManagerBar"), nullptr);
-    ImGuiWindow* sound = DrawnBar("SoundManagerBar");
-    ASSERT_NE(sound, nullptr);
-    EXPECT_FLOAT_EQ(sound->Pos.y, 768.0f - 270.0f);
+    EXPECT_NE(DrawnBar("SoundManagerBar"), nullptr);
 
-    // A display-mode change: the engine panels are made again, the object
-    // panel of the old library is forgotten, and nothing reaches it later.
+    // At each size, with an object's panel open too: the engine panels, the
+    // folded help window and the object panel apart and inside. A
+    // display-mode change makes the engine panels again, forgets the object
+    // panel of the old library, and nothing reaches it later.
     GameObject* sprite = S().objectManager->CreateUIObject(S().gameStateManager->GetCurrentState(),
                                                           glm::vec3(0.0f), glm::quat(), glm::vec3(40.0f));
-    AntTweakBar::CreateObjectBar(&State(), sprite);
-    ASSERT_NE(State().objectBar, nullptr);
-    ASSERT_TRUE(S().window->ChangeResolution(800, 600, true));
-    EXPECT_EQ(State().objectBar, nullptr);
-    EXPECT_FALSE(State().selectedObject.isValid);
-    ASSERT_NE(BarNamed("SoundManagerBar"), nullptr);
-    EXPECT_NE(BarNamed("PhysicsManagerBar"), nullptr);
-    EXPECT_EQ(State().soundBar, TweakBar::Model::HandleOf(*BarNamed("SoundManagerBar")));
-    Frame();
-    sound = DrawnBar("SoundManagerBar");
-    ASSERT_NE(sound, nullptr);
-    EXPECT_FLOAT_EQ(sound->Pos.y, 600.0f - 270.0f);
-    AntTweakBar::DeleteObjectBar(&State());
+    for (const auto& [width, height] : {std::pair{1024, 768}, {800, 600}, {1280, 960}}) {
+        if (width != S().window->GetWidth()) {
+            ASSERT_TRUE(S().window->ChangeResolution(width, height, true));
+            EXPECT_EQ(State().objectBar, nullptr);
+            EXPECT_FALSE(State().selectedObject.isValid);
+            ASSERT_NE(BarNamed("SoundManagerBar"), nullptr);
+            EXPECT_EQ(State().soundBar, TweakBar::Model::HandleOf(*BarNamed("SoundManagerBar")));
+        }
+        AntTweakBar::CreateObjectBar(&State(), sprite);
+        ASSERT_NE(State().objectBar, nullptr);
+        Frame();
+        EXPECT_EQ(ExpectDrawnApartAndInside(width, height), 5u);
+    }
     EXPECT_EQ(Page().find("Unknown or deleted bar"), std::string::npos);
 
     PressF1();
     EXPECT_FALSE(State().shown);
     EXPECT_NE(m_out.find("ATB OFF\n"), std::string::npos);
     EXPECT_EQ(*S().cursorShowCount, -1);
+
+    // The level editor's panel among them at the smallest size.
+    ASSERT_TRUE(S().window->ChangeResolution(800, 600, true));
+    FindLevelEditor()->SetFileName(LevelEditor::TEMPLATE_FILE);
+    S().gameStateManager->RequestState(STATE_LEVELEDITOR);
+    for (int i = 0; i < MAX_FRAMES && S().gameStateManager->GetCurrentState() != STATE_LEVELEDITOR; ++i) Frame();
+    PressF1();
+    EXPECT_EQ(ExpectDrawnApartAndInside(800, 600), 5u);
     testing::internal::CaptureStdout();
     S().Shutdown();
     testing::internal::GetCapturedStdout();

@@ -14,6 +14,7 @@
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
+#include "engine/platform/Mouse.h"
 #include "engine/platform/VirtualKeys.h"
 #include "engine/platform/WindowIcon.h"
 
@@ -431,6 +432,7 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     const bool held = Platform::StartVideo(nullptr);
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Resources released.\nShutting down window...");
+    Platform::AwaitMouseButtonsUp(CLICK_RELEASE_WAIT_SECONDS);
     KillWindow(restoreDisplay);
     if (setFullscreen) m_fullscreen = fullscreen;
 

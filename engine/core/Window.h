@@ -40,6 +40,9 @@ public:
     // Larger sides in the configuration are refused (defaults are used).
     static constexpr int MAX_WINDOW_SIDE = 16384;
     static constexpr const char* TITLE = "Zendra";
+    // A rebuild waits at most this long for the click that asked for it to
+    // be released in the window it was pressed in.
+    static constexpr double CLICK_RELEASE_WAIT_SECONDS = 0.5;
     static constexpr const char* CONFIG_PATH = "data/config/config.xml";
     static constexpr const char* CURSOR_PATH = "data\\assets\\arrow.cur";
     // The game's icon: a large and a small image.

@@ -54,7 +54,8 @@ void DrawConsoleOverlay(Renderer& renderer)
     }
     // The game's text is drawn already, under the backing: no line of a
     // screen or a HUD crosses the console's.
-    if (system->fontManager) system->fontManager->RenderAllText(renderer.GetViewportWidth(), renderer.GetViewportHeight());
+    if (FontManager* fonts = system->fontManager)
+        fonts->RenderAllText(renderer.GetViewportWidth(), renderer.GetViewportHeight());
 }
 
 } // namespace QRX

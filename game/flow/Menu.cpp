@@ -71,6 +71,19 @@ TextMeasure MeasureOf(const TextComponent& line)
     return [&line](const std::string& text) { return line.Width(text); };
 }
 
+// The current profile's greeting on the object's line, centred on its box
+// (under the buttons) however long the name.
+void ShowGreeting(GameObject& object)
+{
+    ProfileManager* profiles = Profiles();
+    auto* text = object.GetComponent<TextComponent>();
+    if (!text || !profiles || !profiles->GetCurrentProfile()) return;
+    text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name, object.scale.x - 2.0f * GREETING_MARGIN,
+                                         MeasureOf(*text));
+    const float width = text->Width(text->m_text);
+    if (width >= 0.0f) text->m_posX = -0.5f * width;
+}
+
 } // namespace
 
 SliderTrack VolumeSliderTrack(int stateId, int windowWidth)
@@ -179,6 +192,12 @@ void Menu::Init()
     RefreshProfileList();
     if (system->gameStateManager->GetCurrentState() == STATE_MAINMENU) StartMenuMusic();
     if (system->window) system->window->RescaleUIObjects();
+    // The first frame, drawn before any update, greets the profile in its place too.
+    if (!system->objectManager) return;
+    for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_UILOGIC)) {
+        const auto* element = object->GetComponent<UILogicComponent>();
+        if (object->stateId == CurrentStateId() && element->m_UIName == "lblProfileName") ShowGreeting(*object);
+    }
 }
 
 void Menu::StartMenuMusic()
@@ -306,15 +325,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     } else if (name == "chkboxReso1" || name == "chkboxReso2" || name == "chkboxReso3") {
         m_ResolutionBoxes[static_cast<size_t>(name.back() - '1')] = &element;
     } else if (name == "lblProfileName") {
-        ProfileManager* profiles = Profiles();
-        auto* text = object.GetComponent<TextComponent>();
-        if (text && profiles && profiles->GetCurrentProfile()) {
-            text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name,
-                                                 object.scale.x - 2.0f * GREETING_MARGIN, MeasureOf(*text));
-            // Centred on its box (under the buttons) however long the name.
-            const float width = text->Width(text->m_text);
-            if (width >= 0.0f) text->m_posX = -0.5f * width;
-        }
+        ShowGreeting(object);
     }
     UpdateVolumeSlider(&element);
     if (element.m_LeftClickState == UI_STATE_BEGUN) OnButtonClicked(manager, name);

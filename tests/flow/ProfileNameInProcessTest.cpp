@@ -1,21 +1,14 @@
 // A new profile's name in the running engine, its fonts loaded, at the options'
 // sizes but the layout's: the name field takes a name whole however wide its
-// letters are; the name's lines and the level time lie inside their boxes.
-// And the screens' lines as the renderer draws them at these sizes: where
-// they stand against the pictures they belong with, and that the open
-// console's backing hides them.
+// letters are; the name's lines and the level time lie inside their boxes; the
+// screens' lines where the renderer draws them, and under the open console.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "engine/core/InputManager.h"
 #include "engine/core/System.h"
 #include "engine/graphics/FontManager.h"
-#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -36,13 +29,6 @@ using TestSupport::GameplayHarness;
 
 namespace {
 
-// Where a frame changed, and the largest change of a colour channel there.
-struct Drawn
-{
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1, most = 0;
-    float Middle() const { return (left + right + 1) / 2.0f; }
-};
-
 class ProfileNameInProcessTest : public TestSupport::EngineTest, public testing::WithParamInterface<std::pair<int, int>>
 {
 protected:
@@ -59,58 +45,39 @@ protected:
         return name;
     }
 
-    // The box (window pixels, y down) where the frame drawn now differs from
-    // the frame drawn with the objects hidden (a line's draw flag off, a
-    // picture skipped), looked for within a box; `queue` adds the lines a
-    // state queues itself to the first frame.
-    Drawn DrawnBy(const std::vector<GameObject*>& objects, const std::function<void()>& queue = {},
-                  const Drawn& within = Drawn{0, 0, INT_MAX, INT_MAX})
+    // Where the frame drawn now differs from the one with the objects hidden (a line's flag off, a picture
+    // skipped), within `in` (window pixels, y down): left, top, right, bottom (right -1: nowhere).
+    glm::ivec4 DrawnBy(const std::vector<GameObject*>& objects, glm::ivec4 in = {0, 0, 4096, 4096})
     {
-        const int width = GetParam().first, height = GetParam().second;
-        auto render = [&] {
-            game.GetSystem()->renderer->RenderScene();
-            return TestSupport::ReadBackBuffer(width, height);
-        };
-        if (queue) queue();
-        const TestSupport::Picture shown = render();
-        std::vector<unsigned> flags;
-        for (GameObject* o : objects) {
-            flags.push_back(o->flags);
-            if (auto* line = o->GetComponent<TextComponent>()) line->m_drawMe = false;
-            else o->flags |= OBJ_SKIP_DRAW;
+        const int w = GetParam().first, h = GetParam().second;
+        TestSupport::Picture frames[2];
+        for (int shown : {1, 0, 1}) {
+            for (GameObject* o : objects)
+                if (auto* line = o->GetComponent<TextComponent>()) line->m_drawMe = shown;
+                else o->flags = shown ? o->flags & ~OBJ_SKIP_DRAW : o->flags | OBJ_SKIP_DRAW;
+            if (frames[shown].empty()) game.GetSystem()->renderer->RenderScene();
+            if (frames[shown].empty()) frames[shown] = TestSupport::ReadBackBuffer(w, h);
         }
-        const TestSupport::Picture hidden = render();
-        for (size_t i = 0; i < objects.size(); ++i) {
-            objects[i]->flags = flags[i];
-            if (auto* line = objects[i]->GetComponent<TextComponent>()) line->m_drawMe = true;
-        }
-        Drawn box;
-        for (int y = std::max(within.top, 0); y < std::min(within.bottom, height); ++y)
-            for (int x = std::max(within.left, 0); x < std::min(within.right, width); ++x) {
-                const size_t at = (static_cast<size_t>(height - 1 - y) * width + x) * 4;
-                int change = 0;
-                for (int c = 0; c < 3; ++c) change = std::max(change, std::abs(shown[at + c] - hidden[at + c]));
-                if (change == 0) continue;
-                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y),
-                       std::max(box.most, change)};
-            }
+        glm::ivec4 box(w, h, -1, -1);
+        for (int y = std::max(in.y, 0); y < std::min(in.w, h); ++y)
+            for (int x = std::max(in.x, 0); x < std::min(in.z, w); ++x)
+                for (size_t c = 0, at = (static_cast<size_t>(h - 1 - y) * w + x) * 4; c < 3; ++c)
+                    if (frames[0][at + c] != frames[1][at + c])
+                        box = glm::ivec4(glm::min(glm::ivec2(box), {x, y}), glm::max(glm::ivec2(box.z, box.w), {x, y}));
         return box;
     }
     // The current screen's object whose line is `text` or whose UI name it is.
     GameObject* Named(const std::string& text)
     {
-        const int screen = game.GetSystem()->gameStateManager->GetCurrentState();
         for (GameObject* o : game.GetSystem()->objectManager->GetAllObjects()) {
             const auto* line = o->GetComponent<TextComponent>();
             const auto* element = o->GetComponent<UILogicComponent>();
-            if (o->stateId == screen && ((line && line->m_text == text) || (element && element->m_UIName == text)))
+            if (o->stateId == game.GetSystem()->gameStateManager->GetCurrentState() &&
+                ((line && line->m_text == text) || (element && element->m_UIName == text)))
                 return o;
         }
-        ADD_FAILURE() << text;
         return nullptr;
     }
-    // An object's right edge in window pixels.
-    float RightEdge(const GameObject* o) const { return GetParam().first / 2.0f + o->position.x + o->scale.x / 2; }
 
     GameplayHarness game{GetParam().first, GetParam().second};
 };
@@ -173,8 +140,7 @@ TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
     GetStateObject(StateObjectKind::TransitionLevel)->Update(*system->gameStateManager);  // the time queued last
     const FontManager::TextItem time = system->fontManager->GetQueue().back();
     ASSERT_EQ(time.text, "12345");
-    EXPECT_TRUE(time.layout);
-    EXPECT_LT(time.x + system->fontManager->TextWidth(time.fontId, time.text, true), GetParam().first * 0.45f);
+    EXPECT_LT(time.x + system->fontManager->TextWidth(time.fontId, time.text, time.layout), GetParam().first * 0.45f);
     for (GameObject* o : system->objectManager->GetObjectsWithComponent(CT_TEXT)) {
         const auto* label = o->GetComponent<TextComponent>();
         if (label->m_text != TRANSITION_TIME_LABEL) continue;
@@ -188,59 +154,45 @@ TEST_P(ProfileNameInProcessTest, LinesStandAsLaidOutAndTheOpenConsoleHidesThem)
 {
     ASSERT_TRUE(game.Start());
     System* system = game.GetSystem();
-    const float scale = GetParam().first / 1024.0f, centre = GetParam().first / 2.0f;
-    std::string name = "Anna-Lena";
-    system->profileManager->CreateProfile(name);
-    system->profileManager->SelectProfile(name);
-    system->profileManager->GetCurrentProfile()->lastLevelTime = 42;
-    auto* transition = GetStateObject(StateObjectKind::TransitionLevel);
-    const auto queueTime = [&] { transition->Update(*system->gameStateManager); };
-    // Each screen: what it shows, then the console open over it; inside the
-    // console's backing the screen's lines change no more than the backing
-    // lets through.
+    const int centre = GetParam().first / 2;
+    GameState* transition = GetStateObject(StateObjectKind::TransitionLevel);
+    const auto middle = [](const glm::ivec4& box) { return (box.x + box.z) / 2.0f; };
     int underBacking = 0;
     for (int screen : {STATE_MAINMENU, 37, 17}) {
-        SCOPED_TRACE(screen);
         system->gameStateManager->RequestState(screen);  // the menus go first
         ASSERT_GT(game.StepUntil([&] { return system->gameStateManager->GetCurrentState() == screen; }, 5), 0);
-        game.Step();
-        std::vector<GameObject*> lines;
-        for (GameObject* o : system->objectManager->GetAllObjects())
-            if (o->stateId == screen && o->GetComponent<TextComponent>()) lines.push_back(o);
-        if (screen == STATE_MAINMENU) {  // the greeting under the buttons' middle
-            EXPECT_NEAR(DrawnBy({Named("lblProfileName")}).Middle(), centre + Named("btnStart")->position.x, 3.0f);
-        } else if (screen == 37) {  // each size beside its box as laid out; the left column's lines start together
-            const char* const sizes[] = {"800 x 600", "1024 x 768", "1280 x 960"};
-            for (int i = 0; i < 3; ++i)
-                EXPECT_NEAR(DrawnBy({Named(sizes[i])}).left - RightEdge(Named("chkboxReso" + std::to_string(i + 1))),
-                            (170.0f - 153.0f) * scale, 3.0f) << sizes[i];
-            const int column = DrawnBy({Named("Resolution")}).left;
-            for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"})
-                EXPECT_NEAR(DrawnBy({Named(text)}).left, column, 2) << text;
-        } else {  // the lines laid out in the middle stay there; the time, the grade and its stars centred as a block
-            for (const char* title : {"Level 1 complete", "Next level: BOOM"})
-                EXPECT_NEAR(DrawnBy({Named(title)}).Middle(), centre, 4.0f) << title;
+        if (screen == STATE_MAINMENU)  // the greeting under the buttons' middle
+            EXPECT_NEAR(middle(DrawnBy({Named("lblProfileName")})), centre + Named("btnStart")->position.x, 3.0f);
+        for (int i = 0; screen == 37 && i < 3; ++i) {  // each size 17 layout pixels right of its box, as laid out
+            const GameObject* box = Named("chkboxReso" + std::to_string(i + 1));
+            const char* size = i == 0 ? "800 x 600" : i == 1 ? "1024 x 768" : "1280 x 960";
+            const float gap = DrawnBy({Named(size)}).x - centre - box->position.x - box->scale.x / 2;
+            EXPECT_NEAR(gap, 17.0f * centre / 512, 3.0f) << size;
+        }
+        for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"})  // the left column's start
+            if (screen == 37) EXPECT_NEAR(DrawnBy({Named(text)}).x, DrawnBy({Named("Resolution")}).x, 2) << text;
+        if (screen == 17) {  // the title, and the time, the grade and its stars as a block, centred
             std::vector<GameObject*> block = {Named(TRANSITION_TIME_LABEL), Named("Grade:")};
             for (GameObject* star : dynamic_cast<TransitionLevel*>(transition)->GetStars()) block.push_back(star);
-            EXPECT_NEAR(DrawnBy(block, queueTime).Middle(), centre, 8.0f);
+            EXPECT_NEAR(middle(DrawnBy({Named("Level 1 complete")})), centre, 4.0f);
+            transition->Update(*system->gameStateManager);  // the time queued for the next frame
+            EXPECT_NEAR(middle(DrawnBy(block)), centre, 8.0f);
         }
-        game.Hold({KEY_OEM_3});
-        game.Step();
-        game.Release();
-        game.Step();
-        ASSERT_TRUE(system->console->IsOpen());
+        // Lines under where the console's backing lies show there only while it is closed.
+        std::vector<GameObject*> lines;
+        for (GameObject* o : system->objectManager->GetObjectsWithComponent(CT_TEXT))
+            if (o->stateId == screen) lines.push_back(o);
         const GameObject* backing = system->console->GetConsoleObject();
-        const Drawn inside{static_cast<int>(centre + backing->position.x - backing->scale.x / 2),
-                           static_cast<int>(GetParam().second / 2.0f - backing->position.y - backing->scale.y / 2),
-                           static_cast<int>(centre + backing->position.x + backing->scale.x / 2),
-                           static_cast<int>(GetParam().second / 2.0f - backing->position.y + backing->scale.y / 2)};
-        const Drawn under = DrawnBy(lines, screen == 17 ? queueTime : std::function<void()>(), inside);
-        underBacking += under.right >= 0;
-        EXPECT_LE(under.most, (1.0f - backing->GetComponent<GUIComponent>()->m_opacity) * 255.0f + 2.0f);
-        game.Hold({KEY_OEM_3});
-        game.Step();
-        game.Release();
-        game.Step();
+        const glm::ivec2 corner = glm::ivec2(centre + backing->position.x - backing->scale.x / 2,
+                                             GetParam().second / 2 - backing->position.y - backing->scale.y / 2);
+        for (bool open : {false, true}) {
+            if (open) game.Hold({KEY_OEM_3}), game.Step(), game.Release(), game.Step();
+            if (screen == 17) transition->Update(*system->gameStateManager);
+            const bool drawn = DrawnBy(lines, glm::ivec4(corner, corner + glm::ivec2(backing->scale))).z >= 0;
+            EXPECT_TRUE(!open || !drawn) << screen;
+            underBacking += !open && drawn;
+        }
+        game.Hold({KEY_OEM_3}), game.Step(), game.Release(), game.Step();
     }
     EXPECT_GE(underBacking, 1);
 }

@@ -50,6 +50,14 @@ const float COLOR_TABLE[FontManager::COLOR_COUNT][FontManager::FLOATS_PER_COLOR]
     {0.85f, 0.85f, 0.85f}  // light grey
 };
 
+// The interface's scale in a width x height window: 1 at 1024 x 768.
+float LayoutScaleOf(int width, int height)
+{
+    if (width <= 0 || height <= 0) return 1.0f;
+    return std::min(static_cast<float>(width) / GUIComponent::LAYOUT_WIDTH,
+                    static_cast<float>(height) / GUIComponent::LAYOUT_HEIGHT);
+}
+
 } // namespace
 
 FontManager::FontManager()
@@ -75,13 +83,6 @@ FontManager::~FontManager()
 void FontManager::CreateBufferObject()
 {
     glGenBuffers(1, &m_bufferObject[0]);
-}
-
-float FontManager::LayoutScaleOf(int width, int height)
-{
-    if (width <= 0 || height <= 0) return 1.0f;
-    return std::min(static_cast<float>(width) / GUIComponent::LAYOUT_WIDTH,
-                    static_cast<float>(height) / GUIComponent::LAYOUT_HEIGHT);
 }
 
 void FontManager::LoadFontsFromXML()

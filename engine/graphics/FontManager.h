@@ -158,10 +158,6 @@ public:
     // lays it out (the characters' advances; codes outside 32..127 take
     // none); -1 when that font is missing or has no atlas.
     float TextWidth(const std::string& fontId, const std::string& text, bool layout = false) const;
-    // The layout scale of a width x height window (1 for 1024 x 768), and the
-    // one the fonts were last loaded for (from the System's window).
-    static float LayoutScaleOf(int width, int height);
-    float GetLayoutScale() const { return m_layoutScale; }
     size_t GetFontCount() const { return m_fonts.size(); }
     bool HasLibrary() const { return m_library != nullptr; }
     GLuint GetBufferObject() const { return m_bufferObject[0]; }
@@ -181,7 +177,8 @@ private:
     GLint m_texLocation = -1;
     GLint m_colorLocation = -1;
     std::map<std::string, std::unique_ptr<Font>> m_fonts;
-    // The catalogue again at the layout scale; empty while it is 1.
+    // The catalogue again at the layout scale (of the System's window when the
+    // fonts were loaded); empty while it is 1.
     std::map<std::string, std::unique_ptr<Font>> m_layoutFonts;
     float m_layoutScale = 1.0f;
     std::vector<float> m_colors;

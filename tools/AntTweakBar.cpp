@@ -1,5 +1,6 @@
 #include "tools/AntTweakBar.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
 #include "engine/graphics/FontManager.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/TextureManager.h"
@@ -90,6 +92,41 @@ glm::vec2 CursorFromCentre(int x, int y, int width, int height)
     return glm::vec2(static_cast<float>(x - width / 2), static_cast<float>(height / 2 - y));
 }
 
+std::string PanelPlace::Define() const
+{
+    return " position='" + std::to_string(x) + " " + std::to_string(y) + "' size='" + std::to_string(width) + " " +
+           std::to_string(height) + "'";
+}
+
+PanelPlaces PlacePanels(int width, int height)
+{
+    const int top = PANEL_MARGIN, belowTitle = top + FOLDED_PANEL_HEIGHT + PANEL_GAP;
+    const int left = PANEL_MARGIN, middle = left + PANEL_WIDTH + PANEL_GAP;
+    const int right = std::max(middle + PANEL_WIDTH + PANEL_GAP, width - PANEL_MARGIN - OBJECT_PANEL_WIDTH);
+    const int soundTop = top + PHYSICS_PANEL_HEIGHT + PANEL_GAP;
+    // From y down to the bottom margin, at most `most`; a title's room at least.
+    const auto downFrom = [height](int y, int most) {
+        return std::max(FOLDED_PANEL_HEIGHT, std::min(most, height - PANEL_MARGIN - y));
+    };
+    PanelPlaces places;
+    places.graphics = {left, top, PANEL_WIDTH, downFrom(top, height)};
+    places.levelEditor = {left, belowTitle, PANEL_WIDTH, downFrom(belowTitle, height)};
+    places.physics = {middle, top, PANEL_WIDTH, downFrom(top, PHYSICS_PANEL_HEIGHT)};
+    places.sound = {middle, soundTop, PANEL_WIDTH, downFrom(soundTop, SOUND_PANEL_HEIGHT)};
+    places.help = {right, top, OBJECT_PANEL_WIDTH, downFrom(top, HELP_PANEL_HEIGHT)};
+    places.object = {right, belowTitle, OBJECT_PANEL_WIDTH, downFrom(belowTitle, OBJECT_PANEL_HEIGHT)};
+    return places;
+}
+
+PanelPlaces CurrentPanelPlaces()
+{
+    int width = 0, height = 0;
+    // Without a size yet the panels are laid out for the interface's.
+    if (!ClientSize(width, height))
+        return PlacePanels(static_cast<int>(GUIComponent::LAYOUT_WIDTH), static_cast<int>(GUIComponent::LAYOUT_HEIGHT));
+    return PlacePanels(width, height);
+}
+
 void SetUp(TweakBarState* state)
 {
     if (!TwInit(TW_OPENGL_CORE, nullptr))
@@ -106,6 +143,11 @@ void SetUp(TweakBarState* state)
     GraphicsManagerBar(state);
     SoundManagerBar(state);
     PhysicsManagerBar(state);
+    // The help window opens folded, where no panel is; shown with the
+    // panels, also when a display-mode change made them again.
+    const std::string help = std::string(" TW_HELP") + CurrentPanelPlaces().help.Define() +
+                             " iconified=true visible=" + (state->shown ? "true " : "false ");
+    TwDefine(help.c_str());
 }
 
 void Destroy(TweakBarState* state)
@@ -143,9 +185,8 @@ void LevelEditorBar(TweakBarState* state)
     if (!state) return;
     state->levelEditorBar = TwNewBar(LEVEL_EDITOR_BAR);
     const std::string def = std::string(LEVEL_EDITOR_BAR) + " label='Level Editor Bar'" + " color='0 0 200'" +
-                            " text=light alpha=150" + " refresh=0.01" + " position='" +
-                            std::to_string(LEVEL_EDITOR_BAR_X) + " " + std::to_string(LEVEL_EDITOR_BAR_Y) + "'" +
-                            " valueswidth=120 size='240 300'";
+                            " text=light alpha=150" + " refresh=0.01" + CurrentPanelPlaces().levelEditor.Define() +
+                            " valueswidth=120";
     if (state->levelEditorBar) TwDefine(def.c_str());
 }
 

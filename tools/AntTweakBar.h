@@ -47,15 +47,37 @@ constexpr const char* SOUND_BAR = "SoundManagerBar";
 constexpr const char* PHYSICS_BAR = "PhysicsManagerBar";
 constexpr const char* LEVEL_EDITOR_BAR = "LevelEditorBar";
 
-// Where the panels sit, in pixels from the window's top left.
-constexpr int SOUND_BAR_X = 16;
-constexpr int SOUND_BAR_BOTTOM_GAP = 270;  // y = window height - this
-constexpr int PHYSICS_BAR_X = 300;
-constexpr int PHYSICS_BAR_Y = 50;
-constexpr int LEVEL_EDITOR_BAR_X = 20;
-constexpr int LEVEL_EDITOR_BAR_Y = 40;
-constexpr int OBJECT_BAR_RIGHT_GAP = 300;  // x = window width - this
-constexpr int OBJECT_BAR_Y = 20;
+// Where the panels open, in pixels from the window's top left: three columns
+// that never meet in a window of 800 x 600 or more. Left, the graphics panel
+// the window's height (folded in the level editor, with the editor's panel
+// under its title); in the middle the physics panel over the sound panel;
+// right, the help window (folded at first, its title alone) over the object
+// panel. Each panel keeps inside the window.
+constexpr int PANEL_MARGIN = 16;       // from the window's edges
+constexpr int PANEL_GAP = 8;           // between two panels
+constexpr int PANEL_WIDTH = 240;
+constexpr int OBJECT_PANEL_WIDTH = 280;
+constexpr int FOLDED_PANEL_HEIGHT = 24;  // room for a folded panel's title
+constexpr int PHYSICS_PANEL_HEIGHT = 300;
+constexpr int SOUND_PANEL_HEIGHT = 250;
+constexpr int HELP_PANEL_HEIGHT = 300;
+constexpr int OBJECT_PANEL_HEIGHT = 700;  // at most
+
+// One panel's place and size.
+struct PanelPlace
+{
+    int x, y, width, height;
+    // The place as a define's " position='x y' size='w h'".
+    std::string Define() const;
+};
+struct PanelPlaces
+{
+    PanelPlace graphics, physics, sound, help, levelEditor, object;
+};
+PanelPlaces PlacePanels(int width, int height);
+// The places for the window's client size now (without one, for the
+// interface's layout size).
+PanelPlaces CurrentPanelPlaces();
 
 // Mass shown for an inverse mass at or below this (an immovable body).
 constexpr float MIN_INVERSE_MASS = 0.0000001f;

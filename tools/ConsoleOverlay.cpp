@@ -4,6 +4,7 @@
 
 #include "engine/core/FrameRateController.h"
 #include "engine/core/System.h"
+#include "engine/graphics/FontManager.h"
 #include "engine/graphics/Renderer.h"
 #include "engine/graphics/UIPass.h"
 #include "engine/objects/GameObject.h"
@@ -46,10 +47,15 @@ void DrawConsoleOverlay(Renderer& renderer)
 {
     RenderConsoleOverlay(renderer.m_hudLocations, renderer.Get2DProjection());
     System* system = System::PeekInstance();
-    if (Console* console = system ? system->console : nullptr) {
+    if (!system) return;
+    if (Console* console = system->console) {
         if (console->IsOpen()) console->Draw();
         if (console->GetGraphMode() != 0) console->DrawFPSGraph();
     }
+    // The game's text is drawn already, under the backing: no line of a
+    // screen or a HUD crosses the console's.
+    if (FontManager* fonts = system->fontManager)
+        fonts->RenderAllText(renderer.GetViewportWidth(), renderer.GetViewportHeight());
 }
 
 } // namespace QRX

@@ -1,6 +1,8 @@
 // The console's part of the frame's picture, drawn through the renderer's
-// overlays under the text: the overlay lines and background while the console
-// is open, the frame-time graph while shown, then the console's own text.
+// overlays over the text, as a layer above everything of the game (the
+// developer panels alone come after it): the background while the console is
+// open, which hides the game's picture and text under it, the frame-time
+// graph while shown, then the overlay lines and the console's own text.
 #pragma once
 #include <glm/glm.hpp>
 
@@ -20,7 +22,8 @@ void QueueConsoleOverlayText(int stateId, double frameTime);
 void RenderConsoleOverlay(const HudLocations& hud, const glm::mat4& projection2D);
 
 // The renderer's overlay: RenderConsoleOverlay, then the console's text while
-// it is open and its graph while a graph mode is set.
+// it is open and its graph while a graph mode is set, and draws the text so
+// queued at once, over the backing.
 void DrawConsoleOverlay(Renderer& renderer);
 
 } // namespace QRX

@@ -230,11 +230,6 @@ void DefineBar(const std::string& name, const std::string& pieces)
     TwDefine(def.c_str());
 }
 
-std::string Position(int x, int y)
-{
-    return " position='" + std::to_string(x) + " " + std::to_string(y) + "'";
-}
-
 } // namespace
 
 void GraphicsManagerBar(TweakBarState* state)
@@ -244,7 +239,8 @@ void GraphicsManagerBar(TweakBarState* state)
     state->graphicsBar = bar;
     if (!bar) return;
     DefineBar(GRAPHICS_BAR, std::string(" visible=true") + " label='Graphics Settings'" + " color='128 124 160'" +
-                                " text=dark alpha=196" + " refresh=0.01" + " valueswidth=120 size='240 430'" +
+                                " text=dark alpha=196" + " refresh=0.01" + " valueswidth=120" +
+                                CurrentPanelPlaces().graphics.Define() +
                                 " help='These properties define the main graphics settings'");
     const TwType* types = state->types;
 
@@ -316,11 +312,8 @@ void SoundManagerBar(TweakBarState* state)
     TwBar* bar = TwNewBar(SOUND_BAR);
     state->soundBar = bar;
     if (!bar) return;
-    int width = 0, height = 0;
-    ClientSize(width, height);
     DefineBar(SOUND_BAR, std::string(" label='Sound settings'") + " color='128 124 060'" + " text=dark alpha=196" +
-                             " refresh=0.01" + Position(SOUND_BAR_X, height - SOUND_BAR_BOTTOM_GAP) +
-                             " valueswidth=120 size='240 250'");
+                             " refresh=0.01" + CurrentPanelPlaces().sound.Define() + " valueswidth=120");
     TwAddVarCB(bar, "SFXMute", TW_TYPE_BOOLCPP, SetField<bool, EffectsOff>, GetField<bool, EffectsOff>, nullptr,
                "group=Audio label='Sound Mute' help='Sound effects mute state.' false='No' true='Yes' ");
     TwAddVarCB(bar, "Volume", TW_TYPE_FLOAT, SetVolume, GetVolume, nullptr,
@@ -334,8 +327,7 @@ void PhysicsManagerBar(TweakBarState* state)
     state->physicsBar = bar;
     if (!bar) return;
     DefineBar(PHYSICS_BAR, std::string(" label='Physics Manager'") + " color='0 0 200'" + " text=light alpha=150" +
-                               " refresh=0.01" + Position(PHYSICS_BAR_X, PHYSICS_BAR_Y) +
-                               " valueswidth=120 size='240 300'");
+                               " refresh=0.01" + CurrentPanelPlaces().physics.Define() + " valueswidth=120");
     PhysicsManager* physics = Sys() ? Sys()->physicsManager : nullptr;
     if (!physics) return;
     TwAddVarRW(bar, "SleepTime", TW_TYPE_FLOAT, &physics->SleepTime, "");

@@ -595,11 +595,8 @@ void CreateObjectBar(TweakBarState* state, GameObject* object)
     TwBar* bar = TwNewBar(OBJECT_BAR);
     state->objectBar = bar;
     if (!bar) return;
-    int width = 0, height = 0;
-    ClientSize(width, height);
     const std::string def = std::string(OBJECT_BAR) + " color='128 224 160'" + " text=dark alpha=196" +
-                            " refresh=0.01" + " position='" + std::to_string(width - OBJECT_BAR_RIGHT_GAP) + " " +
-                            std::to_string(OBJECT_BAR_Y) + "'" + " valueswidth=150 size='280 700'";
+                            " refresh=0.01" + CurrentPanelPlaces().object.Define() + " valueswidth=150";
     TwDefine(def.c_str());
 
     PanelBuilder panel(bar, object);

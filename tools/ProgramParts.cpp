@@ -225,13 +225,14 @@ void InstallDisplayParts(EngineDoor& door)
 
 void InstallDrawingParts(EngineDoor& door)
 {
-    door.overlays.underText = {DrawConsoleOverlay};
     door.overlays.overText = {
         // The level editor's grid and shapes, only while it is current (the
         // line queue is already emptied, so it draws directly).
         [](Renderer&) {
             if (LevelEditor* editor = FindLevelEditor()) editor->Draw();
         },
+        // The console over all of the game, its text included.
+        DrawConsoleOverlay,
         // The panels while shown, without an object panel whose object died
         // or was deleted.
         [](Renderer&) {

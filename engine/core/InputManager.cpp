@@ -117,12 +117,22 @@ void InputManager::KeyDown(std::uint32_t virtualKey)
 
 void InputManager::KeyUp(std::uint32_t virtualKey)
 {
-    int index = KeyIndexOf(virtualKey);
-    if (index < 0) return;
+    const int index = KeyIndexOf(virtualKey);
+    if (index >= 0) ReleaseKey(index);
+}
+
+void InputManager::ReleaseKey(int index)
+{
     m_down[index] = false;
     // A press no frame has seen yet stays down until the end of this frame.
     if (current[index] == 1 && previous[index] == 0) m_releaseHeld[index] = true;
     else current[index] = 0;
+}
+
+void InputManager::ReleaseAllKeys()
+{
+    for (int index = 0; index < KEY_COUNT; ++index)
+        if (m_down[index] || current[index] != 0) ReleaseKey(index);
 }
 
 void InputManager::OnMouseMove(std::int64_t lParam)

@@ -138,6 +138,8 @@ public:
     // frame. A key that was up adds a stroke.
     void KeyDown(std::uint32_t virtualKey);
     void KeyUp(std::uint32_t virtualKey);
+    // KeyUp for every key held (a new window, whose messages start afresh).
+    void ReleaseAllKeys();
     // A mouse message's lParam (client x low word, y high word). The stored
     // position only changes while pad 0 is not connected.
     void OnMouseMove(std::int64_t lParam);
@@ -210,6 +212,7 @@ public:
     bool IsCharacterReady() const { return m_charReady; }
 
 private:
+    void ReleaseKey(int index);
     void MoveCursorWithPad(int thumbX, int thumbY);
     // Hands the picked object (null when none) to the object panel.
     void OpenPickInObjectPanel();

@@ -14,6 +14,7 @@
 #include "engine/platform/FilePath.h"
 #include "engine/platform/MessageBox.h"
 #include "engine/platform/MessagePump.h"
+#include "engine/platform/Mouse.h"
 #include "engine/platform/VirtualKeys.h"
 #include "engine/platform/WindowIcon.h"
 
@@ -431,11 +432,20 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
     const bool held = Platform::StartVideo(nullptr);
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Resources released.\nShutting down window...");
+    Platform::AwaitMouseButtonsUp(CLICK_RELEASE_WAIT_SECONDS);
     KillWindow(restoreDisplay);
     if (setFullscreen) m_fullscreen = fullscreen;
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window shutdown.\nRecreating window...");
     bool result = Create(width, height);
+    if (!result && !setFullscreen && m_fullscreenRefused) {
+        // A new size that the display offers no full-screen mode of: the
+        // window has the size asked for, windowed, and that is a change made.
+        LogReport(LOG_WARNING, caller, file, __LINE__,
+                  "The display offers no full-screen mode of %d x %d: the window is now windowed at that size.", width,
+                  height);
+        result = true;
+    }
     if (!result) {
         LogReport(LOG_ERROR, caller, file, __LINE__, "Something went wrong while trying to recreate a new window!");
         if (!m_context) {
@@ -455,6 +465,10 @@ bool Window::RebuildDisplay(const char* caller, int width, int height, bool rest
         }
     }
     if (held) Platform::StopVideo();
+    // The releases that went to the old window are lost with it: nothing is
+    // held in the new one (a click that asked for the change would else
+    // swallow the next).
+    if (system && system->inputManager) system->inputManager->ReleaseAllKeys();
 
     LogReport(LOG_INFO, caller, file, __LINE__, "Window created.\nReiniting resources...");
     // Textures come back through the loading state that the caller requests.

@@ -40,6 +40,9 @@ public:
     // Larger sides in the configuration are refused (defaults are used).
     static constexpr int MAX_WINDOW_SIDE = 16384;
     static constexpr const char* TITLE = "Zendra";
+    // A rebuild waits at most this long for the click that asked for it to
+    // be released in the window it was pressed in.
+    static constexpr double CLICK_RELEASE_WAIT_SECONDS = 0.5;
     static constexpr const char* CONFIG_PATH = "data/config/config.xml";
     static constexpr const char* CURSOR_PATH = "data\\assets\\arrow.cur";
     // The game's icon: a large and a small image.
@@ -97,7 +100,10 @@ public:
     // the previous mode.
     bool SetFullscreen(bool fullscreen);
     // Rebuilds the window at a new client size. A size larger than the
-    // desktop (or not positive) is refused at once with no change.
+    // desktop (or not positive) is refused at once with no change. True when
+    // the window has the new size, also when a full-screen window had to
+    // become windowed for it (no full-screen mode of that size; a warning
+    // says so). Keys and buttons held count as released in the new window.
     bool ChangeResolution(int width, int height, bool restoreDisplay);
     // Rebuilds the window at its current size and mode.
     void OnResize(bool restoreDisplay);

@@ -1,12 +1,15 @@
 #include "engine/graphics/FontManager.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "engine/core/FileManager.h"
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/Font.h"
+#include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/Program.h"
 #include "engine/graphics/ShaderManager.h"
 
@@ -47,6 +50,14 @@ const float COLOR_TABLE[FontManager::COLOR_COUNT][FontManager::FLOATS_PER_COLOR]
     {0.85f, 0.85f, 0.85f}  // light grey
 };
 
+// The interface's scale in a width x height window: 1 at 1024 x 768.
+float LayoutScaleOf(int width, int height)
+{
+    if (width <= 0 || height <= 0) return 1.0f;
+    return std::min(static_cast<float>(width) / GUIComponent::LAYOUT_WIDTH,
+                    static_cast<float>(height) / GUIComponent::LAYOUT_HEIGHT);
+}
+
 } // namespace
 
 FontManager::FontManager()
@@ -76,6 +87,9 @@ void FontManager::CreateBufferObject()
 
 void FontManager::LoadFontsFromXML()
 {
+    const System* system = System::PeekInstance();
+    const Window* window = system ? system->window : nullptr;
+    m_layoutScale = window ? LayoutScaleOf(window->GetWidth(), window->GetHeight()) : 1.0f;
     FileManager* files = Files();
     // Flattened data stays until the file is closed: start afresh so that a
     // reload reads the catalogue as it is now.
@@ -102,7 +116,16 @@ bool FontManager::LoadFont(const std::string& id, int size, const std::string& p
     if (m_fonts.count(id)) return false;
     std::unique_ptr<Font> font(new (std::nothrow) Font(size, m_library, path));
     if (!font) return false;
+    const bool opened = font->HasAtlas();
+    const int used = font->GetSize();
     m_fonts.emplace(id, std::move(font));
+    // A file that did not open has been reported once; it has no letters to scale.
+    if (m_layoutScale != 1.0f && opened) {
+        const long scaled = std::lround(static_cast<float>(used) * m_layoutScale);
+        std::unique_ptr<Font> layout(new (std::nothrow)
+                                         Font(std::max(Font::MIN_SIZE, static_cast<int>(scaled)), m_library, path));
+        if (layout) m_layoutFonts.emplace(id, std::move(layout));
+    }
     return true;
 }
 
@@ -144,6 +167,13 @@ void FontManager::AddText(int mode, const std::string& text, float x, float y, c
     item.color = color;
     item.fontId = fontId;
     m_queue.push_back(std::move(item));
+}
+
+void FontManager::AddLayoutText(const std::string& text, float x, float y, const std::string& fontId,
+                                const glm::vec4& color)
+{
+    AddText(POSITION_CENTRE, text, x, y, fontId, color);
+    m_queue.back().layout = true;
 }
 
 void FontManager::AddText(int mode, const std::string& text, float x, float y, const std::string& fontId,
@@ -233,13 +263,12 @@ void FontManager::RenderAllText(int width, int height)
     glDisable(GL_DEPTH_TEST);
     glUseProgram(program->GetProgramObject());
     program->SetInUse(true);
-    Font* defaultFont = GetFont(DEFAULT_FONT_ID);
     if (m_vertexStore.empty()) m_vertexStore.assign(static_cast<size_t>(STORE_VERTICES) * FLOATS_PER_VERTEX, 0.0f);
     const GLuint coord = static_cast<GLuint>(m_coordLocation);
 
     for (const TextItem& item : m_queue) {
-        Font* activeFont = GetFont(item.fontId);
-        if (!activeFont) activeFont = defaultFont;
+        Font* activeFont = GetFont(item.fontId, item.layout);
+        if (!activeFont) activeFont = GetFont(DEFAULT_FONT_ID, item.layout);
         // No font to fall back on, or a font whose file never opened.
         if (!activeFont || !activeFont->HasAtlas()) continue;
 
@@ -273,6 +302,7 @@ void FontManager::ReleaseFonts()
 {
     // Each font deletes its atlas texture.
     m_fonts.clear();
+    m_layoutFonts.clear();
     if (m_bufferObject[0] != 0) {
         if (m_coordLocation >= 0) glDisableVertexAttribArray(static_cast<GLuint>(m_coordLocation));
         glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -296,15 +326,19 @@ std::vector<const char*> FontManager::GetFontNames() const
     return names;
 }
 
-Font* FontManager::GetFont(const std::string& id) const
+Font* FontManager::GetFont(const std::string& id, bool layout) const
 {
+    if (layout) {
+        auto it = m_layoutFonts.find(id);
+        if (it != m_layoutFonts.end()) return it->second.get();
+    }
     auto it = m_fonts.find(id);
     return it == m_fonts.end() ? nullptr : it->second.get();
 }
 
-float FontManager::TextWidth(const std::string& fontId, const std::string& text) const
+float FontManager::TextWidth(const std::string& fontId, const std::string& text, bool layout) const
 {
-    const Font* font = GetFont(fontId);
+    const Font* font = GetFont(fontId, layout);
     if (!font || !font->HasAtlas()) return -1.0f;
     float width = 0.0f;
     for (char ch : text) {

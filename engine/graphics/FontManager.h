@@ -6,6 +6,14 @@
 // "default" comes from "data\fonts\DUNGEON.TTF" at 12 pixels. The first font
 // registered under an id stays.
 //
+// The interface's lines are laid out for a 1024 x 768 window like its
+// pictures, and their letters grow and shrink with the window as the pictures
+// do: each catalogue font is also loaded at its size times the layout scale
+// (the window over 1024 x 768, the smaller of the two ratios) whenever that
+// scale is not 1. AddLayoutText queues a line in those letters; every other
+// line (console, developer overlay, HUD captions placed in pixels) keeps the
+// catalogue's pixel size.
+//
 // Anyone queues lines during a frame with AddText; once per frame the renderer
 // calls RenderAllText, which lays each line out glyph by glyph in normalised
 // device coordinates, draws it with the program "font" (built by
@@ -75,6 +83,7 @@ public:
         float y = 0.0f;
         glm::vec4 color{1.0f, 1.0f, 1.0f, 1.0f};
         std::string fontId;
+        bool layout = false;  // in the letters of the interface's layout
     };
 
     // What LayoutLine produced for one line.
@@ -96,9 +105,10 @@ public:
 
     // Loads every font of the catalogue (or the fallback font without one).
     void LoadFontsFromXML();
-    // Registers a new font under the id. False, changing nothing, when the id
-    // is taken or the font cannot be allocated; a font whose file cannot be
-    // opened is registered all the same (without an atlas).
+    // Registers a new font under the id (and its layout-scaled twin). False,
+    // changing nothing, when the id is taken or the font cannot be allocated;
+    // a font whose file cannot be opened is registered all the same (without
+    // an atlas).
     bool LoadFont(const std::string& id, int size, const std::string& path);
     // Builds the program "font" and looks up "coord", "tex" and "color"; a
     // missing one logs "Could not bind attribute/uniform %s" and stops the
@@ -108,6 +118,10 @@ public:
     // Queues one line with an RGBA colour.
     void AddText(int mode, const std::string& text, float x, float y, const std::string& fontId,
                  const glm::vec4& color);
+    // Queues one line of the interface: position mode 0, its letters at the
+    // layout scale.
+    void AddLayoutText(const std::string& text, float x, float y, const std::string& fontId,
+                       const glm::vec4& color);
     // Queues one line with a colour of the table; indices outside 0..11 are
     // clamped to the nearest entry.
     void AddText(int mode, const std::string& text, float x, float y, const std::string& fontId, int colorIndex,
@@ -137,12 +151,13 @@ public:
     // vertices) for a width x height window.
     static LineLayout LayoutLine(const Font& font, const TextItem& item, int width, int height, float* vertices);
 
-    // The font of an id, or null.
-    Font* GetFont(const std::string& id) const;
+    // The font of an id (in the layout's letters with the flag; the same font
+    // while the layout scale is 1), or null.
+    Font* GetFont(const std::string& id, bool layout = false) const;
     // The width in pixels of a line in the font of an id, as RenderAllText
     // lays it out (the characters' advances; codes outside 32..127 take
     // none); -1 when that font is missing or has no atlas.
-    float TextWidth(const std::string& fontId, const std::string& text) const;
+    float TextWidth(const std::string& fontId, const std::string& text, bool layout = false) const;
     size_t GetFontCount() const { return m_fonts.size(); }
     bool HasLibrary() const { return m_library != nullptr; }
     GLuint GetBufferObject() const { return m_bufferObject[0]; }
@@ -162,6 +177,10 @@ private:
     GLint m_texLocation = -1;
     GLint m_colorLocation = -1;
     std::map<std::string, std::unique_ptr<Font>> m_fonts;
+    // The catalogue again at the layout scale (of the System's window when the
+    // fonts were loaded); empty while it is 1.
+    std::map<std::string, std::unique_ptr<Font>> m_layoutFonts;
+    float m_layoutScale = 1.0f;
     std::vector<float> m_colors;
     std::list<TextItem> m_queue;
     // Shared by every line; allocated (zeroed) on first use.

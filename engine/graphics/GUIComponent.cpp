@@ -8,7 +8,6 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
-#include "engine/graphics/FontManager.h"
 #include "engine/graphics/MeshManager.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/graphics/TextureManager.h"

@@ -6,12 +6,10 @@
 // interface files are laid out for a 1024 x 768 window: Read sets the layout
 // size to that, and the window's rescaling (FitToWindow) scales position and
 // size by the window size over the layout size (and the offsets of a text
-// component on the same object likewise, so its line keeps its place in the
-// box), then records the window size. A line on an object narrower than
-// ANCHOR_WIDTH has no box: the object only marks where the line starts, laid
-// out so the line sits where the layout wants it; as its letters keep their
-// pixel size, its middle, not its start, is what is scaled. A save writes all of these back in the
-// file's 1024 x 768 layout: the very values read while they stand where the
+// component on the same object likewise; its letters follow the layout's
+// scale too, see TextComponent, so the whole line keeps its place), then
+// records the window size. A save writes all of these back in the file's
+// 1024 x 768 layout: the very values read while they stand where the
 // last fit put them (no float round trip), any changed since then scaled back.
 //
 // The texture is held twice, as the graphics component's: the object's own
@@ -39,8 +37,6 @@ public:
     // The window size that interface files are laid out for.
     static constexpr float LAYOUT_WIDTH = 1024.0f;
     static constexpr float LAYOUT_HEIGHT = 768.0f;
-    // Narrower than this (in the layout), an object is only a text's anchor.
-    static constexpr float ANCHOR_WIDTH = 16.0f;
 
     GUIComponent();
     ~GUIComponent() override = default;
@@ -58,8 +54,7 @@ public:
     void CopyFrom(const Component* other) override;
     // Fits the owner's x and y position and scale to a window of the size
     // (Window::RescaleUIObject), and the offsets of its text component by the
-    // same factors (a text on an anchor by its middle, when its font is
-    // loaded), keeping what they are in the file's layout. False, with
+    // same factors, keeping what they are in the file's layout. False, with
     // nothing changed, without an owner or a layout size.
     bool FitToWindow(int width, int height);
     // The owner's place in the file's layout: each x and y value of position

@@ -596,17 +596,16 @@ void Renderer::DrawScene()
     // The queued debug lines.
     DrawQueuedLines();
 
-    // The user interface, the text components, the overlays under the text
-    // (the console's), the text queue. The console's own text and graph go
-    // before the text queue is drawn, so they show in this frame and not once
-    // more after the console closes; the graph draws once a frame whoever asks.
+    // The user interface, the text components, the overlays under the text,
+    // the text queue.
     RenderUI(m_hudLocations, m_projection2D);
     RenderTextComponents();
     for (const auto& overlay : Door().overlays.underText) overlay(*this);
     if (system->fontManager) system->fontManager->RenderAllText(m_viewportWidth, m_viewportHeight);
 
-    // The overlays over the text: the level editor's grid and shapes, and
-    // the developer panels.
+    // The overlays over the text: the level editor's grid and shapes, the
+    // console (which draws the text it queues itself) and the developer
+    // panels.
     for (const auto& overlay : Door().overlays.overText) overlay(*this);
 
     // Developer keys, on the frame the key goes down. The

@@ -132,8 +132,18 @@ void TextComponent::Render() const
     const int current = system->objectManager ? system->objectManager->CurrentStateId() : 0;
     if (owner->stateId != current) return;
     if (!system->fontManager) return;
-    system->fontManager->AddText(FontManager::POSITION_CENTRE, m_text, owner->position.x + m_posX,
-                                 owner->position.y + m_posY, m_fontId, m_color);
+    const float x = owner->position.x + m_posX, y = owner->position.y + m_posY;
+    if (InLayout()) system->fontManager->AddLayoutText(m_text, x, y, m_fontId, m_color);
+    else system->fontManager->AddText(FontManager::POSITION_CENTRE, m_text, x, y, m_fontId, m_color);
+}
+
+bool TextComponent::InLayout() const { return owner && owner->GetComponent<GUIComponent>(); }
+
+float TextComponent::Width(const std::string& text) const
+{
+    const System* system = System::PeekInstance();
+    const FontManager* fonts = system ? system->fontManager : nullptr;
+    return fonts ? fonts->TextWidth(m_fontId, text, InLayout()) : -1.0f;
 }
 
 } // namespace QRX

@@ -5,10 +5,12 @@
 // position mode 0 (pixels from the window centre, y up) at the owner's x and y
 // plus the component's offsets, but only while the owner is active and
 // belongs to the current game state, so a paused state's text stays hidden.
-// On an object with a GUI component the offsets are laid out with the
-// object: the window's rescaling multiplies them by the factors it applies to
-// the position, so the line keeps its place within the box at every size,
-// and Write gives them back in the box's file layout.
+// On an object with a GUI component the line is part of the interface's
+// layout: the window's rescaling multiplies the offsets by the factors it
+// applies to the position, and the line is drawn in the layout's letters
+// (FontManager::AddLayoutText), which grow and shrink by the same scale, so
+// the whole line, start, middle and end, keeps its place at every size;
+// Write gives the offsets back in the box's file layout.
 //
 // XML: "drawMe" ("true" sets the flag, anything else clears it), "Text",
 // "Color" (red green blue alpha), "FontIdentifier", "PosX", "PosY". Two text
@@ -46,6 +48,11 @@ public:
     // Queues the line with the System's font manager when the owner is active
     // and belongs to the current state; nothing without an owner.
     void Render() const;
+    // True on an object with a GUI component: the line follows the layout.
+    bool InLayout() const;
+    // The width in pixels of a text in this line's font and letters; -1
+    // without the font.
+    float Width(const std::string& text) const;
 
     std::string m_text;
     bool m_drawMe = false;

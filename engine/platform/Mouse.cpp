@@ -7,6 +7,7 @@ namespace Platform {
 
 namespace {
 SDL_Window* g_window = nullptr;
+constexpr Uint32 BUTTON_POLL_MILLISECONDS = 5;
 }
 
 void SetCursorWindow(SDL_Window* window) { g_window = window; }
@@ -36,6 +37,20 @@ bool GetCursorWindowSize(int& width, int& height)
 void WarpCursor(int x, int y)
 {
     if (g_window) SDL_WarpMouseInWindow(g_window, x, y);
+}
+
+void AwaitMouseButtonsUp(double seconds)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    const Uint64 end = SDL_GetTicks64() + static_cast<Uint64>(seconds * 1000.0);
+    SDL_PumpEvents();
+    // Held as the display itself says; the event layer's own state follows
+    // once the release is pumped.
+    while (SDL_GetGlobalMouseState(nullptr, nullptr) != 0 && SDL_GetTicks64() < end) {
+        SDL_Delay(BUTTON_POLL_MILLISECONDS);
+        SDL_PumpEvents();
+    }
+    SDL_PumpEvents();
 }
 
 } // namespace Platform

@@ -21,6 +21,11 @@ bool GetCursorClientPosition(int& x, int& y);
 bool GetCursorWindowSize(int& width, int& height);
 // Moves the system cursor to client pixel (x, y). Does nothing without a window.
 void WarpCursor(int x, int y);
+// Before the window goes: waits, at most `seconds`, while a mouse button is
+// held (the click that asked for a new window), so that its release reaches
+// the window it was pressed in. A release that went with its window would
+// leave the button held for the event layer, which then drops the next press.
+void AwaitMouseButtonsUp(double seconds);
 
 } // namespace Platform
 } // namespace QRX

@@ -9,7 +9,6 @@
 #include "engine/core/Logger.h"
 #include "engine/core/System.h"
 #include "engine/core/Window.h"
-#include "engine/graphics/FontManager.h"
 #include "engine/graphics/GUIComponent.h"
 #include "engine/graphics/TextComponent.h"
 #include "engine/objects/GameObject.h"
@@ -66,13 +65,23 @@ const char* CheckboxTexture(bool checked, bool hovered)
 
 ProfileManager* Profiles() { return System::GetInstance()->profileManager; }
 
-// Widths as the font manager lays a line out in the font; -1 without it.
-TextMeasure MeasureIn(const std::string& fontId)
+// Widths as a line's letters are drawn; -1 without its font.
+TextMeasure MeasureOf(const TextComponent& line)
 {
-    return [fontId](const std::string& text) {
-        const FontManager* fonts = System::GetInstance()->fontManager;
-        return fonts ? fonts->TextWidth(fontId, text) : -1.0f;
-    };
+    return [&line](const std::string& text) { return line.Width(text); };
+}
+
+// The current profile's greeting on the object's line, centred on its box
+// (under the buttons) however long the name.
+void ShowGreeting(GameObject& object)
+{
+    ProfileManager* profiles = Profiles();
+    auto* text = object.GetComponent<TextComponent>();
+    if (!text || !profiles || !profiles->GetCurrentProfile()) return;
+    text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name, object.scale.x - 2.0f * GREETING_MARGIN,
+                                         MeasureOf(*text));
+    const float width = text->Width(text->m_text);
+    if (width >= 0.0f) text->m_posX = -0.5f * width;
 }
 
 } // namespace
@@ -183,6 +192,12 @@ void Menu::Init()
     RefreshProfileList();
     if (system->gameStateManager->GetCurrentState() == STATE_MAINMENU) StartMenuMusic();
     if (system->window) system->window->RescaleUIObjects();
+    // The first frame, drawn before any update, greets the profile in its place too.
+    if (!system->objectManager) return;
+    for (GameObject* object : system->objectManager->GetObjectsWithComponent(CT_UILOGIC)) {
+        const auto* element = object->GetComponent<UILogicComponent>();
+        if (object->stateId == CurrentStateId() && element->m_UIName == "lblProfileName") ShowGreeting(*object);
+    }
 }
 
 void Menu::StartMenuMusic()
@@ -286,7 +301,7 @@ void Menu::TypeIntoNameField()
     m_NameStarted = true;
     for (char typed : input->GetUnclaimedText()) m_TypedName = ApplyTypedCharacter(m_TypedName, typed);
     m_NameField->m_text = FitToWidth(m_TypedName, TextRoom(*m_NameField->owner, *m_NameField),
-                                     MeasureIn(m_NameField->m_fontId), true);
+                                     MeasureOf(*m_NameField), true);
 }
 
 void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicComponent& element)
@@ -310,11 +325,7 @@ void Menu::UpdateElement(GameStateManager& manager, GameObject& object, UILogicC
     } else if (name == "chkboxReso1" || name == "chkboxReso2" || name == "chkboxReso3") {
         m_ResolutionBoxes[static_cast<size_t>(name.back() - '1')] = &element;
     } else if (name == "lblProfileName") {
-        ProfileManager* profiles = Profiles();
-        auto* text = object.GetComponent<TextComponent>();
-        if (text && profiles && profiles->GetCurrentProfile())
-            text->m_text = FittedProfileGreeting(profiles->GetCurrentProfile()->name, TextRoom(object, *text),
-                                                 MeasureIn(text->m_fontId));
+        ShowGreeting(object);
     }
     UpdateVolumeSlider(&element);
     if (element.m_LeftClickState == UI_STATE_BEGUN) OnButtonClicked(manager, name);
@@ -489,7 +500,7 @@ void Menu::RefreshProfileList()
         text->m_posY = PROFILE_SLOT_TEXT_Y;
         text->m_color = SLOT_TEXT_COLOUR;
         // Drawn within the slot; the slot keeps the whole name.
-        text->m_text = FitToWidth(names[i], TextRoom(*slot, *text), MeasureIn(text->m_fontId));
+        text->m_text = FitToWidth(names[i], TextRoom(*slot, *text), MeasureOf(*text));
     }
     SelectCurrentProfileSlot();
 }

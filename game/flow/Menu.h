@@ -109,6 +109,8 @@ glm::vec3 ProfileSlotPosition(int index);
 // "Hello, " + name + "! (Not you?)".
 constexpr const char* GREETING_HEAD = "Hello, ";
 constexpr const char* GREETING_TAIL = "! (Not you?)";
+// The greeting is centred in its box with at least this room on either side.
+constexpr float GREETING_MARGIN = 10.0f;
 std::string ProfileGreeting(const std::string& name);
 // What cuts a text short.
 constexpr const char* ELLIPSIS = "...";

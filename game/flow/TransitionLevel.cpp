@@ -67,12 +67,11 @@ TextPlace TransitionTimePlace(int stateId)
         place.x *= static_cast<float>(window->GetWidth()) / GUIComponent::LAYOUT_WIDTH;
         place.y *= static_cast<float>(window->GetHeight()) / GUIComponent::LAYOUT_HEIGHT;
     }
-    const FontManager* fonts = system->fontManager;
-    if (!fonts || !system->objectManager) return place;
+    if (!system->fontManager || !system->objectManager) return place;
     for (GameObject* object : system->objectManager->GetActiveObjectsWithComponent(CT_TEXT)) {
         const auto* label = object->GetComponent<TextComponent>();
         if (object->stateId != stateId || !label->m_drawMe || label->m_text != TRANSITION_TIME_LABEL) continue;
-        const float width = fonts->TextWidth(label->m_fontId, label->m_text + " ");
+        const float width = label->Width(label->m_text + " ");
         if (width < 0.0f) break;
         return TextPlace{object->position.x + label->m_posX + width, object->position.y + label->m_posY,
                          label->m_fontId};
@@ -154,13 +153,11 @@ void TransitionLevel::DrawTexts(int stateId)
     if (!fonts || !profile) return;
     if (IsGradedTransition(stateId)) {
         const TextPlace place = TransitionTimePlace(stateId);
-        fonts->AddText(FontManager::POSITION_CENTRE, std::to_string(profile->lastLevelTime), place.x, place.y,
-                       place.fontId, TEXT_WHITE);
+        fonts->AddLayoutText(std::to_string(profile->lastLevelTime), place.x, place.y, place.fontId, TEXT_WHITE);
     }
     if (stateId == WINNER_TRANSITION && system->window) {
         const float x = TRANSITION_WINNER_X_SHARE * static_cast<float>(system->window->GetWidth());
-        fonts->AddText(FontManager::POSITION_CENTRE, WinnerText(profile->winner), x, TRANSITION_WINNER_Y,
-                       TRANSITION_WINNER_FONT, TEXT_WHITE);
+        fonts->AddLayoutText(WinnerText(profile->winner), x, TRANSITION_WINNER_Y, TRANSITION_WINNER_FONT, TEXT_WHITE);
     }
 }
 

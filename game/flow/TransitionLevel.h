@@ -45,7 +45,7 @@ constexpr int TRANSITION_STAR_COUNT = 3;
 constexpr const char* STAR_FULL_TEXTURE = "star";
 constexpr const char* STAR_EMPTY_TEXTURE = "star_empty";
 constexpr float STAR_SIZE = 128.0f;
-constexpr float STAR_FIRST_X = 150.0f;
+constexpr float STAR_FIRST_X = -55.0f;
 constexpr float STAR_SPACING = 128.0f;
 constexpr float STAR_Y = -150.0f;
 constexpr float STAR_Z = -12.0f;
@@ -54,7 +54,7 @@ constexpr float STAR_Z = -12.0f;
 // (one blank after its text, in its font); a screen without that label gets
 // it at the fixed place, layout pixels from the centre (y up), in the font below.
 constexpr const char* TRANSITION_TIME_LABEL = "Time (seconds):";
-constexpr float TRANSITION_TIME_X = 240.0f;
+constexpr float TRANSITION_TIME_X = 12.0f;
 constexpr float TRANSITION_TIME_Y = 70.0f;
 constexpr const char* TRANSITION_TIME_FONT = "transition";
 // The winner of the two-player level: x is this share of the window width.

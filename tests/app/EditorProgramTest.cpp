@@ -23,12 +23,10 @@ using namespace QRX::TestSupport;
 
 namespace {
 
-// Pixels of the 1024 x 768 window (data/config/config.xml): the collapse
-// arrow of the panels' help window (it covers the editor's panel), the
-// editor panel's first creator button (CUBE), and a point on the grid seen
-// from the editor's starting camera.
-constexpr int HELP_ARROW_X = 27, HELP_ARROW_Y = 25;
-constexpr int CUBE_BUTTON_X = 143, CUBE_BUTTON_Y = 209;
+// Pixels of the 1024 x 768 window (data/config/config.xml): the editor
+// panel's first creator button (CUBE), and a point on the grid seen from the
+// editor's starting camera.
+constexpr int CUBE_BUTTON_X = 139, CUBE_BUTTON_Y = 217;
 constexpr int GRID_X = 650, GRID_Y = 600;
 
 class EditorProgramTest : public ScratchProgramTest
@@ -43,14 +41,13 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
 
     ASSERT_TRUE(driver.Type("`edit new\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
-    // The console closed (it has the keys), the panels shown, the help window
-    // folded away, the CUBE button, a click on the grid, Delete. None of
+    // The console closed (it has the keys), the panels shown, the CUBE
+    // button, a click on the grid, Delete. None of
     // these steps gives a sign the test can wait for: each is held for some
     // frames the window shows.
     EXPECT_FALSE(driver.Screenshot(0).empty());
     ASSERT_TRUE(driver.Type("`"));
     ASSERT_TRUE(driver.Press("F1")) << driver.FramesFailure();
-    ASSERT_TRUE(driver.Click(HELP_ARROW_X, HELP_ARROW_Y)) << driver.FramesFailure();
     ASSERT_TRUE(driver.Click(CUBE_BUTTON_X, CUBE_BUTTON_Y)) << driver.FramesFailure();
     // The cube follows the pointer onto the grid before it is stamped.
     ASSERT_TRUE(driver.MoveTo(GRID_X, GRID_Y)) << driver.FramesFailure();

@@ -146,17 +146,17 @@ TEST_F(TransitionScreens, EveryTransitionScreenOpensAndDraws)
         ASSERT_EQ(screen->GetStars().size(), 3u) << id;
         for (int i = 0; i < 3; ++i) {
             GameObject* star = screen->GetStars()[i];
-            EXPECT_EQ(star->position, glm::vec3(150.0f + 128.0f * i, -150.0f, -12.0f)) << id;
+            EXPECT_EQ(star->position, glm::vec3(-55.0f + 128.0f * i, -150.0f, -12.0f)) << id;
             EXPECT_EQ(star->scale, glm::vec3(128.0f, 128.0f, 1.0f)) << id;
             auto* gui = dynamic_cast<GUIComponent*>(star->GetComponent(CT_GUI));
             EXPECT_EQ(gui->m_textureId, i < 2 ? "star" : "star_empty") << id;
         }
         GameObject* time = Label(id, "Time (seconds):");
-        ASSERT_NE(time, nullptr) << id;
-        EXPECT_EQ(time->position.y, TRANSITION_TIME_Y) << id;
-        EXPECT_LT(LabelEnd(time), TRANSITION_TIME_X - 8.0f) << id;
         GameObject* grade = Label(id, "Grade:");
+        ASSERT_NE(time, nullptr) << id;
         ASSERT_NE(grade, nullptr) << id;
+        EXPECT_EQ(time->position.y, TRANSITION_TIME_Y) << id;
+        EXPECT_EQ(time->position.x, grade->position.x) << id;  // the block's lines start together
         EXPECT_LT(LabelEnd(grade), STAR_FIRST_X - STAR_SIZE / 2 - 8.0f) << id;
         EXPECT_NEAR(grade->position.y, STAR_Y, STAR_SIZE / 4) << id;
         EXPECT_NE(Label(id, "Level " + std::to_string(id - 16) + " complete"), nullptr) << id;

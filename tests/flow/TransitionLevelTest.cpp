@@ -126,7 +126,7 @@ TEST_F(TransitionLevelTest, GradedScreenShowsStarsAndTheTimeUntilItsButtonActs)
     EXPECT_EQ(StarTextures(18), (std::vector<std::string>{"star", "star", "star_empty"}));
     const std::vector<GameObject*> stars = Stars(18);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(stars[i]->position, glm::vec3(150.0f + 128.0f * i, -150.0f, -12.0f)) << i;
+        EXPECT_EQ(stars[i]->position, glm::vec3(-55.0f + 128.0f * i, -150.0f, -12.0f)) << i;
         EXPECT_EQ(stars[i]->scale, glm::vec3(128.0f, 128.0f, 1.0f)) << i;
     }
     EXPECT_EQ(transition.GetStars(), stars);
@@ -138,7 +138,7 @@ TEST_F(TransitionLevelTest, GradedScreenShowsStarsAndTheTimeUntilItsButtonActs)
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "0");
     EXPECT_EQ(texts[0].mode, FontManager::POSITION_CENTRE);
-    EXPECT_EQ(texts[0].x, -60.0f + System::GetInstance()->fontManager->TextWidth("transition", "Time (seconds): "));
+    EXPECT_EQ(texts[0].x, -265.0f + System::GetInstance()->fontManager->TextWidth("transition", "Time (seconds): "));
     EXPECT_EQ(texts[0].y, 70.0f);
     EXPECT_EQ(texts[0].fontId, "transition");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));

@@ -176,7 +176,7 @@ TEST_F(UITest, ScreenObjectsComeFromTheirMasterFiles)
         ASSERT_NE(o, nullptr) << type;
         ASSERT_NE(Gui(o), nullptr) << type;
         EXPECT_TRUE(o->flags & OBJ_SKIP_DRAW) << type;
-        EXPECT_LT(Gui(o)->m_opacity, 1.0f) << type;
+        EXPECT_EQ(Gui(o)->m_opacity < 1.0f, type == FPSGRAPH) << type;  // the console's backing hides what is under it
     }
 }
 

@@ -105,7 +105,7 @@ TEST_F(ObjectPanelTest, BlocksInComponentOrderEachFollowedByItsEditorFields)
     EXPECT_EQ(Item(BAR, "m_Radius")->group, "CT_GRAPHICS");
     EXPECT_EQ(Item(BAR, "Motion")->group, "Physics Component");
     EXPECT_FALSE(Write(BAR, "m_Motion", 2.0f));  // read-only field
-    EXPECT_EQ(BarNamed(BAR)->layout.x, WIDTH - 300);
+    EXPECT_EQ(BarNamed(BAR)->layout.x, WIDTH - 296);
 
     // Graphics and GUI together: both texture ids and both opacities, each
     // bound to its own component.

@@ -1,5 +1,6 @@
 // The developer panels in the running game, on the real window under the
-// test X server: start-up and shut-down, F1, a display-mode change, and a
+// test X server: start-up and shut-down, F1, a display-mode change, the
+// panels apart and inside the window at each size and in the editor, and a
 // pick and a delete on the loading screen with events pushed through the
 // window's message pump.
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "game/flow/GameStateManager.h"
 #include "game/flow/GameStateTables.h"
 #include "support/TestEnv.h"
+#include "tools/LevelEditor.h"
 #include "tools/PanelTestKit.h"
 
 using namespace QRX;
@@ -93,6 +95,19 @@ protected:
         e.button.y = y;
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
+    // How many windows (bars, help) the last frame drew, each inside the window and none on another.
+    static size_t DrawnApartAndInside()
+    {
+        std::vector<ImRect> drawn;
+        const ImRect window(ImVec2(0, 0), ImVec2(float(S().window->GetWidth()), float(S().window->GetHeight())));
+        for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+            if (w->Active && !w->ParentWindow) drawn.push_back(w->Rect());
+        for (size_t a = 0; a < drawn.size(); ++a) {
+            EXPECT_TRUE(window.Contains(drawn[a])) << a;
+            for (size_t b = 0; b < a; ++b) EXPECT_FALSE(drawn[a].Overlaps(drawn[b])) << a << " " << b;
+        }
+        return drawn.size();
+    }
     // Where the bar was drawn in the last frame, or null.
     static ImGuiWindow* DrawnBar(const std::string& name)
     {
@@ -119,26 +134,30 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     EXPECT_NE(m_out.find("ATB Enabled\n"), std::string::npos);
     EXPECT_EQ(*S().cursorShowCount, 0);
     EXPECT_NE(DrawnBar("GraphicsManagerBar"), nullptr);
-    ImGuiWindow* sound = DrawnBar("SoundManagerBar");
-    ASSERT_NE(sound, nullptr);
-    EXPECT_FLOAT_EQ(sound->Pos.y, 768.0f - 270.0f);
 
     // A display-mode change: the engine panels are made again, the object
     // panel of the old library is forgotten, and nothing reaches it later.
+    // At each size the engine panels, the folded help and an object's panel
+    // lie apart and inside.
     GameObject* sprite = S().objectManager->CreateUIObject(S().gameStateManager->GetCurrentState(),
                                                           glm::vec3(0.0f), glm::quat(), glm::vec3(40.0f));
     AntTweakBar::CreateObjectBar(&State(), sprite);
     ASSERT_NE(State().objectBar, nullptr);
+    Frame();
+    EXPECT_EQ(DrawnApartAndInside(), 5u);
     ASSERT_TRUE(S().window->ChangeResolution(800, 600, true));
     EXPECT_EQ(State().objectBar, nullptr);
     EXPECT_FALSE(State().selectedObject.isValid);
     ASSERT_NE(BarNamed("SoundManagerBar"), nullptr);
     EXPECT_NE(BarNamed("PhysicsManagerBar"), nullptr);
     EXPECT_EQ(State().soundBar, TweakBar::Model::HandleOf(*BarNamed("SoundManagerBar")));
+    AntTweakBar::CreateObjectBar(&State(), sprite);
     Frame();
-    sound = DrawnBar("SoundManagerBar");
-    ASSERT_NE(sound, nullptr);
-    EXPECT_FLOAT_EQ(sound->Pos.y, 600.0f - 270.0f);
+    EXPECT_EQ(DrawnApartAndInside(), 5u);
+    ASSERT_TRUE(S().window->ChangeResolution(1280, 960, true));
+    AntTweakBar::CreateObjectBar(&State(), sprite);
+    Frame();
+    EXPECT_EQ(DrawnApartAndInside(), 5u);
     AntTweakBar::DeleteObjectBar(&State());
     EXPECT_EQ(Page().find("Unknown or deleted bar"), std::string::npos);
 
@@ -146,6 +165,13 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     EXPECT_FALSE(State().shown);
     EXPECT_NE(m_out.find("ATB OFF\n"), std::string::npos);
     EXPECT_EQ(*S().cursorShowCount, -1);
+    // The level editor's panel under the folded engine panels, at the smallest size.
+    ASSERT_TRUE(S().window->ChangeResolution(800, 600, true));
+    FindLevelEditor()->SetFileName(LevelEditor::TEMPLATE_FILE);
+    S().gameStateManager->RequestState(STATE_LEVELEDITOR);
+    for (int i = 0; i < MAX_FRAMES && S().gameStateManager->GetCurrentState() != STATE_LEVELEDITOR; ++i) Frame();
+    PressF1();
+    EXPECT_EQ(DrawnApartAndInside(), 5u);
     testing::internal::CaptureStdout();
     S().Shutdown();
     testing::internal::GetCapturedStdout();

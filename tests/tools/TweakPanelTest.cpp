@@ -42,10 +42,10 @@ TEST_F(TweakPanelTest, SetUpBuildsTheThreeEnginePanels)
     const std::string page = Page();
     EXPECT_EQ(TestSupport::Count(page, "Tweak bar:"), TestSupport::Count(page, "library is not started"));
 
-    // With a 1024 x 768 window the sound panel sits 270 above the bottom.
-    EXPECT_EQ(BarNamed(SOUND)->layout.x, 16);
-    EXPECT_EQ(BarNamed(SOUND)->layout.y, 498);
-    EXPECT_EQ(BarNamed("PhysicsManagerBar")->layout.x, 300);
+    // In a 1024 x 768 window: the physics panel over the sound panel in the middle column.
+    EXPECT_EQ(BarNamed(SOUND)->layout.x, 264);
+    EXPECT_EQ(BarNamed(SOUND)->layout.y, 324);
+    EXPECT_EQ(BarNamed("PhysicsManagerBar")->layout.x, 264);
     EXPECT_EQ(Variables("PhysicsManagerBar"), (std::vector<std::string>{"SleepTime", "WakeInterval"}));
     EXPECT_EQ(Variables(SOUND), (std::vector<std::string>{"SFXMute", "Volume"}));
     const std::vector<std::string> graphics = {
@@ -59,7 +59,7 @@ TEST_F(TweakPanelTest, SetUpBuildsTheThreeEnginePanels)
 
     AntTweakBar::LevelEditorBar(&state);
     ASSERT_NE(BarNamed("LevelEditorBar"), nullptr);
-    EXPECT_EQ(BarNamed("LevelEditorBar")->layout.y, 40);
+    EXPECT_EQ(BarNamed("LevelEditorBar")->layout.y, 48);
 }
 
 TEST_F(TweakPanelTest, MousePositionAndTheHelpToggle)

@@ -117,7 +117,7 @@ bool GUIComponent::FitToWindow(int width, int height)
     // The line keeps its place within the box: offsets in fixed pixels would
     // leave it outside a smaller box.
     if (text) {
-        text->m_posX = static_cast<float>(text->m_posX * sx + AnchorShift(file[WIDTH_INDEX], sx));
+        text->m_posX *= sx;
         text->m_posY *= sy;
     }
     m_filePlace = file;
@@ -127,27 +127,13 @@ bool GUIComponent::FitToWindow(int width, int height)
     return true;
 }
 
-double GUIComponent::AnchorShift(float fileWidth, double factor) const
-{
-    const auto* text = owner ? owner->GetComponent<TextComponent>() : nullptr;
-    const System* system = System::PeekInstance();
-    const FontManager* fonts = system ? system->fontManager : nullptr;
-    if (!text || !fonts || fileWidth >= ANCHOR_WIDTH) return 0.0;
-    // The letters keep their pixel size: the start moves by half the line's width times the change.
-    const float lineWidth = fonts->TextWidth(text->m_fontId, text->m_text);
-    return lineWidth > 0.0f ? lineWidth / 2.0 * (factor - 1.0) : 0.0;
-}
-
 float GUIComponent::FileValue(size_t index, float now) const
 {
     if (m_fitted && now == m_fittedPlace[index]) return m_filePlace[index];
     const bool across = index % 2 == 0;
     const double layout = across ? LAYOUT_WIDTH : LAYOUT_HEIGHT, current = across ? m_layoutWidth : m_layoutHeight;
-    // A line on an anchor was moved by its middle: that is undone first.
-    double value = now;
-    if (index == TEXT_X_INDEX && owner) value -= AnchorShift(FileValue(WIDTH_INDEX, owner->scale.x), current / layout);
     // In double, multiplied before divided: a whole value stays whole.
-    return static_cast<float>(value * layout / current);
+    return static_cast<float>(static_cast<double>(now) * layout / current);
 }
 
 void GUIComponent::ToFilePlace(glm::vec3& position, glm::vec3& scale) const

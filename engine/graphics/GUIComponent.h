@@ -62,8 +62,7 @@ public:
     // from, any other is scaled by the file's layout size over the current
     // one. Nothing without a layout size.
     void ToFilePlace(glm::vec3& position, glm::vec3& scale) const override;
-    // The same for the offsets of a text component on the owner (a line on
-    // an anchor by its middle, as the fit scaled it).
+    // The same for the offsets of a text component on the owner.
     void ToFileTextOffsets(float& x, float& y) const;
 
     // The object's own texture; setting it sets the drawn one too.
@@ -82,11 +81,6 @@ private:
     using LayoutValues = std::array<float, 6>;
     // One of them, as it stands now, in the file's layout.
     float FileValue(size_t index, float now) const;
-
-    // How far a fit by the factor moves the start of the owner's line when
-    // the owner, this wide in the file's layout, is only its anchor: the
-    // line's middle is what scales. 0 otherwise, or without the font.
-    double AnchorShift(float fileWidth, double factor) const;
 
     std::string m_ownTextureId;
     LayoutValues m_filePlace{};    // in the file's layout

@@ -161,16 +161,20 @@ TEST_P(ProfileNameInProcessTest, LinesStandAsLaidOutAndTheOpenConsoleHidesThem)
     for (int screen : {STATE_MAINMENU, 37, 17}) {
         system->gameStateManager->RequestState(screen);  // the menus go first
         ASSERT_GT(game.StepUntil([&] { return system->gameStateManager->GetCurrentState() == screen; }, 5), 0);
-        if (screen == STATE_MAINMENU)  // the greeting under the buttons' middle
+        if (screen == STATE_MAINMENU) {  // the greeting under the buttons' middle
             EXPECT_NEAR(middle(DrawnBy({Named("lblProfileName")})), centre + Named("btnStart")->position.x, 3.0f);
+        }
         for (int i = 0; screen == 37 && i < 3; ++i) {  // each size 17 layout pixels right of its box, as laid out
             const GameObject* box = Named("chkboxReso" + std::to_string(i + 1));
             const char* size = i == 0 ? "800 x 600" : i == 1 ? "1024 x 768" : "1280 x 960";
             const float gap = DrawnBy({Named(size)}).x - centre - box->position.x - box->scale.x / 2;
             EXPECT_NEAR(gap, 17.0f * centre / 512, 3.0f) << size;
         }
-        for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"})  // the left column's start
-            if (screen == 37) EXPECT_NEAR(DrawnBy({Named(text)}).x, DrawnBy({Named("Resolution")}).x, 2) << text;
+        for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"}) {  // the left column's start
+            if (screen == 37) {
+                EXPECT_NEAR(DrawnBy({Named(text)}).x, DrawnBy({Named("Resolution")}).x, 2) << text;
+            }
+        }
         if (screen == 17) {  // the title, and the time, the grade and its stars as a block, centred
             std::vector<GameObject*> block = {Named(TRANSITION_TIME_LABEL), Named("Grade:")};
             for (GameObject* star : dynamic_cast<TransitionLevel*>(transition)->GetStars()) block.push_back(star);

@@ -1024,8 +1024,9 @@ def textures():
                                "Both full: the door opens 5 s.", "Bombs break crates. Towers shoot"),
                   glass_pad_icon)),
         ("tutorial_bosshit", "tutorial_bosshit.png",
-         tutorial("Hit the Boss", ("The pad before the door gives a", "crate: press 1, walk in once the",
-                                   "door is up, set it by the boss.", "Stuck? P frees you and the pads"),
+         tutorial("Hit the Boss", ("The pad before the door gives a", "crate: press 1. Door up? Walk in",
+                                   "till the boss stops you, put it", "down. Four hits win. Stuck? P",
+                                   "frees you and the pads."),
                   boss_icon)),
         # The last level: each step of the way, one picture at a time.
         # Each names what the screen shows (the camera turns with Q and E).

@@ -44,9 +44,9 @@ protected:
         return name;
     }
 
-    // Where the frame drawn now differs from one with the objects hidden (a line's flag off, a picture skipped):
-    // left, top, right, bottom in window pixels, y down (right -1: nowhere).
-    glm::ivec4 DrawnBy(const std::vector<GameObject*>& objects)
+    // The columns, left and right (-1: none), where the frame drawn now differs from one with the objects hidden
+    // (a line's flag off, a picture skipped).
+    glm::ivec2 DrawnBy(const std::vector<GameObject*>& objects)
     {
         const int w = GetParam().first, h = GetParam().second;
         TestSupport::Picture frames[2];
@@ -56,13 +56,11 @@ protected:
             game.GetSystem()->renderer->RenderScene();
             frames[shown] = TestSupport::ReadBackBuffer(w, h);
         }
-        glm::ivec2 low(w, h), high(-1);
+        int left = w, right = -1;
         for (size_t at = 0; at < frames[0].size(); ++at)
-            if (at % 4 < 3 && frames[0][at] != frames[1][at]) {
-                low = glm::min(low, glm::ivec2(at / 4 % w, h - 1 - at / 4 / w));
-                high = glm::max(high, glm::ivec2(at / 4 % w, h - 1 - at / 4 / w));
-            }
-        return glm::ivec4(low, high);
+            if (at % 4 < 3 && frames[0][at] != frames[1][at])
+                left = std::min(left, int(at / 4 % w)), right = std::max(right, int(at / 4 % w));
+        return {left, right};
     }
     // The shown object whose line is `name` or whose UI name it is.
     GameObject* Named(const std::string& name)
@@ -147,32 +145,29 @@ TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
 TEST_P(ProfileNameInProcessTest, LinesStandAsLaidOutAndTheOpenConsoleHidesThem)
 {
     ASSERT_TRUE(game.Start() && game.EnterState(STATE_MAINMENU));
-    System* system = game.GetSystem();
     const int centre = GetParam().first / 2;
-    const auto middle = [&](std::vector<GameObject*> o) { const glm::ivec4 b = DrawnBy(o); return (b.x + b.z) / 2.0f; };
+    const auto middle = [&](std::vector<GameObject*> o) { const glm::ivec2 d = DrawnBy(o); return (d.x + d.y) / 2.0f; };
     EXPECT_NEAR(middle({Named("lblProfileName")}), centre + Named("btnStart")->position.x, 3.0f);  // under the buttons
     // The title, and the level time, its label, the grade and its stars as a block, centred.
-    system->gameStateManager->RequestState(17);  // the menus go first
-    ASSERT_GT(game.StepUntil([&] { return system->gameStateManager->GetCurrentState() == 17; }, 5), 0);
+    GameStateManager& states = *game.GetSystem()->gameStateManager;
+    states.RequestState(17);  // the menus go first
+    ASSERT_GT(game.StepUntil([&] { return states.GetCurrentState() == 17; }, 5), 0);
     auto* transition = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel));
     std::vector<GameObject*> block = transition->GetStars();
     block.insert(block.end(), {Named(TRANSITION_TIME_LABEL), Named("Grade:")});
     EXPECT_NEAR(middle({Named("Level 1 complete")}), centre, 4.0f);
-    transition->Update(*system->gameStateManager);  // the time queued for the next frame
+    transition->Update(states);  // the time queued for the next frame
     EXPECT_NEAR(middle(block), centre, 8.0f);
-    // Each size 17 layout pixels right of its box, as laid out, and hidden under the open console's backing; the
-    // left column starting together.
+    // The sizes 17 layout pixels right of their boxes, as laid out, and hidden under the open console's backing;
+    // the left column starting together.
     ASSERT_TRUE(game.EnterState(37));
-    for (int i = 1; i <= 3; ++i) {
-        const GameObject* box = Named("chkboxReso" + std::to_string(i));
-        const char* size = i == 1 ? "800 x 600" : i == 2 ? "1024 x 768" : "1280 x 960";
-        const float gap = DrawnBy({Named(size)}).x - centre - box->position.x - box->scale.x / 2;
-        EXPECT_NEAR(gap, 17.0f * centre / 512, 3.0f) << size;
-    }
+    const GameObject* box = Named("chkboxReso1");
+    for (const char* size : {"800 x 600", "1024 x 768", "1280 x 960"})
+        EXPECT_NEAR(DrawnBy({Named(size)}).x - box->position.x - box->scale.x / 2, centre * (1 + 17.0f / 512), 3.0f) << size;
     for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"})
         EXPECT_NEAR(DrawnBy({Named(text)}).x, DrawnBy({Named("Resolution")}).x, 2) << text;
     game.Hold({KEY_OEM_3}), game.Step(), game.Release(), game.Step();
-    EXPECT_LT(DrawnBy({Named("800 x 600"), Named("1024 x 768"), Named("1280 x 960")}).z, 0);
+    EXPECT_LT(DrawnBy({Named("800 x 600"), Named("1024 x 768"), Named("1280 x 960")}).y, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OptionSizes, ProfileNameInProcessTest,

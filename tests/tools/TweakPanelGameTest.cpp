@@ -94,18 +94,6 @@ protected:
         e.button.y = y;
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
-    // How many windows (bars, help) the last frame drew, each inside the window and none on another.
-    static size_t DrawnApartAndInside()
-    {
-        std::vector<ImRect> drawn;
-        for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows) {
-            if (!w->Active || w->ParentWindow) continue;
-            EXPECT_TRUE(ImRect(0, 0, S().window->GetWidth(), S().window->GetHeight()).Contains(w->Rect())) << w->Name;
-            for (const ImRect& other : drawn) EXPECT_FALSE(other.Overlaps(w->Rect())) << w->Name;
-            drawn.push_back(w->Rect());
-        }
-        return drawn.size();
-    }
     // Where the bar was drawn in the last frame, or null.
     static ImGuiWindow* DrawnBar(const std::string& name)
     {
@@ -132,6 +120,17 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     EXPECT_NE(m_out.find("ATB Enabled\n"), std::string::npos);
     EXPECT_EQ(*S().cursorShowCount, 0);
     EXPECT_NE(DrawnBar("GraphicsManagerBar"), nullptr);
+    // How many windows (bars, help) the last frame drew, each inside the window and none on another.
+    const auto drawnApartAndInside = [] {
+        std::vector<ImRect> drawn;
+        for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows) {
+            if (!w->Active || w->ParentWindow) continue;
+            EXPECT_TRUE(ImRect(0, 0, S().window->GetWidth(), S().window->GetHeight()).Contains(w->Rect())) << w->Name;
+            for (const ImRect& other : drawn) EXPECT_FALSE(other.Overlaps(w->Rect())) << w->Name;
+            drawn.push_back(w->Rect());
+        }
+        return drawn.size();
+    };
 
     // A display-mode change: the engine panels are made again, the object
     // panel of the old library is forgotten, and nothing reaches it later.
@@ -141,7 +140,7 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     AntTweakBar::CreateObjectBar(&State(), sprite);
     ASSERT_NE(State().objectBar, nullptr);
     Frame();
-    EXPECT_EQ(DrawnApartAndInside(), 5u);  // the engine panels, the folded help and the object's panel
+    EXPECT_EQ(drawnApartAndInside(), 5u);  // the engine panels, the folded help and the object's panel
     ASSERT_TRUE(S().window->ChangeResolution(800, 600, true));
     EXPECT_EQ(State().objectBar, nullptr);
     EXPECT_FALSE(State().selectedObject.isValid);
@@ -150,7 +149,7 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     EXPECT_EQ(State().soundBar, TweakBar::Model::HandleOf(*BarNamed("SoundManagerBar")));
     AntTweakBar::CreateObjectBar(&State(), sprite);
     Frame();
-    EXPECT_EQ(DrawnApartAndInside(), 5u);
+    EXPECT_EQ(drawnApartAndInside(), 5u);
     AntTweakBar::DeleteObjectBar(&State());
     EXPECT_EQ(Page().find("Unknown or deleted bar"), std::string::npos);
 
@@ -162,7 +161,7 @@ TEST_F(TweakPanelGameTest, StartF1DisplayModeChangeAndShutDown)
     S().gameStateManager->RequestState(STATE_LEVELEDITOR);
     for (int i = 0; i < MAX_FRAMES && S().gameStateManager->GetCurrentState() != STATE_LEVELEDITOR; ++i) Frame();
     PressF1();
-    EXPECT_EQ(DrawnApartAndInside(), 5u);  // the level editor's panel under the folded engine panels
+    EXPECT_EQ(drawnApartAndInside(), 5u);  // the level editor's panel under the folded engine panels
     testing::internal::CaptureStdout();
     S().Shutdown();
     testing::internal::GetCapturedStdout();

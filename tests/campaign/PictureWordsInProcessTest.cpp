@@ -92,7 +92,7 @@ TEST_P(PictureWordsInProcessTest, EveryPictureAndHudLabelGivesNineInTenOfItsWord
     for (const auto& [id, text] : words) {
         if (id.rfind("tutorial_", 0) != 0) continue;
         for (const std::string& word : Words(text))  // no compass point: nothing on screen shows north
-            for (const char* p : {"north", "south", "east", "west"}) EXPECT_NE(word.rfind(p, 0), 0u) << id << " " << word;
+            for (const char* p : {"north", "south", "east", "west"}) EXPECT_NE(word.rfind(p, 0), 0u) << id << ' ' << word;
         auto* popup = game.GetSystem()->objectManager->CreateInstance(TUTORIALPOPUP, glm::vec3(-50.0f))
                           ->GetComponent<TutorialPopupComponent>();
         popup->m_TutorialTextureID = id;

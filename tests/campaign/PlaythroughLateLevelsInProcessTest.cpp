@@ -43,8 +43,7 @@ TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloreIsFinishedByPadsThatSlid
 
 // The short cut: thrown north, the crate beside the robot lands in the exit room; without the teleport, no swap.
 // A robot that walks up the bridge off its middle, past the crate it threw
-// onto the pad, still steps into the north room, whose picture comes up; its crate carried into the shut door
-// drops in front of it, within reach, not onto its top.
+// onto the pad, still steps into the north room (its picture shows); its crate taken into the shut door drops before it.
 TEST_F(PlaythroughLateLevelsInProcessTest, BridgesGaloresNorthRoomIsEnteredOffTheBridgesMiddle)
 {
     Playthrough run;

@@ -1,7 +1,6 @@
 // A new profile's name in the running engine, its fonts loaded, at the options'
 // sizes but the layout's: the name field takes a name whole however wide its
 // letters are; the name's lines and the level time lie inside their boxes.
-// The screens' lines where the renderer draws them, and under the open console.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -42,33 +41,6 @@ protected:
         std::string name;
         for (char c : text) name = ApplyTypedCharacter(name, c);
         return name;
-    }
-
-    // The columns, left and right (-1: none), where the frame drawn now differs from one with the objects hidden
-    // (a line's flag off, a picture skipped).
-    glm::ivec2 DrawnBy(const std::vector<GameObject*>& objects)
-    {
-        const int w = GetParam().first, h = GetParam().second;
-        TestSupport::Picture frames[2];
-        for (int shown : {0, 1}) {
-            for (GameObject* o : objects)
-                if (auto* t = o->GetComponent<TextComponent>()) t->m_drawMe = shown; else o->flags ^= OBJ_SKIP_DRAW;
-            game.GetSystem()->renderer->RenderScene();
-            frames[shown] = TestSupport::ReadBackBuffer(w, h);
-        }
-        int left = w, right = -1;
-        for (size_t at = 0; at < frames[0].size(); ++at)
-            if (at % 4 < 3 && frames[0][at] != frames[1][at])
-                left = std::min(left, int(at / 4 % w)), right = std::max(right, int(at / 4 % w));
-        return {left, right};
-    }
-    // The shown object whose line is `name` or whose UI name it is.
-    GameObject* Named(const std::string& name)
-    {
-        for (GameObject* o : game.GetSystem()->objectManager->GetActiveObjects())
-            if (auto* t = o->GetComponent<TextComponent>(); t && t->m_text == name) return o;
-            else if (auto* e = o->GetComponent<UILogicComponent>(); e && e->m_UIName == name) return o;
-        return nullptr;
     }
 
     GameplayHarness game{GetParam().first, GetParam().second};
@@ -145,29 +117,48 @@ TEST_P(ProfileNameInProcessTest, ALongNameIsDrawnWithinItsFieldSlotAndGreetingAn
 TEST_P(ProfileNameInProcessTest, LinesStandAsLaidOutAndTheOpenConsoleHidesThem)
 {
     ASSERT_TRUE(game.Start() && game.EnterState(STATE_MAINMENU));
-    const int centre = GetParam().first / 2;
-    const auto middle = [&](std::vector<GameObject*> o) { const glm::ivec2 d = DrawnBy(o); return (d.x + d.y) / 2.0f; };
-    EXPECT_NEAR(middle({Named("lblProfileName")}), centre + Named("btnStart")->position.x, 3.0f);  // under the buttons
-    // The title, and the level time, its label, the grade and its stars as a block, centred.
-    GameStateManager& states = *game.GetSystem()->gameStateManager;
-    states.RequestState(17);  // the menus go first
-    ASSERT_GT(game.StepUntil([&] { return states.GetCurrentState() == 17; }, 5), 0);
-    auto* transition = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel));
-    std::vector<GameObject*> block = transition->GetStars();
-    block.insert(block.end(), {Named(TRANSITION_TIME_LABEL), Named("Grade:")});
-    EXPECT_NEAR(middle({Named("Level 1 complete")}), centre, 4.0f);
-    transition->Update(states);  // the time queued for the next frame
+    const int w = GetParam().first, centre = w / 2;
+    // The columns, left and right (-1: none), where the frame drawn now differs from one with the objects hidden
+    // (a line's flag off, a picture skipped).
+    const auto drawnBy = [&](const std::vector<GameObject*>& objects) {
+        TestSupport::Picture frames[2];
+        for (int shown : {0, 1}) {
+            for (GameObject* o : objects)
+                if (auto* t = o->GetComponent<TextComponent>()) t->m_drawMe = shown; else o->flags ^= OBJ_SKIP_DRAW;
+            game.GetSystem()->renderer->RenderScene();
+            frames[shown] = TestSupport::ReadBackBuffer(w, GetParam().second);
+        }
+        int left = w, right = -1;
+        for (size_t at = 0; at < frames[0].size(); ++at)
+            if (at % 4 < 3 && frames[0][at] != frames[1][at])
+                left = std::min(left, int(at / 4 % w)), right = std::max(right, int(at / 4 % w));
+        return glm::ivec2(left, right);
+    };
+    const auto middle = [&](std::vector<GameObject*> o) { const glm::ivec2 d = drawnBy(o); return (d.x + d.y) / 2.0f; };
+    const auto named = [&](const std::string& name) -> GameObject* {  // the shown object with that line or UI name
+        for (GameObject* o : game.GetSystem()->objectManager->GetActiveObjects())
+            if (auto* t = o->GetComponent<TextComponent>(); t && t->m_text == name) return o;
+            else if (auto* e = o->GetComponent<UILogicComponent>(); e && e->m_UIName == name) return o;
+        return nullptr;
+    };
+    EXPECT_NEAR(middle({named("lblProfileName")}), centre + named("btnStart")->position.x, 3.0f);  // under the buttons
+    // The title, and the level time's label, the grade and its stars as a block, centred.
+    game.GetSystem()->gameStateManager->RequestState(17);  // the menus go first
+    ASSERT_GT(game.StepUntil([&] { return game.GetSystem()->gameStateManager->GetCurrentState() == 17; }, 5), 0);
+    auto block = dynamic_cast<TransitionLevel*>(GetStateObject(StateObjectKind::TransitionLevel))->GetStars();
+    block.insert(block.end(), {named(TRANSITION_TIME_LABEL), named("Grade:")});
+    EXPECT_NEAR(middle({named("Level 1 complete")}), centre, 4.0f);
     EXPECT_NEAR(middle(block), centre, 8.0f);
     // The sizes 17 layout pixels right of their boxes, as laid out, and hidden under the open console's backing;
     // the left column starting together.
     ASSERT_TRUE(game.EnterState(37));
-    const GameObject* box = Named("chkboxReso1");
+    const float boxEnd = centre + named("chkboxReso1")->position.x + named("chkboxReso1")->scale.x / 2;
     for (const char* size : {"800 x 600", "1024 x 768", "1280 x 960"})
-        EXPECT_NEAR(DrawnBy({Named(size)}).x - box->position.x - box->scale.x / 2, centre * (1 + 17.0f / 512), 3.0f) << size;
+        EXPECT_NEAR(drawnBy({named(size)}).x - boxEnd, 17.0f * centre / 512, 3.0f) << size;
     for (const char* text : {"Full screen", "Music", "Sound effects", "Music volume"})
-        EXPECT_NEAR(DrawnBy({Named(text)}).x, DrawnBy({Named("Resolution")}).x, 2) << text;
+        EXPECT_NEAR(drawnBy({named(text)}).x, drawnBy({named("Resolution")}).x, 2) << text;
     game.Hold({KEY_OEM_3}), game.Step(), game.Release(), game.Step();
-    EXPECT_LT(DrawnBy({Named("800 x 600"), Named("1024 x 768"), Named("1280 x 960")}).y, 0);
+    EXPECT_LT(drawnBy({named("800 x 600"), named("1024 x 768"), named("1280 x 960")}).y, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OptionSizes, ProfileNameInProcessTest,

@@ -219,7 +219,7 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
 {
     // Anywhere in its cell, touching or not, a crate beside it or diagonal, facing 30 degrees off it or away, the
     // physics at 20 and 60 frames a second: a click lifts it, the robot turned towards it. Two cells off, nothing.
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(7.0f, 1.0f, 7.0f);
+    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(5.0f, 1.0f, 7.0f);
     GameObject* robot = MakeRobot();
     const auto in = [](float t, float c) { return t * (t * c > 0.0f && std::fabs(c) < 2.0f ? 0.08f : 0.45f); };
     for (float rate : {20.0f, 60.0f})
@@ -238,8 +238,8 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
         Tick();
         ReleaseAll();
         Tick();
-        EXPECT_EQ(Player(robot)->GetCarriedCrate(), glm::length(off) < 2.0f ? crate : nullptr) << rate << " " << x << " " << z << " " << turn;
-        EXPECT_TRUE(glm::length(off) >= 2.0f || glm::dot(glm::round(Player(robot)->m_Facing), off) >= 1.0f);
+        EXPECT_EQ(Player(robot)->GetCarriedCrate(), glm::length(off) < 2 ? crate : nullptr) << rate << ' ' << x << z << ' ' << turn;
+        EXPECT_TRUE(glm::length(off) >= 2 || glm::dot(glm::round(Player(robot)->m_Facing), off) >= 1.0f);
         Player(robot)->ReleaseCarriedCrate();
         crate->flags |= OBJ_DESTROY;
         objects->Update();
@@ -268,16 +268,15 @@ TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
     EXPECT_EQ(lifted(AT + glm::vec3(0.45f, 0.0f, 1.0f)), near);
     for (GameObject* crate : All(CRATE)) crate->flags |= OBJ_DESTROY;
     objects->Update();
-    // Facing -z: none on a ledge above or below; one off to a corner, on the side faced; the other side where the
-    // crate would be held in a block overhead; the held one where the other side is walled; none round the corner
-    // of two walls (the blocks stay, one more a row).
+    // Facing -z: none on a ledge above or below; off to a corner, the side faced, else the other where a block
+    // overhead would hold the crate, the held one where that is walled; none round two walls' corner (blocks stay).
     std::vector<GameObject*> placed{near = Make(CRATE, AT)};
     const glm::vec3 sides[][3] = {{{0, 1, -1}, {}, {}}, {{0, -1, -1}, {}, {}}, {{1, 0, -1}, {}, {0, 0, -1}},
         {{1, 0, -1}, {0, 1, -1}, {1, 0, 0}}, {{1, 0, -1}, {1, 0, 0}, {0, 0, -1}}, {{1, 0, -1}, {0, 0, -1}, {}}};
     for (const auto& [at, block, side] : sides) {
         if (block != glm::vec3(0.0f)) placed.push_back(Make(CUBE, AT + block));
         near->position = AT + at;
-        EXPECT_EQ(lifted(AT), side == glm::vec3(0.0f) ? nullptr : near) << at.x << at.y << at.z << " " << block.x << block.y << block.z;
+        EXPECT_EQ(lifted(AT), side == glm::vec3(0.0f) ? nullptr : near) << at.y << ' ' << block.x << block.y << block.z;
         EXPECT_EQ(glm::round(Player(robot)->m_Facing), side == glm::vec3(0.0f) ? glm::vec3(0.0f, 0.0f, -1.0f) : side);
     }
     for (GameObject* gone : placed) gone->flags |= OBJ_DESTROY;

@@ -118,8 +118,7 @@ TEST_P(ProfileNameInProcessTest, LinesStandAsLaidOutAndTheOpenConsoleHidesThem)
 {
     ASSERT_TRUE(game.Start() && game.EnterState(STATE_MAINMENU));
     const int w = GetParam().first, centre = w / 2;
-    // The columns, left and right (-1: none), where the frame drawn now differs from one with the objects hidden
-    // (a line's flag off, a picture skipped).
+    // The columns, left and right (-1: none), where the frame drawn differs from one with the objects hidden.
     const auto drawnBy = [&](const std::vector<GameObject*>& objects) {
         TestSupport::Picture frames[2];
         for (int shown : {0, 1}) {

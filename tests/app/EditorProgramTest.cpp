@@ -23,9 +23,9 @@ using namespace QRX::TestSupport;
 
 namespace {
 
-// Pixels of the 1024 x 768 window (data/config/config.xml): the editor
-// panel's first creator button (CUBE), and a point on the grid seen from the
-// editor's starting camera.
+// Pixels of the 1024 x 768 window (data/config/config.xml): the
+// editor panel's first creator button (CUBE), and a point on the grid seen
+// from the editor's starting camera.
 constexpr int CUBE_BUTTON_X = 139, CUBE_BUTTON_Y = 217;
 constexpr int GRID_X = 650, GRID_Y = 600;
 
@@ -41,8 +41,7 @@ TEST_F(EditorProgramTest, EditNewPlaceACubeSaveReopenPlayAndQuit)
 
     ASSERT_TRUE(driver.Type("`edit new\n"));
     ASSERT_TRUE(program.WaitForOutput("Loading level LEVELEDITOR")) << program.Stdout();
-    // The console closed (it has the keys), the panels shown, the CUBE
-    // button, a click on the grid, Delete. None of
+    // The console closed (it has the keys), the panels shown, the CUBE button, a click on the grid, Delete. None of
     // these steps gives a sign the test can wait for: each is held for some
     // frames the window shows.
     EXPECT_FALSE(driver.Screenshot(0).empty());

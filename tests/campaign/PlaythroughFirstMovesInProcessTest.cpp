@@ -236,8 +236,7 @@ TEST_F(PlaythroughFirstMovesInProcessTest, BBBossShowsTheBossAndTheRobotOnEachPa
     ASSERT_NE(door, nullptr);
     const float shut = door->position.y;
     EXPECT_GT(run.Game().StepUntil([&] { return door->position.y > shut + 1.0f; }, run.FramesIn(2.0)), 0);
-    // Back along the row of pads, past a tile of "Hit the Boss", onto the door's pad: its crate, armed and held
-    // there out of the blasts, stays in hand as bombs hit the switches.
+    // Onto the door's pad, out of the blasts, past "Hit the Boss": its crate, armed there, stays in hand under bombs.
     ASSERT_NO_FATAL_FAILURE(Moves("90 A x<7.6\n1 W\n90 reach\n1 LBUTTON\n3\n1 1\n3\n"));
     EXPECT_TRUE(run.PictureShown("tutorial_bosshit"));
     GameObject* armed = run.Game().Player()->GetComponent<PlayerComponent>()->GetCarriedCrate();

@@ -152,10 +152,11 @@ TEST_F(TransitionScreens, EveryTransitionScreenOpensAndDraws)
             EXPECT_EQ(gui->m_textureId, i < 2 ? "star" : "star_empty") << id;
         }
         GameObject* time = Label(id, "Time (seconds):");
-        GameObject* grade = Label(id, "Grade:");
         ASSERT_NE(time, nullptr) << id;
-        ASSERT_NE(grade, nullptr) << id;
         EXPECT_EQ(time->position.y, TRANSITION_TIME_Y) << id;
+        EXPECT_LT(LabelEnd(time), TRANSITION_TIME_X - 8.0f) << id;
+        GameObject* grade = Label(id, "Grade:");
+        ASSERT_NE(grade, nullptr) << id;
         EXPECT_EQ(time->position.x, grade->position.x) << id;  // the block's lines start together
         EXPECT_LT(LabelEnd(grade), STAR_FIRST_X - STAR_SIZE / 2 - 8.0f) << id;
         EXPECT_NEAR(grade->position.y, STAR_Y, STAR_SIZE / 4) << id;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include <tinyxml2.h>
 
@@ -216,12 +215,11 @@ TEST_F(PlayerTest, NoDirectionNoCameraAndNoBodyMoveNothing)
     UpdateRobot(robot);
 }
 
-TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
+TEST_F(PlayerTest, PickUpReachesTheNextCellOnly)
 {
-    // Standing still anywhere in its cell, touching or not, a crate in a cell beside it or a diagonal one, the
-    // robot facing 30 degrees off it or away, the physics at 20 and 60 frames a second: a click lifts it and the
-    // robot turns to a world axis towards it. Two cells off, diagonals too, nothing.
-    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(7.0f, 1.0f, 7.0f);
+    // Anywhere in its cell, touching or not, a crate beside it or diagonal, facing 30 degrees off it or away, the
+    // physics at 20 and 60 frames a second: a click lifts it, the robot turned towards it. Two cells off, nothing.
+    Make(CUBE, AT + glm::vec3(0.0f, -1.0f, 0.0f))->scale = glm::vec3(5.0f, 1.0f, 7.0f);
     GameObject* robot = MakeRobot();
     const auto in = [](float t, float c) { return t * (t * c > 0.0f && std::fabs(c) < 2.0f ? 0.08f : 0.45f); };
     for (float rate : {20.0f, 60.0f})
@@ -233,29 +231,22 @@ TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
         System::GetInstance()->frameRateController->dt = 1.0 / rate;
         GameObject* crate = Make(CRATE, AT + off);
         robot->position = AT + glm::vec3(in(x, off.x), 0.0f, in(z, off.z));
-        const glm::vec3 to = crate->position - robot->position;
-        turn += glm::degrees(std::atan2(to.z, -to.x));
+        turn += glm::degrees(std::atan2(crate->position.z - robot->position.z, robot->position.x - crate->position.x));
         robot->rotation = glm::angleAxis(glm::radians(turn), glm::vec3(0.0f, 1.0f, 0.0f));
         Player(robot)->UpdateFacing();
         Hold({KEY_LBUTTON});
         Tick();
         ReleaseAll();
         Tick();
-        const bool near = std::fabs(off.x) < 2.0f && std::fabs(off.z) < 2.0f;
-        const glm::vec3 faced = glm::round(Player(robot)->m_Facing);
-        EXPECT_EQ(Player(robot)->GetCarriedCrate(), near ? crate : nullptr) << rate << " " << x << " " << z << " " << turn;
-        EXPECT_TRUE(!near || (glm::dot(faced, off) >= 1.0f && FacingIndexOf(faced) == Player(robot)->m_FacingIndex));
+        EXPECT_EQ(Player(robot)->GetCarriedCrate(), glm::length(off) < 2 ? crate : nullptr) << rate << ' ' << x << z << ' ' << turn;
+        EXPECT_TRUE(glm::length(off) >= 2 || glm::dot(glm::round(Player(robot)->m_Facing), off) >= 1.0f);
         Player(robot)->ReleaseCarriedCrate();
         crate->flags |= OBJ_DESTROY;
         objects->Update();
     }
     // Not through a block or either field; of two, the one straight ahead before a nearer one aside.
-    const auto face = [&](int index) {
-        robot->rotation = glm::angleAxis(glm::radians(FacingYawDegrees(index)), glm::vec3(0.0f, 1.0f, 0.0f));
-        Player(robot)->m_FacingIndex = index;
-        Player(robot)->UpdateFacing();
-    };
-    face(FACING_MINUS_Z);
+    robot->rotation = glm::angleAxis(glm::radians(-90.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    Player(robot)->UpdateFacing();
     const auto lifted = [&](const glm::vec3& from) {
         robot->position = from;
         Press(robot, {KEY_LBUTTON});
@@ -277,26 +268,20 @@ TEST_F(PlayerTest, PickUpReachesTheCellsAroundOnly)
     EXPECT_EQ(lifted(AT + glm::vec3(0.45f, 0.0f, 1.0f)), near);
     for (GameObject* crate : All(CRATE)) crate->flags |= OBJ_DESTROY;
     objects->Update();
-
-    // Facing west: none on a ledge above or below; one touching its back, the robot turns to it; one off to a
-    // corner, the quarter turn; the other side where the crate would be held in a block overhead; the held one
-    // where the other side is walled; none round the corner of two walls (the blocks stay, one more a row).
-    near = Make(CRATE, AT);
-    const std::tuple<glm::vec3, glm::vec3, int> sides[] = {
-        {{0, 1, -1}, {}, -1}, {{0, -1, -1}, {}, -1}, {{0.85f, 0, 0}, {}, FACING_PLUS_X}, {{1, 0, -1}, {}, FACING_MINUS_Z},
-        {{1, 0, -1}, {0, 1, -1}, FACING_PLUS_X}, {{1, 0, -1}, {1, 0, 0}, FACING_MINUS_Z}, {{1, 0, -1}, {0, 0, -1}, -1}};
-    std::vector<GameObject*> placed{near};
+    // Facing -z: none on a ledge above or below; off to a corner, the side faced, else the other where a block
+    // overhead would hold the crate, the held one where that is walled; none round two walls' corner (blocks stay).
+    std::vector<GameObject*> placed{near = Make(CRATE, AT)};
+    const glm::vec3 sides[][3] = {{{0, 1, -1}, {}, {}}, {{0, -1, -1}, {}, {}}, {{1, 0, -1}, {}, {0, 0, -1}},
+        {{1, 0, -1}, {0, 1, -1}, {1, 0, 0}}, {{1, 0, -1}, {1, 0, 0}, {0, 0, -1}}, {{1, 0, -1}, {0, 0, -1}, {}}};
     for (const auto& [at, block, side] : sides) {
         if (block != glm::vec3(0.0f)) placed.push_back(Make(CUBE, AT + block));
         near->position = AT + at;
-        face(FACING_MINUS_X);
-        EXPECT_EQ(lifted(AT), side < 0 ? nullptr : near) << at.x << at.y << at.z << " " << block.x << block.y << block.z;
-        EXPECT_EQ(Player(robot)->m_FacingIndex, side < 0 ? FACING_MINUS_X : side);
+        EXPECT_EQ(lifted(AT), side == glm::vec3(0.0f) ? nullptr : near) << at.y << ' ' << block.x << block.y << block.z;
+        EXPECT_EQ(glm::round(Player(robot)->m_Facing), side == glm::vec3(0.0f) ? glm::vec3(0.0f, 0.0f, -1.0f) : side);
     }
     for (GameObject* gone : placed) gone->flags |= OBJ_DESTROY;
     objects->Update();
     robot->position = AT;
-    face(FACING_MINUS_Z);
 
     // With throwing off nothing is picked up.
     GameObject* crate = Make(CRATE, AT + glm::vec3(0.0f, 0.0f, -1.0f));
@@ -414,9 +399,7 @@ TEST_F(PlayerTest, OnePressThrowsTheCarriedCrateAndPicksUpTheNextInReach)
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), nullptr);
     Press(robot, {KEY_LBUTTON});
     EXPECT_EQ(Player(robot)->GetCarriedCrate(), second);
-
-    // Only one in front: the robot does not turn away from its throw for one beside it.
-    Make(CRATE, AT + glm::vec3(0.9f, 0.0f, 0.0f));
+    Make(CRATE, AT + glm::vec3(0.9f, 0.0f, 0.0f));  // beside it: the press that throws does not turn away for it
     Press(robot, {KEY_LBUTTON});
     EXPECT_TRUE(!Player(robot)->GetCarriedCrate() && Player(robot)->m_FacingIndex == FACING_MINUS_Z);
 }

@@ -172,7 +172,7 @@ TEST_F(TurretTest, ExplosionsHurtItItsHitPointsShowEveryFrameAndAtZeroItBursts)
     EXPECT_EQ(texts[0].y, 100.0f);
     EXPECT_EQ(texts[0].fontId, "Turret");
     EXPECT_EQ(texts[0].color, glm::vec4(1.0f));
-    // With more turrets the lines run left to right as the starting camera sees them, a line apart, each
+    // With more turrets the lines run west to east, a line apart, each
     // naming its turret, whatever the order they were made in.
     GameObject* second = Make(TURRET, TURRET_AT + glm::vec3(4.0f, 0.0f, 0.0f));
     GameObject* third = Make(TURRET, TURRET_AT + glm::vec3(-4.0f, 0.0f, 0.0f));

@@ -103,8 +103,8 @@ const char* const NAMED_IDS[] = {
     "bgPauseInstructions", "bgmainoptions", "bgmaincredits", "blank", "blankhover", "blankselected", "loading_00",
     "robot_00", "robot_01", "star", "star_empty", "crate", "crate_explosion", "crate_teleportwait",
     "crate_teleportgo", "crate_spawnertrigger", "crate_spawnertrigger1", "crate_spawnertrigger2",
-    "crate_spawnertrigger3", "crate_spawnertrigger4", "crate_spawnertrigger_pressed", "bridgetrigger",
-    "bridgetrigger_pressed", "switch_green", "switch_red", "enemy", "enemy_red",
+    "crate_spawnertrigger3", "crate_spawnertrigger4", "switch_green", "switch_red", "enemy", "enemy_red",
+    "crate_spawnertrigger_pressed", "bridgetrigger", "bridgetrigger_pressed",
     "explosionpowerselected", "teleportpowerselected", "robotpowersbacking"};
 
 TEST_F(TextureTest, EveryCatalogueIdLoadsFromItsFile)

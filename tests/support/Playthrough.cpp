@@ -426,10 +426,8 @@ bool Playthrough::ConditionHolds(const ScriptLine& line) const
 
 bool Playthrough::CrateInReach() const
 {
-    // A crate ahead, its near face within REACH along the facing: one the
-    // pick-up lifts (it takes any crate around the robot, the faced first),
-    // with room to spare, so that a crate still moving is in reach on the
-    // next frame too.
+    // A crate ahead, its near face within REACH along the facing: one the pick-up lifts (it takes any crate around
+    // the robot, the faced first) with room to spare, so that a crate still moving is in reach on the next frame too.
     constexpr float REACH = 1.15f;
     constexpr float HALF_WIDTH = 0.45f;
     const GameObject* robot = m_game.Player();

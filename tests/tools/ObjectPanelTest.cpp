@@ -208,7 +208,7 @@ TEST_F(ObjectPanelTest, MassRotationOpacityAndResourceIds)
     EXPECT_EQ(Read<int>(BAR, "TextureID"), white);
     EXPECT_TRUE(Write(BAR, "TextureID", static_cast<int>(list.size())));
     EXPECT_TRUE(Write(BAR, "TextureID", -1));
-    EXPECT_EQ(g->GetOwnTextureName(), "not-loaded");
+    EXPECT_EQ(g->m_textureId, "not-loaded");
     EXPECT_TRUE(Write(BAR, "TextureID", white));
     EXPECT_EQ(g->GetOwnTextureName() + g->m_textureId, "whitewhite");
 }

@@ -207,16 +207,19 @@ FontManager::LineLayout FontManager::LayoutLine(const Font& font, const TextItem
     // A window never has an empty side; guard the scale all the same.
     const float w = static_cast<float>(std::max(width, 1));
     const float h = static_cast<float>(std::max(height, 1));
+    // The pen starts on a whole window pixel: the atlas is sampled linearly,
+    // and a line begun between pixels draws each glyph's first row and column
+    // half blended away (a line scaled to the window lost the top of its 7).
     if (item.mode == POSITION_CENTRE) {
         sx = 2.0f / w;
         sy = 2.0f / h;
-        penX = item.x * sx;
-        penY = item.y * sy;
+        penX = (std::round(item.x + w / 2.0f) - w / 2.0f) * sx;
+        penY = (std::round(item.y + h / 2.0f) - h / 2.0f) * sy;
     } else if (item.mode == POSITION_TOP_LEFT) {
         sx = 2.0f / w;
         sy = 2.0f / h;
-        penX = item.x * sx - 1.0f;
-        penY = 1.0f - item.y * sy;
+        penX = std::round(item.x) * sx - 1.0f;
+        penY = 1.0f - std::round(item.y) * sy;
     } else {
         out.modeKnown = false;
     }

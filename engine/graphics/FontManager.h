@@ -148,7 +148,7 @@ public:
     glm::vec4 GetColor(int colorIndex, float alpha) const;
 
     // Writes the vertices of one line into `vertices` (room for STORE_VERTICES
-    // vertices) for a width x height window.
+    // vertices) for a width x height window, its start on a whole pixel.
     static LineLayout LayoutLine(const Font& font, const TextItem& item, int width, int height, float* vertices);
 
     // The font of an id (in the layout's letters with the flag; the same font

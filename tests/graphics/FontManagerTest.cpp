@@ -292,8 +292,8 @@ TEST_F(FontLayoutTest, CentreModeAtTheOriginStartsAtTheWindowCentre)
     EXPECT_FLOAT_EQ(V(5, 2), h.tx + h.bw / m_font->GetAtlasWidth());
     EXPECT_FLOAT_EQ(V(5, 3), h.ty + h.bh / m_font->GetAtlasHeight());
 
-    // Pixels from the centre, y upwards.
-    Layout(0, "H", -100.0f, 50.0f);
+    // Pixels from the centre, y upwards, the start on a whole pixel.
+    Layout(0, "H", -100.4f, 49.6f);
     EXPECT_FLOAT_EQ(V(0, 0), (-100.0f + h.bl) * 2.0f / 800);
     EXPECT_FLOAT_EQ(V(0, 1), (50.0f + h.bt) * 2.0f / 600);
 }
